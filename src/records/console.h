@@ -1,0 +1,60 @@
+// The console: where every message goes and where the pause answer comes from.
+//
+// A console record's first character is carriage control and is not shown; the system
+// always puts a blank there. WriteFormatted / WriteListDirected take records as the
+// system makes them and hand the Console the shown text: each record without its first
+// character, one WriteLine per record (trailing blanks kept).
+#ifndef PEDPREP_RECORDS_CONSOLE_H_
+#define PEDPREP_RECORDS_CONSOLE_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/layout.h"
+#include "records/values.h"
+
+namespace pedprep {
+
+class Console {
+ public:
+  virtual ~Console() = default;
+  // Shows one line; the implementation adds the line end ("\n").
+  virtual void WriteLine(std::string_view line) = 0;
+  // One line of user input without its line end; nullopt at end of input.
+  virtual std::optional<std::string> ReadLine() = 0;
+};
+
+// Standard output / standard input.
+class StdConsole : public Console {
+ public:
+  void WriteLine(std::string_view line) override;
+  std::optional<std::string> ReadLine() override;
+};
+
+// For tests: collects the shown text (each line + "\n") and answers from a list.
+class CapturingConsole : public Console {
+ public:
+  void WriteLine(std::string_view line) override;
+  std::optional<std::string> ReadLine() override;
+
+  std::string output;                  // everything shown so far
+  std::vector<std::string> answers;    // handed out in order; then end of input
+  std::size_t answers_used = 0;
+};
+
+// The lines of one list-directed console line: each starts with the carriage-control blank.
+// Strings are written as stored; integers right-justified in 11 columns, 12 when the item
+// before on the same line was a number; 79 columns after the first blank; a number that does
+// not fit starts a new line; a string that does not fit fills the line and continues.
+std::vector<std::string> ListDirectedLines(const OutList& values);
+
+// Writes a formatted output (one or more records) to the console.
+void WriteFormatted(Console& console, const Layout& layout, const OutList& values);
+// Writes one list-directed console line (possibly wrapped onto several lines).
+void WriteListDirected(Console& console, const OutList& values);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_RECORDS_CONSOLE_H_

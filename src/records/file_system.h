@@ -1,0 +1,53 @@
+// File access by name, relative to the run's folder. Stages reach files only through this,
+// so tests can run on an in-memory folder.
+#ifndef PEDPREP_RECORDS_FILE_SYSTEM_H_
+#define PEDPREP_RECORDS_FILE_SYSTEM_H_
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pedprep {
+
+struct OutputFile {
+  std::string name;   // as given (already without leading and trailing blanks)
+  std::string bytes;  // complete contents
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Reads a whole file. Returns false when it cannot be opened (missing, a folder, ...).
+  virtual bool ReadFile(const std::string& name, std::string* contents) = 0;
+  // Writes all files or none: each is written completely under a temporary name in the
+  // same folder, and only when all are written are they renamed into place. On failure
+  // nothing of an earlier file of these names is changed, temporaries are removed, and
+  // InputError("create" or "write", name, 0, reason, "") is thrown.
+  virtual void WriteFiles(const std::vector<OutputFile>& files) = 0;
+};
+
+// The real folder (the process's current directory).
+class DiskFileSystem : public FileSystem {
+ public:
+  bool ReadFile(const std::string& name, std::string* contents) override;
+  void WriteFiles(const std::vector<OutputFile>& files) override;
+};
+
+// For tests: files in a map. Names in `unwritable` fail on write.
+class MemoryFileSystem : public FileSystem {
+ public:
+  bool ReadFile(const std::string& name, std::string* contents) override;
+  void WriteFiles(const std::vector<OutputFile>& files) override;
+
+  std::map<std::string, std::string> files;
+  std::set<std::string> unwritable;
+};
+
+// A fixed-length name string without its leading and trailing blanks.
+std::string TrimFileName(const std::string& name);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_RECORDS_FILE_SYSTEM_H_

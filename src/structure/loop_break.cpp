@@ -95,12 +95,11 @@ void InsertCopy(RunContext& ctx) {
 
   ++ws.IBR;
   if (ws.IBR > kMaxBreaks) {
-    WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. number of loop breaks is 4096 '"),
-                   {});
+    WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. number of loop breaks is 4096 '"), {});
     Stop();
   }
-  store.BREAK_IND[ws.IBR] = {0, store.MAS0[from], static_cast<int16_t>(ws.MAXN),
-                             store.MAS[from][1], store.INI_ID[from]};
+  store.BREAK_IND[ws.IBR] = {0, store.MAS0[from], static_cast<int16_t>(ws.MAXN), store.MAS[from][1],
+                             store.INI_ID[from]};
 
   // Copies of single individuals and of the parents of a sibship are founders; copied
   // children descend from the copied parents.

@@ -163,9 +163,9 @@ void WriteSearchDiagnostics(RunContext& ctx, std::string_view heading) {
   const StructureWorkspace& ws = ctx.workspace;
   WriteListDirected(ctx.console, {Str(heading)});
   WriteListDirected(ctx.console, {Str("K1,K2"), I32(ws.K1), I32(ws.K2)});
-  WriteDiagnosticRecord(ctx, "NI1,2,IV,LBA",
-                        {QueueEntry(ws, ws.K1, 1), QueueEntry(ws, ws.K1, 2), ws.IVIS,
-                         BackLink(ws, ws.IA), ws.IA});
+  WriteDiagnosticRecord(
+      ctx, "NI1,2,IV,LBA",
+      {QueueEntry(ws, ws.K1, 1), QueueEntry(ws, ws.K1, 2), ws.IVIS, BackLink(ws, ws.IA), ws.IA});
   std::vector<int32_t> column(ws.K2 > 0 ? ws.K2 : 0);
   for (int32_t k = 1; k <= ws.K2; ++k) column[k - 1] = QueueEntry(ws, k, 1);
   WriteDiagnosticRecord(ctx, "NINDK1:", column);

@@ -93,7 +93,8 @@ bool CheckFamily(RunContext& ctx, int s, ParentCounts& counts) {
       ifl = true;
     }
     // Parent role: a male must not be anybody's mother, a female nobody's father. Every
-    // member naming him or her in the wrong role gives its own report.
+    // member naming him or her in the wrong role gives its own report; the reports are
+    // alike, so the family's role counts give them without scanning the family per member.
     const int msex = st.MAS1[i][2];
     if (msex == 1 || msex == 2) {
       const int hits = msex == 1 ? counts.Mothers(m) : counts.Fathers(m);

@@ -43,8 +43,8 @@ class ParentCounts {
   std::vector<int> mother_;
 };
 
-// " ERROR OF PARENTS NUMERATION" for a member whose father or mother number lies outside
-// 0..LSS, followed by the line with the position, the family size, ";" and the first
+// " ERROR OF PARENTS NUMERATION" for a member whose father or mother number lies beyond
+// the family, followed by the line with the position, the family size, ";" and the first
 // `ins_entries` entries of INS.
 void ReportParentOutOfRange(RunContext& ctx, int s, int i, int ls0, int lss, int ins_entries) {
   static const Layout kLayout = Layout::Parse("' ERROR OF PARENTS NUMERATION: IS=',I3,' i=',I3");
@@ -82,13 +82,11 @@ bool CheckFamily(RunContext& ctx, int s, ParentCounts& counts) {
       WriteFormatted(ctx.console, kNumeration, {I32(s), I32(i - ls0), I16(m)});
       ifl = true;
     }
-    // A parent number names a member 1..LSS of the same family, or 0 for unknown; a
-    // negative one names nobody and would lead later stages outside the family.
-    if (st.MAS[i][2] > lss || st.MAS[i][2] < 0) {
+    if (st.MAS[i][2] > lss) {
       ReportParentOutOfRange(ctx, s, i, ls0, lss, 5);
       ifl = true;
     }
-    if (st.MAS[i][3] > lss || st.MAS[i][3] < 0) {
+    if (st.MAS[i][3] > lss) {
       ReportParentOutOfRange(ctx, s, i, ls0, lss, 6);
       ifl = true;
     }

@@ -28,16 +28,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<int16_t> i16(count);
   std::vector<int8_t> i8(count);
   std::vector<std::string> strings(count);
+  // Destinations and values follow the layout's field kinds, cycling like reversion does.
+  std::vector<FieldDesc::Kind> kinds;
+  for (const FieldDesc& f : layout.fields()) {
+    if (f.kind == FieldDesc::Kind::kInt || f.kind == FieldDesc::Kind::kText)
+      kinds.push_back(f.kind);
+  }
   InList targets;
   for (int k = 0; k < count; ++k) {
-    switch ((data[1] / 30 + k) % 4) {
-      case 0: targets.push_back(Into(i32[k])); break;
-      case 1: targets.push_back(Into(i16[k])); break;
-      case 2: targets.push_back(Into(i8[k])); break;
-      default: targets.push_back(IntoText(strings[k], 1 + k % 25)); break;
+    if (kinds[k % kinds.size()] == FieldDesc::Kind::kText) {
+      targets.push_back(IntoText(strings[k], 1 + (data[1] + k) % 25));
+      continue;
+    }
+    switch ((data[1] / 30 + k) % 3) {
+      case 0:
+        targets.push_back(Into(i32[k]));
+        break;
+      case 1:
+        targets.push_back(Into(i16[k]));
+        break;
+      default:
+        targets.push_back(Into(i8[k]));
+        break;
     }
   }
-  OutList values;
   try {
     TextReader reader("FUZZ", text);
     reader.Read(layout, targets);
@@ -45,18 +59,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const InputError& e) {
     (void)e.Report();
   }
+  OutList values;
+  OutList binary;
   for (int k = 0; k < count; ++k) {
-    values.push_back(I32(i32[k]));
-    values.push_back(I16(i16[k]));
-    values.push_back(I8(i8[k]));
-    values.push_back(Str(strings[k]));
+    if (kinds[k % kinds.size()] == FieldDesc::Kind::kText) {
+      values.push_back(Str(strings[k]));
+    } else {
+      values.push_back(I32(static_cast<int32_t>(int64_t{i32[k]} + i16[k] + i8[k])));
+    }
+    binary.push_back(I32(i32[k]));
+    binary.push_back(I16(i16[k]));
+    binary.push_back(I8(i8[k]));
   }
   TextFileWriter writer;
   writer.Write(layout, values);
   (void)ListDirectedLines(values);
   SegmentedWriter segmented;
-  segmented.WriteRecord(values);
-  segmented.WriteRecordStreaming(values);
+  segmented.WriteRecord(binary);
+  segmented.WriteRecordStreaming(binary);
   (void)segmented.Close();
   return 0;
 }

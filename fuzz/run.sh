@@ -8,7 +8,7 @@ cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWith
   -DPEDPREP_FUZZ=ON -DPEDPREP_TESTS=OFF >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target record_fuzzer run_fuzzer
 for target in record_fuzzer run_fuzzer; do
-  name=${target%_fuzzer}
+  name=${target%_fuzzer}; [ "$name" = record ] && name=records
   work=$(mktemp -d)
   cp -r "fuzz/corpus/$name/." "$work/"
   mkdir -p build-fuzz/findings

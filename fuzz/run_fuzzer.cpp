@@ -3,8 +3,8 @@
 // answers; missing parts are left out of the folder.
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "driver/run_context.h"

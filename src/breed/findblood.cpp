@@ -35,42 +35,37 @@ namespace {
 // which members stay unknown) equals that of the passes, at O(n log n) per family.
 class FamilyBloodSolver {
  public:
-  FamilyBloodSolver() : by_number_(kNumberSlots) {}
+  FamilyBloodSolver() = default;
   FamilyBloodSolver(const FamilyBloodSolver&) = delete;
   FamilyBloodSolver& operator=(const FamilyBloodSolver&) = delete;
 
   void Solve(PedigreeStore& store, std::vector<int32_t>& known, PositionRange family) {
     if (family.first > family.last) return;
-    Reset();
-    first_ = family.first;
-    pending_.assign(family.last - family.first + 1, 0);
+    IndexNumbers(store, family);
 
     for (int k = family.first; k <= family.last; ++k) {
-      if (known[k] != 0) MarkKnown(store, store.MAS[k][1], /*pass=*/0, k);
+      if (known[k] != 0) MarkKnown(Member(k).own, /*pass=*/0, k);
     }
     for (int p = family.first; p <= family.last; ++p) {
       if (known[p] != 0) continue;
-      const int16_t father = store.MAS[p][2];
-      const int16_t mother = store.MAS[p][3];
-      Wait(father, p);
-      if (mother != father) Wait(mother, p);
-      if (pending_[p - first_] == 0) Schedule(store, p);
+      const MemberNumbers& member = Member(p);
+      Wait(member.father, p);
+      if (member.mother != member.father) Wait(member.mother, p);
+      if (member.pending == 0) Schedule(p);
     }
 
     while (!moments_.empty()) {
       const auto [pass, p] = moments_.top();
       moments_.pop();
-      const int father = Slot(store.MAS[p][2]).last_known;
-      const int mother = Slot(store.MAS[p][3]).last_known;
-      SetChildFractions(store, p, father, mother);
+      const MemberNumbers& member = Member(p);
+      SetChildFractions(store, p, slots_[member.father].last_known,
+                        slots_[member.mother].last_known);
       known[p] = 1;
-      MarkKnown(store, store.MAS[p][1], pass, p);
+      MarkKnown(member.own, pass, p);
     }
   }
 
  private:
-  static constexpr int kNumberSlots = 1 << 16;  // every 16-bit individual number
-
   // What the family holds for one individual number.
   struct NumberSlot {
     int first_pass = 0;     // pass of the first member with this number to become known
@@ -78,67 +73,81 @@ class FamilyBloodSolver {
     int last_known = 0;     // largest position with this number known so far
     int first_waiter = -1;  // head of the waiter list (index into waiters_), -1 = none
   };
+  // One member's own, father and mother numbers as slot indices.
+  struct MemberNumbers {
+    int own;
+    int father;
+    int mother;
+    int pending;  // parent numbers with no known member yet
+  };
   struct Waiter {
     int position;
     int next;
   };
 
-  NumberSlot& Slot(int16_t number) { return by_number_[number + 32768]; }
+  MemberNumbers& Member(int p) { return members_[p - first_]; }
 
-  void Reset() {
-    for (int16_t number : touched_) Slot(number) = NumberSlot{};
-    touched_.clear();
+  // Gives every number the family uses (own numbers and parent references) a slot.
+  void IndexNumbers(const PedigreeStore& store, PositionRange family) {
+    first_ = family.first;
+    numbers_.clear();
+    for (int p = family.first; p <= family.last; ++p) {
+      numbers_.insert(numbers_.end(), {store.MAS[p][1], store.MAS[p][2], store.MAS[p][3]});
+    }
+    std::sort(numbers_.begin(), numbers_.end());
+    numbers_.erase(std::unique(numbers_.begin(), numbers_.end()), numbers_.end());
+    auto slot_of = [this](int16_t number) {
+      return static_cast<int>(std::lower_bound(numbers_.begin(), numbers_.end(), number) -
+                              numbers_.begin());
+    };
+    members_.clear();
+    for (int p = family.first; p <= family.last; ++p) {
+      members_.push_back(
+          {slot_of(store.MAS[p][1]), slot_of(store.MAS[p][2]), slot_of(store.MAS[p][3]), 0});
+    }
+    slots_.assign(numbers_.size(), NumberSlot{});
     waiters_.clear();
   }
 
-  NumberSlot& Touch(int16_t number) {
-    NumberSlot& slot = Slot(number);
-    if (slot.first_member == 0 && slot.last_known == 0 && slot.first_waiter < 0) {
-      touched_.push_back(number);
-    }
-    return slot;
+  // Member p cannot resolve before some member in `slot` is known.
+  void Wait(int slot, int p) {
+    NumberSlot& number = slots_[slot];
+    if (number.first_member != 0) return;
+    waiters_.push_back({p, number.first_waiter});
+    number.first_waiter = static_cast<int>(waiters_.size()) - 1;
+    ++Member(p).pending;
   }
 
-  // Member p cannot resolve before some member numbered `number` is known.
-  void Wait(int16_t number, int p) {
-    NumberSlot& slot = Touch(number);
-    if (slot.first_member != 0) return;
-    waiters_.push_back({p, slot.first_waiter});
-    slot.first_waiter = static_cast<int>(waiters_.size()) - 1;
-    ++pending_[p - first_];
-  }
-
-  // The member at position k, numbered `number`, became known in `pass`.
-  void MarkKnown(PedigreeStore& store, int16_t number, int pass, int k) {
-    NumberSlot& slot = Touch(number);
-    slot.last_known = std::max(slot.last_known, k);
-    if (slot.first_member != 0) return;
-    slot.first_pass = pass;
-    slot.first_member = k;
-    for (int w = slot.first_waiter; w >= 0; w = waiters_[w].next) {
+  // The member at position k, numbered as `slot`, became known in `pass`.
+  void MarkKnown(int slot, int pass, int k) {
+    NumberSlot& number = slots_[slot];
+    number.last_known = std::max(number.last_known, k);
+    if (number.first_member != 0) return;
+    number.first_pass = pass;
+    number.first_member = k;
+    for (int w = number.first_waiter; w >= 0; w = waiters_[w].next) {
       const int p = waiters_[w].position;
-      if (--pending_[p - first_] == 0) Schedule(store, p);
+      if (--Member(p).pending == 0) Schedule(p);
     }
-    slot.first_waiter = -1;
+    number.first_waiter = -1;
   }
 
   // Both parent numbers of p have a known member: p resolves in the first pass that sees them.
-  void Schedule(const PedigreeStore& store, int p) {
-    const int pass =
-        std::max({1, VisibleFrom(store.MAS[p][2], p), VisibleFrom(store.MAS[p][3], p)});
-    moments_.push({pass, p});
+  void Schedule(int p) {
+    const MemberNumbers& member = Member(p);
+    moments_.push({std::max({1, VisibleFrom(member.father, p), VisibleFrom(member.mother, p)}), p});
   }
 
-  int VisibleFrom(int16_t number, int p) {
-    const NumberSlot& slot = Slot(number);
-    return slot.first_pass + (slot.first_member > p ? 1 : 0);
+  int VisibleFrom(int slot, int p) const {
+    const NumberSlot& number = slots_[slot];
+    return number.first_pass + (number.first_member > p ? 1 : 0);
   }
 
-  std::vector<NumberSlot> by_number_;
-  std::vector<int16_t> touched_;
+  int first_ = 0;                       // first position of the family
+  std::vector<int16_t> numbers_;        // the family's numbers, sorted, one per slot
+  std::vector<NumberSlot> slots_;       // [slot]
+  std::vector<MemberNumbers> members_;  // [p - first_]
   std::vector<Waiter> waiters_;
-  std::vector<int> pending_;  // [p - first_]: parent numbers of p with no known member yet
-  int first_ = 0;
   std::priority_queue<std::pair<int, int>, std::vector<std::pair<int, int>>,
                       std::greater<std::pair<int, int>>>
       moments_;

@@ -74,6 +74,7 @@ TEST(RENUM, Cases) {
 TEST(RENUM, ParentsKeepTheirIdentity) {
   std::mt19937 random(7);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+  StageRun run;  // every trial refills the rows it uses
   for (int trial = 0; trial < 300; ++trial) {
     SCOPED_TRACE(trial);
     std::vector<Row> rows;
@@ -92,7 +93,6 @@ TEST(RENUM, ParentsKeepTheirIdentity) {
         rows.push_back({f, number, father, mother, 0, ++initial_id});
       }
     }
-    StageRun run;
     Fill(run.ctx.store, rows, 1);
     RENUM(run.ctx);
 

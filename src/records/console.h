@@ -39,8 +39,8 @@ class CapturingConsole : public Console {
   void WriteLine(std::string_view line) override;
   std::optional<std::string> ReadLine() override;
 
-  std::string output;                  // everything shown so far
-  std::vector<std::string> answers;    // handed out in order; then end of input
+  std::string output;                // everything shown so far
+  std::vector<std::string> answers;  // handed out in order; then end of input
   std::size_t answers_used = 0;
 };
 

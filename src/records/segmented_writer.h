@@ -27,13 +27,16 @@ class SegmentedWriter {
   // Writes one record whose length is found only when the list ends: the first length
   // byte of each segment is written as 129 and patched. Same bytes as WriteRecord.
   void WriteRecordStreaming(const OutList& values);
-  // Appends the end marker and returns the file's bytes. The writer is then finished.
+  // Appends the end marker and returns the file's bytes. The writer is then finished:
+  // any further call throws std::logic_error. A file without records still gets its
+  // start marker: 4B 82.
   std::string Close();
 
  private:
   void StartFileIfNeeded();
   std::string bytes_;
   bool started_ = false;
+  bool closed_ = false;
 };
 
 }  // namespace pedprep

@@ -1,0 +1,120 @@
+#include "records/file_system.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "records/input_error.h"
+
+namespace pedprep {
+namespace {
+
+constexpr const char* kTempSuffix = ".pedprep-tmp";
+
+// A name holding a zero byte would silently name a different (shorter) file.
+bool UsableName(const std::string& name) {
+  return !name.empty() && name.find('\0') == std::string::npos;
+}
+
+std::string ErrnoText(int error) { return std::strerror(error); }
+
+// Writes `bytes` to `path` completely; returns 0 or the errno of the failing step, and
+// sets *created when the file was created.
+int WriteWhole(const std::string& path, const std::string& bytes, bool* created,
+               bool* create_failed) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) {
+    *create_failed = true;
+    return errno != 0 ? errno : EIO;
+  }
+  *created = true;
+  int error = 0;
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
+    error = errno != 0 ? errno : EIO;
+  }
+  if (std::fflush(f) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  if (std::fclose(f) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  return error;
+}
+
+}  // namespace
+
+bool DiskFileSystem::ReadFile(const std::string& name, std::string* contents) {
+  if (!UsableName(name)) return false;
+  struct stat info;
+  if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  std::FILE* f = std::fopen(name.c_str(), "rb");
+  if (f == nullptr) return false;
+  contents->clear();
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) contents->append(buffer, got);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  return !failed;
+}
+
+void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
+  // A name given twice is written once, with its last contents.
+  std::vector<const OutputFile*> unique;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    bool later = false;
+    for (std::size_t j = i + 1; j < files.size(); ++j) later |= files[j].name == files[i].name;
+    if (!later) unique.push_back(&files[i]);
+  }
+
+  std::vector<std::string> temporaries;
+  auto remove_temporaries = [&temporaries] {
+    for (const std::string& t : temporaries) std::remove(t.c_str());
+  };
+  for (const OutputFile* file : unique) {
+    if (!UsableName(file->name)) {
+      remove_temporaries();
+      throw InputError("create", file->name, 0, "invalid file name", "");
+    }
+    const std::string temp = file->name + kTempSuffix;
+    bool created = false;
+    bool create_failed = false;
+    errno = 0;
+    int error = WriteWhole(temp, file->bytes, &created, &create_failed);
+    if (created) temporaries.push_back(temp);
+    if (error != 0) {
+      remove_temporaries();
+      throw InputError(create_failed ? "create" : "write", file->name, 0, ErrnoText(error), "");
+    }
+  }
+  for (std::size_t i = 0; i < unique.size(); ++i) {
+    if (std::rename(temporaries[i].c_str(), unique[i]->name.c_str()) != 0) {
+      int error = errno;
+      for (std::size_t k = i; k < temporaries.size(); ++k) std::remove(temporaries[k].c_str());
+      throw InputError("write", unique[i]->name, 0, ErrnoText(error), "");
+    }
+  }
+}
+
+bool MemoryFileSystem::ReadFile(const std::string& name, std::string* contents) {
+  auto it = files.find(name);
+  if (it == files.end()) return false;
+  *contents = it->second;
+  return true;
+}
+
+void MemoryFileSystem::WriteFiles(const std::vector<OutputFile>& out) {
+  for (const OutputFile& file : out) {
+    if (unwritable.count(file.name) != 0 || !UsableName(file.name)) {
+      throw InputError("create", file.name, 0, "Permission denied", "");
+    }
+  }
+  for (const OutputFile& file : out) files[file.name] = file.bytes;
+}
+
+std::string TrimFileName(const std::string& name) {
+  std::size_t begin = name.find_first_not_of(' ');
+  if (begin == std::string::npos) return std::string();
+  std::size_t end = name.find_last_not_of(' ');
+  return name.substr(begin, end - begin + 1);
+}
+
+}  // namespace pedprep

@@ -103,23 +103,24 @@ void RECONSTRUCTION(RunContext& ctx) {
   std::unordered_map<uint32_t, int16_t> break_source;
   const int nbreak = st.NBREAK < 0 ? 0 : (st.NBREAK > kMaxBreaks ? kMaxBreaks : st.NBREAK);
   for (int k = 1; k <= nbreak; ++k) {
-    break_source.emplace(BreakKey(st.BREAK_IND[k][1], st.BREAK_IND[k][2]),
-                         st.BREAK_IND[k][3]);
+    break_source.emplace(BreakKey(st.BREAK_IND[k][1], st.BREAK_IND[k][2]), st.BREAK_IND[k][3]);
   }
 
   const int ns = st.INS[1];
+  // Family bounds in the store as it is; INS is rewritten family by family below.
+  const std::vector<int16_t> bounds(st.INS.begin(), st.INS.begin() + ns + 3);
   std::vector<StoreRow> result;  // the rebuilt store, rows 1..; result[0] unused
   result.reserve(static_cast<std::size_t>(kMaxRows) + 1);
   result.emplace_back();
   int total_rows = st.INS[ns + 2];  // rows the store holds with the insertions so far
 
-  std::vector<StoreRow> family;  // local rows 1..m; family[0] unused
+  std::vector<StoreRow> family;   // local rows 1..m; family[0] unused
   Int16Table last_row_of_number;  // individual number -> last local row
   Int16Table first_row_of_id;     // INI_ID -> first local row among the rows at scan start
 
   for (int s = 1; s <= ns; ++s) {
-    const int first = st.INS[s + 1] + 1;
-    const int last = st.INS[s + 2];
+    const int first = bounds[s + 1] + 1;
+    const int last = bounds[s + 2];
     family.assign(1, StoreRow{});
     last_row_of_number.Clear();
     first_row_of_id.Clear();

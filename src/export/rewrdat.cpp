@@ -93,9 +93,8 @@ std::string BuildPedigreeTable(int32_t nd, const ImasTable& imas, const std::str
   out.Write(numbers, {I32(nd)});
   out.Write(Layout::Parse("A20"),
             {Str(Heading("family number")), Str(Heading("individual number")),
-             Str(Heading("father`s number")), Str(Heading("mother`s number")),
-             Str(Heading("prob")), Str(Heading("sex")), Str(Heading("ini_id")), Str(nametr),
-             Str(Heading("nation"))});
+             Str(Heading("father`s number")), Str(Heading("mother`s number")), Str(Heading("prob")),
+             Str(Heading("sex")), Str(Heading("ini_id")), Str(nametr), Str(Heading("nation"))});
   std::string form(30, '\0');
   form.replace(0, 6, "(20i5)");
   OutList form_chars;

@@ -23,8 +23,7 @@ std::string MarkerFileName(const std::string& name1) {
     throw InputError("create", name1, 0, "the marker file name in DEF.DAT is blank", "");
   }
   if (name.find('\0') != std::string::npos) {
-    throw InputError("create", name, 0, "the marker file name in DEF.DAT holds a zero byte",
-                     "");
+    throw InputError("create", name, 0, "the marker file name in DEF.DAT holds a zero byte", "");
   }
   return name;
 }

@@ -20,10 +20,11 @@ constexpr const char* kIdentifierFile = "ID.PE";
 std::string MarkerFileName(const std::string& name1) {
   const std::string name = TrimFileName(name1);
   if (name.empty()) {
-    throw InputError("create", name1, 0, "the marker file name in DEF.DAT is blank", "");
+    throw InputError("create", "marker file", 0, "its name in DEF.DAT record 2 is blank", "");
   }
   if (name.find('\0') != std::string::npos) {
-    throw InputError("create", name, 0, "the marker file name in DEF.DAT holds a zero byte", "");
+    throw InputError("create", "marker file", 0, "its name in DEF.DAT record 2 holds a zero byte",
+                     "");
   }
   return name;
 }

@@ -85,9 +85,9 @@ std::string RunStage(const Stage& stage, pedprep::RunContext& ctx, double* ms) {
     stage.run(ctx);
   } catch (const pedprep::RunStopped&) {
     outcome = "stop";
-  } catch (const pedprep::InputError& e) {
+  } catch (const pedprep::InputError&) {
     outcome = "input-error";
-  } catch (const std::exception& e) {
+  } catch (const std::exception&) {
     outcome = "exception";
   }
   *ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();

@@ -159,8 +159,9 @@ for c in $CASES; do
     "$(kv renum_ms "$b")" "$(kv reconstruction_ms "$b")" "$(kv rewrdat_ms "$b")" \
     "$(kb_to_mb "${RUNPEAK[$c]:-}")" "$(kb_to_mb "$(kv peak_kb "$b")")" "$(kv ended "$b")"
 done
-echo "(breaks: loop breaks the generator predicts; NBREAK: what the structure analysis made;"
-echo " ND_end: ND after the reconstruction; bench_end: ok, or the stage where the run ended)"
+echo "(breaks: copies predicted by the generator's model of the loop search; NBREAK: copies"
+echo " the structure analysis made; ND_end: ND after the reconstruction; bench_end: ok, or"
+echo " the stage where the in-process run ended)"
 
 ratio() {
   awk -v a="$1" -v b="$2" 'BEGIN {

@@ -124,7 +124,9 @@ for c in $CASES; do
     echo "   status ${RUNSTAT[$c]}, median ${RUNMED[$c]} s (console of the last run: ${dir#"$ROOT"/}/run.log)"
   fi
 
-  if [ "$have_bench" = 1 ]; then
+  if [ "$have_bench" = 1 ] && [[ "${RUNSTAT[$c]:-}" == *timeout* ]]; then
+    echo "== $c: pedprep_bench skipped: the whole run timed out after $RUN_TIMEOUT s"
+  elif [ "$have_bench" = 1 ]; then
     echo "== $c: pedprep_bench x $REPS"
     extra=()
     [ "$c" = herd-3k ] && extra=(--reference)
@@ -169,6 +171,8 @@ ratio() {
     else printf "%.2f", a / b }'
 }
 flat_run=$(ratio "${RUNMED[herd]:--}" "${RUNMED[flat]:--}")
+# A timed-out herd run only gives a lower bound.
+[[ "${RUNSTAT[herd]:-}" == *timeout* && "$flat_run" != - ]] && flat_run=">$flat_run"
 flat_bench=$(ratio "$(kv total_ms "${BENCH[herd]:-}")" "$(kv total_ms "${BENCH[flat]:-}")")
 echo "flat ratio (herd / flat): whole run $flat_run, in-process stages $flat_bench"
 r=${REF[herd-3k]:-}

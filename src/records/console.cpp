@@ -39,8 +39,8 @@ std::vector<std::string> ListDirectedLines(const OutList& values) {
   std::size_t used = 0;  // columns used after the leading blank
   bool after_number = false;
   auto new_line = [&] {
-    lines.push_back(std::move(line));
-    line = " ";
+    lines.push_back(line);
+    line.assign(1, ' ');
     used = 0;
     after_number = false;
   };

@@ -1,0 +1,152 @@
+#include "structure/fast_loop_search.h"
+
+#include <algorithm>
+
+#include "driver/run_control.h"
+#include "records/console.h"
+#include "records/layout.h"
+#include "structure/workspace.h"
+
+namespace pedprep {
+namespace {
+
+constexpr const char* kOverflowParentA = "ERROR: K2 OVERFLOW 1";
+constexpr const char* kOverflowChildA = "ERROR: K2 OVERFLOW 2";
+constexpr const char* kOverflowEarlyB = "ERROR: K2 OVERFLOW 3";
+constexpr const char* kOverflowLateB = "ERROR: K2 OVERFLOW 4";
+
+// Integers per diagnostic record; longer lists continue on records whose text field is
+// blank.
+constexpr std::size_t kDiagnosticFields = 4096;
+
+void WriteDiagnosticRecords(Console& console, const char* label,
+                            const std::vector<int32_t>& numbers) {
+  static const Layout layout = Layout::Parse("A15,4096I5");
+  std::size_t next = 0;
+  bool first = true;
+  do {
+    OutList values;
+    values.push_back(Str(first ? label : ""));
+    std::size_t end = std::min(numbers.size(), next + kDiagnosticFields);
+    for (; next < end; ++next) values.push_back(I32(numbers[next]));
+    WriteFormatted(console, layout, values);
+    first = false;
+  } while (next < numbers.size());
+}
+
+}  // namespace
+
+void FastLoopSearch::Start(const FastFamilyGraph& graph, int32_t start) {
+  if (static_cast<int32_t>(entered_.size()) < graph.NPR1() + 1)
+    entered_.resize(graph.NPR1() + 1, 0);
+  ++pass_;
+  workspace_.K1 = 1;
+  workspace_.K2 = 1;
+  workspace_.NINDK[1][1] = graph.Father(start);
+  workspace_.NINDK[1][2] = 0;
+}
+
+LoopAt FastLoopSearch::FindLoop(const FastFamilyGraph& graph, const FastPeeling& peeling) {
+  LoopAt loop;
+  while (!Expand(graph, peeling, &loop)) {
+    ++workspace_.K1;
+    if (workspace_.K1 > workspace_.K2) Exhausted();
+  }
+  return loop;
+}
+
+void FastLoopSearch::Append(int32_t individual, int32_t family, const char* overflow_text) {
+  if (workspace_.K2 >= kQueueEntries) {
+    WriteListDirected(console_, {Str(overflow_text)});
+    Stop();
+  }
+  ++workspace_.K2;
+  workspace_.NINDK[workspace_.K2][1] = individual;
+  workspace_.NINDK[workspace_.K2][2] = family;
+}
+
+void FastLoopSearch::AppendJoiningChildren(const FastFamilyGraph& graph, const FastPeeling& peeling,
+                                           int32_t k, int32_t from_slot, int32_t to_slot,
+                                           const char* overflow_text) {
+  for (int32_t slot = from_slot; slot <= to_slot; ++slot) {
+    if (!peeling.Joins(graph.SlotIndividual(slot))) continue;
+    Append(graph.SlotValue(slot), k, overflow_text);
+  }
+}
+
+bool FastLoopSearch::Expand(const FastFamilyGraph& graph, const FastPeeling& peeling,
+                            LoopAt* loop) {
+  const int32_t ni = workspace_.NINDK[workspace_.K1][1];
+  const int32_t arrival = workspace_.NINDK[workspace_.K1][2];
+  bool met = false;
+  int32_t ia = 0;
+  const int32_t id = graph.IdOf(ni);
+  if (id != FastFamilyGraph::kNone) {
+    // Scan A: ni as a parent.
+    for (const ParentOccurrence& occurrence : graph.ParentOccurrences(id)) {
+      const int32_t j = occurrence.family;
+      if (peeling.Peeled(j) || j == arrival) continue;
+      const int32_t first_child = graph.MotherSlot(j) + 1;
+      if (occurrence.father) {
+        if (Entered(j)) {
+          met = true;
+          ia = j;
+          continue;
+        }
+        Append(graph.Mother(j), j, kOverflowParentA);
+        entered_[j] = pass_;
+        AppendJoiningChildren(graph, peeling, j, first_child, graph.LastSlot(j), kOverflowChildA);
+      }
+      if (occurrence.mother) {
+        if (Entered(j)) {
+          met = true;
+          ia = j;
+          continue;
+        }
+        Append(graph.Father(j), j, kOverflowParentA);
+        AppendJoiningChildren(graph, peeling, j, first_child, graph.LastSlot(j), kOverflowChildA);
+      }
+    }
+    // Scan B: ni as a child; ends after the first family that is not yet entered.
+    for (const ChildOccurrence& occurrence : graph.ChildOccurrences(id)) {
+      const int32_t j = occurrence.family;
+      if (peeling.Peeled(j) || j == arrival) continue;
+      if (Entered(j)) {
+        met = true;
+        ia = arrival;
+        continue;
+      }
+      Append(graph.Father(j), j, kOverflowEarlyB);
+      Append(graph.Mother(j), j, kOverflowEarlyB);
+      AppendJoiningChildren(graph, peeling, j, graph.MotherSlot(j) + 1, occurrence.slot - 1,
+                            kOverflowEarlyB);
+      AppendJoiningChildren(graph, peeling, j, occurrence.slot + 1, graph.LastSlot(j),
+                            kOverflowLateB);
+      break;
+    }
+  }
+  loop->ni = ni;
+  loop->ia = ia;
+  return met;
+}
+
+void FastLoopSearch::Exhausted() {
+  const StructureWorkspace& ws = workspace_;
+  auto entry = [&](int32_t k, int column) {
+    return k >= 1 && k <= kQueueEntries ? ws.NINDK[k][column] : 0;
+  };
+  WriteListDirected(console_, {Str("ERROR: (K1.GT.K2)")});
+  WriteListDirected(console_, {Str("K1,K2"), I32(ws.K1), I32(ws.K2)});
+  // The search met no loop, so IVIS and IA are 0; nuclear family 0 has no back-link.
+  WriteDiagnosticRecords(console_, "NI1,2,IV,LBA", {entry(ws.K1, 1), entry(ws.K1, 2), 0, 0, 0});
+  std::vector<int32_t> individuals, arrivals;
+  for (int32_t k = 1; k <= ws.K2; ++k) {
+    individuals.push_back(entry(k, 1));
+    arrivals.push_back(entry(k, 2));
+  }
+  WriteDiagnosticRecords(console_, "NINDK1:", individuals);
+  WriteDiagnosticRecords(console_, "NINDK2:", arrivals);
+  Stop();
+}
+
+}  // namespace pedprep

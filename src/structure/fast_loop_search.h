@@ -1,0 +1,66 @@
+// Breadth-first loop search over the unpeeled nuclear families of one family.
+//
+// The queue is the workspace's NINDK/K1/K2 (entry = individual number, arrival nuclear
+// family). Expanding entry K1 scans, in increasing nuclear-family order and skipping peeled
+// families and the arrival family:
+//   A. families with the individual in the father or mother slot: a family already
+//      entered through its father slot is a loop (IA = that family); otherwise the other
+//      parent and the non-free children are appended, and entering through the father
+//      slot marks the family entered;
+//   B. the first family with the individual in a child slot: if it was entered through its
+//      father slot the loop is at the arrival family; otherwise its father, mother and
+//      non-free siblings are appended and scan B ends.
+// Occurrence lists of the graph give these scans without looking at other families. Queue
+// overflows and an exhausted queue write their messages and stop the run.
+#ifndef PEDPREP_STRUCTURE_FAST_LOOP_SEARCH_H_
+#define PEDPREP_STRUCTURE_FAST_LOOP_SEARCH_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "structure/fast_family_graph.h"
+#include "structure/fast_peeling.h"
+
+namespace pedprep {
+
+class Console;
+struct StructureWorkspace;
+
+struct LoopAt {
+  int32_t ni = 0;  // the individual whose expansion met the loop
+  int32_t ia = 0;  // the nuclear family where the loop is to be broken
+};
+
+class FastLoopSearch {
+ public:
+  FastLoopSearch(Console& console, StructureWorkspace& workspace)
+      : console_(console), workspace_(workspace) {}
+  FastLoopSearch(const FastLoopSearch&) = delete;
+  FastLoopSearch& operator=(const FastLoopSearch&) = delete;
+
+  // A new search from the father of nuclear family `start`: K1 = K2 = 1, entry 1 =
+  // (father, 0), no family entered yet.
+  void Start(const FastFamilyGraph& graph, int32_t start);
+
+  // Expands entries from K1 on until an expansion meets a loop and returns it (K1 stays at
+  // that entry). An exhausted queue writes the diagnostic block and stops the run.
+  LoopAt FindLoop(const FastFamilyGraph& graph, const FastPeeling& peeling);
+
+ private:
+  // Expands entry K1; returns true when it met a loop.
+  bool Expand(const FastFamilyGraph& graph, const FastPeeling& peeling, LoopAt* loop);
+  void Append(int32_t individual, int32_t family, const char* overflow_text);
+  void AppendJoiningChildren(const FastFamilyGraph& graph, const FastPeeling& peeling, int32_t k,
+                             int32_t from_slot, int32_t to_slot, const char* overflow_text);
+  bool Entered(int32_t k) const { return entered_[k] == pass_; }
+  [[noreturn]] void Exhausted();
+
+  Console& console_;
+  StructureWorkspace& workspace_;
+  std::vector<uint32_t> entered_;  // per nuclear family: pass_ when entered via father slot
+  uint32_t pass_ = 0;
+};
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_STRUCTURE_FAST_LOOP_SEARCH_H_

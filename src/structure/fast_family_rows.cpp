@@ -5,37 +5,39 @@
 namespace pedprep {
 
 void FamilyRows::Open(int32_t s) {
+  shift_ = static_cast<int32_t>(copies_.size());
+  family_begin_ = shift_;
   family_ = s;
-  first_ = std::max(1, store_.INS[s + 1] + 1);
-  last_in_store_ = std::min<int32_t>(store_.INS[s + 2], kMaxRows);
-  if (last_in_store_ < first_ - 1) last_in_store_ = first_ - 1;
-  copies_.clear();
+  stored_first_ = std::max(1, store_.INS[s + 1] + 1);
+  stored_last_ = std::min<int32_t>(store_.INS[s + 2], kMaxRows);
+  if (stored_last_ < stored_first_ - 1) stored_last_ = stored_first_ - 1;
 }
 
 int FamilyRows::BreedColumns() const { return std::clamp(store_.NRAC, 0, kMaxBreeds); }
 
 FamilyRows::RowData FamilyRows::Row(int32_t position) const {
   if (IsHeld(position)) return Held(position);
+  const int32_t p = Stored(position);
   RowData row;
-  row.mas0 = store_.MAS0[position];
-  row.ifon = store_.IFON[position];
-  row.ini_id = store_.INI_ID[position];
-  row.mas1 = store_.MAS1[position];
-  row.mas = store_.MAS[position];
-  row.prace = store_.PRACE[position];
+  row.mas0 = store_.MAS0[p];
+  row.ifon = store_.IFON[p];
+  row.ini_id = store_.INI_ID[p];
+  row.mas1 = store_.MAS1[p];
+  row.mas = store_.MAS[p];
+  row.prace = store_.PRACE[p];
   return row;
 }
 
 void FamilyRows::SetParent(int32_t position, int column, int16_t value) {
   if (IsHeld(position)) {
-    copies_[position - last_in_store_ - 1].mas[column] = value;
+    copies_[family_begin_ + position - stored_last_ - shift_ - 1].mas[column] = value;
   } else {
-    store_.MAS[position][column] = value;
+    store_.MAS[Stored(position)][column] = value;
   }
 }
 
 int32_t FamilyRows::AppendCopy(int32_t source, int16_t number) {
-  const RowData& from = Row(source);
+  const RowData from = Row(source);
   RowData copy;
   copy.mas0 = from.mas0;
   copy.ifon = from.ifon;
@@ -46,54 +48,77 @@ int32_t FamilyRows::AppendCopy(int32_t source, int16_t number) {
   const int breeds = BreedColumns();
   std::copy(from.prace.begin() + 1, from.prace.begin() + 1 + breeds, copy.prace.begin() + 1);
   copies_.push_back(copy);
+  if (families_.empty() || families_.back().family != family_) {
+    families_.push_back({family_, family_begin_, 0});
+  }
+  ++families_.back().count;
   return Last();
 }
 
 std::vector<FamilyMember> FamilyRows::Members() const {
   std::vector<FamilyMember> members;
-  members.reserve(std::max(0, Last() - first_ + 1));
-  for (int32_t position = first_; position <= Last(); ++position) {
+  members.reserve(std::max(0, Last() - First() + 1));
+  for (int32_t position = First(); position <= Last(); ++position) {
     members.push_back({Number(position), Father(position), Mother(position), position});
   }
   return members;
 }
 
-void FamilyRows::Flush() {
-  const int32_t count = static_cast<int32_t>(copies_.size());
-  if (count == 0) return;
-  // Move the later positions up by `count`, from the last down. Breed fractions move only
-  // in the columns 1..NRAC the run uses; the other columns stay with their position.
+// Breed fractions move only in the columns 1..NRAC the run uses; the other columns stay
+// with their position.
+void FamilyRows::MoveStoredRow(int32_t from, int32_t to) {
+  store_.MAS0[to] = store_.MAS0[from];
+  store_.IFON[to] = store_.IFON[from];
+  store_.INI_ID[to] = store_.INI_ID[from];
+  store_.MAS1[to][1] = store_.MAS1[from][1];
+  store_.MAS1[to][2] = store_.MAS1[from][2];
+  for (int c = 1; c <= 3; ++c) store_.MAS[to][c] = store_.MAS[from][c];
   const int breeds = BreedColumns();
-  for (int32_t p = store_.ND; p > last_in_store_; --p) {
-    const int32_t to = p + count;
-    store_.MAS0[to] = store_.MAS0[p];
-    store_.IFON[to] = store_.IFON[p];
-    store_.INI_ID[to] = store_.INI_ID[p];
-    store_.MAS1[to][1] = store_.MAS1[p][1];
-    store_.MAS1[to][2] = store_.MAS1[p][2];
-    for (int c = 1; c <= 3; ++c) store_.MAS[to][c] = store_.MAS[p][c];
-    std::copy(store_.PRACE[p].begin() + 1, store_.PRACE[p].begin() + 1 + breeds,
-              store_.PRACE[to].begin() + 1);
+  std::copy(store_.PRACE[from].begin() + 1, store_.PRACE[from].begin() + 1 + breeds,
+            store_.PRACE[to].begin() + 1);
+}
+
+void FamilyRows::PutCopy(const RowData& copy, int32_t to) {
+  store_.MAS0[to] = copy.mas0;
+  store_.IFON[to] = copy.ifon;
+  store_.INI_ID[to] = copy.ini_id;
+  store_.MAS1[to][1] = copy.mas1[1];
+  store_.MAS1[to][2] = copy.mas1[2];
+  for (int c = 1; c <= 3; ++c) store_.MAS[to][c] = copy.mas[c];
+  const int breeds = BreedColumns();
+  std::copy(copy.prace.begin() + 1, copy.prace.begin() + 1 + breeds,
+            store_.PRACE[to].begin() + 1);
+}
+
+void FamilyRows::Flush() {
+  int32_t shift = static_cast<int32_t>(copies_.size());
+  if (shift == 0) return;
+  // From the last family with copies down: everything after a family's stored end moves
+  // up by the copies of that family and of all families before it.
+  int32_t next_stored = store_.ND;  // last stored position not yet moved
+  for (auto it = families_.rbegin(); it != families_.rend(); ++it) {
+    const int32_t family_end = store_.INS[it->family + 2];
+    for (int32_t p = next_stored; p > family_end; --p) MoveStoredRow(p, p + shift);
+    next_stored = std::min(next_stored, family_end);
+    shift -= it->count;
+    for (int32_t i = 0; i < it->count; ++i) {
+      PutCopy(copies_[it->begin + i], family_end + shift + 1 + i);
+    }
   }
-  for (int32_t i = 0; i < count; ++i) {
-    const RowData& copy = copies_[i];
-    const int32_t to = last_in_store_ + 1 + i;
-    store_.MAS0[to] = copy.mas0;
-    store_.IFON[to] = copy.ifon;
-    store_.INI_ID[to] = copy.ini_id;
-    store_.MAS1[to][1] = copy.mas1[1];
-    store_.MAS1[to][2] = copy.mas1[2];
-    for (int c = 1; c <= 3; ++c) store_.MAS[to][c] = copy.mas[c];
-    std::copy(copy.prace.begin() + 1, copy.prace.begin() + 1 + breeds,
-              store_.PRACE[to].begin() + 1);
-  }
+  // Family ends and ND take the copies of their own and every earlier family.
   const int32_t families = store_.INS[1];
-  for (int32_t j = family_ + 2; j <= families + 2 && j <= kInsEntries; ++j) {
-    store_.INS[j] = static_cast<int16_t>(store_.INS[j] + count);
+  int32_t added = 0;
+  std::size_t next = 0;
+  for (int32_t s = 1; s <= families && s + 2 <= kInsEntries; ++s) {
+    if (next < families_.size() && families_[next].family == s) added += families_[next++].count;
+    store_.INS[s + 2] = static_cast<int16_t>(store_.INS[s + 2] + added);
   }
-  store_.ND += count;
-  last_in_store_ += count;
+  store_.ND += static_cast<int32_t>(copies_.size());
   copies_.clear();
+  families_.clear();
+  shift_ = 0;
+  family_begin_ = 0;
+  stored_last_ = stored_first_ - 1;
 }
 
 }  // namespace pedprep

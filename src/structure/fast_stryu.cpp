@@ -55,6 +55,7 @@ void FastStructureAnalysis::Run() {
   const int32_t families = ctx_.store.INS[1];
   try {
     for (int32_t s = 1; s <= families && s + 2 <= kInsEntries; ++s) AnalyseFamily(s);
+    rows_.Flush();
   } catch (const RunStopped&) {
     // The copies made so far are in the store when the run stops.
     rows_.Flush();
@@ -102,7 +103,6 @@ void FastStructureAnalysis::AnalyseFamily(int32_t s) {
   for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
     last_position_of_[rows_.Number(position) + kValueOffset] = 0;
   }
-  rows_.Flush();
 }
 
 bool FastStructureAnalysis::BreakLoop(const LoopAt& loop) {

@@ -76,6 +76,9 @@ class FastFamilyGraph {
   const std::vector<ParentOccurrence>& ParentOccurrences(int32_t id) const {
     return parent_occurrences_[id];
   }
+  std::vector<ParentOccurrence>& MutableParentOccurrences(int32_t id) {
+    return parent_occurrences_[id];
+  }
   const std::vector<ChildOccurrence>& ChildOccurrences(int32_t id) const {
     return child_occurrences_[id];
   }

@@ -86,8 +86,7 @@ void FamilyRows::PutCopy(const RowData& copy, int32_t to) {
   store_.MAS1[to][2] = copy.mas1[2];
   for (int c = 1; c <= 3; ++c) store_.MAS[to][c] = copy.mas[c];
   const int breeds = BreedColumns();
-  std::copy(copy.prace.begin() + 1, copy.prace.begin() + 1 + breeds,
-            store_.PRACE[to].begin() + 1);
+  std::copy(copy.prace.begin() + 1, copy.prace.begin() + 1 + breeds, store_.PRACE[to].begin() + 1);
 }
 
 void FamilyRows::Flush() {

@@ -39,14 +39,16 @@ void WriteDiagnosticRecords(Console& console, const char* label,
 void FastLoopSearch::Start(const FastFamilyGraph& graph, int32_t start) {
   if (static_cast<int32_t>(entered_.size()) < graph.NPR1() + 1)
     entered_.resize(graph.NPR1() + 1, 0);
+  if (queue_ids_.empty()) queue_ids_.assign(kQueueEntries + 1, 0);
   ++pass_;
+  queue_ids_[1] = graph.SlotIndividual(graph.FatherSlot(start));
   workspace_.K1 = 1;
   workspace_.K2 = 1;
   workspace_.NINDK[1][1] = graph.Father(start);
   workspace_.NINDK[1][2] = 0;
 }
 
-LoopAt FastLoopSearch::FindLoop(const FastFamilyGraph& graph, const FastPeeling& peeling) {
+LoopAt FastLoopSearch::FindLoop(FastFamilyGraph& graph, const FastPeeling& peeling) {
   LoopAt loop;
   while (!Expand(graph, peeling, &loop)) {
     ++workspace_.K1;
@@ -55,13 +57,15 @@ LoopAt FastLoopSearch::FindLoop(const FastFamilyGraph& graph, const FastPeeling&
   return loop;
 }
 
-void FastLoopSearch::Append(int32_t individual, int32_t family, const char* overflow_text) {
+void FastLoopSearch::Append(const FastFamilyGraph& graph, int32_t id, int32_t family,
+                            const char* overflow_text) {
   if (workspace_.K2 >= kQueueEntries) {
     WriteListDirected(console_, {Str(overflow_text)});
     Stop();
   }
   ++workspace_.K2;
-  workspace_.NINDK[workspace_.K2][1] = individual;
+  queue_ids_[workspace_.K2] = id;
+  workspace_.NINDK[workspace_.K2][1] = graph.ValueOf(id);
   workspace_.NINDK[workspace_.K2][2] = family;
 }
 
@@ -69,61 +73,65 @@ void FastLoopSearch::AppendJoiningChildren(const FastFamilyGraph& graph, const F
                                            int32_t k, int32_t from_slot, int32_t to_slot,
                                            const char* overflow_text) {
   for (int32_t slot = from_slot; slot <= to_slot; ++slot) {
-    if (!peeling.Joins(graph.SlotIndividual(slot))) continue;
-    Append(graph.SlotValue(slot), k, overflow_text);
+    const int32_t id = graph.SlotIndividual(slot);
+    if (peeling.Joins(id)) Append(graph, id, k, overflow_text);
   }
 }
 
-bool FastLoopSearch::Expand(const FastFamilyGraph& graph, const FastPeeling& peeling,
-                            LoopAt* loop) {
-  const int32_t ni = workspace_.NINDK[workspace_.K1][1];
-  const int32_t arrival = workspace_.NINDK[workspace_.K1][2];
+bool FastLoopSearch::Expand(FastFamilyGraph& graph, const FastPeeling& peeling, LoopAt* loop) {
+  const int32_t k1 = workspace_.K1;
+  const int32_t ni = workspace_.NINDK[k1][1];
+  const int32_t arrival = workspace_.NINDK[k1][2];
+  const int32_t id = queue_ids_[k1];
   bool met = false;
   int32_t ia = 0;
-  const int32_t id = graph.IdOf(ni);
-  if (id != FastFamilyGraph::kNone) {
-    // Scan A: ni as a parent.
-    for (const ParentOccurrence& occurrence : graph.ParentOccurrences(id)) {
-      const int32_t j = occurrence.family;
-      if (peeling.Peeled(j) || j == arrival) continue;
-      const int32_t first_child = graph.MotherSlot(j) + 1;
-      if (occurrence.father) {
-        if (Entered(j)) {
-          met = true;
-          ia = j;
-          continue;
-        }
-        Append(graph.Mother(j), j, kOverflowParentA);
-        entered_[j] = pass_;
-        AppendJoiningChildren(graph, peeling, j, first_child, graph.LastSlot(j), kOverflowChildA);
-      }
-      if (occurrence.mother) {
-        if (Entered(j)) {
-          met = true;
-          ia = j;
-          continue;
-        }
-        Append(graph.Father(j), j, kOverflowParentA);
-        AppendJoiningChildren(graph, peeling, j, first_child, graph.LastSlot(j), kOverflowChildA);
-      }
-    }
-    // Scan B: ni as a child; ends after the first family that is not yet entered.
-    for (const ChildOccurrence& occurrence : graph.ChildOccurrences(id)) {
-      const int32_t j = occurrence.family;
-      if (peeling.Peeled(j) || j == arrival) continue;
+  // Scan A: ni as a parent.
+  std::vector<ParentOccurrence>& parents = graph.MutableParentOccurrences(id);
+  std::size_t kept = 0;
+  for (std::size_t r = 0; r < parents.size(); ++r) {
+    const ParentOccurrence occurrence = parents[r];
+    const int32_t j = occurrence.family;
+    if (peeling.Peeled(j)) continue;
+    parents[kept++] = occurrence;
+    if (j == arrival) continue;
+    const int32_t father_slot = graph.FatherSlot(j);
+    if (occurrence.father) {
       if (Entered(j)) {
         met = true;
-        ia = arrival;
+        ia = j;
         continue;
       }
-      Append(graph.Father(j), j, kOverflowEarlyB);
-      Append(graph.Mother(j), j, kOverflowEarlyB);
-      AppendJoiningChildren(graph, peeling, j, graph.MotherSlot(j) + 1, occurrence.slot - 1,
-                            kOverflowEarlyB);
-      AppendJoiningChildren(graph, peeling, j, occurrence.slot + 1, graph.LastSlot(j),
-                            kOverflowLateB);
-      break;
+      Append(graph, graph.SlotIndividual(father_slot + 1), j, kOverflowParentA);
+      entered_[j] = pass_;
+      AppendJoiningChildren(graph, peeling, j, father_slot + 2, graph.LastSlot(j), kOverflowChildA);
     }
+    if (occurrence.mother) {
+      if (Entered(j)) {
+        met = true;
+        ia = j;
+        continue;
+      }
+      Append(graph, graph.SlotIndividual(father_slot), j, kOverflowParentA);
+      AppendJoiningChildren(graph, peeling, j, father_slot + 2, graph.LastSlot(j), kOverflowChildA);
+    }
+  }
+  parents.resize(kept);
+  // Scan B: ni as a child; ends after the first family that is not yet entered.
+  for (const ChildOccurrence& occurrence : graph.ChildOccurrences(id)) {
+    const int32_t j = occurrence.family;
+    if (peeling.Peeled(j) || j == arrival) continue;
+    if (Entered(j)) {
+      met = true;
+      ia = arrival;
+      continue;
+    }
+    const int32_t father_slot = graph.FatherSlot(j);
+    Append(graph, graph.SlotIndividual(father_slot), j, kOverflowEarlyB);
+    Append(graph, graph.SlotIndividual(father_slot + 1), j, kOverflowEarlyB);
+    AppendJoiningChildren(graph, peeling, j, father_slot + 2, occurrence.slot - 1, kOverflowEarlyB);
+    AppendJoiningChildren(graph, peeling, j, occurrence.slot + 1, graph.LastSlot(j),
+                          kOverflowLateB);
+    break;
   }
   loop->ni = ni;
   loop->ia = ia;

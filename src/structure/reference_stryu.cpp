@@ -1,0 +1,42 @@
+#include "structure/reference_stryu.h"
+
+#include <algorithm>
+
+#include "driver/run_context.h"
+#include "structure/find_peelable.h"
+#include "structure/loop_break.h"
+#include "structure/loop_search.h"
+#include "structure/make_infmas.h"
+#include "structure/mark_freekp.h"
+
+namespace pedprep {
+
+bool AnalyseFamilyPass(RunContext& ctx, int32_t nmode) {
+  StructureWorkspace& ws = ctx.workspace;
+  std::fill(ws.LUK1.begin(), ws.LUK1.end(), 0);
+  MAKEINFMAS(ctx, ws.IS);
+  FINDPEELABLE(ctx, nmode);
+  if (ws.IALL == 1) return true;
+
+  std::fill(ws.IVISITED.begin(), ws.IVISITED.end(), 0);
+  ws.NPR1 = ws.INP1[1];
+  MARKFREEKP(ctx);
+  StartLoopSearch(ctx);
+  for (;;) {
+    FindLoop(ctx, nmode);
+    if (BreakLoop(ctx, nmode) == BreakOutcome::kStoreChanged) return false;
+  }
+}
+
+void ReferenceSTRYU(RunContext& ctx, int32_t nmode) {
+  StructureWorkspace& ws = ctx.workspace;
+  ws.IBR = 0;
+  ws.NS = ctx.store.INS[1];
+  for (ws.IS = 1; ws.IS <= ws.NS; ++ws.IS) {
+    while (!AnalyseFamilyPass(ctx, nmode)) {
+    }
+  }
+  ctx.store.NBREAK = ws.IBR;
+}
+
+}  // namespace pedprep

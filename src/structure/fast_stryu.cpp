@@ -111,6 +111,12 @@ bool FastStructureAnalysis::BreakLoop(const LoopAt& loop) {
   const int32_t ia = loop.ia;
   const int32_t maxn = next_number_;
   const int32_t nilc = LastPositionOf(ni);
+  if (nilc == 0) {
+    // A parent number that names no member of the family (a negative one, say) has no
+    // row to copy.
+    WriteListDirected(console, {Str(" ERROR: individual not found"), I32(ni)});
+    Stop();
+  }
   WriteListDirected(console, {I32(ni)});
   WriteListDirected(console, {I32(1), I32(nilc)});
 

@@ -1,11 +1,125 @@
 #include "driver/passport_reader.h"
 
+#include <string>
+
 #include "driver/run_context.h"
+#include "records/console.h"
+#include "records/layout.h"
+#include "records/text_reader.h"
+#include "records/values.h"
 
 namespace pedprep {
 
+namespace {
+
+constexpr const char* kPassportFile = "PEDIGREE.PRN";
+constexpr int kTextLines = 7;  // free title/comment lines between header and data
+
+// Low 16 bits as a signed value, low 8 bits as 0..255: what the store's columns keep.
+int16_t Low16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+uint8_t Low8(int32_t v) { return static_cast<uint8_t>(v); }
+
+void WriteRecordText(RunContext& ctx, const char* layout) {
+  WriteFormatted(ctx.console, Layout::Parse(layout), {});
+}
+
+// Header: ND and NRAC from the first two fields of a 3I5 record. Every limit is tested
+// before anything else of the file is read.
+void ReadHeader(RunContext& ctx, TextReader& reader) {
+  int32_t nd = 0;
+  int32_t nrac = 0;
+  reader.Read(Layout::Parse("3I5"), {Into(nd), Into(nrac)});
+  if (nd > kMaxRows) {
+    WriteRecordText(ctx, "' ERROR: max. sample size is N4096 '");
+    PauseAndStop(ctx);
+  }
+  if (nd <= 0) {
+    WriteRecordText(ctx, "' ERROR: no individuals in the passport file '");
+    PauseAndStop(ctx);
+  }
+  if (nrac > kMaxBreeds || nrac < 0) {
+    WriteRecordText(ctx, "' ERROR: max. number of races is 10 '");
+    PauseAndStop(ctx);
+  }
+  ctx.store.ND = nd;
+  ctx.store.NRAC = nrac;
+}
+
+// Reads data record i into position i and checks it. The parents and breed checks stop
+// the run at the first faulty record; nothing after it is read.
+void ReadDataRecord(RunContext& ctx, TextReader& reader, int i) {
+  static const Layout kDataLayout = Layout::Parse("7I5");
+  PedigreeStore& st = ctx.store;
+  int32_t family = 0, individual = 0, father = 0, mother = 0, breed = 0, sex = 0;
+  int16_t initial_id = 0;
+  reader.Read(kDataLayout, {Into(family), Into(individual), Into(father), Into(mother), Into(breed),
+                            Into(sex), Into(initial_id)});
+
+  st.MAS0[i] = Low16(family);
+  st.MAS[i][1] = Low16(individual);
+  st.MAS[i][2] = Low16(father);
+  st.MAS[i][3] = Low16(mother);
+  const bool father_known = st.MAS[i][2] != 0;
+  const bool mother_known = st.MAS[i][3] != 0;
+  if (father_known != mother_known) {
+    WriteListDirected(ctx.console, {Str(" Error in data line"), I32(i)});
+    WriteListDirected(ctx.console, {Str(" Both parents should be observed or unobserved")});
+    Stop();
+  }
+
+  st.MAS1[i][1] = Low8(breed);
+  st.MAS1[i][2] = Low8(sex);
+  const int breed_code = st.MAS1[i][1];
+  if (breed_code == 0 && (!father_known || !mother_known)) {
+    WriteListDirected(ctx.console,
+                      {Str(" The race is 0, but the parents are unobserved in data line"), I32(i)});
+    WriteListDirected(ctx.console, {Str(" ERROR, so stop.")});
+    Stop();
+  }
+  if (breed_code != 0 && breed_code != kBreedLoopCopy && father_known && mother_known) {
+    WriteListDirected(
+        ctx.console,
+        {Str(" There parents are presented but race<>0, setting     race=0 in data line"), I32(i)});
+    st.MAS1[i][1] = 0;
+  }
+
+  st.INI_ID[i] = initial_id;
+}
+
+// Family numbers must start a run at the current number or at the next one: from
+// position 2 on, each is the current family number or one more. The first position's
+// number is not tested here; the sex check reports it.
+void CheckFamilyNumbering(RunContext& ctx) {
+  const PedigreeStore& st = ctx.store;
+  int current = 1;
+  for (int i = 2; i <= st.ND; ++i) {
+    if (st.MAS0[i] == current) continue;
+    if (st.MAS0[i] == current + 1) {
+      current = st.MAS0[i];
+      continue;
+    }
+    WriteFormatted(ctx.console,
+                   Layout::Parse("'                               ',/,"
+                                 "' ERROR of numeration, LINE',I5,/,"
+                                 "' Stop program; You must correct pasport data',/,"
+                                 "' *************************************  '"),
+                   {I32(i)});
+    PauseAndStop(ctx);
+  }
+}
+
+}  // namespace
+
 void ReadPassport(RunContext& ctx) {
-  (void)ctx;  // placeholder until the stage is built
+  TextReader reader = TextReader::Open(ctx.files, kPassportFile);
+  ReadHeader(ctx, reader);
+
+  static const Layout kTextLayout = Layout::Parse("A80");
+  std::string text(80, ' ');
+  for (int n = 0; n < kTextLines; ++n) reader.Read(kTextLayout, {IntoText(text, 80)});
+
+  for (int i = 1; i <= ctx.store.ND; ++i) ReadDataRecord(ctx, reader, i);
+  CheckFamilyNumbering(ctx);
 }
 
 }  // namespace pedprep

@@ -1,5 +1,7 @@
 #include "driver/store.h"
 
+#include <stdexcept>
+
 namespace pedprep {
 
 PedigreeStore::PedigreeStore()
@@ -22,6 +24,9 @@ void CRTINS(PedigreeStore& store) {
     if (store.MAS0[k] == store.MAS0[k - 1]) {
       ins[l + 2] = static_cast<int16_t>(ins[l + 2] + 1);
     } else {
+      // INS has room for kMaxFamilies bounds; a caller that lets more runs through has
+      // broken the contract, and writing past the table is never an option.
+      if (l >= kMaxFamilies) throw std::length_error("CRTINS: more than 2600 families");
       ins[1] = static_cast<int16_t>(ins[1] + 1);
       l = ins[1];
       ins[l + 2] = static_cast<int16_t>(ins[l + 1] + 1);

@@ -54,7 +54,8 @@ struct PedigreeStore {
 
 // Rebuilds INS from MAS0(1..ND): families are maximal runs of equal family numbers.
 // Always opens family 1 at position 1 (also when ND is 0). Entries beyond NS+2 keep what
-// they held. Caller guarantees at most kMaxFamilies runs.
+// they held. Caller guarantees at most kMaxFamilies runs; with more, CRTINS throws
+// std::length_error instead of writing past INS.
 void CRTINS(PedigreeStore& store);
 
 }  // namespace pedprep

@@ -1,11 +1,186 @@
 #include "export/reconstruction.h"
 
+#include <array>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
 #include "driver/run_context.h"
+#include "records/console.h"
+#include "records/layout.h"
+#include "records/text_reader.h"
 
 namespace pedprep {
+namespace {
 
+constexpr const char* kDatabasePedigree = "database/pedigree.dat";
+
+// One row of the store as the reconstruction moves it: IFON and the breed fractions stay
+// where they are, nothing after this stage reads them by row before they are refilled.
+struct StoreRow {
+  int16_t family = 0;
+  std::array<int16_t, 4> mas{};   // [1] individual, [2] father, [3] mother
+  std::array<uint8_t, 3> mas1{};  // [1] breed code, [2] sex code
+  int16_t ini_id = 0;
+};
+
+StoreRow LoadRow(const PedigreeStore& st, int p) {
+  return StoreRow{st.MAS0[p], st.MAS[p], st.MAS1[p], st.INI_ID[p]};
+}
+
+void StoreRowAt(PedigreeStore& st, int p, const StoreRow& row) {
+  st.MAS0[p] = row.family;
+  st.MAS[p] = row.mas;
+  st.MAS1[p] = row.mas1;
+  st.INI_ID[p] = row.ini_id;
+}
+
+// A table indexed by any 16-bit value that can be cleared in time proportional to the
+// entries set since the last clear.
+class Int16Table {
+ public:
+  Int16Table() : slots_(65536, 0) {}
+  int Get(int16_t key) const { return slots_[Slot(key)]; }
+  void Set(int16_t key, int value) {
+    int& slot = slots_[Slot(key)];
+    if (slot == 0) touched_.push_back(Slot(key));
+    slot = value;
+  }
+  void Clear() {
+    for (int s : touched_) slots_[s] = 0;
+    touched_.clear();
+  }
+
+ private:
+  static int Slot(int16_t key) { return static_cast<int>(key) + 32768; }
+  std::vector<int> slots_;  // 0 = not set
+  std::vector<int> touched_;
+};
+
+uint32_t BreakKey(int16_t family, int16_t number) {
+  return (static_cast<uint32_t>(static_cast<uint16_t>(family)) << 16) |
+         static_cast<uint16_t>(number);
+}
+
+}  // namespace
+
+void ReadNationCodes(RunContext& ctx) {
+  TextReader reader = TextReader::Open(ctx.files, kDatabasePedigree);
+  const Layout layout = Layout::Parse("20I5");
+  int32_t ndat = 0;
+  reader.Read(layout, {Into(ndat)});
+  std::array<int32_t, 6> field{};
+  for (int32_t i = 1; i <= ndat; ++i) {
+    reader.Read(layout, {Into(field[0]), Into(field[1]), Into(field[2]), Into(field[3]),
+                         Into(field[4]), Into(field[5])});
+    if (i <= kMaxIdentifier) {
+      ctx.exports.NAZ[i] = static_cast<int8_t>(static_cast<uint8_t>(field[4] & 0xFF));
+    }
+  }
+}
+
+void StopStoreFull(RunContext& ctx) {
+  WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. sample size is N4096 '"), {});
+  Stop();
+}
+
+bool IsSelectedForReconstruction(const RunContext& ctx, int row) {
+  const int breed = ctx.store.MAS1[row][1];
+  if (breed != kBreedLoopCopy && breed != kBreedParentCopy) return false;
+  return ctx.exports.NationOf(ctx.store.INI_ID[row]) == kSelectedNation;
+}
+
+// Each family is rebuilt in a buffer of its own rows, with the new rows appended, and then
+// written to its final place; lookups go through indexes instead of scans. The result is
+// that of inserting the rows in place and scanning the family and BREAK_IND.
 void RECONSTRUCTION(RunContext& ctx) {
-  (void)ctx;  // placeholder until the stage is built
+  ReadNationCodes(ctx);
+  PedigreeStore& st = ctx.store;
+  CRTINS(st);
+  if (st.ND <= 0) return;
+
+  // First BREAK_IND row for each (family number, copy number): its copied individual.
+  std::unordered_map<uint32_t, int16_t> break_source;
+  const int nbreak = st.NBREAK < 0 ? 0 : (st.NBREAK > kMaxBreaks ? kMaxBreaks : st.NBREAK);
+  for (int k = 1; k <= nbreak; ++k) {
+    break_source.emplace(BreakKey(st.BREAK_IND[k][1], st.BREAK_IND[k][2]), st.BREAK_IND[k][3]);
+  }
+
+  const int ns = st.INS[1];
+  // Family bounds in the store as it is; INS is rewritten family by family below.
+  const std::vector<int16_t> bounds(st.INS.begin(), st.INS.begin() + ns + 3);
+  std::vector<StoreRow> result;  // the rebuilt store, rows 1..; result[0] unused
+  result.reserve(static_cast<std::size_t>(kMaxRows) + 1);
+  result.emplace_back();
+  int total_rows = st.INS[ns + 2];  // rows the store holds with the insertions so far
+
+  std::vector<StoreRow> family;   // local rows 1..m; family[0] unused
+  Int16Table last_row_of_number;  // individual number -> last local row
+  Int16Table first_row_of_id;     // INI_ID -> first local row among the rows at scan start
+
+  for (int s = 1; s <= ns; ++s) {
+    const int first = bounds[s + 1] + 1;
+    const int last = bounds[s + 2];
+    family.assign(1, StoreRow{});
+    last_row_of_number.Clear();
+    first_row_of_id.Clear();
+    for (int p = first; p <= last; ++p) {
+      family.push_back(LoadRow(st, p));
+      const int local = static_cast<int>(family.size()) - 1;
+      last_row_of_number.Set(family.back().mas[1], local);
+      if (first_row_of_id.Get(family.back().ini_id) == 0) {
+        first_row_of_id.Set(family.back().ini_id, local);
+      }
+    }
+    // The family number of family s, the same in all its rows.
+    const int16_t family_number = family.size() > 1 ? family[1].family : int16_t{0};
+
+    for (std::size_t r = 1; r < family.size(); ++r) {
+      const int breed = family[r].mas1[1];
+      if (breed != kBreedLoopCopy && breed != kBreedParentCopy) continue;
+      if (ctx.exports.NationOf(family[r].ini_id) != kSelectedNation) continue;
+
+      int16_t source_number = 0;
+      if (breed == kBreedLoopCopy) {
+        auto it = break_source.find(BreakKey(family[r].family, family[r].mas[1]));
+        if (it == break_source.end()) Stop();
+        source_number = it->second;
+      } else {
+        const int k = first_row_of_id.Get(family[r].ini_id);
+        if (k == 0) Stop();
+        source_number = family[k].mas[1];
+      }
+      const int source_row = last_row_of_number.Get(source_number);
+      if (source_row == 0) Stop();
+      const int father = family[source_row].mas[2];
+      const int mother = family[source_row].mas[3];
+      const int n = static_cast<int>(family.size()) - 1;
+      if (father < 1 || father > n || mother < 1 || mother > n) continue;
+
+      if (total_rows + 2 > kMaxRows) StopStoreFull(ctx);
+      total_rows += 2;
+      for (int parent : {father, mother}) {
+        StoreRow copy;
+        copy.family = family_number;
+        copy.ini_id = family[parent].ini_id;
+        copy.mas1[1] = static_cast<uint8_t>(kBreedParentCopy);
+        copy.mas1[2] = family[parent].mas1[2];
+        copy.mas[1] = static_cast<int16_t>(family.size());
+        family.push_back(copy);
+        last_row_of_number.Set(copy.mas[1], static_cast<int>(family.size()) - 1);
+      }
+      family[r].mas[2] = static_cast<int16_t>(n + 1);
+      family[r].mas[3] = static_cast<int16_t>(n + 2);
+    }
+
+    result.insert(result.end(), family.begin() + 1, family.end());
+    st.INS[s + 2] = static_cast<int16_t>(result.size() - 1);
+  }
+
+  for (std::size_t p = 1; p < result.size(); ++p) {
+    StoreRowAt(st, static_cast<int>(p), result[p]);
+  }
+  st.ND = st.INS[ns + 2];
 }
 
 }  // namespace pedprep

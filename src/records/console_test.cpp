@@ -30,8 +30,7 @@ TEST(ListDirectedTest, StringsAndNumbers) {
       {{}, "\n"},
       {{I32(-2147483647 - 1), I32(2147483647)}, "-2147483648  2147483647\n"},
       // 73 characters leave no room for an 11-column number: it starts a new line.
-      {{Str(" There parents are presented but race<>0, setting     race=0 in data line"),
-        I32(5)},
+      {{Str(" There parents are presented but race<>0, setting     race=0 in data line"), I32(5)},
        " There parents are presented but race<>0, setting     race=0 in data line\n"
        "          5\n"},
   };

@@ -85,6 +85,14 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
       throw InputError(create_failed ? "create" : "write", file->name, 0, ErrnoText(error), "");
     }
   }
+  // A folder in the way would make its rename fail after earlier files were replaced.
+  for (const OutputFile* file : unique) {
+    struct stat info;
+    if (::stat(file->name.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      remove_temporaries();
+      throw InputError("create", file->name, 0, ErrnoText(EISDIR), "");
+    }
+  }
   for (std::size_t i = 0; i < unique.size(); ++i) {
     if (std::rename(temporaries[i].c_str(), unique[i]->name.c_str()) != 0) {
       int error = errno;

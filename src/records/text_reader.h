@@ -25,7 +25,9 @@ class TextReader {
   // TABs ignored, optional sign, comma ends a field early, empty = 0, range of the
   // destination), text fields by the Aw rules. When the layout is used up and targets
   // remain, the next record is read and the layout starts again. Throws InputError on a
-  // read past the last record, a malformed field or a value out of range.
+  // read past the last record (its record number is that of the missing record), a
+  // malformed field or a value out of range (record number of the field's record, text of
+  // the field without surrounding blanks). A read always uses at least one record.
   void Read(const Layout& layout, const InList& targets);
 
   // Number of records consumed so far.

@@ -22,8 +22,8 @@ TEST(TextReaderTest, IntegerFieldForms) {
     const char* record;
     int32_t expected;
   } cases[] = {
-      {"   12", 12},   {"12   ", 12},     {" 1 2 ", 12},  {"00012", 12},       {"\t1\t2", 12},
-      {"     ", 0},    {"", 0},           {"-  12", -12}, {"+0012", 12},       {"   -0", 0},
+      {"   12", 12},       {"12   ", 12}, {" 1 2 ", 12},  {"00012", 12}, {"\t1\t2", 12},
+      {"     ", 0},        {"", 0},       {"-  12", -12}, {"+0012", 12}, {"   -0", 0},
       {"12345678", 12345}, {"1,", 1},     {"-7", -7},     {" 3", 3},
   };
   for (const Case& c : cases) {
@@ -101,10 +101,14 @@ TEST(TextReaderTest, RangesOfDestinations) {
     InTarget::Kind kind;
     bool ok;
   } cases[] = {
-      {"32767", InTarget::Kind::kInt16, true},    {"32768", InTarget::Kind::kInt16, false},
-      {"-32767", InTarget::Kind::kInt16, true},   {"-32768", InTarget::Kind::kInt16, false},
-      {"127", InTarget::Kind::kInt8, true},       {"128", InTarget::Kind::kInt8, false},
-      {"-127", InTarget::Kind::kInt8, true},      {"-128", InTarget::Kind::kInt8, false},
+      {"32767", InTarget::Kind::kInt16, true},
+      {"32768", InTarget::Kind::kInt16, false},
+      {"-32767", InTarget::Kind::kInt16, true},
+      {"-32768", InTarget::Kind::kInt16, false},
+      {"127", InTarget::Kind::kInt8, true},
+      {"128", InTarget::Kind::kInt8, false},
+      {"-127", InTarget::Kind::kInt8, true},
+      {"-128", InTarget::Kind::kInt8, false},
       {"2147483647", InTarget::Kind::kInt32, true},
       {"-2147483648", InTarget::Kind::kInt32, true},
       {"2147483648", InTarget::Kind::kInt32, false},
@@ -191,7 +195,7 @@ TEST(TextReaderTest, TextFieldRules) {
       {"abcdefgh", "A3", 5, "abc  "},  // w < len: first w, blank-filled
       {"ab", "A4", 4, "ab  "},
       {"", "A4", 4, "    "},
-      {"a,b\tc", "A5", 5, "a,b\tc"},   // no special characters in text
+      {"a,b\tc", "A5", 5, "a,b\tc"},  // no special characters in text
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.record);

@@ -17,10 +17,11 @@ TEST(TextWriterTest, IntegerFields) {
     int64_t value;
     const char* expected;
   } cases[] = {
-      {"I5", 12, "   12"},      {"I5", -12, "  -12"},   {"I5", 0, "    0"},
-      {"I5", 99999, "99999"},   {"I5", 100000, "*****"}, {"I5", -9999, "-9999"},
-      {"I5", -10000, "*****"},  {"I1", 7, "7"},         {"I1", -1, "*"},
-      {"I11", -2147483648, "-2147483648"},
+      {"I5", 12, "   12"},     {"I5", -12, "  -12"},
+      {"I5", 0, "    0"},      {"I5", 99999, "99999"},
+      {"I5", 100000, "*****"}, {"I5", -9999, "-9999"},
+      {"I5", -10000, "*****"}, {"I1", 7, "7"},
+      {"I1", -1, "*"},         {"I11", -2147483648, "-2147483648"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.layout + std::to_string(c.value));
@@ -30,8 +31,7 @@ TEST(TextWriterTest, IntegerFields) {
 }
 
 TEST(TextWriterTest, TextFields) {
-  EXPECT_EQ(FormatRecords(Layout::Parse("A15"), {Str("NI1,2,IV,LBA")}),
-            Records{"   NI1,2,IV,LBA"});
+  EXPECT_EQ(FormatRecords(Layout::Parse("A15"), {Str("NI1,2,IV,LBA")}), Records{"   NI1,2,IV,LBA"});
   EXPECT_EQ(FormatRecords(Layout::Parse("A3"), {Str("abcdef")}), Records{"abc"});
   EXPECT_EQ(FormatRecords(Layout::Parse("A6"), {Str("abcdef")}), Records{"abcdef"});
   const std::string with_zeros("ab\0\0c", 5);
@@ -48,8 +48,7 @@ TEST(TextWriterTest, ReversionAndEndOfOutput) {
 
   EXPECT_EQ(FormatRecords(Layout::Parse("20I5"), {I32(7)}), Records{"    7"});
   // Literals before the first field without a value are written, later ones are not.
-  EXPECT_EQ(FormatRecords(Layout::Parse("'a=',I2,' b=',I2,' end'"), {I32(1)}),
-            Records{"a= 1 b="});
+  EXPECT_EQ(FormatRecords(Layout::Parse("'a=',I2,' b=',I2,' end'"), {I32(1)}), Records{"a= 1 b="});
   EXPECT_EQ(FormatRecords(Layout::Parse("'a=',I2,' end'"), {I32(1), I32(2)}),
             (Records{"a= 1 end", "a= 2 end"}));
   EXPECT_EQ(FormatRecords(Layout::Parse("I5"), {}), Records{""});

@@ -80,5 +80,22 @@ TEST(MakeInfmasTest, CoupleWithMoreThanAHundredChildren) {
   for (int slot = 3; slot <= 152; ++slot) EXPECT_EQ(ws.INF1[slot], slot);
 }
 
+// One sire with 10923 dams, one child each: 32769 slots, beyond 16-bit slot numbers.
+TEST(MakeInfmasTest, ListBeyondSixteenBitSlots) {
+  constexpr int kDams = 10923;
+  std::vector<Member> members = {{1, 1, 0, 0, 1}};
+  for (int k = 1; k <= kDams; ++k) members.push_back({1, 1 + k, 0, 0, 2});
+  for (int k = 1; k <= kDams; ++k) members.push_back({1, 1 + kDams + k, 1, 1 + k, 1});
+  PedigreeFixture f;
+  f.Load(members);
+  MAKEINFMAS(*f.ctx, 1);
+  const StructureWorkspace& ws = f.ctx->workspace;
+  ASSERT_EQ(ws.INP1[1], kDams);
+  EXPECT_EQ(ws.INP1[kDams + 2], 3 * kDams);
+  EXPECT_EQ(ws.FirstSlot(kDams), 3 * kDams - 2);
+  EXPECT_EQ(ws.INF1[3 * kDams - 1], 1 + kDams);
+  EXPECT_EQ(ws.INF1[3 * kDams], 1 + 2 * kDams);
+}
+
 }  // namespace
 }  // namespace pedprep

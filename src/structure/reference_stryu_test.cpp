@@ -145,6 +145,37 @@ TEST(ReferenceStryuTest, IncorrectModeStops) {
   EXPECT_EQ(f.Rows(), kFullSib);
 }
 
+TEST(ReferenceStryuTest, BackLinksInModeOne) {
+  // 3 (son of 1 and 2) has 4 by his mother 2 and 5 by his daughter 4. Every loop found is
+  // at a nuclear family with a back-link, so the search passes over them until it runs dry.
+  PedigreeFixture f;
+  f.Load({{1, 1, 0, 0, 1}, {1, 2, 0, 0, 2}, {1, 3, 1, 2, 1}, {1, 4, 3, 2, 2}, {1, 5, 3, 4, 1}});
+  EXPECT_THROW(STRYU(*f.ctx, 1), RunStopped);
+  EXPECT_EQ(f.console.output,
+            "CAUSE 2\nCAUSE 2\nCAUSE 2\nCAUSE 2\n"
+            "ERROR: (K1.GT.K2) 1\n"
+            "K1,K2          9           8\n"
+            "  NI1,2,IV,LBA    0    0    1    2    3\n"
+            "       NINDK1:    1    2    3    3    4    2    4    4\n"
+            "       NINDK2:    0    1    1    2    2    2    2    3\n");
+
+  // A loop at the arrival family of an individual who is not a parent there.
+  PedigreeFixture g;
+  g.Load({{1, 1, 0, 0, 1},
+          {1, 2, 0, 0, 2},
+          {1, 3, 0, 0, 2},
+          {1, 4, 1, 3, 1},
+          {1, 5, 4, 2, 2},
+          {1, 6, 1, 5, 2},
+          {1, 7, 1, 6, 1}});
+  EXPECT_THROW(STRYU(*g.ctx, 1), RunStopped);
+  EXPECT_EQ(g.console.output,
+            "CAUSE 2\nCAUSE 2\nCAUSE 2\n"
+            "          5\n          1           5\n(NI.NE.NFA.AND.NI.NE.NMA)\n"
+            "          5           4           2           2\nERROR: (K1.GT.K2) 2\n");
+  EXPECT_EQ(g.ctx->store.NBREAK, 0);
+}
+
 // Families of founders and random matings of earlier members: many loops of every kind.
 std::vector<Member> RandomPedigree(std::mt19937& rng, int families, int max_size) {
   std::vector<Member> members;
@@ -249,6 +280,38 @@ TEST(ReferenceStryuTest, OtherModesOnRandomPedigreesStopCleanlyOrEndLoopFree) {
         continue;
       }
       CheckResult(f, members, nmode);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pedprep
+
+namespace pedprep {
+namespace {
+
+// Numbers the checks before this stage would refuse (duplicates, negative or unknown
+// parents, self-parents, odd sexes) end in a completed run or a stop, never in a crash.
+TEST(ReferenceStryuTest, MalformedFamiliesEndInARunOrAStop) {
+  std::mt19937 rng(5);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+  for (int round = 0; round < 150; ++round) {
+    const int size = pick(2, 11);
+    std::vector<Member> members;
+    for (int i = 1; i <= size; ++i) {
+      const int id = pick(0, 4) == 0 ? pick(-2, size + 2) : i;
+      const int father = pick(0, 2) == 0 ? 0 : pick(-2, size + 2);
+      const int mother = pick(0, 3) == 0 ? 0 : pick(-2, size + 2);
+      members.push_back({1 + (i > size / 2 && round % 2 == 1), id, father, mother, pick(0, 3)});
+    }
+    for (int32_t nmode : {-1, 0, 1}) {
+      PedigreeFixture f;
+      f.Load(members);
+      try {
+        STRYU(*f.ctx, nmode);
+      } catch (const RunStopped&) {
+      }
+      EXPECT_LE(f.ctx->store.ND, kMaxRows);
     }
   }
 }

@@ -1,0 +1,66 @@
+#include "breed/blood_steps.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "driver/run_context.h"
+#include "records/console.h"
+
+namespace pedprep {
+
+namespace {
+
+// The sum check's tolerance is single-precision 0.001, compared in double.
+const double kSumTolerance = static_cast<double>(0.001f);
+
+}  // namespace
+
+int BreedColumnCount(const PedigreeStore& store) { return std::clamp(store.NRAC, 0, kMaxBreeds); }
+
+void SetFounderFractions(PedigreeStore& store, std::vector<int32_t>& known) {
+  const int nd = std::clamp(store.ND, 0, kMaxRows);
+  const int columns = BreedColumnCount(store);
+  known.assign(nd + 1, 0);
+  for (int i = 1; i <= nd; ++i) {
+    for (int k = 1; k <= columns; ++k) store.PRACE[i][k] = 0.0;
+    const int breed = store.MAS1[i][1];
+    if (breed != 0) {
+      known[i] = 1;
+      if (breed <= kMaxBreeds) store.PRACE[i][breed] = 1.0;
+    }
+  }
+}
+
+void SetChildFractions(PedigreeStore& store, int child, int father, int mother) {
+  const int columns = BreedColumnCount(store);
+  for (int k = 1; k <= columns; ++k) {
+    store.PRACE[child][k] = (store.PRACE[mother][k] + store.PRACE[father][k]) / 2.0;
+  }
+}
+
+void StopForUnresolvedBlood(RunContext& ctx, const std::vector<PositionRange>& families,
+                            const std::vector<int32_t>& known) {
+  for (const PositionRange& family : families) {
+    for (int i = family.first; i <= family.last; ++i) {
+      if (known[i] == 0) {
+        WriteListDirected(ctx.console, {Str(" BLOOD CAN NOT BE FOUND IN DATA LINE"), I32(i)});
+      }
+    }
+  }
+  Stop();
+}
+
+void CheckBloodSums(RunContext& ctx) {
+  const PedigreeStore& store = ctx.store;
+  const int nd = std::clamp(store.ND, 0, kMaxRows);
+  const int columns = BreedColumnCount(store);
+  for (int i = 1; i <= nd; ++i) {
+    double sum = 0.0;
+    for (int k = 1; k <= columns; ++k) sum += store.PRACE[i][k];
+    if (std::fabs(1.0 - sum) > kSumTolerance) {
+      WriteListDirected(ctx.console, {Str(" BLOOD SUMMED <> 1 IN DATA LINE"), I32(i)});
+    }
+  }
+}
+
+}  // namespace pedprep

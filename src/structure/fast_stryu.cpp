@@ -120,8 +120,9 @@ bool FastStructureAnalysis::BreakLoop(const LoopAt& loop) {
   WriteListDirected(console, {I32(ni)});
   WriteListDirected(console, {I32(1), I32(nilc)});
 
-  // Nuclear family 0 does not exist; its "parent slots" read as the slots that follow the
-  // count in the list layout.
+  // IA is 0 only when the start entry finds itself as a child of a family it entered (an
+  // individual among its own ancestors). Nuclear family 0's parent slots are then the list
+  // slots NPR1+1 and NPR1+2, where the count INP1(1) = NPR1 points.
   int32_t nfa = 0;
   int32_t nma = 0;
   if (ia >= 1) {
@@ -139,7 +140,9 @@ bool FastStructureAnalysis::BreakLoop(const LoopAt& loop) {
   }
   WriteListDirected(console, {Str("BREAKAGE: NFA,NMA"), I32(nfa), I32(nma)});
 
-  // The children of ia get the copy's number in place of ni.
+  // The children of ia get the copy's number in place of ni. With a fresh number this
+  // changes one parent slot of ia and nothing else of the nuclear-family list, so the list
+  // and the peeled set are updated in place; anything else rebuilds them from the rows.
   const bool father_side = ni == nfa;
   const int column = father_side ? 2 : 3;
   const int16_t copy_number = static_cast<int16_t>(maxn);
@@ -162,8 +165,9 @@ bool FastStructureAnalysis::BreakLoop(const LoopAt& loop) {
     StopWithRecord("' ERROR: max. sample size is N4096 '");
   }
   const int32_t copy_position = rows_.AppendCopy(nilc, copy_number);
-  if (copies_made_ + 1 > kMaxBreaks)
+  if (copies_made_ + 1 > kMaxBreaks) {
     StopWithRecord("' ERROR: max. number of loop breaks is 4096 '");
+  }
   ++copies_made_;
   auto& row = ctx_.store.BREAK_IND[copies_made_];
   row[1] = rows_.FamilyNumber(nilc);

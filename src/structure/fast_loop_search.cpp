@@ -37,15 +37,52 @@ void WriteDiagnosticRecords(Console& console, const char* label,
 }  // namespace
 
 void FastLoopSearch::Start(const FastFamilyGraph& graph, int32_t start) {
-  if (static_cast<int32_t>(entered_.size()) < graph.NPR1() + 1)
-    entered_.resize(graph.NPR1() + 1, 0);
-  if (queue_ids_.empty()) queue_ids_.assign(kQueueEntries + 1, 0);
+  const std::size_t families = static_cast<std::size_t>(graph.NPR1()) + 1;
+  if (entered_.size() < families) {
+    entered_.resize(families, 0);
+    entered_at_.resize(families, 0);
+    read_.resize(families, 0);
+    first_read_.resize(families, 0);
+  }
+  if (queue_ids_.empty()) {
+    queue_ids_.assign(kQueueEntries + 1, 0);
+    k2_before_.assign(kQueueEntries + 2, 0);
+  }
   ++pass_;
+  entered_log_.clear();
+  read_log_.clear();
+  start_ = start;
+  first_console_lines_ = kNever;
   queue_ids_[1] = graph.SlotIndividual(graph.FatherSlot(start));
   workspace_.K1 = 1;
   workspace_.K2 = 1;
   workspace_.NINDK[1][1] = graph.Father(start);
   workspace_.NINDK[1][2] = 0;
+}
+
+int32_t FastLoopSearch::FirstRead(int32_t k) const {
+  return k >= 1 && static_cast<std::size_t>(k) < read_.size() && read_[k] == pass_ ? first_read_[k]
+                                                                                   : kNever;
+}
+
+void FastLoopSearch::Resume(int32_t from) {
+  workspace_.K1 = from;
+  workspace_.K2 = k2_before_[from];
+  while (!read_log_.empty() && first_read_[read_log_.back()] >= from) {
+    read_[read_log_.back()] = 0;
+    read_log_.pop_back();
+  }
+  while (!entered_log_.empty() && entered_at_[entered_log_.back()] >= from) {
+    entered_[entered_log_.back()] = 0;
+    entered_log_.pop_back();
+  }
+  if (first_console_lines_ >= from) first_console_lines_ = kNever;
+}
+
+void FastLoopSearch::Enter(int32_t k, int32_t k1) {
+  entered_[k] = pass_;
+  entered_at_[k] = k1;
+  entered_log_.push_back(k);
 }
 
 LoopAt FastLoopSearch::FindLoop(FastFamilyGraph& graph, const FastPeeling& peeling) {
@@ -83,6 +120,7 @@ bool FastLoopSearch::Expand(FastFamilyGraph& graph, const FastPeeling& peeling, 
   const int32_t ni = workspace_.NINDK[k1][1];
   const int32_t arrival = workspace_.NINDK[k1][2];
   const int32_t id = queue_ids_[k1];
+  k2_before_[k1] = workspace_.K2;
   bool met = false;
   int32_t ia = 0;
   // Scan A: ni as a parent.
@@ -93,6 +131,7 @@ bool FastLoopSearch::Expand(FastFamilyGraph& graph, const FastPeeling& peeling, 
     const int32_t j = occurrence.family;
     if (peeling.Peeled(j)) continue;
     parents[kept++] = occurrence;
+    Read(j, k1);
     if (j == arrival) continue;
     const int32_t father_slot = graph.FatherSlot(j);
     if (occurrence.father) {
@@ -102,7 +141,7 @@ bool FastLoopSearch::Expand(FastFamilyGraph& graph, const FastPeeling& peeling, 
         continue;
       }
       Append(graph, graph.SlotIndividual(father_slot + 1), j, kOverflowParentA);
-      entered_[j] = pass_;
+      Enter(j, k1);
       AppendJoiningChildren(graph, peeling, j, father_slot + 2, graph.LastSlot(j), kOverflowChildA);
     }
     if (occurrence.mother) {
@@ -119,6 +158,7 @@ bool FastLoopSearch::Expand(FastFamilyGraph& graph, const FastPeeling& peeling, 
   // Scan B: ni as a child; ends after the first family that is not yet entered.
   for (const ChildOccurrence& occurrence : graph.ChildOccurrences(id)) {
     const int32_t j = occurrence.family;
+    Read(j, k1);
     if (peeling.Peeled(j) || j == arrival) continue;
     if (Entered(j)) {
       met = true;

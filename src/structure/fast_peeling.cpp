@@ -34,6 +34,7 @@ void FastPeeling::Reset(const FastFamilyGraph& graph) {
     if (links <= 1) work_.push_back(k);
   }
   Settle(graph);
+  changes_.clear();
 }
 
 void FastPeeling::ParentReplaced(const FastFamilyGraph& graph, int32_t k, int32_t old_id,
@@ -48,11 +49,7 @@ void FastPeeling::ParentReplaced(const FastFamilyGraph& graph, int32_t k, int32_
   if (families_of_[old_id] >= 2) --links_[k];
   families_of_[new_id] = 1;
   family_xor_[new_id] = k;
-  if (graph.Multiplicity(k, old_id) == 0) {
-    --families_of_[old_id];
-    family_xor_[old_id] ^= k;
-    if (families_of_[old_id] == 1) Unlink(graph, old_id);
-  }
+  if (graph.Multiplicity(k, old_id) == 0) Leave(graph, old_id, k);
   if (links_[k] <= 1) work_.push_back(k);
   Settle(graph);
 }
@@ -63,25 +60,30 @@ int32_t FastPeeling::LowestUnpeeled() {
   return lowest_ <= npr1 ? lowest_ : 0;
 }
 
-// The individual now stands in a single unpeeled family: its slots there are no longer
-// linked.
-void FastPeeling::Unlink(const FastFamilyGraph& graph, int32_t id) {
-  int32_t r = family_xor_[id];
+// When the individual is left in a single unpeeled family, its slots there are no longer
+// linked, and as a child it is free.
+void FastPeeling::Leave(const FastFamilyGraph& graph, int32_t id, int32_t k) {
+  --families_of_[id];
+  family_xor_[id] ^= k;
+  if (families_of_[id] != 1) return;
+  const int32_t r = family_xor_[id];
   links_[r] -= graph.Multiplicity(r, id);
   if (links_[r] <= 1) work_.push_back(r);
+  for (const ChildOccurrence& occurrence : graph.ChildOccurrences(id)) {
+    changes_.push_back(occurrence.family);
+  }
 }
 
 void FastPeeling::Peel(const FastFamilyGraph& graph, int32_t k) {
   peeled_[k] = 1;
   --unpeeled_;
+  changes_.push_back(k);
   ++stamp_;
   for (int32_t slot = graph.FatherSlot(k); slot <= graph.LastSlot(k); ++slot) {
     int32_t id = graph.SlotIndividual(slot);
     if (seen_[id] == stamp_) continue;
     seen_[id] = stamp_;
-    --families_of_[id];
-    family_xor_[id] ^= k;
-    if (families_of_[id] == 1) Unlink(graph, id);
+    Leave(graph, id, k);
   }
 }
 

@@ -42,10 +42,17 @@ class FastPeeling {
   // an unpeeled family holding it is then not free.
   bool Joins(int32_t id) const { return families_of_[id] >= 2; }
 
+  // Nuclear families whose state as the loop search sees it changed since the last
+  // ClearChanges(): families peeled, and families with a child whose Joins() turned false.
+  // A family may be listed more than once.
+  const std::vector<int32_t>& Changes() const { return changes_; }
+  void ClearChanges() { changes_.clear(); }
+
  private:
   void Peel(const FastFamilyGraph& graph, int32_t k);
   void Settle(const FastFamilyGraph& graph);
-  void Unlink(const FastFamilyGraph& graph, int32_t id);
+  // One unpeeled family fewer holds individual id.
+  void Leave(const FastFamilyGraph& graph, int32_t id, int32_t k);
 
   std::vector<int32_t> families_of_;  // per individual: unpeeled families it stands in
   std::vector<int32_t> family_xor_;   // per individual: XOR of those family numbers
@@ -53,6 +60,7 @@ class FastPeeling {
   std::vector<uint8_t> peeled_;
   std::vector<int32_t> seen_;  // per individual: stamp of the last family visited
   std::vector<int32_t> work_;
+  std::vector<int32_t> changes_;
   int32_t stamp_ = 0;
   int32_t unpeeled_ = 0;
   int32_t lowest_ = 1;

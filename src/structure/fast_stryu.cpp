@@ -36,6 +36,7 @@ class FastStructureAnalysis {
   bool BreakLoop(const LoopAt& loop);
   // Rebuilds the nuclear-family list and the peeled set from the family's positions.
   void Rebuild();
+  int32_t ResumePoint(int32_t start) const;
   void NoteNumber(int32_t position);
   int32_t LastPositionOf(int32_t number) const;
   [[noreturn]] void StopWithRecord(const char* text);
@@ -48,6 +49,10 @@ class FastStructureAnalysis {
   int32_t copies_made_ = 0;                // IBR
   int32_t next_number_ = 0;                // MAXN: 1 + the largest individual number of the family
   std::vector<int32_t> last_position_of_;  // by number + 32768: last position, 0 = none
+  // After an in-place break: the search may be taken up again (ResumePoint); the nuclear
+  // family that got the copy.
+  bool resumable_ = false;
+  int32_t changed_family_ = 0;
 };
 
 void FastStructureAnalysis::Run() {
@@ -80,7 +85,20 @@ void FastStructureAnalysis::Rebuild() {
   peeling_.Reset(graph_);
 }
 
+// A search restarted after a break repeats the previous search exactly up to the first
+// expansion that reads something the break changed: the nuclear family given the copy,
+// the families peeled since, and the families whose children's marks changed. It can take
+// up the previous search there, provided it starts from the same family and the earlier
+// expansions wrote no console lines. Returns that expansion, or 1 / kNever for a new start.
+int32_t FastStructureAnalysis::ResumePoint(int32_t start) const {
+  if (!resumable_ || start != search_.start()) return 1;
+  int32_t from = std::min(search_.FirstConsoleLines(), search_.FirstRead(changed_family_));
+  for (int32_t k : peeling_.Changes()) from = std::min(from, search_.FirstRead(k));
+  return from;
+}
+
 void FastStructureAnalysis::AnalyseFamily(int32_t s) {
+  resumable_ = false;
   rows_.Open(s);
   next_number_ = 0;
   for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
@@ -89,10 +107,17 @@ void FastStructureAnalysis::AnalyseFamily(int32_t s) {
   Rebuild();
   while (!peeling_.AllPeeled()) {
     const int32_t start = peeling_.LowestUnpeeled();
-    search_.Start(graph_, start);
+    const int32_t from = ResumePoint(start);
+    if (from > 1 && from != FastLoopSearch::kNever) {
+      search_.Resume(from);
+    } else {
+      search_.Start(graph_, start);
+    }
+    peeling_.ClearChanges();
     for (;;) {
       if (BreakLoop(search_.FindLoop(graph_, peeling_))) break;
       StructureWorkspace& ws = ctx_.workspace;
+      search_.NoteConsoleLines(ws.K1);
       ++ws.K1;
       if (ws.K1 > ws.K2) {
         WriteListDirected(ctx_.console, {Str("ERROR: (K1.GT.K2) 2")});
@@ -181,9 +206,11 @@ bool FastStructureAnalysis::BreakLoop(const LoopAt& loop) {
     const int32_t old_id = graph_.SlotIndividual(parent_slot);
     const int32_t new_id = graph_.ReplaceParent(ia, father_side, copy_number);
     peeling_.ParentReplaced(graph_, ia, old_id, new_id);
+    changed_family_ = ia;
   } else {
     Rebuild();
   }
+  resumable_ = in_place;
   return true;
 }
 

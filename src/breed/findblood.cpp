@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "breed/blood_steps.h"
+#include "breed/reference_findblood.h"
 #include "driver/run_context.h"
 
 namespace pedprep {
@@ -156,6 +157,10 @@ class FamilyBloodSolver {
 }  // namespace
 
 void FINDBLOOD(RunContext& ctx) {
+  if (ctx.reference_stages) {
+    ReferenceFINDBLOOD(ctx);
+    return;
+  }
   PedigreeStore& store = ctx.store;
   std::vector<int32_t> known;
   SetFounderFractions(store, known);

@@ -18,6 +18,11 @@ struct RunContext {
   RunContext(const RunContext&) = delete;
   RunContext& operator=(const RunContext&) = delete;
 
+  // Run the straightforward versions of the stages that have a fast one (FINDBLOOD, STRYU
+  // in mode 0, RECONSTRUCTION, the marker matching): the same results, only slower. Used to
+  // prove the fast stages equal on whole runs; a normal run leaves it false.
+  bool reference_stages = false;
+
   PedigreeStore store;
   StructureWorkspace workspace;
   ExportState exports;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/run_context.h"
+#include "export/reference_reconstruction.h"
 #include "records/console.h"
 #include "records/layout.h"
 #include "records/text_reader.h"
@@ -94,6 +95,10 @@ bool IsSelectedForReconstruction(const RunContext& ctx, int row) {
 // written to its final place; lookups go through indexes instead of scans. The result is
 // that of inserting the rows in place and scanning the family and BREAK_IND.
 void RECONSTRUCTION(RunContext& ctx) {
+  if (ctx.reference_stages) {
+    ReferenceRECONSTRUCTION(ctx);
+    return;
+  }
   ReadNationCodes(ctx);
   PedigreeStore& st = ctx.store;
   CRTINS(st);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "export/testing/export_test_support.h"
-#include "export/testing/reconstruction_reference.h"
+#include "export/reference_reconstruction.h"
 #include "records/input_error.h"
 
 namespace pedprep {

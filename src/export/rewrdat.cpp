@@ -7,6 +7,7 @@
 
 #include "driver/run_context.h"
 #include "export/marker_match.h"
+#include "export/reference_marker_match.h"
 #include "export/unform.h"
 #include "records/console.h"
 #include "records/layout.h"
@@ -120,7 +121,11 @@ void REWRDAT(RunContext& ctx) {
   PedigreeStore& st = ctx.store;
   const int nd = std::clamp<int32_t>(st.ND, 0, kMaxRows);
   ImasTable imas(static_cast<std::size_t>(nd) + 1, std::array<int32_t, 10>{});
-  MatchMarkers(st, ctx.exports, records, imas);
+  if (ctx.reference_stages) {
+    ReferenceMatchMarkers(st, ctx.exports, records, imas);
+  } else {
+    MatchMarkers(st, ctx.exports, records, imas);
+  }
 
   for (int j = 1; j <= nd; ++j) {
     imas[j][1] = st.MAS0[j];

@@ -7,7 +7,7 @@
 
 #include "export/marker_match.h"
 #include "export/testing/export_test_support.h"
-#include "export/testing/marker_match_reference.h"
+#include "export/reference_marker_match.h"
 #include "records/input_error.h"
 
 namespace pedprep {

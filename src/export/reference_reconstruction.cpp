@@ -1,4 +1,4 @@
-#include "export/testing/reconstruction_reference.h"
+#include "export/reference_reconstruction.h"
 
 #include "driver/run_context.h"
 #include "export/reconstruction.h"

@@ -1,7 +1,7 @@
 // Straightforward versions of the export's matching and rebuilding: rows inserted in place,
 // every lookup a linear scan. The fast versions must give exactly the same store.
-#ifndef PEDPREP_EXPORT_TESTING_RECONSTRUCTION_REFERENCE_H_
-#define PEDPREP_EXPORT_TESTING_RECONSTRUCTION_REFERENCE_H_
+#ifndef PEDPREP_EXPORT_REFERENCE_RECONSTRUCTION_H_
+#define PEDPREP_EXPORT_REFERENCE_RECONSTRUCTION_H_
 
 namespace pedprep {
 
@@ -11,4 +11,4 @@ void ReferenceRECONSTRUCTION(RunContext& ctx);
 
 }  // namespace pedprep
 
-#endif  // PEDPREP_EXPORT_TESTING_RECONSTRUCTION_REFERENCE_H_
+#endif  // PEDPREP_EXPORT_REFERENCE_RECONSTRUCTION_H_

@@ -1,4 +1,4 @@
-#include "export/testing/marker_match_reference.h"
+#include "export/reference_marker_match.h"
 
 #include "driver/store.h"
 #include "export/export_state.h"

@@ -1,6 +1,6 @@
 // Marker matching as N x ND comparisons, record after record.
-#ifndef PEDPREP_EXPORT_TESTING_MARKER_MATCH_REFERENCE_H_
-#define PEDPREP_EXPORT_TESTING_MARKER_MATCH_REFERENCE_H_
+#ifndef PEDPREP_EXPORT_REFERENCE_MARKER_MATCH_H_
+#define PEDPREP_EXPORT_REFERENCE_MARKER_MATCH_H_
 
 #include <vector>
 
@@ -13,4 +13,4 @@ void ReferenceMatchMarkers(const PedigreeStore& store, const ExportState& export
 
 }  // namespace pedprep
 
-#endif  // PEDPREP_EXPORT_TESTING_MARKER_MATCH_REFERENCE_H_
+#endif  // PEDPREP_EXPORT_REFERENCE_MARKER_MATCH_H_

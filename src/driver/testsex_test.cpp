@@ -73,14 +73,18 @@ TEST(TestsexTest, ParentOutOfFamily) {
                                     {2, 2, 0, 0, 1, 2, 4},
                                     {2, 3, father, mother, 0, 1, 5}};
   };
+  // The father's line: position 5, family size 3, ";", INS(1..5), the fifth entry wrapped
+  // onto a line of its own. The mother's line: INS(1..6) alone.
   const std::string record = "ERROR OF PARENTS NUMERATION: IS=  2 i=  3\n";
-  const std::string line =
-      "          5           3;          2           0           2           5\n";
+  const std::string father_line =
+      "          5           3;          2           0           2           5\n"
+      "          0\n";
+  const std::string mother_line =
+      "          2           0           2           5           0           0\n";
   RunCases({
-      {"father 5", rows(5, 2), record + line + "          0\n", 1},
-      {"mother 7", rows(1, 7), record + line + "          0           0\n", 1},
-      {"both", rows(4, 4),
-       record + line + "          0\n" + record + line + "          0           0\n", 1},
+      {"father 5", rows(5, 2), record + father_line, 1},
+      {"mother 7", rows(1, 7), record + mother_line, 1},
+      {"both", rows(4, 4), record + father_line + record + mother_line, 1},
       {"father equal to the family size passes", rows(3, 2), "", 0},
   });
 }
@@ -118,8 +122,7 @@ TEST(TestsexTest, EveryFamilyAndEveryTestIsReported) {
        {{1, 1, 0, 0, 1, 1, 1}, {2, 1, 0, 0, 1, 1, 2}, {2, 3, 1, 9, 0, 1, 3}, {3, 2, 0, 0, 1, 2, 4}},
        "ERROR OF NUMERATION: IS=  2 nom=  2    3\n"
        "ERROR OF PARENTS NUMERATION: IS=  2 i=  2\n"
-       "          3           2;          3           0           1           3\n"
-       "          4           0\n"
+       "          3           0           1           3           4           0\n"
        "ERROR OF NUMERATION: IS=  3 nom=  1    2\n",
        1},
   });

@@ -1,8 +1,8 @@
 // pedprep: run in the folder that holds PEDIGREE.PRN.
+#include <memory>
+
 #include "driver/run_context.h"
 #include "driver/run_driver.h"
-
-#include <memory>
 
 int main() {
   pedprep::StdConsole console;

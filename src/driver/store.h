@@ -12,11 +12,11 @@
 
 namespace pedprep {
 
-inline constexpr int kMaxRows = 24096;      // positions 1..24096
-inline constexpr int kMaxFamilies = 2600;   // families 1..2600
-inline constexpr int kInsEntries = 2602;    // INS(1..2602)
-inline constexpr int kMaxBreeds = 10;       // PRACE columns 1..10
-inline constexpr int kMaxBreaks = 4096;     // BREAK_IND rows 1..4096
+inline constexpr int kMaxRows = 24096;     // positions 1..24096
+inline constexpr int kMaxFamilies = 2600;  // families 1..2600
+inline constexpr int kInsEntries = 2602;   // INS(1..2602)
+inline constexpr int kMaxBreeds = 10;      // PRACE columns 1..10
+inline constexpr int kMaxBreaks = 4096;    // BREAK_IND rows 1..4096
 
 // Breed codes with a meaning of their own.
 inline constexpr int kBreedLoopCopy = 100;
@@ -32,11 +32,11 @@ struct PedigreeStore {
   int32_t NBREAK = 0;  // rows of BREAK_IND in use
   int32_t MM = 0;      // passport error flag: 1 = the sex check found errors
 
-  std::vector<int16_t> MAS0;                  // [i]: family number
-  std::vector<std::array<int16_t, 4>> MAS;    // [i][1] individual, [2] father, [3] mother
-  std::vector<std::array<uint8_t, 3>> MAS1;   // [i][1] breed code 0..255, [2] sex code
-  std::vector<int8_t> IFON;                   // [i]: marker value (low 8 bits)
-  std::vector<int16_t> INI_ID;                // [i]: initial identifier
+  std::vector<int16_t> MAS0;                 // [i]: family number
+  std::vector<std::array<int16_t, 4>> MAS;   // [i][1] individual, [2] father, [3] mother
+  std::vector<std::array<uint8_t, 3>> MAS1;  // [i][1] breed code 0..255, [2] sex code
+  std::vector<int8_t> IFON;                  // [i]: marker value (low 8 bits)
+  std::vector<int16_t> INI_ID;               // [i]: initial identifier
   std::vector<std::array<double, kMaxBreeds + 1>> PRACE;  // [i][k]: fraction of breed k
 
   // INS(1) = NS; INS(2) = 0; family s occupies positions INS(s+1)+1 .. INS(s+2).

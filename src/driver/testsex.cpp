@@ -44,16 +44,16 @@ class ParentCounts {
 };
 
 // " ERROR OF PARENTS NUMERATION" for a member whose father or mother number lies beyond
-// the family, followed by the line with the position, the family size, ";" and the first
-// `ins_entries` entries of INS.
-// An out-of-range father is followed by the line i, LSS, ";", INS(1..5); an out-of-range
-// mother by the line INS(1..6) alone.
+// the family (the number after " i=" is the member's place in the family), followed by a
+// list-directed line: for the father the position, the family size, ";" and INS(1..5);
+// for the mother INS(1..6) alone.
 void ReportParentOutOfRange(RunContext& ctx, int s, int i, int ls0, int lss, bool mother) {
   static const Layout kLayout = Layout::Parse("' ERROR OF PARENTS NUMERATION: IS=',I3,' i=',I3");
   WriteFormatted(ctx.console, kLayout, {I32(s), I32(i - ls0)});
   OutList line;
   if (!mother) line = {I32(i), I32(lss), Str(";")};
-  for (int k = 1; k <= (mother ? 6 : 5); ++k) line.push_back(I16(ctx.store.INS[k]));
+  const int ins_entries = mother ? 6 : 5;
+  for (int k = 1; k <= ins_entries; ++k) line.push_back(I16(ctx.store.INS[k]));
   WriteListDirected(ctx.console, line);
 }
 
@@ -86,11 +86,11 @@ bool CheckFamily(RunContext& ctx, int s, ParentCounts& counts) {
       ifl = true;
     }
     if (st.MAS[i][2] > lss) {
-      ReportParentOutOfRange(ctx, s, i, ls0, lss, false);
+      ReportParentOutOfRange(ctx, s, i, ls0, lss, /*mother=*/false);
       ifl = true;
     }
     if (st.MAS[i][3] > lss) {
-      ReportParentOutOfRange(ctx, s, i, ls0, lss, true);
+      ReportParentOutOfRange(ctx, s, i, ls0, lss, /*mother=*/true);
       ifl = true;
     }
     // Parent role: a male must not be anybody's mother, a female nobody's father. Every

@@ -73,6 +73,8 @@ TEST(TestsexTest, ParentOutOfFamily) {
                                     {2, 2, 0, 0, 1, 2, 4},
                                     {2, 3, father, mother, 0, 1, 5}};
   };
+  // The father's line: position 5, family size 3, ";", INS(1..5), the fifth entry wrapped
+  // onto a line of its own. The mother's line: INS(1..6) alone.
   const std::string record = "ERROR OF PARENTS NUMERATION: IS=  2 i=  3\n";
   const std::string father_line =
       "          5           3;          2           0           2           5\n"

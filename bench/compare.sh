@@ -16,17 +16,24 @@ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DPEDPREP_BENCH=ON -DPEDPREP_T
 failed=0
 for folder in "$@"; do
   work=$(mktemp -d)
+  timed_out=0
   for kind in fast reference; do
     cp -r "$folder" "$work/$kind"
     program=$BUILD/pedprep
     [ "$kind" = reference ] && program=$BUILD/bench/pedprep_reference
     start=$(date +%s.%N)
-    (cd "$work/$kind" && timeout "$RUN_TIMEOUT" "$program" </dev/null >console.txt 2>&1
-     echo "exit $?" >>console.txt)
+    status=0
+    (cd "$work/$kind" && timeout "$RUN_TIMEOUT" "$program" </dev/null >console.txt 2>&1) ||
+      status=$?
+    [ "$status" -eq 124 ] && timed_out=1
+    echo "exit $status" >>"$work/$kind/console.txt"
     end=$(date +%s.%N)
     printf '%-40s %-9s %8.2fs\n' "$(basename "$folder")" "$kind" "$(echo "$end - $start" | bc)"
   done
-  if diff -r "$work/fast" "$work/reference" >/dev/null; then
+  if [ "$timed_out" -eq 1 ]; then
+    echo "$(basename "$folder"): timeout after ${RUN_TIMEOUT}s, not compared"
+    failed=1
+  elif diff -r "$work/fast" "$work/reference" >/dev/null; then
     echo "$(basename "$folder"): identical ($(cd "$work/fast" && find . -type f | wc -l) files)"
   else
     echo "$(basename "$folder"): DIFFERENT"; diff -rq "$work/fast" "$work/reference"

@@ -303,5 +303,61 @@ TEST(RunLimitsTest, LargeSibshipWithALoopRunsThrough) {
   EXPECT_EQ(run.TableCount(), "  305");
 }
 
+// One family in which the loop search expands many individuals more than once: founders
+// 1 and 2 with `daughters` sons; founders F and M with as many daughters; son i and
+// daughter i have a daughter g. With `with_half_sibs`, every daughter also has a son by
+// one more son of 1 and 2, and that son has a child with her daughter g.
+std::vector<PassportRow> CrossedSibships(int daughters, bool with_half_sibs) {
+  std::vector<PassportRow> rows;
+  auto add = [&rows](long father, long mother, long sex) {
+    const long number = static_cast<long>(rows.size()) + 1;
+    rows.push_back({1, number, father, mother, father == 0 ? 1 : 0, sex, number});
+    return number;
+  };
+  const long a = add(0, 0, 1);
+  const long b = add(0, 0, 2);
+  std::vector<long> sons, half_brothers, sisters, nieces, half_sibs;
+  for (int i = 0; i < daughters; ++i) sons.push_back(add(a, b, 1));
+  if (with_half_sibs) {
+    for (int i = 0; i < daughters; ++i) half_brothers.push_back(add(a, b, 1));
+  }
+  const long f = add(0, 0, 1);
+  const long m = add(0, 0, 2);
+  for (int i = 0; i < daughters; ++i) sisters.push_back(add(f, m, 2));
+  for (int i = 0; i < daughters; ++i) nieces.push_back(add(sons[i], sisters[i], 2));
+  if (with_half_sibs) {
+    for (int i = 0; i < daughters; ++i) half_sibs.push_back(add(half_brothers[i], sisters[i], 1));
+    for (int i = 0; i < daughters; ++i) add(half_sibs[i], nieces[i], 1);
+  }
+  return rows;
+}
+
+TEST(RunLimitsTest, LoopSearchQueueOverflow) {
+  struct Case {
+    int daughters;
+    bool with_half_sibs;
+    const char* message;  // nullptr: the run goes through
+  };
+  const std::vector<Case> cases = {
+      {153, false, nullptr},
+      {154, false, "ERROR: K2 OVERFLOW 3\n"},  // a parent or an earlier sibling
+      {163, false, "ERROR: K2 OVERFLOW 4\n"},  // a later sibling
+      {151, true, "ERROR: K2 OVERFLOW 1\n"},   // the mate in a parent slot
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.daughters);
+    LimitRun run(CrossedSibships(c.daughters, c.with_half_sibs), 1, Database(8, {}));
+    EXPECT_EQ(RunPedprep(*run.ctx), 0);
+    if (c.message == nullptr) {
+      EXPECT_EQ(Tail(run.console.output, kSuccessEnd.size()), kSuccessEnd);
+      EXPECT_EQ(run.console.output.find("OVERFLOW"), std::string::npos);
+      continue;
+    }
+    const std::string end = std::string(c.message) + kStop;
+    EXPECT_EQ(Tail(run.console.output, end.size()), end);
+    EXPECT_TRUE(testing::OutputsPresent(run.files).empty());
+  }
+}
+
 }  // namespace
 }  // namespace pedprep

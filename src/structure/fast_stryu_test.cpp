@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -170,7 +171,7 @@ int ExpectSameAsReference(const std::vector<Member>& members, int nrac = 3) {
   const PedigreeStore& s = fast.ctx->store;
   EXPECT_EQ(s.ND, r.ND);
   EXPECT_EQ(s.NBREAK, r.NBREAK);
-  for (int i = 1; i <= r.ND + 3; ++i) {
+  for (int i = 1; i <= std::min(r.ND + 3, kMaxRows); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(s.MAS0[i], r.MAS0[i]);
     EXPECT_EQ(s.MAS[i], r.MAS[i]);
@@ -241,6 +242,39 @@ TEST(FastStryuTest, SampleSizeLimitStopsAtTheCopyThatWouldNotFit) {
             "          1           4\n"
             "BREAKAGE: NFA,NMA          3           4\n"
             "ERROR: max. sample size is N4096 \n");
+}
+
+// Copies made in earlier families move the later ones up; the row limit is then met in a
+// later family, after some of its copies went in or before any did.
+TEST(FastStryuTest, SampleSizeLimitMetInALaterFamily) {
+  std::mt19937 rng(4096);
+  const std::vector<Member> loops = LoopRichPedigree(rng, 3, 40);
+  int copies = 0;  // made for one set of the loop families
+  {
+    PedigreeFixture f;
+    f.Load(loops);
+    ReferenceSTRYU(*f.ctx, 0);
+    copies = f.ctx->store.NBREAK;
+  }
+  ASSERT_GT(copies, 4);
+  for (int spare : {0, 1, copies - 1, copies + 1, 2 * copies - 1, 2 * copies}) {
+    SCOPED_TRACE(spare);
+    // The loop families, founder families filling the store up to `spare` free rows, and
+    // the loop families again.
+    std::vector<Member> members = loops;
+    const int fillers = kMaxRows - spare - 2 * static_cast<int>(loops.size());
+    const int first_filler = loops.back().family + 1;
+    for (int i = 0; i < fillers; ++i) {
+      members.push_back({first_filler + i / 10, 1 + i % 10, 0, 0, 1});
+    }
+    const int shift = members.back().family;
+    for (Member m : loops) {
+      m.family += shift;
+      members.push_back(m);
+    }
+    EXPECT_EQ(ExpectSameAsReference(members), spare == 2 * copies ? spare : 0);
+    if (HasFailure()) return;
+  }
 }
 
 TEST(FastStryuTest, LoopBreakLimitStopsAtCopy4097) {

@@ -9,7 +9,6 @@
 
 #include "structure/find_peelable.h"
 #include "structure/make_infmas.h"
-#include "structure/stryu.h"
 #include "structure/testing/pedigree_fixture.h"
 
 namespace pedprep {
@@ -108,7 +107,7 @@ TEST(ReferenceStryuTest, Walkthroughs) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
     f.Load(c.members);
-    STRYU(*f.ctx, 0);
+    ReferenceSTRYU(*f.ctx, 0);
     const StructureWorkspace& ws = f.ctx->workspace;
     EXPECT_EQ(Queue(ws), c.queue);
     EXPECT_EQ(ws.K1, c.k1);
@@ -124,7 +123,7 @@ TEST(ReferenceStryuTest, LoopFreeFamiliesAreLeftAlone) {
   for (int32_t nmode : {-1, 0, 1}) {
     PedigreeFixture f;
     f.Load(members);
-    STRYU(*f.ctx, nmode);
+    ReferenceSTRYU(*f.ctx, nmode);
     EXPECT_EQ(f.console.output, "");
     EXPECT_EQ(f.Rows(), members);
     EXPECT_EQ(f.ctx->store.NBREAK, 0);
@@ -132,7 +131,7 @@ TEST(ReferenceStryuTest, LoopFreeFamiliesAreLeftAlone) {
   // The full-sib mating peels in mode 1 without a break.
   PedigreeFixture f;
   f.Load(kFullSib);
-  STRYU(*f.ctx, 1);
+  ReferenceSTRYU(*f.ctx, 1);
   EXPECT_EQ(f.console.output, "");
   EXPECT_EQ(f.ctx->store.ND, 5);
 }
@@ -140,7 +139,7 @@ TEST(ReferenceStryuTest, LoopFreeFamiliesAreLeftAlone) {
 TEST(ReferenceStryuTest, IncorrectModeStops) {
   PedigreeFixture f;
   f.Load(kFullSib);
-  EXPECT_THROW(STRYU(*f.ctx, 2), RunStopped);
+  EXPECT_THROW(ReferenceSTRYU(*f.ctx, 2), RunStopped);
   EXPECT_EQ(f.console.output, " INCORRECT MODE\n");
   EXPECT_EQ(f.Rows(), kFullSib);
 }
@@ -150,7 +149,7 @@ TEST(ReferenceStryuTest, BackLinksInModeOne) {
   // at a nuclear family with a back-link, so the search passes over them until it runs dry.
   PedigreeFixture f;
   f.Load({{1, 1, 0, 0, 1}, {1, 2, 0, 0, 2}, {1, 3, 1, 2, 1}, {1, 4, 3, 2, 2}, {1, 5, 3, 4, 1}});
-  EXPECT_THROW(STRYU(*f.ctx, 1), RunStopped);
+  EXPECT_THROW(ReferenceSTRYU(*f.ctx, 1), RunStopped);
   EXPECT_EQ(f.console.output,
             "CAUSE 2\nCAUSE 2\nCAUSE 2\nCAUSE 2\n"
             "ERROR: (K1.GT.K2) 1\n"
@@ -168,7 +167,7 @@ TEST(ReferenceStryuTest, BackLinksInModeOne) {
           {1, 5, 4, 2, 2},
           {1, 6, 1, 5, 2},
           {1, 7, 1, 6, 1}});
-  EXPECT_THROW(STRYU(*g.ctx, 1), RunStopped);
+  EXPECT_THROW(ReferenceSTRYU(*g.ctx, 1), RunStopped);
   EXPECT_EQ(g.console.output,
             "CAUSE 2\nCAUSE 2\nCAUSE 2\n"
             "          5\n          1           5\n(NI.NE.NFA.AND.NI.NE.NMA)\n"
@@ -259,7 +258,7 @@ TEST(ReferenceStryuTest, RandomPedigreesEndLoopFree) {
     const std::vector<Member> members = RandomPedigree(rng, 1 + round % 4, 8 + round % 30);
     PedigreeFixture f;
     f.Load(members, 3);
-    ASSERT_NO_THROW(STRYU(*f.ctx, 0)) << f.console.output;
+    ASSERT_NO_THROW(ReferenceSTRYU(*f.ctx, 0)) << f.console.output;
     CheckResult(f, members, 0);
     total_breaks += f.ctx->store.NBREAK;
   }
@@ -275,7 +274,7 @@ TEST(ReferenceStryuTest, OtherModesOnRandomPedigreesStopCleanlyOrEndLoopFree) {
       PedigreeFixture f;
       f.Load(members, 3);
       try {
-        STRYU(*f.ctx, nmode);
+        ReferenceSTRYU(*f.ctx, nmode);
       } catch (const RunStopped&) {
         continue;
       }
@@ -308,7 +307,7 @@ TEST(ReferenceStryuTest, MalformedFamiliesEndInARunOrAStop) {
       PedigreeFixture f;
       f.Load(members);
       try {
-        STRYU(*f.ctx, nmode);
+        ReferenceSTRYU(*f.ctx, nmode);
       } catch (const RunStopped&) {
       }
       EXPECT_LE(f.ctx->store.ND, kMaxRows);

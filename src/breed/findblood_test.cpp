@@ -12,6 +12,7 @@
 #include "breed/reference_findblood.h"
 #include "breed/testing/store_rows.h"
 #include "driver/run_context.h"
+#include "driver/testing/driver_test_support.h"
 
 namespace pedprep {
 namespace {
@@ -19,11 +20,7 @@ namespace {
 using testing_rows::Fill;
 using testing_rows::Row;
 
-struct StageRun {
-  CapturingConsole console;
-  MemoryFileSystem files;
-  RecordingCommandRunner shell;
-  RunContext ctx{console, files, shell};
+struct StageRun : testing::TestRun {
   bool stopped = false;
 };
 
@@ -31,7 +28,7 @@ using BloodStage = void (*)(RunContext&);
 
 void RunStage(StageRun& run, BloodStage stage) {
   try {
-    stage(run.ctx);
+    stage(*run.ctx);
   } catch (const RunStopped&) {
     run.stopped = true;
   }
@@ -126,13 +123,13 @@ TEST_P(BloodCasesTest, FractionsAndConsole) {
   for (const BloodCase& c : BloodCases()) {
     SCOPED_TRACE(c.name);
     StageRun run;
-    Fill(run.ctx.store, c.rows, c.nrac);
+    Fill(run.ctx->store, c.rows, c.nrac);
     RunStage(run, GetParam());
     EXPECT_EQ(run.console.output, c.console);
     EXPECT_EQ(run.stopped, c.stops);
     for (std::size_t n = 0; n < c.fractions.size(); ++n) {
       for (std::size_t k = 0; k < c.fractions[n].size(); ++k) {
-        EXPECT_EQ(run.ctx.store.PRACE[n + 1][k + 1], c.fractions[n][k])
+        EXPECT_EQ(run.ctx->store.PRACE[n + 1][k + 1], c.fractions[n][k])
             << "position " << n + 1 << " breed " << k + 1;
       }
     }
@@ -143,18 +140,18 @@ TEST_P(BloodCasesTest, FractionsAndConsole) {
 // be touched and the sum covers the 10 columns.
 TEST_P(BloodCasesTest, BreedCountAboveColumnsStaysInsideRows) {
   StageRun run;
-  Fill(run.ctx.store, {{1, 1, 0, 0, 1}, {1, 2, 0, 0, 10}, {1, 3, 1, 2, 0}}, 12);
+  Fill(run.ctx->store, {{1, 1, 0, 0, 1}, {1, 2, 0, 0, 10}, {1, 3, 1, 2, 0}}, 12);
   RunStage(run, GetParam());
   EXPECT_EQ(run.console.output, "");
-  EXPECT_EQ(run.ctx.store.PRACE[2][10], 1.0);
-  EXPECT_EQ(run.ctx.store.PRACE[3][1], 0.5);
-  EXPECT_EQ(run.ctx.store.PRACE[3][10], 0.5);
+  EXPECT_EQ(run.ctx->store.PRACE[2][10], 1.0);
+  EXPECT_EQ(run.ctx->store.PRACE[3][1], 0.5);
+  EXPECT_EQ(run.ctx->store.PRACE[3][10], 0.5);
 }
 
 // An empty pedigree: CRTINS still opens family 1 at position 1, which holds nobody.
 TEST_P(BloodCasesTest, EmptyPedigreeDoesNothing) {
   StageRun run;
-  Fill(run.ctx.store, {}, 2);
+  Fill(run.ctx->store, {}, 2);
   RunStage(run, GetParam());
   EXPECT_FALSE(run.stopped);
   EXPECT_EQ(run.console.output, "");
@@ -176,13 +173,13 @@ TEST(CheckBloodSums, ToleranceIsSinglePrecisionWidened) {
       0.99899,                               // reported
   };
   StageRun run;
-  run.ctx.store.ND = static_cast<int32_t>(sums.size());
-  run.ctx.store.NRAC = 2;
+  run.ctx->store.ND = static_cast<int32_t>(sums.size());
+  run.ctx->store.NRAC = 2;
   for (std::size_t n = 0; n < sums.size(); ++n) {
-    run.ctx.store.PRACE[n + 1][1] = sums[n] / 2;
-    run.ctx.store.PRACE[n + 1][2] = sums[n] / 2;
+    run.ctx->store.PRACE[n + 1][1] = sums[n] / 2;
+    run.ctx->store.PRACE[n + 1][2] = sums[n] / 2;
   }
-  CheckBloodSums(run.ctx);
+  CheckBloodSums(*run.ctx);
   EXPECT_EQ(run.console.output, SumLine(2) + SumLine(4) + SumLine(6));
 }
 
@@ -201,10 +198,10 @@ TEST(FINDBLOOD, LongChainListedYoungestFirst) {
   rows.push_back({1, generations + 1, 0, 0, 1});
   for (int g = 1; g <= generations; ++g) rows.push_back({1, generations + 1 + g, 0, 0, 2});
   StageRun run;
-  Fill(run.ctx.store, rows, 2);
+  Fill(run.ctx->store, rows, 2);
   RunStage(run, &FINDBLOOD);
   EXPECT_EQ(run.console.output, "");
-  const auto& prace = run.ctx.store.PRACE;
+  const auto& prace = run.ctx->store.PRACE;
   EXPECT_EQ(prace[generations][1], 0.5);
   EXPECT_EQ(prace[generations - 9][1], std::ldexp(1.0, -10));
   EXPECT_EQ(prace[1][1], 0.0);
@@ -265,18 +262,19 @@ TEST(FINDBLOOD, MatchesReferenceOnRandomPedigrees) {
     for (StageRun* run : {&indexed, &reference}) {
       run->console.output.clear();
       run->stopped = false;
-      for (std::size_t i = 1; i <= rows.size(); ++i) run->ctx.store.PRACE[i].fill(0.0);
+      for (std::size_t i = 1; i <= rows.size(); ++i) run->ctx->store.PRACE[i].fill(0.0);
     }
-    Fill(indexed.ctx.store, rows, nrac);
-    Fill(reference.ctx.store, rows, nrac);
+    Fill(indexed.ctx->store, rows, nrac);
+    Fill(reference.ctx->store, rows, nrac);
     RunStage(indexed, &FINDBLOOD);
     RunStage(reference, &ReferenceFINDBLOOD);
     ASSERT_EQ(indexed.stopped, reference.stopped);
     ASSERT_EQ(indexed.console.output, reference.console.output);
     for (std::size_t i = 1; i <= rows.size(); ++i) {
-      ASSERT_EQ(std::memcmp(indexed.ctx.store.PRACE[i].data(), reference.ctx.store.PRACE[i].data(),
-                            sizeof(indexed.ctx.store.PRACE[i])),
-                0)
+      ASSERT_EQ(
+          std::memcmp(indexed.ctx->store.PRACE[i].data(), reference.ctx->store.PRACE[i].data(),
+                      sizeof(indexed.ctx->store.PRACE[i])),
+          0)
           << "position " << i;
     }
   }

@@ -9,6 +9,7 @@
 
 #include "breed/testing/store_rows.h"
 #include "driver/run_context.h"
+#include "driver/testing/driver_test_support.h"
 
 namespace pedprep {
 namespace {
@@ -16,12 +17,7 @@ namespace {
 using testing_rows::Fill;
 using testing_rows::Row;
 
-struct StageRun {
-  CapturingConsole console;
-  MemoryFileSystem files;
-  RecordingCommandRunner shell;
-  RunContext ctx{console, files, shell};
-};
+using StageRun = testing::TestRun;
 
 // Individual, father, mother of one position.
 using Numbers = std::array<int, 3>;
@@ -58,9 +54,9 @@ TEST(RENUM, Cases) {
   for (const RenumCase& c : cases) {
     SCOPED_TRACE(c.name);
     StageRun run;
-    Fill(run.ctx.store, c.rows, 1);
-    RENUM(run.ctx);
-    const auto& mas = run.ctx.store.MAS;
+    Fill(run.ctx->store, c.rows, 1);
+    RENUM(*run.ctx);
+    const auto& mas = run.ctx->store.MAS;
     for (std::size_t n = 0; n < c.expected.size(); ++n) {
       const Numbers got = {mas[n + 1][1], mas[n + 1][2], mas[n + 1][3]};
       EXPECT_EQ(got, c.expected[n]) << "position " << n + 1;
@@ -93,10 +89,10 @@ TEST(RENUM, ParentsKeepTheirIdentity) {
         rows.push_back({f, number, father, mother, 0, ++initial_id});
       }
     }
-    Fill(run.ctx.store, rows, 1);
-    RENUM(run.ctx);
+    Fill(run.ctx->store, rows, 1);
+    RENUM(*run.ctx);
 
-    const PedigreeStore& store = run.ctx.store;
+    const PedigreeStore& store = run.ctx->store;
     for (int s = 1; s <= store.NumFamilies(); ++s) {
       const int first = store.FamilyFirst(s);
       std::map<int, int> before;  // old number -> identity, from the input rows

@@ -39,10 +39,31 @@ int WriteWhole(const std::string& path, const std::string& bytes, bool* created,
   return error;
 }
 
+// Creates the missing folders above `path`; returns 0 or the errno of the failing step.
+int MakeParentFolders(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
+    struct stat info;
+    if (::stat(folder.c_str(), &info) == 0) {
+      if (!S_ISDIR(info.st_mode)) return ENOTDIR;
+      continue;
+    }
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+  }
+  return 0;
+}
+
 }  // namespace
 
-bool DiskFileSystem::ReadFile(const std::string& name, std::string* contents) {
-  if (!UsableName(name)) return false;
+std::string DiskFileSystem::Path(const std::string& name) const {
+  if (root_.empty() || name.empty() || name.front() == '/') return name;
+  return root_.back() == '/' ? root_ + name : root_ + "/" + name;
+}
+
+bool DiskFileSystem::ReadFile(const std::string& given_name, std::string* contents) {
+  if (!UsableName(given_name)) return false;
+  const std::string name = Path(given_name);
   struct stat info;
   if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   std::FILE* f = std::fopen(name.c_str(), "rb");
@@ -74,7 +95,12 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
       remove_temporaries();
       throw InputError("create", file->name, 0, "invalid file name", "");
     }
-    const std::string temp = file->name + kTempSuffix;
+    const int folder_error = create_folders_ ? MakeParentFolders(Path(file->name)) : 0;
+    if (folder_error != 0) {
+      remove_temporaries();
+      throw InputError("create", file->name, 0, ErrnoText(folder_error), "");
+    }
+    const std::string temp = Path(file->name) + kTempSuffix;
     bool created = false;
     bool create_failed = false;
     errno = 0;
@@ -88,13 +114,13 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
   // A folder in the way would make its rename fail after earlier files were replaced.
   for (const OutputFile* file : unique) {
     struct stat info;
-    if (::stat(file->name.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::stat(Path(file->name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
       remove_temporaries();
       throw InputError("create", file->name, 0, ErrnoText(EISDIR), "");
     }
   }
   for (std::size_t i = 0; i < unique.size(); ++i) {
-    if (std::rename(temporaries[i].c_str(), unique[i]->name.c_str()) != 0) {
+    if (std::rename(temporaries[i].c_str(), Path(unique[i]->name).c_str()) != 0) {
       int error = errno;
       for (std::size_t k = i; k < temporaries.size(); ++k) std::remove(temporaries[k].c_str());
       throw InputError("write", unique[i]->name, 0, ErrnoText(error), "");

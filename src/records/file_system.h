@@ -28,11 +28,22 @@ class FileSystem {
   virtual void WriteFiles(const std::vector<OutputFile>& files) = 0;
 };
 
-// The real folder (the process's current directory).
+// A real folder: names are relative to `root` (empty: the process's current directory);
+// absolute names are taken as they are. With `create_folders`, WriteFiles first creates the
+// missing folders on the way to each file (root included; folders made stay when the write
+// fails); without it a missing folder fails the write.
 class DiskFileSystem : public FileSystem {
  public:
+  explicit DiskFileSystem(std::string root = "", bool create_folders = false)
+      : root_(std::move(root)), create_folders_(create_folders) {}
   bool ReadFile(const std::string& name, std::string* contents) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
+
+ private:
+  std::string Path(const std::string& name) const;
+
+  std::string root_;
+  bool create_folders_;
 };
 
 // For tests: files in a map. Names in `unwritable` fail on write.

@@ -95,6 +95,25 @@ TEST_F(DiskFileSystemTest, FailureChangesNothing) {
   }
 }
 
+TEST_F(DiskFileSystemTest, RootFolderAndCreatedFolders) {
+  DiskFileSystem out(Path("new/out"), /*create_folders=*/true);
+  out.WriteFiles({{"PEDIGREE.PRN", "p"}, {"database/pedigree.dat", "d"}});
+  EXPECT_EQ(Get("new/out/database/pedigree.dat"), "d");
+  std::string got;
+  EXPECT_TRUE(out.ReadFile("PEDIGREE.PRN", &got));
+  EXPECT_EQ(got, "p");
+  EXPECT_TRUE(out.ReadFile(Path("new/out/PEDIGREE.PRN"), &got));  // absolute names as given
+
+  Put("file", "x");
+  DiskFileSystem blocked(Path("file/sub"), true);
+  try {
+    blocked.WriteFiles({{"a", "1"}});
+    ADD_FAILURE() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_EQ(e.Report(), "INPUT ERROR: create of a: Not a directory");
+  }
+}
+
 TEST(MemoryFileSystemTest, ReadWriteAndUnwritable) {
   MemoryFileSystem mem;
   mem.files["a"] = "old";

@@ -1,0 +1,189 @@
+#include "inspect/show.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "records/segmented_writer.h"
+#include "records/text_writer.h"
+
+namespace pedprep {
+namespace {
+
+// family, individual, father, mother, prob, sex, ini_id, marker, nation as ped.dat holds them.
+using TableRow = std::array<int, 9>;
+
+MemoryFileSystem Folder(const std::vector<TableRow>& rows) {
+  const int nd = static_cast<int>(rows.size());
+  OutList pedigree{I32(nd)}, identifiers{I32(nd)}, markers{I32(nd)}, nations;
+  TextFileWriter table;
+  table.Write(Layout::Parse("20I5"), {I32(nd)});
+  for (std::string h : {"family number", "individual number", "father`s number", "mother`s number",
+                        "prob", "sex", "ini_id", "MARKER", "nation"}) {
+    h.resize(20, h == "MARKER" ? '\0' : ' ');
+    table.Write(Layout::Parse("A20"), {Str(h)});
+  }
+  table.Write(Layout::Parse("A30"), {Str(std::string("(20i5)") + std::string(24, '\0'))});
+  for (const TableRow& r : rows) {
+    for (int k = 0; k < 4; ++k) pedigree.push_back(I16(static_cast<int16_t>(r[k])));
+    pedigree.push_back(I8(static_cast<int8_t>(r[4])));
+    pedigree.push_back(I8(static_cast<int8_t>(r[5])));
+    identifiers.push_back(I16(static_cast<int16_t>(r[6])));
+    markers.push_back(I8(static_cast<int8_t>(r[7] & 0xFF)));
+    nations.push_back(I8(static_cast<int8_t>(r[8])));
+    OutList values;
+    for (int v : r) values.push_back(I32(v));
+    table.Write(Layout::Parse("20I5"), values);
+  }
+  MemoryFileSystem fs;
+  SegmentedWriter p, i, m;
+  p.WriteRecordStreaming(pedigree);
+  i.WriteRecord(identifiers);
+  m.WriteRecord(markers);
+  m.WriteRecord(nations);
+  fs.files = {{"DEF.DAT", "title\r\n MARKER.DAT  \r\nx\r\ny\r\n 1\r\n"},
+              {"PEDIGREE", p.Close()},
+              {"ID.PE", i.Close()},
+              {"MARKER.DAT", m.Close()},
+              {"ped.dat", table.bytes()}};
+  return fs;
+}
+
+// A loop-break copy (position 4) keeps the initial identifier of its original; ini_id 9 has
+// no ids.csv row; the marker value 300 reaches the binary file as its low byte 44.
+const std::vector<TableRow> kRows = {{1, 1, 0, 0, 2, 1, 1, 300, 0},
+                                     {1, 2, 0, 0, 2, 2, 2, -5, 2},
+                                     {1, 3, 1, 2, 2, 1, 3, 0, 0},
+                                     {1, 4, 0, 0, 1, 1, 1, 0, 0},
+                                     {2, 1, 0, 0, 2, 2, 9, 0, 0}};
+const char* kIds =
+    "ini_id,id,family,individual,added\r\n1,DE 01,1,1,\r\n2,\"Ann, B\",1,2,\r\n"
+    "3,C3,1,3,\r\n";
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+Result Show(MemoryFileSystem& fs, bool csv = false) {
+  std::ostringstream out, err;
+  const int status = RunShow(fs, csv, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(ShowTest, AlignedAndCsvTables) {
+  MemoryFileSystem fs = Folder(kRows);
+  fs.files["ids.csv"] = kIds;
+  Result aligned = Show(fs);
+  EXPECT_EQ(aligned.status, 0);
+  EXPECT_EQ(aligned.err, "");
+  EXPECT_EQ(
+      aligned.out,
+      "position  family  individual  father  mother  prob  sex  ini_id  marker  nation  id\n"
+      "       1       1           1       0       0     2    1       1      44       0  DE 01\n"
+      "       2       1           2       0       0     2    2       2      -5       2  Ann, B\n"
+      "       3       1           3       1       2     2    1       3       0       0  C3\n"
+      "       4       1           4       0       0     1    1       1       0       0  DE 01\n"
+      "       5       2           1       0       0     2    2       9       0       0\n");
+  Result csv = Show(fs, true);
+  EXPECT_EQ(csv.status, 0);
+  EXPECT_EQ(csv.out,
+            "position,family,individual,father,mother,prob,sex,ini_id,marker,nation,id\r\n"
+            "1,1,1,0,0,2,1,1,44,0,DE 01\r\n2,1,2,0,0,2,2,2,-5,2,\"Ann, B\"\r\n"
+            "3,1,3,1,2,2,1,3,0,0,C3\r\n4,1,4,0,0,1,1,1,0,0,DE 01\r\n5,2,1,0,0,2,2,9,0,0,\r\n");
+}
+
+std::string FileOf(std::vector<TableRow> rows, const char* name) {
+  return Folder(rows).files[name];
+}
+
+TEST(ShowTest, FaultsNameTheFileAndThePlace) {
+  std::vector<TableRow> other_father = kRows;
+  other_father[2][2] = 7;
+  std::vector<TableRow> too_wide = kRows;
+  too_wide[0][0] = 100000;
+  SegmentedWriter one_record;
+  one_record.WriteRecord({I32(5), I8(0), I8(0), I8(0), I8(0), I8(0)});
+  const std::string pedigree = FileOf(kRows, "PEDIGREE");
+  SegmentedWriter short_pedigree;
+  short_pedigree.WriteRecord({I32(5), I16(1)});
+  struct Case {
+    const char* file;
+    std::string contents;  // "-": the file is removed
+    int status;
+    std::string err;
+  } cases[] = {
+      {"ID.PE", FileOf({kRows[0]}, "ID.PE"), 1,
+       "ID.PE, byte 2: expected ND = 5 as in PEDIGREE, found 1\n"},
+      {"MARKER.DAT", one_record.Close(), 1, "MARKER.DAT, byte 12: expected 2 records, found 1\n"},
+      {"PEDIGREE", short_pedigree.Close(), 1,
+       "PEDIGREE, byte 1: expected record 1 of 4 + 10 x ND = 54 data bytes for ND = 5, found 6\n"},
+      {"PEDIGREE", pedigree.substr(0, pedigree.size() - 1), 1,
+       "PEDIGREE, byte 57: expected the end marker 0x82 or a record, found the end of the file\n"},
+      {"ped.dat", FileOf(other_father, "ped.dat"), 1,
+       "ped.dat, record 14 (position 3): expected father 1 as in PEDIGREE byte 30, found 7\n"},
+      {"ped.dat", FileOf(kRows, "ped.dat") + "    1\r\n", 1,
+       "ped.dat, record 17: expected the end of the file after the row of position 5, found "
+       "another record\n"},
+      {"ped.dat", FileOf(too_wide, "ped.dat"), 1,
+       "ped.dat, record 12: not an integer: \"*****\"\n"},
+      {"ids.csv", std::string(kIds) + "1,X,2,1,\r\n", 1,
+       "ids.csv, line 5: expected each ini_id once, found 1 again (first on line 2)\n"},
+      {"ids.csv", "id,ini\r\n", 1,
+       "ids.csv, line 1: expected a header with the columns ini_id and id, found \"id,ini\"\n"},
+      {"MARKER.DAT", "-", 2, "INPUT ERROR: open of MARKER.DAT: file not found\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.err);
+    MemoryFileSystem fs = Folder(kRows);
+    if (c.contents == "-") {
+      fs.files.erase(c.file);
+    } else {
+      fs.files[c.file] = c.contents;
+    }
+    const Result result = Show(fs);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.out, "");
+  }
+}
+
+// Every flipped, removed, cut or added byte of each binary file is reported with the file
+// and a byte offset, never accepted. 13 rows make PEDIGREE span two segments.
+TEST(ShowTest, EveryDamagedByteIsReported) {
+  std::vector<TableRow> rows;
+  for (int i = 0; i < 13; ++i)
+    rows.push_back({1 + i / 6, i % 6 + 1, 0, 0, 2, 1 + i % 2, i + 1, i, 0});
+  const MemoryFileSystem good = Folder(rows);
+  for (const char* name : {"PEDIGREE", "ID.PE", "MARKER.DAT"}) {
+    const std::string bytes = good.files.at(name);
+    std::vector<std::string> damaged;
+    for (std::size_t at = 0; at <= bytes.size(); ++at) {
+      if (at < bytes.size()) damaged.push_back(bytes.substr(0, at));
+      for (char extra : {'\x00', '\x4B', '\x81', '\x82'}) {
+        damaged.push_back(bytes.substr(0, at) + extra + bytes.substr(at));
+      }
+      if (at == bytes.size()) break;
+      damaged.push_back(bytes.substr(0, at) + bytes.substr(at + 1));
+      for (int mask : {0x01, 0x80, 0xFF}) {
+        damaged.push_back(bytes);
+        damaged.back()[at] = static_cast<char>(bytes[at] ^ mask);
+      }
+    }
+    for (const std::string& d : damaged) {
+      MemoryFileSystem fs = good;
+      fs.files[name] = d;
+      const Result result = Show(fs);
+      ASSERT_EQ(result.status, 1) << name << " " << d.size() << " bytes";
+      ASSERT_TRUE(result.err.find(std::string(name) + ", byte ") != std::string::npos ||
+                  result.err.find(std::string(name) + " byte ") != std::string::npos)
+          << result.err;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pedprep

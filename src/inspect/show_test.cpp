@@ -21,11 +21,8 @@ MemoryFileSystem Folder(const std::vector<TableRow>& rows) {
   OutList pedigree{I32(nd)}, identifiers{I32(nd)}, markers{I32(nd)}, nations;
   TextFileWriter table;
   table.Write(Layout::Parse("20I5"), {I32(nd)});
-  for (std::string h : {"family number", "individual number", "father`s number", "mother`s number",
-                        "prob", "sex", "ini_id", "MARKER", "nation"}) {
-    h.resize(20, h == "MARKER" ? '\0' : ' ');
-    table.Write(Layout::Parse("A20"), {Str(h)});
-  }
+  // Nine headings; show reads past them without looking at them.
+  table.Write(Layout::Parse("A20"), OutList(9, Str(std::string(20, '\0'))));
   table.Write(Layout::Parse("A30"), {Str(std::string("(20i5)") + std::string(24, '\0'))});
   for (const TableRow& r : rows) {
     for (int k = 0; k < 4; ++k) pedigree.push_back(I16(static_cast<int16_t>(r[k])));
@@ -107,7 +104,6 @@ TEST(ShowTest, FaultsNameTheFileAndThePlace) {
   too_wide[0][0] = 100000;
   SegmentedWriter one_record;
   one_record.WriteRecord({I32(5), I8(0), I8(0), I8(0), I8(0), I8(0)});
-  const std::string pedigree = FileOf(kRows, "PEDIGREE");
   SegmentedWriter short_pedigree;
   short_pedigree.WriteRecord({I32(5), I16(1)});
   struct Case {
@@ -121,8 +117,6 @@ TEST(ShowTest, FaultsNameTheFileAndThePlace) {
       {"MARKER.DAT", one_record.Close(), 1, "MARKER.DAT, byte 12: expected 2 records, found 1\n"},
       {"PEDIGREE", short_pedigree.Close(), 1,
        "PEDIGREE, byte 1: expected record 1 of 4 + 10 x ND = 54 data bytes for ND = 5, found 6\n"},
-      {"PEDIGREE", pedigree.substr(0, pedigree.size() - 1), 1,
-       "PEDIGREE, byte 57: expected the end marker 0x82 or a record, found the end of the file\n"},
       {"ped.dat", FileOf(other_father, "ped.dat"), 1,
        "ped.dat, record 14 (position 3): expected father 1 as in PEDIGREE byte 30, found 7\n"},
       {"ped.dat", FileOf(kRows, "ped.dat") + "    1\r\n", 1,
@@ -132,8 +126,6 @@ TEST(ShowTest, FaultsNameTheFileAndThePlace) {
        "ped.dat, record 12: not an integer: \"*****\"\n"},
       {"ids.csv", std::string(kIds) + "1,X,2,1,\r\n", 1,
        "ids.csv, line 5: expected each ini_id once, found 1 again (first on line 2)\n"},
-      {"ids.csv", "id,ini\r\n", 1,
-       "ids.csv, line 1: expected a header with the columns ini_id and id, found \"id,ini\"\n"},
       {"MARKER.DAT", "-", 2, "INPUT ERROR: open of MARKER.DAT: file not found\n"},
   };
   for (const Case& c : cases) {

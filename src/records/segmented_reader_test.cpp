@@ -10,30 +10,26 @@
 namespace pedprep {
 namespace {
 
-OutList Bytes(std::size_t n, int seed) {
-  OutList values;
-  for (std::size_t i = 0; i < n; ++i) values.push_back(I8(static_cast<int8_t>(i * 7 + seed)));
-  return values;
-}
-
-std::string DataOf(const OutList& values) {
-  std::string data;
-  for (const OutValue& v : values) data.push_back(static_cast<char>(v.number));
-  return data;
-}
-
 TEST(SegmentedReaderTest, ReadsBackWhatTheWriterWrote) {
   const std::vector<std::size_t> sizes = {0, 1, 127, 128, 129, 256, 257, 1000};
+  std::vector<std::string> data;
   SegmentedWriter writer;
-  for (std::size_t i = 0; i < sizes.size(); ++i) writer.WriteRecord(Bytes(sizes[i], int(i)));
+  for (std::size_t n : sizes) {
+    OutList values;
+    data.emplace_back();
+    for (std::size_t i = 0; i < n; ++i) {
+      values.push_back(I8(static_cast<int8_t>(i * 7 + n)));
+      data.back().push_back(static_cast<char>(i * 7 + n));
+    }
+    writer.WriteRecord(values);
+  }
   const std::string file = writer.Close();
   const std::vector<SegmentedRecord> records = ReadSegmentedFile(file, "F");
   ASSERT_EQ(records.size(), sizes.size());
   for (std::size_t i = 0; i < sizes.size(); ++i) {
-    SCOPED_TRACE(sizes[i]);
-    EXPECT_EQ(records[i].data, DataOf(Bytes(sizes[i], int(i))));
-    for (std::size_t k = 0; k < records[i].data.size(); ++k) {
-      ASSERT_EQ(file[records[i].FileOffset(k)], records[i].data[k]) << k;
+    EXPECT_EQ(records[i].data, data[i]) << sizes[i];
+    for (std::size_t k = 0; k < data[i].size(); ++k) {
+      ASSERT_EQ(file[records[i].FileOffset(k)], data[i][k]) << sizes[i] << " " << k;
     }
   }
   EXPECT_TRUE(ReadSegmentedFile("\x4B\x82", "F").empty());
@@ -59,14 +55,8 @@ TEST(SegmentedReaderTest, FramingFaultsNameTheOffsetAndTheExpectedByte) {
        "F, byte 131: expected a segment length byte 0x00..0x80 or 0x81, found 0x82"},
       {"trailing length differs", "\x4B\x02xy\x03\x82",
        "F, byte 4: expected the length byte 0x02 repeated after the segment's data, found 0x03"},
-      {"continuation not repeated", "\x4B\x81" + c128 + "\x02\x82",
-       "F, byte 130: expected the length byte 0x81 repeated after the segment's data, found "
-       "0x02"},
       {"cut in the data", "\x4B\x05xy",
        "F, byte 4: expected 5 data bytes from byte 2, found 2 before the end of the file"},
-      {"cut before the trailing length", "\x4B\x02xy",
-       "F, byte 4: expected the length byte 0x02 repeated after the segment's data, found the "
-       "end of the file"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

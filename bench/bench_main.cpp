@@ -22,55 +22,53 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "breed/findblood.h"
-#include "breed/renum.h"
+#include "breed/blood_fractions.h"
+#include "breed/renumbering.h"
 #include "driver/passport_reader.h"
-#include "driver/run_context.h"
-#include "driver/testsex.h"
+#include "core/run_context.h"
+#include "driver/sex_check.h"
 #include "export/reconstruction.h"
-#include "export/rewrdat.h"
+#include "export/pedigree_table.h"
 #include "records/input_error.h"
-#include "structure/stryu.h"
+#include "structure/structure_analysis.h"
 
-#if __has_include("structure/reference_stryu.h")
-#include "structure/reference_stryu.h"
-#define PEDPREP_BENCH_HAS_REFERENCE 1
-#else
-#define PEDPREP_BENCH_HAS_REFERENCE 0
-#endif
+#include "export/export_state.h"
+#include "export/marker_match.h"
+#include "structure/rebuilding_analysis.h"
+#include "structure/workspace.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 // One run's parts: a console that answers every pause with end of input, the folder, a
-// command runner that runs nothing, and the context on the heap (its tables are large).
+// command runner that runs nothing, the context and the export state the stages hand on.
 struct BenchRun {
   pedprep::CapturingConsole console;
   pedprep::DiskFileSystem files;
   pedprep::RecordingCommandRunner shell;
-  std::unique_ptr<pedprep::RunContext> ctx =
-      std::make_unique<pedprep::RunContext>(console, files, shell);
+  pedprep::RunContext ctx{console, files, shell};
+  pedprep::ExportState exports;
 };
 
 struct Stage {
   const char* name;
-  std::function<void(pedprep::RunContext&)> run;
+  std::function<void(BenchRun&)> run;
 };
 
 const std::vector<Stage>& Stages() {
   static const std::vector<Stage> stages = {
-      {"read", [](pedprep::RunContext& c) { pedprep::ReadPassport(c); }},
-      {"testsex", [](pedprep::RunContext& c) { pedprep::TESTSEX(c); }},
-      {"findblood", [](pedprep::RunContext& c) { pedprep::FINDBLOOD(c); }},
-      {"stryu", [](pedprep::RunContext& c) { pedprep::STRYU(c, 0); }},
-      {"renum", [](pedprep::RunContext& c) { pedprep::RENUM(c); }},
-      {"reconstruction", [](pedprep::RunContext& c) { pedprep::RECONSTRUCTION(c); }},
-      {"rewrdat", [](pedprep::RunContext& c) { pedprep::REWRDAT(c); }},
+      {"read", [](BenchRun& r) { pedprep::ReadPassport(r.ctx); }},
+      {"testsex", [](BenchRun& r) { pedprep::TESTSEX(r.ctx); }},
+      {"findblood", [](BenchRun& r) { pedprep::FINDBLOOD(r.ctx); }},
+      {"stryu", [](BenchRun& r) { pedprep::STRYU(r.ctx, 0); }},
+      {"renum", [](BenchRun& r) { pedprep::RENUM(r.ctx); }},
+      {"reconstruction", [](BenchRun& r) { pedprep::RECONSTRUCTION(r.ctx, r.exports); }},
+      {"rewrdat",
+       [](BenchRun& r) { pedprep::REWRDAT(r.ctx, r.exports, pedprep::MatchMarkers); }},
   };
   return stages;
 }
@@ -78,11 +76,11 @@ const std::vector<Stage>& Stages() {
 constexpr std::size_t kStryuStage = 3;
 
 // Runs one stage; returns "" when it returned normally, else how the run ended there.
-std::string RunStage(const Stage& stage, pedprep::RunContext& ctx, double* ms) {
+std::string RunStage(const Stage& stage, BenchRun& run, double* ms) {
   const auto start = Clock::now();
   std::string outcome;
   try {
-    stage.run(ctx);
+    stage.run(run);
   } catch (const pedprep::RunStopped&) {
     outcome = "stop";
   } catch (const pedprep::InputError&) {
@@ -115,12 +113,12 @@ struct RunFigures {
 
 RunFigures TimeOneRun() {
   BenchRun run;
-  pedprep::RunContext& ctx = *run.ctx;
+  pedprep::RunContext& ctx = run.ctx;
   RunFigures fig;
   const auto& stages = Stages();
   for (std::size_t s = 0; s < stages.size(); ++s) {
     double ms = 0;
-    const std::string outcome = RunStage(stages[s], ctx, &ms);
+    const std::string outcome = RunStage(stages[s], run, &ms);
     fig.stage_ms.push_back(ms);
     if (s == 0) fig.nd_read = ctx.store.ND;
     if (s == kStryuStage) fig.nd_after_breaks = ctx.store.ND;
@@ -139,22 +137,21 @@ RunFigures TimeOneRun() {
   return fig;
 }
 
-#if PEDPREP_BENCH_HAS_REFERENCE
 // The store after the stages before the structure analysis.
 bool PrepareForStructure(BenchRun& run) {
   const auto& stages = Stages();
   for (std::size_t s = 0; s < kStryuStage; ++s) {
     double ms = 0;
-    if (!RunStage(stages[s], *run.ctx, &ms).empty()) return false;
-    if (s == 1 && run.ctx->store.MM != 0) return false;
+    if (!RunStage(stages[s], run, &ms).empty()) return false;
+    if (s == 1 && run.ctx.store.MM != 0) return false;
   }
   run.console.output.clear();
   return true;
 }
 
 bool SameStructureResult(const BenchRun& a, const BenchRun& b) {
-  const pedprep::PedigreeStore& x = a.ctx->store;
-  const pedprep::PedigreeStore& y = b.ctx->store;
+  const pedprep::PedigreeStore& x = a.ctx.store;
+  const pedprep::PedigreeStore& y = b.ctx.store;
   if (x.ND != y.ND || x.NBREAK != y.NBREAK || a.console.output != b.console.output) return false;
   for (int i = 1; i <= x.ND && i <= pedprep::kMaxRows; ++i) {
     if (x.MAS0[i] != y.MAS0[i] || x.MAS[i] != y.MAS[i] || x.MAS1[i] != y.MAS1[i] ||
@@ -176,13 +173,15 @@ void CompareWithReference(int reps) {
       ended = "before-structure";
       break;
     }
-    const Stage fast_stage{"stryu", [](pedprep::RunContext& c) { pedprep::STRYU(c, 0); }};
-    const Stage ref_stage{"reference",
-                          [](pedprep::RunContext& c) { pedprep::ReferenceSTRYU(c, 0); }};
+    const Stage fast_stage{"stryu", [](BenchRun& r) { pedprep::STRYU(r.ctx, 0); }};
+    const Stage ref_stage{"reference", [](BenchRun& r) {
+                            pedprep::StructureContext structure(r.ctx.store, r.ctx.console);
+                            pedprep::RebuildingSTRYU(structure, 0);
+                          }};
     double ms = 0;
-    const std::string f = RunStage(fast_stage, *fast.ctx, &ms);
+    const std::string f = RunStage(fast_stage, fast, &ms);
     fast_ms.push_back(ms);
-    const std::string r = RunStage(ref_stage, *reference.ctx, &ms);
+    const std::string r = RunStage(ref_stage, reference, &ms);
     reference_ms.push_back(ms);
     if (f != r) ended = "stryu:" + (f.empty() ? "ok" : f) + ",reference:" + (r.empty() ? "ok" : r);
     same = same && f == r && SameStructureResult(fast, reference);
@@ -193,7 +192,6 @@ void CompareWithReference(int reps) {
       "reference_ended=%s\n",
       reference, fast, fast > 0 ? reference / fast : 0.0, same ? "yes" : "no", ended.c_str());
 }
-#endif
 
 int Usage() {
   std::fprintf(stderr, "usage: pedprep_bench [--reps N] [--reference] FOLDER\n");
@@ -249,14 +247,6 @@ int main(int argc, char** argv) {
   }
   std::printf(" total_ms=%.1f peak_kb=%ld\n", Median(totals), PeakKilobytes());
 
-  if (reference) {
-#if PEDPREP_BENCH_HAS_REFERENCE
-    CompareWithReference(reps);
-#else
-    std::printf(
-        "reference_stryu_ms=- fast_stryu_ms=- reference_over_fast=- same_result=- "
-        "reference_ended=unavailable\n");
-#endif
-  }
+  if (reference) CompareWithReference(reps);
   return 0;
 }

@@ -9,12 +9,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "driver/run_context.h"
+#include "core/run_context.h"
 #include "driver/run_driver.h"
+#include "reference/reference_stages.h"
 
 namespace {
 
@@ -36,14 +36,13 @@ RunResult RunOnce(const std::vector<std::string>& parts, bool reference_stages) 
   for (std::size_t k = 0; k < parts.size() && k < 4; ++k) files.files[kNames[k]] = parts[k];
   if (parts.size() == 5) console.answers = {parts[4]};
   RecordingCommandRunner shell;
-  auto ctx = std::make_unique<RunContext>(console, files, shell);
-  ctx->reference_stages = reference_stages;
+  RunContext ctx(console, files, shell);
   RunResult result;
-  result.status = RunPedprep(*ctx);
+  result.status = RunPedprep(ctx, reference_stages ? ReferenceStages() : ProductStages());
   result.shown = console.output;
   result.files = files.files;
   result.commands = shell.commands;
-  result.passed_checks = ctx->store.NumFamilies() > 0 && ctx->store.MM == 0;
+  result.passed_checks = ctx.store.NumFamilies() > 0 && ctx.store.MM == 0;
   return result;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/run_context.h"
+#include "core/run_context.h"
 #include "records/console.h"
 
 namespace pedprep {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/store.h"
+#include "core/pedigree_store.h"
 
 namespace pedprep {
 

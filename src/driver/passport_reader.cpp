@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/run_context.h"
+#include "core/run_context.h"
 #include "records/console.h"
 #include "records/layout.h"
 #include "records/text_reader.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/testing/driver_test_support.h"
+#include "testing/driver_test_support.h"
 #include "records/input_error.h"
 
 namespace pedprep {

@@ -1,16 +1,18 @@
 #include "driver/run_driver.h"
 
-#include "breed/findblood.h"
-#include "breed/renum.h"
+#include "breed/blood_fractions.h"
+#include "breed/renumbering.h"
+#include "core/run_context.h"
 #include "driver/passport_reader.h"
-#include "driver/run_context.h"
-#include "driver/testsex.h"
+#include "driver/sex_check.h"
+#include "export/export_state.h"
+#include "export/marker_match.h"
 #include "export/reconstruction.h"
-#include "export/rewrdat.h"
+#include "export/pedigree_table.h"
 #include "records/console.h"
 #include "records/input_error.h"
 #include "records/layout.h"
-#include "structure/stryu.h"
+#include "structure/structure_analysis.h"
 
 namespace pedprep {
 
@@ -28,23 +30,29 @@ void ErrorVerdict(RunContext& ctx) {
   PauseAndStop(ctx);
 }
 
-void RunStages(RunContext& ctx) {
+void RunStages(RunContext& ctx, const Stages& stages) {
   ReadPassport(ctx);
   TESTSEX(ctx);
   ErrorVerdict(ctx);
-  FINDBLOOD(ctx);
+  stages.blood_fractions(ctx);
   const int32_t nmode = 0;
-  STRYU(ctx, nmode);
+  stages.structure_analysis(ctx, nmode);
   RENUM(ctx);
-  RECONSTRUCTION(ctx);
-  REWRDAT(ctx);
+  ExportState exports;
+  stages.reconstruction(ctx, exports);
+  REWRDAT(ctx, exports, stages.match_markers);
 }
 
 }  // namespace
 
-int RunPedprep(RunContext& ctx) {
+const Stages& ProductStages() {
+  static constexpr Stages kProduct{FINDBLOOD, STRYU, RECONSTRUCTION, MatchMarkers};
+  return kProduct;
+}
+
+int RunPedprep(RunContext& ctx, const Stages& stages) {
   try {
-    RunStages(ctx);
+    RunStages(ctx, stages);
   } catch (const RunStopped&) {
     // A stage ended the run early; it has written its message (and paused if it should).
   } catch (const InputError& error) {

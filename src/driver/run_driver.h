@@ -2,14 +2,31 @@
 #ifndef PEDPREP_DRIVER_RUN_DRIVER_H_
 #define PEDPREP_DRIVER_RUN_DRIVER_H_
 
+#include <cstdint>
+
+#include "export/marker_match.h"
+
 namespace pedprep {
 
+struct ExportState;
 struct RunContext;
+
+// The stages that have more than one implementation. Every implementation of a slot has the
+// same effects (store, console text, files); they differ only in speed.
+struct Stages {
+  void (*blood_fractions)(RunContext& ctx);                    // FINDBLOOD
+  void (*structure_analysis)(RunContext& ctx, int32_t nmode);  // STRYU
+  void (*reconstruction)(RunContext& ctx, ExportState& exports);  // RECONSTRUCTION
+  MarkerMatcher match_markers;  // the marker matching inside REWRDAT
+};
+
+// The stages of a normal run: the indexed implementations.
+const Stages& ProductStages();
 
 // Runs every stage in order on ctx. Returns the process exit status: 0 for every end
 // through the stop (the stop line has been written), 2 for a record-layer input error
 // (its report has been written, no stop line).
-int RunPedprep(RunContext& ctx);
+int RunPedprep(RunContext& ctx, const Stages& stages = ProductStages());
 
 }  // namespace pedprep
 

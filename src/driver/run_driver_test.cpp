@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "driver/passport_reader.h"
-#include "driver/testing/driver_test_support.h"
+#include "testing/driver_test_support.h"
 #include "records/input_error.h"
 
 namespace pedprep {

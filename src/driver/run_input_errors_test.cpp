@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "driver/run_driver.h"
-#include "driver/testing/driver_test_support.h"
-#include "driver/testing/run_folder.h"
+#include "testing/driver_test_support.h"
+#include "testing/run_folder.h"
 
 namespace pedprep {
 namespace {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "driver/run_driver.h"
-#include "driver/store.h"
-#include "driver/testing/driver_test_support.h"
-#include "driver/testing/run_folder.h"
+#include "core/pedigree_store.h"
+#include "testing/driver_test_support.h"
+#include "testing/run_folder.h"
 
 namespace pedprep {
 namespace {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_context.h"
+#include "core/run_context.h"
 #include "driver/run_driver.h"
-#include "driver/testing/driver_test_support.h"
-#include "driver/testing/run_folder.h"
+#include "testing/driver_test_support.h"
+#include "testing/run_folder.h"
 #include "records/input_error.h"
 
 namespace pedprep {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_context.h"
-#include "driver/run_control.h"
+#include "core/run_context.h"
+#include "core/stop.h"
 #include "driver/run_driver.h"
-#include "driver/testing/run_folder.h"
+#include "testing/run_folder.h"
 
 namespace pedprep {
 namespace {

@@ -1,6 +1,6 @@
 #include "export/marker_match.h"
 
-#include "driver/store.h"
+#include "core/pedigree_store.h"
 #include "export/export_state.h"
 
 namespace pedprep {

@@ -28,6 +28,10 @@ using ImasTable = std::vector<std::array<int32_t, 10>>;
 void MatchMarkers(const PedigreeStore& store, const ExportState& exports,
                   const std::vector<MarkerRecord>& records, ImasTable& imas);
 
+// A marker matching with the contract of MatchMarkers.
+using MarkerMatcher = void (*)(const PedigreeStore& store, const ExportState& exports,
+                               const std::vector<MarkerRecord>& records, ImasTable& imas);
+
 }  // namespace pedprep
 
 #endif  // PEDPREP_EXPORT_MARKER_MATCH_H_

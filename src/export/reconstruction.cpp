@@ -5,8 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "driver/run_context.h"
-#include "export/reference_reconstruction.h"
+#include "core/run_context.h"
+#include "export/export_state.h"
 #include "records/console.h"
 #include "records/layout.h"
 #include "records/text_reader.h"
@@ -65,7 +65,7 @@ uint32_t BreakKey(int16_t family, int16_t number) {
 
 }  // namespace
 
-void ReadNationCodes(RunContext& ctx) {
+void ReadNationCodes(RunContext& ctx, ExportState& exports) {
   TextReader reader = TextReader::Open(ctx.files, kDatabasePedigree);
   const Layout layout = Layout::Parse("20I5");
   int32_t ndat = 0;
@@ -75,7 +75,7 @@ void ReadNationCodes(RunContext& ctx) {
     reader.Read(layout, {Into(field[0]), Into(field[1]), Into(field[2]), Into(field[3]),
                          Into(field[4]), Into(field[5])});
     if (i <= kMaxIdentifier) {
-      ctx.exports.NAZ[i] = static_cast<int8_t>(static_cast<uint8_t>(field[4] & 0xFF));
+      exports.NAZ[i] = static_cast<int8_t>(static_cast<uint8_t>(field[4] & 0xFF));
     }
   }
 }
@@ -85,21 +85,18 @@ void StopStoreFull(RunContext& ctx) {
   Stop();
 }
 
-bool IsSelectedForReconstruction(const RunContext& ctx, int row) {
-  const int breed = ctx.store.MAS1[row][1];
+bool IsSelectedForReconstruction(const PedigreeStore& store, const ExportState& exports,
+                                  int row) {
+  const int breed = store.MAS1[row][1];
   if (breed != kBreedLoopCopy && breed != kBreedParentCopy) return false;
-  return ctx.exports.NationOf(ctx.store.INI_ID[row]) == kSelectedNation;
+  return exports.NationOf(store.INI_ID[row]) == kSelectedNation;
 }
 
 // Each family is rebuilt in a buffer of its own rows, with the new rows appended, and then
 // written to its final place; lookups go through indexes instead of scans. The result is
 // that of inserting the rows in place and scanning the family and BREAK_IND.
-void RECONSTRUCTION(RunContext& ctx) {
-  if (ctx.reference_stages) {
-    ReferenceRECONSTRUCTION(ctx);
-    return;
-  }
-  ReadNationCodes(ctx);
+void RECONSTRUCTION(RunContext& ctx, ExportState& exports) {
+  ReadNationCodes(ctx, exports);
   PedigreeStore& st = ctx.store;
   CRTINS(st);
   if (st.ND <= 0) return;
@@ -143,7 +140,7 @@ void RECONSTRUCTION(RunContext& ctx) {
     for (std::size_t r = 1; r < family.size(); ++r) {
       const int breed = family[r].mas1[1];
       if (breed != kBreedLoopCopy && breed != kBreedParentCopy) continue;
-      if (ctx.exports.NationOf(family[r].ini_id) != kSelectedNation) continue;
+      if (exports.NationOf(family[r].ini_id) != kSelectedNation) continue;
 
       int16_t source_number = 0;
       if (breed == kBreedLoopCopy) {

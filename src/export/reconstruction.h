@@ -22,23 +22,26 @@
 
 namespace pedprep {
 
+struct ExportState;
+struct PedigreeStore;
 struct RunContext;
 
 inline constexpr int kSelectedNation = 9;
 
-void RECONSTRUCTION(RunContext& ctx);
+void RECONSTRUCTION(RunContext& ctx, ExportState& exports);
 
 // Reads database/pedigree.dat: record 1 holds NDAT in columns 1-5; record 1+i holds the
 // fields of database individual i in 5-column fields, of which the first six are read and
 // field 5 (columns 21-25) is the nation code. NAZ(i) = its low 8 bits, signed, for
 // i = 1..min(NDAT, 32767); later records are read and ignored.
-void ReadNationCodes(RunContext& ctx);
+void ReadNationCodes(RunContext& ctx, ExportState& exports);
 
 // Writes the store-full message and stops the run (no pause).
 [[noreturn]] void StopStoreFull(RunContext& ctx);
 
 // True when the row's breed code marks a copy and its database individual has code 9.
-bool IsSelectedForReconstruction(const RunContext& ctx, int row);
+bool IsSelectedForReconstruction(const PedigreeStore& store, const ExportState& exports,
+                                  int row);
 
 }  // namespace pedprep
 

@@ -5,8 +5,8 @@
 #include <random>
 #include <string>
 
-#include "export/testing/export_test_support.h"
-#include "export/reference_reconstruction.h"
+#include "testing/export_test_support.h"
+#include "reference/reconstruction_scan.h"
 #include "records/input_error.h"
 
 namespace pedprep {
@@ -30,7 +30,7 @@ TEST(ReconstructionTest, EmptyDatabaseSelectsNothingAndRebuildsIndex) {
   run.AddRow(2, 1, 0, 0, 100, 1, 13);
   run.SetDatabase(0, {});
   const std::string before = DescribeRows(run.store());
-  RECONSTRUCTION(*run.ctx);
+  RECONSTRUCTION(*run.ctx, run.exports);
   EXPECT_EQ(DescribeRows(run.store()), before);
   EXPECT_EQ(DescribeIns(run.store()), "2 0 6 7");
   EXPECT_EQ(run.store().ND, 7);
@@ -52,7 +52,7 @@ TEST(ReconstructionTest, OnlyCopiesWithNationCodeNineAreSelected) {
     AddCopiedFamily(run, 1);
     run.store().MAS1[6][1] = static_cast<uint8_t>(c.breed);
     run.SetDatabase(20, {{13, c.nation}});
-    RECONSTRUCTION(*run.ctx);
+    RECONSTRUCTION(*run.ctx, run.exports);
     EXPECT_EQ(run.store().ND, c.selected ? 8 : 6);
   }
 }
@@ -62,7 +62,7 @@ TEST(ReconstructionTest, SelectedRowInLastFamilyGetsParentCopiesAtTheEnd) {
   run.AddRow(1, 1, 0, 0, 1, 1, 1);
   AddCopiedFamily(run, 2);
   run.SetDatabase(20, {{13, 9}});
-  RECONSTRUCTION(*run.ctx);
+  RECONSTRUCTION(*run.ctx, run.exports);
   EXPECT_EQ(DescribeRows(run.store()),
             "1 1 0 0 1 1 1\n"
             "2 1 0 0 1 1 11\n"
@@ -83,7 +83,7 @@ TEST(ReconstructionTest, InsertionInFirstFamilyMovesLaterFamilies) {
   run.AddRow(2, 2, 0, 0, 1, 2, 22);
   run.AddRow(3, 1, 0, 0, 2, 1, 31);
   run.SetDatabase(40, {{13, 9}, {21, 9}});
-  RECONSTRUCTION(*run.ctx);
+  RECONSTRUCTION(*run.ctx, run.exports);
   EXPECT_EQ(DescribeRows(run.store()),
             "1 1 0 0 1 1 11\n"
             "1 2 0 0 2 2 12\n"
@@ -115,7 +115,7 @@ TEST(ReconstructionTest, ClimbDoublesWhileParentsCarryNationNine) {
   std::map<int, int> nations;
   for (int id = 1; id <= 7; ++id) nations[id] = 9;
   run.SetDatabase(7, nations);
-  RECONSTRUCTION(*run.ctx);
+  RECONSTRUCTION(*run.ctx, run.exports);
   EXPECT_EQ(DescribeRows(run.store()),
             "1 1 0 0 1 1 1\n"
             "1 2 0 0 1 2 2\n"
@@ -139,7 +139,7 @@ TEST(ReconstructionTest, TwoSelectedRowsInOneFamilyGetConsecutivePairs) {
   run.AddRow(1, 7, 0, 0, 100, 1, 13);  // a second copy of 3
   run.AddBreak(1, 7, 3, 13);
   run.SetDatabase(20, {{13, 9}});
-  RECONSTRUCTION(*run.ctx);
+  RECONSTRUCTION(*run.ctx, run.exports);
   const PedigreeStore& st = run.store();
   ASSERT_EQ(st.ND, 11);
   EXPECT_EQ(st.MAS[6][2], 8);
@@ -160,7 +160,7 @@ TEST(ReconstructionTest, FounderSourceGetsNoCopies) {
   run.AddBreak(1, 7, 4, 14);
   run.SetDatabase(20, {{14, 9}});
   const std::string before = DescribeRows(run.store());
-  RECONSTRUCTION(*run.ctx);
+  RECONSTRUCTION(*run.ctx, run.exports);
   EXPECT_EQ(DescribeRows(run.store()), before);
 }
 
@@ -178,7 +178,7 @@ TEST(ReconstructionTest, MissingSourceStopsWithoutMessage) {
     run.store().NBREAK = 0;
     if (c.break_family != 0) run.AddBreak(c.break_family, 6, c.copied_number, 13);
     run.SetDatabase(20, {{13, 9}});
-    EXPECT_THROW(RECONSTRUCTION(*run.ctx), RunStopped);
+    EXPECT_THROW(RECONSTRUCTION(*run.ctx, run.exports), RunStopped);
     EXPECT_EQ(run.console.output, "");
   }
 }
@@ -188,7 +188,7 @@ TEST(ReconstructionTest, GrowthPastCapacityStopsWithSizeMessage) {
   AddCopiedFamily(run, 1);
   while (run.store().ND < kMaxRows - 1) run.AddRow(2, run.store().ND - 5, 0, 0, 1, 1, 99);
   run.SetDatabase(20, {{13, 9}});
-  EXPECT_THROW(RECONSTRUCTION(*run.ctx), RunStopped);
+  EXPECT_THROW(RECONSTRUCTION(*run.ctx, run.exports), RunStopped);
   EXPECT_EQ(run.console.output, "ERROR: max. sample size is N4096 \n");
 }
 
@@ -198,17 +198,17 @@ TEST(ReconstructionTest, DatabaseEdgeRecords) {
   std::string text = "32769\r\n";
   for (int i = 1; i <= 32769; ++i) text += "    1    2    3    4    9    6 garbage\r\n";
   run.files.files["database/pedigree.dat"] = text;
-  RECONSTRUCTION(*run.ctx);
-  EXPECT_EQ(run.ctx->exports.NAZ[32767], 9);
-  EXPECT_EQ(run.ctx->exports.NationOf(0), 0);
-  EXPECT_EQ(run.ctx->exports.NationOf(-5), 0);
+  RECONSTRUCTION(*run.ctx, run.exports);
+  EXPECT_EQ(run.exports.NAZ[32767], 9);
+  EXPECT_EQ(run.exports.NationOf(0), 0);
+  EXPECT_EQ(run.exports.NationOf(-5), 0);
   EXPECT_EQ(run.store().ND, 0);  // an empty store stays empty
 
   TestRun bad;
   bad.files.files["database/pedigree.dat"] = "    2\r\n    1    0    0    0    9\r\n";
-  EXPECT_THROW(RECONSTRUCTION(*bad.ctx), InputError);  // one record short
+  EXPECT_THROW(RECONSTRUCTION(*bad.ctx, bad.exports), InputError);  // one record short
   TestRun missing;
-  EXPECT_THROW(RECONSTRUCTION(*missing.ctx), InputError);
+  EXPECT_THROW(RECONSTRUCTION(*missing.ctx, missing.exports), InputError);
 }
 
 // Random stores: several families with loop copies (some without a BREAK_IND row), parent
@@ -254,12 +254,12 @@ TEST(ReconstructionTest, SameResultAsInPlaceInsertion) {
     BuildRandomRun(rng_copy, reference);
     bool fast_stopped = false, reference_stopped = false;
     try {
-      RECONSTRUCTION(*fast.ctx);
+      RECONSTRUCTION(*fast.ctx, fast.exports);
     } catch (const RunStopped&) {
       fast_stopped = true;
     }
     try {
-      ReferenceRECONSTRUCTION(*reference.ctx);
+      ReferenceRECONSTRUCTION(*reference.ctx, reference.exports);
     } catch (const RunStopped&) {
       reference_stopped = true;
     }

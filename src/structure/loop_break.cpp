@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "driver/run_context.h"
+#include "core/stop.h"
+#include "structure/workspace.h"
 
 namespace pedprep {
 
@@ -17,7 +18,7 @@ int32_t LastPositionOf(const PedigreeStore& store, int32_t is, int32_t x) {
   return found;
 }
 
-[[noreturn]] void IndividualNotFound(RunContext& ctx, int32_t x) {
+[[noreturn]] void IndividualNotFound(StructureContext& ctx, int32_t x) {
   WriteListDirected(ctx.console, {Str(" ERROR: individual not found"), I32(x)});
   Stop();
 }
@@ -29,7 +30,7 @@ int32_t BreedColumns(const PedigreeStore& store) {
 
 // Opens a new last position of family `is`: the bounds of `is` and every later family and
 // ND grow by one, every later position moves up by one (from the last one down).
-void MakeRoom(RunContext& ctx, int32_t is) {
+void MakeRoom(StructureContext& ctx, int32_t is) {
   PedigreeStore& store = ctx.store;
   if (store.ND >= kMaxRows) {
     WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. sample size is N4096 '"), {});
@@ -53,7 +54,7 @@ void MakeRoom(RunContext& ctx, int32_t is) {
 
 // Fills the copy list: NI alone, or in nmode -1 the whole sibship in which NI is a child
 // (parents first, then the children in slot order), with MAXNUPO moved to NI's copy.
-void BuildCopyList(RunContext& ctx, int32_t nmode) {
+void BuildCopyList(StructureContext& ctx, int32_t nmode) {
   StructureWorkspace& ws = ctx.workspace;
   if (ws.IPLUSFAM.size() < 3) ws.IPLUSFAM.resize(3, 0);
   ws.IPLUSFAM[1] = 1;
@@ -79,7 +80,7 @@ void BuildCopyList(RunContext& ctx, int32_t nmode) {
 }
 
 // Inserts the copy of the individual at IPLUSFAM(IPOPO) and records it in BREAK_IND.
-void InsertCopy(RunContext& ctx) {
+void InsertCopy(StructureContext& ctx) {
   StructureWorkspace& ws = ctx.workspace;
   PedigreeStore& store = ctx.store;
   ws.NILC = ws.IPLUSFAM[ws.IPOPO];
@@ -114,7 +115,7 @@ void InsertCopy(RunContext& ctx) {
 
 }  // namespace
 
-BreakOutcome BreakLoop(RunContext& ctx, int32_t nmode) {
+BreakOutcome BreakLoop(StructureContext& ctx, int32_t nmode) {
   StructureWorkspace& ws = ctx.workspace;
   PedigreeStore& store = ctx.store;
   const int32_t first = store.FamilyFirst(ws.IS);

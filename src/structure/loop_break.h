@@ -7,7 +7,7 @@
 
 namespace pedprep {
 
-struct RunContext;
+struct StructureContext;
 
 enum class BreakOutcome {
   kStoreChanged,  // copies inserted; the family must be analysed again
@@ -25,7 +25,7 @@ enum class BreakOutcome {
 // " ERROR: individual not found" when an individual to copy stands at no position of the
 // family; " ERROR: max. sample size is N4096 " when a copy would take ND above 24096;
 // " ERROR: max. number of loop breaks is 4096 " for the 4097th copy of the run.
-BreakOutcome BreakLoop(RunContext& ctx, int32_t nmode);
+BreakOutcome BreakLoop(StructureContext& ctx, int32_t nmode);
 
 }  // namespace pedprep
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "structure/make_infmas.h"
-#include "structure/reference_stryu.h"
-#include "structure/testing/pedigree_fixture.h"
+#include "structure/nuclear_families.h"
+#include "structure/rebuilding_analysis.h"
+#include "testing/pedigree_fixture.h"
 
 namespace pedprep {
 namespace {

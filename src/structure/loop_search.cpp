@@ -1,176 +1,200 @@
 #include "structure/loop_search.h"
 
-#include "driver/run_context.h"
+#include <algorithm>
+
+#include "core/stop.h"
+#include "records/console.h"
+#include "records/layout.h"
+#include "structure/workspace.h"
 
 namespace pedprep {
-
 namespace {
 
-constexpr int32_t kIntegersPerRecord = 4096;
+constexpr const char* kOverflowParentA = "ERROR: K2 OVERFLOW 1";
+constexpr const char* kOverflowChildA = "ERROR: K2 OVERFLOW 2";
+constexpr const char* kOverflowEarlyB = "ERROR: K2 OVERFLOW 3";
+constexpr const char* kOverflowLateB = "ERROR: K2 OVERFLOW 4";
 
-// Appends (x, f) after testing the queue; a full queue writes `overflow` and stops the run.
-void Append(RunContext& ctx, int32_t x, int32_t f, const char* overflow) {
-  StructureWorkspace& ws = ctx.workspace;
-  if (ws.K2 >= kQueueEntries) {
-    WriteListDirected(ctx.console, {Str(overflow)});
-    Stop();
-  }
-  ++ws.K2;
-  ws.NINDK[ws.K2] = {0, x, f};
-}
+// Integers per diagnostic record; longer lists continue on records whose text field is
+// blank.
+constexpr std::size_t kDiagnosticFields = 4096;
 
-int32_t QueueEntry(const StructureWorkspace& ws, int32_t k, int c) {
-  return k >= 1 && k <= kQueueEntries ? ws.NINDK[k][c] : 0;
-}
-
-int32_t BackLink(const StructureWorkspace& ws, int32_t k) {
-  return k >= 1 && k < static_cast<int32_t>(ws.LBACK.size()) ? ws.LBACK[k] : 0;
-}
-
-// NI as a parent: every unpeeled nuclear family other than the arrival family that has NI
-// in its father or mother slot.
-void ScanAsParent(RunContext& ctx, int32_t arrival) {
-  StructureWorkspace& ws = ctx.workspace;
-  for (int32_t j = 1; j <= ws.NPR1; ++j) {
-    if (ws.LUK1[j] == 1 || j == arrival) continue;
-    const int32_t fs = ws.FirstSlot(j);
-    for (int32_t e = 0; e <= 1; ++e) {
-      if (ws.INF1[fs + e] != ws.NI) continue;
-      if (ws.IVISITED[j] == 1) {
-        ws.IVIS = 1;
-        ws.IA = j;
-        break;
-      }
-      if (e == 0) {
-        Append(ctx, ws.INF1[fs + 1], j, "ERROR: K2 OVERFLOW 1");
-        ws.IVISITED[j] = 1;
-      } else {
-        Append(ctx, ws.INF1[fs], j, "ERROR: K2 OVERFLOW 1");
-      }
-      for (int32_t i = fs + 2; i <= ws.LastSlot(j); ++i) {
-        if (ws.ININF1[i] == 0) Append(ctx, ws.INF1[i], j, "ERROR: K2 OVERFLOW 2");
-      }
-    }
-  }
-}
-
-// NI as a child: the first unpeeled nuclear family other than the arrival family, not yet
-// entered through its father slot, that has NI in a child slot gives its parents and NI's
-// linked siblings; visited ones met before it signal a loop at the arrival family.
-void ScanAsChild(RunContext& ctx, int32_t arrival) {
-  StructureWorkspace& ws = ctx.workspace;
-  for (int32_t j = 1; j <= ws.NPR1; ++j) {
-    if (ws.LUK1[j] == 1 || j == arrival) continue;
-    const int32_t fs = ws.FirstSlot(j);
-    const int32_t ls = ws.LastSlot(j);
-    int32_t own = 0;
-    for (int32_t i = fs + 2; i <= ls; ++i) {
-      if (ws.INF1[i] == ws.NI) {
-        own = i;
-        break;
-      }
-    }
-    if (own == 0) continue;
-    if (ws.IVISITED[j] == 1) {
-      ws.IVIS = 1;
-      ws.IA = arrival;
-      continue;
-    }
-    Append(ctx, ws.INF1[fs], j, "ERROR: K2 OVERFLOW 3");
-    Append(ctx, ws.INF1[fs + 1], j, "ERROR: K2 OVERFLOW 3");
-    for (int32_t i = fs + 2; i < own; ++i) {
-      if (ws.ININF1[i] == 0) Append(ctx, ws.INF1[i], j, "ERROR: K2 OVERFLOW 3");
-    }
-    for (int32_t i = own + 1; i <= ls; ++i) {
-      if (ws.ININF1[i] == 0) Append(ctx, ws.INF1[i], j, "ERROR: K2 OVERFLOW 4");
-    }
-    return;
-  }
-}
-
-// One formatted diagnostic record: `text` then the integers, continued on further records.
-void WriteDiagnosticRecord(RunContext& ctx, std::string_view text,
-                           const std::vector<int32_t>& integers) {
-  OutList values;
-  values.reserve(integers.size() + integers.size() / kIntegersPerRecord + 1);
-  values.push_back(Str(text));
-  for (std::size_t k = 0; k < integers.size(); ++k) {
-    if (k > 0 && k % kIntegersPerRecord == 0) values.push_back(Str(""));
-    values.push_back(I32(integers[k]));
-  }
-  WriteFormatted(ctx.console, Layout::Parse("(A15,4096I5)"), values);
+void WriteDiagnosticRecords(Console& console, const char* label,
+                            const std::vector<int32_t>& numbers) {
+  static const Layout layout = Layout::Parse("A15,4096I5");
+  std::size_t next = 0;
+  bool first = true;
+  do {
+    OutList values;
+    values.push_back(Str(first ? label : ""));
+    std::size_t end = std::min(numbers.size(), next + kDiagnosticFields);
+    for (; next < end; ++next) values.push_back(I32(numbers[next]));
+    WriteFormatted(console, layout, values);
+    first = false;
+  } while (next < numbers.size());
 }
 
 }  // namespace
 
-void StartLoopSearch(RunContext& ctx) {
-  StructureWorkspace& ws = ctx.workspace;
-  int32_t start = 0;
-  for (int32_t s = 1; s <= ws.NPR1; ++s) {
-    if (ws.LUK1[s] == 0) {
-      start = s;
-      break;
-    }
+void LoopSearch::Start(const FamilyGraph& graph, int32_t start) {
+  const std::size_t families = static_cast<std::size_t>(graph.NPR1()) + 1;
+  if (entered_.size() < families) {
+    entered_.resize(families, 0);
+    entered_at_.resize(families, 0);
+    read_.resize(families, 0);
+    first_read_.resize(families, 0);
   }
-  if (start == 0) {
-    WriteListDirected(ctx.console, {Str("NOTHING TO DO")});
+  if (queue_ids_.empty()) {
+    queue_ids_.assign(kQueueEntries + 1, 0);
+    k2_before_.assign(kQueueEntries + 2, 0);
+  }
+  ++pass_;
+  entered_log_.clear();
+  read_log_.clear();
+  start_ = start;
+  first_console_lines_ = kNever;
+  queue_ids_[1] = graph.SlotIndividual(graph.FatherSlot(start));
+  workspace_.K1 = 1;
+  workspace_.K2 = 1;
+  workspace_.NINDK[1][1] = graph.Father(start);
+  workspace_.NINDK[1][2] = 0;
+}
+
+int32_t LoopSearch::FirstRead(int32_t k) const {
+  return k >= 1 && static_cast<std::size_t>(k) < read_.size() && read_[k] == pass_ ? first_read_[k]
+                                                                                   : kNever;
+}
+
+void LoopSearch::Resume(int32_t from) {
+  workspace_.K1 = from;
+  workspace_.K2 = k2_before_[from];
+  while (!read_log_.empty() && first_read_[read_log_.back()] >= from) {
+    read_[read_log_.back()] = 0;
+    read_log_.pop_back();
+  }
+  while (!entered_log_.empty() && entered_at_[entered_log_.back()] >= from) {
+    entered_[entered_log_.back()] = 0;
+    entered_log_.pop_back();
+  }
+  if (first_console_lines_ >= from) first_console_lines_ = kNever;
+}
+
+void LoopSearch::Enter(int32_t k, int32_t k1) {
+  entered_[k] = pass_;
+  entered_at_[k] = k1;
+  entered_log_.push_back(k);
+}
+
+LoopAt LoopSearch::FindLoop(FamilyGraph& graph, const Peeling& peeling) {
+  LoopAt loop;
+  while (!Expand(graph, peeling, &loop)) {
+    ++workspace_.K1;
+    if (workspace_.K1 > workspace_.K2) Exhausted();
+  }
+  return loop;
+}
+
+void LoopSearch::Append(const FamilyGraph& graph, int32_t id, int32_t family,
+                            const char* overflow_text) {
+  if (workspace_.K2 >= kQueueEntries) {
+    WriteListDirected(console_, {Str(overflow_text)});
     Stop();
   }
-  ws.K1 = 1;
-  ws.K2 = 1;
-  ws.NINDK[1] = {0, ws.FatherOf(start), 0};
+  ++workspace_.K2;
+  queue_ids_[workspace_.K2] = id;
+  workspace_.NINDK[workspace_.K2][1] = graph.ValueOf(id);
+  workspace_.NINDK[workspace_.K2][2] = family;
 }
 
-void ExpandHead(RunContext& ctx) {
-  StructureWorkspace& ws = ctx.workspace;
-  ws.NI = ws.NINDK[ws.K1][1];
-  ws.IVIS = 0;
-  ws.IA = 0;
-  const int32_t arrival = ws.NINDK[ws.K1][2];
-  ScanAsParent(ctx, arrival);
-  ScanAsChild(ctx, arrival);
-}
-
-void FindLoop(RunContext& ctx, int32_t nmode) {
-  StructureWorkspace& ws = ctx.workspace;
-  for (;;) {
-    ExpandHead(ctx);
-    if (ws.IVIS == 0) {
-      ++ws.K1;
-      if (ws.K1 > ws.K2) {
-        WriteSearchDiagnostics(ctx, "ERROR: (K1.GT.K2)");
-        Stop();
-      }
-      continue;
-    }
-    if (nmode == 1) {
-      if (BackLink(ws, ws.IA) < 0) ws.IA = ws.NINDK[ws.K1][2];
-      if (BackLink(ws, ws.IA) != 0) {
-        ++ws.K1;
-        if (ws.K1 > ws.K2) {
-          WriteSearchDiagnostics(ctx, "ERROR: (K1.GT.K2) 1");
-          Stop();
-        }
-        WriteListDirected(ctx.console, {Str("CAUSE 2")});
-        continue;
-      }
-    }
-    return;
+void LoopSearch::AppendJoiningChildren(const FamilyGraph& graph, const Peeling& peeling,
+                                           int32_t k, int32_t from_slot, int32_t to_slot,
+                                           const char* overflow_text) {
+  for (int32_t slot = from_slot; slot <= to_slot; ++slot) {
+    const int32_t id = graph.SlotIndividual(slot);
+    if (peeling.Joins(id)) Append(graph, id, k, overflow_text);
   }
 }
 
-void WriteSearchDiagnostics(RunContext& ctx, std::string_view heading) {
-  const StructureWorkspace& ws = ctx.workspace;
-  WriteListDirected(ctx.console, {Str(heading)});
-  WriteListDirected(ctx.console, {Str("K1,K2"), I32(ws.K1), I32(ws.K2)});
-  WriteDiagnosticRecord(
-      ctx, "NI1,2,IV,LBA",
-      {QueueEntry(ws, ws.K1, 1), QueueEntry(ws, ws.K1, 2), ws.IVIS, BackLink(ws, ws.IA), ws.IA});
-  std::vector<int32_t> column(ws.K2 > 0 ? ws.K2 : 0);
-  for (int32_t k = 1; k <= ws.K2; ++k) column[k - 1] = QueueEntry(ws, k, 1);
-  WriteDiagnosticRecord(ctx, "NINDK1:", column);
-  for (int32_t k = 1; k <= ws.K2; ++k) column[k - 1] = QueueEntry(ws, k, 2);
-  WriteDiagnosticRecord(ctx, "NINDK2:", column);
+bool LoopSearch::Expand(FamilyGraph& graph, const Peeling& peeling, LoopAt* loop) {
+  const int32_t k1 = workspace_.K1;
+  const int32_t ni = workspace_.NINDK[k1][1];
+  const int32_t arrival = workspace_.NINDK[k1][2];
+  const int32_t id = queue_ids_[k1];
+  k2_before_[k1] = workspace_.K2;
+  bool met = false;
+  int32_t ia = 0;
+  // Scan A: ni as a parent.
+  std::vector<ParentOccurrence>& parents = graph.MutableParentOccurrences(id);
+  std::size_t kept = 0;
+  for (std::size_t r = 0; r < parents.size(); ++r) {
+    const ParentOccurrence occurrence = parents[r];
+    const int32_t j = occurrence.family;
+    if (peeling.Peeled(j)) continue;
+    parents[kept++] = occurrence;
+    Read(j, k1);
+    if (j == arrival) continue;
+    const int32_t father_slot = graph.FatherSlot(j);
+    if (occurrence.father) {
+      if (Entered(j)) {
+        met = true;
+        ia = j;
+        continue;
+      }
+      Append(graph, graph.SlotIndividual(father_slot + 1), j, kOverflowParentA);
+      Enter(j, k1);
+      AppendJoiningChildren(graph, peeling, j, father_slot + 2, graph.LastSlot(j), kOverflowChildA);
+    }
+    if (occurrence.mother) {
+      if (Entered(j)) {
+        met = true;
+        ia = j;
+        continue;
+      }
+      Append(graph, graph.SlotIndividual(father_slot), j, kOverflowParentA);
+      AppendJoiningChildren(graph, peeling, j, father_slot + 2, graph.LastSlot(j), kOverflowChildA);
+    }
+  }
+  parents.resize(kept);
+  // Scan B: ni as a child; ends after the first family that is not yet entered.
+  for (const ChildOccurrence& occurrence : graph.ChildOccurrences(id)) {
+    const int32_t j = occurrence.family;
+    Read(j, k1);
+    if (peeling.Peeled(j) || j == arrival) continue;
+    if (Entered(j)) {
+      met = true;
+      ia = arrival;
+      continue;
+    }
+    const int32_t father_slot = graph.FatherSlot(j);
+    Append(graph, graph.SlotIndividual(father_slot), j, kOverflowEarlyB);
+    Append(graph, graph.SlotIndividual(father_slot + 1), j, kOverflowEarlyB);
+    AppendJoiningChildren(graph, peeling, j, father_slot + 2, occurrence.slot - 1, kOverflowEarlyB);
+    AppendJoiningChildren(graph, peeling, j, occurrence.slot + 1, graph.LastSlot(j),
+                          kOverflowLateB);
+    break;
+  }
+  loop->ni = ni;
+  loop->ia = ia;
+  return met;
+}
+
+void LoopSearch::Exhausted() {
+  const StructureWorkspace& ws = workspace_;
+  auto entry = [&](int32_t k, int column) {
+    return k >= 1 && k <= kQueueEntries ? ws.NINDK[k][column] : 0;
+  };
+  WriteListDirected(console_, {Str("ERROR: (K1.GT.K2)")});
+  WriteListDirected(console_, {Str("K1,K2"), I32(ws.K1), I32(ws.K2)});
+  // The search met no loop, so IVIS and IA are 0; nuclear family 0 has no back-link.
+  WriteDiagnosticRecords(console_, "NI1,2,IV,LBA", {entry(ws.K1, 1), entry(ws.K1, 2), 0, 0, 0});
+  std::vector<int32_t> individuals, arrivals;
+  for (int32_t k = 1; k <= ws.K2; ++k) {
+    individuals.push_back(entry(k, 1));
+    arrivals.push_back(entry(k, 2));
+  }
+  WriteDiagnosticRecords(console_, "NINDK1:", individuals);
+  WriteDiagnosticRecords(console_, "NINDK2:", arrivals);
+  Stop();
 }
 
 }  // namespace pedprep

@@ -1,36 +1,104 @@
-// Breadth-first loop search over the unpeeled nuclear families of the family under
-// analysis, and the diagnostic block written when the search runs dry.
+// Breadth-first loop search over the unpeeled nuclear families of one family.
+//
+// The queue is the workspace's NINDK/K1/K2 (entry = individual number, arrival nuclear
+// family). Expanding entry K1 scans, in increasing nuclear-family order and skipping peeled
+// families and the arrival family:
+//   A. families with the individual in the father or mother slot: a family already
+//      entered through its father slot is a loop (IA = that family); otherwise the other
+//      parent and the non-free children are appended, and entering through the father
+//      slot marks the family entered;
+//   B. the first family with the individual in a child slot: if it was entered through its
+//      father slot the loop is at the arrival family; otherwise its father, mother and
+//      non-free siblings are appended and scan B ends.
+// Occurrence lists of the graph give these scans without looking at other families. Queue
+// overflows and an exhausted queue write their messages and stop the run.
 #ifndef PEDPREP_STRUCTURE_LOOP_SEARCH_H_
 #define PEDPREP_STRUCTURE_LOOP_SEARCH_H_
 
 #include <cstdint>
-#include <string_view>
+#include <limits>
+#include <vector>
+
+#include "structure/family_graph.h"
+#include "structure/peeling.h"
 
 namespace pedprep {
 
-struct RunContext;
+class Console;
+struct StructureWorkspace;
 
-// Starts the queue: K1 = K2 = 1, entry 1 = (father of the lowest-numbered unpeeled nuclear
-// family, 0). With no unpeeled nuclear family writes "NOTHING TO DO" and stops the run.
-void StartLoopSearch(RunContext& ctx);
+struct LoopAt {
+  int32_t ni = 0;  // the individual whose expansion met the loop
+  int32_t ia = 0;  // the nuclear family where the loop is to be broken
+};
 
-// Expands queue entry K1: NI = its individual, IVIS = 0, IA = 0; scan A appends what NI
-// reaches as a parent, scan B what it reaches as a child. Meeting a nuclear family already
-// entered through its father slot sets IVIS = 1 and IA (scan A: that family; scan B: the
-// arrival family of the entry). A full queue (24096 entries) writes "ERROR: K2 OVERFLOW n"
-// and stops the run.
-void ExpandHead(RunContext& ctx);
+class LoopSearch {
+ public:
+  LoopSearch(Console& console, StructureWorkspace& workspace)
+      : console_(console), workspace_(workspace) {}
+  LoopSearch(const LoopSearch&) = delete;
+  LoopSearch& operator=(const LoopSearch&) = delete;
 
-// Expands entries from K1 on until one closes a loop that may be broken; returns with NI and
-// IA set and K1 at that entry. In nmode 1 a loop at a nuclear family with a back-link is
-// passed over ("CAUSE 2"). An exhausted queue writes the diagnostic block and stops the run.
-void FindLoop(RunContext& ctx, int32_t nmode);
+  // A new search from the father of nuclear family `start`: K1 = K2 = 1, entry 1 =
+  // (father, 0), no family entered yet.
+  void Start(const FamilyGraph& graph, int32_t start);
 
-// The diagnostic block: the heading line, "K1,K2" with K1 and K2, and three records of
-// layout (A15,4096I5): the head entry with IVIS, LBACK(IA) and IA; column 1 of the queue;
-// column 2 of the queue. An entry beyond the queue and LBACK of nuclear family 0 show 0;
-// more than 4096 integers continue on records of 15 blanks and up to 4096 fields.
-void WriteSearchDiagnostics(RunContext& ctx, std::string_view heading);
+  // Expands entries from K1 on until an expansion meets a loop and returns it (K1 stays at
+  // that entry). An exhausted queue writes the diagnostic block and stops the run. Drops
+  // peeled families from the occurrence lists it reads (peeling is never undone).
+  LoopAt FindLoop(FamilyGraph& graph, const Peeling& peeling);
+
+  static constexpr int32_t kNever = std::numeric_limits<int32_t>::max();
+  // The nuclear family the current search started from.
+  int32_t start() const { return start_; }
+  // The first expansion (queue index) of the current search that read nuclear family k
+  // (its peeled state, its slots or the marks of its children); kNever if none did.
+  int32_t FirstRead(int32_t k) const;
+  // The first expansion of the current search after which console lines were written (a
+  // loop at an individual that is no parent of the family); kNever if none.
+  int32_t FirstConsoleLines() const { return first_console_lines_; }
+  void NoteConsoleLines(int32_t k1) {
+    if (k1 < first_console_lines_) first_console_lines_ = k1;
+  }
+  // Goes on as a new search from the same start would, given that the expansions before
+  // `from` (2 <= from <= K1) read nothing that has changed and wrote no console line: they
+  // would append the same entries again. Sets K1 = from and K2 to its value before that
+  // expansion, and forgets what the later expansions read and entered.
+  void Resume(int32_t from);
+
+ private:
+  // Expands entry K1; returns true when it met a loop.
+  bool Expand(FamilyGraph& graph, const Peeling& peeling, LoopAt* loop);
+  // Appends (the number of individual id, family).
+  void Append(const FamilyGraph& graph, int32_t id, int32_t family, const char* overflow_text);
+  void AppendJoiningChildren(const FamilyGraph& graph, const Peeling& peeling, int32_t k,
+                             int32_t from_slot, int32_t to_slot, const char* overflow_text);
+  bool Entered(int32_t k) const { return entered_[k] == pass_; }
+  void Enter(int32_t k, int32_t k1);
+  void Read(int32_t k, int32_t k1) {
+    if (read_[k] == pass_) return;
+    read_[k] = pass_;
+    first_read_[k] = k1;
+    read_log_.push_back(k);
+  }
+  [[noreturn]] void Exhausted();
+
+  Console& console_;
+  StructureWorkspace& workspace_;
+  std::vector<uint32_t> entered_;   // per nuclear family: pass_ when entered via father slot
+  std::vector<int32_t> queue_ids_;  // individual id of each queue entry
+  std::vector<int32_t> k2_before_;  // K2 before the expansion of each queue entry
+  // Per nuclear family: the expansion that entered it, and the first that read it (valid
+  // while entered_ / read_ equal pass_). The logs list them in expansion order.
+  std::vector<int32_t> entered_at_;
+  std::vector<int32_t> entered_log_;
+  std::vector<uint32_t> read_;
+  std::vector<int32_t> first_read_;
+  std::vector<int32_t> read_log_;
+  int32_t start_ = 0;
+  int32_t first_console_lines_ = kNever;
+  uint32_t pass_ = 0;
+};
 
 }  // namespace pedprep
 

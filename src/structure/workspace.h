@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/pedigree_store.h"
+#include "records/console.h"
+
 namespace pedprep {
 
 inline constexpr int kQueueEntries = 24096;
@@ -98,6 +101,18 @@ struct StructureWorkspace {
   // New entries are 0; existing entries keep their values.
   void EnsureNuclearFamilies(int32_t n);
   void EnsureSlots(int32_t n);
+};
+
+// What the structure stage works on: the run's store and console, and its own workspace.
+struct StructureContext {
+  StructureContext(PedigreeStore& store_in, Console& console_in)
+      : store(store_in), console(console_in) {}
+  StructureContext(const StructureContext&) = delete;
+  StructureContext& operator=(const StructureContext&) = delete;
+
+  PedigreeStore& store;
+  Console& console;
+  StructureWorkspace workspace;
 };
 
 }  // namespace pedprep

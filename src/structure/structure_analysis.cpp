@@ -1,0 +1,239 @@
+#include "structure/structure_analysis.h"
+
+#include <algorithm>
+
+#include "core/run_context.h"
+#include "structure/rebuilding_analysis.h"
+#include "structure/workspace.h"
+#include "records/console.h"
+#include "records/layout.h"
+#include "structure/family_graph.h"
+#include "structure/family_rows.h"
+#include "structure/loop_search.h"
+#include "structure/peeling.h"
+
+namespace pedprep {
+namespace {
+
+constexpr int32_t kValueOffset = 32768;
+constexpr int32_t kValueRange = 65536;
+
+class StructureAnalysis {
+ public:
+  explicit StructureAnalysis(StructureContext& ctx)
+      : ctx_(ctx),
+        rows_(ctx.store),
+        search_(ctx.console, ctx.workspace),
+        last_position_of_(kValueRange, 0) {}
+  StructureAnalysis(const StructureAnalysis&) = delete;
+  StructureAnalysis& operator=(const StructureAnalysis&) = delete;
+
+  void Run();
+
+ private:
+  void AnalyseFamily(int32_t s);
+  // Breaks the loop at `loop.ni` in nuclear family `loop.ia`. Returns false, with the
+  // store unchanged, when ni is neither parent of ia.
+  bool BreakLoop(const LoopAt& loop);
+  // Rebuilds the nuclear-family list and the peeled set from the family's positions.
+  void Rebuild();
+  int32_t ResumePoint(int32_t start) const;
+  void NoteNumber(int32_t position);
+  int32_t LastPositionOf(int32_t number) const;
+  [[noreturn]] void StopWithRecord(const char* text);
+
+  StructureContext& ctx_;
+  FamilyRows rows_;
+  FamilyGraph graph_;
+  Peeling peeling_;
+  LoopSearch search_;
+  int32_t copies_made_ = 0;                // IBR
+  int32_t next_number_ = 0;                // MAXN: 1 + the largest individual number of the family
+  std::vector<int32_t> last_position_of_;  // by number + 32768: last position, 0 = none
+  // After an in-place break: the search may be taken up again (ResumePoint); the nuclear
+  // family that got the copy.
+  bool resumable_ = false;
+  int32_t changed_family_ = 0;
+};
+
+void StructureAnalysis::Run() {
+  copies_made_ = 0;
+  const int32_t families = ctx_.store.INS[1];
+  try {
+    for (int32_t s = 1; s <= families && s + 2 <= kInsEntries; ++s) AnalyseFamily(s);
+    rows_.Flush();
+  } catch (const RunStopped&) {
+    // The copies made so far are in the store when the run stops.
+    rows_.Flush();
+    throw;
+  }
+  ctx_.store.NBREAK = copies_made_;
+}
+
+void StructureAnalysis::NoteNumber(int32_t position) {
+  const int32_t number = rows_.Number(position);
+  last_position_of_[number + kValueOffset] = position;
+  if (number >= next_number_) next_number_ = number + 1;
+}
+
+int32_t StructureAnalysis::LastPositionOf(int32_t number) const {
+  if (number < -kValueOffset || number >= kValueOffset) return 0;
+  return last_position_of_[number + kValueOffset];
+}
+
+void StructureAnalysis::Rebuild() {
+  graph_.Build(rows_.Members());
+  peeling_.Reset(graph_);
+}
+
+// A search restarted after a break repeats the previous search exactly up to the first
+// expansion that reads something the break changed: the nuclear family given the copy,
+// the families peeled since, and the families whose children's marks changed. It can take
+// up the previous search there, provided it starts from the same family and the earlier
+// expansions wrote no console lines. Returns that expansion, or 1 / kNever for a new start.
+int32_t StructureAnalysis::ResumePoint(int32_t start) const {
+  if (!resumable_ || start != search_.start()) return 1;
+  int32_t from = std::min(search_.FirstConsoleLines(), search_.FirstRead(changed_family_));
+  for (int32_t k : peeling_.Changes()) from = std::min(from, search_.FirstRead(k));
+  return from;
+}
+
+void StructureAnalysis::AnalyseFamily(int32_t s) {
+  resumable_ = false;
+  rows_.Open(s);
+  next_number_ = 0;
+  for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
+    NoteNumber(position);
+  }
+  Rebuild();
+  while (!peeling_.AllPeeled()) {
+    const int32_t start = peeling_.LowestUnpeeled();
+    const int32_t from = ResumePoint(start);
+    if (from > 1 && from != LoopSearch::kNever) {
+      search_.Resume(from);
+    } else {
+      search_.Start(graph_, start);
+    }
+    peeling_.ClearChanges();
+    for (;;) {
+      if (BreakLoop(search_.FindLoop(graph_, peeling_))) break;
+      StructureWorkspace& ws = ctx_.workspace;
+      search_.NoteConsoleLines(ws.K1);
+      ++ws.K1;
+      if (ws.K1 > ws.K2) {
+        WriteListDirected(ctx_.console, {Str("ERROR: (K1.GT.K2) 2")});
+        Stop();
+      }
+    }
+  }
+  for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
+    last_position_of_[rows_.Number(position) + kValueOffset] = 0;
+  }
+}
+
+bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
+  Console& console = ctx_.console;
+  const int32_t ni = loop.ni;
+  const int32_t ia = loop.ia;
+  const int32_t maxn = next_number_;
+  const int32_t nilc = LastPositionOf(ni);
+  if (nilc == 0) {
+    // A parent number that names no member of the family (a negative one, say) has no
+    // row to copy.
+    WriteListDirected(console, {Str(" ERROR: individual not found"), I32(ni)});
+    Stop();
+  }
+  WriteListDirected(console, {I32(ni)});
+  WriteListDirected(console, {I32(1), I32(nilc)});
+
+  // IA is 0 only when the start entry finds itself as a child of a family it entered (an
+  // individual among its own ancestors). Nuclear family 0's parent slots are then the list
+  // slots NPR1+1 and NPR1+2, where the count INP1(1) = NPR1 points.
+  int32_t nfa = 0;
+  int32_t nma = 0;
+  if (ia >= 1) {
+    nfa = graph_.Father(ia);
+    nma = graph_.Mother(ia);
+  } else {
+    const int32_t slot = graph_.NPR1() + 1;
+    if (slot <= graph_.TotalSlots()) nfa = graph_.SlotValue(slot);
+    if (slot + 1 <= graph_.TotalSlots()) nma = graph_.SlotValue(slot + 1);
+  }
+  if (ni != nfa && ni != nma) {
+    WriteListDirected(console, {Str("(NI.NE.NFA.AND.NI.NE.NMA)")});
+    WriteListDirected(console, {I32(ni), I32(nfa), I32(nma), I32(ia)});
+    return false;
+  }
+  WriteListDirected(console, {Str("BREAKAGE: NFA,NMA"), I32(nfa), I32(nma)});
+
+  // The children of ia get the copy's number in place of ni. With a fresh number this
+  // changes one parent slot of ia and nothing else of the nuclear-family list, so the list
+  // and the peeled set are updated in place; anything else rebuilds them from the rows.
+  const bool father_side = ni == nfa;
+  const int column = father_side ? 2 : 3;
+  const int16_t copy_number = static_cast<int16_t>(maxn);
+  const bool in_place =
+      ia >= 1 && !peeling_.Peeled(ia) && copy_number != 0 && graph_.HoldsNoSlot(copy_number);
+  if (in_place) {
+    for (int32_t slot = graph_.MotherSlot(ia) + 1; slot <= graph_.LastSlot(ia); ++slot) {
+      rows_.SetParent(graph_.SlotPosition(slot), column, copy_number);
+    }
+  } else {
+    for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
+      if (rows_.Father(position) == nfa && rows_.Mother(position) == nma) {
+        rows_.SetParent(position, column, copy_number);
+      }
+    }
+  }
+
+  // The copy of ni becomes the new last position of the family.
+  if (std::max(rows_.NDWithCopies(), rows_.Last()) + 1 > kMaxRows) {
+    StopWithRecord("' ERROR: max. sample size is N4096 '");
+  }
+  const int32_t copy_position = rows_.AppendCopy(nilc, copy_number);
+  if (copies_made_ + 1 > kMaxBreaks) {
+    StopWithRecord("' ERROR: max. number of loop breaks is 4096 '");
+  }
+  ++copies_made_;
+  auto& row = ctx_.store.BREAK_IND[copies_made_];
+  row[1] = rows_.FamilyNumber(nilc);
+  row[2] = copy_number;
+  row[3] = rows_.Number(nilc);
+  row[4] = rows_.IniId(nilc);
+  NoteNumber(copy_position);
+
+  if (in_place) {
+    const int32_t parent_slot = father_side ? graph_.FatherSlot(ia) : graph_.MotherSlot(ia);
+    const int32_t old_id = graph_.SlotIndividual(parent_slot);
+    const int32_t new_id = graph_.ReplaceParent(ia, father_side, copy_number);
+    peeling_.ParentReplaced(graph_, ia, old_id, new_id);
+    changed_family_ = ia;
+  } else {
+    Rebuild();
+  }
+  resumable_ = in_place;
+  return true;
+}
+
+void StructureAnalysis::StopWithRecord(const char* text) {
+  WriteFormatted(ctx_.console, Layout::Parse(text), {});
+  Stop();
+}
+
+}  // namespace
+
+void InPlaceSTRYU(StructureContext& ctx) {
+  StructureAnalysis analysis(ctx);
+  analysis.Run();
+}
+
+void STRYU(RunContext& ctx, int32_t nmode) {
+  StructureContext structure(ctx.store, ctx.console);
+  if (nmode == 0) {
+    InPlaceSTRYU(structure);
+  } else {
+    RebuildingSTRYU(structure, nmode);
+  }
+}
+
+}  // namespace pedprep

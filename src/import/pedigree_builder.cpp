@@ -1,0 +1,445 @@
+#include "import/pedigree_builder.h"
+
+#include <algorithm>
+#include <functional>
+#include <numeric>
+#include <queue>
+#include <set>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+namespace pedprep {
+namespace {
+
+constexpr const char* kChooseFewer = "; choose fewer animals with --keep and --generations";
+
+// One animal of the herd book: a row, a parent named without a row, or a dummy.
+struct Node {
+  std::string_view id;  // empty for a dummy
+  const HerdbookRow* row = nullptr;
+  long line = 0;   // its row, else the first row naming it (a dummy: its child's row)
+  long order = 0;  // place in herd-book order: 4 * row index + 0 added sire, 1 added dam,
+                   // 2 dummy, 3 the row itself
+  int sire = -1, dam = -1;
+  Added added = Added::kNone;
+  Sex sex = Sex::kUnknown;
+  bool sex_inferred = false;
+  std::string_view breed;
+  bool used_as_sire = false, used_as_dam = false;
+  int dummy_child = -1;  // a dummy: the animal it is a parent of
+};
+
+const char* SexLetter(Sex sex) { return sex == Sex::kMale ? "M" : "F"; }
+
+std::string NameOf(const std::vector<Node>& nodes, int n) {
+  const Node& node = nodes[n];
+  if (node.added != Added::kDummy) return std::string(node.id);
+  return std::string(node.sex == Sex::kMale ? "dummy sire of " : "dummy dam of ") +
+         std::string(nodes[node.dummy_child].id);
+}
+
+class Builder {
+ public:
+  Builder(const Herdbook& book, const PrepareOptions& options, std::vector<ImportProblem>* out)
+      : book_(book), options_(options), out_(out) {}
+
+  PreparedPedigree Build();
+
+ private:
+  void Problem(long line, std::string message) {
+    problems_.push_back({options_.herdbook_name, line, std::move(message)});
+  }
+  void AddRows();
+  void LinkParents();
+  void CheckRoles();
+  void FindCycles();
+  void Select();
+  void AddDummies();
+  void SettleSexesAndBreeds();
+  void CodeBreeds();
+  void GroupFamilies();
+  void Number();
+
+  const Herdbook& book_;
+  const PrepareOptions& options_;
+  std::vector<ImportProblem>* out_;
+  std::vector<ImportProblem> problems_;
+  std::vector<ImportProblem> keep_problems_;
+  std::vector<ImportProblem> total_problems_;
+
+  std::vector<Node> nodes_;
+  std::unordered_map<std::string_view, int> index_;
+  std::vector<char> selected_;
+  std::vector<std::string> breed_names_;  // by code - 1
+  std::unordered_map<std::string_view, int> breed_codes_;
+  std::vector<std::vector<int>> families_;  // members, herd-book order
+  PreparedPedigree result_;
+};
+
+void Builder::AddRows() {
+  nodes_.reserve(book_.rows.size() + book_.rows.size() / 4);
+  index_.reserve(book_.rows.size() * 2);
+  for (std::size_t r = 0; r < book_.rows.size(); ++r) {
+    const HerdbookRow& row = book_.rows[r];
+    auto [it, inserted] = index_.emplace(row.id, static_cast<int>(nodes_.size()));
+    if (!inserted) {
+      const Node& first = nodes_[it->second];
+      if (*first.row == row) {
+        ++result_.counts.duplicates_merged;
+      } else {
+        Problem(row.line, "animal " + row.id +
+                              " appears again with different data (first at line " +
+                              std::to_string(first.line) + ")");
+      }
+      continue;
+    }
+    Node node;
+    node.id = row.id;
+    node.row = &row;
+    node.line = row.line;
+    node.order = 4 * static_cast<long>(r) + 3;
+    node.sex = row.sex;
+    node.breed = row.breed;
+    nodes_.push_back(node);
+  }
+}
+
+void Builder::LinkParents() {
+  const std::size_t row_nodes = nodes_.size();
+  for (std::size_t n = 0; n < row_nodes; ++n) {
+    const HerdbookRow& row = *nodes_[n].row;
+    for (int role = 0; role < 2; ++role) {
+      const std::string& name = role == 0 ? row.sire : row.dam;
+      if (name.empty()) continue;
+      auto [it, inserted] = index_.emplace(name, static_cast<int>(nodes_.size()));
+      if (inserted) {
+        Node parent;
+        parent.id = name;
+        parent.line = row.line;
+        parent.order = nodes_[n].order - 3 + role;
+        parent.added = Added::kParent;
+        parent.sex = role == 0 ? Sex::kMale : Sex::kFemale;
+        nodes_.push_back(parent);
+      }
+      Node& parent = nodes_[it->second];
+      if (parent.added == Added::kParent && parent.breed.empty()) parent.breed = row.breed;
+      (role == 0 ? parent.used_as_sire : parent.used_as_dam) = true;
+      (role == 0 ? nodes_[n].sire : nodes_[n].dam) = it->second;
+    }
+  }
+}
+
+void Builder::CheckRoles() {
+  for (std::size_t n = 0; n < nodes_.size(); ++n) {
+    Node& node = nodes_[n];
+    if (!selected_[n]) continue;
+    if (node.used_as_sire && node.used_as_dam) {
+      Problem(node.line, "animal " + std::string(node.id) + " is used as sire and as dam");
+      continue;
+    }
+    if (!node.used_as_sire && !node.used_as_dam) continue;
+    const Sex role = node.used_as_sire ? Sex::kMale : Sex::kFemale;
+    if (node.sex == Sex::kUnknown) {
+      node.sex = role;
+      node.sex_inferred = node.added == Added::kNone;
+    } else if (node.sex != role) {
+      Problem(node.line, "animal " + std::string(node.id) + " has sex " + SexLetter(node.sex) +
+                             " but is a " + (role == Sex::kMale ? "sire" : "dam"));
+    }
+  }
+}
+
+void Builder::FindCycles() {
+  // Depth-first search along parent links; a link to an animal still on the path closes a
+  // cycle: path[k] -> path[k + 1] -> ... -> top -> path[k], each the offspring of the next.
+  std::vector<char> state(nodes_.size(), 0);  // 0 not seen, 1 on the path, 2 done
+  std::vector<std::pair<int, int>> path;      // (animal, next parent link 0..2)
+  for (std::size_t start = 0; start < nodes_.size(); ++start) {
+    if (state[start] != 0 || !selected_[start]) continue;
+    path.push_back({static_cast<int>(start), 0});
+    state[start] = 1;
+    while (!path.empty()) {
+      auto& [n, link] = path.back();
+      if (link == 2) {
+        state[n] = 2;
+        path.pop_back();
+        continue;
+      }
+      const int parent = link == 0 ? nodes_[n].sire : nodes_[n].dam;
+      ++link;
+      if (parent < 0 || state[parent] == 2) continue;
+      if (state[parent] == 0) {
+        state[parent] = 1;
+        path.push_back({parent, 0});
+        continue;
+      }
+      std::size_t k = path.size();
+      while (path[k - 1].first != parent) --k;
+      std::vector<int> cycle;
+      for (std::size_t i = k - 1; i < path.size(); ++i) cycle.push_back(path[i].first);
+      const auto first = std::min_element(cycle.begin(), cycle.end(), [this](int a, int b) {
+        return nodes_[a].line < nodes_[b].line;
+      });
+      std::rotate(cycle.begin(), first, cycle.end());
+      std::string chain;
+      for (int member : cycle) chain += std::string(nodes_[member].id) + " -> ";
+      chain += std::string(nodes_[cycle[0]].id);
+      Problem(nodes_[cycle[0]].line,
+              "animal " + std::string(nodes_[cycle[0]].id) +
+                  (cycle.size() == 1 ? " is its own parent: " : " is its own ancestor: ") + chain);
+    }
+  }
+}
+
+void Builder::Select() {
+  selected_.assign(nodes_.size(), options_.keep_given ? 0 : 1);
+  if (!options_.keep_given) return;
+  std::vector<int> depth(nodes_.size(), -1);
+  std::queue<int> queue;
+  for (std::size_t k = 0; k < options_.keep_ids.size(); ++k) {
+    auto it = index_.find(options_.keep_ids[k]);
+    if (it == index_.end()) {
+      keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
+                                "id " + options_.keep_ids[k] + " is not in the herd book"});
+      continue;
+    }
+    if (depth[it->second] < 0) {
+      depth[it->second] = 0;
+      queue.push(it->second);
+    }
+  }
+  while (!queue.empty()) {
+    const int n = queue.front();
+    queue.pop();
+    selected_[n] = 1;
+    if (options_.generations >= 0 && depth[n] >= options_.generations) continue;
+    for (int parent : {nodes_[n].sire, nodes_[n].dam}) {
+      if (parent >= 0 && depth[parent] < 0) {
+        depth[parent] = depth[n] + 1;
+        queue.push(parent);
+      }
+    }
+  }
+  for (Node& node : nodes_) {
+    if (node.sire >= 0 && !selected_[node.sire]) node.sire = -1;
+    if (node.dam >= 0 && !selected_[node.dam]) node.dam = -1;
+  }
+}
+
+void Builder::AddDummies() {
+  const std::size_t count = nodes_.size();
+  for (std::size_t n = 0; n < count; ++n) {
+    if (!selected_[n] || (nodes_[n].sire < 0) == (nodes_[n].dam < 0)) continue;
+    Node dummy;
+    dummy.line = nodes_[n].line;
+    dummy.order = nodes_[n].order - 1;
+    dummy.added = Added::kDummy;
+    dummy.sex = nodes_[n].sire < 0 ? Sex::kMale : Sex::kFemale;
+    dummy.breed =
+        nodes_[n].row != nullptr ? std::string_view(nodes_[n].row->breed) : nodes_[n].breed;
+    dummy.dummy_child = static_cast<int>(n);
+    (nodes_[n].sire < 0 ? nodes_[n].sire : nodes_[n].dam) = static_cast<int>(nodes_.size());
+    nodes_.push_back(dummy);
+    selected_.push_back(1);
+  }
+}
+
+void Builder::SettleSexesAndBreeds() {
+  ImportCounts& counts = result_.counts;
+  for (std::size_t n = 0; n < nodes_.size(); ++n) {
+    if (!selected_[n]) continue;
+    Node& node = nodes_[n];
+    ++counts.animals;
+    counts.parents_added += node.added == Added::kParent;
+    counts.dummies_added += node.added == Added::kDummy;
+    counts.sexes_inferred += node.sex_inferred;
+    if (node.sex == Sex::kUnknown) {
+      if (options_.default_sex != Sex::kUnknown) {
+        node.sex = options_.default_sex;
+        ++counts.default_sexes;
+      } else {
+        Problem(node.line, "animal " + std::string(node.id) + " has no sex (use --default-sex)");
+      }
+    }
+    if (node.sire >= 0) continue;
+    if (node.breed.empty()) {
+      if (!options_.default_breed.empty()) {
+        node.breed = options_.default_breed;
+        ++counts.default_breeds;
+      } else {
+        Problem(node.line, (node.added == Added::kDummy ? "" : "founder ") + NameOf(nodes_, n) +
+                               " has no breed (use --default-breed)");
+        continue;
+      }
+    }
+    if (breed_codes_.emplace(node.breed, 0).second) breed_names_.emplace_back(node.breed);
+  }
+}
+
+void Builder::CodeBreeds() {
+  std::vector<std::string>& names = breed_names_;
+  const bool numbers = std::all_of(names.begin(), names.end(), [](const std::string& name) {
+    return name.size() <= 2 && std::all_of(name.begin(), name.end(), ::isdigit) &&
+           std::stoi(name) >= 1 && std::stoi(name) <= kMaxBreeds && name[0] != '0';
+  });
+  if (numbers) {
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+      return std::stoi(a) < std::stoi(b);
+    });
+    for (const std::string& name : names) {
+      const int code = std::stoi(name);
+      if (static_cast<int>(result_.breeds.size()) < code) result_.breeds.resize(code);
+      result_.breeds[code - 1] = name;
+      breed_codes_[name] = code;
+    }
+    return;
+  }
+  std::sort(names.begin(), names.end());
+  if (names.size() > static_cast<std::size_t>(kMaxBreeds)) {
+    std::string list;
+    for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+    total_problems_.push_back({options_.herdbook_name, 0,
+                               std::to_string(names.size()) +
+                                   " breeds among the founders, at most " +
+                                   std::to_string(kMaxBreeds) + ": " + list});
+    return;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) breed_codes_[names[i]] = static_cast<int>(i + 1);
+  result_.breeds = names;
+}
+
+void Builder::GroupFamilies() {
+  std::vector<int> root(nodes_.size());
+  std::iota(root.begin(), root.end(), 0);
+  std::function<int(int)> find = [&root](int x) {
+    while (root[x] != x) x = root[x] = root[root[x]];
+    return x;
+  };
+  for (std::size_t n = 0; n < nodes_.size(); ++n) {
+    if (!selected_[n]) continue;
+    for (int parent : {nodes_[n].sire, nodes_[n].dam}) {
+      if (parent >= 0) root[find(static_cast<int>(n))] = find(parent);
+    }
+  }
+  std::vector<int> members;
+  for (std::size_t n = 0; n < nodes_.size(); ++n) {
+    if (selected_[n]) members.push_back(static_cast<int>(n));
+  }
+  std::sort(members.begin(), members.end(),
+            [this](int a, int b) { return nodes_[a].order < nodes_[b].order; });
+  std::unordered_map<int, int> family_of_root;
+  for (int n : members) {
+    auto [it, inserted] = family_of_root.emplace(find(n), static_cast<int>(families_.size()));
+    if (inserted) families_.emplace_back();
+    families_[it->second].push_back(n);
+  }
+  ImportCounts& counts = result_.counts;
+  counts.families = static_cast<long>(families_.size());
+  for (const auto& family : families_) {
+    counts.largest_family = std::max(counts.largest_family, static_cast<long>(family.size()));
+  }
+  if (counts.animals > kMaxAnimals) {
+    total_problems_.push_back({options_.herdbook_name, 0,
+                               std::to_string(counts.animals) + " animals, at most " +
+                                   std::to_string(kMaxAnimals) + kChooseFewer});
+  }
+  if (counts.families > kMaxFamilies) {
+    total_problems_.push_back({options_.herdbook_name, 0,
+                               std::to_string(counts.families) + " families, at most " +
+                                   std::to_string(kMaxFamilies) + kChooseFewer});
+  }
+}
+
+void Builder::Number() {
+  std::vector<int> position(nodes_.size(), 0);
+  std::vector<int> individual(nodes_.size(), 0);
+  std::vector<std::vector<int>> offspring(nodes_.size());
+  std::vector<int> waiting(nodes_.size(), 0);
+  for (const auto& family : families_) {
+    for (int n : family) {
+      for (int parent : {nodes_[n].sire, nodes_[n].dam}) {
+        if (parent >= 0) {
+          offspring[parent].push_back(n);
+          ++waiting[n];
+        }
+      }
+    }
+  }
+  auto later = [this](int a, int b) { return nodes_[a].order > nodes_[b].order; };
+  result_.animals.reserve(result_.counts.animals);
+  for (std::size_t f = 0; f < families_.size(); ++f) {
+    std::priority_queue<int, std::vector<int>, decltype(later)> ready(later);
+    for (int n : families_[f]) {
+      if (waiting[n] == 0) ready.push(n);
+    }
+    int number = 0;
+    std::set<std::pair<int, int>> matings;
+    long children = 0;
+    while (!ready.empty()) {
+      const int n = ready.top();
+      ready.pop();
+      const Node& node = nodes_[n];
+      individual[n] = ++number;
+      position[n] = static_cast<int>(result_.animals.size()) + 1;
+      PreparedAnimal animal;
+      animal.id = std::string(node.id);
+      animal.added = node.added;
+      animal.family = static_cast<int>(f) + 1;
+      animal.individual = number;
+      if (node.sire >= 0) {
+        animal.father = individual[node.sire];
+        animal.mother = individual[node.dam];
+        animal.sire_ini = position[node.sire];
+        animal.dam_ini = position[node.dam];
+        matings.insert({node.sire, node.dam});
+        ++children;
+      } else {
+        animal.breed_code = breed_codes_.at(node.breed);
+      }
+      animal.sex = node.sex;
+      if (node.row != nullptr) {
+        animal.nation = node.row->nation;
+        animal.has_markers = node.row->has_markers;
+        animal.markers = node.row->markers;
+      }
+      result_.animals.push_back(std::move(animal));
+      for (int child : offspring[n]) {
+        if (--waiting[child] == 0) ready.push(child);
+      }
+    }
+    if (!matings.empty()) {
+      result_.counts.loops +=
+          static_cast<long>(matings.size()) + children - static_cast<long>(families_[f].size()) + 1;
+    }
+  }
+}
+
+PreparedPedigree Builder::Build() {
+  result_.counts.rows_read = book_.rows_read;
+  AddRows();
+  LinkParents();
+  Select();
+  CheckRoles();
+  FindCycles();
+  AddDummies();
+  SettleSexesAndBreeds();
+  CodeBreeds();
+  GroupFamilies();
+  std::stable_sort(problems_.begin(), problems_.end(),
+                   [](const ImportProblem& a, const ImportProblem& b) { return a.line < b.line; });
+  for (auto* list : {&problems_, &keep_problems_, &total_problems_}) {
+    out_->insert(out_->end(), list->begin(), list->end());
+  }
+  if (problems_.empty() && keep_problems_.empty() && total_problems_.empty()) Number();
+  return std::move(result_);
+}
+
+}  // namespace
+
+PreparedPedigree PreparePedigree(const Herdbook& book, const PrepareOptions& options,
+                                 std::vector<ImportProblem>* problems) {
+  return Builder(book, options, problems).Build();
+}
+
+}  // namespace pedprep

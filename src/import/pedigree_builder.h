@@ -1,0 +1,91 @@
+// From herd-book rows to the numbered pedigree of an input folder: selection, repairs,
+// checks, families, numbering and breed codes.
+//
+// Selection: with keep ids, those animals and their ancestors (up to `generations` steps
+// along the shortest line of descent; -1 = all); parents outside the selection become
+// unknown. Repairs: a parent without a row of its own is added as a founder (sex from its
+// role, breed from the first offspring row naming it that has one); an animal with exactly
+// one known parent gets a dummy founder as the other parent (breed of the animal's row);
+// identical duplicate rows are merged; an unknown sex is taken from the parental role, else
+// from the default sex. Only founders carry a breed code.
+//
+// Numbering: families (connected groups of relatives) in the order of their first animal in
+// the herd book; within a family parents before offspring, herd-book order otherwise (an
+// added parent stands just before the first row naming it, a dummy just before its child).
+// The animal in position i (1-based) of the result has initial identifier i.
+//
+// Checks concern the selected animals (a parent's role counts wherever it is used);
+// problems of single rows (see herdbook.h) and conflicting duplicates concern every row.
+#ifndef PEDPREP_IMPORT_PEDIGREE_BUILDER_H_
+#define PEDPREP_IMPORT_PEDIGREE_BUILDER_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "import/herdbook.h"
+
+namespace pedprep {
+
+constexpr long kMaxAnimals = 24096;
+constexpr long kMaxFamilies = 2600;
+constexpr long kMaxLoopCopies = 4096;
+constexpr int kMaxBreeds = 10;
+
+enum class Added : int8_t { kNone, kParent, kDummy };
+
+struct PrepareOptions {
+  std::string herdbook_name;  // as given, for problem reports
+  bool keep_given = false;
+  std::string keep_name;
+  std::vector<std::string> keep_ids;  // with the 1-based lines of the keep file they come from
+  std::vector<long> keep_lines;
+  int generations = -1;  // with keep ids: generations of ancestors kept; -1 = all
+  Sex default_sex = Sex::kUnknown;
+  std::string default_breed;  // empty: none
+};
+
+struct PreparedAnimal {
+  std::string id;  // empty for a dummy
+  Added added = Added::kNone;
+  int family = 0;      // 1..
+  int individual = 0;  // 1.. within the family
+  int father = 0;      // individual numbers within the family, 0 = unknown
+  int mother = 0;
+  int sire_ini = 0;  // initial identifiers (positions), 0 = unknown
+  int dam_ini = 0;
+  int breed_code = 0;  // founders 1..kMaxBreeds, others 0
+  Sex sex = Sex::kUnknown;
+  int8_t nation = 0;
+  bool has_markers = false;
+  std::vector<int8_t> markers;
+};
+
+struct ImportCounts {
+  long rows_read = 0;
+  long animals = 0;
+  long parents_added = 0;
+  long dummies_added = 0;
+  long duplicates_merged = 0;
+  long sexes_inferred = 0;
+  long default_sexes = 0;
+  long default_breeds = 0;
+  long families = 0;
+  long largest_family = 0;
+  long loops = 0;  // sum over families of E - V + C of the animal/mating graph
+};
+
+struct PreparedPedigree {
+  std::vector<PreparedAnimal> animals;  // animals[i] has initial identifier i + 1
+  std::vector<std::string> breeds;      // breeds[code - 1]: the name (empty: no founder)
+  ImportCounts counts;
+};
+
+// Problems go to `problems` in line order (herd book, then keep file, then the totals);
+// when there is any, the result's animals are empty.
+PreparedPedigree PreparePedigree(const Herdbook& book, const PrepareOptions& options,
+                                 std::vector<ImportProblem>* problems);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_IMPORT_PEDIGREE_BUILDER_H_

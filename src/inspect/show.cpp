@@ -26,8 +26,13 @@ constexpr const char* kPedigreeTable = "ped.dat";
 constexpr const char* kIdsFile = "ids.csv";
 constexpr std::size_t kNameLength = 20;
 // ped.dat: record 1 ND, records 2..10 the headings, record 11 the format, then the rows.
-constexpr int kHeadings = 9;
+// Headings are 20 characters, the format record 30; both are compared over kHeadWidth
+// columns, blank-padded, so that text added after them is found too.
+constexpr std::array<const char*, 9> kHeadings = {
+    "family number", "individual number",  "father`s number", "mother`s number", "prob", "sex",
+    "ini_id",        nullptr /* marker */, "nation"};
 constexpr std::size_t kFormatLength = 30;
+constexpr std::size_t kHeadWidth = 80;
 constexpr long kFirstTableRow = 12;
 constexpr int kTableColumns = 9;
 constexpr std::size_t kMaxReportedDifferences = 20;
@@ -103,17 +108,40 @@ std::string ReadWhole(FileSystem& folder, const std::string& name) {
   return bytes;
 }
 
-std::string MarkerFileName(FileSystem& folder) {
+// DEF.DAT record 2 as read (20 characters, blank-padded): the marker file name.
+std::string ReadName1(FileSystem& folder) {
   TextReader reader = TextReader::Open(folder, kDefinitionFile);
   const Layout text = Layout::Parse("A20");
-  std::string name;
-  reader.Read(text, {IntoText(name, kNameLength)});
-  reader.Read(text, {IntoText(name, kNameLength)});
-  name = TrimFileName(name);
-  if (name.empty()) {
+  std::string name1;
+  reader.Read(text, {IntoText(name1, kNameLength)});
+  reader.Read(text, {IntoText(name1, kNameLength)});
+  if (TrimFileName(name1).empty()) {
     throw InputError("read", kDefinitionFile, 2, "the marker file name is blank", "");
   }
-  return name;
+  return name1;
+}
+
+// ped.dat's records 2..11: the headings, the marker's being NAME1 up to its first "." with
+// zero bytes after, and the format record.
+std::vector<std::string> ExpectedHead(const std::string& name1) {
+  std::vector<std::string> head;
+  for (const char* heading : kHeadings) {
+    if (heading != nullptr) {
+      head.emplace_back(heading);
+      head.back().resize(kNameLength, ' ');
+    } else {
+      head.emplace_back(name1.substr(0, name1.find('.')));
+      head.back().resize(kNameLength, '\0');
+    }
+  }
+  head.push_back("(20i5)");
+  head.back().resize(kFormatLength, '\0');
+  return head;
+}
+
+std::string WithoutTrailingBlanks(std::string text) {
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
 }
 
 int64_t Rows(int32_t nd) { return std::max<int32_t>(nd, 0); }
@@ -220,8 +248,8 @@ bool EightBit(int column) {
   return column == kProb || column == kSex || column == kMarker || column == kNation;
 }
 
-void CheckPedigreeTable(const std::string& bytes, int32_t nd, const std::vector<Row>& rows,
-                        Faults& faults) {
+void CheckPedigreeTable(const std::string& bytes, const std::string& name1, int32_t nd,
+                        const std::vector<Row>& rows, Faults& faults) {
   TextReader reader(kPedigreeTable, bytes);
   const Layout numbers = Layout::Parse("20I5");
   std::size_t differences = 0;
@@ -234,9 +262,17 @@ void CheckPedigreeTable(const std::string& bytes, int32_t nd, const std::vector<
                        kPedigreeFile + ", found " + std::to_string(table_nd));
       return;
     }
-    std::string text;
-    reader.Read(Layout::Parse("A20"), InList(kHeadings, IntoText(text, kNameLength)));
-    reader.Read(Layout::Parse("A30"), {IntoText(text, kFormatLength)});
+    const Layout head_layout = Layout::Parse("A80");
+    for (std::string expected : ExpectedHead(name1)) {
+      std::string found;
+      reader.Read(head_layout, {IntoText(found, kHeadWidth)});
+      expected.resize(kHeadWidth, ' ');
+      if (found == expected) continue;
+      faults.push_back(std::string(kPedigreeTable) + ", record " +
+                       std::to_string(reader.records_read()) + ": expected \"" +
+                       Escaped(WithoutTrailingBlanks(expected)) + "\", found \"" +
+                       Escaped(WithoutTrailingBlanks(found)) + "\"");
+    }
     std::array<int32_t, kTableColumns> values{};
     InList targets;
     for (int32_t& v : values) targets.push_back(Into(v));
@@ -377,11 +413,12 @@ void WriteCsv(const std::vector<Row>& rows, std::ostream& out) {
 int RunShow(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
   std::array<BinaryFile, 3> files;
   std::string table;
+  std::string name1;
   try {
-    const std::string marker_name = MarkerFileName(folder);
+    name1 = ReadName1(folder);
     files[0].name = kPedigreeFile;
     files[1].name = kIdentifierFile;
-    files[2].name = marker_name;
+    files[2].name = TrimFileName(name1);
     for (BinaryFile& file : files) file.bytes = ReadWhole(folder, file.name);
     table = ReadWhole(folder, kPedigreeTable);
   } catch (const InputError& e) {
@@ -392,7 +429,7 @@ int RunShow(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) 
   Faults faults;
   std::vector<Row> rows;
   if (ReadBinaryRows(files, &rows, faults)) {
-    CheckPedigreeTable(table, files[0].nd, rows, faults);
+    CheckPedigreeTable(table, name1, files[0].nd, rows, faults);
   }
   const std::map<int32_t, std::string> ids = ReadIds(folder, faults);
   if (!faults.empty()) {

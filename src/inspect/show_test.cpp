@@ -21,8 +21,11 @@ MemoryFileSystem Folder(const std::vector<TableRow>& rows) {
   OutList pedigree{I32(nd)}, identifiers{I32(nd)}, markers{I32(nd)}, nations;
   TextFileWriter table;
   table.Write(Layout::Parse("20I5"), {I32(nd)});
-  // Nine headings; show reads past them without looking at them.
-  table.Write(Layout::Parse("A20"), OutList(9, Str(std::string(20, '\0'))));
+  for (std::string h : {"family number", "individual number", "father`s number", "mother`s number",
+                        "prob", "sex", "ini_id", " MARKER", "nation"}) {
+    h.resize(20, h == " MARKER" ? '\0' : ' ');
+    table.Write(Layout::Parse("A20"), {Str(h)});
+  }
   table.Write(Layout::Parse("A30"), {Str(std::string("(20i5)") + std::string(24, '\0'))});
   for (const TableRow& r : rows) {
     for (int k = 0; k < 4; ++k) pedigree.push_back(I16(static_cast<int16_t>(r[k])));
@@ -97,6 +100,10 @@ std::string FileOf(std::vector<TableRow> rows, const char* name) {
   return Folder(rows).files[name];
 }
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
 TEST(ShowTest, FaultsNameTheFileAndThePlace) {
   std::vector<TableRow> other_father = kRows;
   other_father[2][2] = 7;
@@ -122,6 +129,8 @@ TEST(ShowTest, FaultsNameTheFileAndThePlace) {
       {"ped.dat", FileOf(kRows, "ped.dat") + "    1\r\n", 1,
        "ped.dat, record 17: expected the end of the file after the row of position 5, found "
        "another record\n"},
+      {"ped.dat", Replaced(FileOf(kRows, "ped.dat"), "prob", "prub"), 1,
+       "ped.dat, record 6: expected \"prob\", found \"prub\"\n"},
       {"ped.dat", FileOf(too_wide, "ped.dat"), 1,
        "ped.dat, record 12: not an integer: \"*****\"\n"},
       {"ids.csv", std::string(kIds) + "1,X,2,1,\r\n", 1,

@@ -18,10 +18,12 @@
 // A negative ND counts as 0 rows, as the writer treats it.
 //
 // Checks: the segment framing of each binary file, the number of records and their sizes
-// against the file's own ND, the same ND in all three binary files and in ped.dat, every
-// ped.dat row equal to the binary row of its position (prob, sex, marker and nation compared
-// on their low 8 bits, the width the binary files hold), nothing after the last ped.dat
-// row, and ids.csv well formed with each ini_id at most once.
+// against the file's own ND, the same ND in all three binary files and in ped.dat, ped.dat's
+// headings (the marker's: DEF.DAT record 2 up to its first ".", zero bytes after) and format
+// record, every ped.dat row equal to the binary row of its position (its first nine fields;
+// prob, sex, marker and nation compared on their low 8 bits, the width the binary files
+// hold), nothing after the last ped.dat row, and ids.csv well formed with each ini_id at
+// most once.
 //
 // Output on success: a header and one line per position on `out`. Aligned: columns
 // right-aligned to their widest entry, two blanks apart, the id column last and left as

@@ -1,0 +1,45 @@
+// The pedprep command line: `pedprep` (the run in the current folder), `pedprep run`,
+// `pedprep import`, and whatever command registers itself in RunCommandLine.
+//
+// Exit statuses: the command's own; 64 for a usage error (an unknown command or option, a
+// missing or bad value), which runs nothing and writes one line naming the problem and the
+// usage line on `err`. `--help` (also after a command) and `--version` write on `out`, exit 0.
+#ifndef PEDPREP_CLI_COMMAND_LINE_H_
+#define PEDPREP_CLI_COMMAND_LINE_H_
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "records/console.h"
+#include "records/file_system.h"
+
+namespace pedprep {
+
+class CommandRunner;
+
+constexpr int kUsageError = 64;
+
+// What the commands reach the outside world through (fakes in tests).
+struct CommandEnvironment {
+  CommandEnvironment(
+      Console& console_in, CommandRunner& shell_in,
+      std::function<std::unique_ptr<FileSystem>(const std::string& folder, bool create_folders)>
+          open_folder_in)
+      : console(console_in), shell(shell_in), open_folder(std::move(open_folder_in)) {}
+
+  Console& console;      // the run's console
+  CommandRunner& shell;  // the run's pause commands
+  // A folder by name ("" = the current folder); with create_folders, writes create it and
+  // the folders inside it.
+  std::function<std::unique_ptr<FileSystem>(const std::string& folder, bool create_folders)>
+      open_folder;
+};
+
+int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                   CommandEnvironment& env);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_CLI_COMMAND_LINE_H_

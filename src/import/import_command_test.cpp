@@ -1,0 +1,292 @@
+#include "import/import_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "records/csv.h"
+
+namespace pedprep {
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+  MemoryFileSystem folder;
+};
+
+Result Import(const std::string& herdbook, ImportOptions options = {},
+              const std::string& keep = "") {
+  MemoryFileSystem input;
+  input.files["hb.csv"] = herdbook;
+  if (!keep.empty()) input.files["keep.txt"] = keep;
+  options.herdbook = "hb.csv";
+  Result r;
+  std::ostringstream out, err;
+  r.status = RunImport(options, out, err, input, r.folder);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+ImportOptions Defaults() {
+  ImportOptions o;
+  o.default_sex = Sex::kFemale;
+  o.default_breed = "X";
+  return o;
+}
+
+TEST(ImportCommandTest, WritesTheInputFolder) {
+  // A loop (c and d are half sibs by a, their son e), a parent without a row (s), a single
+  // known parent (f), markers and nations, an identical duplicate row.
+  const std::string book =
+      "\xEF\xBB\xBFId;Sire;Dam;Sex;Breed;Nation;GT\r\n"
+      "e;c;d;m;;;5\r\n"
+      "a;NA;;M;Angus;9;\r\n"
+      "b;*;.;F;Hereford;;-3\r\n"
+      "c;a;b;;;;\r\n"
+      "d;a;s;F;Angus;;\r\n"
+      "f;e;unknown;f;Hereford;-2;\r\n"
+      "a;0;;male;Angus;9;\r\n";
+  ImportOptions o;
+  o.markers = {"gt"};
+  o.missing = {"UNKNOWN"};
+  Result r = Import(book, o);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "rows read: 7\n"
+            "animals kept: 8\n"
+            "parents added: 1\n"
+            "dummies added: 1\n"
+            "duplicates merged: 1\n"
+            "sexes inferred: 1\n"
+            "families: 1 (largest 8)\n"
+            "breeds: 1 = Angus; 2 = Hereford;\n"
+            "expected loop-break copies: 1 (left: 24087 of 24096 rows, 4095 of 4096 copies)\n"
+            "written in .: PEDIGREE.PRN DEF.DAT database/pedigree.dat database/markers.dat "
+            "ids.csv\n");
+  const std::string head =
+      "    8    2\r\nImported from hb.csv\r\nbreeds: 1=Angus 2=Hereford\r\n"
+      "fields: family individual father mother breed sex ini_id\r\n"
+      "ids.csv maps ini_id to the herd book ids\r\n\r\n\r\n\r\n";
+  EXPECT_EQ(r.folder.files["PEDIGREE.PRN"],
+            head +
+                "    1    1    0    0    1    1    1\r\n"  // a
+                "    1    2    0    0    2    2    2\r\n"  // b
+                "    1    3    1    2    0    1    3\r\n"  // c
+                "    1    4    0    0    1    2    4\r\n"  // s, added before d
+                "    1    5    1    4    0    2    5\r\n"  // d
+                "    1    6    3    5    0    1    6\r\n"  // e
+                "    1    7    0    0    2    2    7\r\n"  // dummy dam of f
+                "    1    8    6    7    0    2    8\r\n");
+  EXPECT_EQ(r.folder.files["database/pedigree.dat"],
+            "    8\r\n    1    0    0    1    9    1\r\n    2    0    0    2    0    2\r\n"
+            "    3    1    2    0    0    1\r\n    4    0    0    1    0    2\r\n"
+            "    5    1    4    0    0    2\r\n    6    3    5    0    0    1\r\n"
+            "    7    0    0    2    0    2\r\n    8    6    7    0   -2    2\r\n");
+  EXPECT_EQ(r.folder.files["database/markers.dat"], "    2  1  1\r\n    2   -3\r\n    6    5\r\n");
+  EXPECT_EQ(r.folder.files["DEF.DAT"], "Imported herd book\r\nMARKERS.BIN\r\ngt\r\n\r\n 1\r\n");
+  EXPECT_EQ(r.folder.files["ids.csv"],
+            "ini_id,id,family,individual,added\r\n1,a,1,1,\r\n2,b,1,2,\r\n3,c,1,3,\r\n"
+            "4,s,1,4,parent\r\n5,d,1,5,\r\n6,e,1,6,\r\n7,,1,7,dummy\r\n8,f,1,8,\r\n");
+}
+
+TEST(ImportCommandTest, EveryCheckWithItsMessage) {
+  struct Case {
+    const char* name;
+    std::string book;
+    ImportOptions options;
+    std::string keep;
+    std::string err;
+  };
+  const ImportOptions none;
+  const std::vector<Case> cases = {
+      {"required columns", "animal,mother,x\n1,2,3\n", none, "",
+       "hb.csv:1: required column \"sire\" (or \"father\") missing\n"},
+      {"marker column", "id,sire,dam,sex,breed\n1,,,M,A\n",
+       [] {
+         ImportOptions o;
+         o.markers = {"GT"};
+         return o;
+       }(),
+       "", "hb.csv:1: marker column \"GT\" missing\n"},
+      {"empty id, bad sex, nation and marker",
+       "id,sire,dam,sex,nation,breed,gt\n\"\",,,M,,A,\n2,,,X,,A,\n3,,,M,128,A,\n4,,,M,1,A,a\n",
+       [] {
+         ImportOptions o;
+         o.markers = {"gt"};
+         return o;
+       }(),
+       "",
+       "hb.csv:2: empty id\n"
+       "hb.csv:3: sex \"X\" of animal 2 is not M, F, male, female, 1 or 2\n"
+       "hb.csv:4: nation \"128\" of animal 3 is not an integer in -127..127\n"
+       "hb.csv:5: marker gt value \"a\" of animal 4 is not an integer in -127..127\n"},
+      {"conflicting duplicate", "id,sire,dam,sex\n1,,,M\n2,,,F\n1,,,F\n", Defaults(), "",
+       "hb.csv:4: animal 1 appears again with different data (first at line 2)\n"},
+      {"cycles", "id,sire,dam\na,b,x\nb,a,y\nc,c,z\n", Defaults(), "",
+       "hb.csv:2: animal a is its own ancestor: a -> b -> a\n"
+       "hb.csv:4: animal c is its own parent: c -> c\n"},
+      {"sire and dam, contradicting sex", "id,sire,dam,sex\np,,,M\nk1,p,q,F\nk2,r,p,F\nk3,q,z,\n",
+       Defaults(), "",
+       "hb.csv:2: animal p is used as sire and as dam\n"
+       "hb.csv:3: animal q is used as sire and as dam\n"},
+      {"sex against role", "id,sire,dam,sex\np,,,F\nq,,,M\nk,p,q,M\n", Defaults(), "",
+       "hb.csv:2: animal p has sex F but is a sire\nhb.csv:3: animal q has sex M but is a dam\n"},
+      {"breed and sex unknown", "id,sire,dam,sex,breed\na,,,,\nb,a,,M,\n", none, "",
+       "hb.csv:2: founder a has no breed (use --default-breed)\n"
+       "hb.csv:3: dummy dam of b has no breed (use --default-breed)\n"},
+      {"sex unknown", "id,sire,dam,sex,breed\na,,,,A\n", none, "",
+       "hb.csv:2: animal a has no sex (use --default-sex)\n"},
+      {"keep id missing", "id,sire,dam\na,,\n", Defaults(), "a\n\nzz\n",
+       "keep.txt:3: id zz is not in the herd book\n"},
+      {"more than 10 breeds",
+       "id,sire,dam,sex,breed\n1,,,M,k\n2,,,M,j\n3,,,M,i\n4,,,M,h\n"
+       "5,,,M,g\n6,,,M,f\n7,,,M,e\n8,,,M,d\n9,,,M,c\n10,,,M,b\n11,,,M,a\n",
+       none, "",
+       "hb.csv: 11 breeds among the founders, at most 10: a, b, c, d, e, f, g, h, i, j, k\n"},
+      {"malformed quoting", "id,sire,dam\n\"a\"x,,\n", none, "",
+       "hb.csv:2: malformed quoting: \"\"a\"x,,\"\n"},
+  };
+  for (Case c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!c.keep.empty()) c.options.keep_file = "keep.txt";
+    Result r = Import(c.book, c.options, c.keep);
+    EXPECT_EQ(r.status, 1);
+    const std::size_t count = std::count(c.err.begin(), c.err.end(), '\n');
+    EXPECT_EQ(r.err, c.err + "pedprep import: " + std::to_string(count) +
+                         (count == 1 ? " problem" : " problems") + ", nothing written\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.folder.files.empty());
+  }
+}
+
+TEST(ImportCommandTest, Capacities) {
+  std::string book = "id,sire,dam\n";
+  for (int i = 1; i <= 24097; ++i) book += std::to_string(i) + ",,\n";
+  Result r = Import(book, Defaults());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "hb.csv: 24097 animals, at most 24096; choose fewer animals with --keep and "
+            "--generations\n"
+            "hb.csv: 24097 families, at most 2600; choose fewer animals with --keep and "
+            "--generations\n"
+            "pedprep import: 2 problems, nothing written\n");
+}
+
+TEST(ImportCommandTest, SelectionKeepsAncestorsUpToGenerations) {
+  // g0 <- g1 <- g2 <- g3 along sires; the dams are founders. A separate family z.
+  const std::string book =
+      "id,sire,dam,sex,breed\ng0,,,M,1\nm0,,,F,3\ng1,g0,m0,M,3\nm1,,,F,3\ng2,g1,m1,M,3\n"
+      "m2,,,F,3\ng3,g2,m2,M,3\nz,,,F,2\n";
+  ImportOptions o;
+  o.keep_file = "keep.txt";
+  o.generations = 1;
+  Result r = Import(book, o, "g3\r\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.folder.files["ids.csv"],
+            "ini_id,id,family,individual,added\r\n1,g2,1,1,\r\n2,m2,1,2,\r\n3,g3,1,3,\r\n");
+  // Numeric breed names keep their numbers.
+  EXPECT_NE(r.out.find("breeds: 3 = 3;\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.folder.files["PEDIGREE.PRN"].substr(0, 12), "    3    3\r\n");
+
+  o.generations = 2;
+  r = Import(book, o, "g3\nz\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  // g0 and m0 are three generations above g3: g1 becomes a founder.
+  EXPECT_EQ(r.folder.files["ids.csv"],
+            "ini_id,id,family,individual,added\r\n1,g1,1,1,\r\n2,m1,1,2,\r\n3,g2,1,3,\r\n"
+            "4,m2,1,4,\r\n5,g3,1,5,\r\n6,z,2,1,\r\n");
+}
+
+TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {
+  ImportOptions o = Defaults();
+  o.output_folder = "out";
+  MemoryFileSystem input, folder;
+  input.files["hb.csv"] = "id,sire,dam\na,,\n";
+  folder.files["database/markers.dat"] = "old";
+  std::ostringstream out, err;
+  o.herdbook = "hb.csv";
+  EXPECT_EQ(RunImport(o, out, err, input, folder), 2);
+  EXPECT_EQ(err.str(),
+            "pedprep import: out/database/markers.dat exists; use --force to replace it\n");
+  EXPECT_EQ(folder.files.size(), 1u);
+  o.force = true;
+  EXPECT_EQ(RunImport(o, out, err, input, folder), 0);
+  EXPECT_EQ(folder.files.size(), 5u);
+
+  o.herdbook = "missing.csv";
+  std::ostringstream err2;
+  EXPECT_EQ(RunImport(o, out, err2, input, folder), 2);
+  EXPECT_EQ(err2.str(), "pedprep import: cannot read missing.csv\n");
+  folder.unwritable.insert("ids.csv");
+  o.herdbook = "hb.csv";
+  std::ostringstream err3;
+  EXPECT_EQ(RunImport(o, out, err3, input, folder), 2);
+  EXPECT_EQ(err3.str(), "pedprep import: cannot write out/ids.csv: Permission denied\n");
+}
+
+// Maps every written animal back through ids.csv and compares with the table's own links.
+TEST(ImportCommandTest, SharedTableMapsBack) {
+  const char* env = std::getenv("PEDPREP_SHARED_DATA");
+  std::filesystem::path data =
+      env != nullptr ? env : std::filesystem::path(PEDPREP_SOURCE_DIR) / "../shared/data";
+  const auto table = data / "darwin-wedgwood/source/darwin.tsv";
+  if (!std::filesystem::exists(table)) GTEST_SKIP() << "no " << table;
+  std::ifstream in(table, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  ImportOptions o = Defaults();
+  o.missing = {"unknown", "unk"};
+  Result r = Import(text.str(), o);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("default sexes: 5\ndefault breeds: 25\n"), std::string::npos) << r.out;
+
+  std::map<std::string, std::pair<std::string, std::string>> table_links;  // id -> sire, dam
+  for (const CsvRow& row : ParseCsv(text.str(), '\t', "t")) {
+    if (row.line == 1) continue;
+    auto parent = [](std::string p) {
+      for (const char* missing : {"0", "NA", "unknown", "Unknown", "unk", "UNK"}) {
+        if (p == missing) return std::string();
+      }
+      return p;
+    };
+    table_links[row.fields[0]] = {parent(row.fields[2]), parent(row.fields[1])};
+  }
+  std::vector<std::string> id_of = {""};  // by ini_id
+  std::vector<std::string> added_of = {""};
+  for (const CsvRow& row : ParseCsv(r.folder.files["ids.csv"], ',', "ids.csv")) {
+    if (row.line == 1) continue;
+    ASSERT_EQ(std::stoul(row.fields[0]), id_of.size());
+    id_of.push_back(row.fields[1]);
+    added_of.push_back(row.fields[4]);
+  }
+  const std::string& db = r.folder.files["database/pedigree.dat"];
+  std::size_t dummies = 0;
+  for (std::size_t ini = 1; ini < id_of.size(); ++ini) {
+    const std::string record = db.substr(7 + (ini - 1) * 32, 30);
+    const int sire = std::stoi(record.substr(5, 5)), dam = std::stoi(record.substr(10, 5));
+    if (added_of[ini] == "dummy") {
+      ++dummies;
+      continue;
+    }
+    ASSERT_EQ(table_links.count(id_of[ini]), 1u) << id_of[ini];
+    auto [want_sire, want_dam] = table_links[id_of[ini]];
+    auto linked = [&](int parent, const std::string& want) {
+      if (want.empty()) return parent == 0 || added_of[parent] == "dummy";
+      return id_of[parent] == want;
+    };
+    EXPECT_TRUE(linked(sire, want_sire)) << id_of[ini];
+    EXPECT_TRUE(linked(dam, want_dam)) << id_of[ini];
+  }
+  EXPECT_EQ(id_of.size() - 1, table_links.size() + dummies);
+  EXPECT_EQ(dummies, 1u);
+}
+
+}  // namespace
+}  // namespace pedprep

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
 #include "core/stop.h"
+#include "records/csv.h"
 
 namespace pedprep {
 namespace {
@@ -108,6 +111,86 @@ TEST_F(CommandLineTest, ImportThenRunInTheFolder) {
   EXPECT_EQ(Run({}), 0);
   EXPECT_NE(console_.output.find("ALL RIGHT"), std::string::npos) << console_.output;
   EXPECT_NE(console_.output.find("Pause"), std::string::npos) << console_.output;
+}
+
+// Every source table of the shared data: the import command it needs and, where the import
+// succeeds, a batch run that ends with the success line.
+TEST_F(CommandLineTest, SharedTablesImportAndRun) {
+  const char* env = std::getenv("PEDPREP_SHARED_DATA");
+  const std::filesystem::path data =
+      env != nullptr ? env : std::filesystem::path(PEDPREP_SOURCE_DIR) / "../shared/data";
+  if (!std::filesystem::exists(data / "darwin-wedgwood")) GTEST_SKIP() << "no " << data;
+  auto load = [this, &data](const std::string& name) {
+    std::ifstream in(data / name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return folders_[""].files[name] = text.str();
+  };
+  // minnbreast: the offspring in the first 200 families, with their ancestors.
+  std::string keep;
+  for (const CsvRow& row : ParseCsv(load("minnbreast/source/minnbreast.tsv"), '\t', "m")) {
+    if (row.line > 1 && std::stoi(row.fields[4]) <= 200 && row.fields[2] != "0") {
+      keep += row.fields[0] + "\n";
+    }
+  }
+  folders_[""].files["minnbreast.keep"] = keep;
+  struct Case {
+    std::vector<const char*> args;
+    int status;
+    std::string err_start;
+  };
+  const std::vector<Case> cases = {
+      {{"darwin-wedgwood/source/darwin.tsv", "--missing", "unknown", "--missing", "unk",
+        "--default-sex", "M", "--default-breed", "other"},
+       0,
+       ""},
+      {{"eeza-ungulates/source/arrui.tsv", "--default-sex", "F", "--default-breed", "arrui"},
+       0,
+       ""},
+      {{"eeza-ungulates/source/atlas.tsv", "--default-sex", "F", "--default-breed", "atlas"},
+       0,
+       ""},
+      {{"eeza-ungulates/source/dama.tsv", "--default-sex", "F", "--default-breed", "dama"}, 0, ""},
+      {{"eeza-ungulates/source/dorcas.tsv", "--default-sex", "F", "--default-breed", "dorcas"},
+       0,
+       ""},
+      {{"minnbreast/source/minnbreast.tsv", "--keep", "minnbreast.keep", "--default-sex", "F",
+        "--default-breed", "1"},
+       0,
+       ""},
+      // The table holds faults no option repairs: they are reported, nothing is written.
+      {{"hinterwald/source/PedigWithErrors.tsv", "--missing", "unbek0", "--default-sex", "F",
+        "--default-breed", "Hinterwaelder"},
+       1,
+       "hinterwald/source/PedigWithErrors.tsv:891: animal 276000802875148 is its own ancestor: "
+       "276000802875148 -> 276000890878480 -> 276000802938197 -> 276000802918754 -> "
+       "276000802875148\n"
+       "hinterwald/source/PedigWithErrors.tsv:1150: animal 276000811476506 is its own parent: "
+       "276000811476506 -> 276000811476506\n"
+       "hinterwald/source/PedigWithErrors.tsv:1678: animal 276000810087663 has sex F but is a "
+       "sire\n"
+       "hinterwald/source/PedigWithErrors.tsv: 12 breeds among the founders, at most 10: "
+       "Blonde_d_Aquitaine, Braunvieh, Fleckvieh, Galloway, Gelbvieh, Hinterwaelder, "
+       "Holstein_Rbt, Holstein_Sbt, Jersey, Limousin, Sonstige_Kreuzungen, Vorderwaelder\n"
+       "pedprep import: 4 problems, nothing written\n"},
+  };
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    if (c.args[0] != std::string("minnbreast/source/minnbreast.tsv")) load(c.args[0]);
+    std::vector<const char*> args = {"import", "-o", folder.c_str(), "--force"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    folders_[folder] = MemoryFileSystem();
+    EXPECT_EQ(Run(args), c.status);
+    EXPECT_EQ(err_.substr(0, c.err_start.size()), c.err_start);
+    if (c.status != 0) continue;
+    console_.output.clear();
+    EXPECT_EQ(Run({"run", folder.c_str(), "--batch"}), 0);
+    EXPECT_NE(console_.output.find("ALL RIGHT: UNFORMATED FILES  FOR ANALYZE ARE CREATED\n"
+                                   "Stop - Program terminated.\n"),
+              std::string::npos)
+        << console_.output;
+  }
 }
 
 }  // namespace

@@ -4,15 +4,12 @@
 #include <vector>
 
 #include "breed/family_ranges.h"
+#include "core/narrowing.h"
 #include "core/run_context.h"
 
 namespace pedprep {
 
 namespace {
-
-// Individual numbers and parent references are 16-bit in the store; the renumbering
-// computes in 32 bits and stores the low 16 bits.
-int16_t Narrow(int32_t value) { return static_cast<int16_t>(static_cast<uint16_t>(value)); }
 
 // Renumbers one family 1, 2, 3, ... in position order. temporary: the first number above
 // every individual number of the store, handed out to members that must move out of the way.
@@ -32,17 +29,17 @@ void RenumberFamily(PedigreeStore& store, PositionRange family, int32_t temporar
     // number first, then the later members carrying the old number follow to k; parent
     // references move the same way, so each reference changes at most once per step.
     const int32_t nin = number;
-    store.MAS[p][1] = Narrow(k);
+    store.MAS[p][1] = Low16(k);
     for (int q = p + 1; q <= family.last; ++q) {
-      if (store.MAS[q][1] == k) store.MAS[q][1] = Narrow(maxnum);
-      if (store.MAS[q][1] == nin) store.MAS[q][1] = Narrow(k);
+      if (store.MAS[q][1] == k) store.MAS[q][1] = Low16(maxnum);
+      if (store.MAS[q][1] == nin) store.MAS[q][1] = Low16(k);
     }
     for (int q = family.first; q <= family.last; ++q) {
       auto& row = store.MAS[q];
-      if (row[2] == k) row[2] = Narrow(maxnum);
-      if (row[3] == k) row[3] = Narrow(maxnum);
-      if (row[2] == nin) row[2] = Narrow(k);
-      if (row[3] == nin) row[3] = Narrow(k);
+      if (row[2] == k) row[2] = Low16(maxnum);
+      if (row[3] == k) row[3] = Low16(maxnum);
+      if (row[2] == nin) row[2] = Low16(k);
+      if (row[3] == nin) row[3] = Low16(k);
     }
     ++maxnum;
     ++k;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/narrowing.h"
 #include "core/run_context.h"
 #include "export/export_state.h"
 #include "export/marker_match.h"
@@ -109,8 +110,6 @@ std::string BuildPedigreeTable(int32_t nd, const ImasTable& imas, const std::str
   return out.bytes();
 }
 
-int8_t Low8(int32_t v) { return static_cast<int8_t>(static_cast<uint8_t>(v & 0xFF)); }
-
 }  // namespace
 
 void REWRDAT(RunContext& ctx, ExportState& exports, MarkerMatcher match_markers) {
@@ -138,8 +137,8 @@ void REWRDAT(RunContext& ctx, ExportState& exports, MarkerMatcher match_markers)
 
   // From here on NAZ is indexed by position.
   for (int i = 1; i <= nd; ++i) {
-    st.MAS1[i][1] = static_cast<uint8_t>(imas[i][5]);
-    st.INI_ID[i] = static_cast<int16_t>(imas[i][7]);
+    st.MAS1[i][1] = LowByte(imas[i][5]);
+    st.INI_ID[i] = Low16(imas[i][7]);
     exports.NAZ[i] = Low8(imas[i][9]);
     st.IFON[i] = Low8(imas[i][8]);
   }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/run_context.h"
+#include "core/value_table.h"
 #include "records/console.h"
 #include "records/layout.h"
 #include "records/values.h"
@@ -25,22 +26,18 @@ int CountFamilyRuns(const PedigreeStore& st) {
 // family, not to the value range.
 class ParentCounts {
  public:
-  ParentCounts() : father_(kValues, 0), mother_(kValues, 0) {}
-
   void Add(const PedigreeStore& st, int first, int last, int delta) {
     for (int j = first; j <= last; ++j) {
-      father_[Slot(st.MAS[j][2])] += delta;
-      mother_[Slot(st.MAS[j][3])] += delta;
+      father_[st.MAS[j][2]] += delta;
+      mother_[st.MAS[j][3]] += delta;
     }
   }
-  int Fathers(int16_t m) const { return father_[Slot(m)]; }
-  int Mothers(int16_t m) const { return mother_[Slot(m)]; }
+  int Fathers(int16_t m) const { return father_[m]; }
+  int Mothers(int16_t m) const { return mother_[m]; }
 
  private:
-  static constexpr int kValues = 65536;
-  static int Slot(int16_t v) { return v + 32768; }
-  std::vector<int> father_;
-  std::vector<int> mother_;
+  ValueTable<int> father_;
+  ValueTable<int> mother_;
 };
 
 // " ERROR OF PARENTS NUMERATION" for a member whose father or mother number lies beyond

@@ -1,6 +1,9 @@
 #include "export/marker_match.h"
 
+#include <optional>
+
 #include "core/pedigree_store.h"
+#include "core/value_table.h"
 #include "export/export_state.h"
 
 namespace pedprep {
@@ -9,19 +12,15 @@ namespace pedprep {
 // noted first, then each position looks its identifier up: ND + N steps instead of ND x N.
 void MatchMarkers(const PedigreeStore& store, const ExportState& exports,
                   const std::vector<MarkerRecord>& records, ImasTable& imas) {
-  constexpr int kOffset = 32768;
-  std::vector<int32_t> last_value(65536, 0);
-  std::vector<bool> has_record(65536, false);
+  ValueTable<std::optional<int32_t>> last_value;
   for (const MarkerRecord& rec : records) {
-    if (rec.kod < -32768 || rec.kod > 32767) continue;
-    last_value[rec.kod + kOffset] = rec.value;
-    has_record[rec.kod + kOffset] = true;
+    if (ValueTable<int32_t>::Holds(rec.kod)) last_value[rec.kod] = rec.value;
   }
   const int nd = store.ND < kMaxRows ? store.ND : kMaxRows;
   for (int k = 1; k <= nd; ++k) {
     const int id = store.INI_ID[k];
-    if (!has_record[id + kOffset]) continue;
-    imas[k][8] = last_value[id + kOffset];
+    if (!last_value[id]) continue;
+    imas[k][8] = *last_value[id];
     imas[k][9] = exports.NationOf(id);
   }
 }

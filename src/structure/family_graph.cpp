@@ -6,11 +6,6 @@
 namespace pedprep {
 namespace {
 
-constexpr int32_t kValueOffset = 32768;
-constexpr int32_t kValueRange = 65536;
-
-bool InValueRange(int32_t value) { return value >= -kValueOffset && value < kValueOffset; }
-
 uint32_t PairKey(int32_t father, int32_t mother) {
   return (static_cast<uint32_t>(static_cast<uint16_t>(father)) << 16) |
          static_cast<uint16_t>(mother);
@@ -18,10 +13,10 @@ uint32_t PairKey(int32_t father, int32_t mother) {
 
 }  // namespace
 
-FamilyGraph::FamilyGraph() : id_of_value_(kValueRange, kNone) { Clear(); }
+FamilyGraph::FamilyGraph() : id_of_value_(kNone) { Clear(); }
 
 void FamilyGraph::Clear() {
-  for (int32_t value : values_) id_of_value_[value + kValueOffset] = kNone;
+  for (int32_t value : values_) id_of_value_[value] = kNone;
   values_.clear();
   slot_counts_.clear();
   parent_occurrences_.clear();
@@ -34,11 +29,11 @@ void FamilyGraph::Clear() {
 }
 
 int32_t FamilyGraph::IdOf(int32_t value) const {
-  return InValueRange(value) ? id_of_value_[value + kValueOffset] : kNone;
+  return ValueTable<int32_t>::Holds(value) ? id_of_value_[value] : kNone;
 }
 
 int32_t FamilyGraph::IdFor(int32_t value) {
-  int32_t& id = id_of_value_[value + kValueOffset];
+  int32_t& id = id_of_value_[value];
   if (id == kNone) {
     id = static_cast<int32_t>(values_.size());
     values_.push_back(value);

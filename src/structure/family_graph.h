@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/value_table.h"
+
 namespace pedprep {
 
 // One position of the family as the builder reads it: the three MAS columns.
@@ -99,7 +101,7 @@ class FamilyGraph {
   std::vector<int32_t> slot_id_;
   std::vector<int32_t> slot_position_;
 
-  std::vector<int32_t> id_of_value_;  // indexed by value + 32768
+  ValueTable<int32_t> id_of_value_;
   std::vector<int32_t> values_;
   std::vector<int32_t> slot_counts_;
   std::vector<std::vector<ParentOccurrence>> parent_occurrences_;

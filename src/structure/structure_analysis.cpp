@@ -2,29 +2,25 @@
 
 #include <algorithm>
 
+#include "core/narrowing.h"
 #include "core/run_context.h"
-#include "structure/rebuilding_analysis.h"
-#include "structure/workspace.h"
+#include "core/value_table.h"
 #include "records/console.h"
 #include "records/layout.h"
 #include "structure/family_graph.h"
 #include "structure/family_rows.h"
 #include "structure/loop_search.h"
 #include "structure/peeling.h"
+#include "structure/rebuilding_analysis.h"
+#include "structure/workspace.h"
 
 namespace pedprep {
 namespace {
 
-constexpr int32_t kValueOffset = 32768;
-constexpr int32_t kValueRange = 65536;
-
 class StructureAnalysis {
  public:
   explicit StructureAnalysis(StructureContext& ctx)
-      : ctx_(ctx),
-        rows_(ctx.store),
-        search_(ctx.console, ctx.workspace),
-        last_position_of_(kValueRange, 0) {}
+      : ctx_(ctx), rows_(ctx.store), search_(ctx.console, ctx.workspace) {}
   StructureAnalysis(const StructureAnalysis&) = delete;
   StructureAnalysis& operator=(const StructureAnalysis&) = delete;
 
@@ -47,9 +43,9 @@ class StructureAnalysis {
   FamilyGraph graph_;
   Peeling peeling_;
   LoopSearch search_;
-  int32_t copies_made_ = 0;                // IBR
-  int32_t next_number_ = 0;                // MAXN: 1 + the largest individual number of the family
-  std::vector<int32_t> last_position_of_;  // by number + 32768: last position, 0 = none
+  int32_t copies_made_ = 0;               // IBR
+  int32_t next_number_ = 0;               // MAXN: 1 + the largest individual number of the family
+  ValueTable<int32_t> last_position_of_;  // by number: last position, 0 = none
   // After an in-place break: the search may be taken up again (ResumePoint); the nuclear
   // family that got the copy.
   bool resumable_ = false;
@@ -72,13 +68,12 @@ void StructureAnalysis::Run() {
 
 void StructureAnalysis::NoteNumber(int32_t position) {
   const int32_t number = rows_.Number(position);
-  last_position_of_[number + kValueOffset] = position;
+  last_position_of_[number] = position;
   if (number >= next_number_) next_number_ = number + 1;
 }
 
 int32_t StructureAnalysis::LastPositionOf(int32_t number) const {
-  if (number < -kValueOffset || number >= kValueOffset) return 0;
-  return last_position_of_[number + kValueOffset];
+  return ValueTable<int32_t>::Holds(number) ? last_position_of_[number] : 0;
 }
 
 void StructureAnalysis::Rebuild() {
@@ -127,7 +122,7 @@ void StructureAnalysis::AnalyseFamily(int32_t s) {
     }
   }
   for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
-    last_position_of_[rows_.Number(position) + kValueOffset] = 0;
+    last_position_of_[rows_.Number(position)] = 0;
   }
 }
 
@@ -171,7 +166,7 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
   // and the peeled set are updated in place; anything else rebuilds them from the rows.
   const bool father_side = ni == nfa;
   const int column = father_side ? 2 : 3;
-  const int16_t copy_number = static_cast<int16_t>(maxn);
+  const int16_t copy_number = Low16(maxn);
   const bool in_place =
       ia >= 1 && !peeling_.Peeled(ia) && copy_number != 0 && graph_.HoldsNoSlot(copy_number);
   if (in_place) {

@@ -15,11 +15,9 @@ const double kSumTolerance = static_cast<double>(0.001f);
 
 }  // namespace
 
-int BreedColumnCount(const PedigreeStore& store) { return std::clamp(store.NRAC, 0, kMaxBreeds); }
-
 void SetFounderFractions(PedigreeStore& store, std::vector<int32_t>& known) {
   const int nd = std::clamp(store.ND, 0, kMaxRows);
-  const int columns = BreedColumnCount(store);
+  const int columns = store.BreedColumns();
   known.assign(nd + 1, 0);
   for (int i = 1; i <= nd; ++i) {
     for (int k = 1; k <= columns; ++k) store.PRACE[i][k] = 0.0;
@@ -32,7 +30,7 @@ void SetFounderFractions(PedigreeStore& store, std::vector<int32_t>& known) {
 }
 
 void SetChildFractions(PedigreeStore& store, int child, int father, int mother) {
-  const int columns = BreedColumnCount(store);
+  const int columns = store.BreedColumns();
   for (int k = 1; k <= columns; ++k) {
     store.PRACE[child][k] = (store.PRACE[mother][k] + store.PRACE[father][k]) / 2.0;
   }
@@ -53,7 +51,7 @@ void StopForUnresolvedBlood(RunContext& ctx, const std::vector<PositionRange>& f
 void CheckBloodSums(RunContext& ctx) {
   const PedigreeStore& store = ctx.store;
   const int nd = std::clamp(store.ND, 0, kMaxRows);
-  const int columns = BreedColumnCount(store);
+  const int columns = store.BreedColumns();
   for (int i = 1; i <= nd; ++i) {
     double sum = 0.0;
     for (int k = 1; k <= columns; ++k) sum += store.PRACE[i][k];

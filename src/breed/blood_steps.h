@@ -13,9 +13,6 @@ namespace pedprep {
 struct PedigreeStore;
 struct RunContext;
 
-// The PRACE columns the fractions live in: 1..NRAC, limited to the 10 columns a row has.
-int BreedColumnCount(const PedigreeStore& store);
-
 // Clears PRACE(i, 1..breed columns) for i = 1..ND and marks founders: an individual with a
 // non-zero breed code b is known (known[i] = 1); for b = 1..10 PRACE(i,b) = 1.0, also when b
 // lies above NRAC. Codes above 10 (copy codes 100, 200, ...) have no column and set none.

@@ -1,5 +1,6 @@
 #include "core/pedigree_store.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace pedprep {
@@ -13,6 +14,26 @@ PedigreeStore::PedigreeStore()
       PRACE(kMaxRows + 1, std::array<double, kMaxBreeds + 1>{}),
       INS(kInsEntries + 1, 0),
       BREAK_IND(kMaxBreaks + 1, {0, 0, 0, 0, 0}) {}
+
+int PedigreeStore::BreedColumns() const { return std::clamp(NRAC, 0, kMaxBreeds); }
+
+StoreRow PedigreeStore::Row(int p) const {
+  return StoreRow{MAS0[p], MAS[p], MAS1[p], IFON[p], INI_ID[p], PRACE[p]};
+}
+
+void PedigreeStore::SetRow(int p, const StoreRow& row) {
+  MAS0[p] = row.mas0;
+  MAS[p] = row.mas;
+  MAS1[p] = row.mas1;
+  IFON[p] = row.ifon;
+  INI_ID[p] = row.ini_id;
+  const int columns = BreedColumns();
+  std::copy(row.prace.begin() + 1, row.prace.begin() + 1 + columns, PRACE[p].begin() + 1);
+}
+
+void PedigreeStore::MoveRowsUp(int first, int last, int by) {
+  for (int p = last; p >= first; --p) CopyRow(p, p + by);
+}
 
 void CRTINS(PedigreeStore& store) {
   auto& ins = store.INS;

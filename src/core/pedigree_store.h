@@ -22,6 +22,17 @@ inline constexpr int kMaxBreaks = 4096;    // BREAK_IND rows 1..4096
 inline constexpr int kBreedLoopCopy = 100;
 inline constexpr int kBreedParentCopy = 200;
 
+// One row of the store held apart from it: a position's columns 1.. of MAS0, MAS, MAS1,
+// IFON, INI_ID and PRACE (column 0 is unused, as in the store).
+struct StoreRow {
+  int16_t mas0 = 0;
+  std::array<int16_t, 4> mas{};   // [1] individual, [2] father, [3] mother
+  std::array<uint8_t, 3> mas1{};  // [1] breed code, [2] sex code
+  int8_t ifon = 0;
+  int16_t ini_id = 0;
+  std::array<double, kMaxBreeds + 1> prace{};
+};
+
 struct PedigreeStore {
   PedigreeStore();
   PedigreeStore(const PedigreeStore&) = delete;
@@ -48,6 +59,18 @@ struct PedigreeStore {
   int NumFamilies() const { return INS[1]; }
   int FamilyFirst(int s) const { return INS[s + 1] + 1; }
   int FamilyLast(int s) const { return INS[s + 2]; }
+
+  // The PRACE columns a row carries: 1..NRAC, limited to the kMaxBreeds columns of a row.
+  int BreedColumns() const;
+
+  // Rows move whole, except that breed fractions move only in the columns 1..BreedColumns()
+  // the run uses; the other PRACE columns stay with their position. Rows are 1..kMaxRows.
+  StoreRow Row(int p) const;
+  void SetRow(int p, const StoreRow& row);
+  void CopyRow(int from, int to) { SetRow(to, Row(from)); }
+  // Moves rows first..last to first+by..last+by, from the top down (by >= 0, last + by <=
+  // kMaxRows). Rows first..first+by-1 keep what they held. Nothing moves when last < first.
+  void MoveRowsUp(int first, int last, int by);
 };
 
 // Rebuilds INS from MAS0(1..ND): families are maximal runs of equal family numbers.

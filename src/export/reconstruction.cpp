@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/run_context.h"
+#include "core/value_table.h"
 #include "export/export_state.h"
 #include "records/console.h"
 #include "records/layout.h"
@@ -15,48 +16,6 @@ namespace pedprep {
 namespace {
 
 constexpr const char* kDatabasePedigree = "database/pedigree.dat";
-
-// One row of the store as the reconstruction moves it: IFON and the breed fractions stay
-// where they are, nothing after this stage reads them by row before they are refilled.
-struct StoreRow {
-  int16_t family = 0;
-  std::array<int16_t, 4> mas{};   // [1] individual, [2] father, [3] mother
-  std::array<uint8_t, 3> mas1{};  // [1] breed code, [2] sex code
-  int16_t ini_id = 0;
-};
-
-StoreRow LoadRow(const PedigreeStore& st, int p) {
-  return StoreRow{st.MAS0[p], st.MAS[p], st.MAS1[p], st.INI_ID[p]};
-}
-
-void StoreRowAt(PedigreeStore& st, int p, const StoreRow& row) {
-  st.MAS0[p] = row.family;
-  st.MAS[p] = row.mas;
-  st.MAS1[p] = row.mas1;
-  st.INI_ID[p] = row.ini_id;
-}
-
-// A table indexed by any 16-bit value that can be cleared in time proportional to the
-// entries set since the last clear.
-class Int16Table {
- public:
-  Int16Table() : slots_(65536, 0) {}
-  int Get(int16_t key) const { return slots_[Slot(key)]; }
-  void Set(int16_t key, int value) {
-    int& slot = slots_[Slot(key)];
-    if (slot == 0) touched_.push_back(Slot(key));
-    slot = value;
-  }
-  void Clear() {
-    for (int s : touched_) slots_[s] = 0;
-    touched_.clear();
-  }
-
- private:
-  static int Slot(int16_t key) { return static_cast<int>(key) + 32768; }
-  std::vector<int> slots_;  // 0 = not set
-  std::vector<int> touched_;
-};
 
 uint32_t BreakKey(int16_t family, int16_t number) {
   return (static_cast<uint32_t>(static_cast<uint16_t>(family)) << 16) |
@@ -85,8 +44,7 @@ void StopStoreFull(RunContext& ctx) {
   Stop();
 }
 
-bool IsSelectedForReconstruction(const PedigreeStore& store, const ExportState& exports,
-                                  int row) {
+bool IsSelectedForReconstruction(const PedigreeStore& store, const ExportState& exports, int row) {
   const int breed = store.MAS1[row][1];
   if (breed != kBreedLoopCopy && breed != kBreedParentCopy) return false;
   return exports.NationOf(store.INI_ID[row]) == kSelectedNation;
@@ -116,26 +74,28 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports) {
   result.emplace_back();
   int total_rows = st.INS[ns + 2];  // rows the store holds with the insertions so far
 
-  std::vector<StoreRow> family;   // local rows 1..m; family[0] unused
-  Int16Table last_row_of_number;  // individual number -> last local row
-  Int16Table first_row_of_id;     // INI_ID -> first local row among the rows at scan start
+  // Local rows 1..m of the family being rebuilt; family[0] unused. The two indexes give
+  // local rows (0 = none) and hold entries only for the values of the rows in `family`.
+  std::vector<StoreRow> family;
+  ValueTable<int> last_row_of_number(0);  // individual number -> last local row
+  ValueTable<int> first_row_of_id(0);     // INI_ID -> first local row among the rows at scan start
 
   for (int s = 1; s <= ns; ++s) {
     const int first = bounds[s + 1] + 1;
     const int last = bounds[s + 2];
+    for (const StoreRow& row : family) {
+      last_row_of_number[row.mas[1]] = 0;
+      first_row_of_id[row.ini_id] = 0;
+    }
     family.assign(1, StoreRow{});
-    last_row_of_number.Clear();
-    first_row_of_id.Clear();
     for (int p = first; p <= last; ++p) {
-      family.push_back(LoadRow(st, p));
+      family.push_back(st.Row(p));
       const int local = static_cast<int>(family.size()) - 1;
-      last_row_of_number.Set(family.back().mas[1], local);
-      if (first_row_of_id.Get(family.back().ini_id) == 0) {
-        first_row_of_id.Set(family.back().ini_id, local);
-      }
+      last_row_of_number[family.back().mas[1]] = local;
+      if (first_row_of_id[family.back().ini_id] == 0) first_row_of_id[family.back().ini_id] = local;
     }
     // The family number of family s, the same in all its rows.
-    const int16_t family_number = family.size() > 1 ? family[1].family : int16_t{0};
+    const int16_t family_number = family.size() > 1 ? family[1].mas0 : int16_t{0};
 
     for (std::size_t r = 1; r < family.size(); ++r) {
       const int breed = family[r].mas1[1];
@@ -144,15 +104,15 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports) {
 
       int16_t source_number = 0;
       if (breed == kBreedLoopCopy) {
-        auto it = break_source.find(BreakKey(family[r].family, family[r].mas[1]));
+        auto it = break_source.find(BreakKey(family[r].mas0, family[r].mas[1]));
         if (it == break_source.end()) Stop();
         source_number = it->second;
       } else {
-        const int k = first_row_of_id.Get(family[r].ini_id);
+        const int k = first_row_of_id[family[r].ini_id];
         if (k == 0) Stop();
         source_number = family[k].mas[1];
       }
-      const int source_row = last_row_of_number.Get(source_number);
+      const int source_row = last_row_of_number[source_number];
       if (source_row == 0) Stop();
       const int father = family[source_row].mas[2];
       const int mother = family[source_row].mas[3];
@@ -163,13 +123,13 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports) {
       total_rows += 2;
       for (int parent : {father, mother}) {
         StoreRow copy;
-        copy.family = family_number;
+        copy.mas0 = family_number;
         copy.ini_id = family[parent].ini_id;
         copy.mas1[1] = static_cast<uint8_t>(kBreedParentCopy);
         copy.mas1[2] = family[parent].mas1[2];
         copy.mas[1] = static_cast<int16_t>(family.size());
         family.push_back(copy);
-        last_row_of_number.Set(copy.mas[1], static_cast<int>(family.size()) - 1);
+        last_row_of_number[copy.mas[1]] = static_cast<int>(family.size()) - 1;
       }
       family[r].mas[2] = static_cast<int16_t>(n + 1);
       family[r].mas[3] = static_cast<int16_t>(n + 2);
@@ -180,7 +140,7 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports) {
   }
 
   for (std::size_t p = 1; p < result.size(); ++p) {
-    StoreRowAt(st, static_cast<int>(p), result[p]);
+    st.SetRow(static_cast<int>(p), result[p]);
   }
   st.ND = st.INS[ns + 2];
 }

@@ -5,19 +5,6 @@
 #include "export/reconstruction.h"
 
 namespace pedprep {
-namespace {
-
-// Moves every row after `old_last` up by two, from the top down.
-void ShiftUpByTwo(PedigreeStore& st, int old_last, int top) {
-  for (int p = top; p > old_last; --p) {
-    st.MAS0[p + 2] = st.MAS0[p];
-    st.INI_ID[p + 2] = st.INI_ID[p];
-    st.MAS1[p + 2] = st.MAS1[p];
-    st.MAS[p + 2] = st.MAS[p];
-  }
-}
-
-}  // namespace
 
 void ReferenceRECONSTRUCTION(RunContext& ctx, ExportState& exports) {
   ReadNationCodes(ctx, exports);
@@ -60,21 +47,20 @@ void ReferenceRECONSTRUCTION(RunContext& ctx, ExportState& exports) {
       const int old_last = ins[s + 2];
       const int top = ins[ns + 2];
       for (int j = s; j <= ns; ++j) ins[j + 2] = static_cast<int16_t>(ins[j + 2] + 2);
-      ShiftUpByTwo(st, old_last, top);
+      st.MoveRowsUp(old_last + 1, top, 2);
       const int nln2 = ins[s + 2];
       const int nln1 = nln2 - 1;
       const int l = ins[s + 1];
       const int n = nln1 - 1 - l;
       const int parents[2] = {nfat, nmat};
       for (int c = 0; c < 2; ++c) {
-        const int row = nln1 + c;
-        st.MAS0[row] = st.MAS0[l + 1];
-        st.INI_ID[row] = st.INI_ID[l + parents[c]];
-        st.MAS1[row][1] = static_cast<uint8_t>(kBreedParentCopy);
-        st.MAS1[row][2] = st.MAS1[l + parents[c]][2];
-        st.MAS[row][1] = static_cast<int16_t>(n + 1 + c);
-        st.MAS[row][2] = 0;
-        st.MAS[row][3] = 0;
+        StoreRow copy;
+        copy.mas0 = st.MAS0[l + 1];
+        copy.ini_id = st.INI_ID[l + parents[c]];
+        copy.mas1[1] = static_cast<uint8_t>(kBreedParentCopy);
+        copy.mas1[2] = st.MAS1[l + parents[c]][2];
+        copy.mas[1] = static_cast<int16_t>(n + 1 + c);
+        st.SetRow(nln1 + c, copy);
       }
       st.MAS[r][2] = static_cast<int16_t>(n + 1);
       st.MAS[r][3] = static_cast<int16_t>(n + 2);

@@ -13,19 +13,8 @@ void FamilyRows::Open(int32_t s) {
   if (stored_last_ < stored_first_ - 1) stored_last_ = stored_first_ - 1;
 }
 
-int FamilyRows::BreedColumns() const { return std::clamp(store_.NRAC, 0, kMaxBreeds); }
-
-FamilyRows::RowData FamilyRows::Row(int32_t position) const {
-  if (IsHeld(position)) return Held(position);
-  const int32_t p = Stored(position);
-  RowData row;
-  row.mas0 = store_.MAS0[p];
-  row.ifon = store_.IFON[p];
-  row.ini_id = store_.INI_ID[p];
-  row.mas1 = store_.MAS1[p];
-  row.mas = store_.MAS[p];
-  row.prace = store_.PRACE[p];
-  return row;
+StoreRow FamilyRows::Row(int32_t position) const {
+  return IsHeld(position) ? Held(position) : store_.Row(Stored(position));
 }
 
 void FamilyRows::SetParent(int32_t position, int column, int16_t value) {
@@ -37,15 +26,15 @@ void FamilyRows::SetParent(int32_t position, int column, int16_t value) {
 }
 
 int32_t FamilyRows::AppendCopy(int32_t source, int16_t number) {
-  const RowData from = Row(source);
-  RowData copy;
+  const StoreRow from = Row(source);
+  StoreRow copy;
   copy.mas0 = from.mas0;
   copy.ifon = from.ifon;
   copy.ini_id = from.ini_id;
   copy.mas1[1] = static_cast<uint8_t>(kBreedLoopCopy);
   copy.mas1[2] = from.mas1[2];
   copy.mas[1] = number;
-  const int breeds = BreedColumns();
+  const int breeds = store_.BreedColumns();
   std::copy(from.prace.begin() + 1, from.prace.begin() + 1 + breeds, copy.prace.begin() + 1);
   copies_.push_back(copy);
   if (families_.empty() || families_.back().family != family_) {
@@ -64,31 +53,6 @@ std::vector<FamilyMember> FamilyRows::Members() const {
   return members;
 }
 
-// Breed fractions move only in the columns 1..NRAC the run uses; the other columns stay
-// with their position.
-void FamilyRows::MoveStoredRow(int32_t from, int32_t to) {
-  store_.MAS0[to] = store_.MAS0[from];
-  store_.IFON[to] = store_.IFON[from];
-  store_.INI_ID[to] = store_.INI_ID[from];
-  store_.MAS1[to][1] = store_.MAS1[from][1];
-  store_.MAS1[to][2] = store_.MAS1[from][2];
-  for (int c = 1; c <= 3; ++c) store_.MAS[to][c] = store_.MAS[from][c];
-  const int breeds = BreedColumns();
-  std::copy(store_.PRACE[from].begin() + 1, store_.PRACE[from].begin() + 1 + breeds,
-            store_.PRACE[to].begin() + 1);
-}
-
-void FamilyRows::PutCopy(const RowData& copy, int32_t to) {
-  store_.MAS0[to] = copy.mas0;
-  store_.IFON[to] = copy.ifon;
-  store_.INI_ID[to] = copy.ini_id;
-  store_.MAS1[to][1] = copy.mas1[1];
-  store_.MAS1[to][2] = copy.mas1[2];
-  for (int c = 1; c <= 3; ++c) store_.MAS[to][c] = copy.mas[c];
-  const int breeds = BreedColumns();
-  std::copy(copy.prace.begin() + 1, copy.prace.begin() + 1 + breeds, store_.PRACE[to].begin() + 1);
-}
-
 void FamilyRows::Flush() {
   int32_t shift = static_cast<int32_t>(copies_.size());
   if (shift == 0) return;
@@ -97,11 +61,11 @@ void FamilyRows::Flush() {
   int32_t next_stored = store_.ND;  // last stored position not yet moved
   for (auto it = families_.rbegin(); it != families_.rend(); ++it) {
     const int32_t family_end = store_.INS[it->family + 2];
-    for (int32_t p = next_stored; p > family_end; --p) MoveStoredRow(p, p + shift);
+    store_.MoveRowsUp(family_end + 1, next_stored, shift);
     next_stored = std::min(next_stored, family_end);
     shift -= it->count;
     for (int32_t i = 0; i < it->count; ++i) {
-      PutCopy(copies_[it->begin + i], family_end + shift + 1 + i);
+      store_.SetRow(family_end + shift + 1 + i, copies_[it->begin + i]);
     }
   }
   // Family ends and ND take the copies of their own and every earlier family.

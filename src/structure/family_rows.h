@@ -10,7 +10,6 @@
 #ifndef PEDPREP_STRUCTURE_FAMILY_ROWS_H_
 #define PEDPREP_STRUCTURE_FAMILY_ROWS_H_
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -60,14 +59,6 @@ class FamilyRows {
   void Flush();
 
  private:
-  struct RowData {
-    int16_t mas0 = 0;
-    int8_t ifon = 0;
-    int16_t ini_id = 0;
-    std::array<uint8_t, 3> mas1{};
-    std::array<int16_t, 4> mas{};
-    std::array<double, kMaxBreeds + 1> prace{};
-  };
   // Copies held for one family: copies_[begin .. begin+count-1].
   struct FamilyCopies {
     int32_t family = 0;
@@ -77,17 +68,14 @@ class FamilyRows {
 
   int32_t HeldInFamily() const { return static_cast<int32_t>(copies_.size()) - family_begin_; }
   bool IsHeld(int32_t position) const { return position > stored_last_ + shift_; }
-  const RowData& Held(int32_t position) const {
+  const StoreRow& Held(int32_t position) const {
     return copies_[family_begin_ + position - stored_last_ - shift_ - 1];
   }
   int32_t Stored(int32_t position) const { return position == 0 ? 0 : position - shift_; }
   int16_t Mas(int32_t position, int column) const {
     return IsHeld(position) ? Held(position).mas[column] : store_.MAS[Stored(position)][column];
   }
-  RowData Row(int32_t position) const;
-  int BreedColumns() const;
-  void MoveStoredRow(int32_t from, int32_t to);
-  void PutCopy(const RowData& copy, int32_t to);
+  StoreRow Row(int32_t position) const;
 
   PedigreeStore& store_;
   int32_t family_ = 0;
@@ -95,7 +83,7 @@ class FamilyRows {
   int32_t stored_last_ = 0;
   int32_t shift_ = 0;         // copies held for families before the open one
   int32_t family_begin_ = 0;  // index in copies_ of the open family's first copy
-  std::vector<RowData> copies_;
+  std::vector<StoreRow> copies_;
   std::vector<FamilyCopies> families_;
 };
 

@@ -1,7 +1,6 @@
 #include "structure/loop_break.h"
 
-#include <algorithm>
-
+#include "core/narrowing.h"
 #include "core/stop.h"
 #include "structure/workspace.h"
 
@@ -23,11 +22,6 @@ int32_t LastPositionOf(const PedigreeStore& store, int32_t is, int32_t x) {
   Stop();
 }
 
-// Number of breed-fraction columns a position carries.
-int32_t BreedColumns(const PedigreeStore& store) {
-  return std::clamp<int32_t>(store.NRAC, 0, kMaxBreeds);
-}
-
 // Opens a new last position of family `is`: the bounds of `is` and every later family and
 // ND grow by one, every later position moves up by one (from the last one down).
 void MakeRoom(StructureContext& ctx, int32_t is) {
@@ -40,16 +34,8 @@ void MakeRoom(StructureContext& ctx, int32_t is) {
   for (int32_t j = is + 2; j <= store.NumFamilies() + 2; ++j) {
     store.INS[j] = static_cast<int16_t>(store.INS[j] + 1);
   }
+  store.MoveRowsUp(old_last + 1, store.ND, 1);
   ++store.ND;
-  const int32_t columns = BreedColumns(store);
-  for (int32_t p = store.ND - 1; p > old_last; --p) {
-    store.MAS0[p + 1] = store.MAS0[p];
-    store.IFON[p + 1] = store.IFON[p];
-    store.INI_ID[p + 1] = store.INI_ID[p];
-    for (int c = 1; c <= 2; ++c) store.MAS1[p + 1][c] = store.MAS1[p][c];
-    for (int c = 1; c <= 3; ++c) store.MAS[p + 1][c] = store.MAS[p][c];
-    for (int32_t t = 1; t <= columns; ++t) store.PRACE[p + 1][t] = store.PRACE[p][t];
-  }
 }
 
 // Fills the copy list: NI alone, or in nmode -1 the whole sibship in which NI is a child
@@ -92,23 +78,23 @@ void InsertCopy(StructureContext& ctx) {
   store.IFON[to] = store.IFON[from];
   store.INI_ID[to] = store.INI_ID[from];
   store.MAS1[to][1] = kBreedLoopCopy;
-  store.MAS[to][1] = static_cast<int16_t>(ws.MAXN);
+  store.MAS[to][1] = Low16(ws.MAXN);
 
   ++ws.IBR;
   if (ws.IBR > kMaxBreaks) {
     WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. number of loop breaks is 4096 '"), {});
     Stop();
   }
-  store.BREAK_IND[ws.IBR] = {0, store.MAS0[from], static_cast<int16_t>(ws.MAXN), store.MAS[from][1],
+  store.BREAK_IND[ws.IBR] = {0, store.MAS0[from], Low16(ws.MAXN), store.MAS[from][1],
                              store.INI_ID[from]};
 
   // Copies of single individuals and of the parents of a sibship are founders; copied
   // children descend from the copied parents.
   const bool founder = ws.IPLUSFAM[1] == 1 || ws.IPOPO <= 3;
-  store.MAS[to][2] = static_cast<int16_t>(founder ? 0 : ws.MAXINI);
-  store.MAS[to][3] = static_cast<int16_t>(founder ? 0 : ws.MAXINI + 1);
+  store.MAS[to][2] = Low16(founder ? 0 : ws.MAXINI);
+  store.MAS[to][3] = Low16(founder ? 0 : ws.MAXINI + 1);
   store.MAS1[to][2] = store.MAS1[from][2];
-  const int32_t columns = BreedColumns(store);
+  const int32_t columns = store.BreedColumns();
   for (int32_t t = 1; t <= columns; ++t) store.PRACE[to][t] = store.PRACE[from][t];
   ++ws.MAXN;
 }
@@ -156,7 +142,7 @@ BreakOutcome BreakLoop(StructureContext& ctx, int32_t nmode) {
   const int column = ws.NI == ws.NFA ? 2 : 3;
   for (int32_t pos = first; pos <= last; ++pos) {
     if (store.MAS[pos][2] == ws.NFA && store.MAS[pos][3] == ws.NMA) {
-      store.MAS[pos][column] = static_cast<int16_t>(ws.MAXNUPO);
+      store.MAS[pos][column] = Low16(ws.MAXNUPO);
     }
   }
 

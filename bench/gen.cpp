@@ -10,7 +10,7 @@
 // female, initial identifiers a permutation of 1..ND.
 //
 // The generator prints, as key=value pairs on one line, ND, the number of copies the
-// structure analysis makes (breaks, from a model of its loop search), the lower bound
+// structure analysis makes (breaks, found by running it on each family), the lower bound
 // E - V + C of the graph of individuals and nuclear families (loops), and the capacity
 // figures it checks; it exits with status 1 when a capacity would be exceeded.
 #include <algorithm>
@@ -19,16 +19,23 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <numeric>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/pedigree_store.h"
+#include "core/stop.h"
+#include "records/console.h"
+#include "structure/structure_analysis.h"
+#include "structure/workspace.h"
+
 namespace {
 
-constexpr int kMaxRows = 24096;     // positions of the pedigree store
-constexpr int kMaxFamilies = 2600;  // families of the family index
-constexpr int kMaxCopies = 4096;    // rows of the loop-break record
+using pedprep::kMaxFamilies;                     // families of the family index
+using pedprep::kMaxRows;                         // positions of the pedigree store
+constexpr int kMaxCopies = pedprep::kMaxBreaks;  // rows of the loop-break record
 constexpr int kMaxChildrenPerCouple = 100;
 
 // splitmix64: fixed output on every platform and library.
@@ -228,152 +235,40 @@ void AddKindred(Pedigree& ped, int n, double inbred, int max_children, Random& r
 // ---------------------------------------------------------------------------------------
 // Figures of the structure analysis
 
-// The structure analysis' loop breaking, mode 0, on one family, to count the copies it
-// makes. E - V + C is only a lower bound: the breadth-first loop search may break at an
-// individual whose edge to the nuclear family is a bridge between two loops, which splits
-// the family and leaves E - V + C unchanged. The model follows the analysis' rules:
-// nuclear families by couple in the order of their first child; peeling of every nuclear
-// family with at most one member in another unpeeled one, to a fixed point; the search
-// from the father of the lowest unpeeled nuclear family, scan A (as a parent: enter every
-// other unpeeled nuclear family, append the mate and the linked children; a family already
-// entered through its father slot is the loop) then scan B (as a child: append both
-// parents and the linked siblings; a family already entered is the loop, broken in the
-// arrival family); the break gives the children of that nuclear family a new copy of the
-// individual when it is one of its parents, else the search goes on.
-struct ModelResult {
+// The copies the structure analysis (mode 0) makes in one family: the family alone in a
+// store in memory, analysed by STRYU. E - V + C is only a lower bound of the copies: the
+// breadth-first loop search may break at an individual whose edge to the nuclear family is a
+// bridge between two loops, which splits the family and leaves E - V + C unchanged.
+struct AnalysisResult {
   int breaks = 0;
-  int max_queue = 0;
-  bool failed = false;  // the search would stop the run (queue full or exhausted)
+  bool failed = false;  // the analysis stopped the run (queue full or exhausted, a limit)
 };
 
-ModelResult ModelBreaks(const std::vector<Animal>& animals, std::size_t begin, std::size_t end) {
-  constexpr int kQueueCapacity = 24096;
-  struct Nuclear {
-    int father, mother;
-    std::vector<int> children;  // member numbers in position order
-  };
-  // Members are numbered 1..n in position order; a copy gets the next number. A break only
-  // replaces one parent of one nuclear family, so the list is built once and kept up to
-  // date: the nuclear families keep their order (by first child) and their children.
-  std::vector<Nuclear> nuclear;
-  std::vector<std::vector<int>> member_of(1);  // [x]: nuclear families x stands in
-  {
-    std::map<std::pair<int, int>, int> index;
-    const int first = static_cast<int>(begin);
-    for (std::size_t i = begin; i < end; ++i) {
-      member_of.emplace_back();
-      const Animal& a = animals[i];
-      if (a.father < 0) continue;
-      const int father = a.father - first + 1, mother = a.mother - first + 1;
-      auto [it, added] =
-          index.emplace(std::make_pair(father, mother), static_cast<int>(nuclear.size()));
-      if (added) nuclear.push_back({father, mother, {}});
-      nuclear[it->second].children.push_back(static_cast<int>(i) - first + 1);
-    }
+AnalysisResult AnalyseFamily(const std::vector<Animal>& animals, std::size_t begin,
+                             std::size_t end) {
+  auto store = std::make_unique<pedprep::PedigreeStore>();
+  const int n = static_cast<int>(end - begin);
+  store->ND = n;
+  store->NRAC = 0;
+  for (int p = 1; p <= n; ++p) {
+    const Animal& a = animals[begin + static_cast<std::size_t>(p) - 1];
+    store->MAS0[p] = 1;
+    store->MAS[p] = {0, static_cast<int16_t>(a.number),
+                     static_cast<int16_t>(a.father < 0 ? 0 : animals[a.father].number),
+                     static_cast<int16_t>(a.mother < 0 ? 0 : animals[a.mother].number)};
+    store->MAS1[p] = {0, static_cast<uint8_t>(a.breed), static_cast<uint8_t>(a.sex)};
   }
-  const int count = static_cast<int>(nuclear.size());
-  for (int j = 0; j < count; ++j) {
-    member_of[nuclear[j].father].push_back(j);
-    member_of[nuclear[j].mother].push_back(j);
-    for (int c : nuclear[j].children) member_of[c].push_back(j);
+  pedprep::CRTINS(*store);
+  pedprep::CapturingConsole console;
+  pedprep::StructureContext ctx(*store, console);
+  AnalysisResult result;
+  try {
+    pedprep::InPlaceSTRYU(ctx);
+  } catch (const pedprep::RunStopped&) {
+    result.failed = true;
   }
-  auto for_members = [&nuclear](int j, auto&& fn) {
-    fn(nuclear[j].father);
-    fn(nuclear[j].mother);
-    for (int c : nuclear[j].children) fn(c);
-  };
-
-  ModelResult result;
-  std::vector<int> in_unpeeled, work;
-  std::vector<char> peeled, visited;
-  std::vector<std::pair<int, int>> queue;
-  for (;;) {
-    const int n = static_cast<int>(member_of.size()) - 1;
-    // Peeling to a fixed point; in_unpeeled[x] = unpeeled nuclear families x stands in.
-    in_unpeeled.assign(n + 1, 0);
-    for (int x = 1; x <= n; ++x) in_unpeeled[x] = static_cast<int>(member_of[x].size());
-    peeled.assign(count, 0);
-    work.resize(count);
-    std::iota(work.begin(), work.end(), 0);
-    int left = count;
-    while (!work.empty()) {
-      const int p = work.back();
-      work.pop_back();
-      if (peeled[p]) continue;
-      int links = 0;
-      for_members(p, [&](int x) { links += in_unpeeled[x] > 1; });
-      if (links > 1) continue;
-      peeled[p] = 1;
-      --left;
-      for_members(p, [&](int x) {
-        if (--in_unpeeled[x] == 1)
-          for (int r : member_of[x])
-            if (!peeled[r]) work.push_back(r);
-      });
-    }
-    if (left == 0) return result;
-
-    int start = 0;
-    while (peeled[start]) ++start;
-    queue.assign(1, {nuclear[start].father, -1});
-    visited.assign(count, 0);
-    int broken = -1, copied = 0;
-    for (std::size_t head = 0; broken < 0; ++head) {
-      if (head >= queue.size()) {
-        result.failed = true;
-        return result;
-      }
-      const auto [ni, arrival] = queue[head];
-      int found = -2;  // -2: no loop met; else the nuclear family to break in
-      // member_of lists nuclear families in increasing order; ni is a child in at most one.
-      int child_family = -1;
-      for (int j : member_of[ni]) {
-        if (j == arrival || peeled[j]) continue;
-        if (nuclear[j].father != ni && nuclear[j].mother != ni) {
-          child_family = j;
-          continue;
-        }
-        if (visited[j]) {
-          found = j;
-          continue;
-        }
-        if (nuclear[j].father == ni) {
-          queue.push_back({nuclear[j].mother, j});
-          visited[j] = 1;
-        } else {
-          queue.push_back({nuclear[j].father, j});
-        }
-        for (int c : nuclear[j].children)
-          if (in_unpeeled[c] > 1) queue.push_back({c, j});
-      }
-      if (const int j = child_family; j >= 0) {
-        if (visited[j]) {
-          found = arrival;
-        } else {
-          queue.push_back({nuclear[j].father, j});
-          queue.push_back({nuclear[j].mother, j});
-          for (int c : nuclear[j].children)
-            if (c != ni && in_unpeeled[c] > 1) queue.push_back({c, j});
-        }
-      }
-      result.max_queue = std::max(result.max_queue, static_cast<int>(queue.size()));
-      if (static_cast<int>(queue.size()) > kQueueCapacity || found == -1) {
-        result.failed = true;
-        return result;
-      }
-      if (found >= 0 && (nuclear[found].father == ni || nuclear[found].mother == ni)) {
-        broken = found;
-        copied = ni;
-      }
-    }
-    // The copy (number n + 1) takes copied's place as a parent of `broken`.
-    Nuclear& ia = nuclear[broken];
-    (copied == ia.father ? ia.father : ia.mother) = n + 1;
-    auto& of = member_of[copied];
-    of.erase(std::find(of.begin(), of.end(), broken));
-    member_of.push_back({broken});
-    ++result.breaks;
-  }
+  result.breaks = store->NBREAK;
+  return result;
 }
 
 struct FamilyFigures {
@@ -381,7 +276,7 @@ struct FamilyFigures {
   int loops = 0;  // E - V + C: at least this many copies
   int slots = 0;  // nuclear-family slots: 2 per nuclear family + 1 per child
   int max_children = 0;
-  ModelResult model;  // the copies the structure analysis makes
+  AnalysisResult analysis;  // the copies the structure analysis makes
 };
 
 class UnionFind {
@@ -444,7 +339,7 @@ std::vector<FamilyFigures> ComputeFigures(const Pedigree& ped) {
     fig.size = n;
     fig.loops = edges - (n + couples) + components;
     fig.slots = edges;
-    fig.model = ModelBreaks(an, begin, end);
+    fig.analysis = AnalyseFamily(an, begin, end);
     begin = end;
   }
   return figs;
@@ -646,7 +541,7 @@ void AddFamilies(Pedigree& ped, Random& rng) {
       if (a.mother >= 0) a.mother -= static_cast<int>(first);
       one.animals.push_back(a);
     }
-    const int loops = ComputeFigures(one)[1].model.breaks;
+    const int loops = ComputeFigures(one)[1].analysis.breaks;
     members += n;
     rows += n + loops;
     rows_left -= n + loops;
@@ -711,21 +606,20 @@ int main(int argc, char** argv) {
   const auto figs = ComputeFigures(ped);
   const int nd = static_cast<int>(ped.animals.size());
   long loops = 0, breaks = 0;
-  int max_breaks = 0, max_slots = 0, max_size = 0, max_children = 0, max_queue = 0;
+  int max_breaks = 0, max_slots = 0, max_size = 0, max_children = 0;
   int looped = 0, split = 0;
   bool search_fails = false;
   for (int f = 1; f <= ped.families(); ++f) {
     const FamilyFigures& fig = figs[f];
     loops += fig.loops;
-    breaks += fig.model.breaks;
-    max_breaks = std::max(max_breaks, fig.model.breaks);
+    breaks += fig.analysis.breaks;
+    max_breaks = std::max(max_breaks, fig.analysis.breaks);
     max_slots = std::max(max_slots, fig.slots);
     max_size = std::max(max_size, fig.size);
     max_children = std::max(max_children, fig.max_children);
-    max_queue = std::max(max_queue, fig.model.max_queue);
-    if (fig.model.breaks > 0) ++looped;
-    if (fig.model.breaks != fig.loops) ++split;
-    search_fails = search_fails || fig.model.failed;
+    if (fig.analysis.breaks > 0) ++looped;
+    if (fig.analysis.breaks != fig.loops) ++split;
+    search_fails = search_fails || fig.analysis.failed;
   }
   const int budget = std::max(0, std::min(1000, kMaxRows - nd - static_cast<int>(breaks)));
   const int parent_copy_bound = AssignNations(ped, rng, budget);
@@ -733,9 +627,9 @@ int main(int argc, char** argv) {
   std::printf(
       "case=%s ND=%d NRAC=%d families=%d families_with_loops=%d breaks=%ld loops=%ld "
       "families_split=%d max_family_breaks=%d largest_family=%d max_slots=%d "
-      "max_children_per_couple=%d max_queue=%d rows_after_breaks=%ld parent_copy_bound=%d\n",
+      "max_children_per_couple=%d rows_after_breaks=%ld parent_copy_bound=%d\n",
       name.c_str(), nd, nrac, ped.families(), looped, breaks, loops, split, max_breaks, max_size,
-      max_slots, max_children, max_queue, nd + breaks, parent_copy_bound);
+      max_slots, max_children, nd + breaks, parent_copy_bound);
 
   bool ok = true;
   auto check = [&ok](bool cond, const char* what) {
@@ -750,7 +644,7 @@ int main(int argc, char** argv) {
   check(nd + breaks + parent_copy_bound <= kMaxRows, "rows after copies > 24096");
   check(max_slots <= kMaxRows, "nuclear-family slots of a family > 24096");
   check(max_children <= kMaxChildrenPerCouple, "more than 100 children of one couple");
-  check(!search_fails, "the loop search would stop the run");
+  check(!search_fails, "the structure analysis stops the run");
   if (!ok) return 1;
 
   if (!WriteFolder(dir, ped, cf, rng)) {

@@ -24,7 +24,14 @@ std::string_view Trim(std::string_view text) {
 }
 
 // Quoted text of a field for messages.
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += '"';
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
 
 struct Column {
   const char* role;
@@ -170,8 +177,7 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
     if (!nation.empty() && !SmallInteger(nation, &out.nation)) {
       bad("nation", nation, "an integer in -127..127");
     }
-    out.markers.assign(format.markers.size(), 0);
-    for (std::size_t m = 0; m < format.markers.size(); ++m) {
+    for (std::size_t m = 0; m < format.markers.size() && m < kMaxMarkerColumns; ++m) {
       const std::string_view value = field(static_cast<int>(6 + m));
       if (value.empty()) continue;
       if (SmallInteger(value, &out.markers[m])) {

@@ -12,6 +12,7 @@
 #ifndef PEDPREP_IMPORT_HERDBOOK_H_
 #define PEDPREP_IMPORT_HERDBOOK_H_
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,6 +28,8 @@ struct ImportProblem {
 };
 std::string FormatProblem(const ImportProblem& problem);
 
+constexpr std::size_t kMaxMarkerColumns = 20;
+
 enum class Sex : int8_t { kUnknown = 0, kMale = 1, kFemale = 2 };
 
 struct HerdbookRow {
@@ -36,8 +39,8 @@ struct HerdbookRow {
   Sex sex = Sex::kUnknown;
   std::string breed;  // empty = unknown
   int8_t nation = 0;
-  bool has_markers = false;     // at least one marker value given
-  std::vector<int8_t> markers;  // one per marker column, 0 where empty
+  bool has_markers = false;                         // at least one marker value given
+  std::array<int8_t, kMaxMarkerColumns> markers{};  // by marker column, 0 where empty
 
   bool operator==(const HerdbookRow& other) const;  // equal data; lines are not compared
 };

@@ -100,6 +100,7 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
   prepare.generations = options.generations;
   prepare.default_sex = options.default_sex;
   prepare.default_breed = options.default_breed;
+  prepare.marker_count = std::min(options.markers.size(), kMaxMarkerColumns);
   if (!options.keep_file.empty()) {
     std::string keep;
     if (!input_files.ReadFile(options.keep_file, &keep)) {

@@ -21,13 +21,19 @@ void WriteText(TextFileWriter& out, std::string text, std::size_t width) {
     out.Write(Layout::Parse("A1"), {});
     return;
   }
-  out.Write(Layout::Parse("A" + std::to_string(text.size())), {Str(text)});
+  std::string layout = "A";
+  layout += std::to_string(text.size());
+  out.Write(Layout::Parse(layout), {Str(text)});
 }
 
 std::string BreedLegend(const std::vector<std::string>& breeds) {
   std::string legend = "breeds:";
   for (std::size_t i = 0; i < breeds.size(); ++i) {
-    if (!breeds[i].empty()) legend += " " + std::to_string(i + 1) + "=" + breeds[i];
+    if (breeds[i].empty()) continue;
+    legend += ' ';
+    legend += std::to_string(i + 1);
+    legend += '=';
+    legend += breeds[i];
   }
   return legend;
 }

@@ -30,6 +30,62 @@ struct Node {
   int dummy_child = -1;  // a dummy: the animal it is a parent of
 };
 
+// Node numbers by id: open addressing with linear probing over a power-of-two table kept
+// at most half full; each slot keeps the id's hash beside the node so that probes rarely
+// touch the ids (views into the herd book's rows).
+class IdIndex {
+ public:
+  explicit IdIndex(const std::vector<Node>& nodes) : nodes_(nodes) {}
+  void Reserve(std::size_t count) {
+    std::size_t size = 16;
+    while (size < 2 * count) size *= 2;
+    if (size > slots_.size()) Rehash(size);
+  }
+  // The node of `id`, or -1.
+  int Find(std::string_view id) const {
+    if (slots_.empty()) return -1;
+    const std::size_t hash = std::hash<std::string_view>()(id);
+    for (std::size_t s = hash & (slots_.size() - 1);; s = (s + 1) & (slots_.size() - 1)) {
+      const Slot& slot = slots_[s];
+      if (slot.node < 0) return -1;
+      if (slot.hash == hash && nodes_[slot.node].id == id) return slot.node;
+    }
+  }
+  // Adds node `n` under its id unless the id is there; returns the node that has the id.
+  int Insert(int n) {
+    if (2 * (count_ + 1) > slots_.size()) Rehash(std::max<std::size_t>(16, 2 * slots_.size()));
+    const std::string_view id = nodes_[n].id;
+    const std::size_t hash = std::hash<std::string_view>()(id);
+    std::size_t s = hash & (slots_.size() - 1);
+    for (; slots_[s].node >= 0; s = (s + 1) & (slots_.size() - 1)) {
+      if (slots_[s].hash == hash && nodes_[slots_[s].node].id == id) return slots_[s].node;
+    }
+    slots_[s] = {hash, n};
+    ++count_;
+    return n;
+  }
+
+ private:
+  struct Slot {
+    std::size_t hash = 0;
+    int node = -1;
+  };
+  void Rehash(std::size_t size) {
+    std::vector<Slot> old(size);
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.node < 0) continue;
+      std::size_t s = slot.hash & (slots_.size() - 1);
+      while (slots_[s].node >= 0) s = (s + 1) & (slots_.size() - 1);
+      slots_[s] = slot;
+    }
+  }
+
+  const std::vector<Node>& nodes_;
+  std::vector<Slot> slots_;
+  std::size_t count_ = 0;
+};
+
 const char* SexLetter(Sex sex) { return sex == Sex::kMale ? "M" : "F"; }
 
 std::string NameOf(const std::vector<Node>& nodes, int n) {
@@ -69,7 +125,7 @@ class Builder {
   std::vector<ImportProblem> total_problems_;
 
   std::vector<Node> nodes_;
-  std::unordered_map<std::string_view, int> index_;
+  IdIndex index_{nodes_};
   std::vector<char> selected_;
   std::vector<std::string> breed_names_;  // by code - 1
   std::unordered_map<std::string_view, int> breed_codes_;
@@ -79,12 +135,12 @@ class Builder {
 
 void Builder::AddRows() {
   nodes_.reserve(book_.rows.size() + book_.rows.size() / 4);
-  index_.reserve(book_.rows.size() * 2);
+  index_.Reserve(book_.rows.size() + book_.rows.size() / 4);
   for (std::size_t r = 0; r < book_.rows.size(); ++r) {
     const HerdbookRow& row = book_.rows[r];
-    auto [it, inserted] = index_.emplace(row.id, static_cast<int>(nodes_.size()));
-    if (!inserted) {
-      const Node& first = nodes_[it->second];
+    const int known = index_.Find(row.id);
+    if (known >= 0) {
+      const Node& first = nodes_[known];
       if (*first.row == row) {
         ++result_.counts.duplicates_merged;
       } else {
@@ -102,6 +158,7 @@ void Builder::AddRows() {
     node.sex = row.sex;
     node.breed = row.breed;
     nodes_.push_back(node);
+    index_.Insert(static_cast<int>(nodes_.size()) - 1);
   }
 }
 
@@ -112,8 +169,8 @@ void Builder::LinkParents() {
     for (int role = 0; role < 2; ++role) {
       const std::string& name = role == 0 ? row.sire : row.dam;
       if (name.empty()) continue;
-      auto [it, inserted] = index_.emplace(name, static_cast<int>(nodes_.size()));
-      if (inserted) {
+      int p = index_.Find(name);
+      if (p < 0) {
         Node parent;
         parent.id = name;
         parent.line = row.line;
@@ -121,11 +178,12 @@ void Builder::LinkParents() {
         parent.added = Added::kParent;
         parent.sex = role == 0 ? Sex::kMale : Sex::kFemale;
         nodes_.push_back(parent);
+        p = index_.Insert(static_cast<int>(nodes_.size()) - 1);
       }
-      Node& parent = nodes_[it->second];
+      Node& parent = nodes_[p];
       if (parent.added == Added::kParent && parent.breed.empty()) parent.breed = row.breed;
       (role == 0 ? parent.used_as_sire : parent.used_as_dam) = true;
-      (role == 0 ? nodes_[n].sire : nodes_[n].dam) = it->second;
+      (role == 0 ? nodes_[n].sire : nodes_[n].dam) = p;
     }
   }
 }
@@ -198,15 +256,15 @@ void Builder::Select() {
   std::vector<int> depth(nodes_.size(), -1);
   std::queue<int> queue;
   for (std::size_t k = 0; k < options_.keep_ids.size(); ++k) {
-    auto it = index_.find(options_.keep_ids[k]);
-    if (it == index_.end()) {
+    const int kept = index_.Find(options_.keep_ids[k]);
+    if (kept < 0) {
       keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
                                 "id " + options_.keep_ids[k] + " is not in the herd book"});
       continue;
     }
-    if (depth[it->second] < 0) {
-      depth[it->second] = 0;
-      queue.push(it->second);
+    if (depth[kept] < 0) {
+      depth[kept] = 0;
+      queue.push(kept);
     }
   }
   while (!queue.empty()) {
@@ -401,7 +459,8 @@ void Builder::Number() {
       if (node.row != nullptr) {
         animal.nation = node.row->nation;
         animal.has_markers = node.row->has_markers;
-        animal.markers = node.row->markers;
+        animal.markers.assign(node.row->markers.begin(),
+                              node.row->markers.begin() + options_.marker_count);
       }
       result_.animals.push_back(std::move(animal));
       for (int child : offspring[n]) {

@@ -42,7 +42,8 @@ struct PrepareOptions {
   std::vector<long> keep_lines;
   int generations = -1;  // with keep ids: generations of ancestors kept; -1 = all
   Sex default_sex = Sex::kUnknown;
-  std::string default_breed;  // empty: none
+  std::string default_breed;     // empty: none
+  std::size_t marker_count = 0;  // marker columns of the herd book
 };
 
 struct PreparedAnimal {

@@ -41,7 +41,7 @@ void Pause(RunContext& ctx) {
   std::optional<std::string> line = ctx.console.ReadLine();
   // End of input counts as an empty answer, so a run without input never waits.
   std::string answer = TrimAnswer(line.value_or(std::string()));
-  if (answer.size() >= 2) ctx.shell.Run(answer);
+  if (answer.size() >= 2 && ctx.console.InputIsTerminal()) ctx.shell.Run(answer);
 }
 
 void Stop() { throw RunStopped{}; }

@@ -1,7 +1,7 @@
 // The two ways a run ends early: stop, or pause then stop.
 //
 // Stop() unwinds to the run driver by throwing RunStopped; the driver then writes
-// "Stop - Program terminated." and the run's exit status is 0.
+// "Stop - Program terminated." and the run's exit status is 1 (a failed run).
 #ifndef PEDPREP_CORE_STOP_H_
 #define PEDPREP_CORE_STOP_H_
 
@@ -39,7 +39,8 @@ class RecordingCommandRunner : public CommandRunner {
 
 // In a batch run (ctx.batch) does nothing. Otherwise shows the pause prompt and reads one line (at most 128 characters kept; end of input is
 // an empty answer). Trailing blanks and tabs are cut; an answer of two or more characters
-// is run as a command before the pause ends.
+// is run as a command before the pause ends, but only when it was typed at a terminal:
+// a line from a pipe or a file is read and ignored.
 void Pause(RunContext& ctx);
 
 [[noreturn]] void Stop();

@@ -15,10 +15,6 @@ namespace {
 constexpr const char* kPassportFile = "PEDIGREE.PRN";
 constexpr int kTextLines = 7;  // free title/comment lines between header and data
 
-// Low 16 bits as a signed value, low 8 bits as 0..255: what the store's columns keep.
-int16_t Low16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
-uint8_t Low8(int32_t v) { return static_cast<uint8_t>(v); }
-
 void WriteRecordText(RunContext& ctx, const char* layout) {
   WriteFormatted(ctx.console, Layout::Parse(layout), {});
 }
@@ -45,20 +41,22 @@ void ReadHeader(RunContext& ctx, TextReader& reader) {
   ctx.store.NRAC = nrac;
 }
 
-// Reads data record i into position i and checks it. The parents and breed checks stop
-// the run at the first faulty record; nothing after it is read.
+// Reads data record i into position i and checks it. Fields 1-4 and 7 must lie in
+// -32767..32767 and fields 5-6 (breed and sex codes) in 0..255, or the record layer reports
+// the value out of range: nothing is narrowed. The parents and breed checks stop the run at
+// the first faulty record; nothing after it is read.
 void ReadDataRecord(RunContext& ctx, TextReader& reader, int i) {
   static const Layout kDataLayout = Layout::Parse("7I5");
   PedigreeStore& st = ctx.store;
-  int32_t family = 0, individual = 0, father = 0, mother = 0, breed = 0, sex = 0;
-  int16_t initial_id = 0;
+  int16_t family = 0, individual = 0, father = 0, mother = 0, initial_id = 0;
+  uint8_t breed = 0, sex = 0;
   reader.Read(kDataLayout, {Into(family), Into(individual), Into(father), Into(mother), Into(breed),
                             Into(sex), Into(initial_id)});
 
-  st.MAS0[i] = Low16(family);
-  st.MAS[i][1] = Low16(individual);
-  st.MAS[i][2] = Low16(father);
-  st.MAS[i][3] = Low16(mother);
+  st.MAS0[i] = family;
+  st.MAS[i][1] = individual;
+  st.MAS[i][2] = father;
+  st.MAS[i][3] = mother;
   const bool father_known = st.MAS[i][2] != 0;
   const bool mother_known = st.MAS[i][3] != 0;
   if (father_known != mother_known) {
@@ -67,8 +65,8 @@ void ReadDataRecord(RunContext& ctx, TextReader& reader, int i) {
     Stop();
   }
 
-  st.MAS1[i][1] = Low8(breed);
-  st.MAS1[i][2] = Low8(sex);
+  st.MAS1[i][1] = breed;
+  st.MAS1[i][2] = sex;
   const int breed_code = st.MAS1[i][1];
   if (breed_code == 0 && (!father_known || !mother_known)) {
     WriteListDirected(ctx.console,

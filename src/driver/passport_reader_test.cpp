@@ -50,22 +50,41 @@ TEST(ReadPassportTest, StoresEveryFieldOfEveryRecord) {
   EXPECT_EQ(st.MAS0[5], 0);  // nothing beyond ND
 }
 
-TEST(ReadPassportTest, WideFieldsKeepTheirLowBits) {
-  TestRun run;
+TEST(ReadPassportTest, FieldsAreCheckedAgainstTheirRangesNotNarrowed) {
   // Header: third field and trailing text ignored. Data: text after column 35 ignored.
-  run.files.files["PEDIGREE.PRN"] =
-      "    1    1    9 header tail\r\n1\n2\n3\n4\n5\n6\n7\n"
-      "6553765538    0    0  257  258  -12 trailing text\n";
-  ReadPassport(*run.ctx);
-  const PedigreeStore& st = run.ctx->store;
-  EXPECT_EQ(run.console.output, "");
-  EXPECT_EQ(st.ND, 1);
-  EXPECT_EQ(st.NRAC, 1);
-  EXPECT_EQ(st.MAS0[1], 1);     // 65537
-  EXPECT_EQ(st.MAS[1][1], 2);   // 65538
-  EXPECT_EQ(st.MAS1[1][1], 1);  // 257
-  EXPECT_EQ(st.MAS1[1][2], 2);  // 258
-  EXPECT_EQ(st.INI_ID[1], -12);
+  const std::string head = "    1    1    9 header tail\r\n1\n2\n3\n4\n5\n6\n7\n";
+  {
+    TestRun run;
+    run.files.files["PEDIGREE.PRN"] = head + "32767-9999    0    0  255    2-9999 trailing text\n";
+    ReadPassport(*run.ctx);
+    const PedigreeStore& st = run.ctx->store;
+    EXPECT_EQ(run.console.output, "");
+    EXPECT_EQ(st.MAS0[1], 32767);
+    EXPECT_EQ(st.MAS[1][1], -9999);
+    EXPECT_EQ(st.MAS1[1][1], 255);
+    EXPECT_EQ(st.INI_ID[1], -9999);
+  }
+  const std::string report = "INPUT ERROR: read of PEDIGREE.PRN, record 9: integer out of range: ";
+  for (const auto& [record, value] : std::vector<std::pair<std::string, std::string>>{
+           {"65537    1    0    0    1    1    1", "65537"},
+           {"    199999    0    0    1    1    1", "99999"},
+           {"    1    132768    0    1    1    1", "32768"},
+           {"    1    1    032768    1    1    1", "32768"},
+           {"    1    1    0    0  356    1    1", "356"},
+           {"    1    1    0    0    1  257    1", "257"},
+           {"    1    1    0    0   -1    1    1", "-1"},
+           {"    1    1    0    0    1    132768", "32768"},
+       }) {
+    SCOPED_TRACE(record);
+    TestRun run;
+    run.files.files["PEDIGREE.PRN"] = head + record + "\r\n";
+    try {
+      ReadPassport(*run.ctx);
+      ADD_FAILURE() << "accepted";
+    } catch (const InputError& e) {
+      EXPECT_EQ(e.Report(), report + "\"" + value + "\"");
+    }
+  }
 }
 
 TEST(ReadPassportTest, HeaderLimits) {

@@ -55,12 +55,15 @@ int RunPedprep(RunContext& ctx, const Stages& stages) {
     RunStages(ctx, stages);
   } catch (const RunStopped&) {
     // A stage ended the run early; it has written its message (and paused if it should).
+    ctx.console.WriteLine(kStopLine);
+    return kExitStopped;
   } catch (const InputError& error) {
     ctx.console.WriteLine(error.Report());
-    return 2;
+    return kExitInputError;
   }
+  // Every stage returned: the last one wrote the outputs and the success line.
   ctx.console.WriteLine(kStopLine);
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace pedprep

@@ -23,9 +23,15 @@ struct Stages {
 // The stages of a normal run: the indexed implementations.
 const Stages& ProductStages();
 
-// Runs every stage in order on ctx. Returns the process exit status: 0 for every end
-// through the stop (the stop line has been written), 2 for a record-layer input error
-// (its report has been written, no stop line).
+// Exit statuses of a run.
+inline constexpr int kExitSuccess = 0;     // the outputs were written (the success line shown)
+inline constexpr int kExitStopped = 1;     // a check or a limit stopped the run
+inline constexpr int kExitInputError = 2;  // a file could not be read or written
+
+// Runs every stage in order on ctx and writes the stop line, except after a record-layer
+// input error (its report has been written instead). Returns the exit status above: only a
+// run that wrote its outputs returns kExitSuccess. A failed run leaves the files of an
+// earlier run as they were.
 int RunPedprep(RunContext& ctx, const Stages& stages = ProductStages());
 
 }  // namespace pedprep

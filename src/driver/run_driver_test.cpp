@@ -30,7 +30,7 @@ TEST(RunPedprepTest, SexCheckErrorsEndInTheVerdict) {
                                                   {2, 3, 2, 1, 0, 2, 6},
                                                   {3, 1, 0, 0, 1, 1, 7}});
   run.console.answers = {"echo done  "};
-  EXPECT_EQ(RunPedprep(*run.ctx), 0);
+  EXPECT_EQ(RunPedprep(*run.ctx), kExitStopped);
   EXPECT_EQ(run.console.output,
             "ERROR OF NUMERATION: IS=  1 nom=  3    4\n"
             "SEX ERROR: IS=  2 PERSON=  1\n"
@@ -66,7 +66,7 @@ TEST(RunPedprepTest, FatalChecksEndWithTheStopLine) {
     SCOPED_TRACE(c.name);
     TestRun run;
     run.files.files["PEDIGREE.PRN"] = c.file;
-    EXPECT_EQ(RunPedprep(*run.ctx), 0);
+    EXPECT_EQ(RunPedprep(*run.ctx), kExitStopped);
     EXPECT_EQ(run.console.output, c.output);
     EXPECT_TRUE(run.shell.commands.empty());
   }

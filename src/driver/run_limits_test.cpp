@@ -7,7 +7,7 @@
 
 #include "driver/run_driver.h"
 #include "core/pedigree_store.h"
-#include "testing/driver_test_support.h"
+#include "testing/test_run.h"
 #include "testing/run_folder.h"
 
 namespace pedprep {
@@ -123,7 +123,7 @@ TEST(RunLimitsTest, OnePastAPassportLimitIsRefused) {
     testing::PutCleanInputs(run.files);
     run.files.files["PEDIGREE.PRN"] = c.passport;
     run.console.answers = {"echo x"};
-    EXPECT_EQ(RunPedprep(*run.ctx), 0);
+    EXPECT_EQ(RunPedprep(*run.ctx), kExitStopped);
     EXPECT_EQ(run.console.output, c.output + kPrompt + kStop);
     EXPECT_EQ(run.shell.commands, std::vector<std::string>{"echo x"});
     EXPECT_TRUE(testing::OutputsPresent(run.files).empty());
@@ -154,7 +154,7 @@ TEST(RunLimitsTest, LoopBreakCopiesUpTo4096) {
 
 TEST(RunLimitsTest, LoopBreakCopy4097IsRefused) {
   LimitRun run(SireDaughterLoops(kMaxBreaks + 1), 2, Database(8, {}));
-  EXPECT_EQ(RunPedprep(*run.ctx), 0);
+  EXPECT_EQ(RunPedprep(*run.ctx), kExitStopped);
   const std::string end =
       "BREAKAGE: NFA,NMA          1           3\n"
       "ERROR: max. number of loop breaks is 4096 \n" +
@@ -182,7 +182,7 @@ void ExpectGrowth(const std::vector<GrowthCase>& cases) {
     AddFullSibLoop(rows);
     FillWithFounders(rows, 2, c.rows);
     LimitRun run(rows, 1, Database(8, c.nation_nine));
-    EXPECT_EQ(RunPedprep(*run.ctx), 0);
+    EXPECT_EQ(RunPedprep(*run.ctx), c.fits ? kExitSuccess : kExitStopped);
     if (c.fits) {
       EXPECT_EQ(run.console.output, break_lines + kSuccessEnd);
       EXPECT_EQ(run.TableCount(), std::to_string(kMaxRows));
@@ -246,8 +246,8 @@ TEST(RunLimitsTest, MarkerValuesPerRecord) {
   twenty += "\r\n    0\r\n";
   for (int id : {1, 8}) {
     twenty += "    " + std::to_string(id);
-    for (int k = 1; k <= 19; ++k) twenty += "  " + std::to_string(100 * id + k);
-    twenty += "\r\n" + std::to_string(1000 + id) + "\r\n";
+    for (int k = 1; k <= 19; ++k) twenty += "   " + std::to_string(10 * id + k);
+    twenty += "\r\n" + std::to_string(100 + id) + "\r\n";
   }
   const std::string wrong = "ERROR: wrong marker definition \n" + kPrompt + kStop;
   struct Case {
@@ -258,8 +258,8 @@ TEST(RunLimitsTest, MarkerValuesPerRecord) {
                                 // identifier 1); empty: refused
   };
   const std::vector<Case> cases = {
-      {"20 values, the 19th", twenty, "19", "119 0 0 0 0 0 119 0 0 0 819"},
-      {"20 values, the 20th", twenty, "20", "1001 0 0 0 0 0 1001 0 0 0 1008"},
+      {"20 values, the 19th", twenty, "19", "29 0 0 0 0 0 29 0 0 0 99"},
+      {"20 values, the 20th", twenty, "20", "101 0 0 0 0 0 101 0 0 0 108"},
       {"21 values", "    0 21\r\n", " 1", ""},
       {"value 0", testing::CleanMarkers(), " 0", ""},
       {"value 21", testing::CleanMarkers(), "21", ""},
@@ -272,7 +272,7 @@ TEST(RunLimitsTest, MarkerValuesPerRecord) {
     std::string definition = testing::CleanDefinition();
     definition.replace(definition.size() - 4, 2, c.itr);
     run.files.files["DEF.DAT"] = definition;
-    EXPECT_EQ(RunPedprep(*run.ctx), 0);
+    EXPECT_EQ(RunPedprep(*run.ctx), c.marker_column.empty() ? kExitStopped : kExitSuccess);
     if (c.marker_column.empty()) {
       EXPECT_EQ(Tail(run.console.output, wrong.size()), wrong);
       EXPECT_TRUE(testing::OutputsPresent(run.files).empty());
@@ -347,7 +347,7 @@ TEST(RunLimitsTest, LoopSearchQueueOverflow) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.daughters);
     LimitRun run(CrossedSibships(c.daughters, c.with_half_sibs), 1, Database(8, {}));
-    EXPECT_EQ(RunPedprep(*run.ctx), 0);
+    EXPECT_EQ(RunPedprep(*run.ctx), c.message ? kExitStopped : kExitSuccess);
     if (c.message == nullptr) {
       EXPECT_EQ(Tail(run.console.output, kSuccessEnd.size()), kSuccessEnd);
       EXPECT_EQ(run.console.output.find("OVERFLOW"), std::string::npos);

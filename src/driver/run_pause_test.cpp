@@ -32,6 +32,16 @@ class StdinFrom {
   std::streambuf* old_;
 };
 
+// Standard input, taken as typed at a terminal or not, whatever it really is.
+class StdinConsole : public StdConsole {
+ public:
+  explicit StdinConsole(bool terminal) : terminal_(terminal) {}
+  bool InputIsTerminal() const override { return terminal_; }
+
+ private:
+  bool terminal_;
+};
+
 // Remembers the commands and then hands them to the real command interpreter.
 class RecordingShell : public ShellCommandRunner {
  public:
@@ -66,24 +76,27 @@ TEST(RunPauseTest, EveryAnswerOnStandardInputEndsThePause) {
        ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    StdinFrom stdin_text(c.input);
-    StdConsole console;
-    MemoryFileSystem files;
-    RecordingShell shell;
-    auto ctx = std::make_unique<RunContext>(console, files, shell);
-    ::testing::internal::CaptureStdout();
-    EXPECT_THROW(PauseAndStop(*ctx), RunStopped);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), std::string(kPausePrompt) + "\n");
-    EXPECT_EQ(shell.commands, c.commands);
-    std::string rest(std::istreambuf_iterator<char>(std::cin), {});
-    EXPECT_EQ(rest, c.left);
+    for (bool terminal : {true, false}) {
+      SCOPED_TRACE(std::string(c.name) + (terminal ? " at a terminal" : " from a pipe"));
+      StdinFrom stdin_text(c.input);
+      StdinConsole console(terminal);
+      MemoryFileSystem files;
+      RecordingShell shell;
+      RunContext ctx(console, files, shell);
+      ::testing::internal::CaptureStdout();
+      EXPECT_THROW(PauseAndStop(ctx), RunStopped);
+      EXPECT_EQ(::testing::internal::GetCapturedStdout(), std::string(kPausePrompt) + "\n");
+      // A line that does not come from a terminal is read and ignored.
+      EXPECT_EQ(shell.commands, terminal ? c.commands : std::vector<std::string>{});
+      std::string rest(std::istreambuf_iterator<char>(std::cin), {});
+      EXPECT_EQ(rest, c.left);
+    }
   }
 }
 
 TEST(RunPauseTest, FailingCommandAfterASuccessfulRunStillStops) {
   StdinFrom stdin_text("exit 7\n");
-  StdConsole console;
+  StdinConsole console(/*terminal=*/true);
   MemoryFileSystem files;
   pedprep::testing::PutCleanInputs(files);
   ShellCommandRunner shell;

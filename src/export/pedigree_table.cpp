@@ -8,9 +8,12 @@
 #include "core/narrowing.h"
 #include "core/run_context.h"
 #include "export/export_state.h"
+#include "export/marker_file_name.h"
 #include "export/marker_match.h"
 #include "export/binary_files.h"
 #include "records/console.h"
+#include "records/file_system.h"
+#include "records/input_error.h"
 #include "records/layout.h"
 #include "records/text_reader.h"
 #include "records/text_writer.h"
@@ -48,12 +51,16 @@ int32_t ReadDefinition(RunContext& ctx, ExportState& exports, std::string* namet
   int32_t itr = 0;
   reader.Read(Layout::Parse("I2"), {Into(itr)});
   if (itr < 1 || itr > kMaxMarkerValues) StopWrongMarkerDefinition(ctx);
+  const std::string name = TrimFileName(name1);
+  const std::string problem = MarkerFileNameProblem(name);
+  if (!problem.empty()) throw InputError("read", kDefinitionFile, 2, problem, name);
   return itr;
 }
 
 // Reads database/markers.dat and returns, per marker record in file order, its KOD and its
-// value MAR(itr). MAR keeps its values from record to record, so an ITR above NTR takes a
-// value no record sets (0).
+// value MAR(itr), which must lie in -127..127 like the byte it is written as (else an
+// InputError for that record). With records (N > 0) and ITR above NTR no record holds the
+// selected value: the marker definition is wrong.
 std::vector<MarkerRecord> ReadMarkers(RunContext& ctx, int32_t itr) {
   const Layout header = Layout::Parse(kMarkerHeaderLayout);
   int32_t n = 0;
@@ -64,6 +71,7 @@ std::vector<MarkerRecord> ReadMarkers(RunContext& ctx, int32_t itr) {
     probe.Read(header, {Into(n), Into(ntr)});
   }
   if (ntr < 0 || ntr > kMaxMarkerValues) StopWrongMarkerDefinition(ctx);
+  if (n > 0 && itr > ntr) StopWrongMarkerDefinition(ctx);
 
   TextReader reader = TextReader::Open(ctx.files, kMarkerData);
   std::array<int32_t, kMaxMarkerValues + 1> mar{};
@@ -73,12 +81,13 @@ std::vector<MarkerRecord> ReadMarkers(RunContext& ctx, int32_t itr) {
 
   const Layout record_layout = Layout::Parse(kTableLayout);
   int32_t kod = 0;
+  int8_t selected = 0;
   InList targets{Into(kod)};
-  for (int i = 1; i <= ntr; ++i) targets.push_back(Into(mar[i]));
+  for (int i = 1; i <= ntr; ++i) targets.push_back(i == itr ? Into(selected) : Into(mar[i]));
   std::vector<MarkerRecord> records;
   for (int32_t i = 1; i <= n; ++i) {
     reader.Read(record_layout, targets);
-    records.push_back(MarkerRecord{kod, mar[itr]});
+    records.push_back(MarkerRecord{kod, selected});
   }
   return records;
 }

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "export/marker_match.h"
-#include "testing/export_test_support.h"
+#include "testing/test_run.h"
 #include "reference/marker_match_scan.h"
 #include "records/input_error.h"
 
 namespace pedprep {
 namespace {
+
+using testing::TestRun;
 
 using std::string_literals::operator""s;
 
@@ -22,9 +24,9 @@ std::string Definition(const std::string& name_record, const std::string& itr_re
 // Three individuals of family 1: founders 1 (ini 7) and 2 (ini 8), child 3 (ini 9);
 // nation codes by identifier 7 -> 2, 8 -> 5, 9 -> 9.
 void SetUpSmallRun(TestRun& run) {
-  run.AddRow(1, 1, 0, 0, 1, 1, 7);
-  run.AddRow(1, 2, 0, 0, 2, 2, 8);
-  run.AddRow(1, 3, 1, 2, 0, 2, 9);
+  run.AddRow({1, 1, 0, 0, 1, 1, 7});
+  run.AddRow({1, 2, 0, 0, 2, 2, 8});
+  run.AddRow({1, 3, 1, 2, 0, 2, 9});
   run.exports.NAZ[7] = 2;
   run.exports.NAZ[8] = 5;
   run.exports.NAZ[9] = 9;
@@ -34,9 +36,10 @@ TEST(RewrdatTest, PedigreeTableBytes) {
   TestRun run;
   SetUpSmallRun(run);
   run.files.files["DEF.DAT"] = Definition("abc.dat", " 2");
-  // Header N = 2, NTR = 3; records for identifiers 7 and 9 (value 300 keeps 44 in IFON).
+  // Header N = 2, NTR = 3; records for identifiers 7 and 9 (only the selected value 2 must
+  // fit a byte).
   run.files.files["database/markers.dat"] =
-      "    2  3  1  2  3\r\n    7   11   12   13\r\n    9   21  300   23\r\n";
+      "    2  3  1  2  3\r\n    7  300   12  400\r\n    9   21 -100   23\r\n";
   run.console.answers = {""};
   REWRDAT(*run.ctx, run.exports, MatchMarkers);
   const std::string expected =
@@ -57,19 +60,19 @@ TEST(RewrdatTest, PedigreeTableBytes) {
       "\r\n"
       "    1    1    0    0    1    1    7   12    2\r\n"
       "    1    2    0    0    2    2    8    0    0\r\n"
-      "    1    3    1    2    2    2    9  300    9\r\n";
+      "    1    3    1    2    2    2    9 -100    9\r\n";
   EXPECT_EQ(run.files.files["ped.dat"], expected);
   const PedigreeStore& st = run.store();
   EXPECT_EQ(st.IFON[1], 12);
   EXPECT_EQ(st.IFON[2], 0);
-  EXPECT_EQ(st.IFON[3], 44);
+  EXPECT_EQ(st.IFON[3], -100);
   EXPECT_EQ(run.exports.NAZ[1], 2);
   EXPECT_EQ(run.exports.NAZ[2], 0);
   EXPECT_EQ(run.exports.NAZ[3], 9);
   EXPECT_EQ(st.MAS1[1][1], 1);
   EXPECT_EQ(st.MAS1[2][1], 2);
   EXPECT_EQ(run.files.files["abc.dat"],
-            "\x4B\x07\x03\x00\x00\x00\x0C\x00\x2C\x07\x03\x02\x00\x09\x03\x82"s);
+            "\x4B\x07\x03\x00\x00\x00\x0C\x00\x9C\x07\x03\x02\x00\x09\x03\x82"s);
   EXPECT_EQ(run.console.output, "ALL RIGHT: UNFORMATED FILES  FOR ANALYZE ARE CREATED\n" +
                                     std::string(kPausePrompt) + "\n");
 }
@@ -100,12 +103,12 @@ TEST(RewrdatTest, MarkerNameHeadingAndFileName) {
 TEST(RewrdatTest, MarkerValuesAndProbCodes) {
   TestRun run;
   // Two rows share identifier 5 (a copy and its original); the later record for 5 wins.
-  run.AddRow(1, 1, 0, 0, 1, 1, 5);
-  run.AddRow(1, 2, 0, 0, 1, 2, 6);
-  run.AddRow(1, 3, 1, 2, 0, 1, 4);
-  run.AddRow(1, 4, 0, 0, 100, 1, 5);
-  run.AddRow(1, 5, 0, 0, 200, 2, 6);
-  run.AddRow(1, 6, 1, 2, 0, 2, 3);
+  run.AddRow({1, 1, 0, 0, 1, 1, 5});
+  run.AddRow({1, 2, 0, 0, 1, 2, 6});
+  run.AddRow({1, 3, 1, 2, 0, 1, 4});
+  run.AddRow({1, 4, 0, 0, 100, 1, 5});
+  run.AddRow({1, 5, 0, 0, 200, 2, 6});
+  run.AddRow({1, 6, 1, 2, 0, 2, 3});
   run.exports.NAZ[5] = 2;
   run.exports.NAZ[6] = 2;  // no marker record: the nation code does not count
   run.exports.NAZ[4] = 3;
@@ -135,19 +138,18 @@ TEST(RewrdatTest, MarkerRecordLayouts) {
   std::string twenty_record = "    5";
   for (int i = 1; i <= 19; ++i) {
     twenty_header += "  1";
-    twenty_record += std::to_string(1000 + i).insert(0, 1, ' ');
+    twenty_record += "  " + std::to_string(100 + i);
   }
   const std::string twenty = twenty_header + "\r\n    1\r\n" + twenty_record + "\r\n   99\r\n";
   for (const Case& c : {
            Case{"no marker records", "    0  3\r\n", " 1", 0},
-           Case{"ITR above NTR", "    1  2\r\n    5    7    8\r\n", " 3", 0},
-           Case{"NTR 0", "    1  0\r\n    5    7    8\r\n", " 1", 0},
-           Case{"20 values: 19th", twenty, "19", 1019},
+           Case{"no marker records, ITR above NTR", "    0  2\r\n", " 3", 0},
+           Case{"20 values: 19th", twenty, "19", 119},
            Case{"20 values: 20th on the next line", twenty, "20", 99},
        }) {
     SCOPED_TRACE(c.name);
     TestRun run;
-    run.AddRow(1, 1, 0, 0, 1, 1, 5);
+    run.AddRow({1, 1, 0, 0, 1, 1, 5});
     run.exports.NAZ[5] = 4;
     run.files.files["DEF.DAT"] = Definition("M.DAT", c.itr);
     run.files.files["database/markers.dat"] = c.markers;
@@ -170,8 +172,11 @@ TEST(RewrdatTest, WrongMarkerDefinitionPausesAndStops) {
     const char* header;  // nullptr: no marker data file at all
   };
   for (const Case& c : {Case{" 0", nullptr}, Case{"21", nullptr}, Case{"-1", nullptr},
-                        Case{" 1", "    1 21"}, Case{" 1", "    1 -1"}}) {
-    SCOPED_TRACE(testing::Message() << c.itr << " " << (c.header ? c.header : ""));
+                        Case{" 1", "    1 21"}, Case{" 1", "    1 -1"},
+                        // Records, but none holds the selected value.
+                        Case{" 3", "    1  2\r\n    5    7    8"},
+                        Case{" 1", "    1  0\r\n    5"}}) {
+    SCOPED_TRACE(::testing::Message() << c.itr << " " << (c.header ? c.header : ""));
     TestRun run;
     SetUpSmallRun(run);
     run.files.files["DEF.DAT"] = Definition("M.DAT", c.itr);
@@ -181,6 +186,57 @@ TEST(RewrdatTest, WrongMarkerDefinitionPausesAndStops) {
     EXPECT_EQ(run.console.output,
               "ERROR: wrong marker definition \n" + std::string(kPausePrompt) + "\n");
     EXPECT_EQ(run.files.files.count("ped.dat"), 0u);
+  }
+}
+
+TEST(RewrdatTest, RefusedMarkerFileNamesAndValues) {
+  const std::string outside = "the marker file name leads out of the folder (\"..\")";
+  const std::string own = "the marker file name is that of an input or output of the run";
+  struct Case {
+    std::string name_record;
+    std::string markers;  // empty: no marker data (a refused name is found before it is read)
+    std::string report;   // empty: accepted, the marker file is written under `written`
+    std::string written;
+  };
+  const std::string one_record = "    1  2  1  2\r\n    8    1  128\r\n";
+  const std::string def2 = "INPUT ERROR: read of DEF.DAT, record 2: ";
+  for (const Case& c : {
+           Case{"      ", "", def2 + "the marker file name is empty", ""},
+           Case{"a\0b"s, "", def2 + "the marker file name holds a zero byte: \"a\\x00b\"", ""},
+           Case{"/tmp/m.dat", "", def2 + "the marker file name is absolute: \"/tmp/m.dat\"", ""},
+           Case{"\\m.dat", "", def2 + "the marker file name is absolute: \"\\m.dat\"", ""},
+           Case{"../m.dat", "", def2 + outside + ": \"../m.dat\"", ""},
+           Case{"a\\..\\m.dat", "", def2 + outside + ": \"a\\..\\m.dat\"", ""},
+           Case{"pedigree.prn", "", def2 + own + ": \"pedigree.prn\"", ""},
+           Case{" ./DEF.DAT", "", def2 + own + ": \"./DEF.DAT\"", ""},
+           Case{"Database/Markers.dat", "", def2 + own + ": \"Database/Markers.dat\"", ""},
+           Case{".\\/ped.dat", "", def2 + own + ": \".\\/ped.dat\"", ""},
+           Case{"PED.DAT", "", def2 + own + ": \"PED.DAT\"", ""},
+           Case{"Pedigree", "", def2 + own + ": \"Pedigree\"", ""},
+           Case{"id.pe", "", def2 + own + ": \"id.pe\"", ""},
+           Case{"database/trait.bin", "    0  1\r\n", "", "database/trait.bin"},
+           Case{"M.DAT", one_record,
+                "INPUT ERROR: read of database/markers.dat, record 2: integer out of range: \"128\"",
+                ""},
+       }) {
+    SCOPED_TRACE(c.name_record);
+    TestRun run;
+    SetUpSmallRun(run);
+    run.files.files["DEF.DAT"] = Definition(c.name_record, " 2");
+    if (!c.markers.empty()) run.files.files["database/markers.dat"] = c.markers;
+    const std::size_t inputs = run.files.files.size();
+    if (c.report.empty()) {
+      REWRDAT(*run.ctx, run.exports, MatchMarkers);
+      EXPECT_EQ(run.files.files.count(c.written), 1u);
+      continue;
+    }
+    try {
+      REWRDAT(*run.ctx, run.exports, MatchMarkers);
+      ADD_FAILURE() << "accepted";
+    } catch (const InputError& e) {
+      EXPECT_EQ(e.Report(), c.report);
+    }
+    EXPECT_EQ(run.files.files.size(), inputs);
   }
 }
 
@@ -211,7 +267,7 @@ TEST(MarkerMatchTest, SameResultAsComparingEveryPosition) {
   for (int trial = 0; trial < 200; ++trial) {
     TestRun run;
     const int nd = pick(0, 60);
-    for (int i = 1; i <= nd; ++i) run.AddRow(1, i, 0, 0, 1, 1, pick(-3, 25));
+    for (int i = 1; i <= nd; ++i) run.AddRow({1, i, 0, 0, 1, 1, pick(-3, 25)});
     for (int id = 1; id <= 25; ++id) run.exports.NAZ[id] = static_cast<int8_t>(pick(0, 9));
     std::vector<MarkerRecord> records;
     for (int n = pick(0, 40); n > 0; --n) {

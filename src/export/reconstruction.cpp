@@ -30,12 +30,11 @@ void ReadNationCodes(RunContext& ctx, ExportState& exports) {
   int32_t ndat = 0;
   reader.Read(layout, {Into(ndat)});
   std::array<int32_t, 6> field{};
+  int8_t nation = 0;  // field 5: must lie in -127..127, like the code it is stored as
   for (int32_t i = 1; i <= ndat; ++i) {
     reader.Read(layout, {Into(field[0]), Into(field[1]), Into(field[2]), Into(field[3]),
-                         Into(field[4]), Into(field[5])});
-    if (i <= kMaxIdentifier) {
-      exports.NAZ[i] = static_cast<int8_t>(static_cast<uint8_t>(field[4] & 0xFF));
-    }
+                         Into(nation), Into(field[5])});
+    if (i <= kMaxIdentifier) exports.NAZ[i] = nation;
   }
 }
 

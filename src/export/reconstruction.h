@@ -32,8 +32,9 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports);
 
 // Reads database/pedigree.dat: record 1 holds NDAT in columns 1-5; record 1+i holds the
 // fields of database individual i in 5-column fields, of which the first six are read and
-// field 5 (columns 21-25) is the nation code. NAZ(i) = its low 8 bits, signed, for
-// i = 1..min(NDAT, 32767); later records are read and ignored.
+// field 5 (columns 21-25) is the nation code, which must lie in -127..127 (else an
+// InputError). NAZ(i) = the code for i = 1..min(NDAT, 32767); later records are read and
+// checked, then ignored.
 void ReadNationCodes(RunContext& ctx, ExportState& exports);
 
 // Writes the store-full message and stops the run (no pause).

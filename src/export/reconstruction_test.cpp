@@ -5,29 +5,33 @@
 #include <random>
 #include <string>
 
-#include "testing/export_test_support.h"
+#include "testing/test_run.h"
 #include "reference/reconstruction_scan.h"
 #include "records/input_error.h"
 
 namespace pedprep {
 namespace {
 
+using testing::DescribeIns;
+using testing::DescribeRows;
+using testing::TestRun;
+
 // Family 1: founders 1 (ini 11) x 2 (ini 12) -> 3 (ini 13); 3 x founder 4 (ini 14) -> 5;
 // 6 is a loop-break copy of 3.
 void AddCopiedFamily(TestRun& run, int family) {
-  run.AddRow(family, 1, 0, 0, 1, 1, 11);
-  run.AddRow(family, 2, 0, 0, 2, 2, 12);
-  run.AddRow(family, 3, 1, 2, 0, 1, 13);
-  run.AddRow(family, 4, 0, 0, 1, 2, 14);
-  run.AddRow(family, 5, 3, 4, 0, 2, 15);
-  run.AddRow(family, 6, 0, 0, 100, 1, 13);
+  run.AddRow({family, 1, 0, 0, 1, 1, 11});
+  run.AddRow({family, 2, 0, 0, 2, 2, 12});
+  run.AddRow({family, 3, 1, 2, 0, 1, 13});
+  run.AddRow({family, 4, 0, 0, 1, 2, 14});
+  run.AddRow({family, 5, 3, 4, 0, 2, 15});
+  run.AddRow({family, 6, 0, 0, 100, 1, 13});
   run.AddBreak(family, 6, 3, 13);
 }
 
 TEST(ReconstructionTest, EmptyDatabaseSelectsNothingAndRebuildsIndex) {
   TestRun run;
   AddCopiedFamily(run, 1);
-  run.AddRow(2, 1, 0, 0, 100, 1, 13);
+  run.AddRow({2, 1, 0, 0, 100, 1, 13});
   run.SetDatabase(0, {});
   const std::string before = DescribeRows(run.store());
   RECONSTRUCTION(*run.ctx, run.exports);
@@ -43,11 +47,10 @@ TEST(ReconstructionTest, OnlyCopiesWithNationCodeNineAreSelected) {
     int nation;
     bool selected;
   };
-  // 265 keeps its low 8 bits: 9.
   for (const Case& c :
-       {Case{100, 8, false}, Case{100, 10, false}, Case{100, 9, true}, Case{100, 265, true},
-        Case{200, 9, true}, Case{0, 9, false}, Case{1, 9, false}}) {
-    SCOPED_TRACE(testing::Message() << c.breed << " " << c.nation);
+       {Case{100, 8, false}, Case{100, 10, false}, Case{100, 9, true}, Case{100, -127, false},
+        Case{100, 127, false}, Case{200, 9, true}, Case{0, 9, false}, Case{1, 9, false}}) {
+    SCOPED_TRACE(::testing::Message() << c.breed << " " << c.nation);
     TestRun run;
     AddCopiedFamily(run, 1);
     run.store().MAS1[6][1] = static_cast<uint8_t>(c.breed);
@@ -57,9 +60,25 @@ TEST(ReconstructionTest, OnlyCopiesWithNationCodeNineAreSelected) {
   }
 }
 
+TEST(ReconstructionTest, NationCodeOutsideAByteIsAnInputError) {
+  for (int nation : {128, -128, 265}) {
+    SCOPED_TRACE(nation);
+    TestRun run;
+    AddCopiedFamily(run, 1);
+    run.SetDatabase(20, {{13, nation}});
+    try {
+      RECONSTRUCTION(*run.ctx, run.exports);
+      ADD_FAILURE() << "accepted";
+    } catch (const InputError& e) {
+      EXPECT_EQ(e.Report(), "INPUT ERROR: read of database/pedigree.dat, record 14: integer out of "
+                            "range: \"" + std::to_string(nation) + "\"");
+    }
+  }
+}
+
 TEST(ReconstructionTest, SelectedRowInLastFamilyGetsParentCopiesAtTheEnd) {
   TestRun run;
-  run.AddRow(1, 1, 0, 0, 1, 1, 1);
+  run.AddRow({1, 1, 0, 0, 1, 1, 1});
   AddCopiedFamily(run, 2);
   run.SetDatabase(20, {{13, 9}});
   RECONSTRUCTION(*run.ctx, run.exports);
@@ -79,9 +98,9 @@ TEST(ReconstructionTest, SelectedRowInLastFamilyGetsParentCopiesAtTheEnd) {
 TEST(ReconstructionTest, InsertionInFirstFamilyMovesLaterFamilies) {
   TestRun run;
   AddCopiedFamily(run, 1);
-  run.AddRow(2, 1, 0, 0, 1, 1, 21);
-  run.AddRow(2, 2, 0, 0, 1, 2, 22);
-  run.AddRow(3, 1, 0, 0, 2, 1, 31);
+  run.AddRow({2, 1, 0, 0, 1, 1, 21});
+  run.AddRow({2, 2, 0, 0, 1, 2, 22});
+  run.AddRow({3, 1, 0, 0, 2, 1, 31});
   run.SetDatabase(40, {{13, 9}, {21, 9}});
   RECONSTRUCTION(*run.ctx, run.exports);
   EXPECT_EQ(DescribeRows(run.store()),
@@ -102,14 +121,14 @@ TEST(ReconstructionTest, InsertionInFirstFamilyMovesLaterFamilies) {
 
 TEST(ReconstructionTest, ClimbDoublesWhileParentsCarryNationNine) {
   TestRun run;
-  run.AddRow(1, 1, 0, 0, 1, 1, 1);
-  run.AddRow(1, 2, 0, 0, 1, 2, 2);
-  run.AddRow(1, 3, 0, 0, 2, 1, 3);
-  run.AddRow(1, 4, 0, 0, 2, 2, 4);
-  run.AddRow(1, 5, 1, 2, 0, 1, 5);
-  run.AddRow(1, 6, 3, 4, 0, 2, 6);
-  run.AddRow(1, 7, 5, 6, 0, 1, 7);
-  run.AddRow(1, 8, 0, 0, 100, 1, 7);
+  run.AddRow({1, 1, 0, 0, 1, 1, 1});
+  run.AddRow({1, 2, 0, 0, 1, 2, 2});
+  run.AddRow({1, 3, 0, 0, 2, 1, 3});
+  run.AddRow({1, 4, 0, 0, 2, 2, 4});
+  run.AddRow({1, 5, 1, 2, 0, 1, 5});
+  run.AddRow({1, 6, 3, 4, 0, 2, 6});
+  run.AddRow({1, 7, 5, 6, 0, 1, 7});
+  run.AddRow({1, 8, 0, 0, 100, 1, 7});
   run.AddBreak(1, 8, 7, 7);
   // Founders with nation 9 are selected too, but have no parents to copy.
   std::map<int, int> nations;
@@ -136,7 +155,7 @@ TEST(ReconstructionTest, ClimbDoublesWhileParentsCarryNationNine) {
 TEST(ReconstructionTest, TwoSelectedRowsInOneFamilyGetConsecutivePairs) {
   TestRun run;
   AddCopiedFamily(run, 1);
-  run.AddRow(1, 7, 0, 0, 100, 1, 13);  // a second copy of 3
+  run.AddRow({1, 7, 0, 0, 100, 1, 13});  // a second copy of 3
   run.AddBreak(1, 7, 3, 13);
   run.SetDatabase(20, {{13, 9}});
   RECONSTRUCTION(*run.ctx, run.exports);
@@ -156,7 +175,7 @@ TEST(ReconstructionTest, TwoSelectedRowsInOneFamilyGetConsecutivePairs) {
 TEST(ReconstructionTest, FounderSourceGetsNoCopies) {
   TestRun run;
   AddCopiedFamily(run, 1);
-  run.AddRow(1, 7, 0, 0, 100, 2, 14);  // copy of founder 4
+  run.AddRow({1, 7, 0, 0, 100, 2, 14});  // copy of founder 4
   run.AddBreak(1, 7, 4, 14);
   run.SetDatabase(20, {{14, 9}});
   const std::string before = DescribeRows(run.store());
@@ -186,7 +205,7 @@ TEST(ReconstructionTest, MissingSourceStopsWithoutMessage) {
 TEST(ReconstructionTest, GrowthPastCapacityStopsWithSizeMessage) {
   TestRun run;
   AddCopiedFamily(run, 1);
-  while (run.store().ND < kMaxRows - 1) run.AddRow(2, run.store().ND - 5, 0, 0, 1, 1, 99);
+  while (run.store().ND < kMaxRows - 1) run.AddRow({2, run.store().ND - 5, 0, 0, 1, 1, 99});
   run.SetDatabase(20, {{13, 9}});
   EXPECT_THROW(RECONSTRUCTION(*run.ctx, run.exports), RunStopped);
   EXPECT_EQ(run.console.output, "ERROR: max. sample size is N4096 \n");
@@ -228,13 +247,13 @@ void BuildRandomRun(std::mt19937& rng, TestRun& run) {
       } else if (pick(0, 5) == 0) {
         breed = 200;
       }
-      run.AddRow(f, i, father, mother, breed, pick(1, 2), pick(-2, 30));
+      run.AddRow({f, i, father, mother, breed, pick(1, 2), pick(-2, 30)});
     }
     const int copies = pick(0, 3);
     for (int c = 1; c <= copies; ++c) {
       const int copied = pick(1, members);
       const int ini = run.store().INI_ID[start + copied];
-      run.AddRow(f, members + c, 0, 0, 100, pick(1, 2), ini);
+      run.AddRow({f, members + c, 0, 0, 100, pick(1, 2), ini});
       if (pick(0, 15) != 0) run.AddBreak(f, members + c, copied, ini);
     }
   }

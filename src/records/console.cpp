@@ -1,5 +1,7 @@
 #include "records/console.h"
 
+#include <unistd.h>
+
 #include <iostream>
 
 #include "records/text_writer.h"
@@ -22,6 +24,8 @@ std::optional<std::string> StdConsole::ReadLine() {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
+
+bool StdConsole::InputIsTerminal() const { return isatty(STDIN_FILENO) == 1; }
 
 void CapturingConsole::WriteLine(std::string_view line) {
   output += line;

@@ -24,6 +24,8 @@ class Console {
   virtual void WriteLine(std::string_view line) = 0;
   // One line of user input without its line end; nullopt at end of input.
   virtual std::optional<std::string> ReadLine() = 0;
+  // True when the input comes from a person at a terminal (not a pipe or a file).
+  virtual bool InputIsTerminal() const = 0;
 };
 
 // Standard output / standard input.
@@ -31,6 +33,7 @@ class StdConsole : public Console {
  public:
   void WriteLine(std::string_view line) override;
   std::optional<std::string> ReadLine() override;
+  bool InputIsTerminal() const override;
 };
 
 // For tests: collects the shown text (each line + "\n") and answers from a list.
@@ -38,10 +41,12 @@ class CapturingConsole : public Console {
  public:
   void WriteLine(std::string_view line) override;
   std::optional<std::string> ReadLine() override;
+  bool InputIsTerminal() const override { return terminal; }
 
   std::string output;                // everything shown so far
   std::vector<std::string> answers;  // handed out in order; then end of input
   std::size_t answers_used = 0;
+  bool terminal = true;  // the answers come as if typed at a terminal
 };
 
 // The lines of one list-directed console line: each starts with the carriage-control blank.

@@ -61,6 +61,8 @@ bool FitsTarget(int64_t value, InTarget::Kind kind) {
       return value >= -32767 && value <= 32767;
     case InTarget::Kind::kInt8:
       return value >= -127 && value <= 127;
+    case InTarget::Kind::kUInt8:
+      return value >= 0 && value <= 255;
     case InTarget::Kind::kText:
       break;
   }
@@ -78,6 +80,9 @@ void StoreInt(const InTarget& target, int64_t value) {
     case InTarget::Kind::kInt8:
       *static_cast<int8_t*>(target.dest) = static_cast<int8_t>(value);
       break;
+    case InTarget::Kind::kUInt8:
+      *static_cast<uint8_t*>(target.dest) = static_cast<uint8_t>(value);
+      break;
     case InTarget::Kind::kText:
       break;
   }
@@ -86,7 +91,12 @@ void StoreInt(const InTarget& target, int64_t value) {
 }  // namespace
 
 TextReader::TextReader(std::string file_name, std::string contents)
-    : file_name_(std::move(file_name)), contents_(std::move(contents)) {}
+    : file_name_(std::move(file_name)), contents_(std::move(contents)) {
+  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (std::string_view(contents_).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    offset_ = kByteOrderMark.size();
+  }
+}
 
 TextReader TextReader::Open(FileSystem& fs, const std::string& name) {
   std::string contents;

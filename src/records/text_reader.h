@@ -1,7 +1,8 @@
 // Reading fixed-column text records.
 //
 // A record ends at the first CR or LF byte; the reader then skips to just after the next LF,
-// so CR LF and bare LF endings both work. Every Read starts at the beginning of a new record
+// so CR LF and bare LF endings both work. A UTF-8 byte-order mark (EF BB BF) at the start of
+// the text is skipped. Every Read starts at the beginning of a new record
 // and skips whatever is left of the last record it used.
 #ifndef PEDPREP_RECORDS_TEXT_READER_H_
 #define PEDPREP_RECORDS_TEXT_READER_H_

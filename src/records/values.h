@@ -31,10 +31,11 @@ inline OutValue Str(std::string_view s) {
 using OutList = std::vector<OutValue>;
 
 // One destination of an input list. An integer destination accepts what fits its width:
-// 32 bits: any 32-bit value; 16 bits: -32767..32767; 8 bits: -127..127. A text destination
+// 32 bits: any 32-bit value; 16 bits: -32767..32767; 8 bits: -127..127; unsigned 8 bits:
+// 0..255. A text destination
 // is a string of `length` bytes, filled up with blanks.
 struct InTarget {
-  enum class Kind { kInt32, kInt16, kInt8, kText };
+  enum class Kind { kInt32, kInt16, kInt8, kUInt8, kText };
   Kind kind;
   void* dest;
   std::size_t length = 0;
@@ -43,6 +44,7 @@ struct InTarget {
 inline InTarget Into(int32_t& v) { return InTarget{InTarget::Kind::kInt32, &v, 0}; }
 inline InTarget Into(int16_t& v) { return InTarget{InTarget::Kind::kInt16, &v, 0}; }
 inline InTarget Into(int8_t& v) { return InTarget{InTarget::Kind::kInt8, &v, 0}; }
+inline InTarget Into(uint8_t& v) { return InTarget{InTarget::Kind::kUInt8, &v, 0}; }
 inline InTarget IntoText(std::string& s, std::size_t length) {
   return InTarget{InTarget::Kind::kText, &s, length};
 }

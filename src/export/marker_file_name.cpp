@@ -1,0 +1,45 @@
+#include "export/marker_file_name.h"
+
+#include <vector>
+
+namespace pedprep {
+namespace {
+
+// The run's own files: writing the marker file under one of these names would destroy an
+// input or replace another output.
+constexpr std::string_view kRunFiles[] = {"pedigree.prn",         "def.dat",
+                                          "database/pedigree.dat", "database/markers.dat",
+                                          "ped.dat",              "pedigree",
+                                          "id.pe"};
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::string MarkerFileNameProblem(std::string_view name) {
+  if (name.empty()) return "the marker file name is empty";
+  if (name.find('\0') != std::string_view::npos) return "the marker file name holds a zero byte";
+  if (name.front() == '/' || name.front() == '\\') return "the marker file name is absolute";
+
+  std::vector<std::string> components(1);
+  for (char c : name) {
+    if (c == '/' || c == '\\') {
+      components.emplace_back();
+    } else {
+      components.back() += Lower(c);
+    }
+  }
+  std::string normalized;
+  for (const std::string& component : components) {
+    if (component == "..") return "the marker file name leads out of the folder (\"..\")";
+    if (component.empty() || component == ".") continue;
+    if (!normalized.empty()) normalized += '/';
+    normalized += component;
+  }
+  for (std::string_view own : kRunFiles) {
+    if (normalized == own) return "the marker file name is that of an input or output of the run";
+  }
+  return "";
+}
+
+}  // namespace pedprep

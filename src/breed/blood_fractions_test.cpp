@@ -10,15 +10,14 @@
 
 #include "breed/blood_steps.h"
 #include "reference/blood_fractions_scan.h"
-#include "testing/store_rows.h"
 #include "core/run_context.h"
-#include "testing/driver_test_support.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
 
-using testing_rows::Fill;
-using testing_rows::Row;
+using testing::FillStore;
+using Row = testing::PassportRow;
 
 struct StageRun : testing::TestRun {
   bool stopped = false;
@@ -123,7 +122,7 @@ TEST_P(BloodCasesTest, FractionsAndConsole) {
   for (const BloodCase& c : BloodCases()) {
     SCOPED_TRACE(c.name);
     StageRun run;
-    Fill(run.ctx->store, c.rows, c.nrac);
+    FillStore(run.ctx->store, c.rows, c.nrac);
     RunStage(run, GetParam());
     EXPECT_EQ(run.console.output, c.console);
     EXPECT_EQ(run.stopped, c.stops);
@@ -140,7 +139,7 @@ TEST_P(BloodCasesTest, FractionsAndConsole) {
 // be touched and the sum covers the 10 columns.
 TEST_P(BloodCasesTest, BreedCountAboveColumnsStaysInsideRows) {
   StageRun run;
-  Fill(run.ctx->store, {{1, 1, 0, 0, 1}, {1, 2, 0, 0, 10}, {1, 3, 1, 2, 0}}, 12);
+  FillStore(run.ctx->store, {{1, 1, 0, 0, 1}, {1, 2, 0, 0, 10}, {1, 3, 1, 2, 0}}, 12);
   RunStage(run, GetParam());
   EXPECT_EQ(run.console.output, "");
   EXPECT_EQ(run.ctx->store.PRACE[2][10], 1.0);
@@ -151,7 +150,7 @@ TEST_P(BloodCasesTest, BreedCountAboveColumnsStaysInsideRows) {
 // An empty pedigree: CRTINS still opens family 1 at position 1, which holds nobody.
 TEST_P(BloodCasesTest, EmptyPedigreeDoesNothing) {
   StageRun run;
-  Fill(run.ctx->store, {}, 2);
+  FillStore(run.ctx->store, {}, 2);
   RunStage(run, GetParam());
   EXPECT_FALSE(run.stopped);
   EXPECT_EQ(run.console.output, "");
@@ -198,7 +197,7 @@ TEST(FINDBLOOD, LongChainListedYoungestFirst) {
   rows.push_back({1, generations + 1, 0, 0, 1});
   for (int g = 1; g <= generations; ++g) rows.push_back({1, generations + 1 + g, 0, 0, 2});
   StageRun run;
-  Fill(run.ctx->store, rows, 2);
+  FillStore(run.ctx->store, rows, 2);
   RunStage(run, &FINDBLOOD);
   EXPECT_EQ(run.console.output, "");
   const auto& prace = run.ctx->store.PRACE;
@@ -264,8 +263,8 @@ TEST(FINDBLOOD, MatchesReferenceOnRandomPedigrees) {
       run->stopped = false;
       for (std::size_t i = 1; i <= rows.size(); ++i) run->ctx->store.PRACE[i].fill(0.0);
     }
-    Fill(indexed.ctx->store, rows, nrac);
-    Fill(reference.ctx->store, rows, nrac);
+    FillStore(indexed.ctx->store, rows, nrac);
+    FillStore(reference.ctx->store, rows, nrac);
     RunStage(indexed, &FINDBLOOD);
     RunStage(reference, &ReferenceFINDBLOOD);
     ASSERT_EQ(indexed.stopped, reference.stopped);

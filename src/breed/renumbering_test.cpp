@@ -7,15 +7,14 @@
 #include <random>
 #include <vector>
 
-#include "testing/store_rows.h"
 #include "core/run_context.h"
-#include "testing/driver_test_support.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
 
-using testing_rows::Fill;
-using testing_rows::Row;
+using testing::FillStore;
+using Row = testing::PassportRow;
 
 using StageRun = testing::TestRun;
 
@@ -54,7 +53,7 @@ TEST(RENUM, Cases) {
   for (const RenumCase& c : cases) {
     SCOPED_TRACE(c.name);
     StageRun run;
-    Fill(run.ctx->store, c.rows, 1);
+    FillStore(run.ctx->store, c.rows, 1);
     RENUM(*run.ctx);
     const auto& mas = run.ctx->store.MAS;
     for (std::size_t n = 0; n < c.expected.size(); ++n) {
@@ -86,10 +85,10 @@ TEST(RENUM, ParentsKeepTheirIdentity) {
         const bool founder = pick(0, 2) == 0;
         const int father = founder ? 0 : numbers[pick(0, size - 1)];
         const int mother = founder ? 0 : numbers[pick(0, size - 1)];
-        rows.push_back({f, number, father, mother, 0, ++initial_id});
+        rows.push_back({f, number, father, mother, 0, 1, ++initial_id});
       }
     }
-    Fill(run.ctx->store, rows, 1);
+    FillStore(run.ctx->store, rows, 1);
     RENUM(*run.ctx);
 
     const PedigreeStore& store = run.ctx->store;

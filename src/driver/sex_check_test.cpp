@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "testing/driver_test_support.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
@@ -156,8 +156,7 @@ TEST(TestsexTest, FamilyCapacity) {
   FillStore(run.ctx->store, rows);
   EXPECT_THROW(TESTSEX(*run.ctx), RunStopped);
   EXPECT_EQ(run.console.output,
-            "ERROR: max. number of families is 2600 \n"
-            "Pause - Please enter a blank line (to continue) or a DOS command.\n");
+            "ERROR: max. number of families is 2600 \n" + std::string(kPausePrompt) + "\n");
 }
 
 }  // namespace

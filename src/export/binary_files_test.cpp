@@ -4,18 +4,20 @@
 
 #include <string>
 
-#include "testing/export_test_support.h"
+#include "testing/test_run.h"
 #include "records/input_error.h"
 
 namespace pedprep {
 namespace {
+
+using testing::TestRun;
 
 using std::string_literals::operator""s;
 
 void AddIndividuals(TestRun& run, int count) {
   run.exports.NAME1 = "MARKER.DAT          ";
   for (int i = 1; i <= count; ++i) {
-    run.AddRow(1, i, 0, 0, 2, 1, 100 + i);
+    run.AddRow({1, i, 0, 0, 2, 1, 100 + i});
     run.store().IFON[i] = static_cast<int8_t>(i);
     run.exports.NAZ[i] = static_cast<int8_t>(-i);
   }
@@ -23,7 +25,7 @@ void AddIndividuals(TestRun& run, int count) {
 
 TEST(UnformTest, SingleIndividual) {
   TestRun run;
-  run.AddRow(3, 1, 2, -1, 1, 2, 300);
+  run.AddRow({3, 1, 2, -1, 1, 2, 300});
   run.store().IFON[1] = -2;
   run.exports.NAZ[1] = 9;
   run.exports.NAME1 = "MARKER.DAT          ";

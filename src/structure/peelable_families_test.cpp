@@ -10,12 +10,10 @@
 namespace pedprep {
 namespace {
 
+using testing::kFullSib;
 using testing::Member;
 using testing::PedigreeFixture;
 
-// Founders 1 (male) and 2 (female) have son 3 and daughter 4; 3 and 4 have 5.
-const std::vector<Member> kFullSib = {
-    {1, 1, 0, 0, 1}, {1, 2, 0, 0, 2}, {1, 3, 1, 2, 1}, {1, 4, 1, 2, 2}, {1, 5, 3, 4, 1}};
 
 TEST(FindPeelableTest, PeelingResults) {
   struct Case {
@@ -108,9 +106,9 @@ TEST(FindPeelableTest, PeelingResults) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
     f.Load(c.members);
-    MAKEINFMAS(*f.ctx, 1);
-    FINDPEELABLE(*f.ctx, c.nmode);
-    const StructureWorkspace& ws = f.ctx->workspace;
+    MAKEINFMAS(f.structure, 1);
+    FINDPEELABLE(f.structure, c.nmode);
+    const StructureWorkspace& ws = f.structure.workspace;
     const int32_t npr1 = ws.INP1[1];
     EXPECT_EQ(ws.IALL, c.iall);
     EXPECT_EQ(std::vector<int32_t>(ws.LUK1.begin() + 1, ws.LUK1.begin() + npr1 + 1), c.luk1);
@@ -123,8 +121,8 @@ TEST(FindPeelableTest, IncorrectModeStops) {
   for (int32_t nmode : {2, -2}) {
     PedigreeFixture f;
     f.Load(kFullSib);
-    MAKEINFMAS(*f.ctx, 1);
-    EXPECT_THROW(FINDPEELABLE(*f.ctx, nmode), RunStopped);
+    MAKEINFMAS(f.structure, 1);
+    EXPECT_THROW(FINDPEELABLE(f.structure, nmode), RunStopped);
     EXPECT_EQ(f.console.output, " INCORRECT MODE\n");
   }
 }
@@ -141,24 +139,24 @@ std::vector<Member> LargeSibship(int children) {
 TEST(FindPeelableTest, CrossListHoldsThreeHundredChildren) {
   PedigreeFixture ok;
   ok.Load(LargeSibship(300));
-  MAKEINFMAS(*ok.ctx, 1);
-  FINDPEELABLE(*ok.ctx, 1);
-  EXPECT_EQ(ok.ctx->workspace.IALL, 1);
-  EXPECT_EQ(ok.ctx->workspace.NSIBSIB, 1);
+  MAKEINFMAS(ok.structure, 1);
+  FINDPEELABLE(ok.structure, 1);
+  EXPECT_EQ(ok.structure.workspace.IALL, 1);
+  EXPECT_EQ(ok.structure.workspace.NSIBSIB, 1);
 
   PedigreeFixture over;
   over.Load(LargeSibship(301));
-  MAKEINFMAS(*over.ctx, 1);
-  EXPECT_THROW(FINDPEELABLE(*over.ctx, 1), RunStopped);
+  MAKEINFMAS(over.structure, 1);
+  EXPECT_THROW(FINDPEELABLE(over.structure, 1), RunStopped);
   EXPECT_EQ(over.console.output, " Error: icros overflow. More then 300 kids.\n");
 
   // Modes -1 and 0 never look at the number of children.
   for (int32_t nmode : {-1, 0}) {
     PedigreeFixture f;
     f.Load(LargeSibship(301));
-    MAKEINFMAS(*f.ctx, 1);
-    FINDPEELABLE(*f.ctx, nmode);
-    EXPECT_EQ(f.ctx->workspace.IALL, 0);
+    MAKEINFMAS(f.structure, 1);
+    FINDPEELABLE(f.structure, nmode);
+    EXPECT_EQ(f.structure.workspace.IALL, 0);
     EXPECT_EQ(f.console.output, "");
   }
 }

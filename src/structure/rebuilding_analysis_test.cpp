@@ -14,6 +14,7 @@
 namespace pedprep {
 namespace {
 
+using testing::kFullSib;
 using testing::Member;
 using testing::PedigreeFixture;
 
@@ -25,9 +26,6 @@ Entries Queue(const StructureWorkspace& ws) {
   return entries;
 }
 
-// Founders 1 (male) and 2 (female) have son 3 and daughter 4; 3 and 4 have 5.
-const std::vector<Member> kFullSib = {
-    {1, 1, 0, 0, 1}, {1, 2, 0, 0, 2}, {1, 3, 1, 2, 1}, {1, 4, 1, 2, 2}, {1, 5, 3, 4, 1}};
 
 TEST(ReferenceStryuTest, Walkthroughs) {
   struct Case {
@@ -107,13 +105,13 @@ TEST(ReferenceStryuTest, Walkthroughs) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
     f.Load(c.members);
-    RebuildingSTRYU(*f.ctx, 0);
-    const StructureWorkspace& ws = f.ctx->workspace;
+    RebuildingSTRYU(f.structure, 0);
+    const StructureWorkspace& ws = f.structure.workspace;
     EXPECT_EQ(Queue(ws), c.queue);
     EXPECT_EQ(ws.K1, c.k1);
     EXPECT_EQ(f.console.output, c.shown);
     EXPECT_EQ(f.Rows(), c.rows);
-    EXPECT_EQ(f.ctx->store.NBREAK, static_cast<int32_t>(c.rows.size() - c.members.size()));
+    EXPECT_EQ(f.structure.store.NBREAK, static_cast<int32_t>(c.rows.size() - c.members.size()));
   }
 }
 
@@ -123,23 +121,23 @@ TEST(ReferenceStryuTest, LoopFreeFamiliesAreLeftAlone) {
   for (int32_t nmode : {-1, 0, 1}) {
     PedigreeFixture f;
     f.Load(members);
-    RebuildingSTRYU(*f.ctx, nmode);
+    RebuildingSTRYU(f.structure, nmode);
     EXPECT_EQ(f.console.output, "");
     EXPECT_EQ(f.Rows(), members);
-    EXPECT_EQ(f.ctx->store.NBREAK, 0);
+    EXPECT_EQ(f.structure.store.NBREAK, 0);
   }
   // The full-sib mating peels in mode 1 without a break.
   PedigreeFixture f;
   f.Load(kFullSib);
-  RebuildingSTRYU(*f.ctx, 1);
+  RebuildingSTRYU(f.structure, 1);
   EXPECT_EQ(f.console.output, "");
-  EXPECT_EQ(f.ctx->store.ND, 5);
+  EXPECT_EQ(f.structure.store.ND, 5);
 }
 
 TEST(ReferenceStryuTest, IncorrectModeStops) {
   PedigreeFixture f;
   f.Load(kFullSib);
-  EXPECT_THROW(RebuildingSTRYU(*f.ctx, 2), RunStopped);
+  EXPECT_THROW(RebuildingSTRYU(f.structure, 2), RunStopped);
   EXPECT_EQ(f.console.output, " INCORRECT MODE\n");
   EXPECT_EQ(f.Rows(), kFullSib);
 }
@@ -149,7 +147,7 @@ TEST(ReferenceStryuTest, BackLinksInModeOne) {
   // at a nuclear family with a back-link, so the search passes over them until it runs dry.
   PedigreeFixture f;
   f.Load({{1, 1, 0, 0, 1}, {1, 2, 0, 0, 2}, {1, 3, 1, 2, 1}, {1, 4, 3, 2, 2}, {1, 5, 3, 4, 1}});
-  EXPECT_THROW(RebuildingSTRYU(*f.ctx, 1), RunStopped);
+  EXPECT_THROW(RebuildingSTRYU(f.structure, 1), RunStopped);
   EXPECT_EQ(f.console.output,
             "CAUSE 2\nCAUSE 2\nCAUSE 2\nCAUSE 2\n"
             "ERROR: (K1.GT.K2) 1\n"
@@ -167,12 +165,12 @@ TEST(ReferenceStryuTest, BackLinksInModeOne) {
           {1, 5, 4, 2, 2},
           {1, 6, 1, 5, 2},
           {1, 7, 1, 6, 1}});
-  EXPECT_THROW(RebuildingSTRYU(*g.ctx, 1), RunStopped);
+  EXPECT_THROW(RebuildingSTRYU(g.structure, 1), RunStopped);
   EXPECT_EQ(g.console.output,
             "CAUSE 2\nCAUSE 2\nCAUSE 2\n"
             "          5\n          1           5\n(NI.NE.NFA.AND.NI.NE.NMA)\n"
             "          5           4           2           2\nERROR: (K1.GT.K2) 2\n");
-  EXPECT_EQ(g.ctx->store.NBREAK, 0);
+  EXPECT_EQ(g.structure.store.NBREAK, 0);
 }
 
 // Families of founders and random matings of earlier members: many loops of every kind.
@@ -200,7 +198,7 @@ std::vector<Member> RandomPedigree(std::mt19937& rng, int families, int max_size
 
 // Checks the store after a completed run of STRYU on `original`.
 void CheckResult(PedigreeFixture& f, const std::vector<Member>& original, int32_t nmode) {
-  PedigreeStore& s = f.ctx->store;
+  PedigreeStore& s = f.structure.store;
   ASSERT_EQ(s.ND, static_cast<int32_t>(original.size()) + s.NBREAK);
   const std::vector<int16_t> ins(s.INS.begin(), s.INS.begin() + s.INS[1] + 3);
   CRTINS(s);
@@ -243,9 +241,9 @@ void CheckResult(PedigreeFixture& f, const std::vector<Member>& original, int32_
       EXPECT_LE(s.MAS[pos][2], size);
       EXPECT_LE(s.MAS[pos][3], size);
     }
-    MAKEINFMAS(*f.ctx, is);
-    FINDPEELABLE(*f.ctx, nmode);
-    EXPECT_EQ(f.ctx->workspace.IALL, 1);
+    MAKEINFMAS(f.structure, is);
+    FINDPEELABLE(f.structure, nmode);
+    EXPECT_EQ(f.structure.workspace.IALL, 1);
   }
   EXPECT_EQ(row, s.NBREAK);
 }
@@ -258,9 +256,9 @@ TEST(ReferenceStryuTest, RandomPedigreesEndLoopFree) {
     const std::vector<Member> members = RandomPedigree(rng, 1 + round % 4, 8 + round % 30);
     PedigreeFixture f;
     f.Load(members, 3);
-    ASSERT_NO_THROW(RebuildingSTRYU(*f.ctx, 0)) << f.console.output;
+    ASSERT_NO_THROW(RebuildingSTRYU(f.structure, 0)) << f.console.output;
     CheckResult(f, members, 0);
-    total_breaks += f.ctx->store.NBREAK;
+    total_breaks += f.structure.store.NBREAK;
   }
   EXPECT_GT(total_breaks, 200);
 }
@@ -274,7 +272,7 @@ TEST(ReferenceStryuTest, OtherModesOnRandomPedigreesStopCleanlyOrEndLoopFree) {
       PedigreeFixture f;
       f.Load(members, 3);
       try {
-        RebuildingSTRYU(*f.ctx, nmode);
+        RebuildingSTRYU(f.structure, nmode);
       } catch (const RunStopped&) {
         continue;
       }
@@ -307,10 +305,10 @@ TEST(ReferenceStryuTest, MalformedFamiliesEndInARunOrAStop) {
       PedigreeFixture f;
       f.Load(members);
       try {
-        RebuildingSTRYU(*f.ctx, nmode);
+        RebuildingSTRYU(f.structure, nmode);
       } catch (const RunStopped&) {
       }
-      EXPECT_LE(f.ctx->store.ND, kMaxRows);
+      EXPECT_LE(f.structure.store.ND, kMaxRows);
     }
   }
 }

@@ -14,12 +14,10 @@
 namespace pedprep {
 namespace {
 
+using testing::kFullSib;
 using testing::Member;
 using testing::PedigreeFixture;
 
-// Founders 1 (male) and 2 (female), their son 3 and daughter 4, and the child 5 of 3 and 4.
-const std::vector<Member> kFullSib = {
-    {1, 1, 0, 0, 1}, {1, 2, 0, 0, 2}, {1, 3, 1, 2, 1}, {1, 4, 1, 2, 2}, {1, 5, 3, 4, 1}};
 
 // Queue entries 1..K2 as "individual/arrival".
 std::string Queue(const StructureContext& ctx) {
@@ -63,14 +61,14 @@ TEST(StructureAnalysisTest, Walkthroughs) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
     f.Load(c.members);
-    InPlaceSTRYU(*f.ctx);
+    InPlaceSTRYU(f.structure);
     EXPECT_EQ(f.console.output, c.console);
-    EXPECT_EQ(Queue(*f.ctx), c.queue);
+    EXPECT_EQ(Queue(f.structure), c.queue);
     const std::vector<Member> rows = f.Rows();
     ASSERT_EQ(rows.size(), c.members.size() + 1);
     EXPECT_EQ(rows.back(), c.copy);
     EXPECT_EQ(rows[c.changed.id - 1], c.changed);
-    const PedigreeStore& s = f.ctx->store;
+    const PedigreeStore& s = f.structure.store;
     const int copied = s.BREAK_IND[1][3];
     EXPECT_EQ(s.NBREAK, 1);
     EXPECT_EQ(s.BREAK_IND[1],
@@ -148,27 +146,27 @@ int ExpectSameAsReference(const std::vector<Member>& members, int nrac = 3) {
   fast.Load(members, nrac);
   bool reference_stopped = false, fast_stopped = false;
   try {
-    RebuildingSTRYU(*reference.ctx, 0);
+    RebuildingSTRYU(reference.structure, 0);
   } catch (const RunStopped&) {
     reference_stopped = true;
   }
   try {
-    InPlaceSTRYU(*fast.ctx);
+    InPlaceSTRYU(fast.structure);
   } catch (const RunStopped&) {
     fast_stopped = true;
   }
   EXPECT_EQ(fast_stopped, reference_stopped);
   EXPECT_EQ(fast.console.output, reference.console.output);
-  const StructureWorkspace& rw = reference.ctx->workspace;
-  const StructureWorkspace& fw = fast.ctx->workspace;
+  const StructureWorkspace& rw = reference.structure.workspace;
+  const StructureWorkspace& fw = fast.structure.workspace;
   EXPECT_EQ(fw.K1, rw.K1);
   EXPECT_EQ(fw.K2, rw.K2);
   EXPECT_TRUE(fw.NINDK == rw.NINDK);
   // A stopped run ends the process; what it left in the store is never read.
   if (reference_stopped) return 0;
 
-  const PedigreeStore& r = reference.ctx->store;
-  const PedigreeStore& s = fast.ctx->store;
+  const PedigreeStore& r = reference.structure.store;
+  const PedigreeStore& s = fast.structure.store;
   EXPECT_EQ(s.ND, r.ND);
   EXPECT_EQ(s.NBREAK, r.NBREAK);
   for (int i = 1; i <= std::min(r.ND + 3, kMaxRows); ++i) {
@@ -236,7 +234,7 @@ TEST(StructureAnalysisTest, SampleSizeLimitStopsAtTheCopyThatWouldNotFit) {
   ExpectSameAsReference(members);
   PedigreeFixture f;
   f.Load(members);
-  EXPECT_THROW(InPlaceSTRYU(*f.ctx), RunStopped);
+  EXPECT_THROW(InPlaceSTRYU(f.structure), RunStopped);
   EXPECT_EQ(f.console.output,
             "          4\n"
             "          1           4\n"
@@ -253,8 +251,8 @@ TEST(StructureAnalysisTest, SampleSizeLimitMetInALaterFamily) {
   {
     PedigreeFixture f;
     f.Load(loops);
-    RebuildingSTRYU(*f.ctx, 0);
-    copies = f.ctx->store.NBREAK;
+    RebuildingSTRYU(f.structure, 0);
+    copies = f.structure.store.NBREAK;
   }
   ASSERT_GT(copies, 4);
   for (int spare : {0, 1, copies - 1, copies + 1, 2 * copies - 1, 2 * copies}) {
@@ -290,14 +288,14 @@ TEST(StructureAnalysisTest, LoopBreakLimitStopsAtCopy4097) {
   }
   PedigreeFixture f;
   f.Load(members);
-  EXPECT_THROW(InPlaceSTRYU(*f.ctx), RunStopped);
+  EXPECT_THROW(InPlaceSTRYU(f.structure), RunStopped);
   const std::string& out = f.console.output;
   const std::string tail =
       "BREAKAGE: NFA,NMA          1           3\n"
       "ERROR: max. number of loop breaks is 4096 \n";
   ASSERT_GE(out.size(), tail.size());
   EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
-  EXPECT_EQ(f.ctx->store.NBREAK, 0);
+  EXPECT_EQ(f.structure.store.NBREAK, 0);
 }
 
 }  // namespace

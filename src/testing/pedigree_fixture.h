@@ -1,18 +1,17 @@
-// Test support: a fresh run context loaded with a small pedigree.
+// Test support for the structure stage: a fresh run loaded with a small pedigree, and the
+// structure stage's context on it.
 #ifndef PEDPREP_TESTING_PEDIGREE_FIXTURE_H_
 #define PEDPREP_TESTING_PEDIGREE_FIXTURE_H_
 
-#include <cstdint>
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "core/run_context.h"
 #include "structure/workspace.h"
+#include "testing/test_run.h"
 
 namespace pedprep::testing {
 
-// One passport row: family, individual, father, mother, sex (1 male, 2 female).
+// One passport row as the structure stage sees it: family, individual, father, mother, sex
+// (1 male, 2 female).
 struct Member {
   int family;
   int id;
@@ -21,27 +20,23 @@ struct Member {
   int sex;
 };
 
-// A run context (and the structure stage's context on it) with capturing console and in-memory folder. Load() fills positions 1..N
-// in order (breed code 1 for founders, 0 otherwise; INI_ID = 100 + position; IFON =
-// position mod 7; PRACE(i, t) = position + t / 10 for t = 1..NRAC) and builds INS.
-struct PedigreeFixture {
-  PedigreeFixture();
+bool operator==(const Member& a, const Member& b);
 
+// Founders 1 (male) and 2 (female), their son 3 and daughter 4, and the child 5 of 3 and 4:
+// one loop, broken by one copy.
+extern const std::vector<Member> kFullSib;
+
+// Load() fills positions 1..N through FillStore (breed code 1 for founders, 0 otherwise;
+// INI_ID = 100 + position) and marks every row so that a moved row shows: IFON = position
+// mod 7, PRACE(i, t) = position + t / 10 for t = 1..NRAC.
+struct PedigreeFixture : TestRun {
   void Load(const std::vector<Member>& members, int nrac = 2);
   // The current rows of the store as members, positions 1..ND.
   std::vector<Member> Rows() const;
-  // The console text written so far; clears it.
-  std::string TakeOutput();
 
-  CapturingConsole console;
-  MemoryFileSystem files;
-  RecordingCommandRunner shell;
-  std::unique_ptr<RunContext> run;
   // The structure stage's view of the run: its store and console, and the workspace.
-  std::unique_ptr<StructureContext> ctx;
+  StructureContext structure{ctx->store, console};
 };
-
-bool operator==(const Member& a, const Member& b);
 
 }  // namespace pedprep::testing
 

@@ -1,6 +1,6 @@
 #include "testing/run_folder.h"
 
-#include "testing/driver_test_support.h"
+#include "testing/test_run.h"
 
 namespace pedprep::testing {
 
@@ -55,6 +55,15 @@ std::vector<std::string> OutputsPresent(const MemoryFileSystem& files) {
     if (files.files.count(name) != 0) present.push_back(name);
   }
   return present;
+}
+
+std::string FolderRun::TableCount() const {
+  auto it = files.files.find("ped.dat");
+  return it == files.files.end() ? "" : it->second.substr(0, it->second.find('\r'));
+}
+
+std::string Tail(const std::string& text, std::size_t bytes) {
+  return text.size() < bytes ? text : text.substr(text.size() - bytes);
 }
 
 }  // namespace pedprep::testing

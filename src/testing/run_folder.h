@@ -1,12 +1,14 @@
-// Test support for whole runs: a complete, clean input folder in memory and the names of
-// the files a successful run writes.
+// Test support for whole runs: a complete, clean input folder in memory, a run on it, and
+// the names of the files a successful run writes.
 #ifndef PEDPREP_TESTING_RUN_FOLDER_H_
 #define PEDPREP_TESTING_RUN_FOLDER_H_
 
 #include <string>
 #include <vector>
 
+#include "driver/run_driver.h"
 #include "records/file_system.h"
+#include "testing/test_run.h"
 
 namespace pedprep::testing {
 
@@ -27,6 +29,19 @@ void PutCleanInputs(MemoryFileSystem& files);
 
 // The names in `files` that CleanOutputNames() lists.
 std::vector<std::string> OutputsPresent(const MemoryFileSystem& files);
+
+// A whole run on an in-memory folder that holds the clean inputs; a test replaces files and
+// sets the pause answers before Run().
+struct FolderRun : TestRun {
+  FolderRun() { PutCleanInputs(files); }
+  // RunPedprep on this run's context; returns its exit status.
+  int Run(const Stages& stages = ProductStages()) { return RunPedprep(*ctx, stages); }
+  // The count record of ped.dat ("" when it was not written).
+  std::string TableCount() const;
+};
+
+// The last `bytes` of `text` (all of it when shorter).
+std::string Tail(const std::string& text, std::size_t bytes);
 
 }  // namespace pedprep::testing
 

@@ -3,26 +3,37 @@
 #   make test   build and run all tests
 #   make asan   build and run all tests under AddressSanitizer and UBSan
 #   make bench  optimised build, generated inputs, timings (not part of make test)
+# `run` and `test` first install the Debian packages they need (as root) or say which.
 JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
 
-.PHONY: all build run test asan bench clean
+.PHONY: all configure build run test asan bench clean
 
 all: build
 
-build:
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+configure:
+	@sh tools/need-packages.sh run
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+
+build: configure
 	cmake --build build -j $(JOBS)
 
-run: build
+# Builds only the program, so it needs no GoogleTest and takes seconds.
+run: configure
+	cmake --build build -j $(JOBS) --target pedprep
 	rm -rf build/run && mkdir -p build/run && cp -r example/. build/run/
 	cd build/run && ../pedprep </dev/null; echo "exit status $$?"
 	@echo "--- output files in build/run:" && ls -l build/run
 
-test: build
+test:
+	@sh tools/need-packages.sh test
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS)
 	cd build && ctest --output-on-failure -j $(JOBS)
 
 asan:
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPEDPREP_SANITIZE=ON >/dev/null
+	@sh tools/need-packages.sh test
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPEDPREP_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 

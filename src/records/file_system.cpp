@@ -1,10 +1,13 @@
 #include "records/file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 #include "records/input_error.h"
 
@@ -20,8 +23,8 @@ bool UsableName(const std::string& name) {
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
-// Writes `bytes` to `path` completely; returns 0 or the errno of the failing step, and
-// sets *created when the file was created.
+// Writes `bytes` to `path` completely and flushes them to the disk; returns 0 or the errno
+// of the failing step, and sets *created when the file was created.
 int WriteWhole(const std::string& path, const std::string& bytes, bool* created,
                bool* create_failed) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -35,6 +38,7 @@ int WriteWhole(const std::string& path, const std::string& bytes, bool* created,
     error = errno != 0 ? errno : EIO;
   }
   if (std::fflush(f) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  if (error == 0 && ::fsync(fileno(f)) != 0) error = errno != 0 ? errno : EIO;
   if (std::fclose(f) != 0 && error == 0) error = errno != 0 ? errno : EIO;
   return error;
 }
@@ -52,6 +56,21 @@ int MakeParentFolders(const std::string& path) {
     if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
   }
   return 0;
+}
+
+// Flushes a folder's entries (the renames into it) to the disk. The files are in place
+// whether or not this succeeds, so its failure is not reported.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -126,6 +145,9 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
       throw InputError("write", unique[i]->name, 0, ErrnoText(error), "");
     }
   }
+  std::set<std::string> folders;
+  for (const OutputFile* file : unique) folders.insert(FolderOf(Path(file->name)));
+  for (const std::string& folder : folders) SyncFolder(folder);
 }
 
 bool MemoryFileSystem::ReadFile(const std::string& name, std::string* contents) {

@@ -22,7 +22,9 @@ class FileSystem {
   // Reads a whole file. Returns false when it cannot be opened (missing, a folder, ...).
   virtual bool ReadFile(const std::string& name, std::string* contents) = 0;
   // Writes all files or none: each is written completely under a temporary name in the
-  // same folder, and only when all are written are they renamed into place. On failure
+  // same folder, and only when all are written are they renamed into place. On disk every
+  // temporary is flushed to the disk before the first rename and the folders after the
+  // last, so a power cut leaves either the old files or the new ones. On failure
   // nothing of an earlier file of these names is changed, temporaries are removed, and
   // InputError("create" or "write", name, 0, reason, "") is thrown.
   virtual void WriteFiles(const std::vector<OutputFile>& files) = 0;

@@ -1,0 +1,34 @@
+#!/bin/sh
+# Makes sure the Debian packages that `make run` or `make test` needs are installed.
+#   tools/need-packages.sh run|test
+# As root the missing ones are installed with apt-get; otherwise the one apt-get line to
+# run is printed and the script fails.
+set -eu
+
+need=""
+missing() { need="$need $1"; }
+
+have_header() { [ -f "/usr/include/$1" ]; }
+
+command -v cmake >/dev/null 2>&1 || missing cmake
+command -v g++ >/dev/null 2>&1 || missing g++
+command -v make >/dev/null 2>&1 || missing make
+have_header CLI/CLI.hpp || missing libcli11-dev
+have_header csv.h || missing libcsv-dev
+if [ "${1:-run}" = test ]; then
+  have_header gtest/gtest.h || missing libgtest-dev
+  command -v dot >/dev/null 2>&1 || missing graphviz
+fi
+
+[ -z "$need" ] && exit 0
+if [ "$(id -u)" = 0 ]; then
+  echo "installing:$need"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  # shellcheck disable=SC2086
+  apt-get install -y -qq $need
+else
+  echo "pedprep needs Debian packages that are missing. Install them with:" >&2
+  echo "  sudo apt-get install -y$need" >&2
+  exit 1
+fi

@@ -110,7 +110,6 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
   const char delimiter = format.delimiter != 0 ? format.delimiter : DetectDelimiter(text);
   bool header_done = false;
   bool usable = true;
-  std::size_t width = 0;
   ParseCsv(text, delimiter, name, [&](const CsvRow& row) {
     if (!header_done) {
       header_done = true;
@@ -137,10 +136,8 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
         }
         problems->push_back({name, row.line, message});
       }
-      for (const Column& column : columns) {
-        width = std::max(width, static_cast<std::size_t>(column.index + 1));
-      }
       book.has_breed = columns[kBreed].index >= 0;
+      book.usable = usable;
       return;
     }
     ++book.rows_read;

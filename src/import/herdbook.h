@@ -55,6 +55,7 @@ struct Herdbook {
   std::vector<HerdbookRow> rows;  // file order; rows with an empty id or a bad value left out
   long rows_read = 0;             // data rows in the file
   bool has_breed = false;
+  bool usable = false;  // the header has every required column
 };
 
 // Reads `text` (the contents of the file `name`). Problems go to `problems`; a required

@@ -122,7 +122,7 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     const Herdbook book = ReadHerdbook(text, options.herdbook, format, &problems);
     text.clear();
     text.shrink_to_fit();
-    pedigree = PreparePedigree(book, prepare, &problems);
+    if (book.usable) pedigree = PreparePedigree(book, prepare, &problems);
   } catch (const InputError& e) {
     problems.push_back({e.file(), e.record(), e.problem() + ": \"" + e.text() + "\""});
   }

@@ -150,6 +150,7 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
        "5,,,M,g\n6,,,M,f\n7,,,M,e\n8,,,M,d\n9,,,M,c\n10,,,M,b\n11,,,M,a\n",
        none, "",
        "hb.csv: 11 breeds among the founders, at most 10: a, b, c, d, e, f, g, h, i, j, k\n"},
+      {"header only", "id,sire,dam\r\n", none, "", "hb.csv: no animals\n"},
       {"malformed quoting", "id,sire,dam\n\"a\"x,,\n", none, "",
        "hb.csv:2: malformed quoting: \"\"a\"x,,\"\n"},
   };

@@ -397,6 +397,11 @@ void Builder::GroupFamilies() {
   for (const auto& family : families_) {
     counts.largest_family = std::max(counts.largest_family, static_cast<long>(family.size()));
   }
+  // (Rows left out for their own problems are reported already.)
+  if (counts.animals == 0 &&
+      (book_.rows_read == 0 || (options_.keep_given && options_.keep_ids.empty()))) {
+    total_problems_.push_back({options_.herdbook_name, 0, "no animals"});
+  }
   if (counts.animals > kMaxAnimals) {
     total_problems_.push_back({options_.herdbook_name, 0,
                                std::to_string(counts.animals) + " animals, at most " +

@@ -203,12 +203,24 @@ TEST(ReconstructionTest, MissingSourceStopsWithoutMessage) {
 }
 
 TEST(ReconstructionTest, GrowthPastCapacityStopsWithSizeMessage) {
-  TestRun run;
-  AddCopiedFamily(run, 1);
-  while (run.store().ND < kMaxRows - 1) run.AddRow({2, run.store().ND - 5, 0, 0, 1, 1, 99});
-  run.SetDatabase(20, {{13, 9}});
-  EXPECT_THROW(RECONSTRUCTION(*run.ctx, run.exports), RunStopped);
-  EXPECT_EQ(run.console.output, "ERROR: max. sample size is N4096 \n");
+  // The selected copy gets two parent copies: they fill the last two rows, or one of them
+  // is one past the last row.
+  for (const bool fits : {true, false}) {
+    SCOPED_TRACE(fits);
+    TestRun run;
+    AddCopiedFamily(run, 1);
+    const int rows = fits ? kMaxRows - 2 : kMaxRows - 1;
+    while (run.store().ND < rows) run.AddRow({2, run.store().ND - 5, 0, 0, 1, 1, 99});
+    run.SetDatabase(20, {{13, 9}});
+    if (fits) {
+      RECONSTRUCTION(*run.ctx, run.exports);
+      EXPECT_EQ(run.console.output, "");
+      EXPECT_EQ(run.store().ND, kMaxRows);
+    } else {
+      EXPECT_THROW(RECONSTRUCTION(*run.ctx, run.exports), RunStopped);
+      EXPECT_EQ(run.console.output, "ERROR: max. sample size is N4096 \n");
+    }
+  }
 }
 
 TEST(ReconstructionTest, DatabaseEdgeRecords) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ namespace {
 using testing::kFullSib;
 using testing::Member;
 using testing::PedigreeFixture;
+using testing::Tail;
 
 
 // Queue entries 1..K2 as "individual/arrival".
@@ -224,22 +226,32 @@ TEST(StructureAnalysisTest, SameAsReferenceOnOddParentNumbers) {
 }
 
 TEST(StructureAnalysisTest, SampleSizeLimitStopsAtTheCopyThatWouldNotFit) {
-  // A full-sib loop in family 1, then founder families up to 24096 positions.
-  std::vector<Member> members = kFullSib;
-  for (int family = 2; static_cast<int>(members.size()) < kMaxRows; ++family) {
-    for (int id = 1; id <= 10 && static_cast<int>(members.size()) < kMaxRows; ++id) {
-      members.push_back({family, id, 0, 0, 1 + id % 2});
+  const std::string break_lines =
+      "          4\n"
+      "          1           4\n"
+      "BREAKAGE: NFA,NMA          3           4\n";
+  for (const bool fits : {true, false}) {
+    SCOPED_TRACE(fits ? "the copy fills the last row" : "the copy is one past the last row");
+    // A full-sib loop in family 1, then founder families up to 24095 or 24096 positions.
+    std::vector<Member> members = kFullSib;
+    const int rows = fits ? kMaxRows - 1 : kMaxRows;
+    for (int family = 2; static_cast<int>(members.size()) < rows; ++family) {
+      for (int id = 1; id <= 10 && static_cast<int>(members.size()) < rows; ++id) {
+        members.push_back({family, id, 0, 0, 1 + id % 2});
+      }
+    }
+    ExpectSameAsReference(members);
+    PedigreeFixture f;
+    f.Load(members);
+    if (fits) {
+      InPlaceSTRYU(f.structure);
+      EXPECT_EQ(f.console.output, break_lines);
+      EXPECT_EQ(f.structure.store.ND, kMaxRows);
+    } else {
+      EXPECT_THROW(InPlaceSTRYU(f.structure), RunStopped);
+      EXPECT_EQ(f.console.output, break_lines + "ERROR: max. sample size is N4096 \n");
     }
   }
-  ExpectSameAsReference(members);
-  PedigreeFixture f;
-  f.Load(members);
-  EXPECT_THROW(InPlaceSTRYU(f.structure), RunStopped);
-  EXPECT_EQ(f.console.output,
-            "          4\n"
-            "          1           4\n"
-            "BREAKAGE: NFA,NMA          3           4\n"
-            "ERROR: max. sample size is N4096 \n");
 }
 
 // Copies made in earlier families move the later ones up; the row limit is then met in a
@@ -276,26 +288,49 @@ TEST(StructureAnalysisTest, SampleSizeLimitMetInALaterFamily) {
 }
 
 TEST(StructureAnalysisTest, LoopBreakLimitStopsAtCopy4097) {
-  // 4097 sire-daughter loops, 64 to a family.
-  std::vector<Member> members;
-  for (int loop = 0; loop < kMaxBreaks + 1; ++loop) {
-    const int family = 1 + loop / 64;
-    const int base = 4 * (loop % 64);
-    members.push_back({family, base + 1, 0, 0, 1});
-    members.push_back({family, base + 2, 0, 0, 2});
-    members.push_back({family, base + 3, base + 1, base + 2, 2});
-    members.push_back({family, base + 4, base + 1, base + 3, 2});
+  const std::string last_break = "BREAKAGE: NFA,NMA          1           3\n";
+  for (const int loops : {kMaxBreaks, kMaxBreaks + 1}) {
+    SCOPED_TRACE(loops);
+    PedigreeFixture f;
+    f.Load(testing::SireDaughterLoops(loops));
+    if (loops == kMaxBreaks) {
+      InPlaceSTRYU(f.structure);
+      EXPECT_EQ(f.console.output.find("ERROR"), std::string::npos);
+      EXPECT_EQ(f.structure.store.NBREAK, kMaxBreaks);
+      continue;
+    }
+    EXPECT_THROW(InPlaceSTRYU(f.structure), RunStopped);
+    const std::string tail = last_break + "ERROR: max. number of loop breaks is 4096 \n";
+    EXPECT_EQ(Tail(f.console.output, tail.size()), tail);
+    EXPECT_EQ(f.structure.store.NBREAK, 0);
   }
-  PedigreeFixture f;
-  f.Load(members);
-  EXPECT_THROW(InPlaceSTRYU(f.structure), RunStopped);
-  const std::string& out = f.console.output;
-  const std::string tail =
-      "BREAKAGE: NFA,NMA          1           3\n"
-      "ERROR: max. number of loop breaks is 4096 \n";
-  ASSERT_GE(out.size(), tail.size());
-  EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
-  EXPECT_EQ(f.structure.store.NBREAK, 0);
+}
+
+TEST(StructureAnalysisTest, LoopSearchQueueOverflow) {
+  struct Case {
+    int daughters;
+    bool with_half_sibs;
+    const char* message;  // nullptr: the analysis goes through
+  };
+  const std::vector<Case> cases = {
+      {153, false, nullptr},
+      {154, false, "ERROR: K2 OVERFLOW 3\n"},  // a parent or an earlier sibling
+      {163, false, "ERROR: K2 OVERFLOW 4\n"},  // a later sibling
+      {151, true, "ERROR: K2 OVERFLOW 1\n"},   // the mate in a parent slot
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.daughters);
+    PedigreeFixture f;
+    f.Load(testing::CrossedSibships(c.daughters, c.with_half_sibs));
+    if (c.message == nullptr) {
+      InPlaceSTRYU(f.structure);
+      EXPECT_EQ(f.console.output.find("OVERFLOW"), std::string::npos);
+      EXPECT_GT(f.structure.store.NBREAK, 0);
+      continue;
+    }
+    EXPECT_THROW(InPlaceSTRYU(f.structure), RunStopped);
+    EXPECT_EQ(Tail(f.console.output, std::strlen(c.message)), c.message);
+  }
 }
 
 }  // namespace

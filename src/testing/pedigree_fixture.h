@@ -26,6 +26,20 @@ bool operator==(const Member& a, const Member& b);
 // one loop, broken by one copy.
 extern const std::vector<Member> kFullSib;
 
+// `loops` sire-daughter loops, 64 to a family: each needs one loop-break copy.
+std::vector<Member> SireDaughterLoops(int loops);
+
+// One family in which the loop search expands many individuals more than once: founders 1
+// and 2 with `daughters` sons; founders F and M with as many daughters; son i and daughter i
+// have a daughter g. With `with_half_sibs`, every daughter also has a son by one more son of
+// 1 and 2, and that son has a child with her daughter g. 153 daughters fill the loop-search
+// queue; 154 overflow it at a parent or an earlier sibling, 163 at a later sibling, 151 with
+// half-sibs at the mate in a parent slot.
+std::vector<Member> CrossedSibships(int daughters, bool with_half_sibs);
+
+// The passport records Load() stores for `members`.
+std::vector<PassportRow> PassportRows(const std::vector<Member>& members);
+
 // Load() fills positions 1..N through FillStore (breed code 1 for founders, 0 otherwise;
 // INI_ID = 100 + position) and marks every row so that a moved row shows: IFON = position
 // mod 7, PRACE(i, t) = position + t / 10 for t = 1..NRAC.

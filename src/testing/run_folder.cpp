@@ -62,8 +62,4 @@ std::string FolderRun::TableCount() const {
   return it == files.files.end() ? "" : it->second.substr(0, it->second.find('\r'));
 }
 
-std::string Tail(const std::string& text, std::size_t bytes) {
-  return text.size() < bytes ? text : text.substr(text.size() - bytes);
-}
-
 }  // namespace pedprep::testing

@@ -40,9 +40,6 @@ struct FolderRun : TestRun {
   std::string TableCount() const;
 };
 
-// The last `bytes` of `text` (all of it when shorter).
-std::string Tail(const std::string& text, std::size_t bytes);
-
 }  // namespace pedprep::testing
 
 #endif  // PEDPREP_TESTING_RUN_FOLDER_H_

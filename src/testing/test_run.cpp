@@ -81,6 +81,10 @@ std::string TestRun::TakeOutput() {
   return text;
 }
 
+std::string Tail(const std::string& text, std::size_t bytes) {
+  return text.size() < bytes ? text : text.substr(text.size() - bytes);
+}
+
 std::string DescribeRows(const PedigreeStore& st) {
   std::string out;
   char line[96];

@@ -63,6 +63,9 @@ struct TestRun {
   ExportState exports;
 };
 
+// The last `bytes` of `text` (all of it when shorter).
+std::string Tail(const std::string& text, std::size_t bytes);
+
 // "family individual father mother breed sex ini" of positions 1..ND, one per line.
 std::string DescribeRows(const PedigreeStore& store);
 // INS(1..NS+2) as "a b c ...".

@@ -161,7 +161,7 @@ for c in $CASES; do
     "$(kv renum_ms "$b")" "$(kv reconstruction_ms "$b")" "$(kv rewrdat_ms "$b")" \
     "$(kb_to_mb "${RUNPEAK[$c]:-}")" "$(kb_to_mb "$(kv peak_kb "$b")")" "$(kv ended "$b")"
 done
-echo "(breaks: copies predicted by the generator's model of the loop search; NBREAK: copies"
+echo "(breaks: copies the generator counted by running the structure analysis; NBREAK: copies"
 echo " the structure analysis made; ND_end: ND after the reconstruction; bench_end: ok, or"
 echo " the stage where the in-process run ended)"
 
@@ -183,5 +183,14 @@ if [ -n "$r" ]; then
     "reference ended: $(kv reference_ended "$r")"
 else
   echo "herd-3k reference / fast structure analysis: -"
+fi
+
+echo "== import (herd books; beside Python's csv module reading the same file)"
+if cmake --build "$BUILD" -j "$JOBS" --target pedprep_gen_herdbook >>"$LOG" 2>&1 &&
+  [ "$have_pedprep" = 1 ]; then
+  bash bench/import_bench.sh "$BUILD/pedprep" "$BUILD/bench/pedprep_gen_herdbook" "$OUT/import" ||
+    echo "import bench failed"
+else
+  echo "import bench: pedprep or the herd-book generator does not build (see $LOG)"
 fi
 exit 0

@@ -1,19 +1,23 @@
 #include "core/stop.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "testing/driver_test_support.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
 
 using testing::TestRun;
 
-const std::string kPrompt = "Pause - Please enter a blank line (to continue) or a DOS command.\n";
+const std::string kPrompt = std::string(kPausePrompt) + "\n";
 
 TEST(PauseTest, AnswerDecidesWhetherACommandRuns) {
   struct Case {
@@ -54,11 +58,19 @@ TEST(PauseTest, PauseAndStopPausesThenStops) {
   EXPECT_THROW(Stop(), RunStopped);
 }
 
+// Commands really run, and a failing one returns so that the next one runs too.
 TEST(ShellCommandRunnerTest, FailingCommandReturns) {
+  const std::filesystem::path mark =
+      std::filesystem::temp_directory_path() / ("pedprep_shell_" + std::to_string(getpid()));
+  std::filesystem::remove(mark);
   ShellCommandRunner shell;
   shell.Run("exit 3");
   shell.Run("no-such-command-pedprep-test 2>/dev/null");
-  SUCCEED();
+  shell.Run("echo ran > " + mark.string());
+  std::ifstream in(mark);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "ran\n");
+  std::filesystem::remove(mark);
 }
 
 }  // namespace

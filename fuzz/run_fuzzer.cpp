@@ -3,7 +3,7 @@
 // answers; missing parts are left out of the folder.
 //
 // Besides the sanitizers, every run must keep three promises:
-//   - it ends with exit status 0 (through the stop) or 2 (an input error);
+//   - it ends with exit status 0 (outputs written), 1 (stopped) or 2 (an input error);
 //   - the output files appear all together, exactly when the success line was shown;
 //   - the straightforward stages give the same status, console text and files.
 #include <cstddef>
@@ -53,7 +53,8 @@ bool OutputsMatchVerdict(const RunResult& r) {
       r.shown.find("ALL RIGHT: UNFORMATED FILES  FOR ANALYZE ARE CREATED\n") != std::string::npos;
   int present = 0;
   for (const char* name : {"ped.dat", "PEDIGREE", "ID.PE"}) present += r.files.count(name) != 0;
-  if (success) return r.status == 0 && present == 3;
+  if (success) return r.status == kExitSuccess && present == 3;
+  if (r.status == kExitSuccess) return false;
   // A failed run may only have left the four input files.
   for (const auto& entry : r.files) {
     const std::string& name = entry.first;
@@ -81,7 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     start = cut + 4;
   }
   const RunResult fast = RunOnce(parts, false);
-  if (fast.status != 0 && fast.status != 2) __builtin_trap();
+  if (fast.status != kExitSuccess && fast.status != kExitStopped &&
+      fast.status != kExitInputError) {
+    __builtin_trap();
+  }
   if (!OutputsMatchVerdict(fast)) __builtin_trap();
   // The straightforward stages differ only from the blood fractions on.
   if (!fast.passed_checks) return 0;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "breed/blood_steps.h"
-#include "reference/blood_fractions_scan.h"
 #include "core/run_context.h"
+#include "reference/blood_fractions_scan.h"
 #include "testing/test_run.h"
 
 namespace pedprep {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "testing/test_run.h"
 #include "records/input_error.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "export/marker_match.h"
-#include "testing/test_run.h"
-#include "reference/marker_match_scan.h"
 #include "records/input_error.h"
+#include "reference/marker_match_scan.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
@@ -171,11 +171,11 @@ TEST(RewrdatTest, WrongMarkerDefinitionPausesAndStops) {
     const char* itr;
     const char* header;  // nullptr: no marker data file at all
   };
-  for (const Case& c : {Case{" 0", nullptr}, Case{"21", nullptr}, Case{"-1", nullptr},
-                        Case{" 1", "    1 21"}, Case{" 1", "    1 -1"},
-                        // Records, but none holds the selected value.
-                        Case{" 3", "    1  2\r\n    5    7    8"},
-                        Case{" 1", "    1  0\r\n    5"}}) {
+  for (const Case& c :
+       {Case{" 0", nullptr}, Case{"21", nullptr}, Case{"-1", nullptr}, Case{" 1", "    1 21"},
+        Case{" 1", "    1 -1"},
+        // Records, but none holds the selected value.
+        Case{" 3", "    1  2\r\n    5    7    8"}, Case{" 1", "    1  0\r\n    5"}}) {
     SCOPED_TRACE(::testing::Message() << c.itr << " " << (c.header ? c.header : ""));
     TestRun run;
     SetUpSmallRun(run);
@@ -215,9 +215,10 @@ TEST(RewrdatTest, RefusedMarkerFileNamesAndValues) {
            Case{"Pedigree", "", def2 + own + ": \"Pedigree\"", ""},
            Case{"id.pe", "", def2 + own + ": \"id.pe\"", ""},
            Case{"database/trait.bin", "    0  1\r\n", "", "database/trait.bin"},
-           Case{"M.DAT", one_record,
-                "INPUT ERROR: read of database/markers.dat, record 2: integer out of range: \"128\"",
-                ""},
+           Case{
+               "M.DAT", one_record,
+               "INPUT ERROR: read of database/markers.dat, record 2: integer out of range: \"128\"",
+               ""},
        }) {
     SCOPED_TRACE(c.name_record);
     TestRun run;

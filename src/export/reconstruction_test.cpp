@@ -5,9 +5,9 @@
 #include <random>
 #include <string>
 
-#include "testing/test_run.h"
-#include "reference/reconstruction_scan.h"
 #include "records/input_error.h"
+#include "reference/reconstruction_scan.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
@@ -70,8 +70,10 @@ TEST(ReconstructionTest, NationCodeOutsideAByteIsAnInputError) {
       RECONSTRUCTION(*run.ctx, run.exports);
       ADD_FAILURE() << "accepted";
     } catch (const InputError& e) {
-      EXPECT_EQ(e.Report(), "INPUT ERROR: read of database/pedigree.dat, record 14: integer out of "
-                            "range: \"" + std::to_string(nation) + "\"");
+      EXPECT_EQ(e.Report(),
+                "INPUT ERROR: read of database/pedigree.dat, record 14: integer out of "
+                "range: \"" +
+                    std::to_string(nation) + "\"");
     }
   }
 }

@@ -16,7 +16,6 @@ using testing::kFullSib;
 using testing::Member;
 using testing::PedigreeFixture;
 
-
 // Prepares a break of family 1 at individual ni in nuclear family ia.
 void PrepareBreak(PedigreeFixture& f, int32_t ni, int32_t ia, int32_t k1, int32_t k2) {
   MAKEINFMAS(f.structure, 1);

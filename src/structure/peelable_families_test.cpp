@@ -14,7 +14,6 @@ using testing::kFullSib;
 using testing::Member;
 using testing::PedigreeFixture;
 
-
 TEST(FindPeelableTest, PeelingResults) {
   struct Case {
     const char* name;

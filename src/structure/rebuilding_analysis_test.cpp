@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "structure/peelable_families.h"
 #include "structure/nuclear_families.h"
+#include "structure/peelable_families.h"
 #include "testing/pedigree_fixture.h"
 
 namespace pedprep {
@@ -25,7 +25,6 @@ Entries Queue(const StructureWorkspace& ws) {
   for (int32_t k = 1; k <= ws.K2; ++k) entries.push_back({ws.NINDK[k][1], ws.NINDK[k][2]});
   return entries;
 }
-
 
 TEST(ReferenceStryuTest, Walkthroughs) {
   struct Case {

@@ -20,7 +20,6 @@ using testing::Member;
 using testing::PedigreeFixture;
 using testing::Tail;
 
-
 // Queue entries 1..K2 as "individual/arrival".
 std::string Queue(const StructureContext& ctx) {
   std::string out;

@@ -49,8 +49,8 @@ std::vector<PassportRow> PassportRows(const std::vector<Member>& members) {
   std::vector<PassportRow> rows;
   for (const Member& m : members) {
     const long position = static_cast<long>(rows.size()) + 1;
-    rows.push_back({m.family, m.id, m.father, m.mother, m.father == 0 ? 1 : 0, m.sex,
-                    100 + position});
+    rows.push_back(
+        {m.family, m.id, m.father, m.mother, m.father == 0 ? 1 : 0, m.sex, 100 + position});
   }
   return rows;
 }

@@ -30,6 +30,9 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   app.require_subcommand(0, 1);
   RegisterRun(app, context);
   RegisterImport(app, context);
+  RegisterShow(app, context);
+  RegisterReport(app, context);
+  RegisterDraw(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

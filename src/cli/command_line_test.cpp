@@ -50,7 +50,8 @@ class CommandLineTest : public ::testing::Test {
 const char* const kHerdbook =
     "animal,father,mother,sex,breed\nDE01,,,M,A\nDE02,,,F,B\nDE03,DE01,DE02,F,\n";
 const std::string kUsage =
-    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import; pedprep COMMAND --help)\n";
+    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw; pedprep "
+    "COMMAND --help)\n";
 
 TEST_F(CommandLineTest, UsageErrorsRunNothing) {
   folders_[""].files["hb.csv"] = kHerdbook;
@@ -191,6 +192,33 @@ TEST_F(CommandLineTest, SharedTablesImportAndRun) {
               std::string::npos)
         << console_.output;
   }
+}
+
+// show, report and draw on the folder of an imported herd book; none writes to the folder.
+TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
+  folders_[""].files["hb.csv"] =
+      "animal,father,mother,sex,breed\nS,,,M,A\nD,,,F,B\nX,S,D,M,\nY,S,D,F,\nZ,X,Y,M,\n";
+  const std::string dir = std::filesystem::temp_directory_path().string();
+  const char* hb = dir.c_str();
+  ASSERT_EQ(Run({"import", "hb.csv", "-o", hb, "--delimiter", ","}), 0) << err_;
+  const std::size_t inputs = folders_[dir].files.size();
+
+  EXPECT_EQ(Run({"report", hb, "--csv"}), 0) << err_;
+  EXPECT_EQ(out_, "kind,family,copy,original,ini_id,id\r\nloop,1,6,4,4,Y\r\n");
+  EXPECT_EQ(Run({"draw", hb, "--family", "1", "--core"}), 0) << err_;
+  EXPECT_NE(out_.find("  n6 [label=\"Y\\n6\", shape=ellipse, style=dashed];\n"), std::string::npos)
+      << out_;
+  EXPECT_EQ(Run({"draw", hb, "--family", "1", "-o", "f.txt"}), 64);
+  EXPECT_EQ(err_.substr(0, err_.find('\n')),
+            "pedprep: --output: a file name ending in .dot, .svg or .png");
+  EXPECT_EQ(Run({"show", hb}), 2);  // not run yet: no PEDIGREE
+  EXPECT_EQ(folders_[dir].files.size(), inputs);
+
+  ASSERT_EQ(Run({"run", hb, "--batch"}), 0);
+  EXPECT_EQ(Run({"show", hb, "--csv"}), 0) << err_;
+  EXPECT_EQ(out_.substr(0, out_.find('\n')),
+            "position,family,individual,father,mother,prob,sex,ini_id,marker,nation,id\r");
+  EXPECT_NE(out_.find("\r\n6,1,6,0,0,1,2,4,0,0,Y\r\n"), std::string::npos) << out_;
 }
 
 }  // namespace

@@ -25,6 +25,11 @@ int RunInFolder(CommandContext& context, const std::string& folder, bool batch);
 void RegisterRun(CLI::App& app, CommandContext& context);
 // `import HERDBOOK [options]`.
 void RegisterImport(CLI::App& app, CommandContext& context);
+// `show [FOLDER] [--csv]`, `report [FOLDER] [--csv]`,
+// `draw [FOLDER] --family N [--core] [-o FILE]`.
+void RegisterShow(CLI::App& app, CommandContext& context);
+void RegisterReport(CLI::App& app, CommandContext& context);
+void RegisterDraw(CLI::App& app, CommandContext& context);
 
 }  // namespace pedprep
 

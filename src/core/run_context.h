@@ -5,6 +5,7 @@
 #define PEDPREP_CORE_RUN_CONTEXT_H_
 
 #include "core/pedigree_store.h"
+#include "core/run_observer.h"
 #include "core/stop.h"
 #include "records/console.h"
 #include "records/file_system.h"
@@ -21,6 +22,9 @@ struct RunContext {
   bool batch = false;
 
   PedigreeStore store;
+
+  // Told what the stages do (loop-break and parent copies); none in a normal run.
+  RunObserver* observer = nullptr;
 
   Console& console;
   FileSystem& files;

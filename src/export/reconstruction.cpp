@@ -130,6 +130,14 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports) {
         family.push_back(copy);
         last_row_of_number[copy.mas[1]] = static_cast<int>(family.size()) - 1;
       }
+      if (ctx.observer != nullptr) {
+        for (int k = 1; k <= 2; ++k) {
+          const StoreRow& copy = family[n + k];
+          ctx.observer->ParentCopyMade({s, family_number, copy.mas[1],
+                                        family[k == 1 ? father : mother].mas[1], copy.ini_id,
+                                        family[r].mas[1]});
+        }
+      }
       family[r].mas[2] = static_cast<int16_t>(n + 1);
       family[r].mas[3] = static_cast<int16_t>(n + 2);
     }

@@ -19,8 +19,8 @@ namespace {
 
 class StructureAnalysis {
  public:
-  explicit StructureAnalysis(StructureContext& ctx)
-      : ctx_(ctx), rows_(ctx.store), search_(ctx.console, ctx.workspace) {}
+  StructureAnalysis(StructureContext& ctx, RunObserver* observer)
+      : ctx_(ctx), observer_(observer), rows_(ctx.store), search_(ctx.console, ctx.workspace) {}
   StructureAnalysis(const StructureAnalysis&) = delete;
   StructureAnalysis& operator=(const StructureAnalysis&) = delete;
 
@@ -37,8 +37,11 @@ class StructureAnalysis {
   void NoteNumber(int32_t position);
   int32_t LastPositionOf(int32_t number) const;
   [[noreturn]] void StopWithRecord(const char* text);
+  void ReportCopy(int32_t nilc, int32_t nfa, int32_t nma, int32_t copy_position);
 
   StructureContext& ctx_;
+  RunObserver* observer_;  // may be null
+  int32_t family_index_ = 0;
   FamilyRows rows_;
   FamilyGraph graph_;
   Peeling peeling_;
@@ -61,9 +64,11 @@ void StructureAnalysis::Run() {
   } catch (const RunStopped&) {
     // The copies made so far are in the store when the run stops.
     rows_.Flush();
+    if (observer_ != nullptr) observer_->StructureAnalysed(ctx_.store, true);
     throw;
   }
   ctx_.store.NBREAK = copies_made_;
+  if (observer_ != nullptr) observer_->StructureAnalysed(ctx_.store, false);
 }
 
 void StructureAnalysis::NoteNumber(int32_t position) {
@@ -96,6 +101,8 @@ int32_t StructureAnalysis::ResumePoint(int32_t start) const {
 void StructureAnalysis::AnalyseFamily(int32_t s) {
   resumable_ = false;
   rows_.Open(s);
+  family_index_ = s;
+  if (observer_ != nullptr) observer_->FamilyAnalysisStarted(s, rows_.FamilyNumber(rows_.First()));
   next_number_ = 0;
   for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
     NoteNumber(position);
@@ -196,6 +203,7 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
   row[3] = rows_.Number(nilc);
   row[4] = rows_.IniId(nilc);
   NoteNumber(copy_position);
+  if (observer_ != nullptr) ReportCopy(nilc, nfa, nma, copy_position);
 
   if (in_place) {
     const int32_t parent_slot = father_side ? graph_.FatherSlot(ia) : graph_.MotherSlot(ia);
@@ -210,6 +218,23 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
   return true;
 }
 
+void StructureAnalysis::ReportCopy(int32_t nilc, int32_t nfa, int32_t nma, int32_t copy_position) {
+  const auto& row = ctx_.store.BREAK_IND[copies_made_];
+  LoopCopyEvent copy;
+  copy.family_index = family_index_;
+  copy.family = row[1];
+  copy.copied = row[3];
+  copy.ini_id = row[4];
+  copy.father = nfa;
+  copy.mother = nma;
+  copy.copy = row[2];
+  copy.copied_position = nilc;
+  copy.father_position = nfa == 0 ? 0 : LastPositionOf(nfa);
+  copy.mother_position = nma == 0 ? 0 : LastPositionOf(nma);
+  copy.copy_position = copy_position;
+  observer_->LoopCopyMade(copy);
+}
+
 void StructureAnalysis::StopWithRecord(const char* text) {
   WriteFormatted(ctx_.console, Layout::Parse(text), {});
   Stop();
@@ -217,15 +242,15 @@ void StructureAnalysis::StopWithRecord(const char* text) {
 
 }  // namespace
 
-void InPlaceSTRYU(StructureContext& ctx) {
-  StructureAnalysis analysis(ctx);
+void InPlaceSTRYU(StructureContext& ctx, RunObserver* observer) {
+  StructureAnalysis analysis(ctx, observer);
   analysis.Run();
 }
 
 void STRYU(RunContext& ctx, int32_t nmode) {
   StructureContext structure(ctx.store, ctx.console);
   if (nmode == 0) {
-    InPlaceSTRYU(structure);
+    InPlaceSTRYU(structure, ctx.observer);
   } else {
     RebuildingSTRYU(structure, nmode);
   }

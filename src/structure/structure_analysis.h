@@ -22,11 +22,13 @@
 
 namespace pedprep {
 
+class RunObserver;
 struct RunContext;
 struct StructureContext;
 
 void STRYU(RunContext& ctx, int32_t nmode);
-void InPlaceSTRYU(StructureContext& ctx);
+// `observer` (may be null) is told of each family opened, each copy made and the end.
+void InPlaceSTRYU(StructureContext& ctx, RunObserver* observer = nullptr);
 
 }  // namespace pedprep
 

@@ -1,0 +1,218 @@
+#include "inspect/observed_run.h"
+
+#include <algorithm>
+#include <charconv>
+#include <set>
+
+#include "driver/run_driver.h"
+#include "export/marker_match.h"
+#include "records/csv.h"
+#include "records/input_error.h"
+#include "records/text_reader.h"
+
+namespace pedprep {
+namespace {
+
+constexpr const char* kIdsFile = "ids.csv";
+constexpr const char* kPassportFile = "PEDIGREE.PRN";
+constexpr int kPassportNoteLines = 7;
+
+// Reads from the folder; what the run writes stays in `written`.
+class OverlayFileSystem : public FileSystem {
+ public:
+  OverlayFileSystem(FileSystem& base, std::map<std::string, std::string>& written)
+      : base_(base), written_(written) {}
+  bool ReadFile(const std::string& name, std::string* contents) override {
+    auto it = written_.find(name);
+    if (it == written_.end()) return base_.ReadFile(name, contents);
+    *contents = it->second;
+    return true;
+  }
+  void WriteFiles(const std::vector<OutputFile>& files) override {
+    for (const OutputFile& file : files) written_[file.name] = file.bytes;
+  }
+
+ private:
+  FileSystem& base_;
+  std::map<std::string, std::string>& written_;
+};
+
+class Collector : public RunObserver {
+ public:
+  explicit Collector(ObservedRun& run) : run_(run) {}
+
+  void FamilyAnalysisStarted(int32_t, int32_t family) override {
+    run_.last_family_started = family;
+  }
+  void LoopCopyMade(const LoopCopyEvent& copy) override { loops_.push_back(copy); }
+  void StructureAnalysed(const PedigreeStore& store, bool stopped) override {
+    run_.structure_done = !stopped;
+    const int ns = store.NumFamilies();
+    ins_.assign(store.INS.begin(), store.INS.begin() + ns + 3);
+    run_.families.clear();
+    for (int s = 1; s <= ns; ++s) {
+      FamilyCounts counts;
+      counts.family = store.MAS0[store.FamilyFirst(s)];
+      counts.rows = store.FamilyLast(s) - store.FamilyFirst(s) + 1;
+      run_.families.push_back(counts);
+    }
+    for (const LoopCopyEvent& copy : loops_) {
+      if (copy.family_index >= 1 && copy.family_index <= ns) {
+        ++run_.families[static_cast<std::size_t>(copy.family_index - 1)].loop;
+      }
+    }
+    for (FamilyCounts& counts : run_.families) counts.read = counts.rows - counts.loop;
+  }
+  void ParentCopyMade(const ParentCopyEvent& copy) override {
+    run_.parent_copies.push_back(
+        {copy.family, copy.copy, copy.original, copy.ini_id, copy.made_for});
+    if (copy.family_index >= 1 && copy.family_index <= static_cast<int32_t>(run_.families.size())) {
+      ++run_.families[static_cast<std::size_t>(copy.family_index - 1)].parent;
+    }
+  }
+
+  // The copies in ped.dat's numbers and positions when the run finished, else as made.
+  void Finish(const PedigreeStore& store, bool finished) {
+    const int ns = static_cast<int>(ins_.size()) - 3;
+    finished = finished && ns == store.NumFamilies();
+    for (const LoopCopyEvent& e : loops_) {
+      LoopCopy copy{e.family, e.copy, e.copied, e.ini_id, e.father, e.mother, 0, 0};
+      if (finished && e.family_index >= 1 && e.family_index <= ns) {
+        const int shift = store.INS[e.family_index + 1] - ins_[e.family_index + 1];
+        auto number = [&](int32_t position) -> int32_t {
+          return position == 0 ? 0 : store.MAS[position + shift][1];
+        };
+        copy.copy_position = e.copy_position + shift;
+        copy.original_position = e.copied_position + shift;
+        copy.copy = number(e.copy_position);
+        copy.original = number(e.copied_position);
+        copy.father = number(e.father_position);
+        copy.mother = number(e.mother_position);
+      }
+      run_.loop_copies.push_back(copy);
+    }
+    if (!finished) return;
+    for (int s = 1; s <= ns; ++s) {
+      run_.families[static_cast<std::size_t>(s - 1)].rows =
+          store.FamilyLast(s) - store.FamilyFirst(s) + 1;
+    }
+  }
+
+ private:
+  ObservedRun& run_;
+  std::vector<LoopCopyEvent> loops_;
+  std::vector<int16_t> ins_;  // INS when the structure analysis ended
+};
+
+// The marker matching of the run, which also notes what it passes over.
+thread_local ObservedRun* marker_target = nullptr;
+
+void ObservedMatchMarkers(const PedigreeStore& store, const ExportState& exports,
+                          const std::vector<MarkerRecord>& records, ImasTable& imas) {
+  MatchMarkers(store, exports, records, imas);
+  if (marker_target == nullptr) return;
+  std::set<int32_t> kods;
+  for (const MarkerRecord& record : records) kods.insert(record.kod);
+  std::set<int32_t> animals;
+  for (int i = 1; i <= std::clamp(store.ND, 0, kMaxRows); ++i) animals.insert(store.INI_ID[i]);
+  std::set<int32_t> reported;
+  for (const MarkerRecord& record : records) {
+    if (animals.count(record.kod) == 0 && reported.insert(record.kod).second) {
+      marker_target->unmatched_marker_ids.push_back(record.kod);
+    }
+  }
+  for (int32_t ini_id : animals) {
+    if (kods.count(ini_id) == 0) marker_target->animals_without_marker.push_back(ini_id);
+  }
+  marker_target->markers_checked = true;
+}
+
+// Non-blank records of PEDIGREE.PRN after the header, the notes and the ND data records.
+int32_t RecordsAfterCount(FileSystem& folder) {
+  int32_t extra = 0;
+  try {
+    TextReader reader = TextReader::Open(folder, kPassportFile);
+    int32_t nd = 0;
+    reader.Read(Layout::Parse("3I5"), {Into(nd)});
+    const Layout line = Layout::Parse("A80");
+    std::string text(80, ' ');
+    for (int n = 0; n < kPassportNoteLines + std::max(nd, 0); ++n) {
+      reader.Read(line, {IntoText(text, 80)});
+    }
+    for (;;) {
+      reader.Read(line, {IntoText(text, 80)});
+      if (text.find_first_not_of(" \t") != std::string::npos) ++extra;
+    }
+  } catch (const InputError&) {
+    // The end of the file (or a fault the run has reported).
+  }
+  return extra;
+}
+
+IdTable ReadIds(FileSystem& folder) {
+  IdTable ids;
+  std::string text;
+  if (!folder.ReadFile(kIdsFile, &text)) return ids;
+  const std::vector<CsvRow> rows = ParseCsv(text, ',', kIdsFile);
+  if (rows.empty()) return ids;
+  const std::vector<std::string>& header = rows[0].fields;
+  const auto column = [&header](const char* name) {
+    return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+  };
+  const std::size_t ini_column = column("ini_id");
+  const std::size_t id_column = column("id");
+  if (ini_column == header.size() || id_column == header.size()) {
+    throw InputError("read", kIdsFile, rows[0].line,
+                     "expected a header with the columns ini_id and id", "");
+  }
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const CsvRow& row = rows[r];
+    if (row.fields.size() != header.size()) {
+      throw InputError("read", kIdsFile, row.line,
+                       "expected " + std::to_string(header.size()) +
+                           " fields as in the header, found " + std::to_string(row.fields.size()),
+                       "");
+    }
+    const std::string& field = row.fields[ini_column];
+    int32_t ini_id = 0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), ini_id);
+    if (field.empty() || error != std::errc() || end != field.data() + field.size()) {
+      throw InputError("read", kIdsFile, row.line, "not an integer ini_id", field);
+    }
+    ids.emplace(ini_id, row.fields[id_column]);
+  }
+  return ids;
+}
+
+}  // namespace
+
+std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
+  auto observed = std::make_unique<ObservedRun>();
+  ObservedRun& o = *observed;
+  o.ids = ReadIds(folder);
+  o.files = std::make_unique<OverlayFileSystem>(folder, o.outputs);
+  o.run = std::make_unique<RunContext>(o.capture, *o.files, o.shell);
+  o.run->batch = true;
+  Collector collector(o);
+  o.run->observer = &collector;
+
+  Stages stages = ProductStages();
+  stages.match_markers = ObservedMatchMarkers;
+  marker_target = &o;
+  o.status = RunPedprep(*o.run, stages);
+  marker_target = nullptr;
+  o.run->observer = nullptr;
+
+  collector.Finish(o.run->store, o.status == kExitSuccess);
+  o.console = o.capture.output;
+  if (o.status == kExitInputError) {
+    std::string last = o.console;
+    while (!last.empty() && last.back() == '\n') last.pop_back();
+    o.input_error = last.substr(last.rfind('\n') == std::string::npos ? 0 : last.rfind('\n') + 1);
+  } else {
+    o.records_after_count = RecordsAfterCount(folder);
+  }
+  return observed;
+}
+
+}  // namespace pedprep

@@ -1,0 +1,98 @@
+// The preparation run in memory on a folder's inputs, with an observer that records what the
+// stages did, for `pedprep report` and `pedprep draw`.
+//
+// The run reads the folder and writes nothing to it: its outputs go to an in-memory overlay
+// (kept as `outputs`), its console is captured, it never pauses (batch).
+#ifndef PEDPREP_INSPECT_OBSERVED_RUN_H_
+#define PEDPREP_INSPECT_OBSERVED_RUN_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/run_context.h"
+#include "records/console.h"
+#include "records/file_system.h"
+
+namespace pedprep {
+
+// A loop-break copy. Numbers are those of ped.dat when the run finished, else those of the
+// structure analysis. Positions are final store positions (0 when the run stopped first).
+struct LoopCopy {
+  int32_t family = 0;
+  int32_t copy = 0;
+  int32_t original = 0;  // the copied individual (itself a copy when a copy was copied)
+  int32_t ini_id = 0;
+  int32_t father = 0;  // the nuclear family whose children received the copy (0 = unknown)
+  int32_t mother = 0;
+  int32_t copy_position = 0;
+  int32_t original_position = 0;
+};
+
+// A parent copy of the reconstruction; numbers as in ped.dat.
+struct ParentCopy {
+  int32_t family = 0;
+  int32_t copy = 0;
+  int32_t original = 0;
+  int32_t ini_id = 0;
+  int32_t made_for = 0;
+};
+
+struct FamilyCounts {
+  int32_t family = 0;
+  int32_t read = 0;    // animals of the passport file
+  int32_t loop = 0;    // loop-break copies
+  int32_t parent = 0;  // parent copies
+  int32_t rows = 0;    // rows at the end (ped.dat), or after the analysis when stopped
+};
+
+// An INI_ID's herd-book id from ids.csv: "" when there is none.
+using IdTable = std::map<int32_t, std::string>;
+
+struct ObservedRun {
+  ObservedRun(const ObservedRun&) = delete;
+  ObservedRun& operator=(const ObservedRun&) = delete;
+  ObservedRun() = default;
+
+  int status = 0;                   // RunPedprep's exit status
+  std::string console;              // everything the run showed
+  std::string input_error;          // the INPUT ERROR line when status is 2
+  bool structure_done = false;      // the structure analysis ran to its end
+  int32_t last_family_started = 0;  // family number of the last family the analysis opened
+
+  std::vector<LoopCopy> loop_copies;  // in the order made
+  std::vector<ParentCopy> parent_copies;
+  std::vector<FamilyCounts> families;  // when the analysis ended (even stopped), by family
+  int32_t animals_read = 0;            // ND of the passport file
+
+  // What the run passes over in silence.
+  int32_t records_after_count = 0;              // non-blank PEDIGREE.PRN records after the ND-th
+  bool markers_checked = false;                 // the marker matching ran
+  std::vector<int32_t> unmatched_marker_ids;    // KOD of marker records matching no INI_ID
+  std::vector<int32_t> animals_without_marker;  // INI_IDs with no marker record
+
+  IdTable ids;
+  std::map<std::string, std::string> outputs;  // files the run would write
+
+  // What the run worked on; `run` refers to the three before it.
+  CapturingConsole capture;
+  RecordingCommandRunner shell;
+  std::unique_ptr<FileSystem> files;
+  std::unique_ptr<RunContext> run;  // the store as the run left it
+
+  std::string Id(int32_t ini_id) const {
+    auto it = ids.find(ini_id);
+    return it == ids.end() ? std::string() : it->second;
+  }
+};
+
+// Runs the product stages on `folder`'s inputs. A malformed ids.csv throws InputError (read
+// of ids.csv, its line and the problem).
+std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_INSPECT_OBSERVED_RUN_H_

@@ -1,0 +1,41 @@
+// `pedprep report`: what the preparation does to a folder's inputs, told in words and
+// numbers, from the run itself made in memory (nothing is written to the folder).
+//
+// Text output (`out`), in sections:
+//   the outcome: "The run finishes: ped.dat holds N rows." or "The run stops: REASON." with
+//     the family and animal concerned, in plain words derived from the run's stop messages;
+//   Families: per family and in total the animals read, loop-break copies, parent copies of
+//     the reconstruction and rows at the end;
+//   Loop-break copies: family, copy, the copied animal (number, ini_id, herd-book id from
+//     ids.csv) and the parents whose children received the copy; then the copies per copied
+//     animal; Parent copies: family, copy, original (number, ini_id, id), made for;
+//   Capacities: rows of 24,096, copies of 4,096, families of 2,600;
+//   Passed over in silence: PEDIGREE.PRN records after the header's count, marker records
+//     whose identifier matches no animal, animals without a marker record.
+// Numbers are those of ped.dat when the run finishes, else those of the loop breaking.
+//
+// CSV output: RFC 4180 records (CR LF), header kind,family,copy,original,ini_id,id, one row
+// per copy, kind "loop" or "parent"; when the run stops, one line on `err` says why.
+#ifndef PEDPREP_INSPECT_REPORT_H_
+#define PEDPREP_INSPECT_REPORT_H_
+
+#include <ostream>
+#include <string>
+
+#include "records/file_system.h"
+
+namespace pedprep {
+
+struct ObservedRun;
+
+// Returns 0 when the report was written (also when it tells that the run stops); 2 when a
+// file cannot be read (the INPUT ERROR line on `err`, nothing on `out`).
+int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err);
+
+// Why and where the observed run stops, in plain words (without a final period); "" when it
+// finishes.
+std::string StopReason(const ObservedRun& run);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_INSPECT_REPORT_H_

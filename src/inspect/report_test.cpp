@@ -1,0 +1,173 @@
+#include "inspect/report.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "testing/pedigree_fixture.h"
+#include "testing/run_folder.h"
+#include "testing/test_run.h"
+
+namespace pedprep {
+namespace {
+
+using testing::PassportRow;
+using testing::PassportText;
+
+struct Reported {
+  int status = 0;
+  std::string out, err;
+};
+
+Reported Report(MemoryFileSystem& folder, bool csv) {
+  std::ostringstream out, err;
+  Reported r;
+  r.status = RunReport(folder, csv, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+MemoryFileSystem CleanFolder() {
+  MemoryFileSystem folder;
+  testing::PutCleanInputs(folder);
+  folder.files["ids.csv"] =
+      "ini_id,id,family,individual,added\r\n1,DE1,1,1,0\r\n4,DE4,1,4,0\r\n6,DE6,2,1,0\r\n";
+  return folder;
+}
+
+TEST(ReportTest, CleanFolderInWordsAndNumbers) {
+  MemoryFileSystem folder = CleanFolder();
+  // An animal appended without raising the header's count.
+  folder.files["PEDIGREE.PRN"] += "    2    4    1    2    0    1    9\r\n\r\n";
+  const Reported r = Report(folder, false);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, R"(The run finishes: ped.dat holds 11 rows.
+
+Families
+  family  animals read  loop-break copies  parent copies  rows
+       1             5                  1              2     8
+       2             3                  0              0     3
+   total             8                  1              2    11
+
+Loop-break copies: 1
+  family  copy  original  ini_id  given to the children of  id
+       1     6         4       4  father 3, mother 4        DE4
+
+Copies per copied animal: 1 animals
+  family  original  ini_id  copies  id
+       1         4       4       1  DE4
+
+Parent copies of the reconstruction: 2
+  family  copy  original  ini_id  made for  id
+       1     7         1       1         6  DE1
+       1     8         2       2         6
+
+Capacities used
+                     used      of
+  rows                 11  24,096
+  loop-break copies     1   4,096
+  families              2   2,600
+
+Passed over in silence
+  PEDIGREE.PRN records after the header's count (not read): 1
+  marker records whose identifier matches no animal: 0
+  animals without a marker record: 5 (ini_id 2, 3, 4 (DE4), 6 (DE6), 8)
+)");
+  // Nothing is written to the folder.
+  EXPECT_TRUE(testing::OutputsPresent(folder).empty());
+
+  const Reported csv = Report(folder, true);
+  EXPECT_EQ(csv.status, 0);
+  EXPECT_EQ(csv.out,
+            "kind,family,copy,original,ini_id,id\r\n"
+            "loop,1,6,4,4,DE4\r\n"
+            "parent,1,7,1,1,DE1\r\n"
+            "parent,1,8,2,2,\r\n");
+}
+
+// The totals are the rows of the run's own ped.dat.
+TEST(ReportTest, TotalEqualsTheRunsTable) {
+  testing::FolderRun run;
+  ASSERT_EQ(run.Run(), 0);
+  MemoryFileSystem folder = CleanFolder();
+  const Reported r = Report(folder, false);
+  EXPECT_NE(r.out.find("ped.dat holds " + std::to_string(std::stoi(run.TableCount())) + " rows"),
+            std::string::npos)
+      << r.out;
+}
+
+TEST(ReportTest, WhyAndWhereTheRunStops) {
+  struct Case {
+    const char* name;
+    std::vector<PassportRow> rows;
+    std::string first_line;
+  };
+  const std::vector<Case> cases = {
+      {"one parent",
+       {{1, 1, 0, 0, 1, 1, 1}, {1, 2, 1, 0, 0, 2, 4}},
+       "The run stops: a passport error: animal 2 of family 1 (data line 2) has one parent "
+       "known and the other unknown."},
+      {"own ancestor",
+       {{1, 1, 2, 3, 0, 1, 1}, {1, 2, 1, 3, 0, 1, 2}, {1, 3, 0, 0, 1, 2, 3}},
+       "The run stops: the blood step finds no breed fractions for an animal that is its own "
+       "ancestor, or descends from one: animal 1 of family 1 (data line 1, ini_id 1, id DE1); "
+       "animal 2 of family 1 (data line 2, ini_id 2)."},
+      {"sex",
+       {{1, 1, 0, 0, 1, 2, 1}, {1, 2, 0, 0, 1, 2, 2}, {1, 3, 1, 2, 0, 1, 3}},
+       "The run stops: the passport check finds errors: animal 1 of family 1 (ini_id 1, id DE1) "
+       "is a parent in the role of the other sex."},
+      {"family numbers",
+       {{1, 1, 0, 0, 1, 1, 1}, {3, 1, 0, 0, 1, 1, 2}},
+       "The run stops: a passport error: the family numbers must run 1, 2, 3, ... in file "
+       "order; data line 2 breaks the run."},
+      {"4,096 copies", testing::PassportRows(testing::SireDaughterLoops(kMaxBreaks + 1)),
+       "The run stops: the loop breaking reaches the limit of 4,096 copies in family 65."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem folder = CleanFolder();
+    folder.files["PEDIGREE.PRN"] = PassportText(static_cast<long>(c.rows.size()), 2, c.rows);
+    const Reported r = Report(folder, false);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), c.first_line);
+    EXPECT_NE(r.out.find("markers: not matched, the run stops before"), std::string::npos);
+    const Reported csv = Report(folder, true);
+    EXPECT_EQ(csv.err, "pedprep report: the run stops: " +
+                           c.first_line.substr(std::string("The run stops: ").size(),
+                                               c.first_line.size() - 16) +
+                           "\n");
+  }
+}
+
+TEST(ReportTest, UnreadableFiles) {
+  struct Case {
+    const char* file;
+    std::string contents;  // "" = removed
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {"PEDIGREE.PRN", "", "INPUT ERROR: open of PEDIGREE.PRN: file not found\n"},
+      {"ids.csv", "ini_id,id\r\nx,DE1\r\n",
+       "INPUT ERROR: read of ids.csv, record 2: not an integer ini_id: \"x\"\n"},
+      {"ids.csv", "ini_id,id\r\n1\r\n",
+       "INPUT ERROR: read of ids.csv, record 2: expected 2 fields as in the header, found 1\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.err);
+    MemoryFileSystem folder = CleanFolder();
+    if (c.contents.empty()) {
+      folder.files.erase(c.file);
+    } else {
+      folder.files[c.file] = c.contents;
+    }
+    const Reported r = Report(folder, false);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, c.err);
+  }
+}
+
+}  // namespace
+}  // namespace pedprep

@@ -3,18 +3,36 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 #include "records/csv.h"
 
 namespace pedprep {
 namespace {
 
+// Text at least this long without quotes is split on two threads.
+constexpr std::size_t kParallelBytes = std::size_t{4} << 20;
+// Bytes of one block of Herdbook::storage (a longer field gets a block of its own).
+constexpr std::size_t kStorageBlock = std::size_t{1} << 16;
+
+char LowerByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string Lower(std::string_view text) {
   std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : out) c = LowerByte(c);
   return out;
+}
+
+// `text` equals `lower` (lower case) ignoring the case of `text`.
+bool EqualsLower(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (LowerByte(text[i]) != lower[i]) return false;
+  }
+  return true;
 }
 
 std::string_view Trim(std::string_view text) {
@@ -53,118 +71,156 @@ bool SmallInteger(std::string_view text, int8_t* value) {
 }
 
 bool ParseSex(std::string_view text, Sex* sex) {
-  const std::string lower = Lower(text);
-  if (lower.empty())
+  if (text.empty())
     *sex = Sex::kUnknown;
-  else if (lower == "m" || lower == "male" || lower == "1")
+  else if (EqualsLower(text, "m") || EqualsLower(text, "male") || text == "1")
     *sex = Sex::kMale;
-  else if (lower == "f" || lower == "female" || lower == "2")
+  else if (EqualsLower(text, "f") || EqualsLower(text, "female") || text == "2")
     *sex = Sex::kFemale;
   else
     return false;
   return true;
 }
 
-}  // namespace
+uint32_t Low32(uint64_t value) { return static_cast<uint32_t>(value); }
 
-std::string FormatProblem(const ImportProblem& problem) {
-  if (problem.line == 0) return problem.file + ": " + problem.message;
-  return problem.file + ":" + std::to_string(problem.line) + ": " + problem.message;
-}
+enum { kId, kSire, kDam, kSex, kBreed, kNation, kFirstMarker };
 
-bool HerdbookRow::operator==(const HerdbookRow& other) const {
-  return id == other.id && sire == other.sire && dam == other.dam && sex == other.sex &&
-         breed == other.breed && nation == other.nation && has_markers == other.has_markers &&
-         markers == other.markers;
-}
-
-Herdbook ReadHerdbook(std::string_view text, const std::string& name, const HerdbookFormat& format,
-                      std::vector<ImportProblem>* problems) {
-  std::vector<std::string> missing = {"", "0", "na", "*", "."};
-  for (const std::string& code : format.missing) missing.push_back(Lower(Trim(code)));
+// What every part of a herd book is read with: the columns found in the header, the
+// missing codes, the names for messages.
+struct ReadSettings {
+  const std::string* name = nullptr;
+  const HerdbookFormat* format = nullptr;
+  std::vector<Column> columns;
+  std::vector<std::string> missing;        // lower case
   std::array<bool, 256> may_be_missing{};  // first bytes of the missing codes, lower case
-  for (const std::string& code : missing) {
-    may_be_missing[static_cast<unsigned char>(code.empty() ? '\0' : code[0])] = true;
-  }
-  auto is_missing = [&](std::string_view field) {
-    const char first = field.empty() ? '\0' : field[0];
-    const char lower = first >= 'A' && first <= 'Z' ? static_cast<char>(first - 'A' + 'a') : first;
-    if (!may_be_missing[static_cast<unsigned char>(lower)]) return false;
-    return std::find(missing.begin(), missing.end(), Lower(field)) != missing.end();
-  };
-
-  enum { kId, kSire, kDam, kSex, kBreed, kNation };
-  std::vector<Column> columns = {
-      {"id", {"id", "animal", "individual", "indiv"}, true},
-      {"sire", {"sire", "father", "fatherid", "father_id"}, true},
-      {"dam", {"dam", "mother", "motherid", "mother_id"}, true},
-      {"sex", {"sex"}, false},
-      {"breed", {"breed"}, false},
-      {"nation", {"nation"}, false},
-  };
-  for (const std::string& marker : format.markers) {
-    columns.push_back({"marker", {Lower(Trim(marker))}, true});
-  }
-
-  Herdbook book;
-  const char delimiter = format.delimiter != 0 ? format.delimiter : DetectDelimiter(text);
-  bool header_done = false;
+  std::size_t marker_count = 0;
   bool usable = true;
-  ParseCsv(text, delimiter, name, [&](const CsvRow& row) {
-    if (!header_done) {
-      header_done = true;
-      for (std::size_t i = 0; i < row.fields.size(); ++i) {
-        const std::string header = Lower(Trim(row.fields[i]));
-        for (Column& column : columns) {
-          if (column.index < 0 &&
-              std::find(column.names.begin(), column.names.end(), header) != column.names.end()) {
-            column.index = static_cast<int>(i);
-            break;
-          }
-        }
-      }
-      for (std::size_t c = 0; c < columns.size(); ++c) {
-        const Column& column = columns[c];
-        if (column.index >= 0 || !column.required) continue;
-        usable = false;
-        std::string message;
-        if (c < 3) {
-          message = "required column " + Quoted(column.names[0]) + " (or " +
-                    Quoted(column.names[1]) + ") missing";
-        } else {
-          message = "marker column " + Quoted(format.markers[c - 6]) + " missing";
-        }
-        problems->push_back({name, row.line, message});
-      }
-      book.has_breed = columns[kBreed].index >= 0;
-      book.usable = usable;
-      return;
+};
+
+// Turns rows of fields into HerdbookRows, problems and marker values. The first row it gets
+// (unless `header_done`) is the header. With `storage`, the kept texts are copied there
+// (fields that do not outlive the call); otherwise they must outlive the Herdbook.
+class RowReader {
+ public:
+  RowReader(ReadSettings* settings, Herdbook* storage, bool header_done)
+      : settings_(settings), storage_(storage), header_done_(header_done) {}
+
+  bool header_done() const { return header_done_; }
+
+  void operator()(long line, const std::vector<std::string_view>& fields) {
+    if (!header_done_) {
+      Header(line, fields);
+    } else {
+      Data(line, fields);
     }
-    ++book.rows_read;
-    if (!usable) return;
+  }
+
+  void Reserve(std::size_t rows) {
+    if (!settings_->usable) return;
+    rows_.reserve(rows);
+    markers_.reserve(rows * settings_->marker_count);
+  }
+
+  // Moves the output of `later` (a reader of the text after this one's, whose lines count
+  // from 0 where this one's end) behind this one's; `line_offset` is the line where it starts.
+  void Append(RowReader&& later, long line_offset) {
+    for (HerdbookRow& row : later.rows_) row.line += line_offset;
+    for (ImportProblem& problem : later.problems_) problem.line += line_offset;
+    rows_.insert(rows_.end(), later.rows_.begin(), later.rows_.end());
+    markers_.insert(markers_.end(), later.markers_.begin(), later.markers_.end());
+    problems_.insert(problems_.end(), std::make_move_iterator(later.problems_.begin()),
+                     std::make_move_iterator(later.problems_.end()));
+    rows_read_ += later.rows_read_;
+  }
+
+  void MoveInto(Herdbook* book, std::vector<ImportProblem>* problems) {
+    book->rows = std::move(rows_);
+    book->markers = std::move(markers_);
+    book->rows_read = rows_read_;
+    problems->insert(problems->end(), std::make_move_iterator(problems_.begin()),
+                     std::make_move_iterator(problems_.end()));
+  }
+
+ private:
+  bool IsMissing(std::string_view field) const {
+    const char first = field.empty() ? '\0' : LowerByte(field[0]);
+    if (!settings_->may_be_missing[static_cast<unsigned char>(first)]) return false;
+    for (const std::string& code : settings_->missing) {
+      if (EqualsLower(field, code)) return true;
+    }
+    return false;
+  }
+
+  void Header(long line, const std::vector<std::string_view>& fields) {
+    header_done_ = true;
+    std::vector<Column>& columns = settings_->columns;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const std::string header = Lower(Trim(fields[i]));
+      for (Column& column : columns) {
+        if (column.index < 0 &&
+            std::find(column.names.begin(), column.names.end(), header) != column.names.end()) {
+          column.index = static_cast<int>(i);
+          break;
+        }
+      }
+    }
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      const Column& column = columns[c];
+      if (column.index >= 0 || !column.required) continue;
+      settings_->usable = false;
+      std::string message;
+      if (c < kSex) {
+        message = "required column " + Quoted(column.names[0]) + " (or " + Quoted(column.names[1]) +
+                  ") missing";
+      } else {
+        message =
+            "marker column " + Quoted(settings_->format->markers[c - kFirstMarker]) + " missing";
+      }
+      problems_.push_back({*settings_->name, line, message});
+    }
+  }
+
+  std::string_view Kept(std::string_view text) {
+    if (storage_ == nullptr || text.empty()) return text;
+    if (text.size() > free_) {
+      const std::size_t size = std::max(kStorageBlock, text.size());
+      storage_->storage.push_back(std::make_unique<char[]>(size));
+      next_ = storage_->storage.back().get();
+      free_ = size;
+    }
+    std::memcpy(next_, text.data(), text.size());
+    const std::string_view kept(next_, text.size());
+    next_ += text.size();
+    free_ -= text.size();
+    return kept;
+  }
+
+  void Data(long line, const std::vector<std::string_view>& fields) {
+    ++rows_read_;
+    const ReadSettings& settings = *settings_;
+    if (!settings.usable) return;
     auto field = [&](int c) -> std::string_view {
-      const int index = columns[c].index;
-      if (index < 0 || static_cast<std::size_t>(index) >= row.fields.size()) return {};
-      std::string_view value = Trim(row.fields[index]);
-      return is_missing(value) ? std::string_view() : value;
+      const int index = settings.columns[c].index;
+      if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) return {};
+      const std::string_view value = Trim(fields[index]);
+      return IsMissing(value) ? std::string_view() : value;
     };
     HerdbookRow out;
-    out.line = row.line;
-    const std::string_view raw_id = static_cast<std::size_t>(columns[kId].index) < row.fields.size()
-                                        ? Trim(row.fields[columns[kId].index])
-                                        : std::string_view();
-    if (raw_id.empty()) {
-      problems->push_back({name, row.line, "empty id"});
+    out.line = line;
+    const std::size_t id_index = static_cast<std::size_t>(settings.columns[kId].index);
+    out.id = id_index < fields.size() ? Trim(fields[id_index]) : std::string_view();
+    if (out.id.empty()) {
+      problems_.push_back({*settings.name, line, "empty id"});
       return;
     }
-    out.id = raw_id;
     out.sire = field(kSire);
     out.dam = field(kDam);
     bool good = true;
     auto bad = [&](const std::string& what, std::string_view value, const char* expected) {
-      problems->push_back(
-          {name, row.line,
-           what + " " + Quoted(value) + " of animal " + out.id + " is not " + expected});
+      problems_.push_back({*settings.name, line,
+                           what + " " + Quoted(value) + " of animal " + std::string(out.id) +
+                               " is not " + expected});
       good = false;
     };
     const std::string_view sex = field(kSex);
@@ -174,18 +230,171 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
     if (!nation.empty() && !SmallInteger(nation, &out.nation)) {
       bad("nation", nation, "an integer in -127..127");
     }
-    for (std::size_t m = 0; m < format.markers.size() && m < kMaxMarkerColumns; ++m) {
-      const std::string_view value = field(static_cast<int>(6 + m));
+    std::array<int8_t, kMaxMarkerColumns> markers{};
+    for (std::size_t m = 0; m < settings.marker_count; ++m) {
+      const std::string_view value = field(static_cast<int>(kFirstMarker + m));
       if (value.empty()) continue;
-      if (SmallInteger(value, &out.markers[m])) {
+      if (SmallInteger(value, &markers[m])) {
         out.has_markers = true;
       } else {
-        bad("marker " + format.markers[m] + " value", value, "an integer in -127..127");
+        bad("marker " + settings.format->markers[m] + " value", value, "an integer in -127..127");
       }
     }
-    if (good) book.rows.push_back(std::move(out));
-  });
-  if (!header_done) problems->push_back({name, 1, "no header row"});
+    if (!good) return;
+    out.id = Kept(out.id);
+    out.sire = Kept(out.sire);
+    out.dam = Kept(out.dam);
+    out.breed = Kept(out.breed);
+    out.id_hash = Low32(IdHash(out.id));
+    out.sire_hash = out.sire.empty() ? 0 : Low32(IdHash(out.sire));
+    out.dam_hash = out.dam.empty() ? 0 : Low32(IdHash(out.dam));
+    rows_.push_back(out);
+    markers_.insert(markers_.end(), markers.begin(), markers.begin() + settings.marker_count);
+  }
+
+  ReadSettings* settings_;
+  Herdbook* storage_;
+  bool header_done_;
+  char* next_ = nullptr;
+  std::size_t free_ = 0;
+  std::vector<HerdbookRow> rows_;
+  std::vector<int8_t> markers_;
+  std::vector<ImportProblem> problems_;
+  long rows_read_ = 0;
+};
+
+// Reads text without quotes: the header line by line, then the rest on two threads when it
+// is long (cut after a line end near its middle).
+void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSettings* settings) {
+  long line = 1;
+  std::size_t offset = 0;
+  while (!reader->header_done() && offset < text.size()) {
+    std::size_t stop = text.find('\n', offset);
+    stop = stop == std::string_view::npos ? text.size() : stop + 1;
+    line = SplitPlainCsv(text.substr(offset, stop - offset), delimiter, line, *reader);
+    offset = stop;
+  }
+  const std::string_view rest = text.substr(offset);
+  auto lines_in = [](std::string_view part) {
+    return static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n')) + 1;
+  };
+  const std::size_t cut = rest.size() >= kParallelBytes && settings->usable
+                              ? rest.find('\n', rest.size() / 2)
+                              : std::string_view::npos;
+  if (cut == std::string_view::npos) {
+    reader->Reserve(lines_in(rest));
+    SplitPlainCsv(rest, delimiter, line, *reader);
+    return;
+  }
+  const std::string_view first = rest.substr(0, cut + 1);
+  const std::string_view second = rest.substr(cut + 1);
+  RowReader later(settings, nullptr, true);
+  std::exception_ptr failure;
+  auto read_second = [&later, &failure, second, delimiter, &lines_in] {
+    try {
+      later.Reserve(lines_in(second));
+      SplitPlainCsv(second, delimiter, 0, later);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  };
+  std::thread thread;
+  try {
+    thread = std::thread(read_second);
+  } catch (const std::system_error&) {
+    read_second();
+  }
+  reader->Reserve(lines_in(first) + lines_in(second));
+  line = SplitPlainCsv(first, delimiter, line, *reader);
+  if (thread.joinable()) thread.join();
+  if (failure) std::rethrow_exception(failure);
+  reader->Append(std::move(later), line);
+}
+
+}  // namespace
+
+uint64_t IdHash(std::string_view id) {
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  uint64_t hash = id.size() * kMultiplier;
+  const char* p = id.data();
+  std::size_t left = id.size();
+  while (left > 0) {
+    uint64_t word = 0;
+    const std::size_t take = std::min<std::size_t>(left, 8);
+    std::memcpy(&word, p, take);
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 32;
+    p += take;
+    left -= take;
+  }
+  hash ^= hash >> 33;
+  hash *= 0xFF51AFD7ED558CCDull;
+  hash ^= hash >> 33;
+  hash *= 0xC4CEB9FE1A85EC53ull;
+  hash ^= hash >> 33;
+  return hash;
+}
+
+std::string FormatProblem(const ImportProblem& problem) {
+  if (problem.line == 0) return problem.file + ": " + problem.message;
+  return problem.file + ":" + std::to_string(problem.line) + ": " + problem.message;
+}
+
+bool Herdbook::SameData(std::size_t a, std::size_t b) const {
+  const HerdbookRow& x = rows[a];
+  const HerdbookRow& y = rows[b];
+  return x.id == y.id && x.sire == y.sire && x.dam == y.dam && x.sex == y.sex &&
+         x.breed == y.breed && x.nation == y.nation && x.has_markers == y.has_markers &&
+         std::equal(Markers(a), Markers(a) + marker_count, Markers(b));
+}
+
+Herdbook ReadHerdbook(std::string_view text, const std::string& name, const HerdbookFormat& format,
+                      std::vector<ImportProblem>* problems) {
+  ReadSettings settings;
+  settings.name = &name;
+  settings.format = &format;
+  settings.missing = {"", "0", "na", "*", "."};
+  for (const std::string& code : format.missing) settings.missing.push_back(Lower(Trim(code)));
+  for (const std::string& code : settings.missing) {
+    settings.may_be_missing[static_cast<unsigned char>(code.empty() ? '\0' : code[0])] = true;
+  }
+  settings.columns = {
+      {"id", {"id", "animal", "individual", "indiv"}, true},
+      {"sire", {"sire", "father", "fatherid", "father_id"}, true},
+      {"dam", {"dam", "mother", "motherid", "mother_id"}, true},
+      {"sex", {"sex"}, false},
+      {"breed", {"breed"}, false},
+      {"nation", {"nation"}, false},
+  };
+  for (const std::string& marker : format.markers) {
+    settings.columns.push_back({"marker", {Lower(Trim(marker))}, true});
+  }
+  settings.marker_count = std::min(format.markers.size(), kMaxMarkerColumns);
+
+  Herdbook book;
+  book.marker_count = settings.marker_count;
+  const char delimiter = format.delimiter != 0 ? format.delimiter : DetectDelimiter(text);
+  text = WithoutByteOrderMark(text);
+  const bool plain = IsPlainCsv(text);
+  RowReader reader(&settings, plain ? nullptr : &book, false);
+  if (plain) {
+    ReadPlain(text, delimiter, &reader, &settings);
+  } else {
+    std::vector<std::string_view> fields;
+    try {
+      ParseCsv(text, delimiter, name, [&reader, &fields](const CsvRow& row) {
+        fields.assign(row.fields.begin(), row.fields.end());
+        reader(row.line, fields);
+      });
+    } catch (...) {
+      reader.MoveInto(&book, problems);  // the problems of the rows before the fault
+      throw;
+    }
+  }
+  reader.MoveInto(&book, problems);
+  book.has_breed = settings.columns[kBreed].index >= 0;
+  book.usable = settings.usable && reader.header_done();
+  if (!reader.header_done()) problems->push_back({name, 1, "no header row"});
   return book;
 }
 

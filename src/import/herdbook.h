@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,17 +33,22 @@ constexpr std::size_t kMaxMarkerColumns = 20;
 
 enum class Sex : int8_t { kUnknown = 0, kMale = 1, kFemale = 2 };
 
-struct HerdbookRow {
-  long line = 0;          // 1-based line of the row in the file
-  std::string id;         // never a missing code (an empty id is a problem)
-  std::string sire, dam;  // empty = unknown
-  Sex sex = Sex::kUnknown;
-  std::string breed;  // empty = unknown
-  int8_t nation = 0;
-  bool has_markers = false;                         // at least one marker value given
-  std::array<int8_t, kMaxMarkerColumns> markers{};  // by marker column, 0 where empty
+// The hash of an id used by the id tables of the import (64 bits, well mixed in every bit).
+uint64_t IdHash(std::string_view id);
 
-  bool operator==(const HerdbookRow& other) const;  // equal data; lines are not compared
+// One data row. The texts are views into the herd book's text (or into the Herdbook's own
+// storage for quoted rows); markers are in Herdbook::markers.
+struct HerdbookRow {
+  long line = 0;               // 1-based line of the row in the file
+  std::string_view id;         // never a missing code (an empty id is a problem)
+  std::string_view sire, dam;  // empty = unknown
+  std::string_view breed;      // empty = unknown
+  uint32_t id_hash = 0;        // low 32 bits of IdHash of id, sire, dam (0 for an empty one)
+  uint32_t sire_hash = 0;
+  uint32_t dam_hash = 0;
+  Sex sex = Sex::kUnknown;
+  int8_t nation = 0;
+  bool has_markers = false;  // at least one marker value given
 };
 
 struct HerdbookFormat {
@@ -51,15 +57,33 @@ struct HerdbookFormat {
   std::vector<std::string> markers;  // marker column names, in order
 };
 
+// The rows of a herd book. Views in the rows point into the text given to ReadHerdbook,
+// which must outlive the Herdbook, or into `storage`. Not copyable (the views would dangle
+// into the original's storage).
 struct Herdbook {
+  Herdbook() = default;
+  Herdbook(Herdbook&&) = default;
+  Herdbook& operator=(Herdbook&&) = default;
+  Herdbook(const Herdbook&) = delete;
+  Herdbook& operator=(const Herdbook&) = delete;
+
+  // Marker values of row r: markers[r * marker_count + m], 0 where empty.
+  const int8_t* Markers(std::size_t r) const { return markers.data() + r * marker_count; }
+  // Equal data (id, parents, sex, breed, nation, markers); lines are not compared.
+  bool SameData(std::size_t a, std::size_t b) const;
+
   std::vector<HerdbookRow> rows;  // file order; rows with an empty id or a bad value left out
+  std::size_t marker_count = 0;   // marker columns read (at most kMaxMarkerColumns)
+  std::vector<int8_t> markers;    // rows.size() * marker_count values
   long rows_read = 0;             // data rows in the file
   bool has_breed = false;
-  bool usable = false;  // the header has every required column
+  bool usable = false;                           // the header has every required column
+  std::vector<std::unique_ptr<char[]>> storage;  // bytes of unescaped quoted fields
 };
 
-// Reads `text` (the contents of the file `name`). Problems go to `problems`; a required
-// column missing leaves no rows. Throws InputError on malformed quoting.
+// Reads `text` (the contents of the file `name`; it must outlive the result). Problems go to
+// `problems` in line order; a required column missing leaves no rows. Throws InputError on
+// malformed quoting. Text without any quote is split on two threads when it is large.
 Herdbook ReadHerdbook(std::string_view text, const std::string& name, const HerdbookFormat& format,
                       std::vector<ImportProblem>* problems);
 

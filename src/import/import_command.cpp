@@ -119,9 +119,7 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     format.delimiter = options.delimiter;
     format.missing = options.missing;
     format.markers = options.markers;
-    const Herdbook book = ReadHerdbook(text, options.herdbook, format, &problems);
-    text.clear();
-    text.shrink_to_fit();
+    const Herdbook book = ReadHerdbook(text, options.herdbook, format, &problems);  // views text
     if (book.usable) pedigree = PreparePedigree(book, prepare, &problems);
   } catch (const InputError& e) {
     problems.push_back({e.file(), e.record(), e.problem() + ": \"" + e.text() + "\""});

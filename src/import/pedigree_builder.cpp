@@ -17,10 +17,11 @@ constexpr const char* kChooseFewer = "; choose fewer animals with --keep and --g
 // One animal of the herd book: a row, a parent named without a row, or a dummy.
 struct Node {
   std::string_view id;  // empty for a dummy
-  const HerdbookRow* row = nullptr;
-  long line = 0;   // its row, else the first row naming it (a dummy: its child's row)
-  long order = 0;  // place in herd-book order: 4 * row index + 0 added sire, 1 added dam,
-                   // 2 dummy, 3 the row itself
+  uint32_t hash = 0;    // low 32 bits of IdHash(id)
+  int row = -1;         // index in Herdbook::rows, -1 for an added parent or a dummy
+  long line = 0;        // its row, else the first row naming it (a dummy: its child's row)
+  long order = 0;       // place in herd-book order: 4 * row index + 0 added sire, 1 added dam,
+                        // 2 dummy, 3 the row itself
   int sire = -1, dam = -1;
   Added added = Added::kNone;
   Sex sex = Sex::kUnknown;
@@ -28,63 +29,68 @@ struct Node {
   std::string_view breed;
   bool used_as_sire = false, used_as_dam = false;
   int dummy_child = -1;  // a dummy: the animal it is a parent of
+  int depth = 0;         // generations above the nearest kept animal
 };
 
-// Node numbers by id: open addressing with linear probing over a power-of-two table kept
-// at most half full; each slot keeps the id's hash beside the node so that probes rarely
-// touch the ids (views into the herd book's rows).
-class IdIndex {
+// Values by id: open addressing with linear probing over a power-of-two table kept at most
+// half full. A slot holds the low 32 bits of the id's hash beside the value, so that a
+// probe reads the id itself (through `key_of(value)`) only when those bits match.
+class IdTable {
  public:
-  explicit IdIndex(const std::vector<Node>& nodes) : nodes_(nodes) {}
   void Reserve(std::size_t count) {
     std::size_t size = 16;
     while (size < 2 * count) size *= 2;
     if (size > slots_.size()) Rehash(size);
   }
-  // The node of `id`, or -1.
-  int Find(std::string_view id) const {
+  void Prefetch(uint32_t hash) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+  }
+  // The value of `id` (hash: Low32(IdHash(id))), or -1.
+  template <typename KeyOf>
+  int Find(std::string_view id, uint32_t hash, const KeyOf& key_of) const {
     if (slots_.empty()) return -1;
-    const std::size_t hash = std::hash<std::string_view>()(id);
-    for (std::size_t s = hash & (slots_.size() - 1);; s = (s + 1) & (slots_.size() - 1)) {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
       const Slot& slot = slots_[s];
-      if (slot.node < 0) return -1;
-      if (slot.hash == hash && nodes_[slot.node].id == id) return slot.node;
+      if (slot.value < 0) return -1;
+      if (slot.hash == hash && key_of(slot.value) == id) return slot.value;
     }
   }
-  // Adds node `n` under its id unless the id is there; returns the node that has the id.
-  int Insert(int n) {
+  // Adds `value` under `id` unless the id is there; returns the value that has the id.
+  template <typename KeyOf>
+  int Insert(std::string_view id, uint32_t hash, int value, const KeyOf& key_of) {
     if (2 * (count_ + 1) > slots_.size()) Rehash(std::max<std::size_t>(16, 2 * slots_.size()));
-    const std::string_view id = nodes_[n].id;
-    const std::size_t hash = std::hash<std::string_view>()(id);
-    std::size_t s = hash & (slots_.size() - 1);
-    for (; slots_[s].node >= 0; s = (s + 1) & (slots_.size() - 1)) {
-      if (slots_[s].hash == hash && nodes_[slots_[s].node].id == id) return slots_[s].node;
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t s = hash & mask;
+    for (; slots_[s].value >= 0; s = (s + 1) & mask) {
+      if (slots_[s].hash == hash && key_of(slots_[s].value) == id) return slots_[s].value;
     }
-    slots_[s] = {hash, n};
+    slots_[s] = {hash, value};
     ++count_;
-    return n;
+    return value;
   }
 
  private:
   struct Slot {
-    std::size_t hash = 0;
-    int node = -1;
+    uint32_t hash = 0;
+    int value = -1;
   };
   void Rehash(std::size_t size) {
     std::vector<Slot> old(size);
     old.swap(slots_);
     for (const Slot& slot : old) {
-      if (slot.node < 0) continue;
+      if (slot.value < 0) continue;
       std::size_t s = slot.hash & (slots_.size() - 1);
-      while (slots_[s].node >= 0) s = (s + 1) & (slots_.size() - 1);
+      while (slots_[s].value >= 0) s = (s + 1) & (slots_.size() - 1);
       slots_[s] = slot;
     }
   }
 
-  const std::vector<Node>& nodes_;
   std::vector<Slot> slots_;
   std::size_t count_ = 0;
 };
+
+uint32_t Low32(uint64_t value) { return static_cast<uint32_t>(value); }
 
 const char* SexLetter(Sex sex) { return sex == Sex::kMale ? "M" : "F"; }
 
@@ -95,6 +101,10 @@ std::string NameOf(const std::vector<Node>& nodes, int n) {
          std::string(nodes[node.dummy_child].id);
 }
 
+// The nodes are built for the selected animals only, in the order a graph of every animal
+// would number them (rows in herd-book order, then added parents in the order of the first
+// row naming them, then dummies); every step after the selection walks them in that order,
+// so that problems and numbers equal those of the whole graph restricted to the selection.
 class Builder {
  public:
   Builder(const Herdbook& book, const PrepareOptions& options, std::vector<ImportProblem>* out)
@@ -106,11 +116,20 @@ class Builder {
   void Problem(long line, std::string message) {
     problems_.push_back({options_.herdbook_name, line, std::move(message)});
   }
-  void AddRows();
-  void LinkParents();
+  auto RowKey() const {
+    return [this](int r) { return book_.rows[r].id; };
+  }
+  auto NodeKey() const {
+    return [this](int n) { return nodes_[n].id; };
+  }
+  void IndexRows();
+  int AddRowNode(int r, int depth);
+  int AddNamedNode(std::string_view id, uint32_t hash, int depth);
+  void Select();
+  void ScanParentNames();
+  void OrderNodes();
   void CheckRoles();
   void FindCycles();
-  void Select();
   void AddDummies();
   void SettleSexesAndBreeds();
   void CodeBreeds();
@@ -124,74 +143,166 @@ class Builder {
   std::vector<ImportProblem> keep_problems_;
   std::vector<ImportProblem> total_problems_;
 
-  std::vector<Node> nodes_;
-  IdIndex index_{nodes_};
-  std::vector<char> selected_;
+  IdTable row_index_;            // first row of each id
+  std::vector<char> first_row_;  // by row: the first row of its id
+  std::vector<Node> nodes_;      // selected animals (before OrderNodes: in selection order)
+  IdTable node_index_;           // nodes_ by id
+  std::vector<long> rank_;       // by node: place in the numbering of the whole graph
+  std::vector<int> keep_nodes_;  // by keep id: its node, -1 when not in the herd book
   std::vector<std::string> breed_names_;  // by code - 1
   std::unordered_map<std::string_view, int> breed_codes_;
   std::vector<std::vector<int>> families_;  // members, herd-book order
   PreparedPedigree result_;
 };
 
-void Builder::AddRows() {
-  nodes_.reserve(book_.rows.size() + book_.rows.size() / 4);
-  index_.Reserve(book_.rows.size() + book_.rows.size() / 4);
-  for (std::size_t r = 0; r < book_.rows.size(); ++r) {
-    const HerdbookRow& row = book_.rows[r];
-    const int known = index_.Find(row.id);
-    if (known >= 0) {
-      const Node& first = nodes_[known];
-      if (*first.row == row) {
-        ++result_.counts.duplicates_merged;
-      } else {
-        Problem(row.line, "animal " + row.id +
-                              " appears again with different data (first at line " +
-                              std::to_string(first.line) + ")");
-      }
-      continue;
+void Builder::IndexRows() {
+  const std::vector<HerdbookRow>& rows = book_.rows;
+  constexpr std::size_t kAhead = 16;
+  row_index_.Reserve(rows.size());
+  first_row_.assign(rows.size(), 0);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    if (r + kAhead < rows.size()) row_index_.Prefetch(rows[r + kAhead].id_hash);
+    const HerdbookRow& row = rows[r];
+    const int first = row_index_.Insert(row.id, row.id_hash, static_cast<int>(r), RowKey());
+    if (first == static_cast<int>(r)) {
+      first_row_[r] = 1;
+    } else if (book_.SameData(first, r)) {
+      ++result_.counts.duplicates_merged;
+    } else {
+      Problem(row.line, "animal " + std::string(row.id) +
+                            " appears again with different data (first at line " +
+                            std::to_string(rows[first].line) + ")");
     }
-    Node node;
-    node.id = row.id;
-    node.row = &row;
-    node.line = row.line;
-    node.order = 4 * static_cast<long>(r) + 3;
-    node.sex = row.sex;
-    node.breed = row.breed;
-    nodes_.push_back(node);
-    index_.Insert(static_cast<int>(nodes_.size()) - 1);
   }
 }
 
-void Builder::LinkParents() {
-  const std::size_t row_nodes = nodes_.size();
-  for (std::size_t n = 0; n < row_nodes; ++n) {
-    const HerdbookRow& row = *nodes_[n].row;
+int Builder::AddRowNode(int r, int depth) {
+  const HerdbookRow& row = book_.rows[r];
+  Node node;
+  node.id = row.id;
+  node.hash = row.id_hash;
+  node.row = r;
+  node.line = row.line;
+  node.order = 4 * static_cast<long>(r) + 3;
+  node.sex = row.sex;
+  node.breed = row.breed;
+  node.depth = depth;
+  nodes_.push_back(node);
+  rank_.push_back(r);
+  return node_index_.Insert(node.id, node.hash, static_cast<int>(nodes_.size()) - 1, NodeKey());
+}
+
+// The node of `id` (made when new): its row's, else an added parent's (which has line,
+// order and rank once a row names it, see ScanParentNames).
+int Builder::AddNamedNode(std::string_view id, uint32_t hash, int depth) {
+  const int known = node_index_.Find(id, hash, NodeKey());
+  if (known >= 0) return known;
+  const int r = row_index_.Find(id, hash, RowKey());
+  if (r >= 0) return AddRowNode(r, depth);
+  Node parent;
+  parent.id = id;
+  parent.hash = hash;
+  parent.added = Added::kParent;
+  parent.depth = depth;
+  nodes_.push_back(parent);
+  rank_.push_back(-1);
+  return node_index_.Insert(id, hash, static_cast<int>(nodes_.size()) - 1, NodeKey());
+}
+
+void Builder::Select() {
+  const std::vector<HerdbookRow>& rows = book_.rows;
+  if (!options_.keep_given) {
+    node_index_.Reserve(rows.size() + rows.size() / 4);
+    nodes_.reserve(rows.size() + rows.size() / 4);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      if (first_row_[r]) AddRowNode(static_cast<int>(r), 0);
+    }
+    return;
+  }
+  // Breadth first from the kept animals, so that depth counts the shortest line of descent.
+  for (const std::string& id : options_.keep_ids) {
+    keep_nodes_.push_back(AddNamedNode(id, Low32(IdHash(id)), 0));
+  }
+  for (std::size_t next = 0; next < nodes_.size(); ++next) {
+    const Node node = nodes_[next];
+    if (node.row < 0) continue;
+    if (options_.generations >= 0 && node.depth >= options_.generations) continue;
+    const HerdbookRow& row = rows[node.row];
+    if (!row.sire.empty()) AddNamedNode(row.sire, row.sire_hash, node.depth + 1);
+    if (!row.dam.empty()) AddNamedNode(row.dam, row.dam_hash, node.depth + 1);
+  }
+}
+
+void Builder::ScanParentNames() {
+  // Every first row names parents; a named parent that is selected learns its role, and an
+  // added one its line, place and breed from the first row naming it. Without a selection
+  // every name is an animal: one without a row becomes an added parent here.
+  const std::vector<HerdbookRow>& rows = book_.rows;
+  long added = 0;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    if (!first_row_[r]) continue;
+    const HerdbookRow& row = rows[r];
     for (int role = 0; role < 2; ++role) {
-      const std::string& name = role == 0 ? row.sire : row.dam;
+      const std::string_view name = role == 0 ? row.sire : row.dam;
       if (name.empty()) continue;
-      int p = index_.Find(name);
-      if (p < 0) {
-        Node parent;
-        parent.id = name;
-        parent.line = row.line;
-        parent.order = nodes_[n].order - 3 + role;
-        parent.added = Added::kParent;
-        parent.sex = role == 0 ? Sex::kMale : Sex::kFemale;
-        nodes_.push_back(parent);
-        p = index_.Insert(static_cast<int>(nodes_.size()) - 1);
-      }
+      const uint32_t hash = role == 0 ? row.sire_hash : row.dam_hash;
+      int p = options_.keep_given ? node_index_.Find(name, hash, NodeKey())
+                                  : AddNamedNode(name, hash, 0);
+      if (p < 0) continue;
       Node& parent = nodes_[p];
-      if (parent.added == Added::kParent && parent.breed.empty()) parent.breed = row.breed;
+      if (parent.added == Added::kParent) {
+        if (rank_[p] < 0) {
+          rank_[p] = static_cast<long>(rows.size()) + added++;
+          parent.line = row.line;
+          parent.order = 4 * static_cast<long>(r) + role;
+          parent.sex = role == 0 ? Sex::kMale : Sex::kFemale;
+        }
+        if (parent.breed.empty()) parent.breed = row.breed;
+      }
       (role == 0 ? parent.used_as_sire : parent.used_as_dam) = true;
-      (role == 0 ? nodes_[n].sire : nodes_[n].dam) = p;
     }
   }
+}
+
+void Builder::OrderNodes() {
+  // A kept id that no row has nor names is no animal.
+  for (std::size_t k = 0; k < keep_nodes_.size(); ++k) {
+    if (rank_[keep_nodes_[k]] >= 0) continue;
+    keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
+                              "id " + options_.keep_ids[k] + " is not in the herd book"});
+  }
+  std::vector<int> order;
+  order.reserve(nodes_.size());
+  for (std::size_t n = 0; n < nodes_.size(); ++n) {
+    if (rank_[n] >= 0) order.push_back(static_cast<int>(n));
+  }
+  std::sort(order.begin(), order.end(), [this](int a, int b) { return rank_[a] < rank_[b]; });
+  std::vector<int> new_number(nodes_.size(), -1);
+  std::vector<Node> ordered;
+  ordered.reserve(order.size() + order.size() / 4);
+  for (int n : order) {
+    new_number[n] = static_cast<int>(ordered.size());
+    ordered.push_back(nodes_[n]);
+  }
+  // Parent links within the selection; a parent outside it is unknown.
+  auto selected = [&](std::string_view name, uint32_t hash) {
+    if (name.empty()) return -1;
+    const int n = node_index_.Find(name, hash, NodeKey());
+    return n < 0 ? -1 : new_number[n];
+  };
+  for (Node& node : ordered) {
+    if (node.row < 0) continue;
+    const HerdbookRow& row = book_.rows[node.row];
+    node.sire = selected(row.sire, row.sire_hash);
+    node.dam = selected(row.dam, row.dam_hash);
+  }
+  nodes_.swap(ordered);
+  node_index_ = IdTable();
 }
 
 void Builder::CheckRoles() {
   for (std::size_t n = 0; n < nodes_.size(); ++n) {
     Node& node = nodes_[n];
-    if (!selected_[n]) continue;
     if (node.used_as_sire && node.used_as_dam) {
       Problem(node.line, "animal " + std::string(node.id) + " is used as sire and as dam");
       continue;
@@ -214,7 +325,7 @@ void Builder::FindCycles() {
   std::vector<char> state(nodes_.size(), 0);  // 0 not seen, 1 on the path, 2 done
   std::vector<std::pair<int, int>> path;      // (animal, next parent link 0..2)
   for (std::size_t start = 0; start < nodes_.size(); ++start) {
-    if (state[start] != 0 || !selected_[start]) continue;
+    if (state[start] != 0) continue;
     path.push_back({static_cast<int>(start), 0});
     state[start] = 1;
     while (!path.empty()) {
@@ -250,63 +361,25 @@ void Builder::FindCycles() {
   }
 }
 
-void Builder::Select() {
-  selected_.assign(nodes_.size(), options_.keep_given ? 0 : 1);
-  if (!options_.keep_given) return;
-  std::vector<int> depth(nodes_.size(), -1);
-  std::queue<int> queue;
-  for (std::size_t k = 0; k < options_.keep_ids.size(); ++k) {
-    const int kept = index_.Find(options_.keep_ids[k]);
-    if (kept < 0) {
-      keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
-                                "id " + options_.keep_ids[k] + " is not in the herd book"});
-      continue;
-    }
-    if (depth[kept] < 0) {
-      depth[kept] = 0;
-      queue.push(kept);
-    }
-  }
-  while (!queue.empty()) {
-    const int n = queue.front();
-    queue.pop();
-    selected_[n] = 1;
-    if (options_.generations >= 0 && depth[n] >= options_.generations) continue;
-    for (int parent : {nodes_[n].sire, nodes_[n].dam}) {
-      if (parent >= 0 && depth[parent] < 0) {
-        depth[parent] = depth[n] + 1;
-        queue.push(parent);
-      }
-    }
-  }
-  for (Node& node : nodes_) {
-    if (node.sire >= 0 && !selected_[node.sire]) node.sire = -1;
-    if (node.dam >= 0 && !selected_[node.dam]) node.dam = -1;
-  }
-}
-
 void Builder::AddDummies() {
   const std::size_t count = nodes_.size();
   for (std::size_t n = 0; n < count; ++n) {
-    if (!selected_[n] || (nodes_[n].sire < 0) == (nodes_[n].dam < 0)) continue;
+    if ((nodes_[n].sire < 0) == (nodes_[n].dam < 0)) continue;
     Node dummy;
     dummy.line = nodes_[n].line;
     dummy.order = nodes_[n].order - 1;
     dummy.added = Added::kDummy;
     dummy.sex = nodes_[n].sire < 0 ? Sex::kMale : Sex::kFemale;
-    dummy.breed =
-        nodes_[n].row != nullptr ? std::string_view(nodes_[n].row->breed) : nodes_[n].breed;
+    dummy.breed = nodes_[n].row >= 0 ? book_.rows[nodes_[n].row].breed : nodes_[n].breed;
     dummy.dummy_child = static_cast<int>(n);
     (nodes_[n].sire < 0 ? nodes_[n].sire : nodes_[n].dam) = static_cast<int>(nodes_.size());
     nodes_.push_back(dummy);
-    selected_.push_back(1);
   }
 }
 
 void Builder::SettleSexesAndBreeds() {
   ImportCounts& counts = result_.counts;
   for (std::size_t n = 0; n < nodes_.size(); ++n) {
-    if (!selected_[n]) continue;
     Node& node = nodes_[n];
     ++counts.animals;
     counts.parents_added += node.added == Added::kParent;
@@ -375,15 +448,12 @@ void Builder::GroupFamilies() {
     return x;
   };
   for (std::size_t n = 0; n < nodes_.size(); ++n) {
-    if (!selected_[n]) continue;
     for (int parent : {nodes_[n].sire, nodes_[n].dam}) {
       if (parent >= 0) root[find(static_cast<int>(n))] = find(parent);
     }
   }
-  std::vector<int> members;
-  for (std::size_t n = 0; n < nodes_.size(); ++n) {
-    if (selected_[n]) members.push_back(static_cast<int>(n));
-  }
+  std::vector<int> members(nodes_.size());
+  std::iota(members.begin(), members.end(), 0);
   std::sort(members.begin(), members.end(),
             [this](int a, int b) { return nodes_[a].order < nodes_[b].order; });
   std::unordered_map<int, int> family_of_root;
@@ -461,11 +531,13 @@ void Builder::Number() {
         animal.breed_code = breed_codes_.at(node.breed);
       }
       animal.sex = node.sex;
-      if (node.row != nullptr) {
-        animal.nation = node.row->nation;
-        animal.has_markers = node.row->has_markers;
-        animal.markers.assign(node.row->markers.begin(),
-                              node.row->markers.begin() + options_.marker_count);
+      if (node.row >= 0) {
+        const HerdbookRow& row = book_.rows[node.row];
+        animal.nation = row.nation;
+        animal.has_markers = row.has_markers;
+        const int8_t* markers = book_.Markers(node.row);
+        animal.markers.assign(markers,
+                              markers + std::min(options_.marker_count, book_.marker_count));
       }
       result_.animals.push_back(std::move(animal));
       for (int child : offspring[n]) {
@@ -481,9 +553,10 @@ void Builder::Number() {
 
 PreparedPedigree Builder::Build() {
   result_.counts.rows_read = book_.rows_read;
-  AddRows();
-  LinkParents();
+  IndexRows();
   Select();
+  ScanParentNames();
+  OrderNodes();
   CheckRoles();
   FindCycles();
   AddDummies();

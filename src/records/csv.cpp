@@ -81,9 +81,14 @@ void Fail(csv_parser* parser, const std::string& file_name, long line, std::stri
 
 }  // namespace
 
+std::string_view WithoutByteOrderMark(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  return text;
+}
+
 void ParseCsv(std::string_view text, char delimiter, const std::string& file_name,
               const std::function<void(const CsvRow&)>& on_row) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  text = WithoutByteOrderMark(text);
   Parser parser(delimiter);
   ParseState state;
   state.on_row = &on_row;

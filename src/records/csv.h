@@ -12,6 +12,8 @@
 #ifndef PEDPREP_RECORDS_CSV_H_
 #define PEDPREP_RECORDS_CSV_H_
 
+#include <array>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -35,6 +37,61 @@ void ParseCsv(std::string_view text, char delimiter, const std::string& file_nam
 
 // All rows at once, same rules.
 std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter, const std::string& file_name);
+
+// `text` without a leading UTF-8 byte-order mark.
+std::string_view WithoutByteOrderMark(std::string_view text);
+
+// True when `text` holds no double quote. Such text splits with SplitPlainCsv into exactly
+// the rows ParseCsv gives (no row then spans lines, and no quoting can be malformed).
+inline bool IsPlainCsv(std::string_view text) {
+  return text.empty() || std::memchr(text.data(), '"', text.size()) == nullptr;
+}
+
+// The rows of text without any '"' (see IsPlainCsv), as views into `text`: calls
+// on_row(line, fields) for every row in order, `fields` a std::vector<std::string_view>
+// valid during the call. The first byte of `text` is on line `first_line`; every LF starts
+// a new line. A record ends at LF or CR; its fields are the bytes between delimiters with
+// blanks (space, and TAB unless TAB is the delimiter) trimmed; a record of blanks only is
+// skipped. A byte-order mark is not skipped here (see WithoutByteOrderMark). Returns the
+// line after the last one (first_line + the number of LF in `text`).
+template <typename OnRow>
+long SplitPlainCsv(std::string_view text, char delimiter, long first_line, OnRow&& on_row) {
+  // kind[b]: 1 delimiter, 2 CR, 3 LF, 0 any other byte.
+  std::array<unsigned char, 256> kind{};
+  kind[static_cast<unsigned char>(delimiter)] = 1;
+  kind['\r'] = 2;
+  kind['\n'] = 3;
+  const bool tab_is_blank = delimiter != '\t';
+  const bool space_is_blank = delimiter != ' ';
+  auto trimmed = [tab_is_blank, space_is_blank](const char* begin, const char* end) {
+    auto blank = [=](char c) {
+      return (c == ' ' && space_is_blank) || (c == '\t' && tab_is_blank);
+    };
+    while (begin < end && blank(*begin)) ++begin;
+    while (end > begin && blank(end[-1])) --end;
+    return std::string_view(begin, static_cast<std::size_t>(end - begin));
+  };
+  std::vector<std::string_view> fields;
+  long line = first_line;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const char* field = p;
+  while (true) {
+    unsigned char k = 0;
+    while (p < end && (k = kind[static_cast<unsigned char>(*p)]) == 0) ++p;
+    fields.push_back(trimmed(field, p));
+    if (p < end && k == 1) {
+      field = ++p;
+      continue;
+    }
+    if (fields.size() > 1 || !fields[0].empty()) on_row(line, fields);
+    fields.clear();
+    if (p == end) break;
+    line += k == 3;
+    field = ++p;
+  }
+  return line;
+}
 
 // The delimiter of a table judged from its first line: the most frequent of TAB, ';' and ','
 // outside quotes (ties in that order); ',' when the line holds none of them.

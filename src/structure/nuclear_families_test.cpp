@@ -94,7 +94,7 @@ TEST(MakeInfmasTest, ListBeyondSixteenBitSlots) {
   EXPECT_EQ(ws.INP1[kDams + 2], 3 * kDams);
   EXPECT_EQ(ws.FirstSlot(kDams), 3 * kDams - 2);
   EXPECT_EQ(ws.INF1[3 * kDams - 1], 1 + kDams);
-  EXPECT_EQ(ws.INF1[3 * kDams], 1 + 2 * kDams);
+  EXPECT_EQ(ws.INF1[std::size_t{3} * kDams], 1 + 2 * kDams);
 }
 
 }  // namespace

@@ -134,8 +134,8 @@ TEST(DrawTest, OutputsAndRefusals) {
   d = Draw(stops, {1, false, ""});
   EXPECT_EQ(d.status, 1);
   EXPECT_EQ(d.err,
-            "pedprep draw: the run stops: a passport error: animal 1 of family 1 (data line 1, "
-            "ini_id 1, id SIRE \"A\") has one parent known and the other unknown; nothing drawn\n");
+            "pedprep draw: the run stops: a passport error: animal 1 of family 1 (data line 1) "
+            "has one parent known and the other unknown; nothing drawn\n");
   EXPECT_EQ(d.out, "");
 
   MemoryFileSystem missing = LoopFolder();

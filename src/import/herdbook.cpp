@@ -5,10 +5,15 @@
 #include <charconv>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <system_error>
 #include <thread>
 
 #include "records/csv.h"
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace pedprep {
 namespace {
@@ -103,8 +108,8 @@ struct ReadSettings {
 // (fields that do not outlive the call); otherwise they must outlive the Herdbook.
 class RowReader {
  public:
-  RowReader(ReadSettings* settings, Herdbook* storage, bool header_done)
-      : settings_(settings), storage_(storage), header_done_(header_done) {}
+  RowReader(ReadSettings* settings, HerdbookRows* out, Herdbook* storage, bool header_done)
+      : settings_(settings), out_(out), storage_(storage), header_done_(header_done) {}
 
   bool header_done() const { return header_done_; }
 
@@ -118,28 +123,19 @@ class RowReader {
 
   void Reserve(std::size_t rows) {
     if (!settings_->usable) return;
-    rows_.reserve(rows);
-    markers_.reserve(rows * settings_->marker_count);
+    out_->rows.reserve(rows);
+    out_->markers.reserve(rows * settings_->marker_count);
   }
 
-  // Moves the output of `later` (a reader of the text after this one's, whose lines count
-  // from 0 where this one's end) behind this one's; `line_offset` is the line where it starts.
-  void Append(RowReader&& later, long line_offset) {
-    for (HerdbookRow& row : later.rows_) row.line += line_offset;
-    for (ImportProblem& problem : later.problems_) problem.line += line_offset;
-    rows_.insert(rows_.end(), later.rows_.begin(), later.rows_.end());
-    markers_.insert(markers_.end(), later.markers_.begin(), later.markers_.end());
-    problems_.insert(problems_.end(), std::make_move_iterator(later.problems_.begin()),
-                     std::make_move_iterator(later.problems_.end()));
-    rows_read_ += later.rows_read_;
-  }
+  // Writes the rows into `out` from now on.
+  void WriteTo(HerdbookRows* out) { out_ = out; }
 
   void MoveInto(Herdbook* book, std::vector<ImportProblem>* problems) {
-    book->rows = std::move(rows_);
-    book->markers = std::move(markers_);
-    book->rows_read = rows_read_;
+    book->rows_read += rows_read_;
     problems->insert(problems->end(), std::make_move_iterator(problems_.begin()),
                      std::make_move_iterator(problems_.end()));
+    problems_.clear();
+    rows_read_ = 0;
   }
 
  private:
@@ -248,24 +244,29 @@ class RowReader {
     out.id_hash = Low32(IdHash(out.id));
     out.sire_hash = out.sire.empty() ? 0 : Low32(IdHash(out.sire));
     out.dam_hash = out.dam.empty() ? 0 : Low32(IdHash(out.dam));
-    rows_.push_back(out);
-    markers_.insert(markers_.end(), markers.begin(), markers.begin() + settings.marker_count);
+    out_->rows.push_back(out);
+    out_->markers.insert(out_->markers.end(), markers.begin(),
+                         markers.begin() + settings.marker_count);
   }
 
   ReadSettings* settings_;
+  HerdbookRows* out_;
   Herdbook* storage_;
   bool header_done_;
   char* next_ = nullptr;
   std::size_t free_ = 0;
-  std::vector<HerdbookRow> rows_;
-  std::vector<int8_t> markers_;
   std::vector<ImportProblem> problems_;
   long rows_read_ = 0;
 };
 
-// Reads text without quotes: the header line by line, then the rest on two threads when it
-// is long (cut after a line end near its middle).
-void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSettings* settings) {
+std::size_t LinesIn(std::string_view text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Reads text without quotes: the header line by line, then the rest; a long rest on two
+// threads, cut after a line end near its middle, the second half into book->tail.
+void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSettings* settings,
+               Herdbook* book, std::vector<ImportProblem>* problems) {
   long line = 1;
   std::size_t offset = 0;
   while (!reader->header_done() && offset < text.size()) {
@@ -275,25 +276,23 @@ void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSet
     offset = stop;
   }
   const std::string_view rest = text.substr(offset);
-  auto lines_in = [](std::string_view part) {
-    return static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n')) + 1;
-  };
   const std::size_t cut = rest.size() >= kParallelBytes && settings->usable
                               ? rest.find('\n', rest.size() / 2)
                               : std::string_view::npos;
   if (cut == std::string_view::npos) {
-    reader->Reserve(lines_in(rest));
+    reader->Reserve(LinesIn(rest) + 1);
     SplitPlainCsv(rest, delimiter, line, *reader);
+    reader->MoveInto(book, problems);
     return;
   }
   const std::string_view first = rest.substr(0, cut + 1);
   const std::string_view second = rest.substr(cut + 1);
-  RowReader later(settings, nullptr, true);
+  RowReader later(settings, &book->tail, nullptr, true);
   std::exception_ptr failure;
-  auto read_second = [&later, &failure, second, delimiter, &lines_in] {
+  auto read_second = [&later, &failure, first, second, delimiter, line] {
     try {
-      later.Reserve(lines_in(second));
-      SplitPlainCsv(second, delimiter, 0, later);
+      later.Reserve(LinesIn(second) + 1);
+      SplitPlainCsv(second, delimiter, line + static_cast<long>(LinesIn(first)), later);
     } catch (...) {
       failure = std::current_exception();
     }
@@ -304,34 +303,70 @@ void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSet
   } catch (const std::system_error&) {
     read_second();
   }
-  reader->Reserve(lines_in(first) + lines_in(second));
-  line = SplitPlainCsv(first, delimiter, line, *reader);
+  reader->Reserve(LinesIn(first));
+  SplitPlainCsv(first, delimiter, line, *reader);
   if (thread.joinable()) thread.join();
   if (failure) std::rethrow_exception(failure);
-  reader->Append(std::move(later), line);
+  reader->MoveInto(book, problems);
+  later.MoveInto(book, problems);
 }
 
 }  // namespace
 
+void* AllocateLarge(std::size_t bytes) {
+  constexpr std::size_t kLarge = std::size_t{4} << 20;
+  constexpr std::size_t kPage = std::size_t{2} << 20;
+  void* block = nullptr;
+  if (bytes < kLarge) {
+    block = std::malloc(bytes == 0 ? 1 : bytes);
+  } else if (bytes <= std::numeric_limits<std::size_t>::max() - kPage) {
+    const std::size_t size = (bytes + kPage - 1) / kPage * kPage;
+    block = std::aligned_alloc(kPage, size);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (block != nullptr) ::madvise(block, size, MADV_HUGEPAGE);
+#endif
+  }
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+void FreeLarge(void* block) noexcept { std::free(block); }
+
 uint64_t IdHash(std::string_view id) {
-  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-  uint64_t hash = id.size() * kMultiplier;
+  // Words of the id (little or big endian alike: the hash is never stored) multiplied by
+  // odd constants; 16 bytes at a time, the last word of a part overlapping the one before.
+  constexpr uint64_t kFirst = 0x9E3779B97F4A7C15ull;
+  constexpr uint64_t kSecond = 0xC2B2AE3D27D4EB4Full;
+  auto word = [](const char* bytes, std::size_t count) {
+    uint64_t value = 0;
+    std::memcpy(&value, bytes, count);
+    return value;
+  };
   const char* p = id.data();
   std::size_t left = id.size();
-  while (left > 0) {
-    uint64_t word = 0;
-    const std::size_t take = std::min<std::size_t>(left, 8);
-    std::memcpy(&word, p, take);
-    hash = (hash ^ word) * kMultiplier;
-    hash ^= hash >> 32;
-    p += take;
-    left -= take;
+  uint64_t hash = left * kSecond;
+  while (left > 16) {
+    hash = (hash ^ (word(p, 8) * kFirst) ^ (word(p + 8, 8) * kSecond)) * kFirst;
+    hash ^= hash >> 29;
+    p += 16;
+    left -= 16;
   }
-  hash ^= hash >> 33;
-  hash *= 0xFF51AFD7ED558CCDull;
-  hash ^= hash >> 33;
-  hash *= 0xC4CEB9FE1A85EC53ull;
-  hash ^= hash >> 33;
+  uint64_t low = 0, high = 0;
+  if (left >= 8) {
+    low = word(p, 8);
+    high = word(p + left - 8, 8);
+  } else if (left >= 4) {
+    low = word(p, 4);
+    high = word(p + left - 4, 4);
+  } else if (left > 0) {
+    low = static_cast<unsigned char>(p[0]) |
+          static_cast<uint64_t>(static_cast<unsigned char>(p[left / 2])) << 8 |
+          static_cast<uint64_t>(static_cast<unsigned char>(p[left - 1])) << 16;
+  }
+  hash ^= (low * kFirst) ^ (high * kSecond);
+  hash ^= hash >> 32;
+  hash *= kFirst;
+  hash ^= hash >> 29;
   return hash;
 }
 
@@ -341,8 +376,8 @@ std::string FormatProblem(const ImportProblem& problem) {
 }
 
 bool Herdbook::SameData(std::size_t a, std::size_t b) const {
-  const HerdbookRow& x = rows[a];
-  const HerdbookRow& y = rows[b];
+  const HerdbookRow& x = Row(a);
+  const HerdbookRow& y = Row(b);
   return x.id == y.id && x.sire == y.sire && x.dam == y.dam && x.sex == y.sex &&
          x.breed == y.breed && x.nation == y.nation && x.has_markers == y.has_markers &&
          std::equal(Markers(a), Markers(a) + marker_count, Markers(b));
@@ -375,10 +410,10 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
   book.marker_count = settings.marker_count;
   const char delimiter = format.delimiter != 0 ? format.delimiter : DetectDelimiter(text);
   text = WithoutByteOrderMark(text);
-  const bool plain = IsPlainCsv(text);
-  RowReader reader(&settings, plain ? nullptr : &book, false);
+  const bool plain = delimiter != '\r' && delimiter != '\n' && IsPlainCsv(text);
+  RowReader reader(&settings, &book.head, plain ? nullptr : &book, false);
   if (plain) {
-    ReadPlain(text, delimiter, &reader, &settings);
+    ReadPlain(text, delimiter, &reader, &settings, &book, problems);
   } else {
     std::vector<std::string_view> fields;
     try {
@@ -390,8 +425,8 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
       reader.MoveInto(&book, problems);  // the problems of the rows before the fault
       throw;
     }
+    reader.MoveInto(&book, problems);
   }
-  reader.MoveInto(&book, problems);
   book.has_breed = settings.columns[kBreed].index >= 0;
   book.usable = settings.usable && reader.header_done();
   if (!reader.header_done()) problems->push_back({name, 1, "no header row"});

@@ -14,7 +14,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,11 +35,29 @@ constexpr std::size_t kMaxMarkerColumns = 20;
 
 enum class Sex : int8_t { kUnknown = 0, kMale = 1, kFemale = 2 };
 
+// An allocator for large tables: a block of at least 4 MiB is aligned to 2 MiB and marked
+// for transparent huge pages, so that it faults in 2 MiB pages instead of 4 KiB ones
+// (where the system offers them; elsewhere it is ordinary memory).
+void* AllocateLarge(std::size_t bytes);
+void FreeLarge(void* block) noexcept;
+template <typename T>
+struct LargeAllocator {
+  using value_type = T;
+  LargeAllocator() = default;
+  template <typename U>
+  LargeAllocator(const LargeAllocator<U>&) {}  // NOLINT(google-explicit-constructor)
+  T* allocate(std::size_t count) { return static_cast<T*>(AllocateLarge(count * sizeof(T))); }
+  void deallocate(T* block, std::size_t) noexcept { FreeLarge(block); }
+  bool operator==(const LargeAllocator&) const { return true; }
+};
+template <typename T>
+using LargeVector = std::vector<T, LargeAllocator<T>>;
+
 // The hash of an id used by the id tables of the import (64 bits, well mixed in every bit).
 uint64_t IdHash(std::string_view id);
 
 // One data row. The texts are views into the herd book's text (or into the Herdbook's own
-// storage for quoted rows); markers are in Herdbook::markers.
+// storage for quoted rows); markers are kept beside the rows (HerdbookRows).
 struct HerdbookRow {
   long line = 0;               // 1-based line of the row in the file
   std::string_view id;         // never a missing code (an empty id is a problem)
@@ -57,9 +77,16 @@ struct HerdbookFormat {
   std::vector<std::string> markers;  // marker column names, in order
 };
 
+// Rows in file order and their marker values (marker_count a row, 0 where empty).
+struct HerdbookRows {
+  LargeVector<HerdbookRow> rows;
+  LargeVector<int8_t> markers;
+};
+
 // The rows of a herd book. Views in the rows point into the text given to ReadHerdbook,
 // which must outlive the Herdbook, or into `storage`. Not copyable (the views would dangle
-// into the original's storage).
+// into the original's storage). The rows are kept in two blocks, one for each half of the
+// file read on its own thread; Row(r) numbers them through.
 struct Herdbook {
   Herdbook() = default;
   Herdbook(Herdbook&&) = default;
@@ -67,15 +94,22 @@ struct Herdbook {
   Herdbook(const Herdbook&) = delete;
   Herdbook& operator=(const Herdbook&) = delete;
 
-  // Marker values of row r: markers[r * marker_count + m], 0 where empty.
-  const int8_t* Markers(std::size_t r) const { return markers.data() + r * marker_count; }
+  // Rows with an empty id or a bad value are left out.
+  std::size_t RowCount() const { return head.rows.size() + tail.rows.size(); }
+  const HerdbookRow& Row(std::size_t r) const {
+    return r < head.rows.size() ? head.rows[r] : tail.rows[r - head.rows.size()];
+  }
+  // The marker_count values of row r.
+  const int8_t* Markers(std::size_t r) const {
+    return r < head.rows.size() ? head.markers.data() + r * marker_count
+                                : tail.markers.data() + (r - head.rows.size()) * marker_count;
+  }
   // Equal data (id, parents, sex, breed, nation, markers); lines are not compared.
   bool SameData(std::size_t a, std::size_t b) const;
 
-  std::vector<HerdbookRow> rows;  // file order; rows with an empty id or a bad value left out
-  std::size_t marker_count = 0;   // marker columns read (at most kMaxMarkerColumns)
-  std::vector<int8_t> markers;    // rows.size() * marker_count values
-  long rows_read = 0;             // data rows in the file
+  HerdbookRows head, tail;
+  std::size_t marker_count = 0;  // marker columns read (at most kMaxMarkerColumns)
+  long rows_read = 0;            // data rows in the file
   bool has_breed = false;
   bool usable = false;                           // the header has every required column
   std::vector<std::unique_ptr<char[]>> storage;  // bytes of unescaped quoted fields

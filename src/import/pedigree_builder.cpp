@@ -18,7 +18,7 @@ constexpr const char* kChooseFewer = "; choose fewer animals with --keep and --g
 struct Node {
   std::string_view id;  // empty for a dummy
   uint32_t hash = 0;    // low 32 bits of IdHash(id)
-  int row = -1;         // index in Herdbook::rows, -1 for an added parent or a dummy
+  int row = -1;         // Herdbook::Row number, -1 for an added parent or a dummy
   long line = 0;        // its row, else the first row naming it (a dummy: its child's row)
   long order = 0;       // place in herd-book order: 4 * row index + 0 added sire, 1 added dam,
                         // 2 dummy, 3 the row itself
@@ -76,7 +76,7 @@ class IdTable {
     int value = -1;
   };
   void Rehash(std::size_t size) {
-    std::vector<Slot> old(size);
+    LargeVector<Slot> old(size);
     old.swap(slots_);
     for (const Slot& slot : old) {
       if (slot.value < 0) continue;
@@ -86,7 +86,7 @@ class IdTable {
     }
   }
 
-  std::vector<Slot> slots_;
+  LargeVector<Slot> slots_;
   std::size_t count_ = 0;
 };
 
@@ -117,7 +117,7 @@ class Builder {
     problems_.push_back({options_.herdbook_name, line, std::move(message)});
   }
   auto RowKey() const {
-    return [this](int r) { return book_.rows[r].id; };
+    return [this](int r) { return book_.Row(r).id; };
   }
   auto NodeKey() const {
     return [this](int n) { return nodes_[n].id; };
@@ -156,13 +156,13 @@ class Builder {
 };
 
 void Builder::IndexRows() {
-  const std::vector<HerdbookRow>& rows = book_.rows;
+  const std::size_t count = book_.RowCount();
   constexpr std::size_t kAhead = 16;
-  row_index_.Reserve(rows.size());
-  first_row_.assign(rows.size(), 0);
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    if (r + kAhead < rows.size()) row_index_.Prefetch(rows[r + kAhead].id_hash);
-    const HerdbookRow& row = rows[r];
+  row_index_.Reserve(count);
+  first_row_.assign(count, 0);
+  for (std::size_t r = 0; r < count; ++r) {
+    if (r + kAhead < count) row_index_.Prefetch(book_.Row(r + kAhead).id_hash);
+    const HerdbookRow& row = book_.Row(r);
     const int first = row_index_.Insert(row.id, row.id_hash, static_cast<int>(r), RowKey());
     if (first == static_cast<int>(r)) {
       first_row_[r] = 1;
@@ -171,13 +171,13 @@ void Builder::IndexRows() {
     } else {
       Problem(row.line, "animal " + std::string(row.id) +
                             " appears again with different data (first at line " +
-                            std::to_string(rows[first].line) + ")");
+                            std::to_string(book_.Row(first).line) + ")");
     }
   }
 }
 
 int Builder::AddRowNode(int r, int depth) {
-  const HerdbookRow& row = book_.rows[r];
+  const HerdbookRow& row = book_.Row(r);
   Node node;
   node.id = row.id;
   node.hash = row.id_hash;
@@ -210,11 +210,11 @@ int Builder::AddNamedNode(std::string_view id, uint32_t hash, int depth) {
 }
 
 void Builder::Select() {
-  const std::vector<HerdbookRow>& rows = book_.rows;
+  const std::size_t count = book_.RowCount();
   if (!options_.keep_given) {
-    node_index_.Reserve(rows.size() + rows.size() / 4);
-    nodes_.reserve(rows.size() + rows.size() / 4);
-    for (std::size_t r = 0; r < rows.size(); ++r) {
+    node_index_.Reserve(count + count / 4);
+    nodes_.reserve(count + count / 4);
+    for (std::size_t r = 0; r < count; ++r) {
       if (first_row_[r]) AddRowNode(static_cast<int>(r), 0);
     }
     return;
@@ -227,7 +227,7 @@ void Builder::Select() {
     const Node node = nodes_[next];
     if (node.row < 0) continue;
     if (options_.generations >= 0 && node.depth >= options_.generations) continue;
-    const HerdbookRow& row = rows[node.row];
+    const HerdbookRow& row = book_.Row(node.row);
     if (!row.sire.empty()) AddNamedNode(row.sire, row.sire_hash, node.depth + 1);
     if (!row.dam.empty()) AddNamedNode(row.dam, row.dam_hash, node.depth + 1);
   }
@@ -237,11 +237,11 @@ void Builder::ScanParentNames() {
   // Every first row names parents; a named parent that is selected learns its role, and an
   // added one its line, place and breed from the first row naming it. Without a selection
   // every name is an animal: one without a row becomes an added parent here.
-  const std::vector<HerdbookRow>& rows = book_.rows;
+  const std::size_t count = book_.RowCount();
   long added = 0;
-  for (std::size_t r = 0; r < rows.size(); ++r) {
+  for (std::size_t r = 0; r < count; ++r) {
     if (!first_row_[r]) continue;
-    const HerdbookRow& row = rows[r];
+    const HerdbookRow& row = book_.Row(r);
     for (int role = 0; role < 2; ++role) {
       const std::string_view name = role == 0 ? row.sire : row.dam;
       if (name.empty()) continue;
@@ -252,7 +252,7 @@ void Builder::ScanParentNames() {
       Node& parent = nodes_[p];
       if (parent.added == Added::kParent) {
         if (rank_[p] < 0) {
-          rank_[p] = static_cast<long>(rows.size()) + added++;
+          rank_[p] = static_cast<long>(count) + added++;
           parent.line = row.line;
           parent.order = 4 * static_cast<long>(r) + role;
           parent.sex = role == 0 ? Sex::kMale : Sex::kFemale;
@@ -292,7 +292,7 @@ void Builder::OrderNodes() {
   };
   for (Node& node : ordered) {
     if (node.row < 0) continue;
-    const HerdbookRow& row = book_.rows[node.row];
+    const HerdbookRow& row = book_.Row(node.row);
     node.sire = selected(row.sire, row.sire_hash);
     node.dam = selected(row.dam, row.dam_hash);
   }
@@ -370,7 +370,7 @@ void Builder::AddDummies() {
     dummy.order = nodes_[n].order - 1;
     dummy.added = Added::kDummy;
     dummy.sex = nodes_[n].sire < 0 ? Sex::kMale : Sex::kFemale;
-    dummy.breed = nodes_[n].row >= 0 ? book_.rows[nodes_[n].row].breed : nodes_[n].breed;
+    dummy.breed = nodes_[n].row >= 0 ? book_.Row(nodes_[n].row).breed : nodes_[n].breed;
     dummy.dummy_child = static_cast<int>(n);
     (nodes_[n].sire < 0 ? nodes_[n].sire : nodes_[n].dam) = static_cast<int>(nodes_.size());
     nodes_.push_back(dummy);
@@ -532,7 +532,7 @@ void Builder::Number() {
       }
       animal.sex = node.sex;
       if (node.row >= 0) {
-        const HerdbookRow& row = book_.rows[node.row];
+        const HerdbookRow& row = book_.Row(node.row);
         animal.nation = row.nation;
         animal.has_markers = row.has_markers;
         const int8_t* markers = book_.Markers(node.row);

@@ -12,12 +12,16 @@
 #ifndef PEDPREP_RECORDS_CSV_H_
 #define PEDPREP_RECORDS_CSV_H_
 
-#include <array>
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace pedprep {
 
@@ -42,7 +46,8 @@ std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter, const std::s
 std::string_view WithoutByteOrderMark(std::string_view text);
 
 // True when `text` holds no double quote. Such text splits with SplitPlainCsv into exactly
-// the rows ParseCsv gives (no row then spans lines, and no quoting can be malformed).
+// the rows ParseCsv gives (no row then spans lines, and no quoting can be malformed),
+// provided the delimiter is neither CR nor LF.
 inline bool IsPlainCsv(std::string_view text) {
   return text.empty() || std::memchr(text.data(), '"', text.size()) == nullptr;
 }
@@ -56,40 +61,50 @@ inline bool IsPlainCsv(std::string_view text) {
 // line after the last one (first_line + the number of LF in `text`).
 template <typename OnRow>
 long SplitPlainCsv(std::string_view text, char delimiter, long first_line, OnRow&& on_row) {
-  // kind[b]: 1 delimiter, 2 CR, 3 LF, 0 any other byte.
-  std::array<unsigned char, 256> kind{};
-  kind[static_cast<unsigned char>(delimiter)] = 1;
-  kind['\r'] = 2;
-  kind['\n'] = 3;
   const bool tab_is_blank = delimiter != '\t';
   const bool space_is_blank = delimiter != ' ';
-  auto trimmed = [tab_is_blank, space_is_blank](const char* begin, const char* end) {
+  std::vector<std::string_view> fields;
+  long line = first_line;
+  const char* const end = text.data() + text.size();
+  const char* field = text.data();
+  // Ends the field before `at`; at a line end, the record too.
+  auto separator = [&](const char* at) {
+    const char* first = field;
+    const char* last = at;
     auto blank = [=](char c) {
       return (c == ' ' && space_is_blank) || (c == '\t' && tab_is_blank);
     };
-    while (begin < end && blank(*begin)) ++begin;
-    while (end > begin && blank(end[-1])) --end;
-    return std::string_view(begin, static_cast<std::size_t>(end - begin));
-  };
-  std::vector<std::string_view> fields;
-  long line = first_line;
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  const char* field = p;
-  while (true) {
-    unsigned char k = 0;
-    while (p < end && (k = kind[static_cast<unsigned char>(*p)]) == 0) ++p;
-    fields.push_back(trimmed(field, p));
-    if (p < end && k == 1) {
-      field = ++p;
-      continue;
+    while (first < last && blank(*first)) ++first;
+    while (last > first && blank(last[-1])) --last;
+    fields.emplace_back(first, static_cast<std::size_t>(last - first));
+    field = at + 1;
+    if (at == end || *at == '\r' || *at == '\n') {
+      if (fields.size() > 1 || !fields[0].empty()) on_row(line, fields);
+      fields.clear();
+      line += at != end && *at == '\n';
     }
-    if (fields.size() > 1 || !fields[0].empty()) on_row(line, fields);
-    fields.clear();
-    if (p == end) break;
-    line += k == 3;
-    field = ++p;
+  };
+  const char* p = text.data();
+#if defined(__SSE2__)
+  // 16 bytes at a time: a bit for each delimiter, CR and LF.
+  const __m128i delimiters = _mm_set1_epi8(delimiter);
+  const __m128i crs = _mm_set1_epi8('\r');
+  const __m128i lfs = _mm_set1_epi8('\n');
+  for (; end - p >= 16; p += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, delimiters), _mm_cmpeq_epi8(bytes, crs)),
+                     _mm_cmpeq_epi8(bytes, lfs))));
+    while (mask != 0) {
+      separator(p + std::countr_zero(mask));
+      mask &= mask - 1;
+    }
   }
+#endif
+  for (; p < end; ++p) {
+    if (*p == delimiter || *p == '\r' || *p == '\n') separator(p);
+  }
+  separator(end);
   return line;
 }
 

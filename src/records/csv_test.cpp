@@ -94,7 +94,7 @@ TEST(CsvTest, PlainSplitEqualsParser) {
   for (int round = 0; round < 4000; ++round) {
     const char delimiter = ",;\t "[round % 4];
     std::string text;
-    const int length = static_cast<int>(random() % 24);
+    const int length = static_cast<int>(random() % 48);
     for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
     SCOPED_TRACE(::testing::PrintToString(text) + " delimiter " +
                  ::testing::PrintToString(delimiter));

@@ -3,7 +3,7 @@
 //   gen_herdbook OUT.csv KEEP.txt [HERDS [GENERATIONS [PER_GENERATION [SIRES [KEEP_HERDS
 //                [MATINGS [BOUGHT_PERCENT [BOUGHT_DAMS_PERCENT]]]]]]]]
 //
-// Defaults: 2,000 herds x 20 generations x 25 animals = 1,000,000 rows (about 54 MB).
+// Defaults: 2,000 herds x 20 generations x 25 animals = 1,000,000 rows (about 49 MB).
 // Herds are mostly closed. Each generation of a herd: BOUGHT_PERCENT of the animals come
 // from outside with unknown parents (founders); the others come from MATINGS matings, each
 // of a sire out of a pool of SIRES males of the previous generation (one pool in fifty from

@@ -3,11 +3,10 @@
 // that would lose data or write over the run's own files are refused before anything is
 // written.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -46,8 +45,8 @@ class ExampleFolder {
   // Runs pedprep with `input` on a pipe; returns the exit status, `*shown` the console.
   int RunFromPipe(const std::string& input, std::string* shown = nullptr) const {
     Write("stdin.txt", input);
-    const std::string command = "cd '" + dir_.string() + "' && '" PEDPREP_BINARY
-                                "' <stdin.txt >console.txt 2>&1";
+    const std::string command =
+        "cd '" + dir_.string() + "' && '" PEDPREP_BINARY "' <stdin.txt >console.txt 2>&1";
     const int status = std::system(command.c_str());
     if (shown) *shown = Read("console.txt");
     fs::remove(dir_ / "stdin.txt");
@@ -94,7 +93,7 @@ void Replace(const ExampleFolder& folder, const std::string& name, const std::st
 TEST(ExitStatusTest, SuccessStopAndInputErrorEachHaveTheirStatus) {
   struct Case {
     const char* name;
-    const char* file;  // nullptr: the example as it is
+    const char* file;      // nullptr: the example as it is
     std::string from, to;  // to = "": the file is removed
     int status;
   };
@@ -159,8 +158,8 @@ TEST(ExitStatusTest, RefusedInputsWriteNothing) {
 
 TEST(ExitStatusTest, ByteOrderMarksAreSkipped) {
   ExampleFolder plain, marked;
-  for (const char* name : {"PEDIGREE.PRN", "DEF.DAT", "database/pedigree.dat",
-                           "database/markers.dat"}) {
+  for (const char* name :
+       {"PEDIGREE.PRN", "DEF.DAT", "database/pedigree.dat", "database/markers.dat"}) {
     marked.Write(name, "\xEF\xBB\xBF" + marked.Read(name));
   }
   std::string plain_shown, marked_shown;

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "testing/driver_test_support.h"
+#include "core/stop.h"
 #include "records/input_error.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
@@ -16,7 +17,7 @@ using testing::PassportRow;
 using testing::PassportText;
 using testing::TestRun;
 
-const std::string kPrompt = "Pause - Please enter a blank line (to continue) or a DOS command.\n";
+const std::string kPrompt = std::string(kPausePrompt) + "\n";
 
 std::string NumerationMessage(const std::string& line_field) {
   return std::string(30, ' ') + "\n" + "ERROR of numeration, LINE" + line_field + "\n" +

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/stop.h"
 #include "driver/passport_reader.h"
-#include "testing/driver_test_support.h"
 #include "records/input_error.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
@@ -16,7 +17,7 @@ using testing::FounderFamily;
 using testing::PassportText;
 using testing::TestRun;
 
-const std::string kPrompt = "Pause - Please enter a blank line (to continue) or a DOS command.\n";
+const std::string kPrompt = std::string(kPausePrompt) + "\n";
 const std::string kStop = "Stop - Program terminated.\n";
 
 TEST(RunPedprepTest, SexCheckErrorsEndInTheVerdict) {

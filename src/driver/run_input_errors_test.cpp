@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "driver/run_driver.h"
-#include "testing/driver_test_support.h"
 #include "testing/run_folder.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {

@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "core/run_context.h"
+#include "core/stop.h"
 #include "driver/run_driver.h"
-#include "testing/driver_test_support.h"
-#include "testing/run_folder.h"
 #include "records/input_error.h"
+#include "testing/run_folder.h"
+#include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
@@ -29,10 +30,8 @@ const std::string kBreakLines =
     "          4\n"
     "          1           4\n"
     "BREAKAGE: NFA,NMA          3           4\n";
-const std::string kSuccessEnd =
-    "ALL RIGHT: UNFORMATED FILES  FOR ANALYZE ARE CREATED\n"
-    "Pause - Please enter a blank line (to continue) or a DOS command.\n"
-    "Stop - Program terminated.\n";
+const std::string kSuccessEnd = "ALL RIGHT: UNFORMATED FILES  FOR ANALYZE ARE CREATED\n" +
+                                std::string(kPausePrompt) + "\n" + kStopLine + "\n";
 
 // A folder that remembers each WriteFiles call and what the console showed at that moment.
 class WatchedFolder : public MemoryFileSystem {

@@ -27,17 +27,16 @@
 
 #include "breed/blood_fractions.h"
 #include "breed/renumbering.h"
-#include "driver/passport_reader.h"
 #include "core/run_context.h"
+#include "driver/passport_reader.h"
 #include "driver/sex_check.h"
-#include "export/reconstruction.h"
-#include "export/pedigree_table.h"
-#include "records/input_error.h"
-#include "structure/structure_analysis.h"
-
 #include "export/export_state.h"
 #include "export/marker_match.h"
+#include "export/pedigree_table.h"
+#include "export/reconstruction.h"
+#include "records/input_error.h"
 #include "structure/rebuilding_analysis.h"
+#include "structure/structure_analysis.h"
 #include "structure/workspace.h"
 
 namespace {
@@ -67,8 +66,7 @@ const std::vector<Stage>& Stages() {
       {"stryu", [](BenchRun& r) { pedprep::STRYU(r.ctx, 0); }},
       {"renum", [](BenchRun& r) { pedprep::RENUM(r.ctx); }},
       {"reconstruction", [](BenchRun& r) { pedprep::RECONSTRUCTION(r.ctx, r.exports); }},
-      {"rewrdat",
-       [](BenchRun& r) { pedprep::REWRDAT(r.ctx, r.exports, pedprep::MatchMarkers); }},
+      {"rewrdat", [](BenchRun& r) { pedprep::REWRDAT(r.ctx, r.exports, pedprep::MatchMarkers); }},
   };
   return stages;
 }

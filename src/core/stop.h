@@ -37,10 +37,10 @@ class RecordingCommandRunner : public CommandRunner {
   std::vector<std::string> commands;
 };
 
-// In a batch run (ctx.batch) does nothing. Otherwise shows the pause prompt and reads one line (at most 128 characters kept; end of input is
-// an empty answer). Trailing blanks and tabs are cut; an answer of two or more characters
-// is run as a command before the pause ends, but only when it was typed at a terminal:
-// a line from a pipe or a file is read and ignored.
+// In a batch run (ctx.batch) does nothing. Otherwise shows the pause prompt and reads one line (at
+// most 128 characters kept; end of input is an empty answer). Trailing blanks and tabs are cut; an
+// answer of two or more characters is run as a command before the pause ends, but only when it was
+// typed at a terminal: a line from a pipe or a file is read and ignored.
 void Pause(RunContext& ctx);
 
 [[noreturn]] void Stop();

@@ -14,8 +14,8 @@ struct RunContext;
 // The stages that have more than one implementation. Every implementation of a slot has the
 // same effects (store, console text, files); they differ only in speed.
 struct Stages {
-  void (*blood_fractions)(RunContext& ctx);                    // FINDBLOOD
-  void (*structure_analysis)(RunContext& ctx, int32_t nmode);  // STRYU
+  void (*blood_fractions)(RunContext& ctx);                       // FINDBLOOD
+  void (*structure_analysis)(RunContext& ctx, int32_t nmode);     // STRYU
   void (*reconstruction)(RunContext& ctx, ExportState& exports);  // RECONSTRUCTION
   MarkerMatcher match_markers;  // the marker matching inside REWRDAT
 };

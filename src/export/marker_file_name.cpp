@@ -7,10 +7,9 @@ namespace {
 
 // The run's own files: writing the marker file under one of these names would destroy an
 // input or replace another output.
-constexpr std::string_view kRunFiles[] = {"pedigree.prn",         "def.dat",
-                                          "database/pedigree.dat", "database/markers.dat",
-                                          "ped.dat",              "pedigree",
-                                          "id.pe"};
+constexpr std::string_view kRunFiles[] = {
+    "pedigree.prn", "def.dat", "database/pedigree.dat", "database/markers.dat", "ped.dat",
+    "pedigree",     "id.pe"};
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

@@ -7,10 +7,10 @@
 
 #include "core/narrowing.h"
 #include "core/run_context.h"
+#include "export/binary_files.h"
 #include "export/export_state.h"
 #include "export/marker_file_name.h"
 #include "export/marker_match.h"
-#include "export/binary_files.h"
 #include "records/console.h"
 #include "records/file_system.h"
 #include "records/input_error.h"

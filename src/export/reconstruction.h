@@ -41,8 +41,7 @@ void ReadNationCodes(RunContext& ctx, ExportState& exports);
 [[noreturn]] void StopStoreFull(RunContext& ctx);
 
 // True when the row's breed code marks a copy and its database individual has code 9.
-bool IsSelectedForReconstruction(const PedigreeStore& store, const ExportState& exports,
-                                  int row);
+bool IsSelectedForReconstruction(const PedigreeStore& store, const ExportState& exports, int row);
 
 }  // namespace pedprep
 

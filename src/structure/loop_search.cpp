@@ -95,7 +95,7 @@ LoopAt LoopSearch::FindLoop(FamilyGraph& graph, const Peeling& peeling) {
 }
 
 void LoopSearch::Append(const FamilyGraph& graph, int32_t id, int32_t family,
-                            const char* overflow_text) {
+                        const char* overflow_text) {
   if (workspace_.K2 >= kQueueEntries) {
     WriteListDirected(console_, {Str(overflow_text)});
     Stop();
@@ -106,9 +106,9 @@ void LoopSearch::Append(const FamilyGraph& graph, int32_t id, int32_t family,
   workspace_.NINDK[workspace_.K2][2] = family;
 }
 
-void LoopSearch::AppendJoiningChildren(const FamilyGraph& graph, const Peeling& peeling,
-                                           int32_t k, int32_t from_slot, int32_t to_slot,
-                                           const char* overflow_text) {
+void LoopSearch::AppendJoiningChildren(const FamilyGraph& graph, const Peeling& peeling, int32_t k,
+                                       int32_t from_slot, int32_t to_slot,
+                                       const char* overflow_text) {
   for (int32_t slot = from_slot; slot <= to_slot; ++slot) {
     const int32_t id = graph.SlotIndividual(slot);
     if (peeling.Joins(id)) Append(graph, id, k, overflow_text);

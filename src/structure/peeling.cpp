@@ -37,8 +37,7 @@ void Peeling::Reset(const FamilyGraph& graph) {
   changes_.clear();
 }
 
-void Peeling::ParentReplaced(const FamilyGraph& graph, int32_t k, int32_t old_id,
-                                 int32_t new_id) {
+void Peeling::ParentReplaced(const FamilyGraph& graph, int32_t k, int32_t old_id, int32_t new_id) {
   const int32_t individuals = graph.Individuals();
   if (static_cast<int32_t>(families_of_.size()) < individuals) {
     families_of_.resize(individuals, 0);

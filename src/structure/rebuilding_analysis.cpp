@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "core/stop.h"
-#include "structure/workspace.h"
-#include "structure/peelable_families.h"
-#include "structure/loop_break.h"
-#include "structure/queue_search.h"
-#include "structure/nuclear_families.h"
 #include "structure/free_slots.h"
+#include "structure/loop_break.h"
+#include "structure/nuclear_families.h"
+#include "structure/peelable_families.h"
+#include "structure/queue_search.h"
+#include "structure/workspace.h"
 
 namespace pedprep {
 

@@ -88,6 +88,7 @@ bool DiskFileSystem::ReadFile(const std::string& given_name, std::string* conten
   std::FILE* f = std::fopen(name.c_str(), "rb");
   if (f == nullptr) return false;
   contents->clear();
+  contents->reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
   std::size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) contents->append(buffer, got);

@@ -214,17 +214,8 @@ std::string RenderWithDot(const std::string& dot, const std::string& format,
 
 int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_folder,
             const DotRenderer& render, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run;
-  try {
-    run = ObserveRun(folder);
-  } catch (const InputError& error) {
-    err << error.Report() << "\n";
-    return kExitInputError;
-  }
-  if (run->status == kExitInputError) {
-    err << run->input_error << "\n";
-    return kExitInputError;
-  }
+  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
+  if (!run) return kExitInputError;
   if (run->status != kExitSuccess) {
     err << "pedprep draw: the run stops: " << StopReason(*run) << "; nothing drawn\n";
     return 1;

@@ -215,4 +215,19 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   return observed;
 }
 
+std::unique_ptr<ObservedRun> ObserveRunOrReport(FileSystem& folder, std::ostream& err) {
+  std::unique_ptr<ObservedRun> run;
+  try {
+    run = ObserveRun(folder);
+  } catch (const InputError& error) {
+    err << error.Report() << "\n";
+    return nullptr;
+  }
+  if (run->status == kExitInputError) {
+    err << run->input_error << "\n";
+    return nullptr;
+  }
+  return run;
+}
+
 }  // namespace pedprep

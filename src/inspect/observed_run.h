@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,10 @@ struct ObservedRun {
 // Runs the product stages on `folder`'s inputs. A malformed ids.csv throws InputError (read
 // of ids.csv, its line and the problem).
 std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder);
+
+// ObserveRun, except that an input file the run cannot read (an InputError, or a run ended
+// by one) is reported on `err` and gives nullptr.
+std::unique_ptr<ObservedRun> ObserveRunOrReport(FileSystem& folder, std::ostream& err);
 
 }  // namespace pedprep
 

@@ -357,17 +357,8 @@ void WriteText(const ObservedRun& run, std::ostream& out) {
 }  // namespace
 
 int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run;
-  try {
-    run = ObserveRun(folder);
-  } catch (const InputError& error) {
-    err << error.Report() << "\n";
-    return kExitInputError;
-  }
-  if (run->status == kExitInputError) {
-    err << run->input_error << "\n";
-    return kExitInputError;
-  }
+  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
+  if (!run) return kExitInputError;
   std::ostringstream text;
   if (csv) {
     WriteCsv(*run, text);

@@ -23,7 +23,8 @@ struct RunContext {
 
   PedigreeStore store;
 
-  // Told what the stages do (loop-break and parent copies); none in a normal run.
+  // Told what the stages do (loop-break and parent copies, marker records); none in a normal
+  // run.
   RunObserver* observer = nullptr;
 
   Console& console;

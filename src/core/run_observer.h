@@ -6,6 +6,7 @@
 #define PEDPREP_CORE_RUN_OBSERVER_H_
 
 #include <cstdint>
+#include <vector>
 
 namespace pedprep {
 
@@ -52,6 +53,10 @@ class RunObserver {
   // is in the store at the position its LoopCopyMade gave.
   virtual void StructureAnalysed(const PedigreeStore& /*store*/, bool /*stopped*/) {}
   virtual void ParentCopyMade(const ParentCopyEvent& /*copy*/) {}
+  // The marker merge read its records: their identifiers in file order, before they are
+  // matched to the positions of `store`.
+  virtual void MarkerRecordsRead(const PedigreeStore& /*store*/,
+                                 const std::vector<int32_t>& /*identifiers*/) {}
 };
 
 }  // namespace pedprep

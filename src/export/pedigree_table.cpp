@@ -129,6 +129,12 @@ void REWRDAT(RunContext& ctx, ExportState& exports, MarkerMatcher match_markers)
   PedigreeStore& st = ctx.store;
   const int nd = std::clamp<int32_t>(st.ND, 0, kMaxRows);
   ImasTable imas(static_cast<std::size_t>(nd) + 1, std::array<int32_t, 10>{});
+  if (ctx.observer != nullptr) {
+    std::vector<int32_t> identifiers;
+    identifiers.reserve(records.size());
+    for (const MarkerRecord& record : records) identifiers.push_back(record.kod);
+    ctx.observer->MarkerRecordsRead(st, identifiers);
+  }
   match_markers(st, exports, records, imas);
 
   for (int j = 1; j <= nd; ++j) {

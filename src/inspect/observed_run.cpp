@@ -5,7 +5,6 @@
 #include <set>
 
 #include "driver/run_driver.h"
-#include "export/marker_match.h"
 #include "records/csv.h"
 #include "records/input_error.h"
 #include "records/text_reader.h"
@@ -63,6 +62,24 @@ class Collector : public RunObserver {
     }
     for (FamilyCounts& counts : run_.families) counts.read = counts.rows - counts.loop;
   }
+  // Notes what the marker matching passes over: records matching no animal, animals
+  // without a record.
+  void MarkerRecordsRead(const PedigreeStore& store,
+                         const std::vector<int32_t>& identifiers) override {
+    const std::set<int32_t> kods(identifiers.begin(), identifiers.end());
+    std::set<int32_t> animals;
+    for (int i = 1; i <= std::clamp(store.ND, 0, kMaxRows); ++i) animals.insert(store.INI_ID[i]);
+    std::set<int32_t> reported;
+    for (int32_t kod : identifiers) {
+      if (animals.count(kod) == 0 && reported.insert(kod).second) {
+        run_.unmatched_marker_ids.push_back(kod);
+      }
+    }
+    for (int32_t ini_id : animals) {
+      if (kods.count(ini_id) == 0) run_.animals_without_marker.push_back(ini_id);
+    }
+    run_.markers_checked = true;
+  }
   void ParentCopyMade(const ParentCopyEvent& copy) override {
     run_.parent_copies.push_back(
         {copy.family, copy.copy, copy.original, copy.ini_id, copy.made_for});
@@ -103,29 +120,6 @@ class Collector : public RunObserver {
   std::vector<LoopCopyEvent> loops_;
   std::vector<int16_t> ins_;  // INS when the structure analysis ended
 };
-
-// The marker matching of the run, which also notes what it passes over.
-thread_local ObservedRun* marker_target = nullptr;
-
-void ObservedMatchMarkers(const PedigreeStore& store, const ExportState& exports,
-                          const std::vector<MarkerRecord>& records, ImasTable& imas) {
-  MatchMarkers(store, exports, records, imas);
-  if (marker_target == nullptr) return;
-  std::set<int32_t> kods;
-  for (const MarkerRecord& record : records) kods.insert(record.kod);
-  std::set<int32_t> animals;
-  for (int i = 1; i <= std::clamp(store.ND, 0, kMaxRows); ++i) animals.insert(store.INI_ID[i]);
-  std::set<int32_t> reported;
-  for (const MarkerRecord& record : records) {
-    if (animals.count(record.kod) == 0 && reported.insert(record.kod).second) {
-      marker_target->unmatched_marker_ids.push_back(record.kod);
-    }
-  }
-  for (int32_t ini_id : animals) {
-    if (kods.count(ini_id) == 0) marker_target->animals_without_marker.push_back(ini_id);
-  }
-  marker_target->markers_checked = true;
-}
 
 // Non-blank records of PEDIGREE.PRN after the header, the notes and the ND data records.
 int32_t RecordsAfterCount(FileSystem& folder) {
@@ -196,11 +190,7 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   Collector collector(o);
   o.run->observer = &collector;
 
-  Stages stages = ProductStages();
-  stages.match_markers = ObservedMatchMarkers;
-  marker_target = &o;
-  o.status = RunPedprep(*o.run, stages);
-  marker_target = nullptr;
+  o.status = RunPedprep(*o.run);
   o.run->observer = nullptr;
 
   collector.Finish(o.run->store, o.status == kExitSuccess);

@@ -52,9 +52,9 @@ void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const std
     if (!pedigree.breeds[i].empty()) out << " " << i + 1 << " = " << pedigree.breeds[i] << ";";
   }
   out << "\n"
-      << "expected loop-break copies: " << c.loops
-      << " (left: " << kMaxAnimals - c.animals - c.loops << " of " << kMaxAnimals << " rows, "
-      << kMaxLoopCopies - c.loops << " of " << kMaxLoopCopies << " copies)\n"
+      << "expected loop-break copies: " << c.loops << " (left: " << kMaxRows - c.animals - c.loops
+      << " of " << kMaxRows << " rows, " << kMaxBreaks - c.loops << " of " << kMaxBreaks
+      << " copies)\n"
       << "written in " << (folder.empty() ? "." : folder) << ":";
   for (const char* name : kImportedFiles) out << " " << name;
   out << "\n";

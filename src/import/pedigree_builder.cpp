@@ -472,10 +472,10 @@ void Builder::GroupFamilies() {
       (book_.rows_read == 0 || (options_.keep_given && options_.keep_ids.empty()))) {
     total_problems_.push_back({options_.herdbook_name, 0, "no animals"});
   }
-  if (counts.animals > kMaxAnimals) {
+  if (counts.animals > kMaxRows) {
     total_problems_.push_back({options_.herdbook_name, 0,
                                std::to_string(counts.animals) + " animals, at most " +
-                                   std::to_string(kMaxAnimals) + kChooseFewer});
+                                   std::to_string(kMaxRows) + kChooseFewer});
   }
   if (counts.families > kMaxFamilies) {
     total_problems_.push_back({options_.herdbook_name, 0,

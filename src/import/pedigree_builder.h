@@ -23,14 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "core/pedigree_store.h"
 #include "import/herdbook.h"
 
 namespace pedprep {
 
-constexpr long kMaxAnimals = 24096;
-constexpr long kMaxFamilies = 2600;
-constexpr long kMaxLoopCopies = 4096;
-constexpr int kMaxBreeds = 10;
+// The capacities an imported folder must fit are those of the run's store: kMaxRows rows
+// after the loop-break copies, kMaxFamilies, kMaxBreaks copies and kMaxBreeds breeds.
 
 enum class Added : int8_t { kNone, kParent, kDummy };
 

@@ -9,9 +9,9 @@ namespace pedprep {
 
 int RunInFolder(CommandContext& context, const std::string& folder, bool batch) {
   std::unique_ptr<FileSystem> files = context.env.open_folder(folder, false);
-  auto run = std::make_unique<RunContext>(context.env.console, *files, context.env.shell);
-  run->batch = batch;
-  return RunPedprep(*run);
+  RunContext run(context.env.console, *files, context.env.shell);
+  run.batch = batch;
+  return RunPedprep(run);
 }
 
 void RegisterRun(CLI::App& app, CommandContext& context) {

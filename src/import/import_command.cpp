@@ -4,6 +4,7 @@
 
 #include "import/input_folder_writer.h"
 #include "import/pedigree_builder.h"
+#include "records/byte_order_mark.h"
 #include "records/input_error.h"
 
 namespace pedprep {
@@ -19,7 +20,7 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 
 // Keep-file ids: one per line, surrounding blanks dropped, blank lines skipped.
 void ReadKeepIds(const std::string& text, PrepareOptions* options) {
-  std::size_t begin = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  std::size_t begin = text.size() - WithoutByteOrderMark(text).size();
   long line = 0;
   while (begin < text.size()) {
     ++line;

@@ -81,11 +81,6 @@ void Fail(csv_parser* parser, const std::string& file_name, long line, std::stri
 
 }  // namespace
 
-std::string_view WithoutByteOrderMark(std::string_view text) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  return text;
-}
-
 void ParseCsv(std::string_view text, char delimiter, const std::string& file_name,
               const std::function<void(const CsvRow&)>& on_row) {
   text = WithoutByteOrderMark(text);
@@ -127,7 +122,7 @@ std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter, const std::s
 }
 
 char DetectDelimiter(std::string_view text) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  text = WithoutByteOrderMark(text);
   long tabs = 0, semicolons = 0, commas = 0;
   bool quoted = false;
   for (char c : text) {

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "records/byte_order_mark.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -41,9 +43,6 @@ void ParseCsv(std::string_view text, char delimiter, const std::string& file_nam
 
 // All rows at once, same rules.
 std::vector<CsvRow> ParseCsv(std::string_view text, char delimiter, const std::string& file_name);
-
-// `text` without a leading UTF-8 byte-order mark.
-std::string_view WithoutByteOrderMark(std::string_view text);
 
 // True when `text` holds no double quote. Such text splits with SplitPlainCsv into exactly
 // the rows ParseCsv gives (no row then spans lines, and no quoting can be malformed),

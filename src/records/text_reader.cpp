@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "records/byte_order_mark.h"
 #include "records/input_error.h"
 
 namespace pedprep {
@@ -92,10 +93,7 @@ void StoreInt(const InTarget& target, int64_t value) {
 
 TextReader::TextReader(std::string file_name, std::string contents)
     : file_name_(std::move(file_name)), contents_(std::move(contents)) {
-  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (std::string_view(contents_).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-    offset_ = kByteOrderMark.size();
-  }
+  offset_ = contents_.size() - WithoutByteOrderMark(contents_).size();
 }
 
 TextReader TextReader::Open(FileSystem& fs, const std::string& name) {

@@ -2,7 +2,7 @@
 //
 //   pedprep_bench [--reps N] [--reference] FOLDER
 //
-// Runs the stages in the run's order (passport reader, TESTSEX, FINDBLOOD, STRYU mode 0,
+// Runs the stages in the run's order (passport reader, TESTSEX, FINDBLOOD, STRYU,
 // RENUM, RECONSTRUCTION, REWRDAT with UNFORM) N times (default 5) on a fresh RunContext
 // each, in FOLDER, with a capturing console and the real folder, and prints one line of
 // key=value pairs: the median time of every stage in milliseconds, the breaks (NBREAK),
@@ -35,9 +35,9 @@
 #include "export/pedigree_table.h"
 #include "export/reconstruction.h"
 #include "records/input_error.h"
-#include "structure/rebuilding_analysis.h"
+#include "reference/rebuilding_analysis.h"
+#include "reference/rebuilding_workspace.h"
 #include "structure/structure_analysis.h"
-#include "structure/workspace.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ const std::vector<Stage>& Stages() {
       {"read", [](BenchRun& r) { pedprep::ReadPassport(r.ctx); }},
       {"testsex", [](BenchRun& r) { pedprep::TESTSEX(r.ctx); }},
       {"findblood", [](BenchRun& r) { pedprep::FINDBLOOD(r.ctx); }},
-      {"stryu", [](BenchRun& r) { pedprep::STRYU(r.ctx, 0); }},
+      {"stryu", [](BenchRun& r) { pedprep::STRYU(r.ctx); }},
       {"renum", [](BenchRun& r) { pedprep::RENUM(r.ctx); }},
       {"reconstruction", [](BenchRun& r) { pedprep::RECONSTRUCTION(r.ctx, r.exports); }},
       {"rewrdat", [](BenchRun& r) { pedprep::REWRDAT(r.ctx, r.exports, pedprep::MatchMarkers); }},
@@ -171,9 +171,9 @@ void CompareWithReference(int reps) {
       ended = "before-structure";
       break;
     }
-    const Stage fast_stage{"stryu", [](BenchRun& r) { pedprep::STRYU(r.ctx, 0); }};
+    const Stage fast_stage{"stryu", [](BenchRun& r) { pedprep::STRYU(r.ctx); }};
     const Stage ref_stage{"reference", [](BenchRun& r) {
-                            pedprep::StructureContext structure(r.ctx.store, r.ctx.console);
+                            pedprep::RebuildingContext structure(r.ctx.store, r.ctx.console);
                             pedprep::RebuildingSTRYU(structure, 0);
                           }};
     double ms = 0;

@@ -28,8 +28,8 @@
 #include "core/pedigree_store.h"
 #include "core/stop.h"
 #include "records/console.h"
+#include "structure/loop_queue.h"
 #include "structure/structure_analysis.h"
-#include "structure/workspace.h"
 
 namespace {
 

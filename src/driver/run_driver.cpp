@@ -35,8 +35,7 @@ void RunStages(RunContext& ctx, const Stages& stages) {
   TESTSEX(ctx);
   ErrorVerdict(ctx);
   stages.blood_fractions(ctx);
-  const int32_t nmode = 0;
-  stages.structure_analysis(ctx, nmode);
+  stages.structure_analysis(ctx);
   RENUM(ctx);
   ExportState exports;
   stages.reconstruction(ctx, exports);

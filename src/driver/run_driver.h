@@ -15,7 +15,7 @@ struct RunContext;
 // same effects (store, console text, files); they differ only in speed.
 struct Stages {
   void (*blood_fractions)(RunContext& ctx);                       // FINDBLOOD
-  void (*structure_analysis)(RunContext& ctx, int32_t nmode);     // STRYU
+  void (*structure_analysis)(RunContext& ctx);                    // STRYU
   void (*reconstruction)(RunContext& ctx, ExportState& exports);  // RECONSTRUCTION
   MarkerMatcher match_markers;  // the marker matching inside REWRDAT
 };

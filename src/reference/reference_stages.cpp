@@ -3,16 +3,17 @@
 #include "core/run_context.h"
 #include "reference/blood_fractions_scan.h"
 #include "reference/marker_match_scan.h"
+#include "reference/rebuilding_analysis.h"
+#include "reference/rebuilding_workspace.h"
 #include "reference/reconstruction_scan.h"
-#include "structure/rebuilding_analysis.h"
-#include "structure/workspace.h"
 
 namespace pedprep {
 namespace {
 
-void RebuildingStructureAnalysis(RunContext& ctx, int32_t nmode) {
-  StructureContext structure(ctx.store, ctx.console);
-  RebuildingSTRYU(structure, nmode);
+// The run's mode 0: the same effects as the live analysis.
+void RebuildingStructureAnalysis(RunContext& ctx) {
+  RebuildingContext structure(ctx.store, ctx.console);
+  RebuildingSTRYU(structure, 0);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "core/stop.h"
 #include "records/console.h"
 #include "records/layout.h"
-#include "structure/workspace.h"
+#include "structure/loop_queue.h"
 
 namespace pedprep {
 namespace {
@@ -54,10 +54,10 @@ void LoopSearch::Start(const FamilyGraph& graph, int32_t start) {
   start_ = start;
   first_console_lines_ = kNever;
   queue_ids_[1] = graph.SlotIndividual(graph.FatherSlot(start));
-  workspace_.K1 = 1;
-  workspace_.K2 = 1;
-  workspace_.NINDK[1][1] = graph.Father(start);
-  workspace_.NINDK[1][2] = 0;
+  queue_.K1 = 1;
+  queue_.K2 = 1;
+  queue_.NINDK[1][1] = graph.Father(start);
+  queue_.NINDK[1][2] = 0;
 }
 
 int32_t LoopSearch::FirstRead(int32_t k) const {
@@ -66,8 +66,8 @@ int32_t LoopSearch::FirstRead(int32_t k) const {
 }
 
 void LoopSearch::Resume(int32_t from) {
-  workspace_.K1 = from;
-  workspace_.K2 = k2_before_[from];
+  queue_.K1 = from;
+  queue_.K2 = k2_before_[from];
   while (!read_log_.empty() && first_read_[read_log_.back()] >= from) {
     read_[read_log_.back()] = 0;
     read_log_.pop_back();
@@ -88,22 +88,22 @@ void LoopSearch::Enter(int32_t k, int32_t k1) {
 LoopAt LoopSearch::FindLoop(FamilyGraph& graph, const Peeling& peeling) {
   LoopAt loop;
   while (!Expand(graph, peeling, &loop)) {
-    ++workspace_.K1;
-    if (workspace_.K1 > workspace_.K2) Exhausted();
+    ++queue_.K1;
+    if (queue_.K1 > queue_.K2) Exhausted();
   }
   return loop;
 }
 
 void LoopSearch::Append(const FamilyGraph& graph, int32_t id, int32_t family,
                         const char* overflow_text) {
-  if (workspace_.K2 >= kQueueEntries) {
+  if (queue_.K2 >= kQueueEntries) {
     WriteListDirected(console_, {Str(overflow_text)});
     Stop();
   }
-  ++workspace_.K2;
-  queue_ids_[workspace_.K2] = id;
-  workspace_.NINDK[workspace_.K2][1] = graph.ValueOf(id);
-  workspace_.NINDK[workspace_.K2][2] = family;
+  ++queue_.K2;
+  queue_ids_[queue_.K2] = id;
+  queue_.NINDK[queue_.K2][1] = graph.ValueOf(id);
+  queue_.NINDK[queue_.K2][2] = family;
 }
 
 void LoopSearch::AppendJoiningChildren(const FamilyGraph& graph, const Peeling& peeling, int32_t k,
@@ -116,11 +116,11 @@ void LoopSearch::AppendJoiningChildren(const FamilyGraph& graph, const Peeling& 
 }
 
 bool LoopSearch::Expand(FamilyGraph& graph, const Peeling& peeling, LoopAt* loop) {
-  const int32_t k1 = workspace_.K1;
-  const int32_t ni = workspace_.NINDK[k1][1];
-  const int32_t arrival = workspace_.NINDK[k1][2];
+  const int32_t k1 = queue_.K1;
+  const int32_t ni = queue_.NINDK[k1][1];
+  const int32_t arrival = queue_.NINDK[k1][2];
   const int32_t id = queue_ids_[k1];
-  k2_before_[k1] = workspace_.K2;
+  k2_before_[k1] = queue_.K2;
   bool met = false;
   int32_t ia = 0;
   // Scan A: ni as a parent.
@@ -179,7 +179,7 @@ bool LoopSearch::Expand(FamilyGraph& graph, const Peeling& peeling, LoopAt* loop
 }
 
 void LoopSearch::Exhausted() {
-  const StructureWorkspace& ws = workspace_;
+  const LoopQueue& ws = queue_;
   auto entry = [&](int32_t k, int column) {
     return k >= 1 && k <= kQueueEntries ? ws.NINDK[k][column] : 0;
   };

@@ -1,6 +1,6 @@
 // Breadth-first loop search over the unpeeled nuclear families of one family.
 //
-// The queue is the workspace's NINDK/K1/K2 (entry = individual number, arrival nuclear
+// The queue is LoopQueue's NINDK/K1/K2 (entry = individual number, arrival nuclear
 // family). Expanding entry K1 scans, in increasing nuclear-family order and skipping peeled
 // families and the arrival family:
 //   A. families with the individual in the father or mother slot: a family already
@@ -25,7 +25,7 @@
 namespace pedprep {
 
 class Console;
-struct StructureWorkspace;
+struct LoopQueue;
 
 struct LoopAt {
   int32_t ni = 0;  // the individual whose expansion met the loop
@@ -34,8 +34,7 @@ struct LoopAt {
 
 class LoopSearch {
  public:
-  LoopSearch(Console& console, StructureWorkspace& workspace)
-      : console_(console), workspace_(workspace) {}
+  LoopSearch(Console& console, LoopQueue& queue) : console_(console), queue_(queue) {}
   LoopSearch(const LoopSearch&) = delete;
   LoopSearch& operator=(const LoopSearch&) = delete;
 
@@ -84,7 +83,7 @@ class LoopSearch {
   [[noreturn]] void Exhausted();
 
   Console& console_;
-  StructureWorkspace& workspace_;
+  LoopQueue& queue_;
   std::vector<uint32_t> entered_;   // per nuclear family: pass_ when entered via father slot
   std::vector<int32_t> queue_ids_;  // individual id of each queue entry
   std::vector<int32_t> k2_before_;  // K2 before the expansion of each queue entry

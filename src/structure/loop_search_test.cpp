@@ -10,15 +10,15 @@
 #include "core/stop.h"
 #include "records/console.h"
 #include "structure/family_graph.h"
+#include "structure/loop_queue.h"
 #include "structure/peeling.h"
-#include "structure/workspace.h"
 
 namespace pedprep {
 namespace {
 
 struct Search {
   CapturingConsole console;
-  StructureWorkspace workspace;
+  LoopQueue workspace;
   LoopSearch search{console, workspace};
   bool stopped = false;
   LoopAt loop;

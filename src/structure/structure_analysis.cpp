@@ -9,10 +9,9 @@
 #include "records/layout.h"
 #include "structure/family_graph.h"
 #include "structure/family_rows.h"
+#include "structure/loop_queue.h"
 #include "structure/loop_search.h"
 #include "structure/peeling.h"
-#include "structure/rebuilding_analysis.h"
-#include "structure/workspace.h"
 
 namespace pedprep {
 namespace {
@@ -20,7 +19,7 @@ namespace {
 class StructureAnalysis {
  public:
   StructureAnalysis(StructureContext& ctx, RunObserver* observer)
-      : ctx_(ctx), observer_(observer), rows_(ctx.store), search_(ctx.console, ctx.workspace) {}
+      : ctx_(ctx), observer_(observer), rows_(ctx.store), search_(ctx.console, ctx.queue) {}
   StructureAnalysis(const StructureAnalysis&) = delete;
   StructureAnalysis& operator=(const StructureAnalysis&) = delete;
 
@@ -32,7 +31,7 @@ class StructureAnalysis {
   // store unchanged, when ni is neither parent of ia.
   bool BreakLoop(const LoopAt& loop);
   // Rebuilds the nuclear-family list and the peeled set from the family's positions.
-  void Rebuild();
+  void BuildGraph();
   int32_t ResumePoint(int32_t start) const;
   void NoteNumber(int32_t position);
   int32_t LastPositionOf(int32_t number) const;
@@ -81,7 +80,7 @@ int32_t StructureAnalysis::LastPositionOf(int32_t number) const {
   return ValueTable<int32_t>::Holds(number) ? last_position_of_[number] : 0;
 }
 
-void StructureAnalysis::Rebuild() {
+void StructureAnalysis::BuildGraph() {
   graph_.Build(rows_.Members());
   peeling_.Reset(graph_);
 }
@@ -107,7 +106,7 @@ void StructureAnalysis::AnalyseFamily(int32_t s) {
   for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
     NoteNumber(position);
   }
-  Rebuild();
+  BuildGraph();
   while (!peeling_.AllPeeled()) {
     const int32_t start = peeling_.LowestUnpeeled();
     const int32_t from = ResumePoint(start);
@@ -119,7 +118,7 @@ void StructureAnalysis::AnalyseFamily(int32_t s) {
     peeling_.ClearChanges();
     for (;;) {
       if (BreakLoop(search_.FindLoop(graph_, peeling_))) break;
-      StructureWorkspace& ws = ctx_.workspace;
+      LoopQueue& ws = ctx_.queue;
       search_.NoteConsoleLines(ws.K1);
       ++ws.K1;
       if (ws.K1 > ws.K2) {
@@ -212,7 +211,7 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
     peeling_.ParentReplaced(graph_, ia, old_id, new_id);
     changed_family_ = ia;
   } else {
-    Rebuild();
+    BuildGraph();
   }
   resumable_ = in_place;
   return true;
@@ -247,13 +246,9 @@ void InPlaceSTRYU(StructureContext& ctx, RunObserver* observer) {
   analysis.Run();
 }
 
-void STRYU(RunContext& ctx, int32_t nmode) {
+void STRYU(RunContext& ctx) {
   StructureContext structure(ctx.store, ctx.console);
-  if (nmode == 0) {
-    InPlaceSTRYU(structure, ctx.observer);
-  } else {
-    RebuildingSTRYU(structure, nmode);
-  }
+  InPlaceSTRYU(structure, ctx.observer);
 }
 
 }  // namespace pedprep

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/run_context.h"
-#include "structure/rebuilding_analysis.h"
+#include "reference/rebuilding_analysis.h"
 #include "testing/pedigree_fixture.h"
 
 namespace pedprep {
@@ -23,10 +23,9 @@ using testing::Tail;
 // Queue entries 1..K2 as "individual/arrival".
 std::string Queue(const StructureContext& ctx) {
   std::string out;
-  for (int k = 1; k <= ctx.workspace.K2; ++k) {
+  for (int k = 1; k <= ctx.queue.K2; ++k) {
     if (!out.empty()) out += ' ';
-    out +=
-        std::to_string(ctx.workspace.NINDK[k][1]) + "/" + std::to_string(ctx.workspace.NINDK[k][2]);
+    out += std::to_string(ctx.queue.NINDK[k][1]) + "/" + std::to_string(ctx.queue.NINDK[k][2]);
   }
   return out;
 }
@@ -147,7 +146,7 @@ int ExpectSameAsReference(const std::vector<Member>& members, int nrac = 3) {
   fast.Load(members, nrac);
   bool reference_stopped = false, fast_stopped = false;
   try {
-    RebuildingSTRYU(reference.structure, 0);
+    RebuildingSTRYU(reference.rebuilding, 0);
   } catch (const RunStopped&) {
     reference_stopped = true;
   }
@@ -158,8 +157,8 @@ int ExpectSameAsReference(const std::vector<Member>& members, int nrac = 3) {
   }
   EXPECT_EQ(fast_stopped, reference_stopped);
   EXPECT_EQ(fast.console.output, reference.console.output);
-  const StructureWorkspace& rw = reference.structure.workspace;
-  const StructureWorkspace& fw = fast.structure.workspace;
+  const LoopQueue& rw = reference.rebuilding.workspace;
+  const LoopQueue& fw = fast.structure.queue;
   EXPECT_EQ(fw.K1, rw.K1);
   EXPECT_EQ(fw.K2, rw.K2);
   EXPECT_TRUE(fw.NINDK == rw.NINDK);
@@ -262,7 +261,7 @@ TEST(StructureAnalysisTest, SampleSizeLimitMetInALaterFamily) {
   {
     PedigreeFixture f;
     f.Load(loops);
-    RebuildingSTRYU(f.structure, 0);
+    InPlaceSTRYU(f.structure);
     copies = f.structure.store.NBREAK;
   }
   ASSERT_GT(copies, 4);

@@ -5,7 +5,8 @@
 
 #include <vector>
 
-#include "structure/workspace.h"
+#include "reference/rebuilding_workspace.h"
+#include "structure/loop_queue.h"
 #include "testing/test_run.h"
 
 namespace pedprep::testing {
@@ -48,8 +49,10 @@ struct PedigreeFixture : TestRun {
   // The current rows of the store as members, positions 1..ND.
   std::vector<Member> Rows() const;
 
-  // The structure stage's view of the run: its store and console, and the workspace.
+  // The structure analysis's view of the run (store, console, queue), and the rebuilding
+  // analysis's (store, console, workspace).
   StructureContext structure{ctx->store, console};
+  RebuildingContext rebuilding{ctx->store, console};
 };
 
 }  // namespace pedprep::testing

@@ -1,4 +1,4 @@
-#include "structure/nuclear_families.h"
+#include "reference/nuclear_families.h"
 
 #include <gtest/gtest.h>
 
@@ -60,8 +60,8 @@ TEST(MakeInfmasTest, NuclearFamilyLists) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
     f.Load(c.members);
-    MAKEINFMAS(f.structure, c.family);
-    const StructureWorkspace& ws = f.structure.workspace;
+    MAKEINFMAS(f.rebuilding, c.family);
+    const RebuildingWorkspace& ws = f.rebuilding.workspace;
     EXPECT_EQ(ws.NPR1, ws.INP1[1]);
     EXPECT_EQ(Range(ws.INP1, 1, ws.NPR1 + 2), c.inp1);
     EXPECT_EQ(Range(ws.INF1, 1, ws.INP1[ws.NPR1 + 2]), c.inf1);
@@ -73,8 +73,8 @@ TEST(MakeInfmasTest, CoupleWithMoreThanAHundredChildren) {
   for (int id = 3; id <= 152; ++id) members.push_back({1, id, 1, 2, 1 + id % 2});
   PedigreeFixture f;
   f.Load(members);
-  MAKEINFMAS(f.structure, 1);
-  const StructureWorkspace& ws = f.structure.workspace;
+  MAKEINFMAS(f.rebuilding, 1);
+  const RebuildingWorkspace& ws = f.rebuilding.workspace;
   ASSERT_EQ(ws.INP1[1], 1);
   ASSERT_EQ(ws.INP1[3], 152);
   for (int slot = 3; slot <= 152; ++slot) EXPECT_EQ(ws.INF1[slot], slot);
@@ -88,8 +88,8 @@ TEST(MakeInfmasTest, ListBeyondSixteenBitSlots) {
   for (int k = 1; k <= kDams; ++k) members.push_back({1, 1 + kDams + k, 1, 1 + k, 1});
   PedigreeFixture f;
   f.Load(members);
-  MAKEINFMAS(f.structure, 1);
-  const StructureWorkspace& ws = f.structure.workspace;
+  MAKEINFMAS(f.rebuilding, 1);
+  const RebuildingWorkspace& ws = f.rebuilding.workspace;
   ASSERT_EQ(ws.INP1[1], kDams);
   EXPECT_EQ(ws.INP1[kDams + 2], 3 * kDams);
   EXPECT_EQ(ws.FirstSlot(kDams), 3 * kDams - 2);

@@ -1,8 +1,8 @@
-#include "structure/loop_break.h"
+#include "reference/loop_break.h"
 
 #include "core/narrowing.h"
 #include "core/stop.h"
-#include "structure/workspace.h"
+#include "reference/rebuilding_workspace.h"
 
 namespace pedprep {
 
@@ -17,14 +17,14 @@ int32_t LastPositionOf(const PedigreeStore& store, int32_t is, int32_t x) {
   return found;
 }
 
-[[noreturn]] void IndividualNotFound(StructureContext& ctx, int32_t x) {
+[[noreturn]] void IndividualNotFound(RebuildingContext& ctx, int32_t x) {
   WriteListDirected(ctx.console, {Str(" ERROR: individual not found"), I32(x)});
   Stop();
 }
 
 // Opens a new last position of family `is`: the bounds of `is` and every later family and
 // ND grow by one, every later position moves up by one (from the last one down).
-void MakeRoom(StructureContext& ctx, int32_t is) {
+void MakeRoom(RebuildingContext& ctx, int32_t is) {
   PedigreeStore& store = ctx.store;
   if (store.ND >= kMaxRows) {
     WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. sample size is N4096 '"), {});
@@ -40,8 +40,8 @@ void MakeRoom(StructureContext& ctx, int32_t is) {
 
 // Fills the copy list: NI alone, or in nmode -1 the whole sibship in which NI is a child
 // (parents first, then the children in slot order), with MAXNUPO moved to NI's copy.
-void BuildCopyList(StructureContext& ctx, int32_t nmode) {
-  StructureWorkspace& ws = ctx.workspace;
+void BuildCopyList(RebuildingContext& ctx, int32_t nmode) {
+  RebuildingWorkspace& ws = ctx.workspace;
   if (ws.IPLUSFAM.size() < 3) ws.IPLUSFAM.resize(3, 0);
   ws.IPLUSFAM[1] = 1;
   ws.IPLUSFAM[2] = ws.NILC;
@@ -66,8 +66,8 @@ void BuildCopyList(StructureContext& ctx, int32_t nmode) {
 }
 
 // Inserts the copy of the individual at IPLUSFAM(IPOPO) and records it in BREAK_IND.
-void InsertCopy(StructureContext& ctx) {
-  StructureWorkspace& ws = ctx.workspace;
+void InsertCopy(RebuildingContext& ctx) {
+  RebuildingWorkspace& ws = ctx.workspace;
   PedigreeStore& store = ctx.store;
   ws.NILC = ws.IPLUSFAM[ws.IPOPO];
   MakeRoom(ctx, ws.IS);
@@ -101,8 +101,8 @@ void InsertCopy(StructureContext& ctx) {
 
 }  // namespace
 
-BreakOutcome BreakLoop(StructureContext& ctx, int32_t nmode) {
-  StructureWorkspace& ws = ctx.workspace;
+BreakOutcome BreakLoop(RebuildingContext& ctx, int32_t nmode) {
+  RebuildingWorkspace& ws = ctx.workspace;
   PedigreeStore& store = ctx.store;
   const int32_t first = store.FamilyFirst(ws.IS);
   const int32_t last = store.FamilyLast(ws.IS);

@@ -1,19 +1,19 @@
-#include "structure/rebuilding_analysis.h"
+#include "reference/rebuilding_analysis.h"
 
 #include <algorithm>
 
 #include "core/stop.h"
-#include "structure/free_slots.h"
-#include "structure/loop_break.h"
-#include "structure/nuclear_families.h"
-#include "structure/peelable_families.h"
-#include "structure/queue_search.h"
-#include "structure/workspace.h"
+#include "reference/free_slots.h"
+#include "reference/loop_break.h"
+#include "reference/nuclear_families.h"
+#include "reference/peelable_families.h"
+#include "reference/queue_search.h"
+#include "reference/rebuilding_workspace.h"
 
 namespace pedprep {
 
-bool AnalyseFamilyPass(StructureContext& ctx, int32_t nmode) {
-  StructureWorkspace& ws = ctx.workspace;
+bool AnalyseFamilyPass(RebuildingContext& ctx, int32_t nmode) {
+  RebuildingWorkspace& ws = ctx.workspace;
   std::fill(ws.LUK1.begin(), ws.LUK1.end(), 0);
   MAKEINFMAS(ctx, ws.IS);
   FINDPEELABLE(ctx, nmode);
@@ -29,8 +29,8 @@ bool AnalyseFamilyPass(StructureContext& ctx, int32_t nmode) {
   }
 }
 
-void RebuildingSTRYU(StructureContext& ctx, int32_t nmode) {
-  StructureWorkspace& ws = ctx.workspace;
+void RebuildingSTRYU(RebuildingContext& ctx, int32_t nmode) {
+  RebuildingWorkspace& ws = ctx.workspace;
   ws.IBR = 0;
   ws.NS = ctx.store.INS[1];
   for (ws.IS = 1; ws.IS <= ws.NS; ++ws.IS) {

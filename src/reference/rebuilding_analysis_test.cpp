@@ -1,4 +1,4 @@
-#include "structure/rebuilding_analysis.h"
+#include "reference/rebuilding_analysis.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "structure/nuclear_families.h"
-#include "structure/peelable_families.h"
+#include "reference/nuclear_families.h"
+#include "reference/peelable_families.h"
 #include "testing/pedigree_fixture.h"
 
 namespace pedprep {
@@ -20,7 +20,7 @@ using testing::PedigreeFixture;
 
 using Entries = std::vector<std::pair<int32_t, int32_t>>;
 
-Entries Queue(const StructureWorkspace& ws) {
+Entries Queue(const RebuildingWorkspace& ws) {
   Entries entries;
   for (int32_t k = 1; k <= ws.K2; ++k) entries.push_back({ws.NINDK[k][1], ws.NINDK[k][2]});
   return entries;
@@ -104,13 +104,13 @@ TEST(ReferenceStryuTest, Walkthroughs) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
     f.Load(c.members);
-    RebuildingSTRYU(f.structure, 0);
-    const StructureWorkspace& ws = f.structure.workspace;
+    RebuildingSTRYU(f.rebuilding, 0);
+    const RebuildingWorkspace& ws = f.rebuilding.workspace;
     EXPECT_EQ(Queue(ws), c.queue);
     EXPECT_EQ(ws.K1, c.k1);
     EXPECT_EQ(f.console.output, c.shown);
     EXPECT_EQ(f.Rows(), c.rows);
-    EXPECT_EQ(f.structure.store.NBREAK, static_cast<int32_t>(c.rows.size() - c.members.size()));
+    EXPECT_EQ(f.rebuilding.store.NBREAK, static_cast<int32_t>(c.rows.size() - c.members.size()));
   }
 }
 
@@ -120,23 +120,23 @@ TEST(ReferenceStryuTest, LoopFreeFamiliesAreLeftAlone) {
   for (int32_t nmode : {-1, 0, 1}) {
     PedigreeFixture f;
     f.Load(members);
-    RebuildingSTRYU(f.structure, nmode);
+    RebuildingSTRYU(f.rebuilding, nmode);
     EXPECT_EQ(f.console.output, "");
     EXPECT_EQ(f.Rows(), members);
-    EXPECT_EQ(f.structure.store.NBREAK, 0);
+    EXPECT_EQ(f.rebuilding.store.NBREAK, 0);
   }
   // The full-sib mating peels in mode 1 without a break.
   PedigreeFixture f;
   f.Load(kFullSib);
-  RebuildingSTRYU(f.structure, 1);
+  RebuildingSTRYU(f.rebuilding, 1);
   EXPECT_EQ(f.console.output, "");
-  EXPECT_EQ(f.structure.store.ND, 5);
+  EXPECT_EQ(f.rebuilding.store.ND, 5);
 }
 
 TEST(ReferenceStryuTest, IncorrectModeStops) {
   PedigreeFixture f;
   f.Load(kFullSib);
-  EXPECT_THROW(RebuildingSTRYU(f.structure, 2), RunStopped);
+  EXPECT_THROW(RebuildingSTRYU(f.rebuilding, 2), RunStopped);
   EXPECT_EQ(f.console.output, " INCORRECT MODE\n");
   EXPECT_EQ(f.Rows(), kFullSib);
 }
@@ -146,7 +146,7 @@ TEST(ReferenceStryuTest, BackLinksInModeOne) {
   // at a nuclear family with a back-link, so the search passes over them until it runs dry.
   PedigreeFixture f;
   f.Load({{1, 1, 0, 0, 1}, {1, 2, 0, 0, 2}, {1, 3, 1, 2, 1}, {1, 4, 3, 2, 2}, {1, 5, 3, 4, 1}});
-  EXPECT_THROW(RebuildingSTRYU(f.structure, 1), RunStopped);
+  EXPECT_THROW(RebuildingSTRYU(f.rebuilding, 1), RunStopped);
   EXPECT_EQ(f.console.output,
             "CAUSE 2\nCAUSE 2\nCAUSE 2\nCAUSE 2\n"
             "ERROR: (K1.GT.K2) 1\n"
@@ -164,12 +164,12 @@ TEST(ReferenceStryuTest, BackLinksInModeOne) {
           {1, 5, 4, 2, 2},
           {1, 6, 1, 5, 2},
           {1, 7, 1, 6, 1}});
-  EXPECT_THROW(RebuildingSTRYU(g.structure, 1), RunStopped);
+  EXPECT_THROW(RebuildingSTRYU(g.rebuilding, 1), RunStopped);
   EXPECT_EQ(g.console.output,
             "CAUSE 2\nCAUSE 2\nCAUSE 2\n"
             "          5\n          1           5\n(NI.NE.NFA.AND.NI.NE.NMA)\n"
             "          5           4           2           2\nERROR: (K1.GT.K2) 2\n");
-  EXPECT_EQ(g.structure.store.NBREAK, 0);
+  EXPECT_EQ(g.rebuilding.store.NBREAK, 0);
 }
 
 // Families of founders and random matings of earlier members: many loops of every kind.
@@ -197,7 +197,7 @@ std::vector<Member> RandomPedigree(std::mt19937& rng, int families, int max_size
 
 // Checks the store after a completed run of STRYU on `original`.
 void CheckResult(PedigreeFixture& f, const std::vector<Member>& original, int32_t nmode) {
-  PedigreeStore& s = f.structure.store;
+  PedigreeStore& s = f.rebuilding.store;
   ASSERT_EQ(s.ND, static_cast<int32_t>(original.size()) + s.NBREAK);
   const std::vector<int16_t> ins(s.INS.begin(), s.INS.begin() + s.INS[1] + 3);
   CRTINS(s);
@@ -240,9 +240,9 @@ void CheckResult(PedigreeFixture& f, const std::vector<Member>& original, int32_
       EXPECT_LE(s.MAS[pos][2], size);
       EXPECT_LE(s.MAS[pos][3], size);
     }
-    MAKEINFMAS(f.structure, is);
-    FINDPEELABLE(f.structure, nmode);
-    EXPECT_EQ(f.structure.workspace.IALL, 1);
+    MAKEINFMAS(f.rebuilding, is);
+    FINDPEELABLE(f.rebuilding, nmode);
+    EXPECT_EQ(f.rebuilding.workspace.IALL, 1);
   }
   EXPECT_EQ(row, s.NBREAK);
 }
@@ -255,9 +255,9 @@ TEST(ReferenceStryuTest, RandomPedigreesEndLoopFree) {
     const std::vector<Member> members = RandomPedigree(rng, 1 + round % 4, 8 + round % 30);
     PedigreeFixture f;
     f.Load(members, 3);
-    ASSERT_NO_THROW(RebuildingSTRYU(f.structure, 0)) << f.console.output;
+    ASSERT_NO_THROW(RebuildingSTRYU(f.rebuilding, 0)) << f.console.output;
     CheckResult(f, members, 0);
-    total_breaks += f.structure.store.NBREAK;
+    total_breaks += f.rebuilding.store.NBREAK;
   }
   EXPECT_GT(total_breaks, 200);
 }
@@ -271,7 +271,7 @@ TEST(ReferenceStryuTest, OtherModesOnRandomPedigreesStopCleanlyOrEndLoopFree) {
       PedigreeFixture f;
       f.Load(members, 3);
       try {
-        RebuildingSTRYU(f.structure, nmode);
+        RebuildingSTRYU(f.rebuilding, nmode);
       } catch (const RunStopped&) {
         continue;
       }
@@ -304,10 +304,10 @@ TEST(ReferenceStryuTest, MalformedFamiliesEndInARunOrAStop) {
       PedigreeFixture f;
       f.Load(members);
       try {
-        RebuildingSTRYU(f.structure, nmode);
+        RebuildingSTRYU(f.rebuilding, nmode);
       } catch (const RunStopped&) {
       }
-      EXPECT_LE(f.structure.store.ND, kMaxRows);
+      EXPECT_LE(f.rebuilding.store.ND, kMaxRows);
     }
   }
 }

@@ -1,7 +1,7 @@
-#include "structure/queue_search.h"
+#include "reference/queue_search.h"
 
 #include "core/stop.h"
-#include "structure/workspace.h"
+#include "reference/rebuilding_workspace.h"
 
 namespace pedprep {
 
@@ -10,8 +10,8 @@ namespace {
 constexpr int32_t kIntegersPerRecord = 4096;
 
 // Appends (x, f) after testing the queue; a full queue writes `overflow` and stops the run.
-void Append(StructureContext& ctx, int32_t x, int32_t f, const char* overflow) {
-  StructureWorkspace& ws = ctx.workspace;
+void Append(RebuildingContext& ctx, int32_t x, int32_t f, const char* overflow) {
+  RebuildingWorkspace& ws = ctx.workspace;
   if (ws.K2 >= kQueueEntries) {
     WriteListDirected(ctx.console, {Str(overflow)});
     Stop();
@@ -20,18 +20,18 @@ void Append(StructureContext& ctx, int32_t x, int32_t f, const char* overflow) {
   ws.NINDK[ws.K2] = {0, x, f};
 }
 
-int32_t QueueEntry(const StructureWorkspace& ws, int32_t k, int c) {
+int32_t QueueEntry(const RebuildingWorkspace& ws, int32_t k, int c) {
   return k >= 1 && k <= kQueueEntries ? ws.NINDK[k][c] : 0;
 }
 
-int32_t BackLink(const StructureWorkspace& ws, int32_t k) {
+int32_t BackLink(const RebuildingWorkspace& ws, int32_t k) {
   return k >= 1 && k < static_cast<int32_t>(ws.LBACK.size()) ? ws.LBACK[k] : 0;
 }
 
 // NI as a parent: every unpeeled nuclear family other than the arrival family that has NI
 // in its father or mother slot.
-void ScanAsParent(StructureContext& ctx, int32_t arrival) {
-  StructureWorkspace& ws = ctx.workspace;
+void ScanAsParent(RebuildingContext& ctx, int32_t arrival) {
+  RebuildingWorkspace& ws = ctx.workspace;
   for (int32_t j = 1; j <= ws.NPR1; ++j) {
     if (ws.LUK1[j] == 1 || j == arrival) continue;
     const int32_t fs = ws.FirstSlot(j);
@@ -58,8 +58,8 @@ void ScanAsParent(StructureContext& ctx, int32_t arrival) {
 // NI as a child: the first unpeeled nuclear family other than the arrival family, not yet
 // entered through its father slot, that has NI in a child slot gives its parents and NI's
 // linked siblings; visited ones met before it signal a loop at the arrival family.
-void ScanAsChild(StructureContext& ctx, int32_t arrival) {
-  StructureWorkspace& ws = ctx.workspace;
+void ScanAsChild(RebuildingContext& ctx, int32_t arrival) {
+  RebuildingWorkspace& ws = ctx.workspace;
   for (int32_t j = 1; j <= ws.NPR1; ++j) {
     if (ws.LUK1[j] == 1 || j == arrival) continue;
     const int32_t fs = ws.FirstSlot(j);
@@ -90,7 +90,7 @@ void ScanAsChild(StructureContext& ctx, int32_t arrival) {
 }
 
 // One formatted diagnostic record: `text` then the integers, continued on further records.
-void WriteDiagnosticRecord(StructureContext& ctx, std::string_view text,
+void WriteDiagnosticRecord(RebuildingContext& ctx, std::string_view text,
                            const std::vector<int32_t>& integers) {
   OutList values;
   values.reserve(integers.size() + integers.size() / kIntegersPerRecord + 1);
@@ -104,8 +104,8 @@ void WriteDiagnosticRecord(StructureContext& ctx, std::string_view text,
 
 }  // namespace
 
-void StartLoopSearch(StructureContext& ctx) {
-  StructureWorkspace& ws = ctx.workspace;
+void StartLoopSearch(RebuildingContext& ctx) {
+  RebuildingWorkspace& ws = ctx.workspace;
   int32_t start = 0;
   for (int32_t s = 1; s <= ws.NPR1; ++s) {
     if (ws.LUK1[s] == 0) {
@@ -122,8 +122,8 @@ void StartLoopSearch(StructureContext& ctx) {
   ws.NINDK[1] = {0, ws.FatherOf(start), 0};
 }
 
-void ExpandHead(StructureContext& ctx) {
-  StructureWorkspace& ws = ctx.workspace;
+void ExpandHead(RebuildingContext& ctx) {
+  RebuildingWorkspace& ws = ctx.workspace;
   ws.NI = ws.NINDK[ws.K1][1];
   ws.IVIS = 0;
   ws.IA = 0;
@@ -132,8 +132,8 @@ void ExpandHead(StructureContext& ctx) {
   ScanAsChild(ctx, arrival);
 }
 
-void FindLoop(StructureContext& ctx, int32_t nmode) {
-  StructureWorkspace& ws = ctx.workspace;
+void FindLoop(RebuildingContext& ctx, int32_t nmode) {
+  RebuildingWorkspace& ws = ctx.workspace;
   for (;;) {
     ExpandHead(ctx);
     if (ws.IVIS == 0) {
@@ -160,8 +160,8 @@ void FindLoop(StructureContext& ctx, int32_t nmode) {
   }
 }
 
-void WriteSearchDiagnostics(StructureContext& ctx, std::string_view heading) {
-  const StructureWorkspace& ws = ctx.workspace;
+void WriteSearchDiagnostics(RebuildingContext& ctx, std::string_view heading) {
+  const RebuildingWorkspace& ws = ctx.workspace;
   WriteListDirected(ctx.console, {Str(heading)});
   WriteListDirected(ctx.console, {Str("K1,K2"), I32(ws.K1), I32(ws.K2)});
   WriteDiagnosticRecord(

@@ -1,12 +1,12 @@
-#include "structure/free_slots.h"
+#include "reference/free_slots.h"
 
 #include "core/stop.h"
-#include "structure/workspace.h"
+#include "reference/rebuilding_workspace.h"
 
 namespace pedprep {
 
-void MARKFREEKP(StructureContext& ctx) {
-  StructureWorkspace& ws = ctx.workspace;
+void MARKFREEKP(RebuildingContext& ctx) {
+  RebuildingWorkspace& ws = ctx.workspace;
   ws.NPR1 = ws.INP1[1];
   const int32_t npr1 = ws.NPR1;
   for (int32_t i = 1; i <= ws.LastSlot(npr1); ++i) ws.ININF1[i] = 1;

@@ -1,4 +1,4 @@
-#include "structure/queue_search.h"
+#include "reference/queue_search.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ using testing::PedigreeFixture;
 
 // Fills INP1/INF1 with the given nuclear families (father, mother, children...), nothing
 // peeled, nothing visited, every slot linked (mark 0).
-void SetNuclearFamilies(StructureWorkspace& ws, const std::vector<std::vector<int32_t>>& nfs) {
+void SetNuclearFamilies(RebuildingWorkspace& ws, const std::vector<std::vector<int32_t>>& nfs) {
   const int32_t npr1 = static_cast<int32_t>(nfs.size());
   ws.EnsureNuclearFamilies(npr1);
   ws.INP1[1] = npr1;
@@ -33,7 +33,7 @@ void SetNuclearFamilies(StructureWorkspace& ws, const std::vector<std::vector<in
 
 using Entries = std::vector<std::pair<int32_t, int32_t>>;
 
-Entries QueueFrom(const StructureWorkspace& ws, int32_t from) {
+Entries QueueFrom(const RebuildingWorkspace& ws, int32_t from) {
   Entries entries;
   for (int32_t k = from; k <= ws.K2; ++k) entries.push_back({ws.NINDK[k][1], ws.NINDK[k][2]});
   return entries;
@@ -68,7 +68,7 @@ TEST(LoopSearchTest, ExpandHeadScans) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
-    StructureWorkspace& ws = f.structure.workspace;
+    RebuildingWorkspace& ws = f.rebuilding.workspace;
     SetNuclearFamilies(ws, {{1, 5, 7}, {2, 5, 8}, {3, 4, 11, 5}, {5, 9, 10}});
     for (int k = 1; k <= 4; ++k) {
       ws.IVISITED[k] = c.visited[k - 1];
@@ -77,7 +77,7 @@ TEST(LoopSearchTest, ExpandHeadScans) {
     ws.K1 = 1;
     ws.K2 = 1;
     ws.NINDK[1] = {0, 5, 4};
-    ExpandHead(f.structure);
+    ExpandHead(f.rebuilding);
     EXPECT_EQ(ws.NI, 5);
     EXPECT_EQ(ws.IVIS, c.ivis);
     EXPECT_EQ(ws.IA, c.ia);
@@ -87,12 +87,12 @@ TEST(LoopSearchTest, ExpandHeadScans) {
 
 TEST(LoopSearchTest, FatherSlotMarksVisitedAndFreeChildrenAreNotQueued) {
   PedigreeFixture f;
-  StructureWorkspace& ws = f.structure.workspace;
+  RebuildingWorkspace& ws = f.rebuilding.workspace;
   SetNuclearFamilies(ws, {{1, 2, 3, 4}, {5, 1, 6}});
   ws.ININF1[3] = 1;  // child 3 is free
   ws.K1 = ws.K2 = 1;
   ws.NINDK[1] = {0, 1, 0};
-  ExpandHead(f.structure);
+  ExpandHead(f.rebuilding);
   EXPECT_EQ(QueueFrom(ws, 2), (Entries{{2, 1}, {4, 1}, {5, 2}, {6, 2}}));
   EXPECT_EQ(ws.IVISITED[1], 1);
   EXPECT_EQ(ws.IVISITED[2], 0);  // entered through the mother slot
@@ -113,12 +113,12 @@ TEST(LoopSearchTest, QueueOverflowStops) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shown + std::to_string(c.k2));
     PedigreeFixture f;
-    StructureWorkspace& ws = f.structure.workspace;
+    RebuildingWorkspace& ws = f.rebuilding.workspace;
     SetNuclearFamilies(ws, {{1, 2, 3, 4}});
     ws.K1 = 1;
     ws.K2 = c.k2;
     ws.NINDK[1] = {0, c.ni, 0};
-    EXPECT_THROW(ExpandHead(f.structure), RunStopped);
+    EXPECT_THROW(ExpandHead(f.rebuilding), RunStopped);
     EXPECT_EQ(f.console.output, c.shown);
     EXPECT_EQ(ws.K2, kQueueEntries);
   }
@@ -126,14 +126,14 @@ TEST(LoopSearchTest, QueueOverflowStops) {
 
 TEST(LoopSearchTest, DiagnosticBlock) {
   PedigreeFixture f;
-  StructureWorkspace& ws = f.structure.workspace;
+  RebuildingWorkspace& ws = f.rebuilding.workspace;
   ws.K1 = 4;
   ws.K2 = 3;
   ws.NINDK[1] = {0, 1, 0};
   ws.NINDK[2] = {0, 2, 1};
   ws.NINDK[3] = {0, 12, 1};
   ws.NINDK[4] = {0, 7, 3};  // left by an earlier search
-  WriteSearchDiagnostics(f.structure, "ERROR: (K1.GT.K2)");
+  WriteSearchDiagnostics(f.rebuilding, "ERROR: (K1.GT.K2)");
   EXPECT_EQ(f.console.output,
             "ERROR: (K1.GT.K2)\n"
             "K1,K2          4           3\n"
@@ -144,11 +144,11 @@ TEST(LoopSearchTest, DiagnosticBlock) {
 
 TEST(LoopSearchTest, DiagnosticBlockOfAFullQueue) {
   PedigreeFixture f;
-  StructureWorkspace& ws = f.structure.workspace;
+  RebuildingWorkspace& ws = f.rebuilding.workspace;
   ws.K1 = kQueueEntries + 1;
   ws.K2 = kQueueEntries;
   for (int32_t k = 1; k <= kQueueEntries; ++k) ws.NINDK[k] = {0, k % 10, k % 3};
-  WriteSearchDiagnostics(f.structure, "ERROR: (K1.GT.K2)");
+  WriteSearchDiagnostics(f.rebuilding, "ERROR: (K1.GT.K2)");
   std::vector<std::string> lines;
   std::size_t start = 0;
   for (std::size_t end; (end = f.console.output.find('\n', start)) != std::string::npos;) {

@@ -1,14 +1,14 @@
-#include "structure/peelable_families.h"
+#include "reference/peelable_families.h"
 
 #include "core/stop.h"
-#include "structure/workspace.h"
+#include "reference/rebuilding_workspace.h"
 
 namespace pedprep {
 
 namespace {
 
 // True when x stands in a slot of an unpeeled nuclear family other than p.
-bool LinkedOutside(const StructureWorkspace& ws, int32_t x, int32_t p) {
+bool LinkedOutside(const RebuildingWorkspace& ws, int32_t x, int32_t p) {
   for (int32_t r = 1; r <= ws.INP1[1]; ++r) {
     if (r == p || ws.LUK1[r] != 0) continue;
     if (ws.Occurs(x, r)) return true;
@@ -16,7 +16,7 @@ bool LinkedOutside(const StructureWorkspace& ws, int32_t x, int32_t p) {
   return false;
 }
 
-int32_t CountUnpeeled(const StructureWorkspace& ws) {
+int32_t CountUnpeeled(const RebuildingWorkspace& ws) {
   int32_t n = 0;
   for (int32_t k = 1; k <= ws.INP1[1]; ++k) {
     if (ws.LUK1[k] == 0) ++n;
@@ -26,7 +26,7 @@ int32_t CountUnpeeled(const StructureWorkspace& ws) {
 
 // Peels, in increasing order, every unpeeled nuclear family with at most one slot whose
 // individual also stands in another unpeeled nuclear family. Marks take effect at once.
-void SingleLinkSweep(StructureWorkspace& ws) {
+void SingleLinkSweep(RebuildingWorkspace& ws) {
   const int32_t npr1 = ws.INP1[1];
   for (int32_t p = 1; p <= npr1; ++p) {
     if (ws.LUK1[p] != 0) continue;
@@ -41,8 +41,8 @@ void SingleLinkSweep(StructureWorkspace& ws) {
 // Inner-cross rule for unpeeled nuclear family p: peels p together with every nuclear family
 // formed by a mating among p's members, when p then hangs on the rest by at most one parent
 // and those matings lead nowhere else. Returns false (nothing peeled) when a test fails.
-bool TryInnerCross(StructureContext& ctx, int32_t p) {
-  StructureWorkspace& ws = ctx.workspace;
+bool TryInnerCross(RebuildingContext& ctx, int32_t p) {
+  RebuildingWorkspace& ws = ctx.workspace;
   const int32_t npr1 = ws.INP1[1];
   const int32_t first_child = ws.FirstSlot(p) + 2;
   const int32_t n = ws.LastSlot(p) - first_child + 1;
@@ -138,8 +138,8 @@ bool TryInnerCross(StructureContext& ctx, int32_t p) {
   return true;
 }
 
-void InnerCrossSweep(StructureContext& ctx) {
-  StructureWorkspace& ws = ctx.workspace;
+void InnerCrossSweep(RebuildingContext& ctx) {
+  RebuildingWorkspace& ws = ctx.workspace;
   for (int32_t p = 1; p <= ws.INP1[1]; ++p) {
     if (ws.LUK1[p] != 0) continue;
     TryInnerCross(ctx, p);
@@ -150,7 +150,7 @@ void InnerCrossSweep(StructureContext& ctx) {
 // nuclear family p, LBACK(p) becomes -2 if still 0, and LBACK(r) becomes -1 (both parents
 // are children of p), p's mother (r's father is a parent of p) or p's father (r's mother is
 // a parent of p).
-void BackLinkPass(StructureWorkspace& ws) {
+void BackLinkPass(RebuildingWorkspace& ws) {
   const int32_t npr1 = ws.INP1[1];
   for (int32_t p = 1; p <= npr1; ++p) {
     const int32_t fs = ws.FirstSlot(p);
@@ -191,8 +191,8 @@ void BackLinkPass(StructureWorkspace& ws) {
 
 }  // namespace
 
-void FINDPEELABLE(StructureContext& ctx, int32_t nmode) {
-  StructureWorkspace& ws = ctx.workspace;
+void FINDPEELABLE(RebuildingContext& ctx, int32_t nmode) {
+  RebuildingWorkspace& ws = ctx.workspace;
   if (nmode < -1 || nmode > 1) {
     WriteListDirected(ctx.console, {Str(" INCORRECT MODE")});
     Stop();

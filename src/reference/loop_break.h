@@ -1,13 +1,13 @@
 // Loop break: gives the children of nuclear family IA a copy of their parent NI, inserted
 // as a new last position of the family under analysis.
-#ifndef PEDPREP_STRUCTURE_LOOP_BREAK_H_
-#define PEDPREP_STRUCTURE_LOOP_BREAK_H_
+#ifndef PEDPREP_REFERENCE_LOOP_BREAK_H_
+#define PEDPREP_REFERENCE_LOOP_BREAK_H_
 
 #include <cstdint>
 
 namespace pedprep {
 
-struct StructureContext;
+struct RebuildingContext;
 
 enum class BreakOutcome {
   kStoreChanged,  // copies inserted; the family must be analysed again
@@ -25,8 +25,8 @@ enum class BreakOutcome {
 // " ERROR: individual not found" when an individual to copy stands at no position of the
 // family; " ERROR: max. sample size is N4096 " when a copy would take ND above 24096;
 // " ERROR: max. number of loop breaks is 4096 " for the 4097th copy of the run.
-BreakOutcome BreakLoop(StructureContext& ctx, int32_t nmode);
+BreakOutcome BreakLoop(RebuildingContext& ctx, int32_t nmode);
 
 }  // namespace pedprep
 
-#endif  // PEDPREP_STRUCTURE_LOOP_BREAK_H_
+#endif  // PEDPREP_REFERENCE_LOOP_BREAK_H_

@@ -1,12 +1,12 @@
-#include "structure/nuclear_families.h"
+#include "reference/nuclear_families.h"
 
 #include "core/stop.h"
-#include "structure/workspace.h"
+#include "reference/rebuilding_workspace.h"
 
 namespace pedprep {
 
-void MAKEINFMAS(StructureContext& ctx, int32_t is) {
-  StructureWorkspace& ws = ctx.workspace;
+void MAKEINFMAS(RebuildingContext& ctx, int32_t is) {
+  RebuildingWorkspace& ws = ctx.workspace;
   const PedigreeStore& store = ctx.store;
   const int32_t first = store.FamilyFirst(is);
   const int32_t last = store.FamilyLast(is);

@@ -1,10 +1,10 @@
-#include "structure/free_slots.h"
+#include "reference/free_slots.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "structure/nuclear_families.h"
+#include "reference/nuclear_families.h"
 #include "testing/pedigree_fixture.h"
 
 namespace pedprep {
@@ -33,11 +33,11 @@ TEST(MarkFreekpTest, FreeMarks) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
     f.Load(members);
-    MAKEINFMAS(f.structure, 1);
-    StructureWorkspace& ws = f.structure.workspace;
+    MAKEINFMAS(f.rebuilding, 1);
+    RebuildingWorkspace& ws = f.rebuilding.workspace;
     ASSERT_EQ(ws.INP1[1], 3);
     for (int k = 1; k <= 3; ++k) ws.LUK1[k] = c.peeled[k - 1];
-    MARKFREEKP(f.structure);
+    MARKFREEKP(f.rebuilding);
     EXPECT_EQ(std::vector<int32_t>(ws.ININF1.begin() + 1, ws.ININF1.begin() + 12), c.marks);
   }
 }
@@ -45,9 +45,9 @@ TEST(MarkFreekpTest, FreeMarks) {
 TEST(MarkFreekpTest, FoundersOnlySetNoMark) {
   PedigreeFixture f;
   f.Load({{1, 1, 0, 0, 1}, {1, 2, 0, 0, 2}});
-  MAKEINFMAS(f.structure, 1);
-  MARKFREEKP(f.structure);
-  EXPECT_EQ(f.structure.workspace.NPR1, 0);
+  MAKEINFMAS(f.rebuilding, 1);
+  MARKFREEKP(f.rebuilding);
+  EXPECT_EQ(f.rebuilding.workspace.NPR1, 0);
 }
 
 }  // namespace

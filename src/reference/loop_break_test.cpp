@@ -1,12 +1,12 @@
-#include "structure/loop_break.h"
+#include "reference/loop_break.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "structure/nuclear_families.h"
-#include "structure/rebuilding_analysis.h"
+#include "reference/nuclear_families.h"
+#include "reference/rebuilding_analysis.h"
 #include "testing/pedigree_fixture.h"
 
 namespace pedprep {
@@ -18,10 +18,10 @@ using testing::PedigreeFixture;
 
 // Prepares a break of family 1 at individual ni in nuclear family ia.
 void PrepareBreak(PedigreeFixture& f, int32_t ni, int32_t ia, int32_t k1, int32_t k2) {
-  MAKEINFMAS(f.structure, 1);
-  StructureWorkspace& ws = f.structure.workspace;
+  MAKEINFMAS(f.rebuilding, 1);
+  RebuildingWorkspace& ws = f.rebuilding.workspace;
   ws.IS = 1;
-  ws.NS = f.structure.store.INS[1];
+  ws.NS = f.rebuilding.store.INS[1];
   ws.NI = ni;
   ws.IA = ia;
   ws.K1 = k1;
@@ -47,12 +47,12 @@ TEST(LoopBreakTest, NotAParentOfTheNuclearFamily) {
     f.Load(kFullSib);
     PrepareBreak(f, 4, 1, c.k1, 5);
     if (c.stops) {
-      EXPECT_THROW(BreakLoop(f.structure, 0), RunStopped);
+      EXPECT_THROW(BreakLoop(f.rebuilding, 0), RunStopped);
     } else {
-      EXPECT_EQ(BreakLoop(f.structure, 0), BreakOutcome::kNotAParent);
+      EXPECT_EQ(BreakLoop(f.rebuilding, 0), BreakOutcome::kNotAParent);
     }
     EXPECT_EQ(f.console.output, c.shown);
-    EXPECT_EQ(f.structure.workspace.K1, c.k1 + 1);
+    EXPECT_EQ(f.rebuilding.workspace.K1, c.k1 + 1);
     EXPECT_EQ(f.Rows(), kFullSib);
   }
 }
@@ -61,7 +61,7 @@ TEST(LoopBreakTest, IndividualNotFoundStops) {
   PedigreeFixture f;
   f.Load(kFullSib);
   PrepareBreak(f, 99, 2, 1, 1);
-  EXPECT_THROW(BreakLoop(f.structure, 0), RunStopped);
+  EXPECT_THROW(BreakLoop(f.rebuilding, 0), RunStopped);
   EXPECT_EQ(f.console.output, " ERROR: individual not found         99\n");
 }
 
@@ -90,15 +90,15 @@ TEST(LoopBreakTest, CopyReplacesTheFatherOrTheMother) {
     PedigreeFixture f;
     f.Load(kFullSib);
     PrepareBreak(f, c.ni, 2, 1, 1);
-    EXPECT_EQ(BreakLoop(f.structure, 0), BreakOutcome::kStoreChanged);
+    EXPECT_EQ(BreakLoop(f.rebuilding, 0), BreakOutcome::kStoreChanged);
     EXPECT_EQ(f.Rows(), c.rows);
-    const PedigreeStore& s = f.structure.store;
+    const PedigreeStore& s = f.rebuilding.store;
     EXPECT_EQ(s.MAS1[6][1], kBreedLoopCopy);
     EXPECT_EQ(s.INI_ID[6], s.INI_ID[c.ni]);
     EXPECT_EQ(s.IFON[6], s.IFON[c.ni]);
     EXPECT_EQ(s.PRACE[6][1], s.PRACE[c.ni][1]);
     EXPECT_EQ(s.PRACE[6][2], s.PRACE[c.ni][2]);
-    EXPECT_EQ(f.structure.workspace.IBR, 1);
+    EXPECT_EQ(f.rebuilding.workspace.IBR, 1);
     EXPECT_EQ(s.BREAK_IND[1], (std::array<int16_t, 5>{0, 1, 6, static_cast<int16_t>(c.ni),
                                                       static_cast<int16_t>(100 + c.ni)}));
   }
@@ -112,8 +112,8 @@ TEST(LoopBreakTest, InsertionMovesLaterFamilies) {
   PedigreeFixture f;
   f.Load(members, 3);
   PrepareBreak(f, 4, 2, 1, 1);
-  ASSERT_EQ(BreakLoop(f.structure, 0), BreakOutcome::kStoreChanged);
-  const PedigreeStore& s = f.structure.store;
+  ASSERT_EQ(BreakLoop(f.rebuilding, 0), BreakOutcome::kStoreChanged);
+  const PedigreeStore& s = f.rebuilding.store;
   EXPECT_EQ(s.ND, 10);
   EXPECT_EQ(std::vector<int16_t>(s.INS.begin() + 1, s.INS.begin() + 6),
             (std::vector<int16_t>{3, 0, 6, 9, 10}));
@@ -133,7 +133,7 @@ TEST(LoopBreakTest, SibshipCopyInModeMinusOne) {
   PedigreeFixture f;
   f.Load(kFullSib);
   PrepareBreak(f, 4, 2, 1, 1);
-  ASSERT_EQ(BreakLoop(f.structure, -1), BreakOutcome::kStoreChanged);
+  ASSERT_EQ(BreakLoop(f.rebuilding, -1), BreakOutcome::kStoreChanged);
   EXPECT_EQ(f.console.output,
             "          4\n"
             "          4           1           2           3           4\n"
@@ -147,7 +147,7 @@ TEST(LoopBreakTest, SibshipCopyInModeMinusOne) {
                                            {1, 7, 0, 0, 2},
                                            {1, 8, 6, 7, 1},
                                            {1, 9, 6, 7, 2}}));
-  const PedigreeStore& s = f.structure.store;
+  const PedigreeStore& s = f.rebuilding.store;
   for (int r = 1; r <= 4; ++r) {
     EXPECT_EQ(s.BREAK_IND[r],
               (std::array<int16_t, 5>{0, 1, static_cast<int16_t>(5 + r), static_cast<int16_t>(r),
@@ -159,10 +159,10 @@ TEST(LoopBreakTest, SibshipCopyInModeMinusOne) {
   PedigreeFixture founder;
   founder.Load(kFullSib);
   PrepareBreak(founder, 1, 1, 1, 1);
-  ASSERT_EQ(BreakLoop(founder.structure, -1), BreakOutcome::kStoreChanged);
+  ASSERT_EQ(BreakLoop(founder.rebuilding, -1), BreakOutcome::kStoreChanged);
   EXPECT_EQ(founder.console.output,
             "          1\n          1           1\nBREAKAGE: NFA,NMA          1           2\n");
-  EXPECT_EQ(founder.structure.store.ND, 6);
+  EXPECT_EQ(founder.rebuilding.store.ND, 6);
 }
 
 // Loads the full-sib mating behind founders filling the store up to `nd` positions.
@@ -189,23 +189,23 @@ TEST(LoopBreakTest, CapacityLimitsStopAfterTheBreakLines) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
     LoadFullSibWithFiller(f, c.nd);
-    StructureWorkspace& ws = f.structure.workspace;
+    RebuildingWorkspace& ws = f.rebuilding.workspace;
     ws.IS = 1;
-    ws.NS = f.structure.store.INS[1];
+    ws.NS = f.rebuilding.store.INS[1];
     ws.IBR = c.copies_before;
-    EXPECT_THROW(AnalyseFamilyPass(f.structure, 0), RunStopped);
+    EXPECT_THROW(AnalyseFamilyPass(f.rebuilding, 0), RunStopped);
     EXPECT_EQ(f.console.output, break_lines + c.message);
-    EXPECT_EQ(f.structure.store.NBREAK, 0);
+    EXPECT_EQ(f.rebuilding.store.NBREAK, 0);
   }
 
   // The last copy that fits.
   PedigreeFixture f;
   LoadFullSibWithFiller(f, kMaxRows - 1);
-  f.structure.workspace.IBR = 4095;
-  f.structure.workspace.IS = 1;
-  EXPECT_FALSE(AnalyseFamilyPass(f.structure, 0));
-  EXPECT_EQ(f.structure.store.ND, kMaxRows);
-  EXPECT_EQ(f.structure.workspace.IBR, 4096);
+  f.rebuilding.workspace.IBR = 4095;
+  f.rebuilding.workspace.IS = 1;
+  EXPECT_FALSE(AnalyseFamilyPass(f.rebuilding, 0));
+  EXPECT_EQ(f.rebuilding.store.ND, kMaxRows);
+  EXPECT_EQ(f.rebuilding.workspace.IBR, 4096);
 }
 
 }  // namespace

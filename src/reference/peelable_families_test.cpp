@@ -1,10 +1,10 @@
-#include "structure/peelable_families.h"
+#include "reference/peelable_families.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "structure/nuclear_families.h"
+#include "reference/nuclear_families.h"
 #include "testing/pedigree_fixture.h"
 
 namespace pedprep {
@@ -105,9 +105,9 @@ TEST(FindPeelableTest, PeelingResults) {
     SCOPED_TRACE(c.name);
     PedigreeFixture f;
     f.Load(c.members);
-    MAKEINFMAS(f.structure, 1);
-    FINDPEELABLE(f.structure, c.nmode);
-    const StructureWorkspace& ws = f.structure.workspace;
+    MAKEINFMAS(f.rebuilding, 1);
+    FINDPEELABLE(f.rebuilding, c.nmode);
+    const RebuildingWorkspace& ws = f.rebuilding.workspace;
     const int32_t npr1 = ws.INP1[1];
     EXPECT_EQ(ws.IALL, c.iall);
     EXPECT_EQ(std::vector<int32_t>(ws.LUK1.begin() + 1, ws.LUK1.begin() + npr1 + 1), c.luk1);
@@ -120,8 +120,8 @@ TEST(FindPeelableTest, IncorrectModeStops) {
   for (int32_t nmode : {2, -2}) {
     PedigreeFixture f;
     f.Load(kFullSib);
-    MAKEINFMAS(f.structure, 1);
-    EXPECT_THROW(FINDPEELABLE(f.structure, nmode), RunStopped);
+    MAKEINFMAS(f.rebuilding, 1);
+    EXPECT_THROW(FINDPEELABLE(f.rebuilding, nmode), RunStopped);
     EXPECT_EQ(f.console.output, " INCORRECT MODE\n");
   }
 }
@@ -138,24 +138,24 @@ std::vector<Member> LargeSibship(int children) {
 TEST(FindPeelableTest, CrossListHoldsThreeHundredChildren) {
   PedigreeFixture ok;
   ok.Load(LargeSibship(300));
-  MAKEINFMAS(ok.structure, 1);
-  FINDPEELABLE(ok.structure, 1);
-  EXPECT_EQ(ok.structure.workspace.IALL, 1);
-  EXPECT_EQ(ok.structure.workspace.NSIBSIB, 1);
+  MAKEINFMAS(ok.rebuilding, 1);
+  FINDPEELABLE(ok.rebuilding, 1);
+  EXPECT_EQ(ok.rebuilding.workspace.IALL, 1);
+  EXPECT_EQ(ok.rebuilding.workspace.NSIBSIB, 1);
 
   PedigreeFixture over;
   over.Load(LargeSibship(301));
-  MAKEINFMAS(over.structure, 1);
-  EXPECT_THROW(FINDPEELABLE(over.structure, 1), RunStopped);
+  MAKEINFMAS(over.rebuilding, 1);
+  EXPECT_THROW(FINDPEELABLE(over.rebuilding, 1), RunStopped);
   EXPECT_EQ(over.console.output, " Error: icros overflow. More then 300 kids.\n");
 
   // Modes -1 and 0 never look at the number of children.
   for (int32_t nmode : {-1, 0}) {
     PedigreeFixture f;
     f.Load(LargeSibship(301));
-    MAKEINFMAS(f.structure, 1);
-    FINDPEELABLE(f.structure, nmode);
-    EXPECT_EQ(f.structure.workspace.IALL, 0);
+    MAKEINFMAS(f.rebuilding, 1);
+    FINDPEELABLE(f.rebuilding, nmode);
+    EXPECT_EQ(f.rebuilding.workspace.IALL, 0);
     EXPECT_EQ(f.console.output, "");
   }
 }

@@ -1,13 +1,14 @@
-// The structure workspace: the nuclear-family graph of the family under analysis, its
-// peeling marks, the loop-search queue and the copy list of a loop break, plus the working
-// scalars of the structure stage (they keep their values between calls).
+// The workspace of the rebuilding structure analysis: the nuclear-family graph of the family
+// under analysis, its peeling marks, the loop-search queue (LoopQueue, shared with the live
+// analysis so that tests compare the two) and the copy list of a loop break, plus the working
+// scalars of the stage (they keep their values between calls).
 //
 // All tables are 1-based; entry 0 is unused and stays 0. Arrays that hold only derived data
 // grow with what the family needs (Ensure* below), so a large family never overflows them;
 // slot numbers may exceed 32767 and are 32-bit. The loop-search queue keeps its fixed 24096
 // entries.
-#ifndef PEDPREP_STRUCTURE_WORKSPACE_H_
-#define PEDPREP_STRUCTURE_WORKSPACE_H_
+#ifndef PEDPREP_REFERENCE_REBUILDING_WORKSPACE_H_
+#define PEDPREP_REFERENCE_REBUILDING_WORKSPACE_H_
 
 #include <array>
 #include <cstdint>
@@ -15,18 +16,16 @@
 
 #include "core/pedigree_store.h"
 #include "records/console.h"
+#include "structure/loop_queue.h"
 
 namespace pedprep {
 
-inline constexpr int kQueueEntries = 24096;
 // Entries of the cross list used by the inner-cross peeling rule; a nuclear family with more
 // children stops the run.
 inline constexpr int kMaxCrossChildren = 300;
 
-struct StructureWorkspace {
-  StructureWorkspace();
-  StructureWorkspace(const StructureWorkspace&) = delete;
-  StructureWorkspace& operator=(const StructureWorkspace&) = delete;
+struct RebuildingWorkspace : LoopQueue {
+  RebuildingWorkspace();
 
   // INP1(1) = NPR1; INP1(2) = 0; nuclear family k occupies slots INP1(k+1)+1 .. INP1(k+2).
   std::vector<int32_t> INP1;
@@ -38,11 +37,6 @@ struct StructureWorkspace {
   std::vector<int32_t> IVISITED;  // [k] 1 = entered through its father slot
   std::vector<int32_t> ININF1;    // [slot] 1 = free
   int32_t IALL = 0;
-
-  // NINDK[k][1] individual, [k][2] arrival nuclear family; entries 1..24096.
-  std::vector<std::array<int32_t, 3>> NINDK;
-  int32_t K1 = 0;
-  int32_t K2 = 0;
 
   // IPLUSFAM(1) = n; IPLUSFAM(2..n+1) = positions to copy.
   std::vector<int32_t> IPLUSFAM;
@@ -103,18 +97,18 @@ struct StructureWorkspace {
   void EnsureSlots(int32_t n);
 };
 
-// What the structure stage works on: the run's store and console, and its own workspace.
-struct StructureContext {
-  StructureContext(PedigreeStore& store_in, Console& console_in)
+// What the rebuilding analysis works on: the run's store and console, and its workspace.
+struct RebuildingContext {
+  RebuildingContext(PedigreeStore& store_in, Console& console_in)
       : store(store_in), console(console_in) {}
-  StructureContext(const StructureContext&) = delete;
-  StructureContext& operator=(const StructureContext&) = delete;
+  RebuildingContext(const RebuildingContext&) = delete;
+  RebuildingContext& operator=(const RebuildingContext&) = delete;
 
   PedigreeStore& store;
   Console& console;
-  StructureWorkspace workspace;
+  RebuildingWorkspace workspace;
 };
 
 }  // namespace pedprep
 
-#endif  // PEDPREP_STRUCTURE_WORKSPACE_H_
+#endif  // PEDPREP_REFERENCE_REBUILDING_WORKSPACE_H_

@@ -38,14 +38,13 @@ void SetChildFractions(PedigreeStore& store, int child, int father, int mother) 
 
 void StopForUnresolvedBlood(RunContext& ctx, const std::vector<PositionRange>& families,
                             const std::vector<int32_t>& known) {
+  StopReason reason{.kind = StopKind::kUnresolvedBlood};
   for (const PositionRange& family : families) {
     for (int i = family.first; i <= family.last; ++i) {
-      if (known[i] == 0) {
-        WriteListDirected(ctx.console, {Str(" BLOOD CAN NOT BE FOUND IN DATA LINE"), I32(i)});
-      }
+      if (known[i] == 0) reason.positions.push_back(i);
     }
   }
-  Stop();
+  Stop(ctx.console, std::move(reason));
 }
 
 void CheckBloodSums(RunContext& ctx) {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/stop.h"
+
 namespace pedprep {
 
 struct PedigreeStore;
@@ -57,6 +59,8 @@ class RunObserver {
   // matched to the positions of `store`.
   virtual void MarkerRecordsRead(const PedigreeStore& /*store*/,
                                  const std::vector<int32_t>& /*identifiers*/) {}
+  // The run stops, for `reason`; its stop line has been written.
+  virtual void Stopped(const StopReason& /*reason*/) {}
 };
 
 }  // namespace pedprep

@@ -49,13 +49,30 @@ TEST(PauseTest, AnswerDecidesWhetherACommandRuns) {
   }
 }
 
-TEST(PauseTest, PauseAndStopPausesThenStops) {
+TEST(PauseTest, PauseAndStopWritesTheMessagePausesThenStopsWithTheReason) {
   TestRun run;
   run.console.answers = {"type ped.dat"};
-  EXPECT_THROW(PauseAndStop(*run.ctx), RunStopped);
-  EXPECT_EQ(run.console.output, kPrompt);
+  try {
+    PauseAndStop(*run.ctx, {.kind = StopKind::kFamilyNumbering, .family = 3, .line = 17});
+    FAIL() << "no stop";
+  } catch (const RunStopped& stop) {
+    EXPECT_EQ(stop.reason.kind, StopKind::kFamilyNumbering);
+    EXPECT_EQ(stop.reason.line, 17);
+  }
+  EXPECT_EQ(run.console.output,
+            "                              \nERROR of numeration, LINE   17\n"
+            "Stop program; You must correct pasport data\n"
+            "*************************************  \n" +
+                kPrompt);
   EXPECT_EQ(run.shell.commands, std::vector<std::string>{"type ped.dat"});
-  EXPECT_THROW(Stop(), RunStopped);
+}
+
+TEST(StopTest, DetailsFollowTheMessage) {
+  TestRun run;
+  EXPECT_THROW(Stop(run.console, {.kind = StopKind::kQueueOverflow, .count = 3},
+                    [&] { run.console.WriteLine("details"); }),
+               RunStopped);
+  EXPECT_EQ(run.console.output, "ERROR: K2 OVERFLOW 3\ndetails\n");
 }
 
 // Commands really run, and a failing one returns so that the next one runs too.

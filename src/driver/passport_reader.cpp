@@ -15,27 +15,16 @@ namespace {
 constexpr const char* kPassportFile = "PEDIGREE.PRN";
 constexpr int kTextLines = 7;  // free title/comment lines between header and data
 
-void WriteRecordText(RunContext& ctx, const char* layout) {
-  WriteFormatted(ctx.console, Layout::Parse(layout), {});
-}
-
 // Header: ND and NRAC from the first two fields of a 3I5 record. Every limit is tested
 // before anything else of the file is read.
 void ReadHeader(RunContext& ctx, TextReader& reader) {
   int32_t nd = 0;
   int32_t nrac = 0;
   reader.Read(Layout::Parse("3I5"), {Into(nd), Into(nrac)});
-  if (nd > kMaxRows) {
-    WriteRecordText(ctx, "' ERROR: max. sample size is N4096 '");
-    PauseAndStop(ctx);
-  }
-  if (nd <= 0) {
-    WriteRecordText(ctx, "' ERROR: no individuals in the passport file '");
-    PauseAndStop(ctx);
-  }
+  if (nd > kMaxRows) PauseAndStop(ctx, {.kind = StopKind::kHeaderTooManyAnimals, .count = nd});
+  if (nd <= 0) PauseAndStop(ctx, {.kind = StopKind::kHeaderNoAnimals, .count = nd});
   if (nrac > kMaxBreeds || nrac < 0) {
-    WriteRecordText(ctx, "' ERROR: max. number of races is 10 '");
-    PauseAndStop(ctx);
+    PauseAndStop(ctx, {.kind = StopKind::kHeaderBreeds, .count = nrac});
   }
   ctx.store.ND = nd;
   ctx.store.NRAC = nrac;
@@ -60,19 +49,14 @@ void ReadDataRecord(RunContext& ctx, TextReader& reader, int i) {
   const bool father_known = st.MAS[i][2] != 0;
   const bool mother_known = st.MAS[i][3] != 0;
   if (father_known != mother_known) {
-    WriteListDirected(ctx.console, {Str(" Error in data line"), I32(i)});
-    WriteListDirected(ctx.console, {Str(" Both parents should be observed or unobserved")});
-    Stop();
+    Stop(ctx.console, {.kind = StopKind::kOneParentKnown, .family = family, .line = i});
   }
 
   st.MAS1[i][1] = breed;
   st.MAS1[i][2] = sex;
   const int breed_code = st.MAS1[i][1];
   if (breed_code == 0 && (!father_known || !mother_known)) {
-    WriteListDirected(ctx.console,
-                      {Str(" The race is 0, but the parents are unobserved in data line"), I32(i)});
-    WriteListDirected(ctx.console, {Str(" ERROR, so stop.")});
-    Stop();
+    Stop(ctx.console, {.kind = StopKind::kBreedZeroWithoutParents, .family = family, .line = i});
   }
   if (breed_code != 0 && breed_code != kBreedLoopCopy && father_known && mother_known) {
     WriteListDirected(
@@ -96,13 +80,7 @@ void CheckFamilyNumbering(RunContext& ctx) {
       current = st.MAS0[i];
       continue;
     }
-    WriteFormatted(ctx.console,
-                   Layout::Parse("'                               ',/,"
-                                 "' ERROR of numeration, LINE',I5,/,"
-                                 "' Stop program; You must correct pasport data',/,"
-                                 "' *************************************  '"),
-                   {I32(i)});
-    PauseAndStop(ctx);
+    PauseAndStop(ctx, {.kind = StopKind::kFamilyNumbering, .family = st.MAS0[i], .line = i});
   }
 }
 

@@ -20,20 +20,14 @@ namespace {
 
 // The sex check's verdict: any error in any family ends the run before the first stage
 // that relies on a sound pedigree.
-void ErrorVerdict(RunContext& ctx) {
+void ErrorVerdict(RunContext& ctx, std::vector<PassportFinding> findings) {
   if (ctx.store.MM == 0) return;
-  WriteFormatted(ctx.console,
-                 Layout::Parse("' ERRORS are present in pasport data',/,"
-                               "' Stop program; nessesery correct errors',/,"
-                               "' **************************************'"),
-                 {});
-  PauseAndStop(ctx);
+  PauseAndStop(ctx, {.kind = StopKind::kPassportErrors, .findings = std::move(findings)});
 }
 
 void RunStages(RunContext& ctx, const Stages& stages) {
   ReadPassport(ctx);
-  TESTSEX(ctx);
-  ErrorVerdict(ctx);
+  ErrorVerdict(ctx, TESTSEX(ctx));
   stages.blood_fractions(ctx);
   stages.structure_analysis(ctx);
   RENUM(ctx);
@@ -52,9 +46,10 @@ const Stages& ProductStages() {
 int RunPedprep(RunContext& ctx, const Stages& stages) {
   try {
     RunStages(ctx, stages);
-  } catch (const RunStopped&) {
+  } catch (const RunStopped& stop) {
     // A stage ended the run early; it has written its message (and paused if it should).
     ctx.console.WriteLine(kStopLine);
+    if (ctx.observer != nullptr) ctx.observer->Stopped(stop.reason);
     return kExitStopped;
   } catch (const InputError& error) {
     ctx.console.WriteLine(error.Report());

@@ -84,7 +84,7 @@ TEST(RunPauseTest, EveryAnswerOnStandardInputEndsThePause) {
       RecordingShell shell;
       RunContext ctx(console, files, shell);
       ::testing::internal::CaptureStdout();
-      EXPECT_THROW(PauseAndStop(ctx), RunStopped);
+      EXPECT_THROW(PauseAndStop(ctx, {}), RunStopped);
       EXPECT_EQ(::testing::internal::GetCapturedStdout(), std::string(kPausePrompt) + "\n");
       // A line that does not come from a terminal is read and ignored.
       EXPECT_EQ(shell.commands, terminal ? c.commands : std::vector<std::string>{});

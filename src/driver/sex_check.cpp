@@ -44,7 +44,11 @@ class ParentCounts {
 // the family (the number after " i=" is the member's place in the family), followed by a
 // list-directed line: for the father the position, the family size, ";" and INS(1..5);
 // for the mother INS(1..6) alone.
-void ReportParentOutOfRange(RunContext& ctx, int s, int i, int ls0, int lss, bool mother) {
+void ReportParentOutOfRange(RunContext& ctx, int s, int i, int ls0, int lss, bool mother,
+                            std::vector<PassportFinding>& findings) {
+  findings.push_back(
+      {mother ? PassportFinding::Kind::kMotherNumber : PassportFinding::Kind::kFatherNumber, s, i,
+       i - ls0, mother ? ctx.store.MAS[i][3] : ctx.store.MAS[i][2]});
   static const Layout kLayout = Layout::Parse("' ERROR OF PARENTS NUMERATION: IS=',I3,' i=',I3");
   WriteFormatted(ctx.console, kLayout, {I32(s), I32(i - ls0)});
   OutList line;
@@ -54,14 +58,18 @@ void ReportParentOutOfRange(RunContext& ctx, int s, int i, int ls0, int lss, boo
   WriteListDirected(ctx.console, line);
 }
 
-void ReportSexError(RunContext& ctx, int s, int person, int code) {
+void ReportSexError(RunContext& ctx, int s, int i, int ls0, int person, int code,
+                    std::vector<PassportFinding>& findings) {
+  findings.push_back({code == 1 ? PassportFinding::Kind::kSexCode : PassportFinding::Kind::kSexRole,
+                      s, i, i - ls0, person});
   static const Layout kLayout = Layout::Parse("' SEX ERROR: IS=',I3,' PERSON=',I3");
   WriteFormatted(ctx.console, kLayout, {I32(s), I32(person)});
   WriteListDirected(ctx.console, {I32(code)});
 }
 
 // Checks the members of family s in position order; returns true when any test failed.
-bool CheckFamily(RunContext& ctx, int s, ParentCounts& counts) {
+bool CheckFamily(RunContext& ctx, int s, ParentCounts& counts,
+                 std::vector<PassportFinding>& findings) {
   static const Layout kFamilyNumber = Layout::Parse("' ERROR OF FAMILY NUMBER: is=',I3,' i=',I3");
   static const Layout kNumeration =
       Layout::Parse("' ERROR OF NUMERATION: IS=',I3,' nom=',I3,'  ',I3");
@@ -75,19 +83,21 @@ bool CheckFamily(RunContext& ctx, int s, ParentCounts& counts) {
   for (int i = ls0 + 1; i <= last; ++i) {
     if (st.MAS0[i] != s) {
       WriteFormatted(ctx.console, kFamilyNumber, {I32(s), I32(i)});
+      findings.push_back({PassportFinding::Kind::kFamilyNumber, s, i, i - ls0, st.MAS0[i]});
       ifl = true;
     }
     const int16_t m = st.MAS[i][1];
     if (i - ls0 != m) {
       WriteFormatted(ctx.console, kNumeration, {I32(s), I32(i - ls0), I16(m)});
+      findings.push_back({PassportFinding::Kind::kNumeration, s, i, i - ls0, m});
       ifl = true;
     }
     if (st.MAS[i][2] > lss) {
-      ReportParentOutOfRange(ctx, s, i, ls0, lss, /*mother=*/false);
+      ReportParentOutOfRange(ctx, s, i, ls0, lss, /*mother=*/false, findings);
       ifl = true;
     }
     if (st.MAS[i][3] > lss) {
-      ReportParentOutOfRange(ctx, s, i, ls0, lss, /*mother=*/true);
+      ReportParentOutOfRange(ctx, s, i, ls0, lss, /*mother=*/true, findings);
       ifl = true;
     }
     // Parent role: a male must not be anybody's mother, a female nobody's father. Every
@@ -96,11 +106,11 @@ bool CheckFamily(RunContext& ctx, int s, ParentCounts& counts) {
     const int msex = st.MAS1[i][2];
     if (msex == 1 || msex == 2) {
       const int hits = msex == 1 ? counts.Mothers(m) : counts.Fathers(m);
-      for (int h = 0; h < hits; ++h) ReportSexError(ctx, s, m, 2);
+      for (int h = 0; h < hits; ++h) ReportSexError(ctx, s, i, ls0, m, 2, findings);
       if (hits > 0) ifl = true;
     } else {
       // Every later stage needs sex 1 or 2: any other code is an error of its own.
-      ReportSexError(ctx, s, m, 1);
+      ReportSexError(ctx, s, i, ls0, m, 1, findings);
       ifl = true;
     }
   }
@@ -110,20 +120,22 @@ bool CheckFamily(RunContext& ctx, int s, ParentCounts& counts) {
 
 }  // namespace
 
-void TESTSEX(RunContext& ctx) {
+std::vector<PassportFinding> TESTSEX(RunContext& ctx) {
   PedigreeStore& st = ctx.store;
   st.MM = 0;
   // INS holds at most kMaxFamilies families; refuse more before building it.
-  if (CountFamilyRuns(st) > kMaxFamilies) {
-    WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. number of families is 2600 '"), {});
-    PauseAndStop(ctx);
+  const int families = CountFamilyRuns(st);
+  if (families > kMaxFamilies) {
+    PauseAndStop(ctx, {.kind = StopKind::kTooManyFamilies, .count = families});
   }
   CRTINS(st);
   ParentCounts counts;
+  std::vector<PassportFinding> findings;
   const int ns = st.INS[1];
   for (int s = 1; s <= ns; ++s) {
-    if (CheckFamily(ctx, s, counts)) st.MM = 1;
+    if (CheckFamily(ctx, s, counts, findings)) st.MM = 1;
   }
+  return findings;
 }
 
 }  // namespace pedprep

@@ -3,12 +3,15 @@
 #define PEDPREP_DRIVER_SEX_CHECK_H_
 
 #include <cstdint>
+#include <vector>
+
+#include "core/stop.h"
 
 namespace pedprep {
 
 struct RunContext;
 
-void TESTSEX(RunContext& ctx);
+std::vector<PassportFinding> TESTSEX(RunContext& ctx);
 
 }  // namespace pedprep
 

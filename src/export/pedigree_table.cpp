@@ -29,9 +29,10 @@ constexpr int kNameLength = 20;
 constexpr int kMaxMarkerValues = 20;
 constexpr int kNationWithMarkerProb = 2;
 
-[[noreturn]] void StopWrongMarkerDefinition(RunContext& ctx) {
-  WriteFormatted(ctx.console, Layout::Parse("' ERROR: wrong marker definition '"), {});
-  PauseAndStop(ctx);
+// `which`: 1 the value to take (ITR) is outside 1..20, 2 the values per marker record
+// (NTR) outside 0..20, 3 ITR above NTR.
+[[noreturn]] void StopWrongMarkerDefinition(RunContext& ctx, int32_t which) {
+  PauseAndStop(ctx, {.kind = StopKind::kMarkerDefinition, .count = which});
 }
 
 // Reads DEF.DAT into NAME1; returns ITR. `nametr` receives NAME1's characters before its
@@ -50,7 +51,7 @@ int32_t ReadDefinition(RunContext& ctx, ExportState& exports, std::string* namet
   reader.Read(text, {IntoText(unused, kNameLength)});
   int32_t itr = 0;
   reader.Read(Layout::Parse("I2"), {Into(itr)});
-  if (itr < 1 || itr > kMaxMarkerValues) StopWrongMarkerDefinition(ctx);
+  if (itr < 1 || itr > kMaxMarkerValues) StopWrongMarkerDefinition(ctx, 1);
   const std::string name = TrimFileName(name1);
   const std::string problem = MarkerFileNameProblem(name);
   if (!problem.empty()) throw InputError("read", kDefinitionFile, 2, problem, name);
@@ -70,8 +71,8 @@ std::vector<MarkerRecord> ReadMarkers(RunContext& ctx, int32_t itr) {
     TextReader probe = TextReader::Open(ctx.files, kMarkerData);
     probe.Read(header, {Into(n), Into(ntr)});
   }
-  if (ntr < 0 || ntr > kMaxMarkerValues) StopWrongMarkerDefinition(ctx);
-  if (n > 0 && itr > ntr) StopWrongMarkerDefinition(ctx);
+  if (ntr < 0 || ntr > kMaxMarkerValues) StopWrongMarkerDefinition(ctx, 2);
+  if (n > 0 && itr > ntr) StopWrongMarkerDefinition(ctx, 3);
 
   TextReader reader = TextReader::Open(ctx.files, kMarkerData);
   std::array<int32_t, kMaxMarkerValues + 1> mar{};

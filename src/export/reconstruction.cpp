@@ -38,9 +38,14 @@ void ReadNationCodes(RunContext& ctx, ExportState& exports) {
   }
 }
 
-void StopStoreFull(RunContext& ctx) {
-  WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. sample size is N4096 '"), {});
-  Stop();
+// `row`: the family's local row of the copy whose parent copies do not fit, or whose
+// original is missing.
+[[noreturn]] void StopAtCopy(RunContext& ctx, StopKind kind, int s, int16_t family_number,
+                             int first, std::size_t row) {
+  Stop(ctx.console, {.kind = kind,
+                     .family_index = s,
+                     .family = family_number,
+                     .line = first + static_cast<int32_t>(row) - 1});
 }
 
 bool IsSelectedForReconstruction(const PedigreeStore& store, const ExportState& exports, int row) {
@@ -104,21 +109,25 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports) {
       int16_t source_number = 0;
       if (breed == kBreedLoopCopy) {
         auto it = break_source.find(BreakKey(family[r].mas0, family[r].mas[1]));
-        if (it == break_source.end()) Stop();
+        if (it == break_source.end()) {
+          StopAtCopy(ctx, StopKind::kNoCopySource, s, family_number, first, r);
+        }
         source_number = it->second;
       } else {
         const int k = first_row_of_id[family[r].ini_id];
-        if (k == 0) Stop();
+        if (k == 0) StopAtCopy(ctx, StopKind::kNoCopySource, s, family_number, first, r);
         source_number = family[k].mas[1];
       }
       const int source_row = last_row_of_number[source_number];
-      if (source_row == 0) Stop();
+      if (source_row == 0) StopAtCopy(ctx, StopKind::kNoCopySource, s, family_number, first, r);
       const int father = family[source_row].mas[2];
       const int mother = family[source_row].mas[3];
       const int n = static_cast<int>(family.size()) - 1;
       if (father < 1 || father > n || mother < 1 || mother > n) continue;
 
-      if (total_rows + 2 > kMaxRows) StopStoreFull(ctx);
+      if (total_rows + 2 > kMaxRows) {
+        StopAtCopy(ctx, StopKind::kParentCopyRows, s, family_number, first, r);
+      }
       total_rows += 2;
       for (int parent : {father, mother}) {
         StoreRow copy;

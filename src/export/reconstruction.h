@@ -37,9 +37,6 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports);
 // checked, then ignored.
 void ReadNationCodes(RunContext& ctx, ExportState& exports);
 
-// Writes the store-full message and stops the run (no pause).
-[[noreturn]] void StopStoreFull(RunContext& ctx);
-
 // True when the row's breed code marks a copy and its database individual has code 9.
 bool IsSelectedForReconstruction(const PedigreeStore& store, const ExportState& exports, int row);
 

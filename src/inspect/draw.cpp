@@ -217,7 +217,7 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
   std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
   if (!run) return kExitInputError;
   if (run->status != kExitSuccess) {
-    err << "pedprep draw: the run stops: " << StopReason(*run) << "; nothing drawn\n";
+    err << "pedprep draw: the run stops: " << StopExplanation(*run) << "; nothing drawn\n";
     return 1;
   }
   const std::string dot = FamilyDot(*run, request.family, request.core);

@@ -40,10 +40,8 @@ class Collector : public RunObserver {
  public:
   explicit Collector(ObservedRun& run) : run_(run) {}
 
-  void FamilyAnalysisStarted(int32_t, int32_t family) override {
-    run_.last_family_started = family;
-  }
   void LoopCopyMade(const LoopCopyEvent& copy) override { loops_.push_back(copy); }
+  void Stopped(const StopReason& reason) override { run_.stop = reason; }
   void StructureAnalysed(const PedigreeStore& store, bool stopped) override {
     run_.structure_done = !stopped;
     const int ns = store.NumFamilies();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/run_context.h"
+#include "core/stop.h"
 #include "records/console.h"
 #include "records/file_system.h"
 
@@ -58,11 +59,11 @@ struct ObservedRun {
   ObservedRun& operator=(const ObservedRun&) = delete;
   ObservedRun() = default;
 
-  int status = 0;                   // RunPedprep's exit status
-  std::string console;              // everything the run showed
-  std::string input_error;          // the INPUT ERROR line when status is 2
-  bool structure_done = false;      // the structure analysis ran to its end
-  int32_t last_family_started = 0;  // family number of the last family the analysis opened
+  int status = 0;                  // RunPedprep's exit status
+  std::string console;             // everything the run showed
+  std::string input_error;         // the INPUT ERROR line when status is 2
+  std::optional<StopReason> stop;  // why the run stopped, when status is 1
+  bool structure_done = false;     // the structure analysis ran to its end
 
   std::vector<LoopCopy> loop_copies;  // in the order made
   std::vector<ParentCopy> parent_copies;

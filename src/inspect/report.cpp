@@ -26,32 +26,6 @@ std::string Grouped(long value) {
   return text;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// The integers of `line` after byte `from`.
-std::vector<long> Numbers(const std::string& line, std::size_t from = 0) {
-  std::vector<long> numbers;
-  std::size_t k = from;
-  while (k < line.size()) {
-    const bool sign = line[k] == '-' && k + 1 < line.size() &&
-                      std::isdigit(static_cast<unsigned char>(line[k + 1]));
-    if (!sign && !std::isdigit(static_cast<unsigned char>(line[k]))) {
-      ++k;
-      continue;
-    }
-    std::size_t end = k + 1;
-    while (end < line.size() && std::isdigit(static_cast<unsigned char>(line[end]))) ++end;
-    if (end - k <= 9) numbers.push_back(std::stol(line.substr(k, end - k)));
-    k = end;
-  }
-  return numbers;
-}
-
 // The animal at passport data line i: "animal 5 of family 1 (ini_id 5, id DE05)".
 std::string AnimalAtLine(const ObservedRun& run, long i) {
   const PedigreeStore& st = run.run->store;
@@ -87,29 +61,35 @@ std::string Joined(const std::vector<std::string>& parts, std::size_t most) {
   return text;
 }
 
-// The passport check's findings (the lines before "ERRORS are present in pasport data").
-std::string PassportCheckFindings(const ObservedRun& run, const std::vector<std::string>& lines) {
+// The passport checks' findings, in plain words; consecutive repeats told once.
+std::string PassportCheckFindings(const ObservedRun& run,
+                                  const std::vector<PassportFinding>& found) {
   std::vector<std::string> findings;
-  for (std::size_t k = 0; k < lines.size(); ++k) {
-    const std::string& line = lines[k];
-    std::vector<long> n = Numbers(line);
-    if (line.find("ERROR OF FAMILY NUMBER") != std::string::npos && n.size() >= 2) {
-      findings.push_back("data line " + std::to_string(n[1]) + " is not numbered family " +
-                         std::to_string(n[0]) + " as its place says");
-    } else if (line.find("ERROR OF NUMERATION: IS") != std::string::npos && n.size() >= 3) {
-      findings.push_back("member " + std::to_string(n[1]) + " of family " + std::to_string(n[0]) +
-                         " carries individual number " + std::to_string(n[2]) +
-                         " (numbers must run 1, 2, 3, ...)");
-    } else if (line.find("ERROR OF PARENTS NUMERATION") != std::string::npos && n.size() >= 2) {
-      findings.push_back("member " + std::to_string(n[1]) + " of family " + std::to_string(n[0]) +
-                         " names a parent number beyond the family");
-    } else if (line.find("SEX ERROR") != std::string::npos && n.size() >= 2) {
-      const std::vector<long> code =
-          k + 1 < lines.size() ? Numbers(lines[k + 1]) : std::vector<long>{};
-      findings.push_back(AnimalInFamily(run, n[0], n[1]) +
-                         (!code.empty() && code[0] == 1
-                              ? " has a sex code other than 1 or 2"
-                              : " is a parent in the role of the other sex"));
+  for (const PassportFinding& f : found) {
+    const std::string family = " of family " + std::to_string(f.family_index);
+    switch (f.kind) {
+      case PassportFinding::Kind::kFamilyNumber:
+        findings.push_back("data line " + std::to_string(f.position) + " is not numbered family " +
+                           std::to_string(f.family_index) + " as its place says");
+        break;
+      case PassportFinding::Kind::kNumeration:
+        findings.push_back("member " + std::to_string(f.member) + family +
+                           " carries individual number " + std::to_string(f.number) +
+                           " (numbers must run 1, 2, 3, ...)");
+        break;
+      case PassportFinding::Kind::kFatherNumber:
+      case PassportFinding::Kind::kMotherNumber:
+        findings.push_back("member " + std::to_string(f.member) + family +
+                           " names a parent number beyond the family");
+        break;
+      case PassportFinding::Kind::kSexCode:
+        findings.push_back(AnimalInFamily(run, f.family_index, f.number) +
+                           " has a sex code other than 1 or 2");
+        break;
+      case PassportFinding::Kind::kSexRole:
+        findings.push_back(AnimalInFamily(run, f.family_index, f.number) +
+                           " is a parent in the role of the other sex");
+        break;
     }
   }
   findings.erase(std::unique(findings.begin(), findings.end()), findings.end());
@@ -118,93 +98,69 @@ std::string PassportCheckFindings(const ObservedRun& run, const std::vector<std:
 
 }  // namespace
 
-std::string StopReason(const ObservedRun& run) {
+std::string StopExplanation(const ObservedRun& run) {
   if (run.status == kExitSuccess) return "";
   if (run.status == kExitInputError) return run.input_error;
-  const std::vector<std::string> lines = Lines(run.console);
-  auto find = [&lines](const char* text) -> const std::string* {
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-      if (it->find(text) != std::string::npos) return &*it;
+  const StopReason reason = run.stop.value_or(StopReason{});
+  const std::string family = "family " + std::to_string(reason.family);
+  const std::string animal =
+      reason.line > 0 ? AnimalAtLine(run, reason.line) : std::string("an animal");
+  switch (reason.kind) {
+    case StopKind::kHeaderTooManyAnimals:
+      return "the passport file counts more than 24,096 animals";
+    case StopKind::kHeaderNoAnimals:
+      return "the passport file's header counts no animals";
+    case StopKind::kHeaderBreeds:
+      return "the passport file's header counts more than 10 breeds (or fewer than 0)";
+    case StopKind::kOneParentKnown:
+      return "a passport error: " + animal + " has one parent known and the other unknown";
+    case StopKind::kBreedZeroWithoutParents:
+      return "a passport error: " + animal + " has breed 0 but unknown parents";
+    case StopKind::kFamilyNumbering:
+      return "a passport error: the family numbers must run 1, 2, 3, ... in file order; data "
+             "line " +
+             std::to_string(reason.line) + " breaks the run";
+    case StopKind::kTooManyFamilies:
+      return "the passport file holds more than 2,600 families";
+    case StopKind::kPassportErrors:
+      return "the passport check finds errors: " + PassportCheckFindings(run, reason.findings);
+    case StopKind::kUnresolvedBlood: {
+      std::vector<std::string> animals;
+      for (int32_t line : reason.positions) animals.push_back(AnimalAtLine(run, line));
+      return "the blood step finds no breed fractions for an animal that is its own ancestor, or "
+             "descends from one: " +
+             Joined(animals, kMaxListed);
     }
-    return nullptr;
-  };
-  const std::string family = "family " + std::to_string(run.last_family_started);
-  if (find("max. number of loop breaks is 4096")) {
-    return "the loop breaking reaches the limit of 4,096 copies in " + family;
-  }
-  if (const std::string* line = find("BLOOD CAN NOT BE FOUND IN DATA LINE")) {
-    std::vector<std::string> animals;
-    for (const std::string& l : lines) {
-      if (l.find("BLOOD CAN NOT BE FOUND IN DATA LINE") == std::string::npos) continue;
-      const std::vector<long> n = Numbers(l);
-      if (!n.empty()) animals.push_back(AnimalAtLine(run, n.back()));
-    }
-    (void)line;
-    return "the blood step finds no breed fractions for an animal that is its own ancestor, or "
-           "descends from one: " +
-           Joined(animals, kMaxListed);
-  }
-  if (find("max. sample size is N4096")) {
-    if (run.structure_done) {
-      return "the parent copies of the reconstruction would take the pedigree past 24,096 rows";
-    }
-    if (run.last_family_started > 0) {
+    case StopKind::kQueueOverflow:
+      return "the loop search's queue of 24,096 entries overflows in " + family;
+    case StopKind::kSearchExhausted:
+    case StopKind::kBackLinkExhausted:
+      return "the loop search finds no loop to break in " + family +
+             ", although the family does not peel";
+    case StopKind::kNoLoopAtParent:
+      return "the loop search runs out of places to break a loop in " + family;
+    case StopKind::kIndividualNotFound:
+      return "the loop breaking would copy individual " + std::to_string(reason.number) +
+             ", who is no member of " + family;
+    case StopKind::kLoopCopyRows:
       return "the loop-break copies would take the pedigree past 24,096 rows, in " + family;
-    }
-    return "the passport file counts more than 24,096 animals";
+    case StopKind::kLoopCopyLimit:
+      return "the loop breaking reaches the limit of 4,096 copies in " + family;
+    case StopKind::kCrossOverflow:
+      return "a nuclear family of " + family + " has more than 300 children";
+    case StopKind::kIncorrectMode:
+    case StopKind::kNothingToDo:
+    case StopKind::kUnknown:
+      return "the run stops without a reason of its own";
+    case StopKind::kParentCopyRows:
+      return "the parent copies of the reconstruction would take the pedigree past 24,096 rows";
+    case StopKind::kNoCopySource:
+      return "the reconstruction finds no source row for a copy";
+    case StopKind::kMarkerDefinition:
+      return "the marker definition is out of range: DEF.DAT's value to take (record 5) or "
+             "database/markers.dat's values per record";
   }
-  if (find("ERROR: (K1.GT.K2) 2")) {
-    return "the loop search runs out of places to break a loop in " + family;
-  }
-  if (const std::string* line = find("ERROR: individual not found")) {
-    const std::vector<long> n = Numbers(*line);
-    return "the loop breaking would copy individual " +
-           (n.empty() ? std::string("?") : std::to_string(n.back())) + ", who is no member of " +
-           family;
-  }
-  if (find("no individuals in the passport file")) {
-    return "the passport file's header counts no animals";
-  }
-  if (find("max. number of races is 10")) {
-    return "the passport file's header counts more than 10 breeds (or fewer than 0)";
-  }
-  if (find("max. number of families is 2600")) {
-    return "the passport file holds more than 2,600 families";
-  }
-  if (const std::string* line = find("Both parents should be observed")) {
-    (void)line;
-    const std::string* at = find("Error in data line");
-    const std::vector<long> n = at ? Numbers(*at) : std::vector<long>{};
-    return "a passport error: " +
-           (n.empty() ? std::string("an animal") : AnimalAtLine(run, n.back())) +
-           " has one parent known and the other unknown";
-  }
-  if (const std::string* line = find("The race is 0, but the parents are unobserved")) {
-    const std::vector<long> n = Numbers(*line);
-    return "a passport error: " +
-           (n.empty() ? std::string("an animal") : AnimalAtLine(run, n.back())) +
-           " has breed 0 but unknown parents";
-  }
-  if (const std::string* line = find("ERROR of numeration, LINE")) {
-    const std::vector<long> n = Numbers(*line);
-    return "a passport error: the family numbers must run 1, 2, 3, ... in file order; " +
-           (n.empty() ? std::string("a data line") : "data line " + std::to_string(n.back())) +
-           " breaks the run";
-  }
-  if (find("ERRORS are present in pasport data")) {
-    return "the passport check finds errors: " + PassportCheckFindings(run, lines);
-  }
-  if (find("wrong marker definition")) {
-    return "the marker definition is out of range: DEF.DAT's value to take (record 5) or "
-           "database/markers.dat's values per record";
-  }
-  // A stop without a message of its own: the last line the run showed before it.
-  std::string last;
-  for (const std::string& line : lines) {
-    if (line.find("Stop - Program terminated.") == std::string::npos) last = line;
-  }
-  return run.structure_done ? "the reconstruction finds no source row for a copy"
-                            : "the run stops after the line \"" + last + "\"";
+  return "the run stops without a reason of its own";
 }
 
 namespace {
@@ -262,7 +218,7 @@ void WriteCsv(const ObservedRun& run, std::ostream& out) {
 }
 
 void WriteText(const ObservedRun& run, std::ostream& out) {
-  const std::string reason = StopReason(run);
+  const std::string reason = StopExplanation(run);
   FamilyCounts total;
   for (const FamilyCounts& f : run.families) {
     total.read += f.read;
@@ -363,7 +319,7 @@ int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err
   if (csv) {
     WriteCsv(*run, text);
     if (run->status != kExitSuccess)
-      err << "pedprep report: the run stops: " << StopReason(*run) << "\n";
+      err << "pedprep report: the run stops: " << StopExplanation(*run) << "\n";
   } else {
     WriteText(*run, text);
   }

@@ -34,7 +34,7 @@ int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err
 
 // Why and where the observed run stops, in plain words (without a final period); "" when it
 // finishes.
-std::string StopReason(const ObservedRun& run);
+std::string StopExplanation(const ObservedRun& run);
 
 }  // namespace pedprep
 

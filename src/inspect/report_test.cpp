@@ -124,6 +124,15 @@ TEST(ReportTest, WhyAndWhereTheRunStops) {
        "order; data line 2 breaks the run."},
       {"4,096 copies", testing::PassportRows(testing::SireDaughterLoops(kMaxBreaks + 1)),
        "The run stops: the loop breaking reaches the limit of 4,096 copies in family 65."},
+      {"numbering",
+       {{1, 1, 0, 0, 1, 1, 1}, {1, 3, 0, 0, 1, 2, 2}},
+       "The run stops: the passport check finds errors: member 2 of family 1 carries individual "
+       "number 3 (numbers must run 1, 2, 3, ...)."},
+      {"sex code and parent number",
+       {{1, 1, 0, 0, 1, 7, 1}, {1, 2, 5, 1, 0, 2, 2}},
+       "The run stops: the passport check finds errors: animal 1 of family 1 (ini_id 1, id DE1) "
+       "has a sex code other than 1 or 2; member 2 of family 1 names a parent number beyond the "
+       "family."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -139,6 +148,25 @@ TEST(ReportTest, WhyAndWhereTheRunStops) {
                                                c.first_line.size() - 16) +
                            "\n");
   }
+}
+
+// A run stopped at the copy limit counts as read exactly the animals of the passport file.
+TEST(ReportTest, StoppedRunCountsTheAnimalsRead) {
+  const std::vector<PassportRow> rows =
+      testing::PassportRows(testing::SireDaughterLoops(kMaxBreaks + 1));
+  MemoryFileSystem folder = CleanFolder();
+  folder.files["PEDIGREE.PRN"] = PassportText(static_cast<long>(rows.size()), 2, rows);
+  const Reported r = Report(folder, false);
+  std::istringstream lines(r.out);
+  std::string line;
+  while (std::getline(lines, line) && line.find(" total ") == std::string::npos) {
+  }
+  std::istringstream total(line);
+  std::string word;
+  long read = 0, loop = 0;
+  total >> word >> read >> loop;
+  EXPECT_EQ(read, static_cast<long>(rows.size())) << line;
+  EXPECT_EQ(loop, kMaxBreaks) << line;
 }
 
 TEST(ReportTest, UnreadableFiles) {

@@ -18,8 +18,7 @@ int32_t LastPositionOf(const PedigreeStore& store, int32_t is, int32_t x) {
 }
 
 [[noreturn]] void IndividualNotFound(RebuildingContext& ctx, int32_t x) {
-  WriteListDirected(ctx.console, {Str(" ERROR: individual not found"), I32(x)});
-  Stop();
+  Stop(ctx.console, {.kind = StopKind::kIndividualNotFound, .number = x});
 }
 
 // Opens a new last position of family `is`: the bounds of `is` and every later family and
@@ -27,8 +26,7 @@ int32_t LastPositionOf(const PedigreeStore& store, int32_t is, int32_t x) {
 void MakeRoom(RebuildingContext& ctx, int32_t is) {
   PedigreeStore& store = ctx.store;
   if (store.ND >= kMaxRows) {
-    WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. sample size is N4096 '"), {});
-    Stop();
+    Stop(ctx.console, {.kind = StopKind::kLoopCopyRows});
   }
   const int32_t old_last = store.FamilyLast(is);
   for (int32_t j = is + 2; j <= store.NumFamilies() + 2; ++j) {
@@ -82,8 +80,7 @@ void InsertCopy(RebuildingContext& ctx) {
 
   ++ws.IBR;
   if (ws.IBR > kMaxBreaks) {
-    WriteFormatted(ctx.console, Layout::Parse("' ERROR: max. number of loop breaks is 4096 '"), {});
-    Stop();
+    Stop(ctx.console, {.kind = StopKind::kLoopCopyLimit});
   }
   store.BREAK_IND[ws.IBR] = {0, store.MAS0[from], Low16(ws.MAXN), store.MAS[from][1],
                              store.INI_ID[from]};
@@ -131,8 +128,7 @@ BreakOutcome BreakLoop(RebuildingContext& ctx, int32_t nmode) {
     WriteListDirected(ctx.console, {I32(ws.NI), I32(ws.NFA), I32(ws.NMA), I32(ws.IA)});
     ++ws.K1;
     if (ws.K1 > ws.K2) {
-      WriteListDirected(ctx.console, {Str("ERROR: (K1.GT.K2) 2")});
-      Stop();
+      Stop(ctx.console, {.kind = StopKind::kNoLoopAtParent});
     }
     return BreakOutcome::kNotAParent;
   }

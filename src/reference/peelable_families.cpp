@@ -49,8 +49,7 @@ bool TryInnerCross(RebuildingContext& ctx, int32_t p) {
 
   for (int32_t k = 1; k <= kMaxCrossChildren; ++k) ws.ICROS[k] = {0, 0, 0};
   if (n > kMaxCrossChildren) {
-    WriteListDirected(ctx.console, {Str(" Error: icros overflow. More then 300 kids.")});
-    Stop();
+    Stop(ctx.console, {.kind = StopKind::kCrossOverflow, .count = n});
   }
   auto child = [&](int32_t k) { return ws.INF1[first_child + k - 1]; };
   for (int32_t k = 1; k <= n; ++k) ws.ICROS[k] = {0, child(k), 0};
@@ -194,8 +193,7 @@ void BackLinkPass(RebuildingWorkspace& ws) {
 void FINDPEELABLE(RebuildingContext& ctx, int32_t nmode) {
   RebuildingWorkspace& ws = ctx.workspace;
   if (nmode < -1 || nmode > 1) {
-    WriteListDirected(ctx.console, {Str(" INCORRECT MODE")});
-    Stop();
+    Stop(ctx.console, {.kind = StopKind::kIncorrectMode, .count = nmode});
   }
   const int32_t npr1 = ws.INP1[1];
   ws.EnsureNuclearFamilies(npr1);

@@ -10,11 +10,10 @@ namespace {
 constexpr int32_t kIntegersPerRecord = 4096;
 
 // Appends (x, f) after testing the queue; a full queue writes `overflow` and stops the run.
-void Append(RebuildingContext& ctx, int32_t x, int32_t f, const char* overflow) {
+void Append(RebuildingContext& ctx, int32_t x, int32_t f, int32_t overflow) {
   RebuildingWorkspace& ws = ctx.workspace;
   if (ws.K2 >= kQueueEntries) {
-    WriteListDirected(ctx.console, {Str(overflow)});
-    Stop();
+    Stop(ctx.console, {.kind = StopKind::kQueueOverflow, .count = overflow});
   }
   ++ws.K2;
   ws.NINDK[ws.K2] = {0, x, f};
@@ -43,13 +42,13 @@ void ScanAsParent(RebuildingContext& ctx, int32_t arrival) {
         break;
       }
       if (e == 0) {
-        Append(ctx, ws.INF1[fs + 1], j, "ERROR: K2 OVERFLOW 1");
+        Append(ctx, ws.INF1[fs + 1], j, 1);
         ws.IVISITED[j] = 1;
       } else {
-        Append(ctx, ws.INF1[fs], j, "ERROR: K2 OVERFLOW 1");
+        Append(ctx, ws.INF1[fs], j, 1);
       }
       for (int32_t i = fs + 2; i <= ws.LastSlot(j); ++i) {
-        if (ws.ININF1[i] == 0) Append(ctx, ws.INF1[i], j, "ERROR: K2 OVERFLOW 2");
+        if (ws.ININF1[i] == 0) Append(ctx, ws.INF1[i], j, 2);
       }
     }
   }
@@ -77,13 +76,13 @@ void ScanAsChild(RebuildingContext& ctx, int32_t arrival) {
       ws.IA = arrival;
       continue;
     }
-    Append(ctx, ws.INF1[fs], j, "ERROR: K2 OVERFLOW 3");
-    Append(ctx, ws.INF1[fs + 1], j, "ERROR: K2 OVERFLOW 3");
+    Append(ctx, ws.INF1[fs], j, 3);
+    Append(ctx, ws.INF1[fs + 1], j, 3);
     for (int32_t i = fs + 2; i < own; ++i) {
-      if (ws.ININF1[i] == 0) Append(ctx, ws.INF1[i], j, "ERROR: K2 OVERFLOW 3");
+      if (ws.ININF1[i] == 0) Append(ctx, ws.INF1[i], j, 3);
     }
     for (int32_t i = own + 1; i <= ls; ++i) {
-      if (ws.ININF1[i] == 0) Append(ctx, ws.INF1[i], j, "ERROR: K2 OVERFLOW 4");
+      if (ws.ININF1[i] == 0) Append(ctx, ws.INF1[i], j, 4);
     }
     return;
   }
@@ -114,8 +113,7 @@ void StartLoopSearch(RebuildingContext& ctx) {
     }
   }
   if (start == 0) {
-    WriteListDirected(ctx.console, {Str("NOTHING TO DO")});
-    Stop();
+    Stop(ctx.console, {.kind = StopKind::kNothingToDo});
   }
   ws.K1 = 1;
   ws.K2 = 1;
@@ -139,8 +137,7 @@ void FindLoop(RebuildingContext& ctx, int32_t nmode) {
     if (ws.IVIS == 0) {
       ++ws.K1;
       if (ws.K1 > ws.K2) {
-        WriteSearchDiagnostics(ctx, "ERROR: (K1.GT.K2)");
-        Stop();
+        Stop(ctx.console, {.kind = StopKind::kSearchExhausted}, [&] { WriteSearchDetails(ctx); });
       }
       continue;
     }
@@ -149,8 +146,8 @@ void FindLoop(RebuildingContext& ctx, int32_t nmode) {
       if (BackLink(ws, ws.IA) != 0) {
         ++ws.K1;
         if (ws.K1 > ws.K2) {
-          WriteSearchDiagnostics(ctx, "ERROR: (K1.GT.K2) 1");
-          Stop();
+          Stop(ctx.console, {.kind = StopKind::kBackLinkExhausted},
+               [&] { WriteSearchDetails(ctx); });
         }
         WriteListDirected(ctx.console, {Str("CAUSE 2")});
         continue;
@@ -161,8 +158,12 @@ void FindLoop(RebuildingContext& ctx, int32_t nmode) {
 }
 
 void WriteSearchDiagnostics(RebuildingContext& ctx, std::string_view heading) {
-  const RebuildingWorkspace& ws = ctx.workspace;
   WriteListDirected(ctx.console, {Str(heading)});
+  WriteSearchDetails(ctx);
+}
+
+void WriteSearchDetails(RebuildingContext& ctx) {
+  const RebuildingWorkspace& ws = ctx.workspace;
   WriteListDirected(ctx.console, {Str("K1,K2"), I32(ws.K1), I32(ws.K2)});
   WriteDiagnosticRecord(
       ctx, "NI1,2,IV,LBA",

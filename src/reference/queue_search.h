@@ -31,6 +31,8 @@ void FindLoop(RebuildingContext& ctx, int32_t nmode);
 // column 2 of the queue. An entry beyond the queue and LBACK of nuclear family 0 show 0;
 // more than 4096 integers continue on records of 15 blanks and up to 4096 fields.
 void WriteSearchDiagnostics(RebuildingContext& ctx, std::string_view heading);
+// The diagnostic block without its heading (what follows a stop's message).
+void WriteSearchDetails(RebuildingContext& ctx);
 
 }  // namespace pedprep
 

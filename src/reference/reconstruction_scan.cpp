@@ -25,25 +25,27 @@ void ReferenceRECONSTRUCTION(RunContext& ctx, ExportState& exports) {
                !(st.BREAK_IND[k][1] == st.MAS0[r] && st.BREAK_IND[k][2] == in)) {
           ++k;
         }
-        if (k > st.NBREAK || k > kMaxBreaks) Stop();
+        if (k > st.NBREAK || k > kMaxBreaks) Stop(ctx.console, {.kind = StopKind::kNoCopySource});
         in0 = st.BREAK_IND[k][3];
       } else {
         int k = ins[s + 1] + 1;
         while (k <= lss && st.INI_ID[k] != st.INI_ID[r]) ++k;
-        if (k > lss) Stop();
+        if (k > lss) Stop(ctx.console, {.kind = StopKind::kNoCopySource});
         in0 = st.MAS[k][1];
       }
       int source = 0;
       for (int k = ins[s + 1] + 1; k <= ins[s + 2]; ++k) {
         if (st.MAS[k][1] == in0) source = k;
       }
-      if (source == 0) Stop();
+      if (source == 0) Stop(ctx.console, {.kind = StopKind::kNoCopySource});
       const int nfat = st.MAS[source][2];
       const int nmat = st.MAS[source][3];
       const int size = ins[s + 2] - ins[s + 1];
       if (nfat < 1 || nfat > size || nmat < 1 || nmat > size) continue;
 
-      if (ins[ns + 2] + 2 > kMaxRows) StopStoreFull(ctx);
+      if (ins[ns + 2] + 2 > kMaxRows) {
+        Stop(ctx.console, {.kind = StopKind::kParentCopyRows, .family_index = s, .line = r});
+      }
       const int old_last = ins[s + 2];
       const int top = ins[ns + 2];
       for (int j = s; j <= ns; ++j) ins[j + 2] = static_cast<int16_t>(ins[j + 2] + 2);

@@ -10,10 +10,11 @@
 namespace pedprep {
 namespace {
 
-constexpr const char* kOverflowParentA = "ERROR: K2 OVERFLOW 1";
-constexpr const char* kOverflowChildA = "ERROR: K2 OVERFLOW 2";
-constexpr const char* kOverflowEarlyB = "ERROR: K2 OVERFLOW 3";
-constexpr const char* kOverflowLateB = "ERROR: K2 OVERFLOW 4";
+// Which append met the full queue (the number of its overflow message).
+constexpr int32_t kOverflowParentA = 1;
+constexpr int32_t kOverflowChildA = 2;
+constexpr int32_t kOverflowEarlyB = 3;
+constexpr int32_t kOverflowLateB = 4;
 
 // Integers per diagnostic record; longer lists continue on records whose text field is
 // blank.
@@ -94,11 +95,9 @@ LoopAt LoopSearch::FindLoop(FamilyGraph& graph, const Peeling& peeling) {
   return loop;
 }
 
-void LoopSearch::Append(const FamilyGraph& graph, int32_t id, int32_t family,
-                        const char* overflow_text) {
+void LoopSearch::Append(const FamilyGraph& graph, int32_t id, int32_t family, int32_t overflow) {
   if (queue_.K2 >= kQueueEntries) {
-    WriteListDirected(console_, {Str(overflow_text)});
-    Stop();
+    Stop(console_, {.kind = StopKind::kQueueOverflow, .count = overflow});
   }
   ++queue_.K2;
   queue_ids_[queue_.K2] = id;
@@ -107,11 +106,10 @@ void LoopSearch::Append(const FamilyGraph& graph, int32_t id, int32_t family,
 }
 
 void LoopSearch::AppendJoiningChildren(const FamilyGraph& graph, const Peeling& peeling, int32_t k,
-                                       int32_t from_slot, int32_t to_slot,
-                                       const char* overflow_text) {
+                                       int32_t from_slot, int32_t to_slot, int32_t overflow) {
   for (int32_t slot = from_slot; slot <= to_slot; ++slot) {
     const int32_t id = graph.SlotIndividual(slot);
-    if (peeling.Joins(id)) Append(graph, id, k, overflow_text);
+    if (peeling.Joins(id)) Append(graph, id, k, overflow);
   }
 }
 
@@ -183,18 +181,18 @@ void LoopSearch::Exhausted() {
   auto entry = [&](int32_t k, int column) {
     return k >= 1 && k <= kQueueEntries ? ws.NINDK[k][column] : 0;
   };
-  WriteListDirected(console_, {Str("ERROR: (K1.GT.K2)")});
-  WriteListDirected(console_, {Str("K1,K2"), I32(ws.K1), I32(ws.K2)});
-  // The search met no loop, so IVIS and IA are 0; nuclear family 0 has no back-link.
-  WriteDiagnosticRecords(console_, "NI1,2,IV,LBA", {entry(ws.K1, 1), entry(ws.K1, 2), 0, 0, 0});
-  std::vector<int32_t> individuals, arrivals;
-  for (int32_t k = 1; k <= ws.K2; ++k) {
-    individuals.push_back(entry(k, 1));
-    arrivals.push_back(entry(k, 2));
-  }
-  WriteDiagnosticRecords(console_, "NINDK1:", individuals);
-  WriteDiagnosticRecords(console_, "NINDK2:", arrivals);
-  Stop();
+  Stop(console_, {.kind = StopKind::kSearchExhausted}, [&] {
+    WriteListDirected(console_, {Str("K1,K2"), I32(ws.K1), I32(ws.K2)});
+    // The search met no loop, so IVIS and IA are 0; nuclear family 0 has no back-link.
+    WriteDiagnosticRecords(console_, "NI1,2,IV,LBA", {entry(ws.K1, 1), entry(ws.K1, 2), 0, 0, 0});
+    std::vector<int32_t> individuals, arrivals;
+    for (int32_t k = 1; k <= ws.K2; ++k) {
+      individuals.push_back(entry(k, 1));
+      arrivals.push_back(entry(k, 2));
+    }
+    WriteDiagnosticRecords(console_, "NINDK1:", individuals);
+    WriteDiagnosticRecords(console_, "NINDK2:", arrivals);
+  });
 }
 
 }  // namespace pedprep

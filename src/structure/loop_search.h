@@ -69,9 +69,9 @@ class LoopSearch {
   // Expands entry K1; returns true when it met a loop.
   bool Expand(FamilyGraph& graph, const Peeling& peeling, LoopAt* loop);
   // Appends (the number of individual id, family).
-  void Append(const FamilyGraph& graph, int32_t id, int32_t family, const char* overflow_text);
+  void Append(const FamilyGraph& graph, int32_t id, int32_t family, int32_t overflow);
   void AppendJoiningChildren(const FamilyGraph& graph, const Peeling& peeling, int32_t k,
-                             int32_t from_slot, int32_t to_slot, const char* overflow_text);
+                             int32_t from_slot, int32_t to_slot, int32_t overflow);
   bool Entered(int32_t k) const { return entered_[k] == pass_; }
   void Enter(int32_t k, int32_t k1);
   void Read(int32_t k, int32_t k1) {

@@ -35,12 +35,12 @@ class StructureAnalysis {
   int32_t ResumePoint(int32_t start) const;
   void NoteNumber(int32_t position);
   int32_t LastPositionOf(int32_t number) const;
-  [[noreturn]] void StopWithRecord(const char* text);
   void ReportCopy(int32_t nilc, int32_t nfa, int32_t nma, int32_t copy_position);
 
   StructureContext& ctx_;
   RunObserver* observer_;  // may be null
   int32_t family_index_ = 0;
+  int32_t family_number_ = 0;
   FamilyRows rows_;
   FamilyGraph graph_;
   Peeling peeling_;
@@ -60,9 +60,12 @@ void StructureAnalysis::Run() {
   try {
     for (int32_t s = 1; s <= families && s + 2 <= kInsEntries; ++s) AnalyseFamily(s);
     rows_.Flush();
-  } catch (const RunStopped&) {
-    // The copies made so far are in the store when the run stops.
+  } catch (RunStopped& stop) {
+    // The copies made so far are in the store when the run stops; the stop names the
+    // family under analysis.
     rows_.Flush();
+    stop.reason.family_index = family_index_;
+    stop.reason.family = family_number_;
     if (observer_ != nullptr) observer_->StructureAnalysed(ctx_.store, true);
     throw;
   }
@@ -101,7 +104,8 @@ void StructureAnalysis::AnalyseFamily(int32_t s) {
   resumable_ = false;
   rows_.Open(s);
   family_index_ = s;
-  if (observer_ != nullptr) observer_->FamilyAnalysisStarted(s, rows_.FamilyNumber(rows_.First()));
+  family_number_ = rows_.FamilyNumber(rows_.First());
+  if (observer_ != nullptr) observer_->FamilyAnalysisStarted(s, family_number_);
   next_number_ = 0;
   for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
     NoteNumber(position);
@@ -121,10 +125,7 @@ void StructureAnalysis::AnalyseFamily(int32_t s) {
       LoopQueue& ws = ctx_.queue;
       search_.NoteConsoleLines(ws.K1);
       ++ws.K1;
-      if (ws.K1 > ws.K2) {
-        WriteListDirected(ctx_.console, {Str("ERROR: (K1.GT.K2) 2")});
-        Stop();
-      }
+      if (ws.K1 > ws.K2) Stop(ctx_.console, {.kind = StopKind::kNoLoopAtParent});
     }
   }
   for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
@@ -141,8 +142,7 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
   if (nilc == 0) {
     // A parent number that names no member of the family (a negative one, say) has no
     // row to copy.
-    WriteListDirected(console, {Str(" ERROR: individual not found"), I32(ni)});
-    Stop();
+    Stop(console, {.kind = StopKind::kIndividualNotFound, .number = ni});
   }
   WriteListDirected(console, {I32(ni)});
   WriteListDirected(console, {I32(1), I32(nilc)});
@@ -167,6 +167,14 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
   }
   WriteListDirected(console, {Str("BREAKAGE: NFA,NMA"), I32(nfa), I32(nma)});
 
+  // The copy of ni becomes the new last position of the family. Both limits are tested
+  // before the store changes, so that a stopped run leaves the family as the copies made so
+  // far left it.
+  if (std::max(rows_.NDWithCopies(), rows_.Last()) + 1 > kMaxRows) {
+    Stop(console, {.kind = StopKind::kLoopCopyRows});
+  }
+  if (copies_made_ + 1 > kMaxBreaks) Stop(console, {.kind = StopKind::kLoopCopyLimit});
+
   // The children of ia get the copy's number in place of ni. With a fresh number this
   // changes one parent slot of ia and nothing else of the nuclear-family list, so the list
   // and the peeled set are updated in place; anything else rebuilds them from the rows.
@@ -187,14 +195,7 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
     }
   }
 
-  // The copy of ni becomes the new last position of the family.
-  if (std::max(rows_.NDWithCopies(), rows_.Last()) + 1 > kMaxRows) {
-    StopWithRecord("' ERROR: max. sample size is N4096 '");
-  }
   const int32_t copy_position = rows_.AppendCopy(nilc, copy_number);
-  if (copies_made_ + 1 > kMaxBreaks) {
-    StopWithRecord("' ERROR: max. number of loop breaks is 4096 '");
-  }
   ++copies_made_;
   auto& row = ctx_.store.BREAK_IND[copies_made_];
   row[1] = rows_.FamilyNumber(nilc);
@@ -232,11 +233,6 @@ void StructureAnalysis::ReportCopy(int32_t nilc, int32_t nfa, int32_t nma, int32
   copy.mother_position = nma == 0 ? 0 : LastPositionOf(nma);
   copy.copy_position = copy_position;
   observer_->LoopCopyMade(copy);
-}
-
-void StructureAnalysis::StopWithRecord(const char* text) {
-  WriteFormatted(ctx_.console, Layout::Parse(text), {});
-  Stop();
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 
 #include "core/narrowing.h"
 #include "core/run_context.h"
+#include "core/run_files.h"
 #include "export/binary_files.h"
 #include "export/export_state.h"
-#include "export/marker_file_name.h"
 #include "export/marker_match.h"
 #include "records/console.h"
 #include "records/file_system.h"
@@ -21,8 +21,6 @@
 namespace pedprep {
 namespace {
 
-constexpr const char* kDefinitionFile = "DEF.DAT";
-constexpr const char* kMarkerData = "database/markers.dat";
 constexpr const char* kMarkerHeaderLayout = "I5,20I3";
 constexpr const char* kTableLayout = "20I5";
 constexpr int kNameLength = 20;
@@ -68,13 +66,13 @@ std::vector<MarkerRecord> ReadMarkers(RunContext& ctx, int32_t itr) {
   int32_t ntr = 0;
   {
     // NTR decides how many values the header holds: read N and NTR on their own first.
-    TextReader probe = TextReader::Open(ctx.files, kMarkerData);
+    TextReader probe = TextReader::Open(ctx.files, kMarkerDataFile);
     probe.Read(header, {Into(n), Into(ntr)});
   }
   if (ntr < 0 || ntr > kMaxMarkerValues) StopWrongMarkerDefinition(ctx, 2);
   if (n > 0 && itr > ntr) StopWrongMarkerDefinition(ctx, 3);
 
-  TextReader reader = TextReader::Open(ctx.files, kMarkerData);
+  TextReader reader = TextReader::Open(ctx.files, kMarkerDataFile);
   std::array<int32_t, kMaxMarkerValues + 1> mar{};
   InList header_targets{Into(n), Into(ntr)};
   for (int i = 1; i <= ntr; ++i) header_targets.push_back(Into(mar[i]));

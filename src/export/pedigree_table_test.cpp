@@ -214,6 +214,8 @@ TEST(RewrdatTest, RefusedMarkerFileNamesAndValues) {
            Case{"PED.DAT", "", def2 + own + ": \"PED.DAT\"", ""},
            Case{"Pedigree", "", def2 + own + ": \"Pedigree\"", ""},
            Case{"id.pe", "", def2 + own + ": \"id.pe\"", ""},
+           Case{"IDS.csv", "", def2 + own + ": \"IDS.csv\"", ""},
+           Case{"PEDPREP.RUN", "", def2 + own + ": \"PEDPREP.RUN\"", ""},
            Case{"database/trait.bin", "    0  1\r\n", "", "database/trait.bin"},
            Case{
                "M.DAT", one_record,

@@ -1,15 +1,21 @@
-#include "export/marker_file_name.h"
+#include "core/run_files.h"
 
 #include <vector>
 
 namespace pedprep {
 namespace {
 
-// The run's own files: writing the marker file under one of these names would destroy an
-// input or replace another output.
-constexpr std::string_view kRunFiles[] = {
-    "pedigree.prn", "def.dat", "database/pedigree.dat", "database/markers.dat", "ped.dat",
-    "pedigree",     "id.pe"};
+// The folder's own files, lower case: writing the marker file under one of these names would
+// destroy an input, the id map or the run record, or replace another output.
+constexpr std::string_view kRunFiles[] = {"pedigree.prn",
+                                          "def.dat",
+                                          "database/pedigree.dat",
+                                          "database/markers.dat",
+                                          "ped.dat",
+                                          "pedigree",
+                                          "id.pe",
+                                          "pedprep.run",
+                                          "ids.csv"};
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

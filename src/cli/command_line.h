@@ -1,9 +1,10 @@
 // The pedprep command line: `pedprep` (the run in the current folder), `pedprep run`,
-// `pedprep import`, and whatever command registers itself in RunCommandLine.
+// `pedprep import`, `show`, `report`, `draw` (cli/commands.h).
 //
-// Exit statuses: the command's own; 64 for a usage error (an unknown command or option, a
-// missing or bad value), which runs nothing and writes one line naming the problem and the
-// usage line on `err`. `--help` (also after a command) and `--version` write on `out`, exit 0.
+// Exit statuses (core/exit_status.h): the command's own; kExitUsage for a usage error (an
+// unknown command or option, a missing or bad value), which runs nothing and writes one line
+// naming the problem and the usage line on `err`. `--help` (also after a command) and
+// `--version` write on `out`, kExitSuccess.
 #ifndef PEDPREP_CLI_COMMAND_LINE_H_
 #define PEDPREP_CLI_COMMAND_LINE_H_
 
@@ -18,8 +19,6 @@
 namespace pedprep {
 
 class CommandRunner;
-
-constexpr int kUsageError = 64;
 
 // What the commands reach the outside world through (fakes in tests).
 struct CommandEnvironment {

@@ -1,35 +1,41 @@
-// The subcommands. Each Register function adds one subcommand to `app`; its callback runs
-// the command with the parsed options and sets `context.status`. A new command is one
-// more Register function here, its own .cpp file, and one call in RunCommandLine.
+// The commands of pedprep. Each Define function adds one command to the command line: its
+// arguments (cli/arguments.h) and the action that runs it with the parsed values and returns
+// the exit status. A new command is one more Define function here, its own
+// <command>_command.cpp, and one call in RunCommandLine.
 #ifndef PEDPREP_CLI_COMMANDS_H_
 #define PEDPREP_CLI_COMMANDS_H_
 
-#include <CLI/CLI.hpp>
 #include <ostream>
+#include <string>
 
+#include "cli/arguments.h"
 #include "cli/command_line.h"
 
 namespace pedprep {
 
+// What the actions write to and reach the outside world through; outlives the command line.
 struct CommandContext {
   std::ostream& out;
   std::ostream& err;
   CommandEnvironment& env;
-  int status = 0;
 };
 
 // The run of the product stages in `folder` ("" = the current folder).
 int RunInFolder(CommandContext& context, const std::string& folder, bool batch);
 
+// The optional FOLDER of show, report and draw: an existing folder, "" = the current one.
+Argument& AddRunFolder(Command& command, std::string* folder);
+
 // `run [FOLDER] [--batch]`.
-void RegisterRun(CLI::App& app, CommandContext& context);
+void DefineRun(CommandLine& line, CommandContext& context);
 // `import HERDBOOK [options]`.
-void RegisterImport(CLI::App& app, CommandContext& context);
-// `show [FOLDER] [--csv]`, `report [FOLDER] [--csv]`,
+void DefineImport(CommandLine& line, CommandContext& context);
+// `show [FOLDER] [--csv]`.
+void DefineShow(CommandLine& line, CommandContext& context);
+// `report [FOLDER] [--csv]`.
+void DefineReport(CommandLine& line, CommandContext& context);
 // `draw [FOLDER] --family N [--core] [-o FILE]`.
-void RegisterShow(CLI::App& app, CommandContext& context);
-void RegisterReport(CLI::App& app, CommandContext& context);
-void RegisterDraw(CLI::App& app, CommandContext& context);
+void DefineDraw(CommandLine& line, CommandContext& context);
 
 }  // namespace pedprep
 

@@ -14,21 +14,19 @@ int RunInFolder(CommandContext& context, const std::string& folder, bool batch) 
   return RunPedprep(run);
 }
 
-void RegisterRun(CLI::App& app, CommandContext& context) {
+void DefineRun(CommandLine& line, CommandContext& context) {
   struct Options {
     std::string folder;
     bool batch = false;
   };
   auto options = std::make_shared<Options>();
-  CLI::App* run = app.add_subcommand("run", "Run in FOLDER (default: the current folder).");
-  run->add_option("FOLDER", options->folder, "The folder holding PEDIGREE.PRN")
-      ->type_name("")
-      ->check(CLI::ExistingDirectory);
-  run->add_flag("--batch", options->batch,
-                "No pause prompt, no waiting for input, never run a command");
-  run->callback([options, &context] {
-    context.status = RunInFolder(context, options->folder, options->batch);
-  });
+  Command& run = line.Add("run", "Run in FOLDER (default: the current folder).");
+  run.Positional("FOLDER", &options->folder, "The folder holding PEDIGREE.PRN")
+      .TypeName("")
+      .ExistingDirectory();
+  run.Flag("--batch", &options->batch,
+           "No pause prompt, no waiting for input, never run a command");
+  run.OnRun([options, &context] { return RunInFolder(context, options->folder, options->batch); });
 }
 
 }  // namespace pedprep

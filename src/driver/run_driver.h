@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/exit_status.h"
 #include "export/marker_match.h"
 
 namespace pedprep {
@@ -22,11 +23,6 @@ struct Stages {
 
 // The stages of a normal run: the indexed implementations.
 const Stages& ProductStages();
-
-// Exit statuses of a run.
-inline constexpr int kExitSuccess = 0;     // the outputs were written (the success line shown)
-inline constexpr int kExitStopped = 1;     // a check or a limit stopped the run
-inline constexpr int kExitInputError = 2;  // a file could not be read or written
 
 // Runs every stage in order on ctx and writes the stop line, except after a record-layer
 // input error (its report has been written instead). Returns the exit status above: only a

@@ -9,11 +9,9 @@
 #include <system_error>
 #include <thread>
 
+#include "import/id_hash.h"
+#include "import/plain_split.h"
 #include "records/csv.h"
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace pedprep {
 namespace {
@@ -312,63 +310,6 @@ void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSet
 }
 
 }  // namespace
-
-void* AllocateLarge(std::size_t bytes) {
-  constexpr std::size_t kLarge = std::size_t{4} << 20;
-  constexpr std::size_t kPage = std::size_t{2} << 20;
-  void* block = nullptr;
-  if (bytes < kLarge) {
-    block = std::malloc(bytes == 0 ? 1 : bytes);
-  } else if (bytes <= std::numeric_limits<std::size_t>::max() - kPage) {
-    const std::size_t size = (bytes + kPage - 1) / kPage * kPage;
-    block = std::aligned_alloc(kPage, size);
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (block != nullptr) ::madvise(block, size, MADV_HUGEPAGE);
-#endif
-  }
-  if (block == nullptr) throw std::bad_alloc();
-  return block;
-}
-
-void FreeLarge(void* block) noexcept { std::free(block); }
-
-uint64_t IdHash(std::string_view id) {
-  // Words of the id (little or big endian alike: the hash is never stored) multiplied by
-  // odd constants; 16 bytes at a time, the last word of a part overlapping the one before.
-  constexpr uint64_t kFirst = 0x9E3779B97F4A7C15ull;
-  constexpr uint64_t kSecond = 0xC2B2AE3D27D4EB4Full;
-  auto word = [](const char* bytes, std::size_t count) {
-    uint64_t value = 0;
-    std::memcpy(&value, bytes, count);
-    return value;
-  };
-  const char* p = id.data();
-  std::size_t left = id.size();
-  uint64_t hash = left * kSecond;
-  while (left > 16) {
-    hash = (hash ^ (word(p, 8) * kFirst) ^ (word(p + 8, 8) * kSecond)) * kFirst;
-    hash ^= hash >> 29;
-    p += 16;
-    left -= 16;
-  }
-  uint64_t low = 0, high = 0;
-  if (left >= 8) {
-    low = word(p, 8);
-    high = word(p + left - 8, 8);
-  } else if (left >= 4) {
-    low = word(p, 4);
-    high = word(p + left - 4, 4);
-  } else if (left > 0) {
-    low = static_cast<unsigned char>(p[0]) |
-          static_cast<uint64_t>(static_cast<unsigned char>(p[left / 2])) << 8 |
-          static_cast<uint64_t>(static_cast<unsigned char>(p[left - 1])) << 16;
-  }
-  hash ^= (low * kFirst) ^ (high * kSecond);
-  hash ^= hash >> 32;
-  hash *= kFirst;
-  hash ^= hash >> 29;
-  return hash;
-}
 
 std::string FormatProblem(const ImportProblem& problem) {
   if (problem.line == 0) return problem.file + ": " + problem.message;

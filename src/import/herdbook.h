@@ -12,14 +12,13 @@
 #ifndef PEDPREP_IMPORT_HERDBOOK_H_
 #define PEDPREP_IMPORT_HERDBOOK_H_
 
-#include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "import/large_vector.h"
 
 namespace pedprep {
 
@@ -35,27 +34,6 @@ constexpr std::size_t kMaxMarkerColumns = 20;
 
 enum class Sex : int8_t { kUnknown = 0, kMale = 1, kFemale = 2 };
 
-// An allocator for large tables: a block of at least 4 MiB is aligned to 2 MiB and marked
-// for transparent huge pages, so that it faults in 2 MiB pages instead of 4 KiB ones
-// (where the system offers them; elsewhere it is ordinary memory).
-void* AllocateLarge(std::size_t bytes);
-void FreeLarge(void* block) noexcept;
-template <typename T>
-struct LargeAllocator {
-  using value_type = T;
-  LargeAllocator() = default;
-  template <typename U>
-  LargeAllocator(const LargeAllocator<U>&) {}  // NOLINT(google-explicit-constructor)
-  T* allocate(std::size_t count) { return static_cast<T*>(AllocateLarge(count * sizeof(T))); }
-  void deallocate(T* block, std::size_t) noexcept { FreeLarge(block); }
-  bool operator==(const LargeAllocator&) const { return true; }
-};
-template <typename T>
-using LargeVector = std::vector<T, LargeAllocator<T>>;
-
-// The hash of an id used by the id tables of the import (64 bits, well mixed in every bit).
-uint64_t IdHash(std::string_view id);
-
 // One data row. The texts are views into the herd book's text (or into the Herdbook's own
 // storage for quoted rows); markers are kept beside the rows (HerdbookRows).
 struct HerdbookRow {
@@ -63,7 +41,8 @@ struct HerdbookRow {
   std::string_view id;         // never a missing code (an empty id is a problem)
   std::string_view sire, dam;  // empty = unknown
   std::string_view breed;      // empty = unknown
-  uint32_t id_hash = 0;        // low 32 bits of IdHash of id, sire, dam (0 for an empty one)
+  uint32_t id_hash = 0;        // low 32 bits of IdHash (import/id_hash.h) of id, sire, dam
+                               // (0 for an empty one)
   uint32_t sire_hash = 0;
   uint32_t dam_hash = 0;
   Sex sex = Sex::kUnknown;

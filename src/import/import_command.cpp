@@ -74,7 +74,7 @@ int ReportProblems(std::ostream& err, std::vector<ImportProblem> problems,
   for (const ImportProblem& problem : problems) err << FormatProblem(problem) << "\n";
   err << "pedprep import: " << problems.size() << (problems.size() == 1 ? " problem" : " problems")
       << ", nothing written\n";
-  return kImportDataErrors;
+  return kExitStopped;
 }
 
 }  // namespace
@@ -87,14 +87,14 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
       if (output_folder.ReadFile(name, &existing)) {
         err << "pedprep import: " << InFolder(options.output_folder, name)
             << " exists; use --force to replace it\n";
-        return kImportFileError;
+        return kExitInputError;
       }
     }
   }
   std::string text;
   if (!input_files.ReadFile(options.herdbook, &text)) {
     err << "pedprep import: cannot read " << options.herdbook << "\n";
-    return kImportFileError;
+    return kExitInputError;
   }
   PrepareOptions prepare;
   prepare.herdbook_name = options.herdbook;
@@ -106,7 +106,7 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     std::string keep;
     if (!input_files.ReadFile(options.keep_file, &keep)) {
       err << "pedprep import: cannot read " << options.keep_file << "\n";
-      return kImportFileError;
+      return kExitInputError;
     }
     prepare.keep_given = true;
     prepare.keep_name = options.keep_file;
@@ -138,10 +138,10 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
   } catch (const InputError& e) {
     err << "pedprep import: cannot write " << InFolder(options.output_folder, e.file()) << ": "
         << e.problem() << "\n";
-    return kImportFileError;
+    return kExitInputError;
   }
   WriteSummary(out, pedigree, options.output_folder);
-  return kImportWritten;
+  return kExitSuccess;
 }
 
 }  // namespace pedprep

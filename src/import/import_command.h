@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/exit_status.h"
 #include "import/herdbook.h"
 #include "records/file_system.h"
 
@@ -26,16 +27,13 @@ struct ImportOptions {
   bool force = false;
 };
 
-// Exit statuses.
-constexpr int kImportWritten = 0;
-constexpr int kImportDataErrors = 1;
-constexpr int kImportFileError = 2;
-
 // Reads the herd book (and the keep file) through `input_files`, reports every problem on
 // `err` ("FILE:LINE: message" lines, then a count) and writes nothing when there is any;
 // otherwise writes the files of the input folder through `output_folder` all-or-nothing and
 // the summary on `out`. An existing PEDIGREE.PRN, DEF.DAT or database/*.dat there is replaced
-// only with `force`.
+// only with `force`. Returns kExitSuccess when the folder was written, kExitStopped when the
+// herd book or the keep file holds problems, kExitInputError when a file cannot be read or
+// written or an input file exists without `force`.
 int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err,
               FileSystem& input_files, FileSystem& output_folder);
 

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "import/id_hash.h"
+
 namespace pedprep {
 namespace {
 

@@ -12,6 +12,7 @@
 #include <set>
 #include <vector>
 
+#include "core/exit_status.h"
 #include "driver/run_driver.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
@@ -218,26 +219,26 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
   if (!run) return kExitInputError;
   if (run->status != kExitSuccess) {
     err << "pedprep draw: the run stops: " << StopExplanation(*run) << "; nothing drawn\n";
-    return 1;
+    return kExitStopped;
   }
   const std::string dot = FamilyDot(*run, request.family, request.core);
   if (dot.empty()) {
     err << "pedprep draw: no family " << request.family << " (the run has families 1 to "
         << run->run->store.NumFamilies() << ")\n";
-    return 1;
+    return kExitStopped;
   }
   const std::string& path = request.output;
   const std::size_t dot_at = path.rfind('.');
   const std::string extension = dot_at == std::string::npos ? "" : path.substr(dot_at + 1);
   if (path.empty()) {
     out << dot;
-    return 0;
+    return kExitSuccess;
   }
   if (extension == "svg" || extension == "png") {
     const std::string problem = render(dot, extension, path);
-    if (problem.empty()) return 0;
+    if (problem.empty()) return kExitSuccess;
     err << "pedprep draw: " << problem << "\n";
-    return 1;
+    return kExitStopped;
   }
   try {
     output_folder.WriteFiles({{path, dot}});
@@ -245,7 +246,7 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
     err << error.Report() << "\n";
     return kExitInputError;
   }
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace pedprep

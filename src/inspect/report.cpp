@@ -324,7 +324,7 @@ int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err
     WriteText(*run, text);
   }
   out << text.str();
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace pedprep

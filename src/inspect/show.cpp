@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/exit_status.h"
 #include "records/csv.h"
 #include "records/input_error.h"
 #include "records/layout.h"
@@ -423,7 +424,7 @@ int RunShow(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) 
     table = ReadWhole(folder, kPedigreeTable);
   } catch (const InputError& e) {
     err << e.Report() << '\n';
-    return 2;
+    return kExitInputError;
   }
 
   Faults faults;
@@ -434,7 +435,7 @@ int RunShow(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) 
   const std::map<int32_t, std::string> ids = ReadIds(folder, faults);
   if (!faults.empty()) {
     for (const std::string& fault : faults) err << Escaped(fault) << '\n';
-    return 1;
+    return kExitStopped;
   }
   for (Row& row : rows) {
     const auto found = ids.find(row.cells[kIniId].value);
@@ -445,7 +446,7 @@ int RunShow(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) 
   } else {
     WriteAligned(rows, out);
   }
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace pedprep

@@ -1,0 +1,109 @@
+// The one translation unit that includes the parser library (it costs seconds to compile):
+// the definitions of arguments.h are turned into its objects for each Parse.
+#include "cli/arguments.h"
+
+#include <CLI/CLI.hpp>
+#include <limits>
+#include <type_traits>
+
+#include "core/exit_status.h"
+
+namespace pedprep {
+namespace {
+
+CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
+  const std::string& name = argument.names();
+  const std::string& text = argument.description();
+  CLI::Option* option = std::visit(
+      [&](auto* target) -> CLI::Option* {
+        using Target = std::remove_pointer_t<decltype(target)>;
+        if constexpr (std::is_same_v<Target, bool>) {
+          return command.add_flag(name, *target, text);
+        } else {
+          return command.add_option(name, *target, text);
+        }
+      },
+      argument.target());
+  if (argument.repeatable()) option->allow_extra_args(false);
+  if (argument.required()) option->required();
+  if (argument.type_name()) option->type_name(*argument.type_name());
+  if (!argument.choices().empty()) {
+    option->check(CLI::IsMember(argument.choices(), CLI::ignore_case));
+  }
+  if (const auto& range = argument.range()) option->check(CLI::Range(range->first, range->second));
+  if (const auto& min = argument.at_least()) {
+    if (*min == 0) {
+      option->check(CLI::NonNegativeNumber);
+    } else if (*min == 1) {
+      option->check(CLI::PositiveNumber);
+    } else {
+      option->check(CLI::Range(*min, std::numeric_limits<int>::max()));
+    }
+  }
+  if (argument.existing_directory()) option->check(CLI::ExistingDirectory);
+  if (argument.check()) option->check(argument.check(), argument.check_shown());
+  if (argument.show_default()) option->capture_default_str();
+  return option;
+}
+
+// The problem of a repeatable option given more often than allowed, or "".
+std::string TooMany(const Argument& argument, const CLI::Option& option) {
+  const auto& at_most = argument.at_most();
+  const auto* const* values = std::get_if<std::vector<std::string>*>(&argument.target());
+  if (!at_most || values == nullptr || (*values)->size() <= at_most->first) return "";
+  return option.get_name() + ": at most " + std::to_string(at_most->first) + " " + at_most->second;
+}
+
+// The parser's objects of one command and its arguments.
+struct CommandParser {
+  const Command* command = nullptr;
+  CLI::App* app = nullptr;
+  std::vector<std::pair<const Argument*, CLI::Option*>> options;
+};
+
+}  // namespace
+
+int Command::Run() const { return action_ ? action_() : kExitSuccess; }
+
+ParseResult CommandLine::Parse(int argc, const char* const* argv, std::ostream& out) const {
+  CLI::App app{description_, program_};
+  app.set_version_flag("--version", version_);
+  app.require_subcommand(0, 1);
+  std::vector<CommandParser> parsers;
+  for (const Command& command : commands_) {
+    CommandParser& parser = parsers.emplace_back();
+    parser.command = &command;
+    parser.app = app.add_subcommand(command.name(), command.description());
+    for (const Argument& argument : command.arguments()) {
+      parser.options.emplace_back(&argument, AddToParser(*parser.app, argument));
+    }
+    for (const auto& [argument, option] : parser.options) {
+      for (const std::string& other : argument->needs()) {
+        option->needs(parser.app->get_option(other));
+      }
+    }
+  }
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) {  // --help, --version: written on `out`, nothing on the other
+      app.exit(e, out, out);
+      return {ParseResult::Kind::kAnswered, nullptr, ""};
+    }
+    std::string problem = e.what();
+    while (!problem.empty() && problem.back() == '\n') problem.pop_back();
+    return {ParseResult::Kind::kUsageError, nullptr, problem};
+  }
+  for (const CommandParser& parser : parsers) {
+    if (!parser.app->parsed()) continue;
+    for (const auto& [argument, option] : parser.options) {
+      std::string problem = TooMany(*argument, *option);
+      if (!problem.empty()) return {ParseResult::Kind::kUsageError, nullptr, std::move(problem)};
+    }
+    return {ParseResult::Kind::kCommand, parser.command, ""};
+  }
+  return {ParseResult::Kind::kCommand, nullptr, ""};
+}
+
+}  // namespace pedprep

@@ -1,0 +1,82 @@
+#include "cli/arguments.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace pedprep {
+namespace {
+
+// A command line of one command with one argument of each kind.
+struct Toy {
+  Toy() {
+    Command& tag = line.Add("tag", "Tag a file.");
+    tag.Positional("FILE", &file, "The file").Required();
+    tag.Option("-n,--count", &count, "How many").Range(1, 9).Needs("--fast");
+    tag.Option("--tag", &tags, "A tag (repeatable)").AtMost(2, "tags");
+    tag.Option("--mode", &mode, "The mode").Choices({"slow", "fast"});
+    tag.Option("--name", &name, "A name").Check([](const std::string& value) {
+      return value.find('/') == std::string::npos ? "" : "no / in a name";
+    });
+    tag.Flag("--fast", &fast, "Hurry");
+  }
+  ParseResult Parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "toy");
+    return line.Parse(static_cast<int>(args.size()), args.data(), out);
+  }
+
+  CommandLine line{"toy", "A toy.", "toy 1.0"};
+  std::string file, mode, name;
+  int count = 3;
+  std::vector<std::string> tags;
+  bool fast = false;
+  std::ostringstream out;
+};
+
+TEST(ArgumentsTest, ValuesAndProblems) {
+  struct Case {
+    std::vector<const char*> args;
+    std::string problem;  // "" = the command parses
+  };
+  const std::vector<Case> cases = {
+      {{"tag", "f", "--tag", "a", "--tag", "b", "-n", "4", "--fast"}, ""},
+      {{"tag"}, "FILE is required"},
+      {{"tag", "f", "--tag", "a", "--tag", "b", "--tag", "c"}, "--tag: at most 2 tags"},
+      {{"tag", "f", "--count", "4"}, "--count requires --fast"},
+      {{"tag", "f", "-n", "10", "--fast"}, "--count: Value 10 not in range 1 to 9"},
+      {{"tag", "f", "--mode", "quick"}, "--mode: quick not in {slow,fast}"},
+      {{"tag", "f", "--name", "a/b"}, "--name: no / in a name"},
+      {{"tag", "f", "--tag", "a", "b"}, "The following argument was not expected: b"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    Toy toy;
+    const ParseResult parsed = toy.Parse(c.args);
+    EXPECT_EQ(parsed.problem, c.problem);
+    if (!c.problem.empty()) {
+      EXPECT_EQ(parsed.kind, ParseResult::Kind::kUsageError);
+      continue;
+    }
+    ASSERT_EQ(parsed.kind, ParseResult::Kind::kCommand);
+    EXPECT_EQ(parsed.command, &toy.line.commands().front());
+    EXPECT_EQ(toy.file, "f");
+    EXPECT_EQ(toy.tags, std::vector<std::string>({"a", "b"}));
+    EXPECT_EQ(toy.count, 4);
+    EXPECT_TRUE(toy.fast);
+    EXPECT_EQ(toy.mode, "");  // not given: kept
+  }
+}
+
+TEST(ArgumentsTest, NoCommandHelpAndVersion) {
+  Toy toy;
+  ParseResult parsed = toy.Parse({});
+  EXPECT_EQ(parsed.kind, ParseResult::Kind::kCommand);
+  EXPECT_EQ(parsed.command, nullptr);
+  EXPECT_EQ(toy.Parse({"--version"}).kind, ParseResult::Kind::kAnswered);
+  EXPECT_EQ(toy.out.str(), "toy 1.0\n");
+  EXPECT_EQ(toy.Parse({"tag", "--help"}).kind, ParseResult::Kind::kAnswered);
+  EXPECT_NE(toy.out.str().find("--tag TEXT ..."), std::string::npos) << toy.out.str();
+}
+
+}  // namespace
+}  // namespace pedprep

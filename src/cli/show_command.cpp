@@ -1,0 +1,24 @@
+#include <memory>
+
+#include "cli/commands.h"
+#include "inspect/show.h"
+
+namespace pedprep {
+
+void DefineShow(CommandLine& line, CommandContext& context) {
+  struct Options {
+    std::string folder;
+    bool csv = false;
+  };
+  auto options = std::make_shared<Options>();
+  Command& show =
+      line.Add("show", "Print the prepared pedigree read back from the analysis files, checked.");
+  AddRunFolder(show, &options->folder);
+  show.Flag("--csv", &options->csv, "CSV instead of aligned columns");
+  show.OnRun([options, &context] {
+    std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
+    return RunShow(*folder, options->csv, context.out, context.err);
+  });
+}
+
+}  // namespace pedprep

@@ -8,6 +8,7 @@
 #ifndef PEDPREP_CLI_COMMAND_LINE_H_
 #define PEDPREP_CLI_COMMAND_LINE_H_
 
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -34,6 +35,8 @@ struct CommandEnvironment {
   // the folders inside it.
   std::function<std::unique_ptr<FileSystem>(const std::string& folder, bool create_folders)>
       open_folder;
+  // The time a run's record gives.
+  std::function<std::time_t()> clock = [] { return std::time(nullptr); };
 };
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,

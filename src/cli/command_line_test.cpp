@@ -211,7 +211,9 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
   EXPECT_EQ(Run({"draw", hb, "--family", "1", "-o", "f.txt"}), 64);
   EXPECT_EQ(err_.substr(0, err_.find('\n')),
             "pedprep: --output: a file name ending in .dot, .svg or .png");
-  EXPECT_EQ(Run({"show", hb}), 2);  // not run yet: no PEDIGREE
+  EXPECT_EQ(Run({"show", hb}), 1);  // not run yet: nothing to show
+  EXPECT_EQ(err_, "pedprep show: " + dir + " holds no outputs of a run; run pedprep run " + dir +
+                      " first\n");
   EXPECT_EQ(folders_[dir].files.size(), inputs);
 
   ASSERT_EQ(Run({"run", hb, "--batch"}), 0);
@@ -219,6 +221,85 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
   EXPECT_EQ(out_.substr(0, out_.find('\n')),
             "position,family,individual,father,mother,prob,sex,ini_id,marker,nation,id\r");
   EXPECT_NE(out_.find("\r\n6,1,6,0,0,1,2,4,0,0,Y\r\n"), std::string::npos) << out_;
+}
+
+// The run record ties the outputs to the inputs: a byte changed in any of them, an output
+// gone or one from another run stops show, report and draw, naming the file; a failed run
+// points to the report, and a folder without a passport file to the import.
+TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
+  folders_[""].files["hb.csv"] = kHerdbook;
+  const std::string dir = std::filesystem::temp_directory_path().string();
+  const char* const st_name = dir.c_str();
+  ASSERT_EQ(Run({"import", "hb.csv", "-o", st_name}), 0) << err_;
+  ASSERT_EQ(Run({"run", st_name, "--batch"}), 0);
+  MemoryFileSystem& st = folders_[dir];
+  const std::string record = st.files.at("PEDPREP.RUN");
+  for (const char* name :
+       {"PEDIGREE.PRN", "DEF.DAT", "database/pedigree.dat", "database/markers.dat", "ids.csv",
+        "ped.dat", "PEDIGREE", "ID.PE", "MARKERS.BIN"}) {
+    EXPECT_NE(record.find(std::string(" ") + name + "\n"), std::string::npos) << name;
+  }
+  EXPECT_EQ(Run({"show", st_name}), 0) << err_;
+  EXPECT_EQ(Run({"report", st_name}), 0) << err_;
+  EXPECT_EQ(Run({"draw", st_name, "--family", "1"}), 0) << err_;
+  ASSERT_EQ(Run({"run", st_name, "--batch"}), 0);  // twice unchanged
+  EXPECT_EQ(Run({"show", st_name}), 0) << err_;
+
+  const std::map<std::string, std::string> ran = st.files;
+  struct Case {
+    const char* file;
+    bool remove;
+    std::string finding;
+  };
+  for (const Case& c : {
+           Case{"PEDIGREE.PRN", false,
+                "PEDIGREE.PRN changed after the run that wrote these outputs; run pedprep run " +
+                    dir + " again"},
+           Case{"ids.csv", false,
+                "ids.csv changed after the run that wrote these outputs; run pedprep run " + dir +
+                    " again"},
+           Case{"ID.PE", false,
+                "ID.PE changed after the run that wrote it; run pedprep run " + dir + " again"},
+           Case{"MARKERS.BIN", true,
+                "MARKERS.BIN, an output of the last run, is missing; run pedprep run " + dir +
+                    " again"},
+       }) {
+    SCOPED_TRACE(c.file);
+    st.files = ran;
+    if (c.remove) {
+      st.files.erase(c.file);
+    } else {
+      st.files[c.file][0] ^= 1;
+    }
+    EXPECT_EQ(Run({"show", st_name}), 1);
+    EXPECT_EQ(err_, "pedprep show: " + c.finding + "\n");
+    EXPECT_EQ(out_, "");
+    EXPECT_EQ(Run({"report", st_name}), 1);
+    EXPECT_EQ(err_, "pedprep report: " + c.finding + "\n");
+    EXPECT_EQ(Run({"draw", st_name, "--family", "1"}), 1);
+    EXPECT_EQ(err_, "pedprep draw: " + c.finding + "\n");
+  }
+
+  st.files = ran;
+  st.files.erase("PEDPREP.RUN");
+  EXPECT_EQ(Run({"show", st_name}), 0);
+  EXPECT_EQ(err_, "pedprep show: warning: " + dir +
+                      " holds outputs but no PEDPREP.RUN, so they cannot be "
+                      "tied to the inputs\n");
+
+  // A failed run leaves the earlier record with the earlier outputs and points onward.
+  st.files = ran;
+  st.files["PEDIGREE.PRN"].replace(0, 5, "    0");
+  EXPECT_EQ(Run({"run", st_name, "--batch"}), 1);
+  EXPECT_EQ(err_, "pedprep report " + dir + " explains why\n");
+  EXPECT_EQ(st.files.at("PEDPREP.RUN"), ran.at("PEDPREP.RUN"));
+  EXPECT_EQ(Run({"report", st_name, "--check"}), 1);
+  EXPECT_EQ(out_ + err_, "");
+  EXPECT_EQ(Run({"run", (dir + "/").c_str(), "--batch"}), 2);
+  EXPECT_EQ(err_, "pedprep: " + dir +
+                      "/ holds no PEDIGREE.PRN; make one from a herd book with: "
+                      "pedprep import HERDBOOK -o " +
+                      dir + "/\n");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <memory>
 
 #include "cli/commands.h"
+#include "core/exit_status.h"
 #include "inspect/draw.h"
+#include "inspect/folder_check.h"
 
 namespace pedprep {
 namespace {
@@ -40,6 +42,7 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
       .Check(CheckDrawingName, "FILE");
   draw.OnRun([options, &context] {
     std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
+    if (!PassFolderCheck(*folder, options->folder, "draw", false, context.err)) return kExitStopped;
     std::unique_ptr<FileSystem> here = context.env.open_folder("", false);
     return RunDraw(*folder, options->request, *here, RenderWithDot, context.out, context.err);
   });

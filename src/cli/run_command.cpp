@@ -1,17 +1,33 @@
 #include <memory>
 
 #include "cli/commands.h"
+#include "core/exit_status.h"
 #include "core/run_context.h"
+#include "core/run_files.h"
 #include "core/stop.h"
 #include "driver/run_driver.h"
+#include "driver/run_record_writer.h"
 
 namespace pedprep {
 
 int RunInFolder(CommandContext& context, const std::string& folder, bool batch) {
   std::unique_ptr<FileSystem> files = context.env.open_folder(folder, false);
-  RunContext run(context.env.console, *files, context.env.shell);
+  RecordingFolder recording(*files, PEDPREP_VERSION, RecordTime(context.env.clock()));
+  RunContext run(context.env.console, recording, context.env.shell);
   run.batch = batch;
-  return RunPedprep(run);
+  const int status = RunPedprep(run);
+  if (status == kExitSuccess) return status;
+  // Standard output keeps the run's own text; the way onward goes to standard error.
+  std::string passport;
+  if (status == kExitInputError && !files->ReadFile(kPassportFile, &passport)) {
+    const std::string named = folder.empty() ? "the current folder" : folder;
+    context.err << "pedprep: " << named << " holds no " << kPassportFile
+                << "; make one from a herd book with: pedprep import HERDBOOK -o "
+                << (folder.empty() ? "." : folder) << "\n";
+  } else {
+    context.err << "pedprep report" << (folder.empty() ? "" : " " + folder) << " explains why\n";
+  }
+  return status;
 }
 
 void DefineRun(CommandLine& line, CommandContext& context) {

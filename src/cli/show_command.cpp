@@ -1,6 +1,8 @@
 #include <memory>
 
 #include "cli/commands.h"
+#include "core/exit_status.h"
+#include "inspect/folder_check.h"
 #include "inspect/show.h"
 
 namespace pedprep {
@@ -17,6 +19,7 @@ void DefineShow(CommandLine& line, CommandContext& context) {
   show.Flag("--csv", &options->csv, "CSV instead of aligned columns");
   show.OnRun([options, &context] {
     std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
+    if (!PassFolderCheck(*folder, options->folder, "show", true, context.err)) return kExitStopped;
     return RunShow(*folder, options->csv, context.out, context.err);
   });
 }

@@ -36,6 +36,10 @@ int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err
 // finishes.
 std::string StopExplanation(const ObservedRun& run);
 
+// For scripts: runs the preparation in memory and writes nothing; returns kExitSuccess when the
+// run would finish and kExitStopped when it would stop or refuse its input.
+int RunReportCheck(FileSystem& folder);
+
 }  // namespace pedprep
 
 #endif  // PEDPREP_INSPECT_REPORT_H_

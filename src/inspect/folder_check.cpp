@@ -1,0 +1,108 @@
+#include "inspect/folder_check.h"
+
+#include "core/run_files.h"
+#include "records/input_error.h"
+#include "records/layout.h"
+#include "records/run_record.h"
+#include "records/sha256.h"
+#include "records/text_reader.h"
+#include "records/values.h"
+
+namespace pedprep {
+namespace {
+
+// The marker file DEF.DAT names, or "" when DEF.DAT cannot be read or the name is refused.
+std::string MarkerFileName(FileSystem& folder) {
+  try {
+    TextReader reader = TextReader::Open(folder, kDefinitionFile);
+    const Layout text = Layout::Parse("A20");
+    std::string name;
+    reader.Read(text, {IntoText(name, 20)});
+    reader.Read(text, {IntoText(name, 20)});
+    name = TrimFileName(name);
+    return MarkerFileNameProblem(name).empty() ? name : "";
+  } catch (const InputError&) {
+    return "";
+  }
+}
+
+}  // namespace
+
+FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
+  FolderCheck check;
+  const std::string again =
+      "; run pedprep run" + (folder_name.empty() ? std::string() : " " + folder_name) + " again";
+  std::vector<std::string> outputs = {kPedigreeTableFile, kPedigreeBinaryFile, kIdentifierFile};
+  const std::string marker = MarkerFileName(folder);
+  if (!marker.empty()) outputs.push_back(marker);
+
+  std::string text;
+  if (!folder.ReadFile(kRunRecordFile, &text)) {
+    for (const std::string& name : outputs) {
+      std::string bytes;
+      if (folder.ReadFile(name, &bytes)) check.state = FolderCheck::State::kUnrecorded;
+    }
+    return check;
+  }
+  RunRecord record;
+  try {
+    record = ParseRunRecord(text, kRunRecordFile);
+  } catch (const InputError& error) {
+    check.state = FolderCheck::State::kStale;
+    check.findings.push_back(std::string(kRunRecordFile) + " cannot be read (" + error.problem() +
+                             ", line " + std::to_string(error.record()) + ")" + again);
+    return check;
+  }
+  for (const RecordedFile& file : record.files) {
+    const bool input = file.role == RecordedFile::Role::kInput;
+    std::string bytes;
+    if (!folder.ReadFile(file.name, &bytes)) {
+      check.findings.push_back(file.name +
+                               (input ? ", an input of the run that wrote these outputs,"
+                                      : ", an output of the last run,") +
+                               " is missing" + again);
+    } else if (bytes.size() != file.size || Sha256Hex(bytes) != file.sha256) {
+      check.findings.push_back(file.name + " changed after the run that " +
+                               (input ? "wrote these outputs" : "wrote it") + again);
+    }
+  }
+  std::string bytes;
+  if (record.Find(kIdsFile) == nullptr && folder.ReadFile(kIdsFile, &bytes)) {
+    check.findings.push_back(std::string(kIdsFile) +
+                             " was added after the run that wrote these outputs" + again);
+  }
+  for (const std::string& name : outputs) {
+    if (record.Find(name) == nullptr && folder.ReadFile(name, &bytes)) {
+      check.findings.push_back(name + " is not named in " + kRunRecordFile +
+                               ": it comes from another run" + again);
+    }
+  }
+  check.state = check.findings.empty() ? FolderCheck::State::kCurrent : FolderCheck::State::kStale;
+  return check;
+}
+
+bool PassFolderCheck(FileSystem& folder, const std::string& folder_name, const std::string& command,
+                     bool needs_outputs, std::ostream& err) {
+  const FolderCheck check = CheckFolder(folder, folder_name);
+  const std::string named = folder_name.empty() ? "the current folder" : folder_name;
+  const std::string prefix = "pedprep " + command + ": ";
+  switch (check.state) {
+    case FolderCheck::State::kNoRun:
+      if (!needs_outputs) return true;
+      err << prefix << named << " holds no outputs of a run; run pedprep run"
+          << (folder_name.empty() ? "" : " " + folder_name) << " first\n";
+      return false;
+    case FolderCheck::State::kUnrecorded:
+      err << prefix << "warning: " << named << " holds outputs but no " << kRunRecordFile
+          << ", so they cannot be tied to the inputs\n";
+      return true;
+    case FolderCheck::State::kCurrent:
+      return true;
+    case FolderCheck::State::kStale:
+      for (const std::string& finding : check.findings) err << prefix << finding << "\n";
+      return false;
+  }
+  return false;
+}
+
+}  // namespace pedprep

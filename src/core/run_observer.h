@@ -48,6 +48,9 @@ class RunObserver {
  public:
   virtual ~RunObserver() = default;
 
+  // The passport file is read and has passed its checks: `store` holds the pedigree as read,
+  // INS built, before any breed fraction or copy.
+  virtual void PedigreeRead(const PedigreeStore& /*store*/) {}
   // The structure analysis opens family s of INS.
   virtual void FamilyAnalysisStarted(int32_t /*family_index*/, int32_t /*family*/) {}
   virtual void LoopCopyMade(const LoopCopyEvent& /*copy*/) {}

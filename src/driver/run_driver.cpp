@@ -28,6 +28,7 @@ void ErrorVerdict(RunContext& ctx, std::vector<PassportFinding> findings) {
 void RunStages(RunContext& ctx, const Stages& stages) {
   ReadPassport(ctx);
   ErrorVerdict(ctx, TESTSEX(ctx));
+  if (ctx.observer != nullptr) ctx.observer->PedigreeRead(ctx.store);
   stages.blood_fractions(ctx);
   stages.structure_analysis(ctx);
   RENUM(ctx);

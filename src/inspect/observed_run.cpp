@@ -5,6 +5,7 @@
 #include <set>
 
 #include "driver/run_driver.h"
+#include "inspect/loop_count.h"
 #include "records/csv.h"
 #include "records/input_error.h"
 #include "records/text_reader.h"
@@ -42,6 +43,14 @@ class Collector : public RunObserver {
 
   void LoopCopyMade(const LoopCopyEvent& copy) override { loops_.push_back(copy); }
   void Stopped(const StopReason& reason) override { run_.stop = reason; }
+  void PedigreeRead(const PedigreeStore& store) override {
+    const std::vector<int32_t> copies = LoopCountsByFamily(store);
+    for (int s = 1; s <= store.NumFamilies(); ++s) {
+      run_.needs.push_back({store.MAS0[store.FamilyFirst(s)],
+                            store.FamilyLast(s) - store.FamilyFirst(s) + 1,
+                            copies[static_cast<std::size_t>(s - 1)]});
+    }
+  }
   void StructureAnalysed(const PedigreeStore& store, bool stopped) override {
     run_.structure_done = !stopped;
     const int ns = store.NumFamilies();

@@ -43,6 +43,13 @@ struct ParentCopy {
   int32_t made_for = 0;
 };
 
+// A family of the pedigree as read and the loop-break copies it needs at least.
+struct FamilyNeed {
+  int32_t family = 0;  // family number
+  int32_t animals = 0;
+  int32_t copies = 0;  // E - V + C (inspect/loop_count.h)
+};
+
 struct FamilyCounts {
   int32_t family = 0;
   int32_t read = 0;    // animals of the passport file
@@ -68,6 +75,7 @@ struct ObservedRun {
   std::vector<LoopCopy> loop_copies;  // in the order made
   std::vector<ParentCopy> parent_copies;
   std::vector<FamilyCounts> families;  // when the analysis ended (even stopped), by family
+  std::vector<FamilyNeed> needs;       // by family, when the passport checks passed
   int32_t animals_read = 0;            // ND of the passport file
 
   // What the run passes over in silence.

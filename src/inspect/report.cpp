@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -217,6 +218,131 @@ void WriteCsv(const ObservedRun& run, std::ostream& out) {
   }
 }
 
+// An animal by herd-book id when it has one, else by number and family.
+std::string AnimalName(const ObservedRun& run, int position) {
+  const PedigreeStore& st = run.run->store;
+  const std::string id = run.Id(st.INI_ID[position]);
+  return id.empty() ? "animal " + std::to_string(st.MAS[position][1]) + " of family " +
+                          std::to_string(st.MAS0[position])
+                    : id;
+}
+
+// One ancestry cycle among the animals whose breed fractions were not found (every such
+// animal is on a cycle or descends from one), ancestor first; empty when none is found.
+std::vector<int> AncestryCycle(const ObservedRun& run, const std::vector<int32_t>& open) {
+  const PedigreeStore& st = run.run->store;
+  const std::set<int> unresolved(open.begin(), open.end());
+  auto position_of = [&](int from, int16_t number) {
+    for (int p = st.FamilyFirst(1); p <= std::min(st.ND, kMaxRows); ++p) {
+      if (st.MAS0[p] == st.MAS0[from] && st.MAS[p][1] == number && unresolved.count(p)) return p;
+    }
+    return 0;
+  };
+  std::vector<int> walk;  // child, then a parent of it, ...
+  std::map<int, std::size_t> seen;
+  int p = open.empty() ? 0 : open.front();
+  while (p != 0 && seen.emplace(p, walk.size()).second) {
+    walk.push_back(p);
+    const int father = position_of(p, st.MAS[p][2]);
+    p = father != 0 ? father : position_of(p, st.MAS[p][3]);
+  }
+  if (p == 0) return {};
+  std::vector<int> cycle(walk.begin() + static_cast<long>(seen[p]), walk.end());
+  std::reverse(cycle.begin(), cycle.end());
+  cycle.push_back(cycle.front());
+  return cycle;
+}
+
+// The passport file's data line i as it stands in the file ("" when it cannot be read).
+std::string PassportLine(const ObservedRun& run, int i) {
+  std::string text;
+  if (!run.files->ReadFile("PEDIGREE.PRN", &text)) return "";
+  std::size_t at = 0;
+  for (int line = 1; line < 8 + i && at != std::string::npos; ++line) {
+    at = text.find('\n', at);
+    if (at != std::string::npos) ++at;
+  }
+  if (at == std::string::npos || at >= text.size()) return "";
+  std::string line = text.substr(at, text.find('\n', at) - at);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+// What the user can do about the stop, from its reason; nothing for a run that finishes.
+void WriteWayForward(const ObservedRun& run, std::ostream& out) {
+  if (!run.stop) return;
+  const StopReason& reason = *run.stop;
+  std::vector<int> records;
+  switch (reason.kind) {
+    case StopKind::kHeaderTooManyAnimals:
+    case StopKind::kLoopCopyRows:
+    case StopKind::kLoopCopyLimit:
+    case StopKind::kParentCopyRows:
+    case StopKind::kQueueOverflow: {
+      out << "\nWhat to do\n";
+      long needed = 0, animals = 0;
+      for (const FamilyNeed& f : run.needs) {
+        needed += f.copies;
+        animals += f.animals;
+      }
+      out << "  The run makes at most " << Grouped(kMaxBreaks) << " loop-break copies and holds "
+          << "at most " << Grouped(kMaxRows) << " rows\n  (animals and copies).";
+      if (!run.needs.empty()) {
+        out << " The " << Grouped(animals) << " animals as read need at least " << Grouped(needed)
+            << " copies;\n  the families that need the most:\n";
+        std::vector<FamilyNeed> most = run.needs;
+        std::stable_sort(most.begin(), most.end(), [](const FamilyNeed& a, const FamilyNeed& b) {
+          return a.copies > b.copies;
+        });
+        std::size_t shown = 0;
+        while (shown < most.size() && shown < 5 && most[shown].copies > 0) ++shown;
+        most.resize(shown);
+        Table table({"family", "animals", "copies needed"}, {false, false, false});
+        for (const FamilyNeed& f : most) table.Add({Str(f.family), Str(f.animals), Str(f.copies)});
+        table.Print(out);
+      } else {
+        out << "\n";
+      }
+      out << "  Import a smaller part of the herd book: pedprep import HERDBOOK --keep FILE "
+             "--generations N\n  keeps the animals listed in FILE (one id a line) and N "
+             "generations "
+             "of their ancestors;\n  fewer generations cut the most loops.\n";
+      return;
+    }
+    case StopKind::kUnresolvedBlood: {
+      const std::vector<int> cycle = AncestryCycle(run, reason.positions);
+      if (cycle.empty()) return;
+      out << "\nWhat to do\n  An animal is its own ancestor: ";
+      for (std::size_t k = 0; k < cycle.size(); ++k) {
+        out << (k == 0 ? "" : " -> ") << AnimalName(run, cycle[k]);
+      }
+      out << " (each a parent of the next).\n  Correct the parents of one of them in the herd "
+             "book.\n";
+      return;
+    }
+    case StopKind::kPassportErrors:
+      for (const PassportFinding& f : reason.findings) {
+        if (std::find(records.begin(), records.end(), f.position) == records.end()) {
+          records.push_back(f.position);
+        }
+      }
+      break;
+    case StopKind::kOneParentKnown:
+    case StopKind::kBreedZeroWithoutParents:
+    case StopKind::kFamilyNumbering:
+      records.push_back(reason.line);
+      break;
+    default:
+      return;
+  }
+  out << "\nWhat to do\n  Correct these records of PEDIGREE.PRN (family, individual, father, "
+         "mother, breed, sex, ini_id):\n";
+  for (std::size_t k = 0; k < records.size() && k < kMaxListed; ++k) {
+    out << "    data line " << records[k] << ": \"" << PassportLine(run, records[k]) << "\"\n";
+  }
+  if (records.size() > kMaxListed) out << "    and " << records.size() - kMaxListed << " more\n";
+}
+
 void WriteText(const ObservedRun& run, std::ostream& out) {
   const std::string reason = StopExplanation(run);
   FamilyCounts total;
@@ -233,6 +359,7 @@ void WriteText(const ObservedRun& run, std::ostream& out) {
     if (!run.loop_copies.empty()) {
       out << "Numbers below are those of the loop breaking; ped.dat is not written.\n";
     }
+    WriteWayForward(run, out);
   }
 
   if (!run.families.empty()) {

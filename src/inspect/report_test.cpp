@@ -169,6 +169,36 @@ TEST(ReportTest, StoppedRunCountsTheAnimalsRead) {
   EXPECT_EQ(loop, kMaxBreaks) << line;
 }
 
+// A stopped run's report says what to do, from the stop's data.
+TEST(ReportTest, WayForwardOfEachKindOfStop) {
+  struct Case {
+    const char* name;
+    std::vector<PassportRow> rows;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+      {"copy limit",
+       testing::PassportRows(testing::SireDaughterLoops(kMaxBreaks + 1)),
+       {"(animals and copies). The 16,388 animals as read need at least 4,097 copies;",
+        "  family  animals  copies needed\n       1      256             64\n",
+        "pedprep import HERDBOOK --keep FILE --generations N"}},
+      {"own ancestor",
+       {{1, 1, 2, 3, 0, 1, 1}, {1, 2, 1, 3, 0, 1, 2}, {1, 3, 0, 0, 1, 2, 3}},
+       {"  An animal is its own ancestor: animal 2 of family 1 -> DE1 -> animal 2 of family 1 "
+        "(each a parent of the next).\n"}},
+      {"one parent",
+       {{1, 1, 0, 0, 1, 1, 1}, {1, 2, 1, 0, 0, 2, 4}},
+       {"    data line 2: \"    1    2    1    0    0    2    4\"\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem folder = CleanFolder();
+    folder.files["PEDIGREE.PRN"] = PassportText(static_cast<long>(c.rows.size()), 2, c.rows);
+    const Reported r = Report(folder, false);
+    for (const std::string& line : c.lines) EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
+  }
+}
+
 TEST(ReportTest, UnreadableFiles) {
   struct Case {
     const char* file;

@@ -20,8 +20,8 @@ std::string CheckMarkerFileName(const std::string& name) {
 void DefineImport(CommandLine& line, CommandContext& context) {
   struct Parsed {
     ImportOptions options;
-    std::string delimiter;
-    std::string default_sex;
+    std::string delimiter;    // "", ",", ";" or "tab"
+    std::string default_sex;  // "", "M" or "F"
   };
   auto parsed = std::make_shared<Parsed>();
   ImportOptions& o = parsed->options;
@@ -65,10 +65,9 @@ void DefineImport(CommandLine& line, CommandContext& context) {
   command.OnRun([parsed, &context] {
     ImportOptions& options = parsed->options;
     const std::string& d = parsed->delimiter;
-    options.delimiter = d.empty() ? 0 : (d == "tab" || d == "TAB" || d == "\t") ? '\t' : d[0];
+    options.delimiter = d.empty() ? 0 : d == "tab" ? '\t' : d[0];
     if (!parsed->default_sex.empty()) {
-      options.default_sex =
-          parsed->default_sex == "M" || parsed->default_sex == "m" ? Sex::kMale : Sex::kFemale;
+      options.default_sex = parsed->default_sex == "M" ? Sex::kMale : Sex::kFemale;
     }
     std::unique_ptr<FileSystem> input = context.env.open_folder("", false);
     std::unique_ptr<FileSystem> output =

@@ -28,7 +28,8 @@ CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
   if (argument.required()) option->required();
   if (argument.type_name()) option->type_name(*argument.type_name());
   if (!argument.choices().empty()) {
-    option->check(CLI::IsMember(argument.choices(), CLI::ignore_case));
+    // A transform, not a check: the listed value replaces the one given.
+    option->transform(CLI::IsMember(argument.choices(), CLI::ignore_case));
   }
   if (const auto& range = argument.range()) option->check(CLI::Range(range->first, range->second));
   if (const auto& min = argument.at_least()) {

@@ -55,7 +55,8 @@ class Argument {
     type_name_ = std::move(name);
     return *this;
   }
-  // The only values accepted, in any letter case.
+  // The only values accepted, in any letter case; the target receives the value as listed
+  // here (`--delimiter Tab` with the choices "," ";" "tab" stores "tab").
   Argument& Choices(std::vector<std::string> canonical) {
     choices_ = std::move(canonical);
     return *this;

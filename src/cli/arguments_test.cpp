@@ -37,16 +37,18 @@ TEST(ArgumentsTest, ValuesAndProblems) {
   struct Case {
     std::vector<const char*> args;
     std::string problem;  // "" = the command parses
+    std::string mode;     // then the value stored for --mode
   };
   const std::vector<Case> cases = {
-      {{"tag", "f", "--tag", "a", "--tag", "b", "-n", "4", "--fast"}, ""},
-      {{"tag"}, "FILE is required"},
-      {{"tag", "f", "--tag", "a", "--tag", "b", "--tag", "c"}, "--tag: at most 2 tags"},
-      {{"tag", "f", "--count", "4"}, "--count requires --fast"},
-      {{"tag", "f", "-n", "10", "--fast"}, "--count: Value 10 not in range 1 to 9"},
-      {{"tag", "f", "--mode", "quick"}, "--mode: quick not in {slow,fast}"},
-      {{"tag", "f", "--name", "a/b"}, "--name: no / in a name"},
-      {{"tag", "f", "--tag", "a", "b"}, "The following argument was not expected: b"},
+      {{"tag", "f", "--tag", "a", "--tag", "b", "-n", "4", "--fast"}, "", ""},
+      {{"tag", "--mode", "Fast", "f", "--tag", "a", "--fast", "--tag", "b", "-n4"}, "", "fast"},
+      {{"tag"}, "FILE is required", ""},
+      {{"tag", "f", "--tag", "a", "--tag", "b", "--tag", "c"}, "--tag: at most 2 tags", ""},
+      {{"tag", "f", "--count", "4"}, "--count requires --fast", ""},
+      {{"tag", "f", "-n", "10", "--fast"}, "--count: Value 10 not in range 1 to 9", ""},
+      {{"tag", "f", "--mode", "quick"}, "--mode: quick not in {slow,fast}", ""},
+      {{"tag", "f", "--name", "a/b"}, "--name: no / in a name", ""},
+      {{"tag", "f", "--tag", "a", "b"}, "The following argument was not expected: b", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -63,7 +65,7 @@ TEST(ArgumentsTest, ValuesAndProblems) {
     EXPECT_EQ(toy.tags, std::vector<std::string>({"a", "b"}));
     EXPECT_EQ(toy.count, 4);
     EXPECT_TRUE(toy.fast);
-    EXPECT_EQ(toy.mode, "");  // not given: kept
+    EXPECT_EQ(toy.mode, c.mode);
   }
 }
 

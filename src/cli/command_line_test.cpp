@@ -81,6 +81,32 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
   EXPECT_EQ(folders_[""].files.size(), 1u);
 }
 
+// Option values with fixed choices are taken in any letter case and mean the listed value.
+TEST_F(CommandLineTest, ChoicesInAnyLetterCase) {
+  folders_[""].files["hb.tsv"] =
+      "animal\tfather\tmother\tsex\tbreed\nS\t\t\tM\tA\nD\t\t\tF\tB\nX\tS\tD\t\t\n";
+  struct Case {
+    std::vector<const char*> args;
+    std::string sex;  // the sex code PEDIGREE.PRN gives X (of unknown sex in the book)
+  };
+  const std::vector<Case> cases = {
+      {{"--delimiter", "Tab", "--default-sex", "m"}, "1"},
+      {{"--delimiter", "TAB", "--default-sex", "F"}, "2"},
+      {{"--delimiter", "tab", "--default-sex", "f"}, "2"},
+      {{"--default-sex", "M"}, "1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    std::vector<const char*> args = {"import", "hb.tsv", "-o", "out", "--force"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ASSERT_EQ(Run(args), 0) << err_;
+    const std::string& prn = folders_["out"].files["PEDIGREE.PRN"];
+    EXPECT_NE(prn.find("\r\n    1    3    1    2    0    " + c.sex + "    3\r\n"),
+              std::string::npos)
+        << prn;
+  }
+}
+
 TEST_F(CommandLineTest, HelpAndVersionOnStandardOutput) {
   EXPECT_EQ(Run({"--version"}), 0);
   EXPECT_EQ(out_, std::string("pedprep ") + PEDPREP_VERSION + "\n");
@@ -152,6 +178,10 @@ TEST_F(CommandLineTest, SharedTablesImportAndRun) {
        0,
        ""},
       {{"eeza-ungulates/source/dama.tsv", "--default-sex", "F", "--default-breed", "dama"}, 0, ""},
+      {{"eeza-ungulates/source/dama.tsv", "--delimiter", "Tab", "--default-sex", "f",
+        "--default-breed", "dama"},
+       0,
+       ""},
       {{"eeza-ungulates/source/dorcas.tsv", "--default-sex", "F", "--default-breed", "dorcas"},
        0,
        ""},

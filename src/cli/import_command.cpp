@@ -20,61 +20,60 @@ std::string CheckMarkerFileName(const std::string& name) {
 void DefineImport(CommandLine& line, CommandContext& context) {
   struct Parsed {
     ImportOptions options;
-    std::string delimiter;
-    std::string default_sex;
+    std::string delimiter;    // "", ",", ";" or "tab"
+    std::string default_sex;  // "", "M" or "F"
   };
   auto parsed = std::make_shared<Parsed>();
   ImportOptions& o = parsed->options;
-  Command& import =
+  Command& command =
       line.Add("import", "Write an input folder (and ids.csv) from a herd book table.");
-  import
+  command
       .Positional("HERDBOOK", &o.herdbook,
                   "Delimited text with a header row: id, sire, dam; sex, breed, nation optional")
       .Required();
-  import.Option("-o,--output", &o.output_folder, "Folder to write (created if missing)")
+  command.Option("-o,--output", &o.output_folder, "Folder to write (created if missing)")
       .TypeName("FOLDER")
       .ShowDefault();
-  import.Option("--delimiter", &parsed->delimiter, "',', ';' or 'tab' (default: detected)")
+  command.Option("--delimiter", &parsed->delimiter, "',', ';' or 'tab' (default: detected)")
       .Choices({",", ";", "tab"})
       .TypeName("CHAR");
-  import.Option("--missing", &o.missing, "Another code of an unknown value (repeatable)")
+  command.Option("--missing", &o.missing, "Another code of an unknown value (repeatable)")
       .TypeName("CODE");
-  import.Option("--marker", &o.markers, "Marker column, in order (repeatable, up to 20)")
+  command.Option("--marker", &o.markers, "Marker column, in order (repeatable, up to 20)")
       .TypeName("COLUMN")
       .AtMost(kMaxMarkerColumns, "marker columns");
-  import.Option("--keep", &o.keep_file, "File of ids (one a line): keep these and their ancestors")
+  command.Option("--keep", &o.keep_file, "File of ids (one a line): keep these and their ancestors")
       .TypeName("FILE");
-  import.Option("--generations", &o.generations, "Generations of ancestors kept with --keep")
+  command.Option("--generations", &o.generations, "Generations of ancestors kept with --keep")
       .TypeName("N")
       .AtLeast(0)
       .Needs("--keep");
-  import.Option("--default-sex", &parsed->default_sex, "M or F for animals of unknown sex")
+  command.Option("--default-sex", &parsed->default_sex, "M or F for animals of unknown sex")
       .TypeName("M|F")
       .Choices({"M", "F"});
-  import.Option("--default-breed", &o.default_breed, "Breed of founders without one")
+  command.Option("--default-breed", &o.default_breed, "Breed of founders without one")
       .TypeName("NAME");
-  import.Option("--select", &o.select, "Which marker value the run takes (ITR, 1..20)")
+  command.Option("--select", &o.select, "Which marker value the run takes (ITR, 1..20)")
       .TypeName("K")
       .Range(1, 20)
       .ShowDefault();
-  import.Option("--marker-file", &o.marker_file, "Marker file the run writes (DEF.DAT)")
+  command.Option("--marker-file", &o.marker_file, "Marker file the run writes (DEF.DAT)")
       .TypeName("NAME")
       .Check(CheckMarkerFileName, "NAME")
       .ShowDefault();
-  import.Flag("--force", &o.force, "Replace an existing input folder");
-  import.OnRun([parsed, &context] {
+  command.Flag("--force", &o.force, "Replace an existing input folder");
+  command.OnRun([parsed, &context] {
     ImportOptions& options = parsed->options;
-  const std::string& d = parsed->delimiter;
-  options.delimiter = d.empty() ? 0 : (d == "tab" || d == "TAB" || d == "\t") ? '\t' : d[0];
-  if (!parsed->default_sex.empty()) {
-    options.default_sex =
-        parsed->default_sex == "M" || parsed->default_sex == "m" ? Sex::kMale : Sex::kFemale;
-  }
-  std::unique_ptr<FileSystem> input = context.env.open_folder("", false);
-  std::unique_ptr<FileSystem> output =
-      context.env.open_folder(options.output_folder == "." ? "" : options.output_folder, true);
-  return RunImport(options, context.out, context.err, *input, *output);
-});
-}  // namespace pedprep
+    const std::string& d = parsed->delimiter;
+    options.delimiter = d.empty() ? 0 : d == "tab" ? '\t' : d[0];
+    if (!parsed->default_sex.empty()) {
+      options.default_sex = parsed->default_sex == "M" ? Sex::kMale : Sex::kFemale;
+    }
+    std::unique_ptr<FileSystem> input = context.env.open_folder("", false);
+    std::unique_ptr<FileSystem> output =
+        context.env.open_folder(options.output_folder == "." ? "" : options.output_folder, true);
+    return RunImport(options, context.out, context.err, *input, *output);
+  });
+}
 
 }  // namespace pedprep

@@ -3,14 +3,19 @@
 #include <memory>
 
 #include "cli/command_line.h"
+#include "cli/fault_guard.h"
 #include "core/stop.h"
 
 int main(int argc, char** argv) {
-  pedprep::StdConsole console;
-  pedprep::ShellCommandRunner shell;
-  pedprep::CommandEnvironment env(
-      console, shell, [](const std::string& folder, bool create_folders) {
-        return std::make_unique<pedprep::DiskFileSystem>(folder, create_folders);
-      });
-  return pedprep::RunCommandLine(argc, argv, std::cout, std::cerr, env);
+  return pedprep::RunCatchingFaults(
+      [argc, argv] {
+        pedprep::StdConsole console;
+        pedprep::ShellCommandRunner shell;
+        pedprep::CommandEnvironment env(
+            console, shell, [](const std::string& folder, bool create_folders) {
+              return std::make_unique<pedprep::DiskFileSystem>(folder, create_folders);
+            });
+        return pedprep::RunCommandLine(argc, argv, std::cout, std::cerr, env);
+      },
+      std::cerr);
 }

@@ -295,9 +295,11 @@ void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSet
       failure = std::current_exception();
     }
   };
-  std::thread thread;
+  // Joined also when this thread's half throws (memory exhausted): a thread left running
+  // would end the program at once.
+  std::jthread thread;
   try {
-    thread = std::thread(read_second);
+    thread = std::jthread(read_second);
   } catch (const std::system_error&) {
     read_second();
   }

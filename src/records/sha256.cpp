@@ -1,6 +1,7 @@
 #include "records/sha256.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace pedprep {
@@ -21,10 +22,10 @@ uint32_t Rotate(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 // Folds one 64-byte block into the state.
 void Compress(std::array<uint32_t, 8>& h, const unsigned char* block) {
   std::array<uint32_t, 64> w{};
-  for (int t = 0; t < 16; ++t) {
-    w[t] = static_cast<uint32_t>(block[4 * t]) << 24 |
-           static_cast<uint32_t>(block[4 * t + 1]) << 16 |
-           static_cast<uint32_t>(block[4 * t + 2]) << 8 | static_cast<uint32_t>(block[4 * t + 3]);
+  for (std::size_t t = 0; t < 16; ++t) {
+    const unsigned char* word = block + 4 * t;
+    w[t] = static_cast<uint32_t>(word[0]) << 24 | static_cast<uint32_t>(word[1]) << 16 |
+           static_cast<uint32_t>(word[2]) << 8 | static_cast<uint32_t>(word[3]);
   }
   for (int t = 16; t < 64; ++t) {
     const uint32_t s0 = Rotate(w[t - 15], 7) ^ Rotate(w[t - 15], 18) ^ (w[t - 15] >> 3);

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -12,6 +11,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -926,15 +926,22 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
     what = Plural(animals, "animal");
   }
   if (animals > static_cast<std::size_t>(request.max_animals)) {
+    std::string cuts;
+    if (request.around.empty()) cuts += "--around ID, ";
+    if (!request.around.empty()) cuts += "smaller --up and --down, ";
+    if (request.copy.empty()) cuts += "--copy POSITION, ";
+    if (!request.family.empty() && !request.core) cuts += "--core, ";
+    cuts.resize(cuts.size() - 2);
+    if (const std::size_t last = cuts.rfind(", "); last != std::string::npos) {
+      cuts.replace(last, 2, " or ");
+    }
     err << "pedprep draw: " << family_text << ": " << animals << " animals to draw, more than "
-        << request.max_animals << " (--max-animals); draw part of it with --around ID"
-        << (request.around.empty() ? "" : " and smaller --up or --down")
-        << ", --copy POSITION or --core\n";
+        << request.max_animals << " (--max-animals); draw part of it with " << cuts << "\n";
     return kExitStopped;
   }
 
   const std::string folder_text = request.folder_name.empty() ? "." : request.folder_name;
-  std::string title = folder_text + ", " + family_text + ": " + what;
+  std::string title = folder_text + ", " + family_text + "\n" + what;
   const std::string note = StopNote(*run, s);
   if (!note.empty()) title += "\n" + note;
   writer.Head(title);

@@ -96,7 +96,7 @@ TEST(DrawTest, FamilyWithOneLoopBreakNodeByNode) {
   EXPECT_EQ(d.out,
             "digraph \"pedigree\" {\n"
             "  graph [rankdir=TB, labelloc=t, fontname=\"Helvetica\", fontsize=14, "
-            "label=\"herd, family 1: 10 animals\"];\n"
+            "label=\"herd, family 1\\n10 animals\"];\n"
             "  node [fontname=\"Helvetica\", fontsize=10];\n"
             "  edge [arrowsize=0.6, fontname=\"Helvetica\", fontsize=9];\n"
             "  p1 [label=\"SIRE \\\"A\\\"\\n1 (pos 1)\", shape=box];\n"
@@ -169,11 +169,11 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
       {"core",
        core,
        {"p1", "p2", "p3", "p4", "p5", "p8", "p9", "p10"},
-       "family 1: the animals of its loops and their copies, 8 animals"},
+       "family 1\\nthe animals of its loops and their copies, 8 animals"},
       {"around a founder",
        around,
        {"p1", "p3", "p4", "p8", "p9"},
-       "family 1: SIRE \\\"A\\\" with ancestors up to 3 generations and descendants down to 1 "
+       "family 1\\nSIRE \\\"A\\\" with ancestors up to 3 generations and descendants down to 1 "
        "generation, and their copies"},
       // The parents of 5 through the copy 8 (its original 4), and the copy itself.
       {"around 1:5", around_five, {"p3", "p4", "p5", "p8"}, "ancestors up to 1 generation"},
@@ -326,6 +326,12 @@ TEST(DrawTest, OutputsAndRefusals) {
   not_a_copy.copy = "5";
   DrawRequest small = Family("1");
   small.max_animals = 9;
+  DrawRequest small_core = small;
+  small_core.core = true;
+  small_core.max_animals = 7;
+  DrawRequest small_around;
+  small_around.around = "1:5";
+  small_around.max_animals = 1;
   const char* kOneOf =
       "pedprep draw: give one of --family N, --around ID or --copy POSITION (--core only with "
       "--family)\n";
@@ -344,6 +350,12 @@ TEST(DrawTest, OutputsAndRefusals) {
       {"too many animals", small, 1,
        "pedprep draw: family 1: 10 animals to draw, more than 9 (--max-animals); draw part of "
        "it with --around ID, --copy POSITION or --core\n"},
+      {"too many in the core", small_core, 1,
+       "pedprep draw: family 1: 8 animals to draw, more than 7 (--max-animals); draw part of "
+       "it with --around ID or --copy POSITION\n"},
+      {"too many around", small_around, 1,
+       "pedprep draw: family 1: 9 animals to draw, more than 1 (--max-animals); draw part of "
+       "it with smaller --up and --down or --copy POSITION\n"},
   };
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(r.name);
@@ -376,7 +388,7 @@ TEST(DrawTest, ARunThatStopsAfterReadingIsDrawnAsRead) {
       3, 2, {{1, 1, 0, 0, 1, 1, 1}, {1, 2, 0, 0, 2, 1, 2}, {1, 3, 1, 2, 0, 1, 3}});
   const Drawn d = Draw(folder, Family("1"));
   ASSERT_EQ(d.status, 0) << d.err;
-  EXPECT_NE(d.out.find("label=\"., family 1: 3 animals\\nThe run stops: "), std::string::npos)
+  EXPECT_NE(d.out.find("label=\"., family 1\\n3 animals\\nThe run stops: "), std::string::npos)
       << d.out;
   EXPECT_NE(d.out.find(". This family is drawn as read.\"];\n"), std::string::npos) << d.out;
   EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p2", "p3"}));

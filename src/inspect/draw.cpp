@@ -281,17 +281,21 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
   std::vector<std::vector<std::size_t>> next(animals);
   std::map<std::pair<int32_t, int32_t>, std::size_t> mating_of;
   std::vector<std::pair<int32_t, int32_t>> matings;
+  auto join = [&next](std::size_t a, std::size_t b) {
+    next[a].push_back(b);
+    next[b].push_back(a);
+  };
+  // The mating's vertex, joined to its parents when new.
   auto mating = [&](int32_t father, int32_t mother) {
     auto [it, fresh] = mating_of.emplace(std::make_pair(father, mother), animals + matings.size());
     if (fresh) {
       matings.emplace_back(father, mother);
       next.emplace_back();
+      for (int32_t parent : {father, mother}) {
+        if (parent != 0) join(view.index_of.at(parent), it->second);
+      }
     }
     return it->second;
-  };
-  auto join = [&next](std::size_t a, std::size_t b) {
-    next[a].push_back(b);
-    next[b].push_back(a);
   };
   for (std::size_t k = 0; k < animals; ++k) {
     const Node& node = view.nodes[k];
@@ -299,11 +303,7 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
     const int32_t father = before(node.father);
     const int32_t mother = before(node.mother);
     if (father == 0 && mother == 0) continue;
-    const std::size_t m = mating(father, mother);
-    for (int32_t parent : {father, mother}) {
-      if (parent != 0) join(view.index_of.at(parent), m);
-    }
-    join(m, k);
+    join(mating(father, mother), k);
   }
   const Node& copy = view.nodes[view.loop_copies[which]];
   const int32_t copied = before(copy.original);

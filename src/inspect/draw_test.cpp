@@ -201,17 +201,17 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
   }
 }
 
-// Founders 1 and 2 have 3, 4 and 6; the full sibs 3 and 4 have 5, who mates with his aunt 6
-// (a second loop); 7, their daughter, has 9 by the founder 8.
+// Founders 1 and 2 have 3, 4 and 6; the full sibs 3 and 4 have 5 and 10; 5 mates with his
+// aunt 6 (a second loop), their children are 7 and 11; 7 has 9 by the founder 8.
 MemoryFileSystem TwoLoopFolder() {
   MemoryFileSystem folder = LoopFolder();
   const std::vector<testing::PassportRow> rows = {
-      {1, 1, 0, 0, 1, 1, 1}, {1, 2, 0, 0, 2, 2, 2}, {1, 3, 1, 2, 0, 1, 3},
-      {1, 4, 1, 2, 0, 2, 4}, {1, 5, 3, 4, 0, 1, 5}, {1, 6, 1, 2, 0, 2, 6},
-      {1, 7, 5, 6, 0, 2, 7}, {1, 8, 0, 0, 1, 1, 8}, {1, 9, 8, 7, 0, 1, 9}};
-  folder.files["PEDIGREE.PRN"] = testing::PassportText(9, 2, rows);
-  std::string database = "    9\r\n";
-  for (int id = 1; id <= 9; ++id) {
+      {1, 1, 0, 0, 1, 1, 1}, {1, 2, 0, 0, 2, 2, 2},   {1, 3, 1, 2, 0, 1, 3},  {1, 4, 1, 2, 0, 2, 4},
+      {1, 5, 3, 4, 0, 1, 5}, {1, 6, 1, 2, 0, 2, 6},   {1, 7, 5, 6, 0, 2, 7},  {1, 8, 0, 0, 1, 1, 8},
+      {1, 9, 8, 7, 0, 1, 9}, {1, 10, 3, 4, 0, 2, 10}, {1, 11, 5, 6, 0, 1, 11}};
+  folder.files["PEDIGREE.PRN"] = testing::PassportText(11, 2, rows);
+  std::string database = "   11\r\n";
+  for (int id = 1; id <= 11; ++id) {
     database += "    " + std::to_string(id) + "    0    0    1    1    1\r\n";
   }
   folder.files["database/pedigree.dat"] = database;
@@ -221,7 +221,8 @@ MemoryFileSystem TwoLoopFolder() {
 TEST(DrawTest, BrokenLoopIsACycleOfThePedigreeThroughTheCopiedAnimal) {
   // The passport's parents by ini_id (which here equals the individual number).
   const std::map<int32_t, std::pair<int32_t, int32_t>> parents = {
-      {3, {1, 2}}, {4, {1, 2}}, {5, {3, 4}}, {6, {1, 2}}, {7, {5, 6}}, {9, {8, 7}}};
+      {3, {1, 2}}, {4, {1, 2}}, {5, {3, 4}},  {6, {1, 2}},
+      {7, {5, 6}}, {9, {8, 7}}, {10, {3, 4}}, {11, {5, 6}}};
   auto adjacent = [&parents](const LoopStep& animal, const LoopStep& mating) {
     if (animal.ini_id == mating.father_ini_id || animal.ini_id == mating.mother_ini_id) {
       return true;

@@ -445,7 +445,11 @@ class DotWriter {
         if (child.kind != Kind::kAnimal) continue;
         const bool sire = view_.Original(child.father) == self;
         if (!sire && view_.Original(child.mother) != self) continue;
-        return std::string(sire ? "dummy sire of " : "dummy dam of ") + Text(child);
+        auto id = run_.ids.find(child.ini_id);
+        return std::string(sire ? "dummy sire of " : "dummy dam of ") +
+               (id != run_.ids.end() && !id->second.empty()
+                    ? id->second
+                    : "ini_id " + std::to_string(child.ini_id));
       }
       return "dummy";
     }

@@ -236,14 +236,16 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
   EXPECT_EQ(Run({"report", hb, "--csv"}), 0) << err_;
   EXPECT_EQ(out_, "kind,family,copy,original,ini_id,id\r\nloop,1,6,4,4,Y\r\n");
   EXPECT_EQ(Run({"draw", hb, "--family", "1", "--core"}), 0) << err_;
-  EXPECT_NE(out_.find("  n6 [label=\"Y\\n6\", shape=ellipse, style=dashed];\n"), std::string::npos)
+  EXPECT_NE(out_.find("  p6 [label=\"Y\\n6 (pos 6)\", shape=ellipse, style=\"dashed\"];\n"),
+            std::string::npos)
       << out_;
   EXPECT_EQ(Run({"draw", hb, "--family", "1", "-o", "f.txt"}), 64);
   EXPECT_EQ(err_.substr(0, err_.find('\n')),
-            "pedprep: --output: a file name ending in .dot, .svg or .png");
+            "pedprep: --output: a file name ending in .dot, .svg, .png or .pdf");
   EXPECT_EQ(Run({"show", hb}), 1);  // not run yet: nothing to show
   EXPECT_EQ(err_, "pedprep show: " + dir + " holds no outputs of a run; run pedprep run " + dir +
-                      " first\n");
+                      " first
+");
   EXPECT_EQ(folders_[dir].files.size(), inputs);
 
   ASSERT_EQ(Run({"run", hb, "--batch"}), 0);

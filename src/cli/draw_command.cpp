@@ -8,14 +8,14 @@
 namespace pedprep {
 namespace {
 
-// "" for a name ending in .dot, .svg or .png, else the problem.
+// "" for a name ending in .dot, .svg, .png or .pdf, else the problem.
 std::string CheckDrawingName(const std::string& name) {
-  for (const std::string end : {".dot", ".svg", ".png"}) {
+  for (const std::string end : {".dot", ".svg", ".png", ".pdf"}) {
     if (name.size() > end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0) {
       return "";
     }
   }
-  return "a file name ending in .dot, .svg or .png";
+  return "a file name ending in .dot, .svg, .png or .pdf";
 }
 
 }  // namespace
@@ -23,24 +23,57 @@ std::string CheckDrawingName(const std::string& name) {
 void DefineDraw(CommandLine& line, CommandContext& context) {
   struct Options {
     std::string folder;
+    std::string color;
     DrawRequest request;
   };
   auto options = std::make_shared<Options>();
-  Command& draw = line.Add(
-      "draw", "Draw one family after the loop breaking as a Graphviz graph (run in memory).");
+  DrawRequest& request = options->request;
+  Command& draw = line.Add("draw",
+                           "Draw part of the pedigree after the loop breaking as a Graphviz "
+                           "graph (run in memory): one family, one animal's neighbourhood or "
+                           "the loop one copy breaks.");
   AddRunFolder(draw, &options->folder);
-  draw.Option("--family", &options->request.family, "The family number")
-      .Required()
+  draw.Option("--family", &request.family, "The whole family N").TypeName("N");
+  draw.Option("--around", &request.around,
+              "One animal (herd-book id or FAMILY:INDIVIDUAL) with its ancestors and "
+              "descendants")
+      .TypeName("ID");
+  draw.Option("--up", &request.up, "With --around: generations of ancestors")
       .TypeName("N")
-      .AtLeast(1);
-  draw.Flag("--core", &options->request.core,
-            "Only the animals of the family's loops and their copies");
-  draw.Option("-o,--output", &options->request.output,
-              "x.dot (DOT text), x.svg or x.png (rendered by dot); default: DOT on standard "
-              "output")
+      .AtLeast(0)
+      .ShowDefault()
+      .Needs("--around");
+  draw.Option("--down", &request.down, "With --around: generations of descendants")
+      .TypeName("N")
+      .AtLeast(0)
+      .ShowDefault()
+      .Needs("--around");
+  draw.Option("--copy", &request.copy,
+              "The loop that one loop-break copy breaks: the copy's position (as show prints "
+              "it) or the herd-book id of a copied animal")
+      .TypeName("POSITION");
+  draw.Flag("--core", &request.core,
+            "With --family: only the animals of the family's loops and their copies");
+  draw.Option("--color", &options->color,
+              "breed: fill each animal with the colour of its largest breed fraction")
+      .TypeName("breed")
+      .Choices({"breed"});
+  draw.Option("--max-animals", &request.max_animals, "Refuse a picture of more animals")
+      .TypeName("N")
+      .AtLeast(1)
+      .ShowDefault();
+  draw.Option("--timeout", &request.timeout_seconds, "Seconds dot may take to render")
+      .TypeName("SECONDS")
+      .AtLeast(1)
+      .ShowDefault();
+  draw.Option("-o,--output", &request.output,
+              "x.dot (DOT text), x.svg, x.png or x.pdf (rendered by dot); default: DOT on "
+              "standard output")
       .TypeName("FILE")
       .Check(CheckDrawingName, "FILE");
   draw.OnRun([options, &context] {
+    options->request.folder_name = options->folder;
+    options->request.color_breed = !options->color.empty();
     std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
     if (!PassFolderCheck(*folder, options->folder, "draw", false, context.err)) return kExitStopped;
     std::unique_ptr<FileSystem> here = context.env.open_folder("", false);

@@ -244,8 +244,7 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
             "pedprep: --output: a file name ending in .dot, .svg, .png or .pdf");
   EXPECT_EQ(Run({"show", hb}), 1);  // not run yet: nothing to show
   EXPECT_EQ(err_, "pedprep show: " + dir + " holds no outputs of a run; run pedprep run " + dir +
-                      " first
-");
+                      " first\n");
   EXPECT_EQ(folders_[dir].files.size(), inputs);
 
   ASSERT_EQ(Run({"run", hb, "--batch"}), 0);

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
+#include "records/input_error.h"
 
 #ifndef PEDPREP_VERSION
 #error "PEDPREP_VERSION must be defined by the build (X.Y.Z)"
@@ -48,8 +49,15 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     case ParseResult::Kind::kCommand:
       break;
   }
-  if (parsed.command == nullptr) return RunInFolder(context, "", false);
-  return parsed.command->Run();
+  try {
+    if (parsed.command == nullptr) return RunInFolder(context, "", false);
+    return parsed.command->Run();
+  } catch (const InputError& e) {
+    // A file that a command's own handling does not expect to fail, such as an input
+    // larger than any file is read.
+    err << e.Report() << "\n";
+    return kExitInputError;
+  }
 }
 
 }  // namespace pedprep

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <memory>
 
 #include "cli/commands.h"
@@ -10,8 +11,23 @@
 
 namespace pedprep {
 
+namespace {
+
+// How long a run waits for another run in the same folder to finish.
+constexpr std::chrono::seconds kLockWait(5);
+
+}  // namespace
+
+// The whole run holds the folder's lock, from before it reads its first input until it has
+// written its outputs (and paused): a second run in the folder waits for it, then gives up.
 int RunInFolder(CommandContext& context, const std::string& folder, bool batch) {
   std::unique_ptr<FileSystem> files = context.env.open_folder(folder, false);
+  if (!files->LockFolder(kLockWait)) {
+    context.err << "pedprep: another pedprep run holds the lock on the folder "
+                << (folder.empty() ? "." : folder) << "; waited " << kLockWait.count()
+                << " s and did nothing. Run again when it has finished.\n";
+    return kExitStopped;
+  }
   RecordingFolder recording(*files, PEDPREP_VERSION, RecordTime(context.env.clock()));
   RunContext run(context.env.console, recording, context.env.shell);
   run.batch = batch;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/exit_status.h"
+#include "core/run_files.h"
 #include "records/csv.h"
 #include "records/input_error.h"
 #include "records/layout.h"
@@ -20,11 +21,8 @@
 namespace pedprep {
 namespace {
 
-constexpr const char* kDefinitionFile = "DEF.DAT";
 constexpr const char* kPedigreeFile = "PEDIGREE";
-constexpr const char* kIdentifierFile = "ID.PE";
 constexpr const char* kPedigreeTable = "ped.dat";
-constexpr const char* kIdsFile = "ids.csv";
 constexpr std::size_t kNameLength = 20;
 // ped.dat: record 1 ND, records 2..10 the headings, record 11 the format, then the rows.
 // Headings are 20 characters, the format record 30; both are compared over kHeadWidth
@@ -109,7 +107,8 @@ std::string ReadWhole(FileSystem& folder, const std::string& name) {
   return bytes;
 }
 
-// DEF.DAT record 2 as read (20 characters, blank-padded): the marker file name.
+// DEF.DAT record 2 as read (20 characters, blank-padded): the marker file name, refused as
+// the run refuses it (so show never opens a file outside the folder).
 std::string ReadName1(FileSystem& folder) {
   TextReader reader = TextReader::Open(folder, kDefinitionFile);
   const Layout text = Layout::Parse("A20");
@@ -119,6 +118,8 @@ std::string ReadName1(FileSystem& folder) {
   if (TrimFileName(name1).empty()) {
     throw InputError("read", kDefinitionFile, 2, "the marker file name is blank", "");
   }
+  const std::string problem = MarkerFileNameProblem(TrimFileName(name1));
+  if (!problem.empty()) throw InputError("read", kDefinitionFile, 2, problem, TrimFileName(name1));
   return name1;
 }
 

@@ -186,5 +186,30 @@ TEST(ShowTest, EveryDamagedByteIsReported) {
   }
 }
 
+// DEF.DAT may name a file outside the folder or one of the folder's own files: show refuses
+// the name as the run does and opens nothing under it.
+TEST(ShowTest, MarkerFileNamesTheRunRefusesAreRefused) {
+  struct Case {
+    const char* name;
+    const char* problem;
+  } cases[] = {
+      {"/etc/passwd", "the marker file name is absolute"},
+      {"../MARKER.DAT", "the marker file name leads out of the folder (\"..\")"},
+      {"ids.csv", "the marker file name is that of an input or output of the run"},
+      {"PEDPREP.RUN", "the marker file name is that of an input or output of the run"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem fs = Folder(kRows);
+    fs.files[c.name] = fs.files["MARKER.DAT"];
+    fs.files["DEF.DAT"] = "title\r\n" + std::string(c.name) + "\r\nx\r\ny\r\n 1\r\n";
+    const Result result = Show(fs);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "INPUT ERROR: read of DEF.DAT, record 2: " + std::string(c.problem) +
+                              ": \"" + c.name + "\"\n");
+    EXPECT_EQ(result.out, "");
+  }
+}
+
 }  // namespace
 }  // namespace pedprep

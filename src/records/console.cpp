@@ -19,9 +19,21 @@ void StdConsole::WriteLine(std::string_view line) { std::cout << line << '\n'; }
 
 std::optional<std::string> StdConsole::ReadLine() {
   std::cout.flush();
+  std::streambuf& in = *std::cin.rdbuf();
   std::string line;
-  if (!std::getline(std::cin, line)) return std::nullopt;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  bool any = false;
+  std::size_t skipped = 0;
+  for (int c = in.sbumpc(); c != std::char_traits<char>::eof(); c = in.sbumpc()) {
+    any = true;
+    if (c == '\n') break;
+    if (line.size() < kMaxInputLine) {
+      line.push_back(static_cast<char>(c));
+    } else if (++skipped > kMaxSkippedInput) {
+      break;
+    }
+  }
+  if (!any) return std::nullopt;
+  if (skipped == 0 && !line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
 

@@ -17,6 +17,12 @@
 
 namespace pedprep {
 
+// The longest input line StdConsole::ReadLine keeps, in characters.
+inline constexpr std::size_t kMaxInputLine = 128;
+// How much of a longer line StdConsole::ReadLine reads past those and drops; an input
+// without line ends (a device of zero bytes) then counts as a line that ended there.
+inline constexpr std::size_t kMaxSkippedInput = std::size_t{1} << 20;
+
 class Console {
  public:
   virtual ~Console() = default;
@@ -28,7 +34,9 @@ class Console {
   virtual bool InputIsTerminal() const = 0;
 };
 
-// Standard output / standard input.
+// Standard output / standard input. ReadLine keeps the first kMaxInputLine characters of
+// the line (without its "\n" and a "\r" before it), drops the rest of the line, and holds no
+// more than that in memory however long the line is.
 class StdConsole : public Console {
  public:
   void WriteLine(std::string_view line) override;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -90,6 +93,59 @@ TEST(CapturingConsoleTest, AnswersThenEndOfInput) {
   EXPECT_EQ(console.ReadLine(), std::optional<std::string>(""));
   EXPECT_EQ(console.ReadLine(), std::optional<std::string>("dir"));
   EXPECT_EQ(console.ReadLine(), std::nullopt);
+}
+
+// Standard input redirected to `source` for the lifetime of this object.
+class StdinFrom {
+ public:
+  explicit StdinFrom(std::streambuf* source) : saved_(std::cin.rdbuf(source)) {}
+  ~StdinFrom() { std::cin.rdbuf(saved_); }
+
+ private:
+  std::streambuf* saved_;
+};
+
+// Zero bytes without end, as /dev/zero gives them; counts what was read.
+class Zeros : public std::streambuf {
+ public:
+  std::size_t taken = 0;
+
+ protected:
+  int_type underflow() override {
+    setg(block_, block_, block_ + sizeof block_);
+    taken += sizeof block_;
+    return 0;
+  }
+
+ private:
+  char block_[4096] = {};
+};
+
+TEST(StdConsoleTest, ReadLineKeepsTheFirstCharactersOfALine) {
+  const std::string long_line(kMaxInputLine + 300, 'x');
+  std::stringstream in("a b\r\n" + long_line + "\n" + std::string(kMaxInputLine, 'y') +
+                       "\r\n\nlast");
+  StdinFrom redirect(in.rdbuf());
+  StdConsole console;
+  for (const std::string& expected :
+       {std::string("a b"), long_line.substr(0, kMaxInputLine), std::string(kMaxInputLine, 'y'),
+        std::string(), std::string("last")}) {
+    std::optional<std::string> line = console.ReadLine();
+    ASSERT_TRUE(line.has_value()) << expected;
+    EXPECT_EQ(*line, expected);
+  }
+  EXPECT_FALSE(console.ReadLine().has_value());
+}
+
+// An input without line ends ends the line after a bounded skip instead of being held.
+TEST(StdConsoleTest, ReadLineFromEndlessZerosEnds) {
+  Zeros zeros;
+  StdinFrom redirect(&zeros);
+  StdConsole console;
+  std::optional<std::string> line = console.ReadLine();
+  ASSERT_TRUE(line.has_value());
+  EXPECT_EQ(*line, std::string(kMaxInputLine, '\0'));
+  EXPECT_LE(zeros.taken, kMaxInputLine + kMaxSkippedInput + 2 * std::size_t{4096});
 }
 
 }  // namespace

@@ -1,20 +1,23 @@
 #include "records/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <set>
+#include <thread>
 
 #include "records/input_error.h"
 
 namespace pedprep {
 namespace {
-
-constexpr const char* kTempSuffix = ".pedprep-tmp";
 
 // A name holding a zero byte would silently name a different (shorter) file.
 bool UsableName(const std::string& name) {
@@ -23,24 +26,90 @@ bool UsableName(const std::string& name) {
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
-// Writes `bytes` to `path` completely and flushes them to the disk; returns 0 or the errno
-// of the failing step, and sets *created when the file was created.
-int WriteWhole(const std::string& path, const std::string& bytes, bool* created,
-               bool* create_failed) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
+// Creates a new temporary for `path` (see DiskFileSystem) and writes `bytes` to it completely,
+// flushed to the disk. Returns 0 or the errno of the failing step; sets *temporary to the
+// name once the file exists, and *create_failed when it could not be created.
+int WriteTemporary(const std::string& path, const std::string& bytes, std::string* temporary,
+                   bool* create_failed) {
+  std::random_device device;
+  int fd = -1;
+  std::string name;
+  // 32 random bits per try: a second try is already rare.
+  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    char tag[32];
+    std::snprintf(tag, sizeof tag, ".%ld-%08x", static_cast<long>(::getpid()),
+                  static_cast<unsigned>(device()));
+    name = path + tag + kTemporarySuffix;
+    // O_EXCL: an existing entry (a symbolic link included) is never opened.
+    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
     *create_failed = true;
     return errno != 0 ? errno : EIO;
   }
-  *created = true;
+  *temporary = name;
   int error = 0;
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
-    error = errno != 0 ? errno : EIO;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) {
+      error = wrote < 0 ? errno : EIO;
+      break;
+    }
+    done += static_cast<std::size_t>(wrote);
   }
-  if (std::fflush(f) != 0 && error == 0) error = errno != 0 ? errno : EIO;
-  if (error == 0 && ::fsync(fileno(f)) != 0) error = errno != 0 ? errno : EIO;
-  if (std::fclose(f) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
   return error;
+}
+
+// True when `text` is a process id, DIGITS "-" 8 hex digits, as WriteTemporary makes it;
+// *pid is the process.
+bool ParseTemporaryTag(const std::string& text, long* pid) {
+  const std::size_t dash = text.find('-');
+  if (dash == 0 || dash == std::string::npos || dash > 10 || text.size() != dash + 9) return false;
+  *pid = 0;
+  for (std::size_t i = 0; i < dash; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    *pid = *pid * 10 + (text[i] - '0');
+  }
+  for (std::size_t i = dash + 1; i < text.size(); ++i) {
+    if (std::strchr("0123456789abcdef", text[i]) == nullptr || text[i] == '\0') return false;
+  }
+  return true;
+}
+
+bool ProcessGone(long pid) {
+  return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Removes the leftover temporaries of `path` (see DiskFileSystem). Best effort: what cannot
+// be removed stays and does not stop the write.
+void RemoveLeftovers(const std::string& folder, const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string suffix = kTemporarySuffix;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  std::vector<std::string> leftovers;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() < base.size() + suffix.size() || name.compare(0, base.size(), base) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+      continue;
+    }
+    const std::string middle = name.substr(base.size(), name.size() - base.size() - suffix.size());
+    long pid = 0;
+    if (middle.empty() ||
+        (middle[0] == '.' && ParseTemporaryTag(middle.substr(1), &pid) && ProcessGone(pid))) {
+      leftovers.push_back(folder + "/" + name);
+    }
+  }
+  ::closedir(dir);
+  // unlink, not remove: a folder of that name is not a leftover.
+  for (const std::string& leftover : leftovers) (void)::unlink(leftover.c_str());
 }
 
 // Creates the missing folders above `path`; returns 0 or the errno of the failing step.
@@ -80,21 +149,72 @@ std::string DiskFileSystem::Path(const std::string& name) const {
   return root_.back() == '/' ? root_ + name : root_ + "/" + name;
 }
 
+DiskFileSystem::~DiskFileSystem() {
+  if (lock_fd_ >= 0) ::close(lock_fd_);
+}
+
 bool DiskFileSystem::ReadFile(const std::string& given_name, std::string* contents) {
   if (!UsableName(given_name)) return false;
   const std::string name = Path(given_name);
+  // O_NONBLOCK: a named pipe under that name must not hang the open.
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
   struct stat info;
-  if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  std::FILE* f = std::fopen(name.c_str(), "rb");
-  if (f == nullptr) return false;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  auto too_large = [&](std::uint64_t size) {
+    ::close(fd);
+    throw InputError("read", given_name, 0,
+                     "the file holds " + std::to_string(size) + " bytes, more than the " +
+                         std::to_string(kMaxReadSize) + " pedprep reads",
+                     "");
+  };
+  if (static_cast<std::uint64_t>(info.st_size) > kMaxReadSize) too_large(info.st_size);
   contents->clear();
   contents->reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) contents->append(buffer, got);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
+  bool failed = false;
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      failed = got < 0;
+      break;
+    }
+    contents->append(buffer, static_cast<std::size_t>(got));
+    // A file that grows while it is read.
+    if (contents->size() > kMaxReadSize) {
+      contents->clear();
+      contents->shrink_to_fit();
+      too_large(kMaxReadSize + 1);
+    }
+  }
+  ::close(fd);
   return !failed;
+}
+
+bool DiskFileSystem::LockFolder(std::chrono::milliseconds wait) {
+  if (lock_fd_ >= 0) return true;
+  const std::string folder = root_.empty() ? "." : root_;
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return true;
+  const auto give_up = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      lock_fd_ = fd;
+      return true;
+    }
+    if (errno != EWOULDBLOCK && errno != EINTR) break;  // no locks here
+    if (std::chrono::steady_clock::now() >= give_up) {
+      ::close(fd);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ::close(fd);
+  return true;
 }
 
 void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
@@ -108,24 +228,25 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
 
   std::vector<std::string> temporaries;
   auto remove_temporaries = [&temporaries] {
-    for (const std::string& t : temporaries) std::remove(t.c_str());
+    for (const std::string& t : temporaries) (void)::unlink(t.c_str());
   };
   for (const OutputFile* file : unique) {
     if (!UsableName(file->name)) {
       remove_temporaries();
       throw InputError("create", file->name, 0, "invalid file name", "");
     }
-    const int folder_error = create_folders_ ? MakeParentFolders(Path(file->name)) : 0;
+    const std::string path = Path(file->name);
+    const int folder_error = create_folders_ ? MakeParentFolders(path) : 0;
     if (folder_error != 0) {
       remove_temporaries();
       throw InputError("create", file->name, 0, ErrnoText(folder_error), "");
     }
-    const std::string temp = Path(file->name) + kTempSuffix;
-    bool created = false;
+    RemoveLeftovers(FolderOf(path), path);
+    std::string temporary;
     bool create_failed = false;
     errno = 0;
-    int error = WriteWhole(temp, file->bytes, &created, &create_failed);
-    if (created) temporaries.push_back(temp);
+    const int error = WriteTemporary(path, file->bytes, &temporary, &create_failed);
+    if (!temporary.empty()) temporaries.push_back(temporary);
     if (error != 0) {
       remove_temporaries();
       throw InputError(create_failed ? "create" : "write", file->name, 0, ErrnoText(error), "");
@@ -142,7 +263,7 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
   for (std::size_t i = 0; i < unique.size(); ++i) {
     if (std::rename(temporaries[i].c_str(), Path(unique[i]->name).c_str()) != 0) {
       int error = errno;
-      for (std::size_t k = i; k < temporaries.size(); ++k) std::remove(temporaries[k].c_str());
+      for (std::size_t k = i; k < temporaries.size(); ++k) (void)::unlink(temporaries[k].c_str());
       throw InputError("write", unique[i]->name, 0, ErrnoText(error), "");
     }
   }

@@ -3,6 +3,8 @@
 #ifndef PEDPREP_RECORDS_FILE_SYSTEM_H_
 #define PEDPREP_RECORDS_FILE_SYSTEM_H_
 
+#include <chrono>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -16,37 +18,73 @@ struct OutputFile {
   std::string bytes;  // complete contents
 };
 
+// The largest file ReadFile reads: far above any input pedprep can use (the largest herd
+// books hold about 50 MB), far below what would exhaust memory.
+inline constexpr std::uint64_t kMaxReadSize = std::uint64_t{2} << 30;  // 2 GiB
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   // Reads a whole file. Returns false when it cannot be opened (missing, a folder, ...).
+  // A file of more than kMaxReadSize bytes is not read: InputError("read", name, 0,
+  // "the file holds N bytes, more than the 2147483648 pedprep reads", "").
   virtual bool ReadFile(const std::string& name, std::string* contents) = 0;
   // Writes all files or none: each is written completely under a temporary name in the
-  // same folder, and only when all are written are they renamed into place. On disk every
-  // temporary is flushed to the disk before the first rename and the folders after the
-  // last, so a power cut leaves either the old files or the new ones. On failure
-  // nothing of an earlier file of these names is changed, temporaries are removed, and
+  // same folder, and only when all are written are they renamed into place, one by one in
+  // the order given (a name given twice counts at its last place), so the last file of
+  // `files` is renamed last: a group whose last file is current was renamed completely. On
+  // disk every temporary is flushed to the disk before the first rename and the folders
+  // after the last, so a power cut leaves the old files, the new ones, or (cut between two
+  // renames) a group whose last file is still the old one. On failure nothing of an
+  // earlier file of these names is changed, temporaries are removed, and
   // InputError("create" or "write", name, 0, reason, "") is thrown.
   virtual void WriteFiles(const std::vector<OutputFile>& files) = 0;
+  // Takes this folder's lock for the lifetime of this object, waiting up to `wait` while
+  // another process holds it. Returns false when it is still held after the wait. Where
+  // there is nothing to lock (no such folder, a file system without locks, in memory) it
+  // returns true: the lock guards against a second pedprep, never stops the first.
+  virtual bool LockFolder(std::chrono::milliseconds wait) {
+    (void)wait;
+    return true;
+  }
 };
 
 // A real folder: names are relative to `root` (empty: the process's current directory);
 // absolute names are taken as they are. With `create_folders`, WriteFiles first creates the
 // missing folders on the way to each file (root included; folders made stay when the write
 // fails); without it a missing folder fails the write.
+//
+// Temporaries: WriteFiles writes NAME as NAME.PID-XXXXXXXX.pedprep-tmp (PID the writing
+// process, XXXXXXXX 8 random hex digits), created exclusively and never through a symbolic
+// link; an existing entry of that name is never opened. Before it writes NAME it removes
+// the leftovers of writers of NAME that were killed: entries NAME.PID-XXXXXXXX.pedprep-tmp
+// whose process no longer exists, and NAME.pedprep-tmp (the fixed name earlier versions
+// used). Nothing else is removed.
+//
+// The lock (LockFolder) is an flock on the root folder's own descriptor: it leaves no file
+// and ends with the process, however it ends. It is released when this object is destroyed.
 class DiskFileSystem : public FileSystem {
  public:
   explicit DiskFileSystem(std::string root = "", bool create_folders = false)
       : root_(std::move(root)), create_folders_(create_folders) {}
+  ~DiskFileSystem() override;
+  DiskFileSystem(const DiskFileSystem&) = delete;
+  DiskFileSystem& operator=(const DiskFileSystem&) = delete;
+
   bool ReadFile(const std::string& name, std::string* contents) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
+  bool LockFolder(std::chrono::milliseconds wait) override;
 
  private:
   std::string Path(const std::string& name) const;
 
   std::string root_;
   bool create_folders_;
+  int lock_fd_ = -1;  // the locked root folder, open while the lock is held
 };
+
+// The temporary-name suffix of WriteFiles on disk.
+inline constexpr const char* kTemporarySuffix = ".pedprep-tmp";
 
 // For tests: files in a map. Names in `unwritable` fail on write.
 class MemoryFileSystem : public FileSystem {

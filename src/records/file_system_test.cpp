@@ -1,10 +1,17 @@
 #include "records/file_system.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -111,6 +118,111 @@ TEST_F(DiskFileSystemTest, RootFolderAndCreatedFolders) {
     ADD_FAILURE() << "no error";
   } catch (const InputError& e) {
     EXPECT_EQ(e.Report(), "INPUT ERROR: create of a: Not a directory");
+  }
+}
+
+// A process id that no process has: a child that has already ended.
+long EndedProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+// A link planted under a temporary's name is neither written through nor renamed into
+// place; the link itself is a leftover of the fixed names earlier versions used.
+TEST_F(DiskFileSystemTest, TemporariesNeverGoThroughALink) {
+  Put("victim", "keep me");
+  fs::create_symlink(Path("victim"), Path("PEDIGREE.pedprep-tmp"));
+  fs::create_symlink(Path("victim"), Path("ID.PE"));  // an output that is a link is replaced
+  disk_.WriteFiles({{Path("PEDIGREE"), "new"}, {Path("ID.PE"), "id"}});
+  EXPECT_EQ(Get("victim"), "keep me");
+  EXPECT_EQ(Get("PEDIGREE"), "new");
+  EXPECT_EQ(Get("ID.PE"), "id");
+  EXPECT_FALSE(fs::is_symlink(Path("PEDIGREE")));
+  EXPECT_FALSE(fs::is_symlink(Path("ID.PE")));
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"ID.PE", "PEDIGREE", "database", "victim"}));
+}
+
+TEST_F(DiskFileSystemTest, LeftoversOfEndedWritersOfTheSameNamesAreRemoved) {
+  const std::string ended = std::to_string(EndedProcess());
+  const std::string alive = std::to_string(::getpid());
+  struct Case {
+    std::string name;
+    bool removed;
+  } cases[] = {
+      {"ped.dat.pedprep-tmp", true},
+      {"ped.dat." + ended + "-0123abcd.pedprep-tmp", true},
+      {"database/m.bin." + ended + "-ffffffff.pedprep-tmp", true},
+      {"ped.dat." + alive + "-0123abcd.pedprep-tmp", false},  // its writer may be at work
+      {"ped.dat." + ended + "-0123ABCD.pedprep-tmp", false},  // not a name pedprep makes
+      {"ped.dat." + ended + "-0123abc.pedprep-tmp", false},
+      {"ped.dat.x" + ended + "-0123abcd.pedprep-tmp", false},
+      {"other.pedprep-tmp", false},  // not an output of this write
+      {"ped.dat.bak", false},
+  };
+  for (const Case& c : cases) Put(c.name, "left");
+  fs::create_directory(Path("PEDIGREE.pedprep-tmp"));  // a folder is never a leftover
+  disk_.WriteFiles({{Path("ped.dat"), "t"}, {Path("database/m.bin"), "m"}});
+  for (const Case& c : cases) EXPECT_EQ(fs::exists(Path(c.name)), !c.removed) << c.name;
+  EXPECT_TRUE(fs::is_directory(Path("PEDIGREE.pedprep-tmp")));
+}
+
+// The files are renamed into place in the order given, a name given twice at its last place:
+// the last file of a group is current only when the whole group is.
+TEST_F(DiskFileSystemTest, RenamesFollowTheOrderGiven) {
+  const int watch = ::inotify_init1(IN_NONBLOCK);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, dir_.c_str(), IN_MOVED_TO), 0);
+  disk_.WriteFiles({{Path("ped.dat"), "1"},
+                    {Path("PEDIGREE"), "2"},
+                    {Path("ID.PE"), "3"},
+                    {Path("ped.dat"), "4"},
+                    {Path("MARKER.DAT"), "5"},
+                    {Path("PEDPREP.RUN"), "6"}});
+  std::vector<std::string> renamed;
+  alignas(inotify_event) char buffer[4096];
+  const ssize_t got = ::read(watch, buffer, sizeof buffer);
+  for (ssize_t at = 0; at < got;) {
+    const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+    renamed.emplace_back(event->name);
+    at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+  }
+  ::close(watch);
+  EXPECT_EQ(renamed, (std::vector<std::string>{"PEDIGREE", "ID.PE", "ped.dat", "MARKER.DAT",
+                                               "PEDPREP.RUN"}));
+  EXPECT_EQ(Get("ped.dat"), "4");
+}
+
+TEST_F(DiskFileSystemTest, FolderLockIsHeldUntilTheFolderIsClosed) {
+  using std::chrono::milliseconds;
+  auto first = std::make_unique<DiskFileSystem>(dir_.string());
+  ASSERT_TRUE(first->LockFolder(milliseconds(0)));
+  EXPECT_TRUE(fs::is_empty(dir_ / "database"));  // no lock file
+  DiskFileSystem second(dir_.string());
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(second.LockFolder(milliseconds(200)));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(200));
+  first.reset();
+  EXPECT_TRUE(second.LockFolder(milliseconds(0)));
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"database"}));
+  DiskFileSystem missing(Path("missing"));
+  EXPECT_TRUE(missing.LockFolder(milliseconds(0)));  // nothing to lock
+}
+
+// A sparse file far beyond any input is refused by its size before anything is allocated.
+TEST_F(DiskFileSystemTest, FilesAboveTheReadLimitAreRefused) {
+  Put("PEDIGREE.PRN", "");
+  fs::resize_file(Path("PEDIGREE.PRN"), kMaxReadSize + 1);
+  DiskFileSystem folder(dir_.string());
+  std::string got;
+  try {
+    folder.ReadFile("PEDIGREE.PRN", &got);
+    ADD_FAILURE() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_EQ(e.Report(),
+              "INPUT ERROR: read of PEDIGREE.PRN: the file holds 2147483649 bytes, more than the "
+              "2147483648 pedprep reads");
   }
 }
 

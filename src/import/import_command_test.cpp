@@ -145,6 +145,10 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
        "hb.csv:2: animal a has no sex (use --default-sex)\n"},
       {"keep id missing", "id,sire,dam\na,,\n", Defaults(), "a\n\nzz\n",
        "keep.txt:3: id zz is not in the herd book\n"},
+      {"keep file with a byte-order mark: its first id is found", "id,sire,dam\na,,\n", Defaults(),
+       "\xEF\xBB\xBF"
+       "a\r\nzz\r\n",
+       "keep.txt:2: id zz is not in the herd book\n"},
       {"more than 10 breeds",
        "id,sire,dam,sex,breed\n1,,,M,k\n2,,,M,j\n3,,,M,i\n4,,,M,h\n"
        "5,,,M,g\n6,,,M,f\n7,,,M,e\n8,,,M,d\n9,,,M,c\n10,,,M,b\n11,,,M,a\n",

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <sstream>
 #include <string>
@@ -149,6 +150,50 @@ TEST(ShowTest, FaultsNameTheFileAndThePlace) {
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.out, "");
+  }
+}
+
+// At most 20 differences are listed, in row order, then one line counts the rest.
+TEST(ShowTest, TwentyDifferencesListedThenACount) {
+  std::vector<TableRow> rows;
+  for (int i = 1; i <= 30; ++i) rows.push_back({1, i, 0, 0, 2, 1, i, 0, 0});
+  struct Case {
+    int ini_id_rows;  // ped.dat differs in the ini_id of the first rows
+    int nation_rows;  // and in the nation code of the first rows
+    std::vector<std::string> last_lines;
+  };
+  const std::string tenth = "ped.dat, record 21 (position 10): expected ";
+  const std::string tenth_ini_id = tenth + "ini_id 10 as in ID.PE byte 24, found 110";
+  const std::string tenth_nation = tenth + "nation 0 as in MARKER.DAT byte 47, found 1";
+  const Case cases[] = {
+      {10, 9, {tenth_ini_id}},
+      {10, 10, {tenth_nation}},
+      {11, 10, {tenth_nation, "ped.dat: 1 more differences not shown"}},
+      {30, 30, {tenth_nation, "ped.dat: 40 more differences not shown"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.ini_id_rows) + " " + std::to_string(c.nation_rows));
+    std::vector<TableRow> changed = rows;
+    for (int i = 0; i < c.ini_id_rows; ++i) changed[i][6] += 100;
+    for (int i = 0; i < c.nation_rows; ++i) changed[i][8] = 1;
+    MemoryFileSystem fs = Folder(rows);
+    fs.files["ped.dat"] = FileOf(changed, "ped.dat");
+    const Result result = Show(fs);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    std::vector<std::string> lines;
+    std::istringstream err(result.err);
+    for (std::string line; std::getline(err, line);) lines.push_back(line);
+    const std::size_t listed = std::min(c.ini_id_rows + c.nation_rows, 20);
+    ASSERT_EQ(lines.size(), listed + c.last_lines.size() - 1) << result.err;
+    EXPECT_EQ(std::vector<std::string>(
+                  lines.end() - static_cast<std::ptrdiff_t>(c.last_lines.size()), lines.end()),
+              c.last_lines);
+    for (std::size_t k = 0; k < listed; ++k) {
+      const std::string row = "ped.dat, record " + std::to_string(12 + k / 2) + " (position " +
+                              std::to_string(1 + k / 2) + "): expected ";
+      EXPECT_EQ(lines[k].rfind(row + (k % 2 == 0 ? "ini_id " : "nation "), 0), 0u) << lines[k];
+    }
   }
 }
 

@@ -171,6 +171,22 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
   }
 }
 
+// A quoted breed spanning lines stays on the note line of PEDIGREE.PRN: a record hidden in
+// it is not read as an animal, and the animals' records keep their places.
+TEST(ImportCommandTest, LineBreaksInABreedStayOnItsNoteLine) {
+  const std::string book =
+      "id,sire,dam,sex,breed\na,,,M,\"two\nlines\"\nb,,,F,\"x\ty\r\n    1    1    0    0\"\n";
+  Result r = Import(book);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      r.folder.files["PEDIGREE.PRN"],
+      "    2    2\r\nImported from hb.csv\r\nbreeds: 1=two lines 2=x y      1    1    0    0\r\n"
+      "fields: family individual father mother breed sex ini_id\r\n"
+      "ids.csv maps ini_id to the herd book ids\r\n\r\n\r\n\r\n"
+      "    1    1    0    0    1    1    1\r\n"
+      "    2    1    0    0    2    2    2\r\n");
+}
+
 TEST(ImportCommandTest, Capacities) {
   std::string book = "id,sire,dam\n";
   for (int i = 1; i <= 24097; ++i) book += std::to_string(i) + ",,\n";

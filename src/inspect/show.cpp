@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "export/marker_file_name.h"
 #include "records/csv.h"
 #include "records/input_error.h"
 #include "records/layout.h"
@@ -115,9 +116,10 @@ std::string ReadName1(FileSystem& folder) {
   std::string name1;
   reader.Read(text, {IntoText(name1, kNameLength)});
   reader.Read(text, {IntoText(name1, kNameLength)});
-  if (TrimFileName(name1).empty()) {
-    throw InputError("read", kDefinitionFile, 2, "the marker file name is blank", "");
-  }
+  // A name the run refuses is no file of a run's (a zero byte would even open another file).
+  const std::string name = TrimFileName(name1);
+  const std::string problem = MarkerFileNameProblem(name);
+  if (!problem.empty()) throw InputError("read", kDefinitionFile, 2, problem, name);
   return name1;
 }
 

@@ -137,6 +137,13 @@ TEST(ShowTest, FaultsNameTheFileAndThePlace) {
       {"ids.csv", std::string(kIds) + "1,X,2,1,\r\n", 1,
        "ids.csv, line 5: expected each ini_id once, found 1 again (first on line 2)\n"},
       {"MARKER.DAT", "-", 2, "INPUT ERROR: open of MARKER.DAT: file not found\n"},
+      // Marker file names the run refuses: a zero byte would open a file of another name.
+      {"DEF.DAT", std::string("title\r\n MARK\0ER.DAT\r\nx\r\ny\r\n 1\r\n", 30), 2,
+       "INPUT ERROR: read of DEF.DAT, record 2: the marker file name holds a zero byte: "
+       "\"MARK\\x00ER.DAT\"\n"},
+      {"DEF.DAT", "title\r\nid.pe\r\nx\r\ny\r\n 1\r\n", 2,
+       "INPUT ERROR: read of DEF.DAT, record 2: the marker file name is that of an input or "
+       "output of the run: \"id.pe\"\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.err);

@@ -4,10 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
+targets="record_fuzzer run_fuzzer herdbook_fuzzer ids_fuzzer show_fuzzer"
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPEDPREP_FUZZ=ON -DPEDPREP_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j "$(nproc)" --target record_fuzzer run_fuzzer
-for target in record_fuzzer run_fuzzer; do
+cmake --build build-fuzz -j "$(nproc)" --target $targets
+for target in $targets; do
   name=${target%_fuzzer}; [ "$name" = record ] && name=records
   work=$(mktemp -d)
   cp -r "fuzz/corpus/$name/." "$work/"

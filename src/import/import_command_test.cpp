@@ -145,6 +145,10 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
        "hb.csv:2: animal a has no sex (use --default-sex)\n"},
       {"keep id missing", "id,sire,dam\na,,\n", Defaults(), "a\n\nzz\n",
        "keep.txt:3: id zz is not in the herd book\n"},
+      {"keep file with a byte-order mark: its first id is found", "id,sire,dam\na,,\n", Defaults(),
+       "\xEF\xBB\xBF"
+       "a\r\nzz\r\n",
+       "keep.txt:2: id zz is not in the herd book\n"},
       {"more than 10 breeds",
        "id,sire,dam,sex,breed\n1,,,M,k\n2,,,M,j\n3,,,M,i\n4,,,M,h\n"
        "5,,,M,g\n6,,,M,f\n7,,,M,e\n8,,,M,d\n9,,,M,c\n10,,,M,b\n11,,,M,a\n",
@@ -165,6 +169,22 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(r.folder.files.empty());
   }
+}
+
+// A quoted breed spanning lines stays on the note line of PEDIGREE.PRN: a record hidden in
+// it is not read as an animal, and the animals' records keep their places.
+TEST(ImportCommandTest, LineBreaksInABreedStayOnItsNoteLine) {
+  const std::string book =
+      "id,sire,dam,sex,breed\na,,,M,\"two\nlines\"\nb,,,F,\"x\ty\r\n    1    1    0    0\"\n";
+  Result r = Import(book);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      r.folder.files["PEDIGREE.PRN"],
+      "    2    2\r\nImported from hb.csv\r\nbreeds: 1=two lines 2=x y      1    1    0    0\r\n"
+      "fields: family individual father mother breed sex ini_id\r\n"
+      "ids.csv maps ini_id to the herd book ids\r\n\r\n\r\n\r\n"
+      "    1    1    0    0    1    1    1\r\n"
+      "    2    1    0    0    2    2    2\r\n");
 }
 
 TEST(ImportCommandTest, Capacities) {

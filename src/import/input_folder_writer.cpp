@@ -14,9 +14,14 @@ constexpr int kTextLines = 7;
 constexpr std::size_t kTextWidth = 80;
 constexpr std::size_t kDefinitionWidth = 20;
 
-// One record holding `text` as it is (cut to `width` bytes), without padding.
+// One record holding `text` (cut to `width` bytes), without padding. A control byte (a line
+// break inside a quoted herd-book field, a TAB) is written as a blank, so that the text stays
+// one record and the records after it keep their places.
 void WriteText(TextFileWriter& out, std::string text, std::size_t width) {
   if (text.size() > width) text.resize(width);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') c = ' ';
+  }
   if (text.empty()) {
     out.Write(Layout::Parse("A1"), {});
     return;

@@ -189,6 +189,45 @@ TEST(ReportTest, WayForwardOfEachKindOfStop) {
       {"one parent",
        {{1, 1, 0, 0, 1, 1, 1}, {1, 2, 1, 0, 0, 2, 4}},
        {"    data line 2: \"    1    2    1    0    0    2    4\"\n"}},
+// The silent pass-overs list each unmatched identifier once, in file order, at most 20 of
+// them; the count is exact.
+TEST(ReportTest, UnmatchedMarkerIdentifiersListedOnceAtMost20) {
+  // Records for the animals 1, 5 and 7, then one for each of `kods`.
+  auto markers = [](std::vector<int> kods) {
+    kods.insert(kods.begin(), {1, 5, 7});
+    std::string text = std::to_string(kods.size());
+    text = std::string(5 - text.size(), ' ') + text + "  3  1  2  3\r\n";
+    for (int kod : kods) {
+      const std::string id = std::to_string(kod);
+      text += std::string(5 - id.size(), ' ') + id + "    1    2    3\r\n";
+    }
+    return text;
+  };
+  auto range = [](int first, int last) {
+    std::vector<int> kods;
+    for (int kod = first; kod <= last; ++kod) kods.push_back(kod);
+    return kods;
+  };
+  auto listed = [](int first, int last) {
+    std::string text;
+    for (int kod = first; kod <= last; ++kod) {
+      text += (kod == first ? "" : ", ") + std::to_string(kod);
+    }
+    return text;
+  };
+  struct Case {
+    const char* name;
+    std::vector<int> kods;
+    std::string line;
+  };
+  std::vector<int> twenty = range(101, 120);
+  twenty.insert(twenty.begin() + 3, {1, 101, 5, 102, 7});
+  const std::vector<Case> cases = {
+      {"none", {5, 1}, "0"},
+      {"repeated", {101, 5, 102, 101, 7, 102, 101}, "2 (identifiers 101, 102)"},
+      {"twenty", twenty, "20 (identifiers " + listed(101, 120) + ")"},
+      {"twenty-one", range(101, 121), "21 (identifiers " + listed(101, 120) + ", ...)"},
+      {"thirty, negative", range(-30, -1), "30 (identifiers " + listed(-30, -11) + ", ...)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -196,6 +235,16 @@ TEST(ReportTest, WayForwardOfEachKindOfStop) {
     folder.files["PEDIGREE.PRN"] = PassportText(static_cast<long>(c.rows.size()), 2, c.rows);
     const Reported r = Report(folder, false);
     for (const std::string& line : c.lines) EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
+    folder.files["database/markers.dat"] = markers(c.kods);
+    const Reported r = Report(folder, false);
+    EXPECT_EQ(r.status, 0);
+    const std::string label = "  marker records whose identifier matches no animal: ";
+    const std::size_t at = r.out.find(label);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(at),
+              label + c.line +
+                  "\n  animals without a marker record: 5 (ini_id 2, 3, 4 (DE4), 6 "
+                  "(DE6), 8)\n");
   }
 }
 

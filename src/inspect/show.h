@@ -3,7 +3,8 @@
 //
 // Reads through `folder`:
 //   DEF.DAT      record 2 (A20): the marker file name, used without leading and trailing
-//                blanks.
+//                blanks; a name the run refuses (core/run_files.h) is an input
+//                error.
 //   PEDIGREE     one record: ND (32-bit), then per position family, individual, father,
 //                mother (16-bit each), prob code, sex code (8-bit each): 4 + 10 ND bytes.
 //   ID.PE        one record: ND (32-bit), then the initial identifiers (16-bit): 4 + 2 ND.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <sstream>
 #include <string>
@@ -136,6 +137,13 @@ TEST(ShowTest, FaultsNameTheFileAndThePlace) {
       {"ids.csv", std::string(kIds) + "1,X,2,1,\r\n", 1,
        "ids.csv, line 5: expected each ini_id once, found 1 again (first on line 2)\n"},
       {"MARKER.DAT", "-", 2, "INPUT ERROR: open of MARKER.DAT: file not found\n"},
+      // Marker file names the run refuses: a zero byte would open a file of another name.
+      {"DEF.DAT", std::string("title\r\n MARK\0ER.DAT\r\nx\r\ny\r\n 1\r\n", 30), 2,
+       "INPUT ERROR: read of DEF.DAT, record 2: the marker file name holds a zero byte: "
+       "\"MARK\\x00ER.DAT\"\n"},
+      {"DEF.DAT", "title\r\nid.pe\r\nx\r\ny\r\n 1\r\n", 2,
+       "INPUT ERROR: read of DEF.DAT, record 2: the marker file name is that of an input or "
+       "output of the run: \"id.pe\"\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.err);
@@ -149,6 +157,50 @@ TEST(ShowTest, FaultsNameTheFileAndThePlace) {
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.out, "");
+  }
+}
+
+// At most 20 differences are listed, in row order, then one line counts the rest.
+TEST(ShowTest, TwentyDifferencesListedThenACount) {
+  std::vector<TableRow> rows;
+  for (int i = 1; i <= 30; ++i) rows.push_back({1, i, 0, 0, 2, 1, i, 0, 0});
+  struct Case {
+    int ini_id_rows;  // ped.dat differs in the ini_id of the first rows
+    int nation_rows;  // and in the nation code of the first rows
+    std::vector<std::string> last_lines;
+  };
+  const std::string tenth = "ped.dat, record 21 (position 10): expected ";
+  const std::string tenth_ini_id = tenth + "ini_id 10 as in ID.PE byte 24, found 110";
+  const std::string tenth_nation = tenth + "nation 0 as in MARKER.DAT byte 47, found 1";
+  const Case cases[] = {
+      {10, 9, {tenth_ini_id}},
+      {10, 10, {tenth_nation}},
+      {11, 10, {tenth_nation, "ped.dat: 1 more differences not shown"}},
+      {30, 30, {tenth_nation, "ped.dat: 40 more differences not shown"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.ini_id_rows) + " " + std::to_string(c.nation_rows));
+    std::vector<TableRow> changed = rows;
+    for (int i = 0; i < c.ini_id_rows; ++i) changed[i][6] += 100;
+    for (int i = 0; i < c.nation_rows; ++i) changed[i][8] = 1;
+    MemoryFileSystem fs = Folder(rows);
+    fs.files["ped.dat"] = FileOf(changed, "ped.dat");
+    const Result result = Show(fs);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    std::vector<std::string> lines;
+    std::istringstream err(result.err);
+    for (std::string line; std::getline(err, line);) lines.push_back(line);
+    const std::size_t listed = std::min(c.ini_id_rows + c.nation_rows, 20);
+    ASSERT_EQ(lines.size(), listed + c.last_lines.size() - 1) << result.err;
+    EXPECT_EQ(std::vector<std::string>(
+                  lines.end() - static_cast<std::ptrdiff_t>(c.last_lines.size()), lines.end()),
+              c.last_lines);
+    for (std::size_t k = 0; k < listed; ++k) {
+      const std::string row = "ped.dat, record " + std::to_string(12 + k / 2) + " (position " +
+                              std::to_string(1 + k / 2) + "): expected ";
+      EXPECT_EQ(lines[k].rfind(row + (k % 2 == 0 ? "ini_id " : "nation "), 0), 0u) << lines[k];
+    }
   }
 }
 

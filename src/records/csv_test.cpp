@@ -70,10 +70,26 @@ TEST(CsvTest, MalformedQuotingNamesFileLineAndText) {
 }
 
 TEST(CsvTest, DelimiterFromHeader) {
-  EXPECT_EQ(DetectDelimiter("id\tsire\tdam,x\n1,2,3,4,5"), '\t');
-  EXPECT_EQ(DetectDelimiter("\xEF\xBB\xBFid;sire;dam\r\n"), ';');
-  EXPECT_EQ(DetectDelimiter("\"a;b\",sire,dam"), ',');
-  EXPECT_EQ(DetectDelimiter("id"), ',');
+  struct Case {
+    std::string header;
+    char delimiter;
+  };
+  const std::vector<Case> cases = {
+      {"id\tsire\tdam,x\n1,2,3,4,5", '\t'},
+      {"\xEF\xBB\xBFid;sire;dam\r\n", ';'},
+      {"\"a;b\",sire,dam", ','},
+      {"id", ','},
+      // Delimiters inside quotes do not count, even where they outnumber the real ones.
+      {"\"id;x;y;z\",sire,dam\n", ','},
+      {"id;\"a\tb\tc\tsire\";dam\n", ';'},
+      {"id,\"note\"\"s;;;\",sire,dam,\"x;y\"\n", ','},
+      // A quoted line end does not end the header.
+      {"\"id\nx\";sire;dam,a\n1,2,3,4,5,6\n", ';'},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.header));
+    EXPECT_EQ(DetectDelimiter(c.header), c.delimiter);
+  }
 }
 
 TEST(CsvTest, FieldsQuotedOnlyWhenNeeded) {

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "testing/run_folder.h"
+
+namespace pedprep {
+namespace {
+
+// A folder of the in-memory world, handed out by CommandEnvironment::open_folder.
+class FolderView : public FileSystem {
+ public:
+  explicit FolderView(MemoryFileSystem& folder) : folder_(folder) {}
+  bool ReadFile(const std::string& name, std::string* contents) override {
+    return folder_.ReadFile(name, contents);
+  }
+  void WriteFiles(const std::vector<OutputFile>& files) override { folder_.WriteFiles(files); }
+
+ private:
+  MemoryFileSystem& folder_;
+};
+
+// `draw FOLDER -o x.dot` reads the run's folder and writes x.dot where the command is
+// given, as any other output file named on the command line.
+TEST(InspectCommandsTest, DrawWritesItsFileInTheCurrentFolder) {
+  std::map<std::string, MemoryFileSystem> folders;
+  const std::string run_folder = std::filesystem::temp_directory_path().string();
+  testing::PutCleanInputs(folders[run_folder]);
+  const MemoryFileSystem inputs = folders[run_folder];
+  CapturingConsole console;
+  RecordingCommandRunner shell;
+  CommandEnvironment env(console, shell, [&folders](const std::string& folder, bool) {
+    return std::make_unique<FolderView>(folders[folder]);
+  });
+  const std::vector<const char*> args = {"pedprep", "draw", run_folder.c_str(), "--family", "1",
+                                         "-o",      "f.dot"};
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCommandLine(static_cast<int>(args.size()), args.data(), out, err, env), 0)
+      << err.str();
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(folders[""].files.size(), 1u);
+  EXPECT_EQ(folders[""].files["f.dot"].rfind("digraph \"family_1\" {\n", 0), 0u);
+  EXPECT_EQ(folders[run_folder].files, inputs.files);
+}
+
+}  // namespace
+}  // namespace pedprep

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/exit_status.h"
 #include "core/run_context.h"
 #include "driver/run_driver.h"
 #include "import/herdbook.h"
@@ -123,15 +124,15 @@ void CheckImport(const ImportOptions& options, const std::string& herdbook,
   CountingFolder folder;
   std::ostringstream out, err;
   const int status = RunImport(options, out, err, input, folder);
-  if (status == kImportWritten) {
+  if (status == kExitSuccess) {
     if (folder.writes != 1 || folder.files.size() != 5 || out.str().empty() || !err.str().empty())
       __builtin_trap();
   } else {
     if (!folder.files.empty() || !out.str().empty()) __builtin_trap();
     const std::string text = err.str();
-    if (status == kImportDataErrors) {
+    if (status == kExitStopped) {
       if (text.find(", nothing written\n") == std::string::npos) __builtin_trap();
-    } else if (status != kImportFileError || std::count(text.begin(), text.end(), '\n') != 1) {
+    } else if (status != kExitInputError || std::count(text.begin(), text.end(), '\n') != 1) {
       __builtin_trap();
     }
     return;

@@ -24,7 +24,7 @@ Result Import(const std::string& herdbook, ImportOptions options = {},
   MemoryFileSystem input;
   input.files["hb.csv"] = herdbook;
   if (!keep.empty()) input.files["keep.txt"] = keep;
-  options.herdbook = "hb.csv";
+  options.herdbooks = {"hb.csv"};
   Result r;
   std::ostringstream out, err;
   r.status = RunImport(options, out, err, input, r.folder);
@@ -66,8 +66,11 @@ TEST(ImportCommandTest, WritesTheInputFolder) {
             "duplicates merged: 1\n"
             "sexes inferred: 1\n"
             "families: 1 (largest 8)\n"
-            "breeds: 1 = Angus; 2 = Hereford;\n"
-            "expected loop-break copies: 1 (left: 24087 of 24096 rows, 4095 of 4096 copies)\n"
+            "breeds (founders): 1 = Angus (2); 2 = Hereford (2);\n"
+            "loop-break copies: at least 1 (left: at most 24087 of 24096 rows, 4095 of 4096 "
+            "copies)\n"
+            "parent copies: 1 parents with nation code 9 in families with loops; each copy of "
+            "one adds up to 2 rows, more where its parents have code 9 too\n"
             "written in .: PEDIGREE.PRN DEF.DAT database/pedigree.dat database/markers.dat "
             "ids.csv\n");
   const std::string head =
@@ -92,8 +95,9 @@ TEST(ImportCommandTest, WritesTheInputFolder) {
   EXPECT_EQ(r.folder.files["database/markers.dat"], "    2  1  1\r\n    2   -3\r\n    6    5\r\n");
   EXPECT_EQ(r.folder.files["DEF.DAT"], "Imported herd book\r\nMARKERS.BIN\r\ngt\r\n\r\n 1\r\n");
   EXPECT_EQ(r.folder.files["ids.csv"],
-            "ini_id,id,family,individual,added\r\n1,a,1,1,\r\n2,b,1,2,\r\n3,c,1,3,\r\n"
-            "4,s,1,4,parent\r\n5,d,1,5,\r\n6,e,1,6,\r\n7,,1,7,dummy\r\n8,f,1,8,\r\n");
+            "ini_id,id,family,individual,added,note\r\n1,a,1,1,,merged with line 8\r\n"
+            "2,b,1,2,,\r\n3,c,1,3,,sex inferred from role\r\n4,s,1,4,parent,added parent\r\n"
+            "5,d,1,5,,\r\n6,e,1,6,,\r\n7,,1,7,dummy,dummy dam of f\r\n8,f,1,8,,\r\n");
 }
 
 TEST(ImportCommandTest, EveryCheckWithItsMessage) {
@@ -107,14 +111,18 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
   const ImportOptions none;
   const std::vector<Case> cases = {
       {"required columns", "animal,mother,x\n1,2,3\n", none, "",
-       "hb.csv:1: required column \"sire\" (or \"father\") missing\n"},
+       "hb.csv:1: required column \"sire\" (or \"father\", \"fatherid\", \"father_id\", "
+       "\"sire_id\", \"sireid\") missing (name it with --sire); header read as \"animal\", "
+       "\"mother\", \"x\" with separator ','\n"},
       {"marker column", "id,sire,dam,sex,breed\n1,,,M,A\n",
        [] {
          ImportOptions o;
          o.markers = {"GT"};
          return o;
        }(),
-       "", "hb.csv:1: marker column \"GT\" missing\n"},
+       "",
+       "hb.csv:1: marker column \"GT\" missing; header read as \"id\", \"sire\", \"dam\", "
+       "\"sex\", \"breed\" with separator ','\n"},
       {"empty id, bad sex, nation and marker",
        "id,sire,dam,sex,nation,breed,gt\n\"\",,,M,,A,\n2,,,X,,A,\n3,,,M,128,A,\n4,,,M,1,A,a\n",
        [] {
@@ -124,20 +132,23 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
        }(),
        "",
        "hb.csv:2: empty id\n"
-       "hb.csv:3: sex \"X\" of animal 2 is not M, F, male, female, 1 or 2\n"
-       "hb.csv:4: nation \"128\" of animal 3 is not an integer in -127..127\n"
-       "hb.csv:5: marker gt value \"a\" of animal 4 is not an integer in -127..127\n"},
+       "hb.csv:3: sex value \"X\" of animal 2 is not M, F, male, female, 1 or 2 (or a code "
+       "given with --sex-codes)\n"
+       "hb.csv:4: nation value \"128\" of animal 3 is not an integer in -127..127\n"
+       "hb.csv:5: marker \"gt\" value \"a\" of animal 4 is not an integer in -127..127 (the "
+       "marker the run takes)\n"},
       {"conflicting duplicate", "id,sire,dam,sex\n1,,,M\n2,,,F\n1,,,F\n", Defaults(), "",
        "hb.csv:4: animal 1 appears again with different data (first at line 2)\n"},
       {"cycles", "id,sire,dam\na,b,x\nb,a,y\nc,c,z\n", Defaults(), "",
-       "hb.csv:2: animal a is its own ancestor: a -> b -> a\n"
-       "hb.csv:4: animal c is its own parent: c -> c\n"},
+       "hb.csv:2: animal a is its own ancestor: a -> b -> a (--repair cuts a link)\n"
+       "hb.csv:4: animal c is its own parent: c -> c (--repair cuts a link)\n"},
       {"sire and dam, contradicting sex", "id,sire,dam,sex\np,,,M\nk1,p,q,F\nk2,r,p,F\nk3,q,z,\n",
        Defaults(), "",
        "hb.csv:2: animal p is used as sire and as dam\n"
        "hb.csv:3: animal q is used as sire and as dam\n"},
       {"sex against role", "id,sire,dam,sex\np,,,F\nq,,,M\nk,p,q,M\n", Defaults(), "",
-       "hb.csv:2: animal p has sex F but is a sire\nhb.csv:3: animal q has sex M but is a dam\n"},
+       "hb.csv:2: animal p has sex F but is a sire (--repair gives way to the role)\n"
+       "hb.csv:3: animal q has sex M but is a dam (--repair gives way to the role)\n"},
       {"breed and sex unknown", "id,sire,dam,sex,breed\na,,,,\nb,a,,M,\n", none, "",
        "hb.csv:2: founder a has no breed (use --default-breed)\n"
        "hb.csv:3: dummy dam of b has no breed (use --default-breed)\n"},
@@ -149,7 +160,8 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
        "id,sire,dam,sex,breed\n1,,,M,k\n2,,,M,j\n3,,,M,i\n4,,,M,h\n"
        "5,,,M,g\n6,,,M,f\n7,,,M,e\n8,,,M,d\n9,,,M,c\n10,,,M,b\n11,,,M,a\n",
        none, "",
-       "hb.csv: 11 breeds among the founders, at most 10: a, b, c, d, e, f, g, h, i, j, k\n"},
+       "hb.csv: 11 breeds among the founders, at most 10: a, b, c, d, e, f, g, h, i, j, k "
+       "(merge them with --breed-map or --rename-breed)\n"},
       {"header only", "id,sire,dam\r\n", none, "", "hb.csv: no animals\n"},
       {"malformed quoting", "id,sire,dam\n\"a\"x,,\n", none, "",
        "hb.csv:2: malformed quoting: \"\"a\"x,,\"\n"},
@@ -174,9 +186,9 @@ TEST(ImportCommandTest, Capacities) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
             "hb.csv: 24097 animals, at most 24096; choose fewer animals with --keep and "
-            "--generations\n"
+            "--generations (or --generations auto)\n"
             "hb.csv: 24097 families, at most 2600; choose fewer animals with --keep and "
-            "--generations\n"
+            "--generations (or --generations auto)\n"
             "pedprep import: 2 problems, nothing written\n");
 }
 
@@ -191,9 +203,9 @@ TEST(ImportCommandTest, SelectionKeepsAncestorsUpToGenerations) {
   Result r = Import(book, o, "g3\r\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.folder.files["ids.csv"],
-            "ini_id,id,family,individual,added\r\n1,g2,1,1,\r\n2,m2,1,2,\r\n3,g3,1,3,\r\n");
+            "ini_id,id,family,individual,added,note\r\n1,g2,1,1,,\r\n2,m2,1,2,,\r\n3,g3,1,3,,\r\n");
   // Numeric breed names keep their numbers.
-  EXPECT_NE(r.out.find("breeds: 3 = 3;\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("breeds (founders): 3 = 3 (2);\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.folder.files["PEDIGREE.PRN"].substr(0, 12), "    3    3\r\n");
 
   o.generations = 2;
@@ -201,8 +213,8 @@ TEST(ImportCommandTest, SelectionKeepsAncestorsUpToGenerations) {
   ASSERT_EQ(r.status, 0) << r.err;
   // g0 and m0 are three generations above g3: g1 becomes a founder.
   EXPECT_EQ(r.folder.files["ids.csv"],
-            "ini_id,id,family,individual,added\r\n1,g1,1,1,\r\n2,m1,1,2,\r\n3,g2,1,3,\r\n"
-            "4,m2,1,4,\r\n5,g3,1,5,\r\n6,z,2,1,\r\n");
+            "ini_id,id,family,individual,added,note\r\n1,g1,1,1,,\r\n2,m1,1,2,,\r\n"
+            "3,g2,1,3,,\r\n4,m2,1,4,,\r\n5,g3,1,5,,\r\n6,z,2,1,,\r\n");
 }
 
 TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {
@@ -212,7 +224,7 @@ TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {
   input.files["hb.csv"] = "id,sire,dam\na,,\n";
   folder.files["database/markers.dat"] = "old";
   std::ostringstream out, err;
-  o.herdbook = "hb.csv";
+  o.herdbooks = {"hb.csv"};
   EXPECT_EQ(RunImport(o, out, err, input, folder), 2);
   EXPECT_EQ(err.str(),
             "pedprep import: out/database/markers.dat exists; use --force to replace it\n");
@@ -221,12 +233,12 @@ TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {
   EXPECT_EQ(RunImport(o, out, err, input, folder), 0);
   EXPECT_EQ(folder.files.size(), 5u);
 
-  o.herdbook = "missing.csv";
+  o.herdbooks = {"missing.csv"};
   std::ostringstream err2;
   EXPECT_EQ(RunImport(o, out, err2, input, folder), 2);
   EXPECT_EQ(err2.str(), "pedprep import: cannot read missing.csv\n");
   folder.unwritable.insert("ids.csv");
-  o.herdbook = "hb.csv";
+  o.herdbooks = {"hb.csv"};
   std::ostringstream err3;
   EXPECT_EQ(RunImport(o, out, err3, input, folder), 2);
   EXPECT_EQ(err3.str(), "pedprep import: cannot write out/ids.csv: Permission denied\n");

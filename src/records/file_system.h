@@ -28,6 +28,10 @@ class FileSystem {
   // nothing of an earlier file of these names is changed, temporaries are removed, and
   // InputError("create" or "write", name, 0, reason, "") is thrown.
   virtual void WriteFiles(const std::vector<OutputFile>& files) = 0;
+  // Removes one file: true when it was there, false when there was none; throws
+  // InputError("remove", name, 0, reason, "") when it cannot be removed (or the folder
+  // cannot remove files).
+  virtual bool RemoveFile(const std::string& name);
 };
 
 // A real folder: names are relative to `root` (empty: the process's current directory);
@@ -40,6 +44,7 @@ class DiskFileSystem : public FileSystem {
       : root_(std::move(root)), create_folders_(create_folders) {}
   bool ReadFile(const std::string& name, std::string* contents) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
+  bool RemoveFile(const std::string& name) override;
 
  private:
   std::string Path(const std::string& name) const;
@@ -53,6 +58,7 @@ class MemoryFileSystem : public FileSystem {
  public:
   bool ReadFile(const std::string& name, std::string* contents) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
+  bool RemoveFile(const std::string& name) override;
 
   std::map<std::string, std::string> files;
   std::set<std::string> unwritable;

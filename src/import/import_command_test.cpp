@@ -244,6 +244,136 @@ TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {
   EXPECT_EQ(err3.str(), "pedprep import: cannot write out/ids.csv: Permission denied\n");
 }
 
+TEST(ImportCommandTest, ForceRemovesTheEarlierRun) {
+  // The marker file goes by the name the old DEF.DAT gives, only when the run would accept it.
+  struct Case {
+    const char* marker;  // record 2 of the old DEF.DAT
+    std::string removed;
+  };
+  const std::vector<Case> cases = {
+      {"  TRAIT.BIN  ", "ped.dat PEDIGREE ID.PE TRAIT.BIN PEDPREP.RUN"},
+      {"ids.csv", "ped.dat PEDIGREE ID.PE PEDPREP.RUN"},
+      {"../TRAIT.BIN", "ped.dat PEDIGREE ID.PE PEDPREP.RUN"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.marker);
+    MemoryFileSystem input, folder;
+    input.files["hb.csv"] = "id,sire,dam\na,,\n";
+    for (const char* name : {"ped.dat", "PEDIGREE", "ID.PE", "PEDPREP.RUN", "TRAIT.BIN",
+                             "../TRAIT.BIN", "notes.txt", "ids.csv"}) {
+      folder.files[name] = "old";
+    }
+    folder.files["DEF.DAT"] = std::string("title\r\n") + c.marker + "\r\nx\r\ny\r\n 1\r\n";
+    ImportOptions o = Defaults();
+    o.herdbooks = {"hb.csv"};
+    o.output_folder = "st";
+    std::ostringstream out, err;
+    // Without --force nothing is touched.
+    EXPECT_EQ(RunImport(o, out, err, input, folder), 2);
+    EXPECT_EQ(folder.files.count("ped.dat"), 1u);
+    o.force = true;
+    ASSERT_EQ(RunImport(o, out, err, input, folder), 0) << err.str();
+    EXPECT_NE(out.str().find("removed from st (an earlier run): " + c.removed + "\n"),
+              std::string::npos)
+        << out.str();
+    for (const char* name : {"ped.dat", "PEDIGREE", "ID.PE", "PEDPREP.RUN"}) {
+      EXPECT_EQ(folder.files.count(name), 0u) << name;
+    }
+    EXPECT_EQ(folder.files.count("notes.txt"), 1u);
+    EXPECT_EQ(folder.files.count("../TRAIT.BIN"), 1u);
+    EXPECT_EQ(folder.files["DEF.DAT"].substr(0, 20), "Imported herd book\r\n");
+  }
+}
+
+TEST(ImportCommandTest, EveryKindOfProblemAtOnceGrouped) {
+  // A cycle, an own parent, a sex conflict and 1,000 out-of-range values of the selected
+  // marker; the full list goes to --problems.
+  std::string book = "id,sire,dam,sex,gt\na,b,,M,1\nb,a,,M,\nc,c,,M,\nd,,,F,\ne,d,,M,\n";
+  for (int i = 0; i < 1000; ++i) book += "m" + std::to_string(i) + ",,,M,200\n";
+  ImportOptions o = Defaults();
+  o.markers = {"gt"};
+  o.problems_file = "problems.csv";
+  MemoryFileSystem input, folder;
+  input.files["hb.csv"] = book;
+  o.herdbooks = {"hb.csv"};
+  std::ostringstream out, err;
+  EXPECT_EQ(RunImport(o, out, err, input, folder), 1);
+  const std::string marker = " is not an integer in -127..127 (the marker the run takes)\n";
+  std::string expected =
+      "hb.csv:2: animal a is its own ancestor: a -> b -> a (--repair cuts a link)\n"
+      "hb.csv:4: animal c is its own parent: c -> c (--repair cuts a link)\n"
+      "hb.csv:5: animal d has sex F but is a sire (--repair gives way to the role)\n";
+  for (int i = 0; i < 5; ++i) {
+    expected += "hb.csv:" + std::to_string(7 + i) + ": marker \"gt\" value \"200\" of animal m" +
+                std::to_string(i) + marker;
+  }
+  expected +=
+      "hb.csv: marker \"gt\": 995 more values out of range (lines 12, 13, 14, 15, 16, 17, 18, "
+      "19, 20, 21, ...)\n"
+      "pedprep import: 1,003 problems, nothing written\n";
+  EXPECT_EQ(err.str(), expected);
+  EXPECT_TRUE(folder.files.empty());
+  const std::vector<CsvRow> rows = ParseCsv(input.files["problems.csv"], ',', "problems.csv");
+  ASSERT_EQ(rows.size(), 1004u);
+  EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"file", "line", "id", "problem"}));
+  EXPECT_EQ(rows[1003].fields[1], "1006");
+  EXPECT_EQ(rows[1003].fields[2], "m999");
+}
+
+TEST(ImportCommandTest, RefusesWhatTheRunRefuses) {
+  struct Case {
+    const char* name;
+    ImportOptions options;
+    std::string err;
+  };
+  auto with = [](auto change) {
+    ImportOptions o = Defaults();
+    change(o);
+    return o;
+  };
+  const std::vector<Case> cases = {
+      {"select beyond the markers", with([](ImportOptions& o) {
+         o.markers = {"gt"};
+         o.select = 2;
+       }),
+       "pedprep import: --select 2 but 1 marker column; the run would stop\n"},
+      {"marker file of the run", with([](ImportOptions& o) { o.marker_file = "PEDIGREE"; }),
+       "pedprep import: --marker-file \"PEDIGREE\": "},
+      {"marker file outside", with([](ImportOptions& o) { o.marker_file = "../x.bin"; }),
+       "pedprep import: --marker-file \"../x.bin\": "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Result r = Import("id,sire,dam,gt\na,,,1\n", c.options);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.substr(0, c.err.size()), c.err);
+    EXPECT_TRUE(r.folder.files.empty());
+  }
+}
+
+TEST(ImportCommandTest, SeveralBooksAndAutomaticGenerations) {
+  MemoryFileSystem input, folder;
+  input.files["one.csv"] = "id,sire,dam\na,,\nb,a,\n";
+  input.files["two.tsv"] = "id\tsire\tdam\nc\tb\t\nb\t\t\n";
+  ImportOptions o = Defaults();
+  o.herdbooks = {"one.csv", "two.tsv"};
+  std::ostringstream out, err;
+  EXPECT_EQ(RunImport(o, out, err, input, folder), 1);
+  EXPECT_EQ(err.str(),
+            "two.tsv:3: animal b appears again with different data (first at one.csv line 3)\n"
+            "pedprep import: 1 problem, nothing written\n");
+  // A chain g0 <- g1 <- ... <- g9 of full sibs' offspring: every generation adds a loop; the
+  // most generations whose copies fit are chosen.
+  input.files["keep.txt"] = "a\n";
+  o.herdbooks = {"one.csv"};
+  o.keep_file = "keep.txt";
+  o.generations_auto = true;
+  std::ostringstream out2, err2;
+  ASSERT_EQ(RunImport(o, out2, err2, input, folder), 0) << err2.str();
+  EXPECT_NE(out2.str().find("generations: 0 (auto: all ancestors fit)\n"), std::string::npos)
+      << out2.str();
+}
+
 // Maps every written animal back through ids.csv and compares with the table's own links.
 TEST(ImportCommandTest, SharedTableMapsBack) {
   const char* env = std::getenv("PEDPREP_SHARED_DATA");

@@ -132,8 +132,9 @@ class Builder {
     const Node& node = nodes_[n];
     std::string& note = notes_[n];
     note += (note.empty() ? "" : "; ") + what;
-    result_.repairs.push_back(book_.files[node.file] + ":" + std::to_string(node.line) +
-                              ": animal " + std::string(node.id) + ": " + what);
+    repairs_.push_back({{node.file, node.line},
+                        book_.files[node.file] + ":" + std::to_string(node.line) + ": animal " +
+                            std::string(node.id) + ": " + what});
   }
   void CutLink(int n, int parent, const char* why);
   void SelectDescendants();
@@ -179,7 +180,8 @@ class Builder {
   std::vector<long> family_loops_;                           // by family
   std::unordered_map<int, std::vector<long>> merged_lines_;  // first row -> its duplicates' lines
   std::unordered_map<int, std::string> notes_;               // node -> repairs done
-  std::unordered_map<std::string_view, long> founders_;      // breed -> founders
+  std::vector<std::pair<std::pair<int, long>, std::string>> repairs_;  // by (file, line)
+  std::unordered_map<std::string_view, long> founders_;                // breed -> founders
   PreparedPedigree result_;
 };
 
@@ -797,6 +799,9 @@ PreparedPedigree Builder::Build() {
   for (auto* list : {&problems_, &keep_problems_, &total_problems_}) {
     out_->insert(out_->end(), list->begin(), list->end());
   }
+  std::stable_sort(repairs_.begin(), repairs_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& repair : repairs_) result_.repairs.push_back(std::move(repair.second));
   if (problems_.empty() && keep_problems_.empty() && total_problems_.empty()) Number();
   return std::move(result_);
 }

@@ -484,10 +484,9 @@ std::string MakeHerdbookText(std::string* bytes) {
     text.swap(utf8);
   }
   const std::size_t head = std::min<std::size_t>(text.size(), 1024);
-  const void* zero = std::memchr(text.data(), '\0', head);
-  if (zero != nullptr) {
-    return "binary file (a zero byte at offset " +
-           std::to_string(static_cast<const char*>(zero) - text.data()) +
+  const auto zero = std::find(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(head), '\0');
+  if (zero != text.begin() + static_cast<std::ptrdiff_t>(head)) {
+    return "binary file (a zero byte at offset " + std::to_string(zero - text.begin()) +
            "); export the table as delimited text";
   }
   // CR not followed by LF: a line end of its own.

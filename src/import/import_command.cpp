@@ -134,7 +134,8 @@ void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const std
   for (std::size_t i = 0; i < pedigree.breeds.size(); ++i) {
     if (pedigree.breeds[i].empty()) continue;
     const long founders = i < pedigree.breed_founders.size() ? pedigree.breed_founders[i] : 0;
-    out << " " << i + 1 << " = " << pedigree.breeds[i] << " (" << founders << ");";
+    out << " " << i + 1 << " = " << EscapeControlBytes(pedigree.breeds[i]) << " (" << founders
+        << ");";
   }
   out << "\n";
   if (!pedigree.repairs.empty()) {
@@ -334,6 +335,7 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
 
   // The texts stay in place while the book's views point into them.
   std::vector<std::unique_ptr<std::string>> texts;
+  std::vector<std::string> names;  // of the texts
   for (const std::string& name : options.herdbooks) {
     auto text = std::make_unique<std::string>();
     if (!input_files.ReadFile(name, text.get())) {
@@ -343,9 +345,10 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     const std::string why = MakeHerdbookText(text.get());
     if (!why.empty()) {
       problems.push_back({name, 0, why, "", "", ""});
-      text->clear();
+      continue;  // read no further
     }
     texts.push_back(std::move(text));
+    names.push_back(name);
   }
 
   PreparedPedigree pedigree;
@@ -354,17 +357,17 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     Herdbook book;
     std::vector<HerdbookFormat> formats(texts.size(), format);  // views of book_breed
     for (std::size_t b = 0; b < texts.size(); ++b) {
-      const std::string book_name = BookName(options.herdbooks[b]);
+      const std::string book_name = BookName(names[b]);
       if (options.prefix_ids) formats[b].id_prefix = book_name + ":";
       if (options.breed_by_book) formats[b].book_breed = book_name;
-      Herdbook next =
-          ReadHerdbook(*texts[b], options.herdbooks[b], formats[b], &problems, static_cast<int>(b));
+      Herdbook next = ReadHerdbook(*texts[b], names[b], formats[b], &problems, static_cast<int>(b));
       if (b == 0) {
         book = std::move(next);
       } else {
         book.Append(std::move(next));
       }
     }
+    book.usable = book.usable && texts.size() == options.herdbooks.size();
     if (book.usable && !options.generations_auto) {
       pedigree = PreparePedigree(book, prepare, &problems);
     } else if (book.usable) {

@@ -23,6 +23,8 @@ constexpr const char* kEarlierRunFiles[] = {kPedigreeTableFile, kPedigreeBinaryF
 // Problems of one group shown before the rest are summed up.
 constexpr std::size_t kShownPerGroup = 5;
 constexpr std::size_t kLinesInSum = 10;
+// Herd books read in one call (HerdbookRow::file numbers them).
+constexpr std::size_t kMaxHerdbooks = 1000;
 
 std::string InFolder(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder == ".") return name;
@@ -265,6 +267,11 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
         return kExitInputError;
       }
     }
+  }
+  if (options.herdbooks.size() > kMaxHerdbooks) {
+    err << "pedprep import: " << options.herdbooks.size() << " herd books, at most "
+        << kMaxHerdbooks << "\n";
+    return kExitInputError;
   }
   // What the run would refuse, before anything is read.
   const std::size_t marker_columns = std::min(options.markers.size(), kMaxMarkerColumns);

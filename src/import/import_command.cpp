@@ -156,7 +156,7 @@ void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const std
   }
   if (!removed.empty()) {
     out << "removed from " << (folder.empty() ? "." : folder) << " (an earlier run):";
-    for (const std::string& name : removed) out << " " << name;
+    for (const std::string& name : removed) out << " " << EscapeControlBytes(name);
     out << "\n";
   }
   out << "written in " << (folder.empty() ? "." : folder) << ":";

@@ -24,7 +24,7 @@ CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
         }
       },
       argument.target());
-  if (argument.repeatable()) option->allow_extra_args(false);
+  if (argument.repeatable() && !argument.positional()) option->allow_extra_args(false);
   if (argument.required()) option->required();
   if (argument.type_name()) option->type_name(*argument.type_name());
   if (!argument.choices().empty()) {

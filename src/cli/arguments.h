@@ -151,6 +151,11 @@ class Command {
   Argument& Positional(std::string name, std::string* target, std::string description) {
     return arguments_.emplace_back(std::move(name), target, std::move(description), true);
   }
+  // One or more values (`pedprep import a.csv b.csv`); a repeatable positional comes last.
+  Argument& Positional(std::string name, std::vector<std::string>* target,
+                       std::string description) {
+    return arguments_.emplace_back(std::move(name), target, std::move(description), true);
+  }
   Argument& Option(std::string names, std::string* target, std::string description) {
     return arguments_.emplace_back(std::move(names), target, std::move(description), false);
   }

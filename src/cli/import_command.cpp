@@ -15,39 +15,99 @@ std::string CheckMarkerFileName(const std::string& name) {
              : "";
 }
 
+std::string CheckDelimiter(const std::string& value) {
+  return value.size() == 1 || value == "tab" || value == "TAB" || value == "Tab" ||
+                 value == "space" || value == "SPACE" || value == "Space"
+             ? ""
+             : "one character, tab or space";
+}
+
+std::string CheckGenerations(const std::string& value) {
+  if (value == "auto") return "";
+  if (!value.empty() && value.size() <= 6 &&
+      value.find_first_not_of("0123456789") == std::string::npos) {
+    return "";
+  }
+  return "a number of generations (0 or more) or auto";
+}
+
+std::string KnownNames(HerdbookColumn column) {
+  std::string names;
+  for (const std::string& name : KnownColumnNames(column))
+    names += (names.empty() ? "" : ", ") + name;
+  return names;
+}
+
 }  // namespace
 
 void DefineImport(CommandLine& line, CommandContext& context) {
   struct Parsed {
     ImportOptions options;
-    std::string delimiter;    // "", ",", ";" or "tab"
-    std::string default_sex;  // "", "M" or "F"
+    std::string delimiter;
+    std::string default_sex;
+    std::string generations;
   };
   auto parsed = std::make_shared<Parsed>();
   ImportOptions& o = parsed->options;
   Command& command =
-      line.Add("import", "Write an input folder (and ids.csv) from a herd book table.");
+      line.Add("import", "Write an input folder (and ids.csv) from one or more herd book tables.");
   command
-      .Positional("HERDBOOK", &o.herdbook,
-                  "Delimited text with a header row: id, sire, dam; sex, breed, nation optional")
+      .Positional("HERDBOOK", &o.herdbooks,
+                  "Delimited text with a header row, one or more read as one book: id, sire, "
+                  "dam; sex, breed, nation optional")
       .Required();
   command.Option("-o,--output", &o.output_folder, "Folder to write (created if missing)")
       .TypeName("FOLDER")
       .ShowDefault();
-  command.Option("--delimiter", &parsed->delimiter, "',', ';' or 'tab' (default: detected)")
-      .Choices({",", ";", "tab"})
-      .TypeName("CHAR");
+  command
+      .Option("--delimiter", &parsed->delimiter,
+              "Field separator: one character, 'tab', or 'space' (runs of blanks, no quoting); "
+              "default: detected from each header (TAB ; , | or blanks)")
+      .TypeName("CHAR")
+      .Check(CheckDelimiter);
+  const char* const descriptions[kNamedColumns] = {
+      "Column of the animal's id", "Column of the sire's id", "Column of the dam's id",
+      "Column of the sex",         "Column of the breed",     "Column of the nation code"};
+  for (int c = 0; c < kNamedColumns; ++c) {
+    const auto column = static_cast<HerdbookColumn>(c);
+    command
+        .Option(kColumnOptions[c], &o.columns[c],
+                std::string(descriptions[c]) + ": header name (case and blanks ignored) or " +
+                    "number (1 = first); default: " + KnownNames(column))
+        .TypeName("COLUMN");
+  }
   command.Option("--missing", &o.missing, "Another code of an unknown value (repeatable)")
       .TypeName("CODE");
+  command
+      .Option("--sex-codes", &o.sex_codes,
+              "More sex codes, e.g. m=M,w=F (repeatable; M, F, male, female, 1, 2 stay)")
+      .TypeName("CODE=M|F,...");
+  command
+      .Option("--breed-map", &o.breed_map_file,
+              "File of two columns: breed label in the book, label to use")
+      .TypeName("FILE");
+  command.Option("--rename-breed", &o.rename_breeds, "Breed label to use instead (repeatable)")
+      .TypeName("LABEL=LABEL");
   command.Option("--marker", &o.markers, "Marker column, in order (repeatable, up to 20)")
       .TypeName("COLUMN")
       .AtMost(kMaxMarkerColumns, "marker columns");
   command.Option("--keep", &o.keep_file, "File of ids (one a line): keep these and their ancestors")
       .TypeName("FILE");
-  command.Option("--generations", &o.generations, "Generations of ancestors kept with --keep")
+  command
+      .Option("--generations", &parsed->generations,
+              "Generations of ancestors kept with --keep; auto: the most that fit the run")
+      .TypeName("N|auto")
+      .Check(CheckGenerations)
+      .Needs("--keep");
+  command
+      .Option("--descendants", &o.descendants,
+              "Generations of descendants kept with --keep (with their other parents)")
       .TypeName("N")
       .AtLeast(0)
       .Needs("--keep");
+  command.Flag("--repair", &o.repair,
+              "Cut own-parent links and one link of each ancestry cycle; a sex "
+              "contradicting the role as sire or dam gives way (listed in the summary)");
   command.Option("--default-sex", &parsed->default_sex, "M or F for animals of unknown sex")
       .TypeName("M|F")
       .Choices({"M", "F"});
@@ -61,19 +121,39 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .TypeName("NAME")
       .Check(CheckMarkerFileName, "NAME")
       .ShowDefault();
-  command.Flag("--force", &o.force, "Replace an existing input folder");
+  command.Flag("--prefix-ids", &o.prefix_ids,
+              "Ids of each herd book become BOOK:ID (BOOK: file name without extension)");
+  command.Flag("--breed-by-book", &o.breed_by_book,
+              "A row without a breed gets its herd book's file name (without extension)");
+  command.Option("--problems", &o.problems_file, "Write every problem as CSV: file,line,id,problem")
+      .TypeName("FILE");
+  command.Flag("--force", &o.force,
+              "Replace an existing input folder and remove an earlier run's outputs");
   command.OnRun([parsed, &context] {
     ImportOptions& options = parsed->options;
-    const std::string& d = parsed->delimiter;
-    options.delimiter = d.empty() ? 0 : d == "tab" ? '\t' : d[0];
-    if (!parsed->default_sex.empty()) {
-      options.default_sex = parsed->default_sex == "M" ? Sex::kMale : Sex::kFemale;
-    }
-    std::unique_ptr<FileSystem> input = context.env.open_folder("", false);
-    std::unique_ptr<FileSystem> output =
-        context.env.open_folder(options.output_folder == "." ? "" : options.output_folder, true);
-    return RunImport(options, context.out, context.err, *input, *output);
-  });
-}
+  const std::string& d = parsed->delimiter;
+  if (d.empty()) {
+    options.delimiter = 0;
+  } else if (d == "tab" || d == "TAB" || d == "Tab") {
+    options.delimiter = '\t';
+  } else if (d == "space" || d == "SPACE" || d == "Space") {
+    options.delimiter = kBlankSeparated;
+  } else {
+    options.delimiter = d[0];
+  }
+  if (!parsed->default_sex.empty()) {
+    options.default_sex =
+        parsed->default_sex == "M" || parsed->default_sex == "m" ? Sex::kMale : Sex::kFemale;
+  }
+  options.generations_auto = parsed->generations == "auto";
+  if (!parsed->generations.empty() && !options.generations_auto) {
+    options.generations = std::stoi(parsed->generations);
+  }
+  std::unique_ptr<FileSystem> input = context.env.open_folder("", false);
+  const std::string folder = options.output_folder == "." ? "" : options.output_folder;
+  std::unique_ptr<FileSystem> output = context.env.open_folder(folder, true);
+  return RunImport(options, context.out, context.err, *input, *output);
+});
+}  // namespace pedprep
 
 }  // namespace pedprep

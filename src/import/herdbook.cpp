@@ -11,6 +11,7 @@
 
 #include "import/id_hash.h"
 #include "import/plain_split.h"
+#include "records/byte_order_mark.h"
 #include "records/csv.h"
 
 namespace pedprep {
@@ -54,35 +55,58 @@ std::string Quoted(std::string_view text) {
   return quoted;
 }
 
+// A header name as compared: lower case, without blanks.
+std::string HeaderKey(std::string_view text) {
+  std::string key;
+  for (char c : text) {
+    if (c != ' ' && c != '\t') key += LowerByte(c);
+  }
+  return key;
+}
+
 struct Column {
-  const char* role;
-  std::vector<std::string> names;
+  std::vector<std::string> names;  // header keys
   bool required;
+  std::string given;  // the name or number the user gave ("" = the known names)
   int index = -1;
 };
 
-bool SmallInteger(std::string_view text, int8_t* value) {
+enum class Parsed { kGood, kNotInteger, kOutOfRange };
+
+Parsed ParseInteger(std::string_view text, int min, int max, int32_t* value) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   int number = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || number < -127 ||
-      number > 127) {
-    return false;
-  }
-  *value = static_cast<int8_t>(number);
-  return true;
+  if (text.empty() || end != text.data() + text.size()) return Parsed::kNotInteger;
+  if (error != std::errc() || number < min || number > max) return Parsed::kOutOfRange;
+  *value = number;
+  return Parsed::kGood;
 }
 
-bool ParseSex(std::string_view text, Sex* sex) {
-  if (text.empty())
+bool ParseSex(std::string_view text, const HerdbookFormat& format, Sex* sex) {
+  if (text.empty()) {
     *sex = Sex::kUnknown;
-  else if (EqualsLower(text, "m") || EqualsLower(text, "male") || text == "1")
+    return true;
+  }
+  for (const auto& [code, value] : format.sex_codes) {
+    if (EqualsLower(text, code)) {
+      *sex = value;
+      return true;
+    }
+  }
+  if (EqualsLower(text, "m") || EqualsLower(text, "male") || text == "1")
     *sex = Sex::kMale;
   else if (EqualsLower(text, "f") || EqualsLower(text, "female") || text == "2")
     *sex = Sex::kFemale;
   else
     return false;
   return true;
+}
+
+std::string SeparatorName(char delimiter) {
+  if (delimiter == '\t') return "TAB";
+  if (delimiter == kBlankSeparated) return "blanks";
+  return std::string("'") + delimiter + "'";
 }
 
 uint32_t Low32(uint64_t value) { return static_cast<uint32_t>(value); }
@@ -93,6 +117,8 @@ enum { kId, kSire, kDam, kSex, kBreed, kNation, kFirstMarker };
 // missing codes, the names for messages.
 struct ReadSettings {
   const std::string* name = nullptr;
+  int16_t file = 0;
+  char delimiter = ',';
   const HerdbookFormat* format = nullptr;
   std::vector<Column> columns;
   std::vector<std::string> missing;        // lower case
@@ -149,45 +175,78 @@ class RowReader {
   void Header(long line, const std::vector<std::string_view>& fields) {
     header_done_ = true;
     std::vector<Column>& columns = settings_->columns;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      const std::string header = Lower(Trim(fields[i]));
+    const std::size_t count = fields.size();
+    for (Column& column : columns) {
+      if (column.given.empty()) continue;
+      const std::string& given = column.given;
+      if (std::all_of(given.begin(), given.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        const std::size_t number = std::stoul(given.substr(0, 9));
+        if (number >= 1 && number <= count) column.index = static_cast<int>(number - 1);
+        continue;
+      }
+      for (std::size_t i = 0; i < count && column.index < 0; ++i) {
+        if (HeaderKey(fields[i]) == column.names[0]) column.index = static_cast<int>(i);
+      }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string header = HeaderKey(fields[i]);
       for (Column& column : columns) {
-        if (column.index < 0 &&
+        if (column.index < 0 && column.given.empty() &&
             std::find(column.names.begin(), column.names.end(), header) != column.names.end()) {
           column.index = static_cast<int>(i);
           break;
         }
       }
     }
+    std::string read_as = "; header read as";
+    for (std::size_t i = 0; i < std::min<std::size_t>(count, 10); ++i) {
+      read_as += (i == 0 ? " " : ", ") + Quoted(fields[i]);
+    }
+    if (count > 10) read_as += ", ... (" + std::to_string(count) + " fields)";
+    read_as += " with separator " + SeparatorName(settings_->delimiter);
     for (std::size_t c = 0; c < columns.size(); ++c) {
       const Column& column = columns[c];
-      if (column.index >= 0 || !column.required) continue;
+      if (column.index >= 0 || (!column.required && column.given.empty())) continue;
       settings_->usable = false;
       std::string message;
-      if (c < kSex) {
-        message = "required column " + Quoted(column.names[0]) + " (or " + Quoted(column.names[1]) +
-                  ") missing";
+      if (!column.given.empty()) {
+        message = "column " + Quoted(column.given) + " (" + kColumnOptions[c] + ") not found";
+      } else if (c < kSex) {
+        message = "required column";
+        for (std::size_t n = 0; n < column.names.size(); ++n) {
+          message += (n == 0 ? " " : n == 1 ? " (or " : ", ") + Quoted(column.names[n]);
+        }
+        message += std::string(") missing (name it with ") + kColumnOptions[c] + ")";
       } else {
         message =
             "marker column " + Quoted(settings_->format->markers[c - kFirstMarker]) + " missing";
       }
-      problems_.push_back({*settings_->name, line, message});
+      problems_.push_back({*settings_->name, line, message + read_as, "", "", "missing columns"});
     }
   }
 
-  std::string_view Kept(std::string_view text) {
+  // `text` (after `prefix`) where it outlives the Herdbook.
+  std::string_view Kept(std::string_view text, std::string_view prefix = {}) {
     if (storage_ == nullptr || text.empty()) return text;
-    if (text.size() > free_) {
-      const std::size_t size = std::max(kStorageBlock, text.size());
+    const std::size_t length = prefix.size() + text.size();
+    if (length > free_) {
+      const std::size_t size = std::max(kStorageBlock, length);
       storage_->storage.push_back(std::make_unique<char[]>(size));
       next_ = storage_->storage.back().get();
       free_ = size;
     }
-    std::memcpy(next_, text.data(), text.size());
-    const std::string_view kept(next_, text.size());
-    next_ += text.size();
-    free_ -= text.size();
+    std::memcpy(next_, prefix.data(), prefix.size());
+    std::memcpy(next_ + prefix.size(), text.data(), text.size());
+    const std::string_view kept(next_, length);
+    next_ += length;
+    free_ -= length;
     return kept;
+  }
+
+  void Problem(long line, std::string_view id, std::string message, std::string group,
+               std::string plural) {
+    problems_.push_back({*settings_->name, line, std::move(message), std::string(id),
+                         std::move(group), std::move(plural)});
   }
 
   void Data(long line, const std::vector<std::string_view>& fields) {
@@ -202,43 +261,68 @@ class RowReader {
     };
     HerdbookRow out;
     out.line = line;
+    out.file = settings.file;
     const std::size_t id_index = static_cast<std::size_t>(settings.columns[kId].index);
     out.id = id_index < fields.size() ? Trim(fields[id_index]) : std::string_view();
     if (out.id.empty()) {
-      problems_.push_back({*settings.name, line, "empty id"});
+      Problem(line, "", "empty id", "", "empty ids");
+      return;
+    }
+    if (IsMissing(out.id)) {
+      Problem(line, out.id,
+              "id " + Quoted(out.id) + " is a code for an unknown animal (see --missing)", "",
+              "ids that are codes for unknown animals");
       return;
     }
     out.sire = field(kSire);
     out.dam = field(kDam);
-    bool good = true;
-    auto bad = [&](const std::string& what, std::string_view value, const char* expected) {
-      problems_.push_back({*settings.name, line,
-                           what + " " + Quoted(value) + " of animal " + std::string(out.id) +
-                               " is not " + expected});
-      good = false;
+    auto bad = [&](const std::string& what, std::string_view value, const std::string& expected,
+                   const std::string& plural) {
+      Problem(line, out.id,
+              what + " value " + Quoted(value) + " of animal " + std::string(out.id) + " is not " +
+                  expected,
+              what, plural);
+      out.faulty = true;
     };
     const std::string_view sex = field(kSex);
-    if (!ParseSex(sex, &out.sex)) bad("sex", sex, "M, F, male, female, 1 or 2");
+    if (!ParseSex(sex, *settings.format, &out.sex)) {
+      bad("sex", sex, "M, F, male, female, 1 or 2 (or a code given with --sex-codes)",
+          "unknown sex codes");
+    }
     out.breed = field(kBreed);
     const std::string_view nation = field(kNation);
-    if (!nation.empty() && !SmallInteger(nation, &out.nation)) {
-      bad("nation", nation, "an integer in -127..127");
+    int32_t number = 0;
+    if (!nation.empty()) {
+      const Parsed parsed = ParseInteger(nation, -127, 127, &number);
+      if (parsed == Parsed::kGood) {
+        out.nation = static_cast<int8_t>(number);
+      } else {
+        bad("nation", nation, "an integer in -127..127",
+            parsed == Parsed::kNotInteger ? "values not integers" : "values out of range");
+      }
     }
-    std::array<int8_t, kMaxMarkerColumns> markers{};
+    std::array<int32_t, kMaxMarkerColumns> markers{};
     for (std::size_t m = 0; m < settings.marker_count; ++m) {
       const std::string_view value = field(static_cast<int>(kFirstMarker + m));
       if (value.empty()) continue;
-      if (SmallInteger(value, &markers[m])) {
+      const bool selected = m == settings.format->selected_marker;
+      const Parsed parsed = selected ? ParseInteger(value, -127, 127, &markers[m])
+                                     : ParseInteger(value, -9999, 99999, &markers[m]);
+      if (parsed == Parsed::kGood) {
         out.has_markers = true;
-      } else {
-        bad("marker " + settings.format->markers[m] + " value", value, "an integer in -127..127");
+        continue;
       }
+      markers[m] = 0;
+      bad("marker " + Quoted(settings.format->markers[m]), value,
+          selected ? "an integer in -127..127 (the marker the run takes)"
+                   : "an integer in -9999..99999",
+          parsed == Parsed::kNotInteger ? "values not integers" : "values out of range");
     }
-    if (!good) return;
-    out.id = Kept(out.id);
-    out.sire = Kept(out.sire);
-    out.dam = Kept(out.dam);
-    out.breed = Kept(out.breed);
+    const std::string_view prefix = settings.format->id_prefix;
+    out.id = Kept(out.id, prefix);
+    out.sire = Kept(out.sire, prefix);
+    out.dam = Kept(out.dam, prefix);
+    out.breed = out.breed.empty() ? std::string_view(settings.format->book_breed) : Kept(out.breed);
     out.id_hash = Low32(IdHash(out.id));
     out.sire_hash = out.sire.empty() ? 0 : Low32(IdHash(out.sire));
     out.dam_hash = out.dam.empty() ? 0 : Low32(IdHash(out.dam));
@@ -274,9 +358,10 @@ void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSet
     offset = stop;
   }
   const std::string_view rest = text.substr(offset);
-  const std::size_t cut = rest.size() >= kParallelBytes && settings->usable
-                              ? rest.find('\n', rest.size() / 2)
-                              : std::string_view::npos;
+  const std::size_t cut =
+      rest.size() >= kParallelBytes && settings->usable && settings->format->id_prefix.empty()
+          ? rest.find('\n', rest.size() / 2)
+          : std::string_view::npos;
   if (cut == std::string_view::npos) {
     reader->Reserve(LinesIn(rest) + 1);
     SplitPlainCsv(rest, delimiter, line, *reader);
@@ -313,9 +398,133 @@ void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSet
 
 }  // namespace
 
+const char* const kColumnOptions[kNamedColumns] = {"--id",  "--sire",  "--dam",
+                                                   "--sex", "--breed", "--nation"};
+
+const std::vector<std::string>& KnownColumnNames(HerdbookColumn column) {
+  static const std::array<std::vector<std::string>, kNamedColumns> kNames = {{
+      {"id", "animal", "individual", "indiv", "ind"},
+      {"sire", "father", "fatherid", "father_id", "sire_id", "sireid"},
+      {"dam", "mother", "motherid", "mother_id", "dam_id", "damid"},
+      {"sex", "gender"},
+      {"breed"},
+      {"nation"},
+  }};
+  return kNames[column];
+}
+
+std::string EscapeControlBytes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+      continue;
+    }
+    constexpr char kHex[] = "0123456789ABCDEF";
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+  }
+  return out;
+}
+
 std::string FormatProblem(const ImportProblem& problem) {
-  if (problem.line == 0) return problem.file + ": " + problem.message;
-  return problem.file + ":" + std::to_string(problem.line) + ": " + problem.message;
+  if (problem.line == 0) return EscapeControlBytes(problem.file + ": " + problem.message);
+  return EscapeControlBytes(problem.file + ":" + std::to_string(problem.line) + ": " +
+                            problem.message);
+}
+
+std::string BookName(const std::string& file) {
+  std::string name =
+      file.substr(file.find_last_of("/\\") == std::string::npos ? 0 : file.find_last_of("/\\") + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+std::string MakeHerdbookText(std::string* bytes) {
+  std::string& text = *bytes;
+  const bool little = text.size() >= 2 && text[0] == '\xFF' && text[1] == '\xFE';
+  const bool big = text.size() >= 2 && text[0] == '\xFE' && text[1] == '\xFF';
+  if (little || big) {
+    if (text.size() % 2 != 0) return "UTF-16 text of odd length";
+    std::string utf8;
+    utf8.reserve(text.size());
+    auto unit = [&](std::size_t i) -> uint32_t {
+      const auto a = static_cast<unsigned char>(text[i]);
+      const auto b = static_cast<unsigned char>(text[i + 1]);
+      return little ? (a | (b << 8)) : ((a << 8) | b);
+    };
+    for (std::size_t i = 2; i < text.size(); i += 2) {
+      uint32_t code = unit(i);
+      if (code >= 0xD800 && code < 0xDC00 && i + 3 < text.size()) {
+        const uint32_t low = unit(i + 2);
+        if (low >= 0xDC00 && low < 0xE000) {
+          code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+          i += 2;
+        }
+      }
+      if (code >= 0xD800 && code < 0xE000) code = 0xFFFD;  // an unpaired surrogate
+      if (code < 0x80) {
+        utf8 += static_cast<char>(code);
+      } else if (code < 0x800) {
+        utf8 += static_cast<char>(0xC0 | (code >> 6));
+        utf8 += static_cast<char>(0x80 | (code & 0x3F));
+      } else if (code < 0x10000) {
+        utf8 += static_cast<char>(0xE0 | (code >> 12));
+        utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        utf8 += static_cast<char>(0x80 | (code & 0x3F));
+      } else {
+        utf8 += static_cast<char>(0xF0 | (code >> 18));
+        utf8 += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        utf8 += static_cast<char>(0x80 | (code & 0x3F));
+      }
+    }
+    text.swap(utf8);
+  }
+  const std::size_t head = std::min<std::size_t>(text.size(), 1024);
+  const auto zero = std::find(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(head), '\0');
+  if (zero != text.begin() + static_cast<std::ptrdiff_t>(head)) {
+    return "binary file (a zero byte at offset " + std::to_string(zero - text.begin()) +
+           "); export the table as delimited text";
+  }
+  // CR not followed by LF: a line end of its own.
+  for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at + 1)) {
+    if (at + 1 == text.size() || text[at + 1] != '\n') text[at] = '\n';
+  }
+  return "";
+}
+
+char DetectHerdbookDelimiter(std::string_view text) {
+  text = WithoutByteOrderMark(text);
+  std::array<long, 4> counts{};
+  constexpr std::array<char, 4> kCandidates = {'\t', ';', ',', '|'};
+  bool quoted = false;
+  bool blank_between_words = false;
+  bool word_seen = false;
+  bool blank_seen = false;
+  for (char c : text) {
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '\n' || c == '\r') break;
+    for (std::size_t k = 0; k < kCandidates.size(); ++k) counts[k] += c == kCandidates[k];
+    if (c == ' ') {
+      blank_seen = word_seen;
+    } else {
+      if (blank_seen) blank_between_words = true;
+      word_seen = true;
+      blank_seen = false;
+    }
+  }
+  std::size_t best = 0;
+  for (std::size_t k = 1; k < counts.size(); ++k) {
+    if (counts[k] > counts[best]) best = k;
+  }
+  if (counts[best] > 0) return kCandidates[best];
+  return blank_between_words ? kBlankSeparated : ',';
 }
 
 bool Herdbook::SameData(std::size_t a, std::size_t b) const {
@@ -326,36 +535,57 @@ bool Herdbook::SameData(std::size_t a, std::size_t b) const {
          std::equal(Markers(a), Markers(a) + marker_count, Markers(b));
 }
 
+void Herdbook::Append(Herdbook&& other) {
+  for (HerdbookRows* from : {&tail, &other.head, &other.tail}) {
+    head.rows.insert(head.rows.end(), from->rows.begin(), from->rows.end());
+    head.markers.insert(head.markers.end(), from->markers.begin(), from->markers.end());
+  }
+  tail = HerdbookRows();
+  rows_read += other.rows_read;
+  has_breed = has_breed || other.has_breed;
+  usable = usable && other.usable;
+  files.insert(files.end(), other.files.begin(), other.files.end());
+  for (auto& block : other.storage) storage.push_back(std::move(block));
+}
+
 Herdbook ReadHerdbook(std::string_view text, const std::string& name, const HerdbookFormat& format,
-                      std::vector<ImportProblem>* problems) {
+                      std::vector<ImportProblem>* problems, int file_index) {
   ReadSettings settings;
   settings.name = &name;
+  settings.file = static_cast<int16_t>(file_index);
   settings.format = &format;
   settings.missing = {"", "0", "na", "*", "."};
   for (const std::string& code : format.missing) settings.missing.push_back(Lower(Trim(code)));
   for (const std::string& code : settings.missing) {
     settings.may_be_missing[static_cast<unsigned char>(code.empty() ? '\0' : code[0])] = true;
   }
-  settings.columns = {
-      {"id", {"id", "animal", "individual", "indiv"}, true},
-      {"sire", {"sire", "father", "fatherid", "father_id"}, true},
-      {"dam", {"dam", "mother", "motherid", "mother_id"}, true},
-      {"sex", {"sex"}, false},
-      {"breed", {"breed"}, false},
-      {"nation", {"nation"}, false},
-  };
+  for (int c = 0; c < kNamedColumns; ++c) {
+    Column column{KnownColumnNames(static_cast<HerdbookColumn>(c)), c < kSex,
+                  std::string(Trim(format.columns[c]))};
+    if (!column.given.empty()) column.names = {HeaderKey(column.given)};
+    settings.columns.push_back(std::move(column));
+  }
   for (const std::string& marker : format.markers) {
-    settings.columns.push_back({"marker", {Lower(Trim(marker))}, true});
+    settings.columns.push_back({{HeaderKey(marker)}, true, ""});
   }
   settings.marker_count = std::min(format.markers.size(), kMaxMarkerColumns);
 
   Herdbook book;
+  book.files = {name};
   book.marker_count = settings.marker_count;
-  const char delimiter = format.delimiter != 0 ? format.delimiter : DetectDelimiter(text);
+  const char delimiter = format.delimiter != 0 ? format.delimiter : DetectHerdbookDelimiter(text);
+  settings.delimiter = delimiter;
   text = WithoutByteOrderMark(text);
-  const bool plain = delimiter != '\r' && delimiter != '\n' && IsPlainCsv(text);
-  RowReader reader(&settings, &book.head, plain ? nullptr : &book, false);
-  if (plain) {
+  const bool blanks = delimiter == kBlankSeparated;
+  const bool plain =
+      !blanks && delimiter != '\r' && delimiter != '\n' && delimiter != '"' && IsPlainCsv(text);
+  const bool copy = !format.id_prefix.empty() || !(plain || blanks);
+  RowReader reader(&settings, &book.head, copy ? &book : nullptr, false);
+  if (blanks) {
+    reader.Reserve(LinesIn(text) + 1);
+    SplitBlankSeparated(text, 1, reader);
+    reader.MoveInto(&book, problems);
+  } else if (plain) {
     ReadPlain(text, delimiter, &reader, &settings, &book, problems);
   } else {
     std::vector<std::string_view> fields;
@@ -372,7 +602,7 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
   }
   book.has_breed = settings.columns[kBreed].index >= 0;
   book.usable = settings.usable && reader.header_done();
-  if (!reader.header_done()) problems->push_back({name, 1, "no header row"});
+  if (!reader.header_done()) problems->push_back({name, 1, "no header row", "", "", "no header"});
   return book;
 }
 

@@ -1,21 +1,26 @@
 // A herd book: a delimited table with a header row, read by column names into rows.
 //
-// Columns are found by header name, ignoring case and surrounding blanks:
-//   id    (or animal, individual, indiv)     required
-//   sire  (or father, fatherid, father_id)   required
-//   dam   (or mother, motherid, mother_id)   required
-//   sex, breed, nation                       optional
-//   the columns named as markers             required when named
+// Columns are found by header name, ignoring case and blanks (or as HerdbookFormat::columns
+// names them: a header name, or a number, 1 = first):
+//   id    (or animal, individual, indiv, ind)              required
+//   sire  (or father, fatherid, father_id, sire_id, sireid)  required
+//   dam   (or mother, motherid, mother_id, dam_id, damid)    required
+//   sex (or gender), breed, nation                         optional
+//   the columns named as markers                           required when named
 // Other columns are ignored. A field that equals a missing code (ignoring case) counts as
-// empty. Values are checked here, one problem per field: sex M/F, male/female, 1/2;
-// nation and markers integers in -127..127.
+// empty. Values are checked here, one problem per field, and the row is kept with the value
+// unknown, so that the checks of the whole pedigree still see it: sex M/F, male/female, 1/2
+// or a --sex-codes code; nation and the selected marker integers in -127..127, the other
+// markers integers in -9999..99999 (the five columns of a marker-file field).
 #ifndef PEDPREP_IMPORT_HERDBOOK_H_
 #define PEDPREP_IMPORT_HERDBOOK_H_
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "import/large_vector.h"
@@ -23,12 +28,20 @@
 namespace pedprep {
 
 // A fault in the data, reported as "FILE:LINE: message" (just "FILE: message" when line is 0).
+// Problems of one `group` (the same kind in the same column, e.g. "marker \"yob\"") and one
+// file are shown for their first few lines and then summed up as "N more `plural`".
 struct ImportProblem {
   std::string file;
   long line = 0;
   std::string message;
+  std::string id;      // the animal concerned ("" for none)
+  std::string group;   // "" when the kind needs no column to name it
+  std::string plural;  // the kind, counted: "values out of range"
 };
+// The problem as one line; control bytes (a line end inside an id, escape sequences) are
+// shown as \xHH so that a problem never spans lines or drives the terminal.
 std::string FormatProblem(const ImportProblem& problem);
+std::string EscapeControlBytes(std::string_view text);
 
 constexpr std::size_t kMaxMarkerColumns = 20;
 
@@ -48,18 +61,40 @@ struct HerdbookRow {
   Sex sex = Sex::kUnknown;
   int8_t nation = 0;
   bool has_markers = false;  // at least one marker value given
+  bool faulty = false;       // a value of the row is a problem (and was read as unknown)
+  int16_t file = 0;          // index of the herd book in Herdbook::files
 };
 
+// HerdbookFormat::delimiter for fields separated by runs of blanks and tabs (no quoting).
+inline constexpr char kBlankSeparated = ' ';
+
+enum HerdbookColumn { kIdColumn, kSireColumn, kDamColumn, kSexColumn, kBreedColumn, kNationColumn };
+inline constexpr int kNamedColumns = 6;
+// The option that names each HerdbookColumn.
+extern const char* const kColumnOptions[kNamedColumns];
+
 struct HerdbookFormat {
-  char delimiter = 0;                // 0: detected from the header
-  std::vector<std::string> missing;  // codes meaning unknown besides "", 0, NA, *, .
-  std::vector<std::string> markers;  // marker column names, in order
+  char delimiter = 0;                              // 0: detected from the header; kBlankSeparated
+  std::vector<std::string> missing;                // codes meaning unknown besides "", 0, NA, *, .
+  std::vector<std::string> markers;                // marker column names, in order
+  std::array<std::string, kNamedColumns> columns;  // a header name or 1-based number; "" = known
+  std::vector<std::pair<std::string, Sex>> sex_codes;  // checked before the built-in codes
+  std::size_t selected_marker = 0;                     // 0-based: the one the run takes
+  std::string id_prefix;   // put before every id, sire and dam read (books with local ids)
+  std::string book_breed;  // the breed of a row without one ("" = none)
 };
+
+// The name of a herd-book file without its folders and its last extension ("a/dama.tsv":
+// "dama"), which tells books apart with --prefix-ids and --breed-by-book.
+std::string BookName(const std::string& file);
+
+// Known header names of each HerdbookColumn, lower case, the first one the usual one.
+const std::vector<std::string>& KnownColumnNames(HerdbookColumn column);
 
 // Rows in file order and their marker values (marker_count a row, 0 where empty).
 struct HerdbookRows {
   LargeVector<HerdbookRow> rows;
-  LargeVector<int8_t> markers;
+  LargeVector<int32_t> markers;
 };
 
 // The rows of a herd book. Views in the rows point into the text given to ReadHerdbook,
@@ -79,7 +114,7 @@ struct Herdbook {
     return r < head.rows.size() ? head.rows[r] : tail.rows[r - head.rows.size()];
   }
   // The marker_count values of row r.
-  const int8_t* Markers(std::size_t r) const {
+  const int32_t* Markers(std::size_t r) const {
     return r < head.rows.size() ? head.markers.data() + r * marker_count
                                 : tail.markers.data() + (r - head.rows.size()) * marker_count;
   }
@@ -91,14 +126,30 @@ struct Herdbook {
   long rows_read = 0;            // data rows in the file
   bool has_breed = false;
   bool usable = false;                           // the header has every required column
+  std::vector<std::string> files;                // names of the herd books read, by row.file
   std::vector<std::unique_ptr<char[]>> storage;  // bytes of unescaped quoted fields
+
+  // Adds the rows of `other` (read with the same format) after these; their views stay valid.
+  void Append(Herdbook&& other);
 };
 
-// Reads `text` (the contents of the file `name`; it must outlive the result). Problems go to
-// `problems` in line order; a required column missing leaves no rows. Throws InputError on
-// malformed quoting. Text without any quote is split on two threads when it is large.
+// Makes the bytes of a herd-book file readable text in place: UTF-16 (LE or BE, with a
+// byte-order mark) becomes UTF-8, and a CR not followed by LF becomes LF (so that lines are
+// counted as the user sees them). Returns "" or why the file is no text (a zero byte in its
+// first kilobyte; a UTF-16 text of odd length).
+std::string MakeHerdbookText(std::string* bytes);
+
+// The separator detected from the header line: the most frequent of TAB, ';', ',' and '|'
+// outside quotes (TAB first on a tie); kBlankSeparated when there is none of them but blanks
+// between words; ',' otherwise.
+char DetectHerdbookDelimiter(std::string_view text);
+
+// Reads `text` (the contents of the file `name`; it must outlive the result; see
+// MakeHerdbookText). Problems go to `problems` in line order; a required column missing
+// leaves no rows. Throws InputError on malformed quoting. Text without any quote is split on
+// two threads when it is large. The rows get `file_index` as their file.
 Herdbook ReadHerdbook(std::string_view text, const std::string& name, const HerdbookFormat& format,
-                      std::vector<ImportProblem>* problems);
+                      std::vector<ImportProblem>* problems, int file_index = 0);
 
 }  // namespace pedprep
 

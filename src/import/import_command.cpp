@@ -1,21 +1,48 @@
 #include "import/import_command.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
+#include <utility>
 
+#include "core/run_files.h"
 #include "import/input_folder_writer.h"
 #include "import/pedigree_builder.h"
 #include "records/byte_order_mark.h"
+#include "records/csv.h"
 #include "records/input_error.h"
 
 namespace pedprep {
 namespace {
 
-constexpr const char* kProtectedFiles[] = {"PEDIGREE.PRN", "DEF.DAT", "database/pedigree.dat",
-                                           "database/markers.dat"};
+constexpr const char* kProtectedFiles[] = {kPassportFile, kDefinitionFile, kDatabasePedigreeFile,
+                                           kMarkerDataFile};
+// An earlier run's files that `--force` removes, the run record last.
+constexpr const char* kEarlierRunFiles[] = {kPedigreeTableFile, kPedigreeBinaryFile,
+                                            kIdentifierFile};
+// Problems of one group shown before the rest are summed up.
+constexpr std::size_t kShownPerGroup = 5;
+constexpr std::size_t kLinesInSum = 10;
+// Herd books read in one call (HerdbookRow::file numbers them).
+constexpr std::size_t kMaxHerdbooks = 1000;
 
 std::string InFolder(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder == ".") return name;
   return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::string Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return "";
+  return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
+}
+
+std::string WithCommas(long count) {
+  std::string digits = std::to_string(count);
+  for (int i = static_cast<int>(digits.size()) - 3; i > (digits[0] == '-' ? 1 : 0); i -= 3) {
+    digits.insert(i, ",");
+  }
+  return digits;
 }
 
 // Keep-file ids: one per line, surrounding blanks dropped, blank lines skipped.
@@ -26,10 +53,8 @@ void ReadKeepIds(const std::string& text, PrepareOptions* options) {
     ++line;
     std::size_t end = text.find('\n', begin);
     if (end == std::string::npos) end = text.size();
-    std::string id = text.substr(begin, end - begin);
-    const std::size_t first = id.find_first_not_of(" \t\r");
-    if (first != std::string::npos) {
-      id = id.substr(first, id.find_last_not_of(" \t\r") - first + 1);
+    const std::string id = Trimmed(std::string_view(text).substr(begin, end - begin));
+    if (!id.empty()) {
       options->keep_ids.push_back(id);
       options->keep_lines.push_back(line);
     }
@@ -37,7 +62,65 @@ void ReadKeepIds(const std::string& text, PrepareOptions* options) {
   }
 }
 
-void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const std::string& folder) {
+// "a=M,b=F" entries into sex codes; "" or what is wrong.
+std::string ParseSexCodes(const std::vector<std::string>& entries,
+                          std::vector<std::pair<std::string, Sex>>* codes) {
+  for (const std::string& entry : entries) {
+    std::size_t begin = 0;
+    while (begin <= entry.size()) {
+      std::size_t end = entry.find(',', begin);
+      if (end == std::string::npos) end = entry.size();
+      const std::string pair = entry.substr(begin, end - begin);
+      begin = end + 1;
+      if (Trimmed(pair).empty()) continue;
+      const std::size_t equals = pair.find('=');
+      const std::string code = equals == std::string::npos ? "" : Trimmed(pair.substr(0, equals));
+      const std::string sex = equals == std::string::npos ? "" : Trimmed(pair.substr(equals + 1));
+      if (code.empty() || (sex != "M" && sex != "F" && sex != "m" && sex != "f")) {
+        return "--sex-codes: \"" + pair + "\" is not CODE=M or CODE=F";
+      }
+      codes->push_back({code, sex == "M" || sex == "m" ? Sex::kMale : Sex::kFemale});
+    }
+  }
+  return "";
+}
+
+// One "LABEL=LABEL" or a breed-map line into the map; "" or what is wrong.
+std::string AddBreedName(const std::string& from, const std::string& to,
+                         std::map<std::string, std::string, std::less<>>* map) {
+  if (from.empty() || to.empty()) return "a breed label may not be empty";
+  (*map)[from] = to;
+  return "";
+}
+
+// The breed map file: per line a label as in the herd book and the label to use, separated
+// by TAB, ';', ',', '=' or blanks (the first of them on the line); blank lines and lines
+// starting with '#' are skipped.
+std::vector<ImportProblem> ReadBreedMap(const std::string& name, const std::string& text,
+                                        std::map<std::string, std::string, std::less<>>* map) {
+  std::vector<ImportProblem> problems;
+  std::size_t begin = text.size() - WithoutByteOrderMark(text).size();
+  long line = 0;
+  while (begin < text.size()) {
+    ++line;
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    const std::string content = Trimmed(std::string_view(text).substr(begin, end - begin));
+    begin = end + 1;
+    if (content.empty() || content[0] == '#') continue;
+    const std::size_t cut = content.find_first_of("\t;,= ");
+    const std::string from = cut == std::string::npos ? content : Trimmed(content.substr(0, cut));
+    const std::string to = cut == std::string::npos ? "" : Trimmed(content.substr(cut + 1));
+    if (!AddBreedName(from, to, map).empty()) {
+      problems.push_back({name, line, "not two breed labels: \"" + content + "\"", "", "",
+                          "lines without two labels"});
+    }
+  }
+  return problems;
+}
+
+void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const std::string& folder,
+                  const std::string& generations, const std::vector<std::string>& removed) {
   const ImportCounts& c = pedigree.counts;
   out << "rows read: " << c.rows_read << "\n"
       << "animals kept: " << c.animals << "\n"
@@ -47,34 +130,128 @@ void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const std
       << "sexes inferred: " << c.sexes_inferred << "\n";
   if (c.default_sexes > 0) out << "default sexes: " << c.default_sexes << "\n";
   if (c.default_breeds > 0) out << "default breeds: " << c.default_breeds << "\n";
+  if (!generations.empty()) out << "generations: " << generations << "\n";
   out << "families: " << c.families << " (largest " << c.largest_family << ")\n"
-      << "breeds:";
+      << "breeds (founders):";
   for (std::size_t i = 0; i < pedigree.breeds.size(); ++i) {
-    if (!pedigree.breeds[i].empty()) out << " " << i + 1 << " = " << pedigree.breeds[i] << ";";
+    if (pedigree.breeds[i].empty()) continue;
+    const long founders = i < pedigree.breed_founders.size() ? pedigree.breed_founders[i] : 0;
+    out << " " << i + 1 << " = " << EscapeControlBytes(pedigree.breeds[i]) << " (" << founders
+        << ");";
   }
-  out << "\n"
-      << "expected loop-break copies: " << c.loops << " (left: " << kMaxRows - c.animals - c.loops
-      << " of " << kMaxRows << " rows, " << kMaxBreaks - c.loops << " of " << kMaxBreaks
-      << " copies)\n"
-      << "written in " << (folder.empty() ? "." : folder) << ":";
+  out << "\n";
+  if (!pedigree.repairs.empty()) {
+    out << "repairs: " << pedigree.repairs.size() << "\n";
+    for (const std::string& repair : pedigree.repairs) {
+      out << "  " << EscapeControlBytes(repair) << "\n";
+    }
+  }
+  out << "loop-break copies: at least " << c.loops << " (left: at most "
+      << kMaxRows - c.animals - c.loops << " of " << kMaxRows << " rows, " << kMaxBreaks - c.loops
+      << " of " << kMaxBreaks << " copies)\n";
+  if (c.nation9_parents > 0) {
+    out << "parent copies: " << c.nation9_parents
+        << " parents with nation code 9 in families with loops; each copy of one adds up to 2 "
+           "rows, more where its parents have code 9 too\n";
+  }
+  if (!removed.empty()) {
+    out << "removed from " << (folder.empty() ? "." : folder) << " (an earlier run):";
+    for (const std::string& name : removed) out << " " << EscapeControlBytes(name);
+    out << "\n";
+  }
+  out << "written in " << (folder.empty() ? "." : folder) << ":";
   for (const char* name : kImportedFiles) out << " " << name;
   out << "\n";
 }
 
-int ReportProblems(std::ostream& err, std::vector<ImportProblem> problems,
-                   const std::string& herdbook) {
-  // Herd-book lines first in line order, then the keep file, then the totals.
-  auto group = [&herdbook](const ImportProblem& p) {
-    return p.line == 0 ? 2 : p.file == herdbook ? 0 : 1;
+// Herd books first in the order given, then the other files, each in line order; the totals
+// (line 0) last.
+void SortProblems(std::vector<ImportProblem>* problems, const std::vector<std::string>& books) {
+  auto rank = [&books](const ImportProblem& p) {
+    if (p.line == 0 && p.plural == "capacity") return books.size() + 1;
+    const auto found = std::find(books.begin(), books.end(), p.file);
+    return static_cast<std::size_t>(found - books.begin());
   };
-  std::stable_sort(problems.begin(), problems.end(),
-                   [&group](const ImportProblem& a, const ImportProblem& b) {
-                     return std::make_pair(group(a), a.line) < std::make_pair(group(b), b.line);
+  std::stable_sort(problems->begin(), problems->end(),
+                   [&rank](const ImportProblem& a, const ImportProblem& b) {
+                     return std::make_pair(rank(a), a.line) < std::make_pair(rank(b), b.line);
                    });
-  for (const ImportProblem& problem : problems) err << FormatProblem(problem) << "\n";
-  err << "pedprep import: " << problems.size() << (problems.size() == 1 ? " problem" : " problems")
-      << ", nothing written\n";
+}
+
+std::string ProblemsCsv(const std::vector<ImportProblem>& problems) {
+  std::string csv = CsvLine({"file", "line", "id", "problem"});
+  for (const ImportProblem& p : problems) {
+    csv += CsvLine({p.file, p.line == 0 ? "" : std::to_string(p.line), p.id, p.message});
+  }
+  return csv;
+}
+
+int ReportProblems(std::ostream& err, const std::vector<ImportProblem>& problems) {
+  struct Group {
+    std::size_t seen = 0;
+    std::vector<long> lines;  // past the shown ones
+    std::size_t summary = 0;  // index of the first problem past the shown ones
+  };
+  std::map<std::string, Group> groups;
+  auto key = [](const ImportProblem& p) { return p.file + '\x1f' + p.group + '\x1f' + p.plural; };
+  for (std::size_t i = 0; i < problems.size(); ++i) {
+    const ImportProblem& p = problems[i];
+    if (p.plural.empty() || p.plural == "capacity") continue;
+    Group& group = groups[key(p)];
+    if (++group.seen == kShownPerGroup + 1) group.summary = i;
+    if (group.seen > kShownPerGroup) group.lines.push_back(p.line);
+  }
+  for (std::size_t i = 0; i < problems.size(); ++i) {
+    const ImportProblem& p = problems[i];
+    const auto found =
+        p.plural.empty() || p.plural == "capacity" ? groups.end() : groups.find(key(p));
+    if (found == groups.end() || found->second.seen <= kShownPerGroup) {
+      err << FormatProblem(p) << "\n";
+      continue;
+    }
+    const Group& group = found->second;
+    if (i < group.summary) {
+      err << FormatProblem(p) << "\n";
+    } else if (i == group.summary) {
+      std::string lines;
+      for (std::size_t l = 0; l < std::min(kLinesInSum, group.lines.size()); ++l) {
+        lines += (l == 0 ? "" : ", ") + std::to_string(group.lines[l]);
+      }
+      if (group.lines.size() > kLinesInSum) lines += ", ...";
+      err << EscapeControlBytes(p.file + ": " + (p.group.empty() ? "" : p.group + ": ") +
+                                WithCommas(static_cast<long>(group.lines.size())) + " more " +
+                                p.plural + " (lines " + lines + ")")
+          << "\n";
+    }
+  }
+  err << "pedprep import: " << WithCommas(static_cast<long>(problems.size()))
+      << (problems.size() == 1 ? " problem" : " problems") << ", nothing written\n";
   return kExitStopped;
+}
+
+// Removes the earlier run's outputs and then its record; returns the names removed.
+std::vector<std::string> ClearEarlierRun(FileSystem& folder) {
+  std::vector<std::string> names(std::begin(kEarlierRunFiles), std::end(kEarlierRunFiles));
+  std::string definition;
+  if (folder.ReadFile(kDefinitionFile, &definition)) {
+    // Record 2 holds the marker file's name.
+    const std::size_t first_end = definition.find('\n');
+    if (first_end != std::string::npos) {
+      const std::size_t second_end = definition.find('\n', first_end + 1);
+      const std::string marker =
+          Trimmed(std::string_view(definition)
+                      .substr(first_end + 1,
+                              (second_end == std::string::npos ? definition.size() : second_end) -
+                                  first_end - 1));
+      if (MarkerFileNameProblem(marker).empty()) names.push_back(marker);
+    }
+  }
+  names.emplace_back(kRunRecordFile);
+  std::vector<std::string> removed;
+  for (const std::string& name : names) {
+    if (folder.RemoveFile(name)) removed.push_back(name);
+  }
+  return removed;
 }
 
 }  // namespace
@@ -91,17 +268,67 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
       }
     }
   }
-  std::string text;
-  if (!input_files.ReadFile(options.herdbook, &text)) {
-    err << "pedprep import: cannot read " << options.herdbook << "\n";
+  if (options.herdbooks.size() > kMaxHerdbooks) {
+    err << "pedprep import: " << options.herdbooks.size() << " herd books, at most "
+        << kMaxHerdbooks << "\n";
     return kExitInputError;
   }
+  // What the run would refuse, before anything is read.
+  const std::size_t marker_columns = std::min(options.markers.size(), kMaxMarkerColumns);
+  if (options.select < 1 ||
+      static_cast<std::size_t>(options.select) > std::max<std::size_t>(1, marker_columns)) {
+    err << "pedprep import: --select " << options.select << " but "
+        << (marker_columns == 0 ? "no marker column (--marker)"
+                                : std::to_string(marker_columns) + " marker column" +
+                                      (marker_columns == 1 ? "" : "s"))
+        << "; the run would stop\n";
+    return kExitInputError;
+  }
+  const std::string marker_problem = MarkerFileNameProblem(Trimmed(options.marker_file));
+  if (!marker_problem.empty()) {
+    err << "pedprep import: --marker-file \"" << EscapeControlBytes(options.marker_file)
+        << "\": " << marker_problem << "\n";
+    return kExitInputError;
+  }
+  HerdbookFormat format;
+  format.delimiter = options.delimiter;
+  format.missing = options.missing;
+  format.markers = options.markers;
+  format.columns = options.columns;
+  format.selected_marker = static_cast<std::size_t>(options.select - 1);
+  if (const std::string wrong = ParseSexCodes(options.sex_codes, &format.sex_codes);
+      !wrong.empty()) {
+    err << "pedprep import: " << EscapeControlBytes(wrong) << "\n";
+    return kExitInputError;
+  }
+
   PrepareOptions prepare;
-  prepare.herdbook_name = options.herdbook;
+  prepare.herdbook_name = options.herdbooks.empty() ? "" : options.herdbooks.front();
   prepare.generations = options.generations;
+  prepare.descendants = options.descendants;
+  prepare.repair = options.repair;
   prepare.default_sex = options.default_sex;
   prepare.default_breed = options.default_breed;
-  prepare.marker_count = std::min(options.markers.size(), kMaxMarkerColumns);
+  prepare.marker_count = marker_columns;
+  std::vector<ImportProblem> problems;
+  if (!options.breed_map_file.empty()) {
+    std::string text;
+    if (!input_files.ReadFile(options.breed_map_file, &text)) {
+      err << "pedprep import: cannot read " << options.breed_map_file << "\n";
+      return kExitInputError;
+    }
+    problems = ReadBreedMap(options.breed_map_file, text, &prepare.breed_map);
+  }
+  for (const std::string& rename : options.rename_breeds) {
+    const std::size_t equals = rename.find('=');
+    const std::string from = equals == std::string::npos ? "" : Trimmed(rename.substr(0, equals));
+    const std::string to = equals == std::string::npos ? "" : Trimmed(rename.substr(equals + 1));
+    if (!AddBreedName(from, to, &prepare.breed_map).empty()) {
+      err << "pedprep import: --rename-breed \"" << EscapeControlBytes(rename)
+          << "\" is not LABEL=LABEL\n";
+      return kExitInputError;
+    }
+  }
   if (!options.keep_file.empty()) {
     std::string keep;
     if (!input_files.ReadFile(options.keep_file, &keep)) {
@@ -113,34 +340,102 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     ReadKeepIds(keep, &prepare);
   }
 
-  std::vector<ImportProblem> problems;
-  PreparedPedigree pedigree;
-  try {
-    HerdbookFormat format;
-    format.delimiter = options.delimiter;
-    format.missing = options.missing;
-    format.markers = options.markers;
-    const Herdbook book = ReadHerdbook(text, options.herdbook, format, &problems);  // views text
-    if (book.usable) pedigree = PreparePedigree(book, prepare, &problems);
-  } catch (const InputError& e) {
-    problems.push_back({e.file(), e.record(), e.problem() + ": \"" + e.text() + "\""});
+  // The texts stay in place while the book's views point into them.
+  std::vector<std::unique_ptr<std::string>> texts;
+  std::vector<std::string> names;  // of the texts
+  for (const std::string& name : options.herdbooks) {
+    auto text = std::make_unique<std::string>();
+    if (!input_files.ReadFile(name, text.get())) {
+      err << "pedprep import: cannot read " << name << "\n";
+      return kExitInputError;
+    }
+    const std::string why = MakeHerdbookText(text.get());
+    if (!why.empty()) {
+      problems.push_back({name, 0, why, "", "", ""});
+      continue;  // read no further
+    }
+    texts.push_back(std::move(text));
+    names.push_back(name);
   }
-  if (!problems.empty()) return ReportProblems(err, std::move(problems), options.herdbook);
 
-  FolderTexts texts;
-  texts.herdbook_name = options.herdbook;
-  texts.marker_names = options.markers;
-  texts.marker_file = options.marker_file;
-  texts.select = options.select;
+  PreparedPedigree pedigree;
+  std::string generations;
   try {
-    std::vector<OutputFile> files = InputFolderFiles(pedigree, texts);
+    Herdbook book;
+    std::vector<HerdbookFormat> formats(texts.size(), format);  // views of book_breed
+    for (std::size_t b = 0; b < texts.size(); ++b) {
+      const std::string book_name = BookName(names[b]);
+      if (options.prefix_ids) formats[b].id_prefix = book_name + ":";
+      if (options.breed_by_book) formats[b].book_breed = book_name;
+      Herdbook next = ReadHerdbook(*texts[b], names[b], formats[b], &problems, static_cast<int>(b));
+      if (b == 0) {
+        book = std::move(next);
+      } else {
+        book.Append(std::move(next));
+      }
+    }
+    book.usable = book.usable && texts.size() == options.herdbooks.size();
+    if (book.usable && !options.generations_auto) {
+      pedigree = PreparePedigree(book, prepare, &problems);
+    } else if (book.usable) {
+      // The most generations of ancestors whose selection fits; more generations add animals
+      // until the selection stops growing.
+      long previous = -1;
+      for (int g = 0;; ++g) {
+        prepare.generations = g;
+        std::vector<ImportProblem> found;
+        PreparedPedigree next = PreparePedigree(book, prepare, &found);
+        if (next.over_capacity && g > 0) {
+          generations =
+              std::to_string(g - 1) + " (auto: " + std::to_string(g) + " would not fit the run)";
+          break;
+        }
+        pedigree = std::move(next);
+        if (!found.empty()) {
+          problems.insert(problems.end(), found.begin(), found.end());
+          break;
+        }
+        if (pedigree.counts.animals == previous) {
+          generations = std::to_string(g - 1) + " (auto: all ancestors fit)";
+          break;
+        }
+        previous = pedigree.counts.animals;
+      }
+    }
+  } catch (const InputError& e) {
+    problems.push_back({e.file(), e.record(), e.problem() + ": \"" + e.text() + "\"", "", "", ""});
+  }
+  SortProblems(&problems, options.herdbooks);
+  if (!options.problems_file.empty()) {
+    try {
+      input_files.WriteFiles({{options.problems_file, ProblemsCsv(problems)}});
+    } catch (const InputError& e) {
+      err << "pedprep import: cannot write " << options.problems_file << ": " << e.problem()
+          << "\n";
+      return kExitInputError;
+    }
+  }
+  if (!problems.empty()) return ReportProblems(err, problems);
+
+  FolderTexts folder_texts;
+  folder_texts.herdbook_name = options.herdbooks.size() == 1
+                                   ? options.herdbooks.front()
+                                   : options.herdbooks.front() + " and " +
+                                         std::to_string(options.herdbooks.size() - 1) + " more";
+  folder_texts.marker_names = options.markers;
+  folder_texts.marker_file = Trimmed(options.marker_file);
+  folder_texts.select = options.select;
+  std::vector<std::string> removed;
+  try {
+    std::vector<OutputFile> files = InputFolderFiles(pedigree, folder_texts);
+    if (options.force) removed = ClearEarlierRun(output_folder);
     output_folder.WriteFiles(files);
   } catch (const InputError& e) {
-    err << "pedprep import: cannot write " << InFolder(options.output_folder, e.file()) << ": "
-        << e.problem() << "\n";
+    err << "pedprep import: cannot " << (e.operation() == "remove" ? "remove" : "write") << " "
+        << InFolder(options.output_folder, e.file()) << ": " << e.problem() << "\n";
     return kExitInputError;
   }
-  WriteSummary(out, pedigree, options.output_folder);
+  WriteSummary(out, pedigree, options.output_folder, generations, removed);
   return kExitSuccess;
 }
 

@@ -24,7 +24,7 @@ Result Import(const std::string& herdbook, ImportOptions options = {},
   MemoryFileSystem input;
   input.files["hb.csv"] = herdbook;
   if (!keep.empty()) input.files["keep.txt"] = keep;
-  options.herdbook = "hb.csv";
+  options.herdbooks = {"hb.csv"};
   Result r;
   std::ostringstream out, err;
   r.status = RunImport(options, out, err, input, r.folder);
@@ -66,8 +66,11 @@ TEST(ImportCommandTest, WritesTheInputFolder) {
             "duplicates merged: 1\n"
             "sexes inferred: 1\n"
             "families: 1 (largest 8)\n"
-            "breeds: 1 = Angus; 2 = Hereford;\n"
-            "expected loop-break copies: 1 (left: 24087 of 24096 rows, 4095 of 4096 copies)\n"
+            "breeds (founders): 1 = Angus (2); 2 = Hereford (2);\n"
+            "loop-break copies: at least 1 (left: at most 24087 of 24096 rows, 4095 of 4096 "
+            "copies)\n"
+            "parent copies: 1 parents with nation code 9 in families with loops; each copy of "
+            "one adds up to 2 rows, more where its parents have code 9 too\n"
             "written in .: PEDIGREE.PRN DEF.DAT database/pedigree.dat database/markers.dat "
             "ids.csv\n");
   const std::string head =
@@ -92,8 +95,9 @@ TEST(ImportCommandTest, WritesTheInputFolder) {
   EXPECT_EQ(r.folder.files["database/markers.dat"], "    2  1  1\r\n    2   -3\r\n    6    5\r\n");
   EXPECT_EQ(r.folder.files["DEF.DAT"], "Imported herd book\r\nMARKERS.BIN\r\ngt\r\n\r\n 1\r\n");
   EXPECT_EQ(r.folder.files["ids.csv"],
-            "ini_id,id,family,individual,added\r\n1,a,1,1,\r\n2,b,1,2,\r\n3,c,1,3,\r\n"
-            "4,s,1,4,parent\r\n5,d,1,5,\r\n6,e,1,6,\r\n7,,1,7,dummy\r\n8,f,1,8,\r\n");
+            "ini_id,id,family,individual,added,note\r\n1,a,1,1,,merged with line 8\r\n"
+            "2,b,1,2,,\r\n3,c,1,3,,sex inferred from role\r\n4,s,1,4,parent,added parent\r\n"
+            "5,d,1,5,,\r\n6,e,1,6,,\r\n7,,1,7,dummy,dummy dam of f\r\n8,f,1,8,,\r\n");
 }
 
 TEST(ImportCommandTest, EveryCheckWithItsMessage) {
@@ -107,14 +111,18 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
   const ImportOptions none;
   const std::vector<Case> cases = {
       {"required columns", "animal,mother,x\n1,2,3\n", none, "",
-       "hb.csv:1: required column \"sire\" (or \"father\") missing\n"},
+       "hb.csv:1: required column \"sire\" (or \"father\", \"fatherid\", \"father_id\", "
+       "\"sire_id\", \"sireid\") missing (name it with --sire); header read as \"animal\", "
+       "\"mother\", \"x\" with separator ','\n"},
       {"marker column", "id,sire,dam,sex,breed\n1,,,M,A\n",
        [] {
          ImportOptions o;
          o.markers = {"GT"};
          return o;
        }(),
-       "", "hb.csv:1: marker column \"GT\" missing\n"},
+       "",
+       "hb.csv:1: marker column \"GT\" missing; header read as \"id\", \"sire\", \"dam\", "
+       "\"sex\", \"breed\" with separator ','\n"},
       {"empty id, bad sex, nation and marker",
        "id,sire,dam,sex,nation,breed,gt\n\"\",,,M,,A,\n2,,,X,,A,\n3,,,M,128,A,\n4,,,M,1,A,a\n",
        [] {
@@ -124,20 +132,23 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
        }(),
        "",
        "hb.csv:2: empty id\n"
-       "hb.csv:3: sex \"X\" of animal 2 is not M, F, male, female, 1 or 2\n"
-       "hb.csv:4: nation \"128\" of animal 3 is not an integer in -127..127\n"
-       "hb.csv:5: marker gt value \"a\" of animal 4 is not an integer in -127..127\n"},
+       "hb.csv:3: sex value \"X\" of animal 2 is not M, F, male, female, 1 or 2 (or a code "
+       "given with --sex-codes)\n"
+       "hb.csv:4: nation value \"128\" of animal 3 is not an integer in -127..127\n"
+       "hb.csv:5: marker \"gt\" value \"a\" of animal 4 is not an integer in -127..127 (the "
+       "marker the run takes)\n"},
       {"conflicting duplicate", "id,sire,dam,sex\n1,,,M\n2,,,F\n1,,,F\n", Defaults(), "",
        "hb.csv:4: animal 1 appears again with different data (first at line 2)\n"},
       {"cycles", "id,sire,dam\na,b,x\nb,a,y\nc,c,z\n", Defaults(), "",
-       "hb.csv:2: animal a is its own ancestor: a -> b -> a\n"
-       "hb.csv:4: animal c is its own parent: c -> c\n"},
+       "hb.csv:2: animal a is its own ancestor: a -> b -> a (--repair cuts a link)\n"
+       "hb.csv:4: animal c is its own parent: c -> c (--repair cuts a link)\n"},
       {"sire and dam, contradicting sex", "id,sire,dam,sex\np,,,M\nk1,p,q,F\nk2,r,p,F\nk3,q,z,\n",
        Defaults(), "",
        "hb.csv:2: animal p is used as sire and as dam\n"
        "hb.csv:3: animal q is used as sire and as dam\n"},
       {"sex against role", "id,sire,dam,sex\np,,,F\nq,,,M\nk,p,q,M\n", Defaults(), "",
-       "hb.csv:2: animal p has sex F but is a sire\nhb.csv:3: animal q has sex M but is a dam\n"},
+       "hb.csv:2: animal p has sex F but is a sire (--repair gives way to the role)\n"
+       "hb.csv:3: animal q has sex M but is a dam (--repair gives way to the role)\n"},
       {"breed and sex unknown", "id,sire,dam,sex,breed\na,,,,\nb,a,,M,\n", none, "",
        "hb.csv:2: founder a has no breed (use --default-breed)\n"
        "hb.csv:3: dummy dam of b has no breed (use --default-breed)\n"},
@@ -153,7 +164,8 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
        "id,sire,dam,sex,breed\n1,,,M,k\n2,,,M,j\n3,,,M,i\n4,,,M,h\n"
        "5,,,M,g\n6,,,M,f\n7,,,M,e\n8,,,M,d\n9,,,M,c\n10,,,M,b\n11,,,M,a\n",
        none, "",
-       "hb.csv: 11 breeds among the founders, at most 10: a, b, c, d, e, f, g, h, i, j, k\n"},
+       "hb.csv: 11 breeds among the founders, at most 10: a, b, c, d, e, f, g, h, i, j, k "
+       "(merge them with --breed-map or --rename-breed)\n"},
       {"header only", "id,sire,dam\r\n", none, "", "hb.csv: no animals\n"},
       {"malformed quoting", "id,sire,dam\n\"a\"x,,\n", none, "",
        "hb.csv:2: malformed quoting: \"\"a\"x,,\"\n"},
@@ -194,9 +206,9 @@ TEST(ImportCommandTest, Capacities) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
             "hb.csv: 24097 animals, at most 24096; choose fewer animals with --keep and "
-            "--generations\n"
+            "--generations (or --generations auto)\n"
             "hb.csv: 24097 families, at most 2600; choose fewer animals with --keep and "
-            "--generations\n"
+            "--generations (or --generations auto)\n"
             "pedprep import: 2 problems, nothing written\n");
 }
 
@@ -211,9 +223,9 @@ TEST(ImportCommandTest, SelectionKeepsAncestorsUpToGenerations) {
   Result r = Import(book, o, "g3\r\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.folder.files["ids.csv"],
-            "ini_id,id,family,individual,added\r\n1,g2,1,1,\r\n2,m2,1,2,\r\n3,g3,1,3,\r\n");
+            "ini_id,id,family,individual,added,note\r\n1,g2,1,1,,\r\n2,m2,1,2,,\r\n3,g3,1,3,,\r\n");
   // Numeric breed names keep their numbers.
-  EXPECT_NE(r.out.find("breeds: 3 = 3;\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("breeds (founders): 3 = 3 (2);\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.folder.files["PEDIGREE.PRN"].substr(0, 12), "    3    3\r\n");
 
   o.generations = 2;
@@ -221,8 +233,8 @@ TEST(ImportCommandTest, SelectionKeepsAncestorsUpToGenerations) {
   ASSERT_EQ(r.status, 0) << r.err;
   // g0 and m0 are three generations above g3: g1 becomes a founder.
   EXPECT_EQ(r.folder.files["ids.csv"],
-            "ini_id,id,family,individual,added\r\n1,g1,1,1,\r\n2,m1,1,2,\r\n3,g2,1,3,\r\n"
-            "4,m2,1,4,\r\n5,g3,1,5,\r\n6,z,2,1,\r\n");
+            "ini_id,id,family,individual,added,note\r\n1,g1,1,1,,\r\n2,m1,1,2,,\r\n"
+            "3,g2,1,3,,\r\n4,m2,1,4,,\r\n5,g3,1,5,,\r\n6,z,2,1,,\r\n");
 }
 
 TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {
@@ -232,7 +244,7 @@ TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {
   input.files["hb.csv"] = "id,sire,dam\na,,\n";
   folder.files["database/markers.dat"] = "old";
   std::ostringstream out, err;
-  o.herdbook = "hb.csv";
+  o.herdbooks = {"hb.csv"};
   EXPECT_EQ(RunImport(o, out, err, input, folder), 2);
   EXPECT_EQ(err.str(),
             "pedprep import: out/database/markers.dat exists; use --force to replace it\n");
@@ -241,15 +253,145 @@ TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {
   EXPECT_EQ(RunImport(o, out, err, input, folder), 0);
   EXPECT_EQ(folder.files.size(), 5u);
 
-  o.herdbook = "missing.csv";
+  o.herdbooks = {"missing.csv"};
   std::ostringstream err2;
   EXPECT_EQ(RunImport(o, out, err2, input, folder), 2);
   EXPECT_EQ(err2.str(), "pedprep import: cannot read missing.csv\n");
   folder.unwritable.insert("ids.csv");
-  o.herdbook = "hb.csv";
+  o.herdbooks = {"hb.csv"};
   std::ostringstream err3;
   EXPECT_EQ(RunImport(o, out, err3, input, folder), 2);
   EXPECT_EQ(err3.str(), "pedprep import: cannot write out/ids.csv: Permission denied\n");
+}
+
+TEST(ImportCommandTest, ForceRemovesTheEarlierRun) {
+  // The marker file goes by the name the old DEF.DAT gives, only when the run would accept it.
+  struct Case {
+    const char* marker;  // record 2 of the old DEF.DAT
+    std::string removed;
+  };
+  const std::vector<Case> cases = {
+      {"  TRAIT.BIN  ", "ped.dat PEDIGREE ID.PE TRAIT.BIN PEDPREP.RUN"},
+      {"ids.csv", "ped.dat PEDIGREE ID.PE PEDPREP.RUN"},
+      {"../TRAIT.BIN", "ped.dat PEDIGREE ID.PE PEDPREP.RUN"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.marker);
+    MemoryFileSystem input, folder;
+    input.files["hb.csv"] = "id,sire,dam\na,,\n";
+    for (const char* name : {"ped.dat", "PEDIGREE", "ID.PE", "PEDPREP.RUN", "TRAIT.BIN",
+                             "../TRAIT.BIN", "notes.txt", "ids.csv"}) {
+      folder.files[name] = "old";
+    }
+    folder.files["DEF.DAT"] = std::string("title\r\n") + c.marker + "\r\nx\r\ny\r\n 1\r\n";
+    ImportOptions o = Defaults();
+    o.herdbooks = {"hb.csv"};
+    o.output_folder = "st";
+    std::ostringstream out, err;
+    // Without --force nothing is touched.
+    EXPECT_EQ(RunImport(o, out, err, input, folder), 2);
+    EXPECT_EQ(folder.files.count("ped.dat"), 1u);
+    o.force = true;
+    ASSERT_EQ(RunImport(o, out, err, input, folder), 0) << err.str();
+    EXPECT_NE(out.str().find("removed from st (an earlier run): " + c.removed + "\n"),
+              std::string::npos)
+        << out.str();
+    for (const char* name : {"ped.dat", "PEDIGREE", "ID.PE", "PEDPREP.RUN"}) {
+      EXPECT_EQ(folder.files.count(name), 0u) << name;
+    }
+    EXPECT_EQ(folder.files.count("notes.txt"), 1u);
+    EXPECT_EQ(folder.files.count("../TRAIT.BIN"), 1u);
+    EXPECT_EQ(folder.files["DEF.DAT"].substr(0, 20), "Imported herd book\r\n");
+  }
+}
+
+TEST(ImportCommandTest, EveryKindOfProblemAtOnceGrouped) {
+  // A cycle, an own parent, a sex conflict and 1,000 out-of-range values of the selected
+  // marker; the full list goes to --problems.
+  std::string book = "id,sire,dam,sex,gt\na,b,,M,1\nb,a,,M,\nc,c,,M,\nd,,,F,\ne,d,,M,\n";
+  for (int i = 0; i < 1000; ++i) book += "m" + std::to_string(i) + ",,,M,200\n";
+  ImportOptions o = Defaults();
+  o.markers = {"gt"};
+  o.problems_file = "problems.csv";
+  MemoryFileSystem input, folder;
+  input.files["hb.csv"] = book;
+  o.herdbooks = {"hb.csv"};
+  std::ostringstream out, err;
+  EXPECT_EQ(RunImport(o, out, err, input, folder), 1);
+  const std::string marker = " is not an integer in -127..127 (the marker the run takes)\n";
+  std::string expected =
+      "hb.csv:2: animal a is its own ancestor: a -> b -> a (--repair cuts a link)\n"
+      "hb.csv:4: animal c is its own parent: c -> c (--repair cuts a link)\n"
+      "hb.csv:5: animal d has sex F but is a sire (--repair gives way to the role)\n";
+  for (int i = 0; i < 5; ++i) {
+    expected += "hb.csv:" + std::to_string(7 + i) + ": marker \"gt\" value \"200\" of animal m" +
+                std::to_string(i) + marker;
+  }
+  expected +=
+      "hb.csv: marker \"gt\": 995 more values out of range (lines 12, 13, 14, 15, 16, 17, 18, "
+      "19, 20, 21, ...)\n"
+      "pedprep import: 1,003 problems, nothing written\n";
+  EXPECT_EQ(err.str(), expected);
+  EXPECT_TRUE(folder.files.empty());
+  const std::vector<CsvRow> rows = ParseCsv(input.files["problems.csv"], ',', "problems.csv");
+  ASSERT_EQ(rows.size(), 1004u);
+  EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"file", "line", "id", "problem"}));
+  EXPECT_EQ(rows[1003].fields[1], "1006");
+  EXPECT_EQ(rows[1003].fields[2], "m999");
+}
+
+TEST(ImportCommandTest, RefusesWhatTheRunRefuses) {
+  struct Case {
+    const char* name;
+    ImportOptions options;
+    std::string err;
+  };
+  auto with = [](auto change) {
+    ImportOptions o = Defaults();
+    change(o);
+    return o;
+  };
+  const std::vector<Case> cases = {
+      {"select beyond the markers", with([](ImportOptions& o) {
+         o.markers = {"gt"};
+         o.select = 2;
+       }),
+       "pedprep import: --select 2 but 1 marker column; the run would stop\n"},
+      {"marker file of the run", with([](ImportOptions& o) { o.marker_file = "PEDIGREE"; }),
+       "pedprep import: --marker-file \"PEDIGREE\": "},
+      {"marker file outside", with([](ImportOptions& o) { o.marker_file = "../x.bin"; }),
+       "pedprep import: --marker-file \"../x.bin\": "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Result r = Import("id,sire,dam,gt\na,,,1\n", c.options);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.substr(0, c.err.size()), c.err);
+    EXPECT_TRUE(r.folder.files.empty());
+  }
+}
+
+TEST(ImportCommandTest, SeveralBooksAndAutomaticGenerations) {
+  MemoryFileSystem input, folder;
+  input.files["one.csv"] = "id,sire,dam\na,,\nb,a,\n";
+  input.files["two.tsv"] = "id\tsire\tdam\nc\tb\t\nb\t\t\n";
+  ImportOptions o = Defaults();
+  o.herdbooks = {"one.csv", "two.tsv"};
+  std::ostringstream out, err;
+  EXPECT_EQ(RunImport(o, out, err, input, folder), 1);
+  EXPECT_EQ(err.str(),
+            "two.tsv:3: animal b appears again with different data (first at one.csv line 3)\n"
+            "pedprep import: 1 problem, nothing written\n");
+  // A chain g0 <- g1 <- ... <- g9 of full sibs' offspring: every generation adds a loop; the
+  // most generations whose copies fit are chosen.
+  input.files["keep.txt"] = "a\n";
+  o.herdbooks = {"one.csv"};
+  o.keep_file = "keep.txt";
+  o.generations_auto = true;
+  std::ostringstream out2, err2;
+  ASSERT_EQ(RunImport(o, out2, err2, input, folder), 0) << err2.str();
+  EXPECT_NE(out2.str().find("generations: 0 (auto: all ancestors fit)\n"), std::string::npos)
+      << out2.str();
 }
 
 // Maps every written animal back through ids.csv and compares with the table's own links.

@@ -111,18 +111,18 @@ std::vector<OutputFile> InputFolderFiles(const PreparedPedigree& pedigree,
   for (int i = 0; i < nd; ++i) {
     if (!animals[i].has_markers) continue;
     OutList record = {I32(i + 1)};
-    for (int8_t value : animals[i].markers) record.push_back(I32(value));
+    for (int32_t value : animals[i].markers) record.push_back(I32(value));
     markers.Write(kMarkers, record);
   }
 
-  std::string ids = CsvLine({"ini_id", "id", "family", "individual", "added"});
+  std::string ids = CsvLine({"ini_id", "id", "family", "individual", "added", "note"});
   for (int i = 0; i < nd; ++i) {
     const PreparedAnimal& a = animals[i];
     const char* added = a.added == Added::kParent  ? "parent"
                         : a.added == Added::kDummy ? "dummy"
                                                    : "";
     ids += CsvLine({std::to_string(i + 1), a.id, std::to_string(a.family),
-                    std::to_string(a.individual), added});
+                    std::to_string(a.individual), added, a.note});
   }
 
   return {{kImportedFiles[0], passport.bytes()},

@@ -4,7 +4,6 @@
 #include <functional>
 #include <numeric>
 #include <queue>
-#include <set>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -14,16 +13,22 @@
 namespace pedprep {
 namespace {
 
-constexpr const char* kChooseFewer = "; choose fewer animals with --keep and --generations";
+constexpr const char* kChooseFewer =
+    "; choose fewer animals with --keep and --generations (or --generations auto)";
+constexpr int kNoAncestors = 1 << 30;  // depth of an animal whose parents are not selected
+constexpr std::size_t kFamiliesNamed = 3;
+constexpr int kNation9 = 9;  // the nation code whose copies get parent copies in the run
 
 // One animal of the herd book: a row, a parent named without a row, or a dummy.
 struct Node {
   std::string_view id;  // empty for a dummy
   uint32_t hash = 0;    // low 32 bits of IdHash(id)
-  int row = -1;         // Herdbook::Row number, -1 for an added parent or a dummy
-  long line = 0;        // its row, else the first row naming it (a dummy: its child's row)
-  long order = 0;       // place in herd-book order: 4 * row index + 0 added sire, 1 added dam,
-                        // 2 dummy, 3 the row itself
+  int16_t file = 0;     // the herd book of `line`
+  bool breed_defaulted = false;
+  int row = -1;    // Herdbook::Row number, -1 for an added parent or a dummy
+  long line = 0;   // its row, else the first row naming it (a dummy: its child's row)
+  long order = 0;  // place in herd-book order: 4 * row index + 0 added sire, 1 added dam,
+                   // 2 dummy, 3 the row itself
   int sire = -1, dam = -1;
   Added added = Added::kNone;
   Sex sex = Sex::kUnknown;
@@ -115,9 +120,24 @@ class Builder {
   PreparedPedigree Build();
 
  private:
-  void Problem(long line, std::string message) {
-    problems_.push_back({options_.herdbook_name, line, std::move(message)});
+  void Problem(const Node& node, std::string message, std::string plural) {
+    problems_.push_back({book_.files[node.file], node.line, std::move(message),
+                         std::string(node.id), "", std::move(plural)});
   }
+  void Problem(const HerdbookRow& row, std::string message, std::string plural) {
+    problems_.push_back({book_.files[row.file], row.line, std::move(message), std::string(row.id),
+                         "", std::move(plural)});
+  }
+  void Repair(int n, const std::string& what) {
+    const Node& node = nodes_[n];
+    std::string& note = notes_[n];
+    note += (note.empty() ? "" : "; ") + what;
+    repairs_.push_back({{node.file, node.line},
+                        book_.files[node.file] + ":" + std::to_string(node.line) + ": animal " +
+                            std::string(node.id) + ": " + what});
+  }
+  void CutLink(int n, int parent, const char* why);
+  void SelectDescendants();
   auto RowKey() const {
     return [this](int r) { return book_.Row(r).id; };
   }
@@ -135,8 +155,11 @@ class Builder {
   void AddDummies();
   void SettleSexesAndBreeds();
   void CodeBreeds();
+  void CountFounders();
+  void CountLoops(const std::vector<int>& family_of);
   void GroupFamilies();
   void Number();
+  std::string NoteOf(int n) const;
 
   const Herdbook& book_;
   const PrepareOptions& options_;
@@ -153,7 +176,12 @@ class Builder {
   std::vector<int> keep_nodes_;  // by keep id: its node, -1 when not in the herd book
   std::vector<std::string> breed_names_;  // by code - 1
   std::unordered_map<std::string_view, int> breed_codes_;
-  std::vector<std::vector<int>> families_;  // members, herd-book order
+  std::vector<std::vector<int>> families_;                   // members, herd-book order
+  std::vector<long> family_loops_;                           // by family
+  std::unordered_map<int, std::vector<long>> merged_lines_;  // first row -> its duplicates' lines
+  std::unordered_map<int, std::string> notes_;               // node -> repairs done
+  std::vector<std::pair<std::pair<int, long>, std::string>> repairs_;  // by (file, line)
+  std::unordered_map<std::string_view, long> founders_;                // breed -> founders
   PreparedPedigree result_;
 };
 
@@ -170,10 +198,14 @@ void Builder::IndexRows() {
       first_row_[r] = 1;
     } else if (book_.SameData(first, r)) {
       ++result_.counts.duplicates_merged;
+      merged_lines_[first].push_back(row.line);
     } else {
-      Problem(row.line, "animal " + std::string(row.id) +
-                            " appears again with different data (first at line " +
-                            std::to_string(book_.Row(first).line) + ")");
+      const HerdbookRow& earlier = book_.Row(first);
+      Problem(row,
+              "animal " + std::string(row.id) + " appears again with different data (first at " +
+                  (earlier.file == row.file ? "" : book_.files[earlier.file] + " ") + "line " +
+                  std::to_string(earlier.line) + ")",
+              "conflicting duplicate rows");
     }
   }
 }
@@ -185,6 +217,7 @@ int Builder::AddRowNode(int r, int depth) {
   node.hash = row.id_hash;
   node.row = r;
   node.line = row.line;
+  node.file = row.file;
   node.order = 4 * static_cast<long>(r) + 3;
   node.sex = row.sex;
   node.breed = row.breed;
@@ -233,6 +266,37 @@ void Builder::Select() {
     if (!row.sire.empty()) AddNamedNode(row.sire, row.sire_hash, node.depth + 1);
     if (!row.dam.empty()) AddNamedNode(row.dam, row.dam_hash, node.depth + 1);
   }
+  if (options_.descendants > 0) SelectDescendants();
+}
+
+void Builder::SelectDescendants() {
+  // Offspring rows of every name, then breadth first down from the kept animals; a
+  // descendant's other parent is selected without its own parents.
+  std::unordered_map<std::string_view, std::vector<int>> offspring;
+  const std::size_t count = book_.RowCount();
+  for (std::size_t r = 0; r < count; ++r) {
+    if (!first_row_[r]) continue;
+    const HerdbookRow& row = book_.Row(r);
+    if (!row.sire.empty()) offspring[row.sire].push_back(static_cast<int>(r));
+    if (!row.dam.empty() && row.dam != row.sire) offspring[row.dam].push_back(static_cast<int>(r));
+  }
+  std::vector<std::pair<int, int>> queue;  // (node, generations below a kept animal)
+  for (int n : keep_nodes_) queue.push_back({n, 0});
+  for (std::size_t next = 0; next < queue.size(); ++next) {
+    const auto [n, down] = queue[next];
+    if (down >= options_.descendants) continue;
+    const auto found = offspring.find(nodes_[n].id);
+    if (found == offspring.end()) continue;
+    for (int r : found->second) {
+      const HerdbookRow& row = book_.Row(r);
+      const std::size_t before = nodes_.size();
+      const int child = AddNamedNode(row.id, row.id_hash, kNoAncestors);
+      if (nodes_.size() > before) queue.push_back({child, down + 1});
+      const bool by_sire = nodes_[n].id == row.sire;
+      const std::string_view other = by_sire ? row.dam : row.sire;
+      if (!other.empty()) AddNamedNode(other, by_sire ? row.dam_hash : row.sire_hash, kNoAncestors);
+    }
+  }
 }
 
 void Builder::ScanParentNames() {
@@ -256,6 +320,7 @@ void Builder::ScanParentNames() {
         if (rank_[p] < 0) {
           rank_[p] = static_cast<long>(count) + added++;
           parent.line = row.line;
+          parent.file = row.file;
           parent.order = 4 * static_cast<long>(r) + role;
           parent.sex = role == 0 ? Sex::kMale : Sex::kFemale;
         }
@@ -271,7 +336,8 @@ void Builder::OrderNodes() {
   for (std::size_t k = 0; k < keep_nodes_.size(); ++k) {
     if (rank_[keep_nodes_[k]] >= 0) continue;
     keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
-                              "id " + options_.keep_ids[k] + " is not in the herd book"});
+                              "id " + options_.keep_ids[k] + " is not in the herd book",
+                              options_.keep_ids[k], "", "ids not in the herd book"});
   }
   std::vector<int> order;
   order.reserve(nodes_.size());
@@ -306,7 +372,8 @@ void Builder::CheckRoles() {
   for (std::size_t n = 0; n < nodes_.size(); ++n) {
     Node& node = nodes_[n];
     if (node.used_as_sire && node.used_as_dam) {
-      Problem(node.line, "animal " + std::string(node.id) + " is used as sire and as dam");
+      Problem(node, "animal " + std::string(node.id) + " is used as sire and as dam",
+              "animals used as sire and as dam");
       continue;
     }
     if (!node.used_as_sire && !node.used_as_dam) continue;
@@ -314,16 +381,46 @@ void Builder::CheckRoles() {
     if (node.sex == Sex::kUnknown) {
       node.sex = role;
       node.sex_inferred = node.added == Added::kNone;
+    } else if (node.sex != role && options_.repair) {
+      Repair(static_cast<int>(n), std::string("sex ") + SexLetter(node.sex) + " changed to " +
+                                      SexLetter(role) + " (a " +
+                                      (role == Sex::kMale ? "sire" : "dam") + ")");
+      node.sex = role;
     } else if (node.sex != role) {
-      Problem(node.line, "animal " + std::string(node.id) + " has sex " + SexLetter(node.sex) +
-                             " but is a " + (role == Sex::kMale ? "sire" : "dam"));
+      Problem(node,
+              "animal " + std::string(node.id) + " has sex " + SexLetter(node.sex) + " but is a " +
+                  (role == Sex::kMale ? "sire" : "dam") + " (--repair gives way to the role)",
+              "sex conflicts");
     }
   }
+}
+
+void Builder::CutLink(int n, int parent, const char* why) {
+  Node& node = nodes_[n];
+  const bool sire = node.sire == parent;
+  (sire ? node.sire : node.dam) = -1;
+  Repair(n, std::string(sire ? "sire" : "dam") + " link to " + std::string(nodes_[parent].id) +
+                " cut (" + why + ")");
+}
+
+// "a -> b -> c -> a", with the middle of a long chain left out.
+std::string ChainText(const std::vector<Node>& nodes, const std::vector<int>& cycle) {
+  constexpr std::size_t kShown = 6;
+  std::string chain;
+  for (std::size_t i = 0; i < cycle.size(); ++i) {
+    if (cycle.size() > kShown && i == kShown / 2) {
+      chain += "... (" + std::to_string(cycle.size() - kShown + 1) + " more) -> ";
+      i = cycle.size() - kShown / 2;
+    }
+    chain += std::string(nodes[cycle[i]].id) + " -> ";
+  }
+  return chain + std::string(nodes[cycle[0]].id);
 }
 
 void Builder::FindCycles() {
   // Depth-first search along parent links; a link to an animal still on the path closes a
   // cycle: path[k] -> path[k + 1] -> ... -> top -> path[k], each the offspring of the next.
+  // A repair cuts one link of the cycle; the path above the cut is searched again later.
   std::vector<char> state(nodes_.size(), 0);  // 0 not seen, 1 on the path, 2 done
   std::vector<std::pair<int, int>> path;      // (animal, next parent link 0..2)
   for (std::size_t start = 0; start < nodes_.size(); ++start) {
@@ -349,16 +446,33 @@ void Builder::FindCycles() {
       while (path[k - 1].first != parent) --k;
       std::vector<int> cycle;
       for (std::size_t i = k - 1; i < path.size(); ++i) cycle.push_back(path[i].first);
+      if (options_.repair) {
+        // Cut at the member whose row comes last: its link to the next member.
+        std::size_t last = 0;
+        for (std::size_t i = 1; i < cycle.size(); ++i) {
+          if (nodes_[cycle[i]].order > nodes_[cycle[last]].order) last = i;
+        }
+        const int cut_parent = cycle[(last + 1) % cycle.size()];
+        CutLink(cycle[last], cut_parent,
+                cycle.size() == 1 ? "own parent"
+                                  : ("ancestry cycle " + ChainText(nodes_, cycle)).c_str());
+        const std::size_t keep = k + last;  // path entries up to the member cut
+        while (path.size() > keep) {
+          state[path.back().first] = 0;
+          path.pop_back();
+        }
+        continue;
+      }
       const auto first = std::min_element(cycle.begin(), cycle.end(), [this](int a, int b) {
-        return nodes_[a].line < nodes_[b].line;
+        return nodes_[a].order < nodes_[b].order;
       });
       std::rotate(cycle.begin(), first, cycle.end());
-      std::string chain;
-      for (int member : cycle) chain += std::string(nodes_[member].id) + " -> ";
-      chain += std::string(nodes_[cycle[0]].id);
-      Problem(nodes_[cycle[0]].line,
-              "animal " + std::string(nodes_[cycle[0]].id) +
-                  (cycle.size() == 1 ? " is its own parent: " : " is its own ancestor: ") + chain);
+      const Node& member = nodes_[cycle[0]];
+      Problem(member,
+              "animal " + std::string(member.id) +
+                  (cycle.size() == 1 ? " is its own parent: " : " is its own ancestor: ") +
+                  ChainText(nodes_, cycle) + " (--repair cuts a link)",
+              "ancestry cycles");
     }
   }
 }
@@ -369,6 +483,7 @@ void Builder::AddDummies() {
     if ((nodes_[n].sire < 0) == (nodes_[n].dam < 0)) continue;
     Node dummy;
     dummy.line = nodes_[n].line;
+    dummy.file = nodes_[n].file;
     dummy.order = nodes_[n].order - 1;
     dummy.added = Added::kDummy;
     dummy.sex = nodes_[n].sire < 0 ? Sex::kMale : Sex::kFemale;
@@ -391,21 +506,30 @@ void Builder::SettleSexesAndBreeds() {
       if (options_.default_sex != Sex::kUnknown) {
         node.sex = options_.default_sex;
         ++counts.default_sexes;
-      } else {
-        Problem(node.line, "animal " + std::string(node.id) + " has no sex (use --default-sex)");
+      } else if (node.row < 0 || !book_.Row(node.row).faulty) {
+        Problem(node, "animal " + std::string(node.id) + " has no sex (use --default-sex)",
+                "animals without sex");
       }
     }
     if (node.sire >= 0) continue;
+    if (!node.breed.empty() && !options_.breed_map.empty()) {
+      const auto mapped = options_.breed_map.find(node.breed);
+      if (mapped != options_.breed_map.end()) node.breed = mapped->second;
+    }
     if (node.breed.empty()) {
       if (!options_.default_breed.empty()) {
         node.breed = options_.default_breed;
+        node.breed_defaulted = true;
         ++counts.default_breeds;
       } else {
-        Problem(node.line, (node.added == Added::kDummy ? "" : "founder ") + NameOf(nodes_, n) +
-                               " has no breed (use --default-breed)");
+        Problem(node,
+                (node.added == Added::kDummy ? "" : "founder ") + NameOf(nodes_, n) +
+                    " has no breed (use --default-breed)",
+                "founders without breed");
         continue;
       }
     }
+    ++founders_[node.breed];
     if (breed_codes_.emplace(node.breed, 0).second) breed_names_.emplace_back(node.breed);
   }
 }
@@ -426,6 +550,7 @@ void Builder::CodeBreeds() {
       result_.breeds[code - 1] = name;
       breed_codes_[name] = code;
     }
+    CountFounders();
     return;
   }
   std::sort(names.begin(), names.end());
@@ -435,11 +560,24 @@ void Builder::CodeBreeds() {
     total_problems_.push_back({options_.herdbook_name, 0,
                                std::to_string(names.size()) +
                                    " breeds among the founders, at most " +
-                                   std::to_string(kMaxBreeds) + ": " + list});
+                                   std::to_string(kMaxBreeds) + ": " + list +
+                                   " (merge them with --breed-map or --rename-breed)",
+                               "", "", "capacity"});
+    result_.over_capacity = true;
     return;
   }
   for (std::size_t i = 0; i < names.size(); ++i) breed_codes_[names[i]] = static_cast<int>(i + 1);
   result_.breeds = names;
+  CountFounders();
+}
+
+void Builder::CountFounders() {
+  result_.breed_founders.assign(result_.breeds.size(), 0);
+  for (std::size_t i = 0; i < result_.breeds.size(); ++i) {
+    if (result_.breeds[i].empty()) continue;
+    const auto found = founders_.find(result_.breeds[i]);
+    if (found != founders_.end()) result_.breed_founders[i] = found->second;
+  }
 }
 
 void Builder::GroupFamilies() {
@@ -459,11 +597,14 @@ void Builder::GroupFamilies() {
   std::sort(members.begin(), members.end(),
             [this](int a, int b) { return nodes_[a].order < nodes_[b].order; });
   std::unordered_map<int, int> family_of_root;
+  std::vector<int> family_of(nodes_.size());
   for (int n : members) {
     auto [it, inserted] = family_of_root.emplace(find(n), static_cast<int>(families_.size()));
     if (inserted) families_.emplace_back();
     families_[it->second].push_back(n);
+    family_of[n] = it->second;
   }
+  CountLoops(family_of);
   ImportCounts& counts = result_.counts;
   counts.families = static_cast<long>(families_.size());
   for (const auto& family : families_) {
@@ -472,17 +613,84 @@ void Builder::GroupFamilies() {
   // (Rows left out for their own problems are reported already.)
   if (counts.animals == 0 &&
       (book_.rows_read == 0 || (options_.keep_given && options_.keep_ids.empty()))) {
-    total_problems_.push_back({options_.herdbook_name, 0, "no animals"});
+    total_problems_.push_back({options_.herdbook_name, 0, "no animals", "", "", ""});
   }
   if (counts.animals > kMaxRows) {
     total_problems_.push_back({options_.herdbook_name, 0,
                                std::to_string(counts.animals) + " animals, at most " +
-                                   std::to_string(kMaxRows) + kChooseFewer});
+                                   std::to_string(kMaxRows) + kChooseFewer,
+                               "", "", "capacity"});
   }
   if (counts.families > kMaxFamilies) {
     total_problems_.push_back({options_.herdbook_name, 0,
                                std::to_string(counts.families) + " families, at most " +
-                                   std::to_string(kMaxFamilies) + kChooseFewer});
+                                   std::to_string(kMaxFamilies) + kChooseFewer,
+                               "", "", "capacity"});
+  }
+  const bool too_many_copies = counts.loops > kMaxBreaks;
+  const bool too_many_rows = counts.animals <= kMaxRows && counts.animals + counts.loops > kMaxRows;
+  if (too_many_copies || too_many_rows) {
+    std::vector<int> order(families_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [this](int a, int b) { return family_loops_[a] > family_loops_[b]; });
+    std::string named;
+    for (std::size_t i = 0; i < std::min(kFamiliesNamed, order.size()); ++i) {
+      const int f = order[i];
+      if (family_loops_[f] == 0) break;
+      named += (named.empty() ? "" : ", ") + std::string("family ") + std::to_string(f + 1) + " (" +
+               std::to_string(family_loops_[f]) + " copies, " +
+               std::to_string(families_[f].size()) + " animals)";
+    }
+    const std::string message =
+        too_many_copies ? "at least " + std::to_string(counts.loops) +
+                              " loop-break copies expected, at most " + std::to_string(kMaxBreaks)
+                        : std::to_string(counts.animals) + " animals and at least " +
+                              std::to_string(counts.loops) + " loop-break copies, at most " +
+                              std::to_string(kMaxRows) + " rows";
+    total_problems_.push_back({options_.herdbook_name, 0,
+                               message + "; the most copies: " + named + kChooseFewer, "", "",
+                               "capacity"});
+  }
+  for (const ImportProblem& problem : total_problems_) {
+    if (problem.plural == "capacity") result_.over_capacity = true;
+  }
+}
+
+void Builder::CountLoops(const std::vector<int>& family_of) {
+  // Per family: distinct matings + children - members + 1 (when it has a mating).
+  family_loops_.assign(families_.size(), 0);
+  std::vector<uint64_t> matings;
+  for (const Node& node : nodes_) {
+    if (node.sire < 0 || node.dam < 0) continue;
+    ++family_loops_[family_of[node.sire]];  // the child
+    matings.push_back((static_cast<uint64_t>(node.sire) << 32) | static_cast<uint32_t>(node.dam));
+  }
+  std::sort(matings.begin(), matings.end());
+  matings.erase(std::unique(matings.begin(), matings.end()), matings.end());
+  std::vector<char> mated(families_.size(), 0);
+  for (uint64_t mating : matings) {
+    const int f = family_of[static_cast<int>(mating >> 32)];
+    ++family_loops_[f];
+    mated[f] = 1;
+  }
+  ImportCounts& counts = result_.counts;
+  for (std::size_t f = 0; f < families_.size(); ++f) {
+    if (!mated[f]) continue;
+    family_loops_[f] += 1 - static_cast<long>(families_[f].size());
+    counts.loops += family_loops_[f];
+  }
+  std::vector<char> parent(nodes_.size(), 0);
+  for (const Node& node : nodes_) {
+    if (node.sire >= 0) parent[node.sire] = 1;
+    if (node.dam >= 0) parent[node.dam] = 1;
+  }
+  for (std::size_t n = 0; n < nodes_.size(); ++n) {
+    const Node& node = nodes_[n];
+    if (parent[n] && node.row >= 0 && book_.Row(node.row).nation == kNation9 &&
+        family_loops_[family_of[n]] > 0) {
+      ++counts.nation9_parents;
+    }
   }
 }
 
@@ -509,8 +717,6 @@ void Builder::Number() {
       if (waiting[n] == 0) ready.push(n);
     }
     int number = 0;
-    std::set<std::pair<int, int>> matings;
-    long children = 0;
     while (!ready.empty()) {
       const int n = ready.top();
       ready.pop();
@@ -527,17 +733,16 @@ void Builder::Number() {
         animal.mother = individual[node.dam];
         animal.sire_ini = position[node.sire];
         animal.dam_ini = position[node.dam];
-        matings.insert({node.sire, node.dam});
-        ++children;
       } else {
         animal.breed_code = breed_codes_.at(node.breed);
       }
       animal.sex = node.sex;
+      animal.note = NoteOf(n);
       if (node.row >= 0) {
         const HerdbookRow& row = book_.Row(node.row);
         animal.nation = row.nation;
         animal.has_markers = row.has_markers;
-        const int8_t* markers = book_.Markers(node.row);
+        const int32_t* markers = book_.Markers(node.row);
         animal.markers.assign(markers,
                               markers + std::min(options_.marker_count, book_.marker_count));
       }
@@ -546,11 +751,29 @@ void Builder::Number() {
         if (--waiting[child] == 0) ready.push(child);
       }
     }
-    if (!matings.empty()) {
-      result_.counts.loops +=
-          static_cast<long>(matings.size()) + children - static_cast<long>(families_[f].size()) + 1;
+  }
+}
+
+std::string Builder::NoteOf(int n) const {
+  const Node& node = nodes_[n];
+  std::string note;
+  auto add = [&note](const std::string& text) { note += (note.empty() ? "" : "; ") + text; };
+  if (node.added == Added::kParent) add("added parent");
+  if (node.added == Added::kDummy) {
+    add(std::string(node.sex == Sex::kMale ? "dummy sire of " : "dummy dam of ") +
+        std::string(nodes_[node.dummy_child].id));
+  }
+  if (node.sex_inferred) add("sex inferred from role");
+  if (node.breed_defaulted) add("breed from --default-breed");
+  if (node.row >= 0) {
+    const auto merged = merged_lines_.find(node.row);
+    if (merged != merged_lines_.end()) {
+      for (long line : merged->second) add("merged with line " + std::to_string(line));
     }
   }
+  const auto repaired = notes_.find(n);
+  if (repaired != notes_.end()) add(repaired->second);
+  return note;
 }
 
 PreparedPedigree Builder::Build() {
@@ -565,11 +788,20 @@ PreparedPedigree Builder::Build() {
   SettleSexesAndBreeds();
   CodeBreeds();
   GroupFamilies();
+  auto file_index = [this](const std::string& file) {
+    return std::find(book_.files.begin(), book_.files.end(), file) - book_.files.begin();
+  };
   std::stable_sort(problems_.begin(), problems_.end(),
-                   [](const ImportProblem& a, const ImportProblem& b) { return a.line < b.line; });
+                   [&file_index](const ImportProblem& a, const ImportProblem& b) {
+                     return std::make_pair(file_index(a.file), a.line) <
+                            std::make_pair(file_index(b.file), b.line);
+                   });
   for (auto* list : {&problems_, &keep_problems_, &total_problems_}) {
     out_->insert(out_->end(), list->begin(), list->end());
   }
+  std::stable_sort(repairs_.begin(), repairs_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& repair : repairs_) result_.repairs.push_back(std::move(repair.second));
   if (problems_.empty() && keep_problems_.empty() && total_problems_.empty()) Number();
   return std::move(result_);
 }

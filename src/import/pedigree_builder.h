@@ -14,12 +14,26 @@
 // added parent stands just before the first row naming it, a dummy just before its child).
 // The animal in position i (1-based) of the result has initial identifier i.
 //
+// Descendants (with keep ids and `descendants` >= 0): the kept animals' offspring down to
+// that many generations, each with its other parent, whose own parents become unknown.
+//
+// Breeds: a founder's label is mapped through `breed_map` before breeds are counted.
+// Repairs (with `repair`): an own-parent link is cut; in an ancestry cycle the parent link of
+// the member whose row comes last is cut; a recorded sex contradicting the animal's role as
+// sire or dam gives way to the role. Without `repair` each is a problem.
+//
+// Capacities: more than kMaxRows animals, kMaxFamilies families, kMaxBreeds breeds, more
+// than kMaxBreaks expected loop-break copies or kMaxRows animals plus copies are problems
+// (PreparedPedigree::over_capacity), naming the families that need the most copies.
+//
 // Checks concern the selected animals (a parent's role counts wherever it is used);
 // problems of single rows (see herdbook.h) and conflicting duplicates concern every row.
 #ifndef PEDPREP_IMPORT_PEDIGREE_BUILDER_H_
 #define PEDPREP_IMPORT_PEDIGREE_BUILDER_H_
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +54,9 @@ struct PrepareOptions {
   std::vector<std::string> keep_ids;  // with the 1-based lines of the keep file they come from
   std::vector<long> keep_lines;
   int generations = -1;  // with keep ids: generations of ancestors kept; -1 = all
+  int descendants = -1;  // with keep ids: generations of descendants kept; -1 = none
+  bool repair = false;
+  std::map<std::string, std::string, std::less<>> breed_map;  // label in the book -> label
   Sex default_sex = Sex::kUnknown;
   std::string default_breed;     // empty: none
   std::size_t marker_count = 0;  // marker columns of the herd book
@@ -58,7 +75,8 @@ struct PreparedAnimal {
   Sex sex = Sex::kUnknown;
   int8_t nation = 0;
   bool has_markers = false;
-  std::vector<int8_t> markers;
+  std::vector<int32_t> markers;
+  std::string note;  // what the import changed or added ("; " between several)
 };
 
 struct ImportCounts {
@@ -72,13 +90,18 @@ struct ImportCounts {
   long default_breeds = 0;
   long families = 0;
   long largest_family = 0;
-  long loops = 0;  // sum over families of E - V + C of the animal/mating graph
+  long loops = 0;            // sum over families of E - V + C of the animal/mating graph: the
+                             // loop-break copies the run makes at least
+  long nation9_parents = 0;  // parents with nation code 9 in families with loops
 };
 
 struct PreparedPedigree {
   std::vector<PreparedAnimal> animals;  // animals[i] has initial identifier i + 1
   std::vector<std::string> breeds;      // breeds[code - 1]: the name (empty: no founder)
+  std::vector<long> breed_founders;     // by code - 1: founders of that breed
+  std::vector<std::string> repairs;     // "FILE:LINE: animal ID: what was changed"
   ImportCounts counts;
+  bool over_capacity = false;  // the problems include a capacity of the run
 };
 
 // Problems go to `problems` in line order (herd book, then keep file, then the totals);

@@ -74,6 +74,35 @@ long SplitPlainCsv(std::string_view text, char delimiter, long first_line, OnRow
   return line;
 }
 
+// The rows of text whose fields are separated by runs of blanks and tabs (no quoting), as
+// views into `text`, called like SplitPlainCsv: leading and trailing blanks of a line are
+// ignored, a line of blanks only is skipped, CR and LF end a record, every LF starts a line.
+template <typename OnRow>
+long SplitBlankSeparated(std::string_view text, long first_line, OnRow&& on_row) {
+  std::vector<std::string_view> fields;
+  long line = first_line;
+  std::size_t p = 0;
+  const std::size_t size = text.size();
+  while (p <= size) {
+    const char c = p < size ? text[p] : '\n';
+    if (c == '\n' || c == '\r') {
+      if (!fields.empty()) on_row(line, fields);
+      fields.clear();
+      line += p < size && c == '\n';
+      ++p;
+    } else if (c == ' ' || c == '\t') {
+      ++p;
+    } else {
+      const std::size_t begin = p;
+      while (p < size && text[p] != ' ' && text[p] != '\t' && text[p] != '\n' && text[p] != '\r') {
+        ++p;
+      }
+      fields.push_back(text.substr(begin, p - begin));
+    }
+  }
+  return line;
+}
+
 }  // namespace pedprep
 
 #endif  // PEDPREP_IMPORT_PLAIN_SPLIT_H_

@@ -279,6 +279,24 @@ bool MemoryFileSystem::ReadFile(const std::string& name, std::string* contents) 
   return true;
 }
 
+bool FileSystem::RemoveFile(const std::string& name) {
+  throw InputError("remove", name, 0, "this folder cannot remove files", "");
+}
+
+bool DiskFileSystem::RemoveFile(const std::string& name) {
+  const std::string path = Path(name);
+  struct stat status {};
+  if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return false;  // no file
+  if (unlink(path.c_str()) == 0) return true;
+  if (errno == ENOENT) return false;
+  throw InputError("remove", name, 0, std::strerror(errno), "");
+}
+
+bool MemoryFileSystem::RemoveFile(const std::string& name) {
+  if (unwritable.count(name) != 0) throw InputError("remove", name, 0, "Permission denied", "");
+  return files.erase(name) > 0;
+}
+
 void MemoryFileSystem::WriteFiles(const std::vector<OutputFile>& out) {
   for (const OutputFile& file : out) {
     if (unwritable.count(file.name) != 0 || !UsableName(file.name)) {

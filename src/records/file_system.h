@@ -47,6 +47,10 @@ class FileSystem {
     (void)wait;
     return true;
   }
+  // Removes one file: true when it was there, false when there was none; throws
+  // InputError("remove", name, 0, reason, "") when it cannot be removed (or the folder
+  // cannot remove files).
+  virtual bool RemoveFile(const std::string& name);
 };
 
 // A real folder: names are relative to `root` (empty: the process's current directory);
@@ -74,6 +78,7 @@ class DiskFileSystem : public FileSystem {
   bool ReadFile(const std::string& name, std::string* contents) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
   bool LockFolder(std::chrono::milliseconds wait) override;
+  bool RemoveFile(const std::string& name) override;
 
  private:
   std::string Path(const std::string& name) const;
@@ -91,6 +96,7 @@ class MemoryFileSystem : public FileSystem {
  public:
   bool ReadFile(const std::string& name, std::string* contents) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
+  bool RemoveFile(const std::string& name) override;
 
   std::map<std::string, std::string> files;
   std::set<std::string> unwritable;

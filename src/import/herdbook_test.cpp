@@ -1,0 +1,135 @@
+#include "import/herdbook.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pedprep {
+namespace {
+
+struct Read {
+  std::vector<std::string> rows;  // "line:id<sire<dam" of each row kept
+  std::string problems;           // formatted, one a line
+};
+
+// ASCII text as UTF-16 with a byte-order mark.
+std::string Utf16(const std::string& ascii, bool little) {
+  std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+  for (char c : ascii) {
+    out += little ? c : '\0';
+    out += little ? '\0' : c;
+  }
+  return out;
+}
+
+Read ReadText(std::string text, const HerdbookFormat& format = {}) {
+  Read result;
+  const std::string why = MakeHerdbookText(&text);
+  if (!why.empty()) return {{}, "refused: " + why};
+  std::vector<ImportProblem> problems;
+  const Herdbook book = ReadHerdbook(text, "hb", format, &problems);
+  for (std::size_t r = 0; r < book.RowCount(); ++r) {
+    const HerdbookRow& row = book.Row(r);
+    result.rows.push_back(std::to_string(row.line) + ":" + std::string(row.id) + "<" +
+                          std::string(row.sire) + "<" + std::string(row.dam));
+  }
+  for (const ImportProblem& p : problems) result.problems += FormatProblem(p) + "\n";
+  return result;
+}
+
+TEST(HerdbookTest, SeparatorsColumnsAndEncodings) {
+  HerdbookFormat german;
+  german.columns[kIdColumn] = "Tier";
+  german.columns[kSireColumn] = "vater";
+  german.columns[kDamColumn] = "3";  // by number
+  HerdbookFormat star;
+  star.delimiter = '*';
+  HerdbookFormat spaced;
+  spaced.delimiter = kBlankSeparated;
+  const std::vector<std::string> two = {"2:a<<", "3:b<a<"};
+  struct Case {
+    const char* name;
+    std::string text;
+    HerdbookFormat format;
+    std::vector<std::string> rows;
+  };
+  const std::vector<Case> cases = {
+      {"pipe detected", "id|sire|dam\na||\nb|a|\n", {}, two},
+      {"blanks detected, leading blanks and tabs", "id  sire dam\n  a 0 0\nb\ta   NA\n", {}, two},
+      {"space given", "id sire dam\na 0 0\n\n  \nb a 0\n", spaced, {"2:a<<", "5:b<a<"}},
+      {"any character given", "id*sire*dam\na**\nb*a*\n", star, two},
+      {"header names and numbers", "Tier;Va ter;Mutter\na;;\nb;a;\n", german, two},
+      {"CR-only line ends", "id,sire,dam\ra,,\rb,a,\r", {}, two},
+      {"UTF-16 LE with BOM", Utf16("id,sire,dam\r\na,,\r\nb,a,\r\n", true), {}, two},
+      {"UTF-16 BE with BOM, a character beyond ASCII",
+       Utf16("id,sire,dam\n", false) + std::string("\0\xE4\0,\0,\0\n", 8),
+       {},
+       {"2:\xC3\xA4<<"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Read read = ReadText(c.text, c.format);
+    EXPECT_EQ(read.problems, "");
+    EXPECT_EQ(read.rows, c.rows);
+  }
+  // German headers without options: the message shows what was read.
+  const std::string german_problems = ReadText("Tier;Vater;Mutter\na;;\n").problems;
+  EXPECT_EQ(german_problems.substr(0, german_problems.find('\n') + 1),
+            "hb:1: required column \"id\" (or \"animal\", \"individual\", \"indiv\", \"ind\") "
+            "missing (name it with --id); header read as \"Tier\", \"Vater\", \"Mutter\" with "
+            "separator ';'\n");
+  EXPECT_EQ(ReadText(std::string("id,sire\0,dam\n", 13)).problems,
+            "refused: binary file (a zero byte at offset 7); export the table as delimited "
+            "text");
+}
+
+TEST(HerdbookTest, ValuesAreCheckedAndTheRowKept) {
+  HerdbookFormat format;
+  format.markers = {"yob", "class"};
+  format.selected_marker = 1;
+  format.sex_codes = {{"w", Sex::kFemale}};
+  format.missing = {"?"};
+  const Read read = ReadText(
+      "id,sire,dam,sex,yob,class\n"
+      "a,,,w,2016,-127\n"    // good: yob only has to fit five columns
+      "b,,,x,100000,128\n"   // sex unknown, yob and class out of range
+      "c,,,m,19.5,\n"        // not an integer
+      "?,,,m,,\n"            // an id that means unknown
+      "e\x1b[2J\nx,,,m,,\n"  // control bytes shown escaped
+      ,
+      format);
+  EXPECT_EQ(read.rows,
+            (std::vector<std::string>{"2:a<<", "3:b<<", "4:c<<", "6:e\x1b[2J<<", "7:x<<"}));
+  EXPECT_EQ(read.problems,
+            "hb:3: sex value \"x\" of animal b is not M, F, male, female, 1 or 2 (or a code "
+            "given with --sex-codes)\n"
+            "hb:3: marker \"yob\" value \"100000\" of animal b is not an integer in -9999..99999\n"
+            "hb:3: marker \"class\" value \"128\" of animal b is not an integer in -127..127 (the "
+            "marker the run takes)\n"
+            "hb:4: marker \"yob\" value \"19.5\" of animal c is not an integer in -9999..99999\n"
+            "hb:5: id \"?\" is a code for an unknown animal (see --missing)\n");
+  EXPECT_EQ(FormatProblem({"hb", 6, "animal e\x1b[2J\nx", "", "", ""}),
+            "hb:6: animal e\\x1B[2J\\x0Ax");
+}
+
+TEST(HerdbookTest, BooksAppendWithTheirFiles) {
+  HerdbookFormat format;
+  format.id_prefix = "one:";
+  std::vector<ImportProblem> problems;
+  const std::string first = "id,sire,dam\na,,\nb,a,\n";
+  const std::string second = "id\tsire\tdam\na\t\t\n";
+  Herdbook book = ReadHerdbook(first, "one.csv", format, &problems);
+  format.id_prefix = "two:";
+  book.Append(ReadHerdbook(second, "two.tsv", format, &problems, 1));
+  ASSERT_EQ(book.RowCount(), 3u);
+  EXPECT_EQ(book.Row(1).sire, "one:a");
+  EXPECT_EQ(book.Row(2).id, "two:a");
+  EXPECT_EQ(book.files, (std::vector<std::string>{"one.csv", "two.tsv"}));
+  EXPECT_EQ(book.files[book.Row(2).file], "two.tsv");
+  EXPECT_EQ(BookName("data/dama.tsv"), "dama");
+  EXPECT_TRUE(problems.empty());
+}
+
+}  // namespace
+}  // namespace pedprep

@@ -1,0 +1,129 @@
+#include "import/pedigree_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pedprep {
+namespace {
+
+struct Built {
+  PreparedPedigree pedigree;
+  std::vector<ImportProblem> problems;
+  std::string Problems() const {
+    std::string text;
+    for (const ImportProblem& p : problems) text += FormatProblem(p) + "\n";
+    return text;
+  }
+  // "id:note" of every animal with a note.
+  std::vector<std::string> Notes() const {
+    std::vector<std::string> notes;
+    for (const PreparedAnimal& a : pedigree.animals) {
+      if (!a.note.empty()) notes.push_back(a.id + ":" + a.note);
+    }
+    return notes;
+  }
+};
+
+Built Build(const std::string& text, PrepareOptions options = {}) {
+  Built built;
+  HerdbookFormat format;
+  const Herdbook book = ReadHerdbook(text, "hb", format, &built.problems);
+  options.herdbook_name = "hb";
+  if (options.default_sex == Sex::kUnknown) options.default_sex = Sex::kFemale;
+  if (options.default_breed.empty()) options.default_breed = "X";
+  built.pedigree = PreparePedigree(book, options, &built.problems);
+  return built;
+}
+
+TEST(PedigreeBuilderTest, RepairsCutLinksAndFollowRoles) {
+  // c is its own dam; a -> b -> d -> a is a cycle whose last row is d; f is a sire recorded
+  // as female.
+  const std::string book = "id,sire,dam,sex\na,d,x,M\nb,a,y,M\nc,,c,F\nd,b,z,M\nf,,,F\ng,f,c,M\n";
+  PrepareOptions repair;
+  repair.repair = true;
+  const Built fixed = Build(book, repair);
+  ASSERT_EQ(fixed.Problems(), "");
+  EXPECT_EQ(fixed.pedigree.repairs,
+            (std::vector<std::string>{
+                "hb:4: animal c: dam link to c cut (own parent)",
+                "hb:5: animal d: sire link to b cut (ancestry cycle a -> d -> b -> a)",
+                "hb:6: animal f: sex F changed to M (a sire)"}));
+  const std::string by_default = "; breed from --default-breed";
+  EXPECT_EQ(fixed.Notes(), (std::vector<std::string>{
+                               "x:added parent" + by_default, "y:added parent" + by_default,
+                               "z:added parent" + by_default, ":dummy sire of d" + by_default,
+                               "d:sire link to b cut (ancestry cycle a -> d -> b -> a)",
+                               "c:breed from --default-breed; dam link to c cut (own parent)",
+                               "f:breed from --default-breed; sex F changed to M (a sire)"}));
+  EXPECT_EQ(Build(book).Problems(),
+            "hb:2: animal a is its own ancestor: a -> d -> b -> a (--repair cuts a link)\n"
+            "hb:4: animal c is its own parent: c -> c (--repair cuts a link)\n"
+            "hb:6: animal f has sex F but is a sire (--repair gives way to the role)\n");
+}
+
+TEST(PedigreeBuilderTest, ManyCyclesThroughOneAnimalStayShort) {
+  // b0 is its own dam and the dam of every animal of a male line above it: 2,001 cycles.
+  constexpr int kLine = 2000;
+  std::string book = "id,sire,dam,sex\n";
+  for (int i = 0; i <= kLine; ++i) {
+    book += "b" + std::to_string(i) + "," + (i < kLine ? "b" + std::to_string(i + 1) : "") +
+            ",b0," + (i == 0 ? "F" : "M") + "\n";
+  }
+  const Built built = Build(book);
+  EXPECT_EQ(built.problems.size(), static_cast<std::size_t>(kLine) + 1);
+  std::size_t longest = 0;
+  for (const ImportProblem& p : built.problems) longest = std::max(longest, p.message.size());
+  EXPECT_LT(longest, 200u);
+  PrepareOptions repair;
+  repair.repair = true;
+  const Built fixed = Build(book, repair);
+  EXPECT_EQ(fixed.pedigree.repairs.size(), static_cast<std::size_t>(kLine) + 1);
+}
+
+TEST(PedigreeBuilderTest, CopiesBeyondTheRunAreRefusedNamingTheFamily) {
+  // Two sires with each of k dams, one calf per mating: k - 1 loops in one family; a small
+  // family without loops first.
+  auto book = [](int dams) {
+    std::string text = "id,sire,dam,sex\nlone,,,M\n";
+    for (int d = 0; d < dams; ++d) {
+      const std::string dam = "d" + std::to_string(d);
+      text += "s1-" + dam + ",s1," + dam + ",M\ns2-" + dam + ",s2," + dam + ",M\n";
+    }
+    return text;
+  };
+  const Built over = Build(book(kMaxBreaks + 2));
+  EXPECT_TRUE(over.pedigree.over_capacity);
+  EXPECT_EQ(over.Problems(),
+            "hb: at least 4097 loop-break copies expected, at most 4096; the most copies: family "
+            "2 (4097 copies, 12296 animals); choose fewer animals with --keep and --generations "
+            "(or --generations auto)\n");
+  const Built fits = Build(book(kMaxBreaks + 1));
+  EXPECT_EQ(fits.Problems(), "");
+  EXPECT_EQ(fits.pedigree.counts.loops, kMaxBreaks);
+}
+
+TEST(PedigreeBuilderTest, DescendantsAndBreedMap) {
+  // k's ancestors g and its descendants two generations down; o is a calf's other parent,
+  // whose own parents (oo) are left out, and q is three generations down.
+  const std::string book =
+      "id,sire,dam,sex,breed\ng,,,M,Angus\nk,g,,F,\noo,,,M,Hereford\no,oo,,M,\nc1,o,k,F,\n"
+      "c2,x,c1,M,\nq,c2,,M,\nother,,,M,Dexter\n";
+  PrepareOptions options;
+  options.keep_given = true;
+  options.keep_ids = {"k"};
+  options.keep_lines = {1};
+  options.descendants = 2;
+  options.breed_map = {{"Angus", "Black"}};
+  const Built built = Build(book, options);
+  ASSERT_EQ(built.Problems(), "");
+  std::vector<std::string> ids;
+  for (const PreparedAnimal& a : built.pedigree.animals) ids.push_back(a.id);
+  EXPECT_EQ(ids, (std::vector<std::string>{"g", "", "k", "o", "c1", "x", "c2"}));
+  EXPECT_EQ(built.pedigree.breeds, (std::vector<std::string>{"Black", "X"}));
+  EXPECT_EQ(built.pedigree.breed_founders, (std::vector<long>{1, 3}));
+}
+
+}  // namespace
+}  // namespace pedprep

@@ -119,7 +119,7 @@ bool SameRead(const ReadResult& a, const ReadResult& b) {
 void CheckImport(const ImportOptions& options, const std::string& herdbook,
                  const std::string* keep) {
   MemoryFileSystem input;
-  input.files[options.herdbook] = herdbook;
+  input.files[options.herdbooks.front()] = herdbook;
   if (keep != nullptr) input.files[options.keep_file] = *keep;
   CountingFolder folder;
   std::ostringstream out, err;
@@ -173,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   ImportOptions options;
-  options.herdbook = "hb.csv";
+  options.herdbooks = {"hb.csv"};
   options.output_folder = "out";
   options.delimiter = format.delimiter;
   options.markers = format.markers;

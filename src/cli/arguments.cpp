@@ -6,10 +6,18 @@
 #include <limits>
 #include <type_traits>
 
+#include "cli/help_text.h"
 #include "core/exit_status.h"
 
 namespace pedprep {
 namespace {
+
+// The parser's validators describe themselves in its messages ("K:INT in [1 - 20]"); ours are
+// shown by the help in words instead, so their descriptions are left empty.
+CLI::Validator Quiet(CLI::Validator validator) {
+  validator.description("");
+  return validator;
+}
 
 CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
   const std::string& name = argument.names();
@@ -26,22 +34,26 @@ CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
       argument.target());
   if (argument.repeatable()) option->allow_extra_args(false);
   if (argument.required()) option->required();
-  if (argument.type_name()) option->type_name(*argument.type_name());
+  std::string placeholder = ValuePlaceholder(argument);
+  if (argument.repeatable()) placeholder.resize(placeholder.size() - std::string(" ...").size());
+  option->type_name(placeholder);
   if (!argument.choices().empty()) {
-    option->check(CLI::IsMember(argument.choices(), CLI::ignore_case));
+    option->check(Quiet(CLI::IsMember(argument.choices(), CLI::ignore_case)));
   }
-  if (const auto& range = argument.range()) option->check(CLI::Range(range->first, range->second));
+  if (const auto& range = argument.range()) {
+    option->check(Quiet(CLI::Range(range->first, range->second)));
+  }
   if (const auto& min = argument.at_least()) {
     if (*min == 0) {
-      option->check(CLI::NonNegativeNumber);
+      option->check(Quiet(CLI::NonNegativeNumber));
     } else if (*min == 1) {
-      option->check(CLI::PositiveNumber);
+      option->check(Quiet(CLI::PositiveNumber));
     } else {
-      option->check(CLI::Range(*min, std::numeric_limits<int>::max()));
+      option->check(Quiet(CLI::Range(*min, std::numeric_limits<int>::max())));
     }
   }
-  if (argument.existing_directory()) option->check(CLI::ExistingDirectory);
-  if (argument.check()) option->check(argument.check(), argument.check_shown());
+  if (argument.existing_directory()) option->check(Quiet(CLI::ExistingDirectory));
+  if (argument.check()) option->check(argument.check(), "");
   if (argument.show_default()) option->capture_default_str();
   return option;
 }
@@ -84,22 +96,32 @@ ParseResult CommandLine::Parse(int argc, const char* const* argv, std::ostream& 
     }
   }
 
+  // Only the first argument can name a command: the program itself has no option with a value.
+  const Command* named = nullptr;
+  for (const Command& command : commands_) {
+    if (argc > 1 && command.name() == argv[1]) named = &command;
+  }
   try {
     app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out << HelpText(*this, named);
+    return {ParseResult::Kind::kAnswered, nullptr, ""};
   } catch (const CLI::ParseError& e) {
-    if (e.get_exit_code() == 0) {  // --help, --version: written on `out`, nothing on the other
+    if (e.get_exit_code() == 0) {  // --version: written on `out`, nothing on the other
       app.exit(e, out, out);
       return {ParseResult::Kind::kAnswered, nullptr, ""};
     }
     std::string problem = e.what();
     while (!problem.empty() && problem.back() == '\n') problem.pop_back();
-    return {ParseResult::Kind::kUsageError, nullptr, problem};
+    return {ParseResult::Kind::kUsageError, named, problem};
   }
   for (const CommandParser& parser : parsers) {
     if (!parser.app->parsed()) continue;
     for (const auto& [argument, option] : parser.options) {
       std::string problem = TooMany(*argument, *option);
-      if (!problem.empty()) return {ParseResult::Kind::kUsageError, nullptr, std::move(problem)};
+      if (!problem.empty()) {
+        return {ParseResult::Kind::kUsageError, parser.command, std::move(problem)};
+      }
     }
     return {ParseResult::Kind::kCommand, parser.command, ""};
   }

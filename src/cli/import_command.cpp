@@ -62,6 +62,15 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .Check(CheckMarkerFileName, "NAME")
       .ShowDefault();
   import.Flag("--force", &o.force, "Replace an existing input folder");
+  import.Note("Columns",
+              "found by their header names in any letter case: id (or animal, individual, "
+              "indiv), sire (or father, fatherid, father_id), dam (or mother, motherid, "
+              "mother_id); optional: sex, breed, nation (-127..127) and the --marker columns "
+              "(-127..127). Other columns are ignored.");
+  import.Note("Missing values",
+              "an empty field, 0, NA, * and . (in any letter case) and every --missing CODE "
+              "mean unknown.");
+  import.Note("Sex codes", "M, male or 1 for males; F, female or 2 for females (any letter case).");
   import.OnRun([parsed, &context] {
     ImportOptions& options = parsed->options;
   const std::string& d = parsed->delimiter;

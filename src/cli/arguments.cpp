@@ -3,6 +3,9 @@
 #include "cli/arguments.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <limits>
 #include <type_traits>
 
@@ -12,11 +15,41 @@
 namespace pedprep {
 namespace {
 
-// The parser's validators describe themselves in its messages ("K:INT in [1 - 20]"); ours are
-// shown by the help in words instead, so their descriptions are left empty.
+// The parser's validators describe themselves in its messages ("K:INT in [1 - 20]"); the help
+// shows ours in words instead, so their descriptions are left empty.
 CLI::Validator Quiet(CLI::Validator validator) {
   validator.description("");
   return validator;
+}
+
+// The problem of a value that is none of the choices (in any letter case), or "".
+std::string OneOf(const std::string& value, const std::vector<std::string>& choices) {
+  const auto same = [](char a, char b) { return std::tolower(a) == std::tolower(b); };
+  std::string listed;
+  for (const std::string& choice : choices) {
+    if (std::equal(value.begin(), value.end(), choice.begin(), choice.end(), same)) return "";
+    listed += (listed.empty() ? "" : "|") + choice;
+  }
+  return value + " is not one of " + listed;
+}
+
+// The problem of a value that is not a whole number in min..max, or "".
+std::string InRange(const std::string& value, long min, long max) {
+  long number = 0;
+  const char* end = value.data() + value.size();
+  const auto [stop, error] = std::from_chars(value.data(), end, number);
+  if (value.empty() || error == std::errc::invalid_argument || stop != end) {
+    return value + " is not a whole number";
+  }
+  const bool at_least = max == std::numeric_limits<int>::max();
+  if (error == std::errc() && at_least && number < min) {
+    return value + " is below " + std::to_string(min);
+  }
+  if (error == std::errc::result_out_of_range || number < min || number > max) {
+    return at_least ? value + " is too large"
+                    : value + " is not in " + std::to_string(min) + ".." + std::to_string(max);
+  }
+  return "";
 }
 
 CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
@@ -38,19 +71,13 @@ CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
   if (argument.repeatable()) placeholder.resize(placeholder.size() - std::string(" ...").size());
   option->type_name(placeholder);
   if (!argument.choices().empty()) {
-    option->check(Quiet(CLI::IsMember(argument.choices(), CLI::ignore_case)));
+    option->check(
+        [choices = argument.choices()](const std::string& value) { return OneOf(value, choices); });
   }
-  if (const auto& range = argument.range()) {
-    option->check(Quiet(CLI::Range(range->first, range->second)));
-  }
-  if (const auto& min = argument.at_least()) {
-    if (*min == 0) {
-      option->check(Quiet(CLI::NonNegativeNumber));
-    } else if (*min == 1) {
-      option->check(Quiet(CLI::PositiveNumber));
-    } else {
-      option->check(Quiet(CLI::Range(*min, std::numeric_limits<int>::max())));
-    }
+  if (argument.range() || argument.at_least()) {
+    const long min = argument.range() ? argument.range()->first : *argument.at_least();
+    const long max = argument.range() ? argument.range()->second : std::numeric_limits<int>::max();
+    option->check([min, max](const std::string& value) { return InRange(value, min, max); });
   }
   if (argument.existing_directory()) option->check(Quiet(CLI::ExistingDirectory));
   if (argument.check()) option->check(argument.check(), "");

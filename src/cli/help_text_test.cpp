@@ -27,34 +27,8 @@ struct Toy {
   bool fast = false;
 };
 
-TEST(HelpTextTest, ArgumentsAsUsersTypeThem) {
-  Toy toy;
-  struct Case {
-    std::string synopsis, description;
-  };
-  const std::vector<Case> expected = {
-      {"FILE", "The file"},
-      {"MORE", "More"},
-      {"--count N", "How many (required)"},
-      {"--tag WORD ...", "A tag"},
-      {"--mode slow|fast", "The mode"},
-      {"-o, --out FILE", "Where"},
-      {"--name TEXT", "A name (default: x y)"},
-      {"-f, --fast", toy.line.commands()[0].arguments()[7].description()},
-  };
-  const auto& arguments = toy.line.commands()[0].arguments();
-  ASSERT_EQ(arguments.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE(arguments[i].names());
-    EXPECT_EQ(ArgumentSynopsis(arguments[i]), expected[i].synopsis);
-    EXPECT_EQ(ArgumentDescription(arguments[i]), expected[i].description);
-  }
-  EXPECT_EQ(ArgumentNames(arguments[5]), std::vector<std::string>({"-o", "--out"}));
-  EXPECT_EQ(UsageLine(toy.line, &toy.line.commands()[0]),
-            "toy tag --count N [OPTIONS] FILE [MORE]");
-  EXPECT_EQ(UsageLine(toy.line, nullptr), "toy [COMMAND] [ARGS...]");
-}
-
+// Every kind of value shown as typed, the defaults and "(required)" added, a long description
+// wrapped under itself, the notes after the options.
 TEST(HelpTextTest, CommandHelpLaidOut) {
   Toy toy;
   EXPECT_EQ(HelpText(toy.line, &toy.line.commands()[0]),

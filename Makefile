@@ -3,11 +3,18 @@
 #   make test   build and run all tests
 #   make asan   build and run all tests under AddressSanitizer and UBSan
 #   make bench  optimised build, generated inputs, timings (not part of make test)
-# `run` and `test` first install the Debian packages they need (as root) or say which.
+#   make install [PREFIX=/usr/local] [DESTDIR=]
+#               the program (stripped), its manual page, its bash completion, the README and
+#               the example under PREFIX
+#   make package  pedprep_VERSION_ARCH.deb in this folder (CPack)
+# `run`, `test` and `package` first install the Debian packages they need (as root) or say
+# which.
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all configure build run test asan bench clean
+.PHONY: all configure build run test asan bench install package clean
 
 all: build
 
@@ -40,5 +47,18 @@ asan:
 bench:
 	bash bench/run.sh
 
+# The program and its generated manual page and completion, from the optimised build folder.
+install: configure
+	cmake --build build -j $(JOBS) --target pedprep pedprep_docs
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+package: configure
+	@sh tools/need-packages.sh package
+	cmake --build build -j $(JOBS) --target pedprep pedprep_docs
+	rm -f build/pedprep_*.deb pedprep_*.deb
+	cd build && cpack -G DEB >/dev/null
+	cp build/pedprep_*.deb .
+	@ls pedprep_*.deb
+
 clean:
-	rm -rf build build-asan build-bench
+	rm -rf build build-asan build-bench pedprep_*.deb

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Makes sure the Debian packages that `make run` or `make test` needs are installed.
-#   tools/need-packages.sh run|test
+# Makes sure the Debian packages that `make run`, `make test` or `make package` needs are
+# installed.
+#   tools/need-packages.sh run|test|package
 # As root the missing ones are installed with apt-get; otherwise the one apt-get line to
 # run is printed and the script fails.
 set -eu
@@ -18,6 +19,10 @@ have_header csv.h || missing libcsv-dev
 if [ "${1:-run}" = test ]; then
   have_header gtest/gtest.h || missing libgtest-dev
   command -v dot >/dev/null 2>&1 || missing graphviz
+fi
+if [ "${1:-run}" = package ]; then
+  # dpkg-shlibdeps computes the package's Depends from the program's shared libraries.
+  command -v dpkg-shlibdeps >/dev/null 2>&1 || missing dpkg-dev
 fi
 
 [ -z "$need" ] && exit 0

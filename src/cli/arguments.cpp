@@ -3,13 +3,61 @@
 #include "cli/arguments.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <limits>
 #include <type_traits>
 
+#include "cli/help_text.h"
 #include "core/exit_status.h"
 
 namespace pedprep {
 namespace {
+
+// The parser's validators describe themselves in its messages ("K:INT in [1 - 20]"); the help
+// shows ours in words instead, so their descriptions are left empty.
+CLI::Validator Quiet(CLI::Validator validator) {
+  validator.description("");
+  return validator;
+}
+
+// The problem of a value that is none of the choices (in any letter case), or "".
+// Replaces `value` by the choice it names in any letter case and returns ""; otherwise the
+// problem.
+std::string OneOf(std::string& value, const std::vector<std::string>& choices) {
+  const auto same = [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  };
+  std::string listed;
+  for (const std::string& choice : choices) {
+    if (std::equal(value.begin(), value.end(), choice.begin(), choice.end(), same)) {
+      value = choice;
+      return "";
+    }
+    listed += (listed.empty() ? "" : "|") + choice;
+  }
+  return value + " is not one of " + listed;
+}
+
+// The problem of a value that is not a whole number in min..max, or "".
+std::string InRange(const std::string& value, long min, long max) {
+  long number = 0;
+  const char* end = value.data() + value.size();
+  const auto [stop, error] = std::from_chars(value.data(), end, number);
+  if (value.empty() || error == std::errc::invalid_argument || stop != end) {
+    return value + " is not a whole number";
+  }
+  const bool at_least = max == std::numeric_limits<int>::max();
+  if (error == std::errc() && at_least && number < min) {
+    return value + " is below " + std::to_string(min);
+  }
+  if (error == std::errc::result_out_of_range || number < min || number > max) {
+    return at_least ? value + " is too large"
+                    : value + " is not in " + std::to_string(min) + ".." + std::to_string(max);
+  }
+  return "";
+}
 
 CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
   const std::string& name = argument.names();
@@ -26,23 +74,21 @@ CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
       argument.target());
   if (argument.repeatable() && !argument.positional()) option->allow_extra_args(false);
   if (argument.required()) option->required();
-  if (argument.type_name()) option->type_name(*argument.type_name());
+  std::string placeholder = ValuePlaceholder(argument);
+  if (argument.repeatable()) placeholder.resize(placeholder.size() - std::string(" ...").size());
+  option->type_name(placeholder);
   if (!argument.choices().empty()) {
     // A transform, not a check: the listed value replaces the one given.
-    option->transform(CLI::IsMember(argument.choices(), CLI::ignore_case));
+    option->transform(CLI::Validator(
+        [choices = argument.choices()](std::string& value) { return OneOf(value, choices); }, ""));
   }
-  if (const auto& range = argument.range()) option->check(CLI::Range(range->first, range->second));
-  if (const auto& min = argument.at_least()) {
-    if (*min == 0) {
-      option->check(CLI::NonNegativeNumber);
-    } else if (*min == 1) {
-      option->check(CLI::PositiveNumber);
-    } else {
-      option->check(CLI::Range(*min, std::numeric_limits<int>::max()));
-    }
+  if (argument.range() || argument.at_least()) {
+    const long min = argument.range() ? argument.range()->first : *argument.at_least();
+    const long max = argument.range() ? argument.range()->second : std::numeric_limits<int>::max();
+    option->check([min, max](const std::string& value) { return InRange(value, min, max); });
   }
-  if (argument.existing_directory()) option->check(CLI::ExistingDirectory);
-  if (argument.check()) option->check(argument.check(), argument.check_shown());
+  if (argument.existing_directory()) option->check(Quiet(CLI::ExistingDirectory));
+  if (argument.check()) option->check(argument.check(), "");
   if (argument.show_default()) option->capture_default_str();
   return option;
 }
@@ -85,22 +131,32 @@ ParseResult CommandLine::Parse(int argc, const char* const* argv, std::ostream& 
     }
   }
 
+  // Only the first argument can name a command: the program itself has no option with a value.
+  const Command* named = nullptr;
+  for (const Command& command : commands_) {
+    if (argc > 1 && command.name() == argv[1]) named = &command;
+  }
   try {
     app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out << HelpText(*this, named);
+    return {ParseResult::Kind::kAnswered, nullptr, ""};
   } catch (const CLI::ParseError& e) {
-    if (e.get_exit_code() == 0) {  // --help, --version: written on `out`, nothing on the other
+    if (e.get_exit_code() == 0) {  // --version: written on `out`, nothing on the other
       app.exit(e, out, out);
       return {ParseResult::Kind::kAnswered, nullptr, ""};
     }
     std::string problem = e.what();
     while (!problem.empty() && problem.back() == '\n') problem.pop_back();
-    return {ParseResult::Kind::kUsageError, nullptr, problem};
+    return {ParseResult::Kind::kUsageError, named, problem};
   }
   for (const CommandParser& parser : parsers) {
     if (!parser.app->parsed()) continue;
     for (const auto& [argument, option] : parser.options) {
       std::string problem = TooMany(*argument, *option);
-      if (!problem.empty()) return {ParseResult::Kind::kUsageError, nullptr, std::move(problem)};
+      if (!problem.empty()) {
+        return {ParseResult::Kind::kUsageError, parser.command, std::move(problem)};
+      }
     }
     return {ParseResult::Kind::kCommand, parser.command, ""};
   }

@@ -50,7 +50,8 @@ class Argument {
     required_ = true;
     return *this;
   }
-  // The placeholder of the value in the help ("" shows none).
+  // The placeholder of the value in the help ("" shows the parser's default: N or TEXT; a
+  // positional always shows its name).
   Argument& TypeName(std::string name) {
     type_name_ = std::move(name);
     return *this;
@@ -76,7 +77,8 @@ class Argument {
     existing_directory_ = true;
     return *this;
   }
-  // A check of the value; `shown` is added to the value's placeholder in the help.
+  // A check of the value; `shown` is the value's placeholder in the help when no TypeName
+  // is given.
   Argument& Check(ValueCheck check, std::string shown = "") {
     check_ = std::move(check);
     check_shown_ = std::move(shown);
@@ -169,10 +171,17 @@ class Command {
     return arguments_.emplace_back(std::move(names), target, std::move(description), false);
   }
   void OnRun(Action action) { action_ = std::move(action); }
+  // A paragraph of the help after the options, under its heading ("Columns", "Sex codes"):
+  // what the options cannot say, such as the codes and names the input may use.
+  Command& Note(std::string heading, std::string text) {
+    notes_.emplace_back(std::move(heading), std::move(text));
+    return *this;
+  }
 
   const std::string& name() const { return name_; }
   const std::string& description() const { return description_; }
   const std::deque<Argument>& arguments() const { return arguments_; }
+  const std::vector<std::pair<std::string, std::string>>& notes() const { return notes_; }
   // Runs the action; kExitSuccess when none was set.
   int Run() const;
 
@@ -180,6 +189,7 @@ class Command {
   std::string name_;
   std::string description_;
   std::deque<Argument> arguments_;
+  std::vector<std::pair<std::string, std::string>> notes_;
   Action action_;
 };
 
@@ -191,6 +201,8 @@ struct ParseResult {
     kUsageError,  // nothing runs; `problem` says why in one line (no newline)
   };
   Kind kind = Kind::kCommand;
+  // kCommand: the command to run; kUsageError: the command whose arguments are wrong
+  // (nullptr: none was named).
   const Command* command = nullptr;
   std::string problem;
 };
@@ -218,7 +230,8 @@ class CommandLine {
 
   // Reads argv (argv[0] is the program) against the definitions: at most one command, then
   // its arguments. Writes the values given into the targets (the others keep theirs) and the
-  // answer to --help (also after a command) or --version on `out`. Runs nothing.
+  // answer to --help (also after a command: HelpText of cli/help_text.h) or --version on
+  // `out`. Runs nothing.
   ParseResult Parse(int argc, const char* const* argv, std::ostream& out) const;
 
  private:

@@ -2,8 +2,9 @@
 // `pedprep import`, `show`, `report`, `draw` (cli/commands.h).
 //
 // Exit statuses (core/exit_status.h): the command's own; kExitUsage for a usage error (an
-// unknown command or option, a missing or bad value), which runs nothing and writes one line
-// naming the problem and the usage line on `err`. `--help` (also after a command) and
+// unknown command or option, a missing or bad value), which runs nothing and writes on `err`
+// one line naming the problem, the usage line of the command given (or of the program) and a
+// line pointing to its --help. `--help` (also after a command), `help [COMMAND]` and
 // `--version` write on `out`, kExitSuccess.
 #ifndef PEDPREP_CLI_COMMAND_LINE_H_
 #define PEDPREP_CLI_COMMAND_LINE_H_

@@ -51,32 +51,49 @@ class CommandLineTest : public ::testing::Test {
 const char* const kHerdbook =
     "animal,father,mother,sex,breed\nDE01,,,M,A\nDE02,,,F,B\nDE03,DE01,DE02,F,\n";
 const std::string kUsage =
-    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw; pedprep "
-    "COMMAND --help)\n";
+    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw, help)\n"
+    "Try 'pedprep --help' for more information.\n";
+const std::string kImportUsage =
+    "usage: pedprep import [OPTIONS] HERDBOOK\n"
+    "Try 'pedprep import --help' for more information.\n";
 
 TEST_F(CommandLineTest, UsageErrorsRunNothing) {
   folders_[""].files["hb.csv"] = kHerdbook;
   struct Case {
     std::vector<const char*> args;
     std::string problem;
+    std::string usage;  // what follows the problem
   };
   const std::vector<Case> cases = {
-      {{"bogus"}, "The following argument was not expected: bogus"},
-      {{"--batch"}, "The following argument was not expected: --batch"},
-      {{"import"}, "HERDBOOK is required"},
-      {{"import", "hb.csv", "--select"}, "--select: 1 required K:INT in [1 - 20] missing"},
-      {{"import", "hb.csv", "--select", "21"}, "--select: Value 21 not in range 1 to 20"},
-      {{"import", "hb.csv", "--default-sex", "X"}, "--default-sex: X not in {M,F}"},
-      {{"import", "hb.csv", "--generations", "2"}, "--generations requires --keep"},
+      {{"bogus"}, "The following argument was not expected: bogus", kUsage},
+      {{"--batch"}, "The following argument was not expected: --batch", kUsage},
+      {{"import"}, "HERDBOOK is required", kImportUsage},
+      {{"import", "hb.csv", "--select"}, "--select: 1 required K missing", kImportUsage},
+      {{"import", "hb.csv", "--select", "21"}, "--select: 21 is not in 1..20", kImportUsage},
+      {{"import", "hb.csv", "--default-sex", "X"},
+       "--default-sex: X is not one of M|F",
+       kImportUsage},
+      {{"import", "hb.csv", "--generations", "2"}, "--generations requires --keep", kImportUsage},
       {{"import", "hb.csv", "--marker-file", "A_NAME_OF_22_BYTES.XX"},
-       "--marker-file: a file name of 1 to 20 characters without blanks"},
-      {{"run", "/no/such/folder"}, "FOLDER: Directory does not exist: /no/such/folder"},
+       "--marker-file: a file name of 1 to 20 characters without blanks",
+       kImportUsage},
+      {{"run", "/no/such/folder"},
+       "FOLDER: Directory does not exist: /no/such/folder",
+       "usage: pedprep run [OPTIONS] [FOLDER]\nTry 'pedprep run --help' for more information.\n"},
+      {{"draw"},
+       "--family is required",
+       "usage: pedprep draw --family N [OPTIONS] [FOLDER]\n"
+       "Try 'pedprep draw --help' for more information.\n"},
+      {{"help", "bogus"},
+       "COMMAND: bogus is not one of run|import|show|report|draw|help",
+       "usage: pedprep help [OPTIONS] [COMMAND]\n"
+       "Try 'pedprep help --help' for more information.\n"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.args[0]);
+    SCOPED_TRACE(::testing::PrintToString(c.args));
     EXPECT_EQ(Run(c.args), 64);
     EXPECT_EQ(out_, "");
-    EXPECT_EQ(err_, "pedprep: " + c.problem + "\n" + kUsage);
+    EXPECT_EQ(err_, "pedprep: " + c.problem + "\n" + c.usage);
   }
   EXPECT_EQ(console_.output, "");
   EXPECT_EQ(folders_[""].files.size(), 1u);
@@ -106,6 +123,39 @@ TEST_F(CommandLineTest, ChoicesInAnyLetterCase) {
               std::string::npos)
         << prn;
   }
+}
+
+// `help [COMMAND]` prints what `[COMMAND] --help` does; no help shows the parser's own
+// notation (validators, "TYPE:TYPE").
+TEST_F(CommandLineTest, HelpCommandEqualsHelpOption) {
+  const std::vector<std::vector<const char*>> cases = {{},         {"run"},  {"import"}, {"show"},
+                                                       {"report"}, {"draw"}, {"help"}};
+  for (const auto& command : cases) {
+    SCOPED_TRACE(command.empty() ? "(program)" : command[0]);
+    std::vector<const char*> with_option = command;
+    with_option.push_back("--help");
+    ASSERT_EQ(Run(with_option), 0);
+    const std::string help = out_;
+    std::vector<const char*> with_command = {"help"};
+    with_command.insert(with_command.end(), command.begin(), command.end());
+    ASSERT_EQ(Run(with_command), 0);
+    EXPECT_EQ(out_, help);
+    for (const char* artefact : {":{", "FILE:FILE", ":NAME", "=MARKERS", "TEXT:", ":INT"}) {
+      EXPECT_EQ(help.find(artefact), std::string::npos) << artefact << " in\n" << help;
+    }
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+  }
+  ASSERT_EQ(Run({"help", "IMPORT"}), 0);  // choices in any letter case
+  EXPECT_NE(out_.find("Usage: pedprep import [OPTIONS] HERDBOOK\n"), std::string::npos);
+  // The import's help lists what the herd book may hold.
+  EXPECT_NE(out_.find("  --delimiter ,|;|tab "), std::string::npos) << out_;
+  EXPECT_NE(out_.find("MARKERS.BIN)"), std::string::npos) << out_;
+  for (const char* listed : {"Columns:", "fatherid", "mother_id", "Missing values:", "NA, *",
+                             "Sex codes:", "female or 2"}) {
+    EXPECT_NE(out_.find(listed), std::string::npos) << listed << " not in\n" << out_;
+  }
+  EXPECT_EQ(err_, "");
 }
 
 TEST_F(CommandLineTest, HelpAndVersionOnStandardOutput) {

@@ -1,10 +1,12 @@
 // The commands of pedprep. Each Define function adds one command to the command line: its
 // arguments (cli/arguments.h) and the action that runs it with the parsed values and returns
 // the exit status. A new command is one more Define function here, its own
-// <command>_command.cpp, and one call in RunCommandLine.
+// <command>_command.cpp, and one call in MakeCommandLine; the help, the manual page and the
+// shell completion follow from its definitions.
 #ifndef PEDPREP_CLI_COMMANDS_H_
 #define PEDPREP_CLI_COMMANDS_H_
 
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -19,6 +21,10 @@ struct CommandContext {
   std::ostream& err;
   CommandEnvironment& env;
 };
+
+// pedprep's command line: every command defined, `help [COMMAND]` last. The actions write to
+// and reach the world through `context`, which must outlive the command line.
+std::unique_ptr<CommandLine> MakeCommandLine(CommandContext& context);
 
 // The run of the product stages in `folder` ("" = the current folder).
 int RunInFolder(CommandContext& context, const std::string& folder, bool batch);

@@ -129,6 +129,21 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .TypeName("FILE");
   command.Flag("--force", &o.force,
               "Replace an existing input folder and remove an earlier run's outputs");
+  command.Note("Columns",
+               "found by their header names in any letter case, or named with --id, --sire, "
+               "--dam, --sex, --breed, --nation. The animal: " +
+                   KnownNames(kIdColumn) + "; the sire: " + KnownNames(kSireColumn) +
+                   "; the dam: " + KnownNames(kDamColumn) + "; optional: " +
+                   KnownNames(kSexColumn) + "; " + KnownNames(kBreedColumn) + "; " +
+                   KnownNames(kNationColumn) +
+                   " (-127..127); the --marker columns (the --select one -127..127, the others "
+                   "-9999..99999). Other columns are ignored.");
+  command.Note("Missing values",
+               "an empty field, 0, NA, * and . (in any letter case) and every --missing CODE "
+               "mean unknown.");
+  command.Note("Sex codes",
+               "M, male or 1 for males; F, female or 2 for females (any letter case), and the "
+               "codes given with --sex-codes.");
   command.OnRun([parsed, &context] {
     ImportOptions& options = parsed->options;
   const std::string& d = parsed->delimiter;

@@ -27,7 +27,8 @@ CLI::Validator Quiet(CLI::Validator validator) {
 // problem.
 std::string OneOf(std::string& value, const std::vector<std::string>& choices) {
   const auto same = [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
   };
   std::string listed;
   for (const std::string& choice : choices) {

@@ -50,7 +50,8 @@ TEST(ArgumentsTest, ValuesAndProblems) {
       {{"tag", "f", "-n", "x", "--fast"}, "--count: x is not a whole number", ""},
       {{"tag", "f", "-n", "4.5", "--fast"}, "--count: 4.5 is not a whole number", ""},
       {{"tag", "f", "-n", "99999999999999999999", "--fast"},
-       "--count: 99999999999999999999 is not in 1..9", ""},
+       "--count: 99999999999999999999 is not in 1..9",
+       ""},
       {{"tag", "f", "--name", "a/b"}, "--name: no / in a name", ""},
       {{"tag", "f", "--tag", "a", "b"}, "The following argument was not expected: b", ""},
   };

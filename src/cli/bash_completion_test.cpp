@@ -76,8 +76,9 @@ TEST_F(BashCompletionTest, CommandsOptionsAndValues) {
   const std::vector<Case> cases = {
       {{"pedprep", "re"}, "report\n"},
       {{"pedprep", "--v"}, "--version\n"},
-      {{"pedprep", "import", "--de"}, "--default-breed\n--default-sex\n--delimiter\n"},
-      {{"pedprep", "import", "--delimiter", ""}, ",\n\\;\ntab\n"},
+      {{"pedprep", "import", "--de"},
+       "--default-breed\n--default-sex\n--delimiter\n--descendants\n"},
+      {{"pedprep", "import", "--default-sex", ""}, "F\nM\n"},
       {{"pedprep", "import", "--default-sex", ""}, "F\nM\n"},
       {{"pedprep", "import", ""}, "hb.csv\nherd\n"},  // the herd book: any file
       {{"pedprep", "import", "hb.csv", "--keep", "h"}, "hb.csv\nherd\n"},

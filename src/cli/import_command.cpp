@@ -106,8 +106,8 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .AtLeast(0)
       .Needs("--keep");
   command.Flag("--repair", &o.repair,
-              "Cut own-parent links and one link of each ancestry cycle; a sex "
-              "contradicting the role as sire or dam gives way (listed in the summary)");
+               "Cut own-parent links and one link of each ancestry cycle; a sex "
+               "contradicting the role as sire or dam gives way (listed in the summary)");
   command.Option("--default-sex", &parsed->default_sex, "M or F for animals of unknown sex")
       .TypeName("M|F")
       .Choices({"M", "F"});
@@ -122,20 +122,20 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .Check(CheckMarkerFileName, "NAME")
       .ShowDefault();
   command.Flag("--prefix-ids", &o.prefix_ids,
-              "Ids of each herd book become BOOK:ID (BOOK: file name without extension)");
+               "Ids of each herd book become BOOK:ID (BOOK: file name without extension)");
   command.Flag("--breed-by-book", &o.breed_by_book,
-              "A row without a breed gets its herd book's file name (without extension)");
+               "A row without a breed gets its herd book's file name (without extension)");
   command.Option("--problems", &o.problems_file, "Write every problem as CSV: file,line,id,problem")
       .TypeName("FILE");
   command.Flag("--force", &o.force,
-              "Replace an existing input folder and remove an earlier run's outputs");
+               "Replace an existing input folder and remove an earlier run's outputs");
   command.Note("Columns",
                "found by their header names in any letter case, or named with --id, --sire, "
                "--dam, --sex, --breed, --nation. The animal: " +
                    KnownNames(kIdColumn) + "; the sire: " + KnownNames(kSireColumn) +
-                   "; the dam: " + KnownNames(kDamColumn) + "; optional: " +
-                   KnownNames(kSexColumn) + "; " + KnownNames(kBreedColumn) + "; " +
-                   KnownNames(kNationColumn) +
+                   "; the dam: " + KnownNames(kDamColumn) +
+                   "; optional: " + KnownNames(kSexColumn) + "; " + KnownNames(kBreedColumn) +
+                   "; " + KnownNames(kNationColumn) +
                    " (-127..127); the --marker columns (the --select one -127..127, the others "
                    "-9999..99999). Other columns are ignored.");
   command.Note("Missing values",
@@ -146,29 +146,29 @@ void DefineImport(CommandLine& line, CommandContext& context) {
                "codes given with --sex-codes.");
   command.OnRun([parsed, &context] {
     ImportOptions& options = parsed->options;
-  const std::string& d = parsed->delimiter;
-  if (d.empty()) {
-    options.delimiter = 0;
-  } else if (d == "tab" || d == "TAB" || d == "Tab") {
-    options.delimiter = '\t';
-  } else if (d == "space" || d == "SPACE" || d == "Space") {
-    options.delimiter = kBlankSeparated;
-  } else {
-    options.delimiter = d[0];
-  }
-  if (!parsed->default_sex.empty()) {
-    options.default_sex =
-        parsed->default_sex == "M" || parsed->default_sex == "m" ? Sex::kMale : Sex::kFemale;
-  }
-  options.generations_auto = parsed->generations == "auto";
-  if (!parsed->generations.empty() && !options.generations_auto) {
-    options.generations = std::stoi(parsed->generations);
-  }
-  std::unique_ptr<FileSystem> input = context.env.open_folder("", false);
-  const std::string folder = options.output_folder == "." ? "" : options.output_folder;
-  std::unique_ptr<FileSystem> output = context.env.open_folder(folder, true);
-  return RunImport(options, context.out, context.err, *input, *output);
-});
+    const std::string& d = parsed->delimiter;
+    if (d.empty()) {
+      options.delimiter = 0;
+    } else if (d == "tab" || d == "TAB" || d == "Tab") {
+      options.delimiter = '\t';
+    } else if (d == "space" || d == "SPACE" || d == "Space") {
+      options.delimiter = kBlankSeparated;
+    } else {
+      options.delimiter = d[0];
+    }
+    if (!parsed->default_sex.empty()) {
+      options.default_sex =
+          parsed->default_sex == "M" || parsed->default_sex == "m" ? Sex::kMale : Sex::kFemale;
+    }
+    options.generations_auto = parsed->generations == "auto";
+    if (!parsed->generations.empty() && !options.generations_auto) {
+      options.generations = std::stoi(parsed->generations);
+    }
+    std::unique_ptr<FileSystem> input = context.env.open_folder("", false);
+    const std::string folder = options.output_folder == "." ? "" : options.output_folder;
+    std::unique_ptr<FileSystem> output = context.env.open_folder(folder, true);
+    return RunImport(options, context.out, context.err, *input, *output);
+  });
 }  // namespace pedprep
 
 }  // namespace pedprep

@@ -69,8 +69,9 @@ TEST(ManualPageTest, EveryCommandAndOption) {
     for (const Argument& argument : command.arguments()) {
       for (const std::string& name : ArgumentNames(argument)) {
         const std::string shown = argument.positional() ? "\\fI" + name : "\\fB" + RoffEscape(name);
-        EXPECT_NE(section.find(shown + "\\fR"), std::string::npos) << name << " not in\n"
-                                                                   << section;
+        const std::string end =
+            argument.positional() && argument.repeatable() ? " ...\\fR" : "\\fR";
+        EXPECT_NE(section.find(shown + end), std::string::npos) << name << " not in\n" << section;
       }
     }
   }
@@ -86,7 +87,7 @@ TEST(ManualPageTest, EveryCommandAndOption) {
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(ReadFile(dir / "warnings.txt"), "");
   const std::string text = ReadFile(dir / "page.txt");
-  for (const char* shown : {"pedprep import [OPTIONS] HERDBOOK", "--delimiter ,|;|tab", "24,096",
+  for (const char* shown : {"pedprep import [OPTIONS] HERDBOOK", "--default-sex M|F", "24,096",
                             "pedprep run --batch"}) {
     EXPECT_NE(text.find(shown), std::string::npos) << shown << " not in\n" << text;
   }

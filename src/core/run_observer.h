@@ -48,6 +48,9 @@ class RunObserver {
  public:
   virtual ~RunObserver() = default;
 
+  // The blood step has found every fraction: PRACE(1..ND, 1..NRAC) of `store` are final and
+  // positions 1..ND still hold the passport's records in file order (no copy is made yet).
+  virtual void BloodFractionsFound(const PedigreeStore& /*store*/) {}
   // The structure analysis opens family s of INS.
   virtual void FamilyAnalysisStarted(int32_t /*family_index*/, int32_t /*family*/) {}
   virtual void LoopCopyMade(const LoopCopyEvent& /*copy*/) {}

@@ -38,6 +38,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   DefineShow(line, context);
   DefineReport(line, context);
   DefineDraw(line, context);
+  DefineAnimals(line, context);
   const ParseResult parsed = line.Parse(argc, argv, out);
   switch (parsed.kind) {
     case ParseResult::Kind::kAnswered:

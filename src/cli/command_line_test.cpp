@@ -50,8 +50,8 @@ class CommandLineTest : public ::testing::Test {
 const char* const kHerdbook =
     "animal,father,mother,sex,breed\nDE01,,,M,A\nDE02,,,F,B\nDE03,DE01,DE02,F,\n";
 const std::string kUsage =
-    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw; pedprep "
-    "COMMAND --help)\n";
+    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw, animals; "
+    "pedprep COMMAND --help)\n";
 
 TEST_F(CommandLineTest, UsageErrorsRunNothing) {
   folders_[""].files["hb.csv"] = kHerdbook;
@@ -205,6 +205,12 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
 
   EXPECT_EQ(Run({"report", hb, "--csv"}), 0) << err_;
   EXPECT_EQ(out_, "kind,family,copy,original,ini_id,id\r\nloop,1,6,4,4,Y\r\n");
+  EXPECT_EQ(Run({"animals", hb, "--csv"}), 0) << err_;
+  EXPECT_EQ(out_.substr(0, out_.find('\n')),
+            "position,family,individual,id,ini_id,copy_of,generation,inbreeding,A,B\r");
+  EXPECT_NE(out_.find("\r\n5,1,5,Z,5,,2,0.250000,0.5000,0.5000\r\n6,1,6,Y,4,4,1,"),
+            std::string::npos)
+      << out_;
   EXPECT_EQ(Run({"draw", hb, "--family", "1", "--core"}), 0) << err_;
   EXPECT_NE(out_.find("  n6 [label=\"Y\\n6\", shape=ellipse, style=dashed];\n"), std::string::npos)
       << out_;

@@ -193,4 +193,11 @@ if cmake --build "$BUILD" -j "$JOBS" --target pedprep_gen_herdbook >>"$LOG" 2>&1
 else
   echo "import bench: pedprep or the herd-book generator does not build (see $LOG)"
 fi
+
+echo "== animals (the largest herd books of ../shared/data; beside the run's own time)"
+if [ "$have_pedprep" = 1 ]; then
+  bash bench/animals_bench.sh "$BUILD/pedprep" "$OUT/animals" || echo "animals bench failed"
+else
+  echo "animals bench: pedprep does not build (see $LOG)"
+fi
 exit 0

@@ -10,7 +10,9 @@
 # (git-ignored), runs the pedprep executable on each case REPS times (stdin /dev/null) and
 # pedprep_bench once per case, and prints one table. Parts that cannot be built or run yet
 # (stages still being written) show "-" or their status instead of failing the script.
-# The result table uses one printf format for its heading and rows.
+# The result table uses one printf format for its heading and rows. Then the import
+# (bench/import_bench.sh) and `pedprep animals` beside the run on the largest herd books of
+# ../shared/data (bench/animals_bench.sh).
 # shellcheck disable=SC2059
 set -u
 

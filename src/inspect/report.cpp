@@ -238,7 +238,7 @@ void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
     std::vector<double> fractions;
   };
   std::vector<Sums> families;
-  bool fractions = false;
+  const bool fractions = !run.blood_rows.empty();
   for (const AnimalRow& row : animals.rows) {
     if (row.copy_of != 0) continue;
     if (families.empty() || families.back().family != row.family) {
@@ -255,7 +255,6 @@ void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
     }
     for (std::size_t k = 0; k < row.fractions.size() && k < sums.fractions.size(); ++k) {
       sums.fractions[k] += row.fractions[k];
-      fractions = true;
     }
   }
   if (families.empty()) return;

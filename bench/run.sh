@@ -10,7 +10,9 @@
 # (git-ignored), runs the pedprep executable on each case REPS times (stdin /dev/null) and
 # pedprep_bench once per case, and prints one table. Parts that cannot be built or run yet
 # (stages still being written) show "-" or their status instead of failing the script.
-# The result table uses one printf format for its heading and rows.
+# The result table uses one printf format for its heading and rows. Then the import
+# (bench/import_bench.sh) and `pedprep animals` beside the run on the largest herd books of
+# ../shared/data (bench/animals_bench.sh).
 # shellcheck disable=SC2059
 set -u
 
@@ -192,5 +194,12 @@ if cmake --build "$BUILD" -j "$JOBS" --target pedprep_gen_herdbook >>"$LOG" 2>&1
     echo "import bench failed"
 else
   echo "import bench: pedprep or the herd-book generator does not build (see $LOG)"
+fi
+
+echo "== animals (the largest herd books of ../shared/data; beside the run's own time)"
+if [ "$have_pedprep" = 1 ]; then
+  bash bench/animals_bench.sh "$BUILD/pedprep" "$OUT/animals" || echo "animals bench failed"
+else
+  echo "animals bench: pedprep does not build (see $LOG)"
 fi
 exit 0

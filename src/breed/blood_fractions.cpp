@@ -170,6 +170,7 @@ void FINDBLOOD(RunContext& ctx) {
   if (open) StopForUnresolvedBlood(ctx, families, known);
 
   CheckBloodSums(ctx);
+  if (ctx.observer != nullptr) ctx.observer->BloodFractionsFound(ctx.store);
 }
 
 }  // namespace pedprep

@@ -79,6 +79,7 @@ std::unique_ptr<CommandLine> MakeCommandLine(CommandContext& context) {
   DefineShow(*line, context);
   DefineReport(*line, context);
   DefineDraw(*line, context);
+  DefineAnimals(*line, context);
   DefineHelp(*line, context);
   return line;
 }

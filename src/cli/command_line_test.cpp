@@ -51,7 +51,7 @@ class CommandLineTest : public ::testing::Test {
 const char* const kHerdbook =
     "animal,father,mother,sex,breed\nDE01,,,M,A\nDE02,,,F,B\nDE03,DE01,DE02,F,\n";
 const std::string kUsage =
-    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw, help)\n"
+    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw, animals, help)\n"
     "Try 'pedprep --help' for more information.\n";
 const std::string kImportUsage =
     "usage: pedprep import [OPTIONS] HERDBOOK ...\n"
@@ -296,6 +296,12 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
 
   EXPECT_EQ(Run({"report", hb, "--csv"}), 0) << err_;
   EXPECT_EQ(out_, "kind,family,copy,original,ini_id,id\r\nloop,1,6,4,4,Y\r\n");
+  EXPECT_EQ(Run({"animals", hb, "--csv"}), 0) << err_;
+  EXPECT_EQ(out_.substr(0, out_.find('\n')),
+            "position,family,individual,id,ini_id,copy_of,generation,inbreeding,A,B\r");
+  EXPECT_NE(out_.find("\r\n5,1,5,Z,5,,2,0.250000,0.5000,0.5000\r\n6,1,6,Y,4,4,1,"),
+            std::string::npos)
+      << out_;
   EXPECT_EQ(Run({"draw", hb, "--family", "1", "--core"}), 0) << err_;
   EXPECT_NE(out_.find("  p6 [label=\"Y\\n6 (pos 6)\", shape=ellipse, style=\"dashed\"];\n"),
             std::string::npos)

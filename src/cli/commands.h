@@ -42,6 +42,8 @@ void DefineShow(CommandLine& line, CommandContext& context);
 void DefineReport(CommandLine& line, CommandContext& context);
 // `draw [FOLDER] --family N [--core] [-o FILE]`.
 void DefineDraw(CommandLine& line, CommandContext& context);
+// `animals [FOLDER] [--csv]`.
+void DefineAnimals(CommandLine& line, CommandContext& context);
 
 }  // namespace pedprep
 

@@ -51,6 +51,9 @@ class RunObserver {
   // The passport file is read and has passed its checks: `store` holds the pedigree as read,
   // INS built, before any breed fraction or copy.
   virtual void PedigreeRead(const PedigreeStore& /*store*/) {}
+  // The blood step has found every fraction: PRACE(1..ND, 1..NRAC) of `store` are final and
+  // positions 1..ND still hold the passport's records in file order (no copy is made yet).
+  virtual void BloodFractionsFound(const PedigreeStore& /*store*/) {}
   // The structure analysis opens family s of INS.
   virtual void FamilyAnalysisStarted(int32_t /*family_index*/, int32_t /*family*/) {}
   virtual void LoopCopyMade(const LoopCopyEvent& /*copy*/) {}

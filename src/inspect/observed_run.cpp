@@ -41,6 +41,12 @@ class Collector : public RunObserver {
  public:
   explicit Collector(ObservedRun& run) : run_(run) {}
 
+  void BloodFractionsFound(const PedigreeStore& store) override {
+    const int nd = std::clamp(store.ND, 0, kMaxRows);
+    run_.blood_rows.assign(1, StoreRow{});
+    run_.blood_rows.reserve(static_cast<std::size_t>(nd) + 1);
+    for (int p = 1; p <= nd; ++p) run_.blood_rows.push_back(store.Row(p));
+  }
   void LoopCopyMade(const LoopCopyEvent& copy) override { loops_.push_back(copy); }
   void Stopped(const StopReason& reason) override { run_.stop = reason; }
   void PedigreeRead(const PedigreeStore& store) override {

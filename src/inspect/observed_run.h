@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pedigree_store.h"
 #include "core/run_context.h"
 #include "core/stop.h"
 #include "records/console.h"
@@ -83,6 +84,11 @@ struct ObservedRun {
   bool markers_checked = false;                 // the marker matching ran
   std::vector<int32_t> unmatched_marker_ids;    // KOD of marker records matching no INI_ID
   std::vector<int32_t> animals_without_marker;  // INI_IDs with no marker record
+
+  // The passport's records as the blood step left them: [p] for positions p = 1..ND in file
+  // order, with their final breed fractions ([0] unused). Empty when the run stopped before
+  // the blood step ended.
+  std::vector<StoreRow> blood_rows;
 
   IdTable ids;
   std::map<std::string, std::string> outputs;  // files the run would write

@@ -4,10 +4,12 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <vector>
 
 #include "core/pedigree_store.h"
 #include "driver/run_driver.h"
+#include "inspect/animals.h"
 #include "inspect/observed_run.h"
 #include "records/csv.h"
 #include "records/input_error.h"
@@ -341,6 +343,69 @@ void WriteWayForward(const ObservedRun& run, std::ostream& out) {
     out << "    data line " << records[k] << ": \"" << PassportLine(run, records[k]) << "\"\n";
   }
   if (records.size() > kMaxListed) out << "    and " << records.size() - kMaxListed << " more\n";
+// Per family over the animals read (copies left out): mean and largest inbreeding, and the
+// mean breed composition when the blood step ended.
+void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
+  AnimalTable animals;
+  try {
+    animals = BuildAnimalTable(run);
+  } catch (const std::logic_error& fault) {
+    out << "\nInbreeding and breed composition: not available (" << fault.what() << ")\n";
+    return;
+  }
+  struct Sums {
+    int32_t family = 0;
+    int32_t animals = 0;
+    int32_t with_f = 0;  // animals with an inbreeding coefficient
+    double f_sum = 0.0;
+    double f_max = 0.0;
+    std::vector<double> fractions;
+  };
+  std::vector<Sums> families;
+  const bool fractions = !run.blood_rows.empty();
+  for (const AnimalRow& row : animals.rows) {
+    if (row.copy_of != 0) continue;
+    if (families.empty() || families.back().family != row.family) {
+      families.emplace_back();
+      families.back().family = row.family;
+      families.back().fractions.assign(animals.breeds.size(), 0.0);
+    }
+    Sums& sums = families.back();
+    ++sums.animals;
+    if (row.has_figures) {
+      ++sums.with_f;
+      sums.f_sum += row.inbreeding;
+      sums.f_max = std::max(sums.f_max, row.inbreeding);
+    }
+    for (std::size_t k = 0; k < row.fractions.size() && k < sums.fractions.size(); ++k) {
+      sums.fractions[k] += row.fractions[k];
+    }
+  }
+  if (families.empty()) return;
+
+  const auto fixed = [](double value, int decimals) {
+    std::ostringstream text;
+    text.setf(std::ios::fixed);
+    text.precision(decimals);
+    text << (value < 0.5e-6 ? 0.0 : value);
+    return text.str();
+  };
+  out << "\nInbreeding and breed composition per family (animals read";
+  if (!fractions) out << "; no breed fractions: the run stops before the blood step ends";
+  out << ")\n";
+  std::vector<std::string> header = {"family", "animals", "mean F", "max F"};
+  if (fractions) header.insert(header.end(), animals.breeds.begin(), animals.breeds.end());
+  Table table(header, std::vector<bool>(header.size(), false));
+  for (const Sums& f : families) {
+    std::vector<std::string> row = {Str(f.family), Str(f.animals),
+                                    f.with_f == 0 ? "" : fixed(f.f_sum / f.with_f, 6),
+                                    f.with_f == 0 ? "" : fixed(f.f_max, 6)};
+    if (fractions) {
+      for (double sum : f.fractions) row.push_back(fixed(sum / f.animals, 4));
+    }
+    table.Add(std::move(row));
+  }
+  table.Print(out);
 }
 
 void WriteText(const ObservedRun& run, std::ostream& out) {
@@ -373,6 +438,7 @@ void WriteText(const ObservedRun& run, std::ostream& out) {
     table.Add({"total", Str(total.read), Str(total.loop), Str(total.parent), Str(total.rows)});
     table.Print(out);
   }
+  WriteFamilyAncestry(run, out);
 
   out << "\nLoop-break copies: " << run.loop_copies.size() << "\n";
   if (!run.loop_copies.empty()) {

@@ -6,6 +6,8 @@
 //     the family and animal concerned, in plain words derived from the run's stop messages;
 //   Families: per family and in total the animals read, loop-break copies, parent copies of
 //     the reconstruction and rows at the end;
+//   Inbreeding and breed composition per family: over the animals read, the mean and the
+//     largest inbreeding coefficient and the mean fraction of each breed (inspect/animals.h);
 //   Loop-break copies: family, copy, the copied animal (number, ini_id, herd-book id from
 //     ids.csv) and the parents whose children received the copy; then the copies per copied
 //     animal; Parent copies: family, copy, original (number, ini_id, id), made for;

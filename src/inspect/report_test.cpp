@@ -51,6 +51,11 @@ Families
        2             3                  0              0     3
    total             8                  1              2    11
 
+Inbreeding and breed composition per family (animals read)
+  family  animals    mean F     max F  breed1  breed2
+       1        5  0.050000  0.250000  0.5000  0.5000
+       2        3  0.000000  0.000000  0.5000  0.5000
+
 Loop-break copies: 1
   family  copy  original  ini_id  given to the children of  id
        1     6         4       4  father 3, mother 4        DE4
@@ -252,6 +257,52 @@ TEST(ReportTest, UnmatchedMarkerIdentifiersListedOnceAtMost20) {
               label + c.line +
                   "\n  animals without a marker record: 5 (ini_id 2, 3, 4 (DE4), 6 "
                   "(DE6), 8)\n");
+  }
+}
+
+// Per family over the animals read: the mean and the largest inbreeding coefficient, and the
+// mean breed composition when the blood step ended.
+TEST(ReportTest, InbreedingAndBreedCompositionPerFamily) {
+  struct Case {
+    const char* name;
+    std::vector<PassportRow> rows;  // empty: the clean passport
+    std::string section;
+  };
+  const std::vector<Case> cases = {
+      {"the clean folder: 5 is the child of full sibs",
+       {},
+       "Inbreeding and breed composition per family (animals read)\n"
+       "  family  animals    mean F     max F   Angus  Hereford\n"
+       "       1        5  0.050000  0.250000  0.5000    0.5000\n"
+       "       2        3  0.000000  0.000000  0.5000    0.5000\n"},
+      {"3 and 4 are each other's fathers: no blood, no F for them or 5",
+       {{1, 1, 0, 0, 1, 1, 1},
+        {1, 2, 0, 0, 2, 2, 2},
+        {1, 3, 4, 2, 0, 1, 3},
+        {1, 4, 3, 2, 0, 1, 4},
+        {1, 5, 3, 2, 0, 1, 5},
+        {1, 6, 1, 2, 0, 2, 6},
+        {2, 1, 0, 0, 1, 1, 7},
+        {2, 2, 0, 0, 1, 1, 8}},
+       "Inbreeding and breed composition per family (animals read; no breed fractions: the run "
+       "stops before the blood step ends)\n"
+       "  family  animals    mean F     max F\n"
+       "       1        6  0.000000  0.000000\n"
+       "       2        2  0.000000  0.000000\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem folder = CleanFolder();
+    if (!c.rows.empty()) {
+      folder.files["PEDIGREE.PRN"] = PassportText(static_cast<long>(c.rows.size()), 2, c.rows);
+    }
+    std::string& passport = folder.files["PEDIGREE.PRN"];
+    passport.replace(passport.find("comment line 2"), 14, "breeds: 1=Angus 2=Hereford");
+    const Reported r = Report(folder, false);
+    EXPECT_EQ(r.status, 0);
+    const std::size_t start = r.out.find("Inbreeding and breed composition");
+    ASSERT_NE(start, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(start, r.out.find("\n\n", start) + 1 - start), c.section);
   }
 }
 

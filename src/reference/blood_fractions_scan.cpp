@@ -43,6 +43,7 @@ void ReferenceFINDBLOOD(RunContext& ctx) {
   }
 
   CheckBloodSums(ctx);
+  if (ctx.observer != nullptr) ctx.observer->BloodFractionsFound(ctx.store);
 }
 
 }  // namespace pedprep

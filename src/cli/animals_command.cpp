@@ -1,0 +1,25 @@
+#include <memory>
+
+#include "cli/commands.h"
+#include "inspect/animals.h"
+
+namespace pedprep {
+
+void DefineAnimals(CommandLine& line, CommandContext& context) {
+  struct Options {
+    std::string folder;
+    bool csv = false;
+  };
+  auto options = std::make_shared<Options>();
+  Command& animals = line.Add("animals",
+                              "Every animal's breed composition, generation and inbreeding (run "
+                              "in memory, nothing written).");
+  AddRunFolder(animals, &options->folder);
+  animals.Flag("--csv", &options->csv, "RFC 4180 CSV instead of aligned columns");
+  animals.OnRun([options, &context] {
+    std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
+    return RunAnimals(*folder, options->csv, context.out, context.err);
+  });
+}
+
+}  // namespace pedprep

@@ -1,0 +1,81 @@
+// `pedprep animals`: every animal's breed composition, generation and inbreeding, from the
+// run made in memory (nothing is written to the folder).
+//
+// Rows: one per position of the prepared pedigree (the rows of ped.dat, in order) when the
+// run finishes; otherwise one per passport record read in full (a record that stops the
+// reading and the records after it are not), in file order.
+// Columns, in this order:
+//   position, family, individual  as in ped.dat (when the run stops: the data line and the
+//                                 passport's numbers);
+//   id                            the herd-book id from ids.csv ("" without one);
+//   ini_id;
+//   copy_of                       for a loop-break or parent copy, the position of the row it
+//                                 copies (itself a copy when a copy was copied); "" otherwise;
+//   generation, inbreeding        on the pedigree as read, before any copy (inspect/
+//                                 inbreeding.h); a copy has its original's; F with 6
+//                                 decimals; "" for an animal that is its own ancestor or
+//                                 descends from one;
+//   one column per breed          the fraction the blood step found, 4 decimals, rounded so
+//                                 that a row's values add up to its sum of fractions rounded
+//                                 (a row of fractions adding up to 1 shows values adding up
+//                                 to 1); "" when the run stopped before the blood step ended.
+// The breed columns are named after the breed legend of PEDIGREE.PRN (see BreedNames).
+//
+// Aligned output: a header line, then one line per row; columns two blanks apart, right-
+// aligned to their widest entry except id, left-aligned (control bytes shown as \xNN).
+// CSV: RFC 4180 records ending in CR LF with a header line of the column names.
+#ifndef PEDPREP_INSPECT_ANIMALS_H_
+#define PEDPREP_INSPECT_ANIMALS_H_
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "records/file_system.h"
+
+namespace pedprep {
+
+struct ObservedRun;
+
+struct AnimalRow {
+  int32_t position = 0;
+  int32_t family = 0;
+  int32_t individual = 0;
+  int32_t ini_id = 0;
+  int32_t copy_of = 0;  // 0 = not a copy
+  int32_t source = 0;   // the passport data line of the animal (a copy: of its original)
+  bool has_figures = false;
+  int32_t generation = 0;
+  double inbreeding = 0.0;
+  std::vector<double> fractions;  // per breed; empty when the blood step did not end
+};
+
+struct AnimalTable {
+  std::vector<std::string> breeds;  // the breed column names, NRAC of them
+  std::vector<AnimalRow> rows;
+  bool finished = false;  // the rows are those of ped.dat
+};
+
+// The breed column names for `count` breeds from the free text lines of PEDIGREE.PRN. The
+// legend starts after a first word "breeds:" and runs on over the line ends as long as its
+// words read CODE=NAME (it ends at the first other word or at an empty line); "K=NAME" names
+// breed K, as `pedprep import` writes it ("breeds: 1=Angus 2=Hereford"). A breed without a
+// name in the legend, or whose name is taken already (by an earlier breed, a fixed column or
+// another breed's "breedJ"), is "breedK".
+std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count);
+
+// The table of the observed run; breed names read from the run's PEDIGREE.PRN. Throws
+// std::logic_error when a row of the finished run is neither a copy the run told of nor the
+// next animal read.
+AnimalTable BuildAnimalTable(const ObservedRun& run);
+
+// Returns 0 when the table was written for a finished run; 1 when the run stops (the table
+// of the animals read is written, and one line on `err` says why); 2 when a file cannot be
+// read (the INPUT ERROR line on `err`, nothing on `out`); 70 when the run's copies cannot be
+// matched to the animals read (a fault inside pedprep; one line on `err`).
+int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_INSPECT_ANIMALS_H_

@@ -51,7 +51,8 @@ class CommandLineTest : public ::testing::Test {
 const char* const kHerdbook =
     "animal,father,mother,sex,breed\nDE01,,,M,A\nDE02,,,F,B\nDE03,DE01,DE02,F,\n";
 const std::string kUsage =
-    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw, animals, help)\n"
+    "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw, animals, "
+    "help)\n"
     "Try 'pedprep --help' for more information.\n";
 const std::string kImportUsage =
     "usage: pedprep import [OPTIONS] HERDBOOK ...\n"
@@ -81,7 +82,7 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
        "FOLDER: Directory does not exist: /no/such/folder",
        "usage: pedprep run [OPTIONS] [FOLDER]\nTry 'pedprep run --help' for more information.\n"},
       {{"help", "bogus"},
-       "COMMAND: bogus is not one of run|import|show|report|draw|help",
+       "COMMAND: bogus is not one of run|import|show|report|draw|animals|help",
        "usage: pedprep help [OPTIONS] [COMMAND]\n"
        "Try 'pedprep help --help' for more information.\n"},
   };
@@ -126,8 +127,8 @@ TEST_F(CommandLineTest, ChoicesInAnyLetterCase) {
 // `help [COMMAND]` prints what `[COMMAND] --help` does; no help shows the parser's own
 // notation (validators, "TYPE:TYPE").
 TEST_F(CommandLineTest, HelpCommandEqualsHelpOption) {
-  const std::vector<std::vector<const char*>> cases = {{},         {"run"},  {"import"}, {"show"},
-                                                       {"report"}, {"draw"}, {"help"}};
+  const std::vector<std::vector<const char*>> cases = {{},         {"run"},  {"import"},  {"show"},
+                                                       {"report"}, {"draw"}, {"animals"}, {"help"}};
   for (const auto& command : cases) {
     SCOPED_TRACE(command.empty() ? "(program)" : command[0]);
     std::vector<const char*> with_option = command;

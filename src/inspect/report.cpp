@@ -343,6 +343,8 @@ void WriteWayForward(const ObservedRun& run, std::ostream& out) {
     out << "    data line " << records[k] << ": \"" << PassportLine(run, records[k]) << "\"\n";
   }
   if (records.size() > kMaxListed) out << "    and " << records.size() - kMaxListed << " more\n";
+}
+
 // Per family over the animals read (copies left out): mean and largest inbreeding, and the
 // mean breed composition when the blood step ended.
 void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {

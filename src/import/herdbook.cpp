@@ -13,6 +13,7 @@
 #include "import/plain_split.h"
 #include "records/byte_order_mark.h"
 #include "records/csv.h"
+#include "records/escape.h"
 
 namespace pedprep {
 namespace {
@@ -411,23 +412,6 @@ const std::vector<std::string>& KnownColumnNames(HerdbookColumn column) {
       {"nation"},
   }};
   return kNames[column];
-}
-
-std::string EscapeControlBytes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      out += c;
-      continue;
-    }
-    constexpr char kHex[] = "0123456789ABCDEF";
-    out += "\\x";
-    out += kHex[byte >> 4];
-    out += kHex[byte & 15];
-  }
-  return out;
 }
 
 std::string FormatProblem(const ImportProblem& problem) {

@@ -41,7 +41,6 @@ struct ImportProblem {
 // The problem as one line; control bytes (a line end inside an id, escape sequences) are
 // shown as \xHH so that a problem never spans lines or drives the terminal.
 std::string FormatProblem(const ImportProblem& problem);
-std::string EscapeControlBytes(std::string_view text);
 
 constexpr std::size_t kMaxMarkerColumns = 20;
 

@@ -10,6 +10,7 @@
 #include "import/pedigree_builder.h"
 #include "records/byte_order_mark.h"
 #include "records/csv.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 
 namespace pedprep {

@@ -17,6 +17,7 @@
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "records/csv.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 #include "records/layout.h"
 #include "records/text_reader.h"
@@ -181,21 +182,6 @@ std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
   return shown;
 }
 
-std::string Escaped(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : text) {
-    if (c >= 0x20 && c != 0x7F) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out += "\\x";
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 0xF]);
-    }
-  }
-  return out;
-}
-
 std::vector<std::vector<std::string>> Cells(const ObservedRun& run, const AnimalTable& table) {
   std::vector<std::vector<std::string>> cells;
   cells.reserve(table.rows.size());
@@ -224,7 +210,7 @@ std::vector<std::string> Header(const AnimalTable& table) {
 
 void WriteAligned(const std::vector<std::string>& header,
                   std::vector<std::vector<std::string>>& cells, std::ostream& out) {
-  for (auto& line : cells) line[kIdColumn] = Escaped(line[kIdColumn]);
+  for (auto& line : cells) line[kIdColumn] = EscapeControlBytes(line[kIdColumn]);
   std::vector<std::size_t> width(header.size());
   for (std::size_t c = 0; c < header.size(); ++c) width[c] = header[c].size();
   for (const auto& line : cells) {

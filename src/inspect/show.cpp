@@ -12,6 +12,7 @@
 #include "core/exit_status.h"
 #include "core/run_files.h"
 #include "records/csv.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 #include "records/layout.h"
 #include "records/segmented_reader.h"
@@ -85,21 +86,6 @@ struct BinaryFile {
 
   std::size_t CountOffset() const { return records[0].FileOffset(0); }
 };
-
-std::string Escaped(std::string_view text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : text) {
-    if (c >= 0x20 && c != 0x7F) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out += "\\x";
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 0xF]);
-    }
-  }
-  return out;
-}
 
 std::string ReadWhole(FileSystem& folder, const std::string& name) {
   std::string bytes;
@@ -272,8 +258,8 @@ void CheckPedigreeTable(const std::string& bytes, const std::string& name1, int3
       if (found == expected) continue;
       faults.push_back(std::string(kPedigreeTable) + ", record " +
                        std::to_string(reader.records_read()) + ": expected \"" +
-                       Escaped(WithoutTrailingBlanks(expected)) + "\", found \"" +
-                       Escaped(WithoutTrailingBlanks(found)) + "\"");
+                       EscapeControlBytes(WithoutTrailingBlanks(expected)) + "\", found \"" +
+                       EscapeControlBytes(WithoutTrailingBlanks(found)) + "\"");
     }
     std::array<int32_t, kTableColumns> values{};
     InList targets;
@@ -295,7 +281,8 @@ void CheckPedigreeTable(const std::string& bytes, const std::string& name1, int3
     }
   } catch (const InputError& e) {
     faults.push_back(std::string(kPedigreeTable) + ", record " + std::to_string(e.record()) + ": " +
-                     e.problem() + (e.text().empty() ? "" : ": \"" + Escaped(e.text()) + "\""));
+                     e.problem() +
+                     (e.text().empty() ? "" : ": \"" + EscapeControlBytes(e.text()) + "\""));
     return;
   }
   if (differences > kMaxReportedDifferences) {
@@ -327,7 +314,8 @@ std::map<int32_t, std::string> ReadIds(FileSystem& folder, Faults& faults) {
   try {
     rows = ParseCsv(text, ',', kIdsFile);
   } catch (const InputError& e) {
-    fault(e.record(), e.problem() + (e.text().empty() ? "" : ": \"" + Escaped(e.text()) + "\""));
+    fault(e.record(),
+          e.problem() + (e.text().empty() ? "" : ": \"" + EscapeControlBytes(e.text()) + "\""));
     return ids;
   }
   if (rows.empty()) {
@@ -341,8 +329,8 @@ std::map<int32_t, std::string> ReadIds(FileSystem& folder, Faults& faults) {
   if (ini_column == columns || id_column == columns) {
     std::string line = CsvLine(header);
     line.resize(line.size() - 2);  // without CR LF
-    fault(rows[0].line,
-          "expected a header with the columns ini_id and id, found \"" + Escaped(line) + "\"");
+    fault(rows[0].line, "expected a header with the columns ini_id and id, found \"" +
+                            EscapeControlBytes(line) + "\"");
     return ids;
   }
   std::map<int32_t, long> first_line;
@@ -357,7 +345,7 @@ std::map<int32_t, std::string> ReadIds(FileSystem& folder, Faults& faults) {
     int32_t ini_id = 0;
     const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), ini_id);
     if (field.empty() || error != std::errc() || end != field.data() + field.size()) {
-      fault(row.line, "expected an integer ini_id, found \"" + Escaped(field) + "\"");
+      fault(row.line, "expected an integer ini_id, found \"" + EscapeControlBytes(field) + "\"");
       continue;
     }
     const auto [seen, added] = first_line.emplace(ini_id, row.line);
@@ -395,7 +383,7 @@ void WriteAligned(const std::vector<Row>& rows, std::ostream& out) {
   write_line(texts, kIdColumn);
   for (const Row& row : rows) {
     for (int k = 0; k < kNumberColumns; ++k) texts[k] = std::to_string(row.cells[k].value);
-    write_line(texts, Escaped(row.id));
+    write_line(texts, EscapeControlBytes(row.id));
   }
 }
 
@@ -435,7 +423,7 @@ int RunShow(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) 
   }
   const std::map<int32_t, std::string> ids = ReadIds(folder, faults);
   if (!faults.empty()) {
-    for (const std::string& fault : faults) err << Escaped(fault) << '\n';
+    for (const std::string& fault : faults) err << EscapeControlBytes(fault) << '\n';
     return kExitStopped;
   }
   for (Row& row : rows) {

@@ -236,7 +236,7 @@ class RowReader {
       next_ = storage_->storage.back().get();
       free_ = size;
     }
-    std::memcpy(next_, prefix.data(), prefix.size());
+    if (!prefix.empty()) std::memcpy(next_, prefix.data(), prefix.size());
     std::memcpy(next_ + prefix.size(), text.data(), text.size());
     const std::string_view kept(next_, length);
     next_ += length;

@@ -23,7 +23,9 @@ for folder in "$@"; do
     [ "$kind" = reference ] && program=$BUILD/bench/pedprep_reference
     start=$(date +%s.%N)
     status=0
-    (cd "$work/$kind" && timeout "$RUN_TIMEOUT" "$program" </dev/null >console.txt 2>&1) ||
+    # Standard error (the command line's pointers onward) and the run record (written by the
+    # command line only, with its time) are not the run's own output.
+    (cd "$work/$kind" && timeout "$RUN_TIMEOUT" "$program" </dev/null >console.txt 2>/dev/null) ||
       status=$?
     [ "$status" -eq 124 ] && timed_out=1
     echo "exit $status" >>"$work/$kind/console.txt"
@@ -33,10 +35,10 @@ for folder in "$@"; do
   if [ "$timed_out" -eq 1 ]; then
     echo "$(basename "$folder"): timeout after ${RUN_TIMEOUT}s, not compared"
     failed=1
-  elif diff -r "$work/fast" "$work/reference" >/dev/null; then
+  elif diff -r -x PEDPREP.RUN "$work/fast" "$work/reference" >/dev/null; then
     echo "$(basename "$folder"): identical ($(cd "$work/fast" && find . -type f | wc -l) files)"
   else
-    echo "$(basename "$folder"): DIFFERENT"; diff -rq "$work/fast" "$work/reference"
+    echo "$(basename "$folder"): DIFFERENT"; diff -rq -x PEDPREP.RUN "$work/fast" "$work/reference"
     failed=1
   fi
   rm -rf "$work"

@@ -46,21 +46,29 @@ std::string WithCommas(long count) {
   return digits;
 }
 
-// Keep-file ids: one per line, surrounding blanks dropped, blank lines skipped.
-void ReadKeepIds(const std::string& text, PrepareOptions* options) {
+// Calls on_line(line, content) for each line of a small text file (a keep file, a breed
+// map): lines numbered from 1 after a byte-order mark, split at LF, content without
+// surrounding blanks (and so without a CR before the LF).
+template <typename OnLine>
+void ForEachTrimmedLine(const std::string& text, OnLine on_line) {
   std::size_t begin = text.size() - WithoutByteOrderMark(text).size();
   long line = 0;
   while (begin < text.size()) {
     ++line;
     std::size_t end = text.find('\n', begin);
     if (end == std::string::npos) end = text.size();
-    const std::string id = Trimmed(std::string_view(text).substr(begin, end - begin));
-    if (!id.empty()) {
-      options->keep_ids.push_back(id);
-      options->keep_lines.push_back(line);
-    }
+    on_line(line, Trimmed(std::string_view(text).substr(begin, end - begin)));
     begin = end + 1;
   }
+}
+
+// Keep-file ids: one per line, surrounding blanks dropped, blank lines skipped.
+void ReadKeepIds(const std::string& text, PrepareOptions* options) {
+  ForEachTrimmedLine(text, [options](long line, const std::string& id) {
+    if (id.empty()) return;
+    options->keep_ids.push_back(id);
+    options->keep_lines.push_back(line);
+  });
 }
 
 // "a=M,b=F" entries into sex codes; "" or what is wrong.
@@ -100,15 +108,8 @@ std::string AddBreedName(const std::string& from, const std::string& to,
 std::vector<ImportProblem> ReadBreedMap(const std::string& name, const std::string& text,
                                         std::map<std::string, std::string, std::less<>>* map) {
   std::vector<ImportProblem> problems;
-  std::size_t begin = text.size() - WithoutByteOrderMark(text).size();
-  long line = 0;
-  while (begin < text.size()) {
-    ++line;
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    const std::string content = Trimmed(std::string_view(text).substr(begin, end - begin));
-    begin = end + 1;
-    if (content.empty() || content[0] == '#') continue;
+  ForEachTrimmedLine(text, [&](long line, const std::string& content) {
+    if (content.empty() || content[0] == '#') return;
     const std::size_t cut = content.find_first_of("\t;,= ");
     const std::string from = cut == std::string::npos ? content : Trimmed(content.substr(0, cut));
     const std::string to = cut == std::string::npos ? "" : Trimmed(content.substr(cut + 1));
@@ -116,7 +117,7 @@ std::vector<ImportProblem> ReadBreedMap(const std::string& name, const std::stri
       problems.push_back({name, line, "not two breed labels: \"" + content + "\"", "", "",
                           "lines without two labels"});
     }
-  }
+  });
   return problems;
 }
 

@@ -14,6 +14,7 @@
 
 #include "core/run_context.h"
 #include "driver/run_driver.h"
+#include "fuzz_parts.h"
 #include "reference/reference_stages.h"
 
 namespace {
@@ -70,17 +71,7 @@ bool OutputsMatchVerdict(const RunResult& r) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (parts.size() < 5) {
-    const std::size_t cut = input.find("\n@@\n", start);
-    if (cut == std::string::npos) {
-      parts.push_back(input.substr(start));
-      break;
-    }
-    parts.push_back(input.substr(start, cut - start));
-    start = cut + 4;
-  }
+  const std::vector<std::string> parts = SplitFuzzParts(input, 5);
   const RunResult fast = RunOnce(parts, false);
   if (fast.status != kExitSuccess && fast.status != kExitStopped &&
       fast.status != kExitInputError) {

@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_parts.h"
 #include "inspect/show.h"
+#include "records/escape.h"
 #include "records/file_system.h"
 #include "records/segmented_reader.h"
 
@@ -45,23 +47,6 @@ std::vector<SegmentedRecord> CheckedRecords(const std::string& bytes) {
     if (e.offset() > bytes.size() || e.file() != "F") __builtin_trap();
   }
   return {};
-}
-
-// A file name as show's messages give it: control bytes as \xNN.
-std::string Escaped(const std::string& name) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      out += c;
-    } else {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    }
-  }
-  return out;
 }
 
 // DEF.DAT's record 2 as show takes it: its first 20 bytes without surrounding blanks.
@@ -95,17 +80,7 @@ Shown Show(MemoryFileSystem folder, bool csv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (parts.size() < 6) {
-    const std::size_t cut = input.find("\n@@\n", start);
-    if (cut == std::string::npos) {
-      parts.push_back(input.substr(start));
-      break;
-    }
-    parts.push_back(input.substr(start, cut - start));
-    start = cut + 4;
-  }
+  const std::vector<std::string> parts = SplitFuzzParts(input, 6);
   std::vector<std::string> names = {"DEF.DAT", "PEDIGREE", "ID.PE", MarkerFileName(parts[0]),
                                     "ped.dat", "ids.csv"};
   MemoryFileSystem folder;
@@ -131,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!shown.out.empty() || shown.err.empty()) __builtin_trap();
     for (const std::string& line : Lines(shown.err)) {
       const bool named = std::any_of(names.begin(), names.end(), [&line](const std::string& name) {
-        const std::string n = Escaped(name);
+        const std::string n = EscapeControlBytes(name);
         return !n.empty() && line.size() > n.size() && line.compare(0, n.size(), n) == 0 &&
                (line[n.size()] == ',' || line[n.size()] == ':');
       });

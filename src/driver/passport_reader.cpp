@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/run_context.h"
+#include "core/run_files.h"
 #include "records/console.h"
 #include "records/layout.h"
 #include "records/text_reader.h"
@@ -12,7 +13,6 @@ namespace pedprep {
 
 namespace {
 
-constexpr const char* kPassportFile = "PEDIGREE.PRN";
 constexpr int kTextLines = 7;  // free title/comment lines between header and data
 
 // Header: ND and NRAC from the first two fields of a 3I5 record. Every limit is tested

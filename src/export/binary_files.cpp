@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/run_context.h"
+#include "core/run_files.h"
 #include "export/export_state.h"
 #include "records/console.h"
 #include "records/file_system.h"
@@ -13,10 +14,6 @@
 
 namespace pedprep {
 namespace {
-
-constexpr const char* kPedigreeTable = "ped.dat";
-constexpr const char* kPedigreeFile = "PEDIGREE";
-constexpr const char* kIdentifierFile = "ID.PE";
 
 std::string MarkerFileName(const std::string& name1) {
   const std::string name = TrimFileName(name1);
@@ -60,8 +57,8 @@ void UNFORM(RunContext& ctx, const ExportState& exports) {
 
   // Written in this order; a later file of the same name replaces an earlier one.
   std::vector<OutputFile> files;
-  if (exports.ped_dat) files.push_back({kPedigreeTable, *exports.ped_dat});
-  files.push_back({kPedigreeFile, pedigree_file.Close()});
+  if (exports.ped_dat) files.push_back({kPedigreeTableFile, *exports.ped_dat});
+  files.push_back({kPedigreeBinaryFile, pedigree_file.Close()});
   files.push_back({kIdentifierFile, identifier_file.Close()});
   files.push_back({marker_name, marker_file.Close()});
   std::vector<OutputFile> distinct;

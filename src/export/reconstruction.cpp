@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/run_context.h"
+#include "core/run_files.h"
 #include "core/value_table.h"
 #include "export/export_state.h"
 #include "records/console.h"
@@ -15,8 +16,6 @@
 namespace pedprep {
 namespace {
 
-constexpr const char* kDatabasePedigree = "database/pedigree.dat";
-
 uint32_t BreakKey(int16_t family, int16_t number) {
   return (static_cast<uint32_t>(static_cast<uint16_t>(family)) << 16) |
          static_cast<uint16_t>(number);
@@ -25,7 +24,7 @@ uint32_t BreakKey(int16_t family, int16_t number) {
 }  // namespace
 
 void ReadNationCodes(RunContext& ctx, ExportState& exports) {
-  TextReader reader = TextReader::Open(ctx.files, kDatabasePedigree);
+  TextReader reader = TextReader::Open(ctx.files, kDatabasePedigreeFile);
   const Layout layout = Layout::Parse("20I5");
   int32_t ndat = 0;
   reader.Read(layout, {Into(ndat)});

@@ -13,6 +13,7 @@
 
 #include "core/exit_status.h"
 #include "core/pedigree_store.h"
+#include "core/run_files.h"
 #include "inspect/inbreeding.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
@@ -26,7 +27,6 @@
 namespace pedprep {
 namespace {
 
-constexpr const char* kPassportFile = "PEDIGREE.PRN";
 constexpr int kPassportNoteLines = 7;
 constexpr int kFixedColumns = 8;
 constexpr const char* kColumnNames[kFixedColumns] = {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <set>
 
+#include "core/run_files.h"
 #include "driver/run_driver.h"
 #include "inspect/loop_count.h"
 #include "records/csv.h"
@@ -13,8 +14,6 @@
 namespace pedprep {
 namespace {
 
-constexpr const char* kIdsFile = "ids.csv";
-constexpr const char* kPassportFile = "PEDIGREE.PRN";
 constexpr int kPassportNoteLines = 7;
 
 // Reads from the folder; what the run writes stays in `written`.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/pedigree_store.h"
+#include "core/run_files.h"
 #include "driver/run_driver.h"
 #include "inspect/animals.h"
 #include "inspect/observed_run.h"
@@ -258,7 +259,7 @@ std::vector<int> AncestryCycle(const ObservedRun& run, const std::vector<int32_t
 // The passport file's data line i as it stands in the file ("" when it cannot be read).
 std::string PassportLine(const ObservedRun& run, int i) {
   std::string text;
-  if (!run.files->ReadFile("PEDIGREE.PRN", &text)) return "";
+  if (!run.files->ReadFile(kPassportFile, &text)) return "";
   std::size_t at = 0;
   for (int line = 1; line < 8 + i && at != std::string::npos; ++line) {
     at = text.find('\n', at);

@@ -22,8 +22,6 @@
 namespace pedprep {
 namespace {
 
-constexpr const char* kPedigreeFile = "PEDIGREE";
-constexpr const char* kPedigreeTable = "ped.dat";
 constexpr std::size_t kNameLength = 20;
 // ped.dat: record 1 ND, records 2..10 the headings, record 11 the format, then the rows.
 // Headings are 20 characters, the format record 30; both are compared over kHeadWidth
@@ -218,10 +216,10 @@ bool ReadBinaryRows(std::array<BinaryFile, 3>& files, std::vector<Row>* rows, Fa
     const std::size_t base = kCountBytes + 10 * i;
     for (int k = 0; k < 4; ++k) {
       const std::size_t at = base + 2 * static_cast<std::size_t>(k);
-      c[kFamily + k] = {LoadInt16(p.data, at), kPedigreeFile, p.FileOffset(at)};
+      c[kFamily + k] = {LoadInt16(p.data, at), kPedigreeBinaryFile, p.FileOffset(at)};
     }
-    c[kProb] = {LoadInt8(p.data, base + 8), kPedigreeFile, p.FileOffset(base + 8)};
-    c[kSex] = {LoadInt8(p.data, base + 9), kPedigreeFile, p.FileOffset(base + 9)};
+    c[kProb] = {LoadInt8(p.data, base + 8), kPedigreeBinaryFile, p.FileOffset(base + 8)};
+    c[kSex] = {LoadInt8(p.data, base + 9), kPedigreeBinaryFile, p.FileOffset(base + 9)};
     const std::size_t id_at = kCountBytes + 2 * i;
     c[kIniId] = {LoadInt16(ids.data, id_at), kIdentifierFile, ids.FileOffset(id_at)};
     const std::size_t mark_at = kCountBytes + i;
@@ -238,16 +236,16 @@ bool EightBit(int column) {
 
 void CheckPedigreeTable(const std::string& bytes, const std::string& name1, int32_t nd,
                         const std::vector<Row>& rows, Faults& faults) {
-  TextReader reader(kPedigreeTable, bytes);
+  TextReader reader(kPedigreeTableFile, bytes);
   const Layout numbers = Layout::Parse("20I5");
   std::size_t differences = 0;
   try {
     int32_t table_nd = 0;
     reader.Read(numbers, {Into(table_nd)});
     if (table_nd != nd) {
-      faults.push_back(std::string(kPedigreeTable) +
+      faults.push_back(std::string(kPedigreeTableFile) +
                        ", record 1: expected ND = " + std::to_string(nd) + " as in " +
-                       kPedigreeFile + ", found " + std::to_string(table_nd));
+                       kPedigreeBinaryFile + ", found " + std::to_string(table_nd));
       return;
     }
     const Layout head_layout = Layout::Parse("A80");
@@ -256,7 +254,7 @@ void CheckPedigreeTable(const std::string& bytes, const std::string& name1, int3
       reader.Read(head_layout, {IntoText(found, kHeadWidth)});
       expected.resize(kHeadWidth, ' ');
       if (found == expected) continue;
-      faults.push_back(std::string(kPedigreeTable) + ", record " +
+      faults.push_back(std::string(kPedigreeTableFile) + ", record " +
                        std::to_string(reader.records_read()) + ": expected \"" +
                        EscapeControlBytes(WithoutTrailingBlanks(expected)) + "\", found \"" +
                        EscapeControlBytes(WithoutTrailingBlanks(found)) + "\"");
@@ -272,7 +270,7 @@ void CheckPedigreeTable(const std::string& bytes, const std::string& name1, int3
             EightBit(k + 1) ? ((values[k] ^ cell.value) & 0xFF) == 0 : values[k] == cell.value;
         if (equal) continue;
         if (++differences > kMaxReportedDifferences) continue;
-        faults.push_back(std::string(kPedigreeTable) + ", record " +
+        faults.push_back(std::string(kPedigreeTableFile) + ", record " +
                          std::to_string(kFirstTableRow + static_cast<long>(i)) + " (position " +
                          std::to_string(i + 1) + "): expected " + kColumnNames[k + 1] + " " +
                          std::to_string(cell.value) + " as in " + cell.file + " byte " +
@@ -280,13 +278,13 @@ void CheckPedigreeTable(const std::string& bytes, const std::string& name1, int3
       }
     }
   } catch (const InputError& e) {
-    faults.push_back(std::string(kPedigreeTable) + ", record " + std::to_string(e.record()) + ": " +
-                     e.problem() +
+    faults.push_back(std::string(kPedigreeTableFile) + ", record " + std::to_string(e.record()) +
+                     ": " + e.problem() +
                      (e.text().empty() ? "" : ": \"" + EscapeControlBytes(e.text()) + "\""));
     return;
   }
   if (differences > kMaxReportedDifferences) {
-    faults.push_back(std::string(kPedigreeTable) + ": " +
+    faults.push_back(std::string(kPedigreeTableFile) + ": " +
                      std::to_string(differences - kMaxReportedDifferences) +
                      " more differences not shown");
   }
@@ -297,7 +295,7 @@ void CheckPedigreeTable(const std::string& bytes, const std::string& name1, int3
   } catch (const InputError&) {
     return;  // end of file, as expected
   }
-  faults.push_back(std::string(kPedigreeTable) + ", record " + std::to_string(after) +
+  faults.push_back(std::string(kPedigreeTableFile) + ", record " + std::to_string(after) +
                    ": expected the end of the file after the row of position " +
                    std::to_string(rows.size()) + ", found another record");
 }
@@ -406,11 +404,11 @@ int RunShow(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) 
   std::string name1;
   try {
     name1 = ReadName1(folder);
-    files[0].name = kPedigreeFile;
+    files[0].name = kPedigreeBinaryFile;
     files[1].name = kIdentifierFile;
     files[2].name = TrimFileName(name1);
     for (BinaryFile& file : files) file.bytes = ReadWhole(folder, file.name);
-    table = ReadWhole(folder, kPedigreeTable);
+    table = ReadWhole(folder, kPedigreeTableFile);
   } catch (const InputError& e) {
     err << e.Report() << '\n';
     return kExitInputError;

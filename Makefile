@@ -7,26 +7,31 @@
 #               the program (stripped), its manual page, its bash completion, the README and
 #               the example under PREFIX
 #   make package  pedprep_VERSION_ARCH.deb in this folder (CPack)
-# `run`, `test` and `package` first install the Debian packages they need (as root) or say
-# which.
+# `run` and `test` first install the Debian packages they need (as root) or say which; the
+# other targets only say which are missing.
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 DESTDIR ?=
+# A compiler cache, when the machine has one, makes rebuilds of other checkouts cheap.
+LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+CONFIGURE = cmake -S . -B $(1) $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 
 .PHONY: all configure build run test asan bench install package clean
 
 all: build
 
+# The one configure step of the optimised build; it installs nothing.
 configure:
-	@sh tools/need-packages.sh run
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	$(call CONFIGURE,build) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build: configure
 	cmake --build build -j $(JOBS)
 
 # Builds only the program, so it needs no GoogleTest and takes seconds.
-run: configure
+run:
+	@sh tools/need-packages.sh run
+	@$(MAKE) --no-print-directory configure
 	cmake --build build -j $(JOBS) --target pedprep
 	rm -rf build/run && mkdir -p build/run && cp -r example/. build/run/
 	cd build/run && ../pedprep </dev/null; echo "exit status $$?"
@@ -34,15 +39,14 @@ run: configure
 
 test:
 	@sh tools/need-packages.sh test
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
-	cmake --build build -j $(JOBS)
-	cd build && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory build
+	cd build && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
 asan:
-	@sh tools/need-packages.sh test
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPEDPREP_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@sh tools/need-packages.sh test --check
+	$(call CONFIGURE,build-asan) -DCMAKE_BUILD_TYPE=Debug -DPEDPREP_SANITIZE=ON
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
 bench:
 	bash bench/run.sh
@@ -52,8 +56,9 @@ install: configure
 	cmake --build build -j $(JOBS) --target pedprep pedprep_docs
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
 
+# Needs dpkg-dev (dpkg-shlibdeps); tools/need-packages.sh package says how to get it.
 package: configure
-	@sh tools/need-packages.sh package
+	@sh tools/need-packages.sh package --check
 	cmake --build build -j $(JOBS) --target pedprep pedprep_docs
 	rm -f build/pedprep_*.deb pedprep_*.deb
 	cd build && cpack -G DEB >/dev/null

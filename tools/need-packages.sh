@@ -1,9 +1,9 @@
 #!/bin/sh
 # Makes sure the Debian packages that `make run`, `make test` or `make package` needs are
 # installed.
-#   tools/need-packages.sh run|test|package
-# As root the missing ones are installed with apt-get; otherwise the one apt-get line to
-# run is printed and the script fails.
+#   tools/need-packages.sh run|test|package [--check]
+# As root the missing ones are installed with apt-get; otherwise, or with --check, the one
+# apt-get line to run is printed and the script fails.
 set -eu
 
 need=""
@@ -26,7 +26,7 @@ if [ "${1:-run}" = package ]; then
 fi
 
 [ -z "$need" ] && exit 0
-if [ "$(id -u)" = 0 ]; then
+if [ "$(id -u)" = 0 ] && [ "${2:-}" != --check ]; then
   echo "installing:$need"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq

@@ -10,6 +10,7 @@
 
 #include "core/stop.h"
 #include "records/csv.h"
+#include "testing/build_paths.h"
 
 namespace pedprep {
 namespace {
@@ -193,10 +194,8 @@ TEST_F(CommandLineTest, ImportThenRunInTheFolder) {
 // Every source table of the shared data: the import command it needs and, where the import
 // succeeds, a batch run that ends with the success line.
 TEST_F(CommandLineTest, SharedTablesImportAndRun) {
-  const char* env = std::getenv("PEDPREP_SHARED_DATA");
-  const std::filesystem::path data =
-      env != nullptr ? env : std::filesystem::path(PEDPREP_SOURCE_DIR) / "../shared/data";
-  if (!std::filesystem::exists(data / "darwin-wedgwood")) GTEST_SKIP() << "no " << data;
+  const std::filesystem::path data = pedprep::testing::SharedDataDir();
+  PEDPREP_NEED_SHARED_DATA(data / "darwin-wedgwood");
   auto load = [this, &data](const std::string& name) {
     std::ifstream in(data / name, std::ios::binary);
     std::stringstream text;

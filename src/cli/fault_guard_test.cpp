@@ -1,4 +1,5 @@
 #include "cli/fault_guard.h"
+#include "testing/build_paths.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -66,7 +67,7 @@ TEST(FaultGuardTest, ProgramOutOfMemoryEndsWithStatus70) {
     SCOPED_TRACE(megabytes);
     const std::string command = "cd '" + dir.string() + "' && ulimit -v " +
                                 std::to_string(megabytes * 1024) +
-                                " && exec '" PEDPREP_BINARY
+                                " && exec '" + std::string(pedprep::testing::ProgramPath()) +
                                 "' import hb.csv -o out --force "
                                 ">/dev/null 2>err.txt";
     const int status = std::system(command.c_str());

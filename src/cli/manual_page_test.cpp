@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/help_text.h"
 #include "core/stop.h"
+#include "testing/build_paths.h"
 
 namespace pedprep {
 namespace {
@@ -48,7 +49,7 @@ TEST(ManualPageTest, EveryCommandAndOption) {
   std::ostringstream unused;
   CommandContext context{unused, unused, env};
   const std::unique_ptr<CommandLine> line = MakeCommandLine(context);
-  const std::filesystem::path source(PEDPREP_SOURCE_DIR);
+  const std::filesystem::path source = pedprep::testing::SourceDir();
   const std::string page = ManualPage(*line, ReadFile(source / "doc/pedprep.1.in"));
 
   for (const char* marker : {"@VERSION@", "@SYNOPSIS@", "@COMMANDS@"}) {

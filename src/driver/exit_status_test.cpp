@@ -13,6 +13,8 @@
 #include <sstream>
 #include <string>
 
+#include "testing/build_paths.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -34,7 +36,7 @@ class ExampleFolder {
   ExampleFolder() {
     char name[] = "/tmp/pedprep-run-XXXXXX";
     dir_ = mkdtemp(name);
-    fs::copy(fs::path(PEDPREP_SOURCE_DIR) / "example", dir_, fs::copy_options::recursive);
+    fs::copy(pedprep::testing::SourceDir() / "example", dir_, fs::copy_options::recursive);
   }
   ~ExampleFolder() { fs::remove_all(dir_); }
   const fs::path& dir() const { return dir_; }
@@ -46,7 +48,7 @@ class ExampleFolder {
   int RunFromPipe(const std::string& input, std::string* shown = nullptr) const {
     Write("stdin.txt", input);
     const std::string command =
-        "cd '" + dir_.string() + "' && '" PEDPREP_BINARY "' <stdin.txt >console.txt 2>&1";
+        "cd '" + dir_.string() + "' && '" + std::string(pedprep::testing::ProgramPath()) + "' <stdin.txt >console.txt 2>&1";
     const int status = std::system(command.c_str());
     if (shown) *shown = Read("console.txt");
     fs::remove(dir_ / "stdin.txt");
@@ -60,7 +62,7 @@ class ExampleFolder {
     const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     if (pid == 0) {
       if (chdir(dir_.c_str()) != 0) _exit(126);
-      execl(PEDPREP_BINARY, PEDPREP_BINARY, static_cast<char*>(nullptr));
+      execl(pedprep::testing::ProgramPath(), pedprep::testing::ProgramPath(), static_cast<char*>(nullptr));
       _exit(127);
     }
     if (pid < 0) return -1;

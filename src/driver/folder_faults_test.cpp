@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/build_paths.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -36,7 +38,7 @@ class Sandbox {
     char name[] = "/tmp/pedprep-faults-XXXXXX";
     top_ = mkdtemp(name);
     dir_ = top_ / "run";
-    fs::copy(fs::path(PEDPREP_SOURCE_DIR) / "example", dir_, fs::copy_options::recursive);
+    fs::copy(pedprep::testing::SourceDir() / "example", dir_, fs::copy_options::recursive);
   }
   ~Sandbox() { fs::remove_all(top_); }
   const fs::path& top() const { return top_; }
@@ -48,7 +50,7 @@ class Sandbox {
           std::string* out = nullptr, std::string* err = nullptr) const {
     const fs::path out_file = top_ / "out.txt";
     const fs::path err_file = top_ / "err.txt";
-    const std::string command = "cd '" + dir_.string() + "' && '" PEDPREP_BINARY "' " + args +
+    const std::string command = "cd '" + dir_.string() + "' && '" + std::string(pedprep::testing::ProgramPath()) + "' " + args +
                                 " <" + input + " >'" + out_file.string() + "' 2>'" +
                                 err_file.string() + "'";
     const int status = std::system(command.c_str());
@@ -114,7 +116,7 @@ TEST(FolderFaultsTest, TwoRunsAtOnceEachWriteACompleteGroup) {
         if (null < 0 || chdir(box.dir().c_str()) != 0) _exit(126);
         dup2(null, 0);
         dup2(null, 1);
-        execl(PEDPREP_BINARY, PEDPREP_BINARY, "run", static_cast<char*>(nullptr));
+        execl(pedprep::testing::ProgramPath(), pedprep::testing::ProgramPath(), "run", static_cast<char*>(nullptr));
         _exit(127);
       }
       runs.push_back(pid);
@@ -163,7 +165,7 @@ TEST(FolderFaultsTest, PauseAnswerWithoutLineEndsEndsInBoundedMemory) {
     }
     dup2(zeros, 0);
     dup2(null, 1);
-    execl(PEDPREP_BINARY, PEDPREP_BINARY, "run", static_cast<char*>(nullptr));
+    execl(pedprep::testing::ProgramPath(), pedprep::testing::ProgramPath(), "run", static_cast<char*>(nullptr));
     _exit(127);
   }
   int status = 0;

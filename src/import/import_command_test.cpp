@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "records/csv.h"
+#include "testing/build_paths.h"
 
 namespace pedprep {
 namespace {
@@ -396,11 +397,8 @@ TEST(ImportCommandTest, SeveralBooksAndAutomaticGenerations) {
 
 // Maps every written animal back through ids.csv and compares with the table's own links.
 TEST(ImportCommandTest, SharedTableMapsBack) {
-  const char* env = std::getenv("PEDPREP_SHARED_DATA");
-  std::filesystem::path data =
-      env != nullptr ? env : std::filesystem::path(PEDPREP_SOURCE_DIR) / "../shared/data";
-  const auto table = data / "darwin-wedgwood/source/darwin.tsv";
-  if (!std::filesystem::exists(table)) GTEST_SKIP() << "no " << table;
+  const auto table = pedprep::testing::SharedDataDir() / "darwin-wedgwood/source/darwin.tsv";
+  PEDPREP_NEED_SHARED_DATA(table);
   std::ifstream in(table, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();

@@ -10,6 +10,9 @@
 #include "records/console.h"
 #include "records/layout.h"
 #include "records/values.h"
+#if defined(_WIN32)
+#include "records/wide_text.h"
+#endif
 
 namespace pedprep {
 
@@ -34,7 +37,13 @@ void ShellCommandRunner::Run(const std::string& command) {
   std::cout.flush();
   std::fflush(stdout);
   // The command's outcome does not matter to the run: the pause ends either way.
+#if defined(_WIN32)
+  // cmd.exe, as the system's command interpreter, with the command in UTF-16.
+  std::wstring wide;
+  int status = WidenUtf8(command, &wide) ? _wsystem(wide.c_str()) : -1;
+#else
   int status = std::system(command.c_str());
+#endif
   (void)status;
 }
 

@@ -1,11 +1,13 @@
 #include "inspect/draw.h"
 
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -680,6 +682,11 @@ std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
   return {};
 }
 
+#if defined(_WIN32)
+std::string RenderWithDot(const std::string&, const std::string&, int, std::string*) {
+  return "rendering with dot is not yet available on Windows";
+}
+#else
 std::string RenderWithDot(const std::string& dot, const std::string& format, int timeout_seconds,
                           std::string* image) {
   int input[2] = {-1, -1};   // a socket: a write to a dot that stopped reading fails with EPIPE
@@ -789,6 +796,7 @@ std::string RenderWithDot(const std::string& dot, const std::string& format, int
   if (WIFSIGNALED(status)) return "dot was ended by signal " + std::to_string(WTERMSIG(status));
   return "dot failed (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
 }
+#endif
 
 int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_folder,
             const DotRenderer& render, std::ostream& out, std::ostream& err) {

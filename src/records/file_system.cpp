@@ -1,5 +1,8 @@
 #include "records/file_system.h"
 
+// DiskFileSystem on POSIX; file_system_windows.cpp is its Windows twin. MemoryFileSystem and
+// the helpers below serve both.
+#if !defined(_WIN32)
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,6 +16,7 @@
 #include <random>
 #include <set>
 #include <thread>
+#endif
 
 #include "records/input_error.h"
 
@@ -24,6 +28,7 @@ bool UsableName(const std::string& name) {
   return !name.empty() && name.find('\0') == std::string::npos;
 }
 
+#if !defined(_WIN32)
 std::string ErrnoText(int error) { return std::strerror(error); }
 
 // Creates a new temporary for `path` (see DiskFileSystem) and writes `bytes` to it completely,
@@ -141,8 +146,11 @@ std::string FolderOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
+#endif
 
 }  // namespace
+
+#if !defined(_WIN32)
 
 std::string DiskFileSystem::Path(const std::string& name) const {
   if (root_.empty() || name.empty() || name.front() == '/') return name;
@@ -271,6 +279,7 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
   for (const OutputFile* file : unique) folders.insert(FolderOf(Path(file->name)));
   for (const std::string& folder : folders) SyncFolder(folder);
 }
+#endif
 
 bool MemoryFileSystem::ReadFile(const std::string& name, std::string* contents) {
   auto it = files.find(name);
@@ -283,6 +292,7 @@ bool FileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, "this folder cannot remove files", "");
 }
 
+#if !defined(_WIN32)
 bool DiskFileSystem::RemoveFile(const std::string& name) {
   const std::string path = Path(name);
   struct stat status {};
@@ -291,6 +301,7 @@ bool DiskFileSystem::RemoveFile(const std::string& name) {
   if (errno == ENOENT) return false;
   throw InputError("remove", name, 0, std::strerror(errno), "");
 }
+#endif
 
 bool MemoryFileSystem::RemoveFile(const std::string& name) {
   if (unwritable.count(name) != 0) throw InputError("remove", name, 0, "Permission denied", "");

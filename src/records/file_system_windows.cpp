@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -74,8 +75,27 @@ bool OrdinaryRelativeName(const std::string& name) {
   return true;
 }
 
-// The system's text for a Windows error code, without its closing period and line end.
+// The words for a Windows error code: for the errors a folder commonly meets, the words the
+// Linux build uses (so both builds' messages are the same); otherwise the system's text
+// without its closing period.
 std::string ErrorText(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return std::strerror(ENOENT);
+    case ERROR_ACCESS_DENIED:
+      return std::strerror(EACCES);
+    case ERROR_DIRECTORY:
+      return std::strerror(ENOTDIR);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return std::strerror(EEXIST);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return std::strerror(ENOSPC);
+    default:
+      break;
+  }
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -108,6 +128,19 @@ class Handle {
   HANDLE handle_;
 };
 
+// A path not found because a file stands where a folder of it should be is ERROR_DIRECTORY
+// (Linux: "Not a directory"); otherwise ERROR_PATH_NOT_FOUND.
+DWORD ExplainMissingFolder(const std::string& path) {
+  for (std::size_t at = path.find_last_of("/\\"); at != std::string::npos && at > 0;
+       at = path.find_last_of("/\\", at - 1)) {
+    const DWORD attributes = GetFileAttributesW(Wide(path.substr(0, at)).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ERROR_PATH_NOT_FOUND : ERROR_DIRECTORY;
+    }
+  }
+  return ERROR_PATH_NOT_FOUND;
+}
+
 // Creates a new temporary for `path` and writes `bytes` to it completely, flushed to the
 // disk. Returns 0 or the failing step's error; sets *temporary once the file exists and
 // *create_failed when it could not be created.
@@ -131,7 +164,7 @@ DWORD WriteTemporary(const std::string& path, const std::string& bytes, std::str
   }
   if (file == INVALID_HANDLE_VALUE) {
     *create_failed = true;
-    return error;
+    return error == ERROR_PATH_NOT_FOUND ? ExplainMissingFolder(path) : error;
   }
   Handle handle(file);
   *temporary = name;
@@ -339,7 +372,7 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
   }
   // A folder in the way would make its rename fail after earlier files were replaced.
   for (const OutputFile* file : unique) {
-    if (IsFolder(Path(file->name))) fail("create", file->name, ErrorText(ERROR_DIRECTORY));
+    if (IsFolder(Path(file->name))) fail("create", file->name, std::strerror(EISDIR));
   }
   for (std::size_t i = 0; i < unique.size(); ++i) {
     if (!MoveFileExW(Wide(temporaries[i]).c_str(), Wide(Path(unique[i]->name)).c_str(),

@@ -1,10 +1,10 @@
-#include "records/program_start.h"
-
-// windows.h first: shellapi.h needs its types.
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 #include <windows.h>
+
+#include "records/program_start.h"
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include <cstdio>
 

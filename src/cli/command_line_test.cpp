@@ -412,6 +412,10 @@ TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
   EXPECT_EQ(st.files.at("PEDPREP.RUN"), ran.at("PEDPREP.RUN"));
   EXPECT_EQ(Run({"report", st_name, "--check"}), 1);
   EXPECT_EQ(out_ + err_, "");
+  st.files["PEDIGREE.PRN"] = ran.at("PEDIGREE.PRN");
+  st.files["DEF.DAT"].clear();  // an input error
+  EXPECT_EQ(Run({"report", st_name, "--check"}), 1);
+  EXPECT_EQ(out_ + err_, "");
   EXPECT_EQ(Run({"run", (dir + "/").c_str(), "--batch"}), 2);
   EXPECT_EQ(err_, "pedprep: " + dir +
                       "/ holds no PEDIGREE.PRN; make one from a herd book with: "

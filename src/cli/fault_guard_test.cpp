@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/build_paths.h"
+
 namespace pedprep {
 namespace {
 

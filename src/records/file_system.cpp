@@ -23,12 +23,12 @@
 namespace pedprep {
 namespace {
 
+#if !defined(_WIN32)
 // A name holding a zero byte would silently name a different (shorter) file.
 bool UsableName(const std::string& name) {
   return !name.empty() && name.find('\0') == std::string::npos;
 }
 
-#if !defined(_WIN32)
 std::string ErrnoText(int error) { return std::strerror(error); }
 
 // Creates a new temporary for `path` (see DiskFileSystem) and writes `bytes` to it completely,
@@ -281,13 +281,6 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
 }
 #endif
 
-bool MemoryFileSystem::ReadFile(const std::string& name, std::string* contents) {
-  auto it = files.find(name);
-  if (it == files.end()) return false;
-  *contents = it->second;
-  return true;
-}
-
 bool FileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, "this folder cannot remove files", "");
 }
@@ -302,20 +295,6 @@ bool DiskFileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, std::strerror(errno), "");
 }
 #endif
-
-bool MemoryFileSystem::RemoveFile(const std::string& name) {
-  if (unwritable.count(name) != 0) throw InputError("remove", name, 0, "Permission denied", "");
-  return files.erase(name) > 0;
-}
-
-void MemoryFileSystem::WriteFiles(const std::vector<OutputFile>& out) {
-  for (const OutputFile& file : out) {
-    if (unwritable.count(file.name) != 0 || !UsableName(file.name)) {
-      throw InputError("create", file.name, 0, "Permission denied", "");
-    }
-  }
-  for (const OutputFile& file : out) files[file.name] = file.bytes;
-}
 
 std::string TrimFileName(const std::string& name) {
   std::size_t begin = name.find_first_not_of(' ');

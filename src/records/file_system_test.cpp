@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "records/input_error.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "core/stop.h"
+#include "testing/recording_command_runner.h"
 
 namespace pedprep {
 namespace {

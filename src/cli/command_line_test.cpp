@@ -8,9 +8,9 @@
 #include <map>
 #include <sstream>
 
-#include "core/stop.h"
 #include "records/csv.h"
 #include "testing/build_paths.h"
+#include "testing/recording_command_runner.h"
 
 namespace pedprep {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "cli/commands.h"
 #include "cli/help_text.h"
-#include "core/stop.h"
 #include "testing/build_paths.h"
+#include "testing/recording_command_runner.h"
 
 namespace pedprep {
 namespace {

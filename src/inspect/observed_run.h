@@ -59,6 +59,12 @@ struct FamilyCounts {
   int32_t rows = 0;    // rows at the end (ped.dat), or after the analysis when stopped
 };
 
+// The observed run is a batch run: it never pauses, so no command is ever run.
+class NoPauseCommands : public CommandRunner {
+ public:
+  void Run(const std::string& /*command*/) override {}
+};
+
 // An INI_ID's herd-book id from ids.csv: "" when there is none.
 using IdTable = std::map<int32_t, std::string>;
 
@@ -95,7 +101,7 @@ struct ObservedRun {
 
   // What the run worked on; `run` refers to the three before it.
   CapturingConsole capture;
-  RecordingCommandRunner shell;
+  NoPauseCommands shell;
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<RunContext> run;  // the store as the run left it
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/run_context.h"
-#include "core/stop.h"
 #include "export/export_state.h"
 #include "records/console.h"
 #include "records/file_system.h"
+#include "testing/recording_command_runner.h"
 
 namespace pedprep::testing {
 

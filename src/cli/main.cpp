@@ -6,7 +6,7 @@
 
 #include "cli/command_line.h"
 #include "cli/fault_guard.h"
-#include "core/stop.h"
+#include "core/command_runner.h"
 #include "records/program_start.h"
 
 int main(int argc, char** argv) {

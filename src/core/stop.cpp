@@ -1,8 +1,5 @@
 #include "core/stop.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <iostream>
 #include <optional>
 #include <string>
 
@@ -10,9 +7,6 @@
 #include "records/console.h"
 #include "records/layout.h"
 #include "records/values.h"
-#if defined(_WIN32)
-#include "records/wide_text.h"
-#endif
 
 namespace pedprep {
 
@@ -31,21 +25,6 @@ std::string TrimAnswer(std::string answer) {
 }
 
 }  // namespace
-
-void ShellCommandRunner::Run(const std::string& command) {
-  // Whatever the run has shown so far must be on the screen before the command writes.
-  std::cout.flush();
-  std::fflush(stdout);
-  // The command's outcome does not matter to the run: the pause ends either way.
-#if defined(_WIN32)
-  // cmd.exe, as the system's command interpreter, with the command in UTF-16.
-  std::wstring wide;
-  int status = WidenUtf8(command, &wide) ? _wsystem(wide.c_str()) : -1;
-#else
-  int status = std::system(command.c_str());
-#endif
-  (void)status;
-}
 
 void Pause(RunContext& ctx) {
   if (ctx.batch) return;

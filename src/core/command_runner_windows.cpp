@@ -54,20 +54,6 @@ std::wstring QuoteArgument(const std::wstring& argument) {
   return quoted;
 }
 
-std::string SystemText(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = length > 0 ? NarrowToUtf8(std::wstring_view(text, length)) : "";
-  if (text != nullptr) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == '.' || message.back() == ' ')) {
-    message.pop_back();
-  }
-  return message.empty() ? "Windows error " + std::to_string(error) : message;
-}
-
 // Reads `pipe` to its end into *text.
 void ReadAll(HANDLE pipe, std::string* text) {
   char buffer[1 << 16];
@@ -113,7 +99,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
   }
   auto not_started = [&result](DWORD error) {
     result.end = ProcessResult::End::kNotStarted;
-    result.problem = SystemText(error);
+    result.problem = WindowsErrorText(error);
     return result;
   };
   if (argv.empty()) {

@@ -35,7 +35,6 @@ std::optional<std::string> StdConsole::ReadLine() {
   return line;
 }
 
-
 std::vector<std::string> ListDirectedLines(const OutList& values) {
   std::vector<std::string> lines;
   std::string line = " ";

@@ -96,14 +96,7 @@ std::string ErrorText(DWORD error) {
     default:
       break;
   }
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = length > 0 ? NarrowToUtf8(std::wstring_view(text, length)) : "";
-  if (text != nullptr) LocalFree(text);
-  while (!message.empty() && std::strchr("\r\n. ", message.back()) != nullptr) message.pop_back();
-  return message.empty() ? "Windows error " + std::to_string(error) : message;
+  return WindowsErrorText(error);
 }
 
 std::wstring Wide(const std::string& path) {

@@ -13,6 +13,8 @@ namespace pedprep {
 bool WidenUtf8(std::string_view utf8, std::wstring* wide);
 // `wide` as UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string NarrowToUtf8(std::wstring_view wide);
+// The system's words for a Windows error code (GetLastError), without the closing period.
+std::string WindowsErrorText(unsigned long error);
 
 }  // namespace pedprep
 

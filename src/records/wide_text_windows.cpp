@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <cstring>
 
 #include "records/wide_text.h"
 
@@ -28,6 +29,17 @@ std::string NarrowToUtf8(std::wstring_view wide) {
   std::string utf8(static_cast<std::size_t>(count), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), count, nullptr, nullptr);
   return utf8;
+}
+
+std::string WindowsErrorText(unsigned long error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = length > 0 ? NarrowToUtf8(std::wstring_view(text, length)) : "";
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() && std::strchr("\r\n. ", message.back()) != nullptr) message.pop_back();
+  return message.empty() ? "Windows error " + std::to_string(error) : message;
 }
 
 }  // namespace pedprep

@@ -394,13 +394,20 @@ struct ReadBooks {
 int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
                const HerdbookFormat& format, PrepareOptions* prepare, ReadBooks* read,
                std::vector<ImportProblem>* problems) {
-  // A keep file or a breed map, as text in the books' encoding.
-  auto read_file = [&](const std::string& name, std::string* text) {
-    if (!input_files.ReadFile(name, text)) {
-      err << "pedprep import: cannot read " << name << " (" << input_files.ReadProblem(name)
-          << ")\n";
+  // The bytes of a file; a file that cannot be read (or is too large) is reported.
+  auto read_bytes = [&](const std::string& name, std::string* bytes) {
+    try {
+      if (input_files.ReadFile(name, bytes)) return true;
+    } catch (const InputError& e) {  // a file too large to read
+      err << e.Report() << "\n";
       return false;
     }
+    err << "pedprep import: cannot read " << name << " (" << input_files.ReadProblem(name) << ")\n";
+    return false;
+  };
+  // A keep file or a breed map, as text in the books' encoding.
+  auto read_file = [&](const std::string& name, std::string* text) {
+    if (!read_bytes(name, text)) return false;
     long fallback_line = 0;
     ConvertToUtf8(text, options.encoding, &fallback_line);
     return true;
@@ -423,11 +430,7 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
   std::vector<std::string> names;  // of the texts
   for (const std::string& name : options.herdbooks) {
     auto text = std::make_unique<std::string>();
-    if (!input_files.ReadFile(name, text.get())) {
-      err << "pedprep import: cannot read " << name << " (" << input_files.ReadProblem(name)
-          << ")\n";
-      return kExitInputError;
-    }
+    if (!read_bytes(name, text.get())) return kExitInputError;
     long fallback_line = 0;
     const std::string why = MakeHerdbookText(text.get(), options.encoding, &fallback_line);
     if (fallback_line != 0) {

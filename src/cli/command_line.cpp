@@ -84,7 +84,7 @@ std::string Suggestion(const CommandLine& line, const Command* command, int argc
   std::vector<std::string> options = {"--help", "--version"};
   if (command != nullptr) {
     for (const Argument& argument : command->arguments()) {
-      std::string names = argument.names();
+      const std::string& names = argument.names();
       for (std::size_t begin = 0; begin < names.size();) {
         std::size_t end = names.find(',', begin);
         if (end == std::string::npos) end = names.size();

@@ -34,7 +34,8 @@ TextEncoding Utf16WithoutMark(std::string_view bytes) {
 // `bytes` from `from` to UTF-8; a unit without a character becomes U+FFFD.
 std::string Iconv(std::string_view bytes, const char* from, std::size_t unit) {
   iconv_t cd = iconv_open("UTF-8", from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(bytes);
+  // iconv_open says it failed with (iconv_t)-1.
+  if (reinterpret_cast<std::intptr_t>(cd) == -1) return std::string(bytes);
   std::string out(bytes.size() + bytes.size() / 2 + 16, '\0');
   // iconv's interface takes non-const input.
   char* in = const_cast<char*>(bytes.data());

@@ -295,7 +295,7 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
   const std::size_t inputs = folders_[dir].files.size();
 
   EXPECT_EQ(Run({"report", hb, "--csv"}), 0) << err_;
-  EXPECT_EQ(out_, "kind,family,copy,original,ini_id,id\r\nloop,1,6,4,4,Y\r\n");
+  EXPECT_EQ(out_, "kind,family,copy,position,original,ini_id,id\r\nloop,1,6,6,4,4,Y\r\n");
   EXPECT_EQ(Run({"animals", hb, "--csv"}), 0) << err_;
   EXPECT_EQ(out_.substr(0, out_.find('\n')),
             "position,family,individual,id,ini_id,copy_of,generation,inbreeding,A,B\r");

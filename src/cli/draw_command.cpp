@@ -47,7 +47,7 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
   draw.Option("--family", &request.family, "The whole family N").TypeName("N");
   draw.Option("--around", &request.around,
               "One animal (herd-book id or FAMILY:INDIVIDUAL) with its ancestors and "
-              "descendants")
+              "descendants, each animal once as read")
       .TypeName("ID");
   draw.Option("--up", &request.up, "With --around: generations of ancestors")
       .TypeName("N")
@@ -59,9 +59,12 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
       .AtLeast(0)
       .ShowDefault()
       .Needs("--around");
+  draw.Flag("--with-copies", &request.with_copies,
+            "With --around: also the copies of the animals drawn, beside their originals")
+      .Needs("--around");
   draw.Option("--copy", &request.copy,
-              "The loop that one loop-break copy breaks: the copy's position (as show prints "
-              "it) or the herd-book id of a copied animal")
+              "The loop that one loop-break copy breaks, named as report prints it: its "
+              "position, FAMILY:NUMBER, or the herd-book id of a copied animal (its first copy)")
       .TypeName("POSITION");
   draw.Flag("--core", &request.core,
             "With --family: only the animals of the family's loops and their copies");

@@ -149,26 +149,29 @@ std::string DotWriter::Style(NodeKind kind, bool dummy, int breed) const {
 }
 
 // The animals `kept` of the family with the matings of their drawn children.
-void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept) {
+void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept,
+              bool as_read) {
   for (const Node& node : view.nodes) {
     if (kept.count(node.number) != 0) writer.Animal(node);
   }
+  auto parent = [&view, as_read](int32_t number) {
+    return as_read ? view.Original(number) : number;
+  };
   std::vector<std::pair<int32_t, int32_t>> matings;  // in the order of their first child
   std::map<std::pair<int32_t, int32_t>, std::vector<const Node*>> children;
   for (const Node& node : view.nodes) {
     if (kept.count(node.number) == 0) continue;
-    const bool father = kept.count(node.father) != 0 && view.Find(node.father) != nullptr;
-    const bool mother = kept.count(node.mother) != 0 && view.Find(node.mother) != nullptr;
+    const auto key = std::make_pair(parent(node.father), parent(node.mother));
+    const bool father = kept.count(key.first) != 0 && view.Find(key.first) != nullptr;
+    const bool mother = kept.count(key.second) != 0 && view.Find(key.second) != nullptr;
     if (!father && !mother) continue;
-    const auto key = std::make_pair(node.father, node.mother);
     if (children[key].empty()) matings.push_back(key);
     children[key].push_back(&node);
   }
   for (const auto& [father, mother] : matings) {
     writer.Mating(father, mother);
-    for (int32_t parent : {father, mother}) {
-      if (parent != 0 && kept.count(parent) != 0)
-        writer.ParentEdge(*view.Find(parent), father, mother);
+    for (int32_t p : {father, mother}) {
+      if (p != 0 && kept.count(p) != 0) writer.ParentEdge(*view.Find(p), father, mother);
     }
     for (const Node* child : children[{father, mother}]) writer.ChildEdge(father, mother, *child);
   }

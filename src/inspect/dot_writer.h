@@ -65,8 +65,10 @@ class DotWriter {
   std::string dot_;
 };
 
-// The animals `kept` of the family with the matings of their drawn children.
-void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept);
+// The animals `kept` of the family with the matings of their drawn children; `as_read`
+// joins each child to the originals of its parents (for a picture without copies).
+void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept,
+              bool as_read);
 
 // The loop `steps` of loop-break copy `copy`: the copy joined to the mating that received it,
 // the edge it breaks red and dashed (xlabel "broken"), the children it was given to.

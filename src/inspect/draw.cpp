@@ -97,8 +97,9 @@ struct Refusal {
 // --around or the loop-break copy of --copy.
 struct Target {
   int s = 0;
-  int32_t center = 0;     // --around: the animal's number
-  std::size_t which = 0;  // --copy: index of the family's loop-break copies
+  int32_t center = 0;       // --around: the animal's number
+  std::size_t which = 0;    // --copy: index of the family's loop-break copies
+  int32_t parent_copy = 0;  // --copy: the number of a parent copy instead
 };
 
 // Looks up the animals of a run by what users type: herd-book ids, positions,
@@ -176,24 +177,30 @@ std::optional<Refusal> FindAnimal(const ObservedRun& run, const std::string& tex
   return std::nullopt;
 }
 
-// A loop-break copy as family index and index of its loop copies.
+// A copy: its family index and either the index of its loop-break copies or the number of
+// a parent copy.
 struct CopyAt {
   int s = 0;
   std::size_t which = 0;
   int32_t position = 0;
+  int32_t parent_copy = 0;
 };
 
-// The loop-break copy at `position`, or the first loop-break copy of the animal at
-// `position` when `first_of_animal`.
+// The copy at `position` (a loop-break or a parent copy), or the first loop-break copy of
+// the animal at `position` when `first_of_animal`.
 std::optional<CopyAt> CopyOf(const ObservedRun& run, int32_t position, bool first_of_animal) {
   const int s = FamilyOfPosition(run.run->store, position);
   if (s == 0) return std::nullopt;
   const FamilyView view = BuildFamily(run, s);
+  const Node& held = view.nodes[static_cast<std::size_t>(position - view.nodes.front().position)];
+  if (!first_of_animal && held.kind == NodeKind::kParentCopy) {
+    return CopyAt{s, 0, position, held.number};
+  }
   const int32_t ini_id = run.run->store.INI_ID[position];
   for (std::size_t k = 0; k < view.loop_copies.size(); ++k) {
     const Node& copy = view.nodes[view.loop_copies[k]];
     if (first_of_animal ? copy.ini_id == ini_id : copy.position == position) {
-      return CopyAt{s, k, copy.position};
+      return CopyAt{s, k, copy.position, 0};
     }
   }
   return std::nullopt;
@@ -242,7 +249,7 @@ std::optional<Refusal> FindCopy(const ObservedRun& run, const std::string& text,
     }
     if (!found) {
       std::string problem;
-      if (digits) problem = "position " + text + " holds no loop-break copy";
+      if (digits) problem = "position " + text + " holds no copy";
       if (holder != 0)
         problem += (digits ? " and " : "") + ("animal " + text) + " has no loop-break copy";
       if (problem.empty()) {
@@ -255,6 +262,7 @@ std::optional<Refusal> FindCopy(const ObservedRun& run, const std::string& text,
   }
   target->s = found->s;
   target->which = found->which;
+  target->parent_copy = found->parent_copy;
   return std::nullopt;
 }
 
@@ -276,36 +284,9 @@ struct Picture {
   std::size_t animals = 0;
 };
 
-std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
-                              const DrawRequest& request, const Target& target, Picture* picture) {
-  if (!request.copy.empty()) {
-    std::string problem;
-    picture->loop = LoopOfCopy(view, target.which, &problem);
-    if (picture->loop.empty()) return Refusal{kExitStopped, problem};
-    const Node& copy = view.nodes[view.loop_copies[target.which]];
-    const std::size_t steps = picture->loop.size();
-    picture->animals = (steps + 1) / 2 + 1 + LoopChildren(view, picture->loop, copy).size();
-    picture->what = "the loop that loop-break copy " + std::to_string(copy.number) + " (pos " +
-                    std::to_string(copy.position) + ") of " + writer.Text(copy) +
-                    " breaks: " + Plural(steps / 2, "animal") + " and " +
-                    Plural(steps / 2, "mating") +
-                    ", with the copy beside its original and the children it was given to";
-  } else if (!request.around.empty()) {
-    picture->kept = Around(view, target.center, request.up, request.down, true);
-    picture->what =
-        writer.Text(*view.Find(target.center)) + " with ancestors up to " +
-        Plural(static_cast<std::size_t>(request.up), "generation") + " and descendants down to " +
-        Plural(static_cast<std::size_t>(request.down), "generation") + ", and their copies";
-  } else if (request.core) {
-    picture->kept = LoopCore(view);
-    picture->what =
-        "the animals of its loops and their copies, " + Plural(picture->kept.size(), "animal");
-  } else {
-    for (const Node& node : view.nodes) picture->kept.insert(node.number);
-    picture->what = Plural(picture->kept.size(), "animal");
-  }
-  if (picture->loop.empty()) picture->animals = picture->kept.size();
-  if (picture->animals <= static_cast<std::size_t>(request.max_animals)) return std::nullopt;
+// A refusal when `picture` holds more animals than the request allows.
+std::optional<Refusal> Refused(const Picture& picture, const DrawRequest& request, int32_t family) {
+  if (picture.animals <= static_cast<std::size_t>(request.max_animals)) return std::nullopt;
   std::string cuts;
   if (request.around.empty()) cuts += "--around ID, ";
   if (!request.around.empty()) cuts += "smaller --up and --down, ";
@@ -316,9 +297,63 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
     cuts.replace(last, 2, " or ");
   }
   return Refusal{kExitStopped,
-                 "family " + std::to_string(view.family) + ": " + std::to_string(picture->animals) +
+                 "family " + std::to_string(family) + ": " + std::to_string(picture.animals) +
                      " animals to draw, more than " + std::to_string(request.max_animals) +
                      " (--max-animals); draw part of it with " + cuts};
+}
+
+std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
+                              const DrawRequest& request, const Target& target, Picture* picture) {
+  if (target.parent_copy != 0) {
+    const Node& copy = *view.Find(target.parent_copy);
+    picture->kept = CopyLineage(view, copy.number);
+    picture->what = "parent copy " + std::to_string(copy.number) + " (pos " +
+                    std::to_string(copy.position) + ") of " + writer.Text(copy) +
+                    ": the copies above it beside their originals, and the animals it was made "
+                    "for";
+  } else if (!request.copy.empty()) {
+    std::string problem;
+    picture->loop = LoopOfCopy(view, target.which, &problem);
+    const Node& copy = view.nodes[view.loop_copies[target.which]];
+    if (picture->loop.empty()) {
+      // The copy with what it joins: its original, the mating whose children received it,
+      // and those children.
+      const auto& [father, mother] = view.copy_matings[target.which];
+      picture->kept = CopyLineage(view, copy.number);
+      for (int32_t parent : {father, mother}) {
+        if (parent != 0) picture->kept.insert(parent);
+      }
+      picture->animals = picture->kept.size();
+      picture->what = "loop-break copy " + std::to_string(copy.number) + " (pos " +
+                      std::to_string(copy.position) + ") of " + writer.Text(copy) +
+                      " beside its original and the children it was given to: " + problem +
+                      " in the family as it was before this copy";
+      return Refused(*picture, request, view.family);
+    }
+    const std::size_t steps = picture->loop.size();
+    picture->animals = (steps + 1) / 2 + 1 + LoopChildren(view, picture->loop, copy).size();
+    picture->what = "the loop that loop-break copy " + std::to_string(copy.number) + " (pos " +
+                    std::to_string(copy.position) + ") of " + writer.Text(copy) +
+                    " breaks: " + Plural(steps / 2, "animal") + " and " +
+                    Plural(steps / 2, "mating") +
+                    ", with the copy beside its original and the children it was given to";
+  } else if (!request.around.empty()) {
+    picture->kept = Around(view, target.center, request.up, request.down, request.with_copies);
+    picture->what = writer.Text(*view.Find(target.center)) + " with ancestors up to " +
+                    Plural(static_cast<std::size_t>(request.up), "generation") +
+                    " and descendants down to " +
+                    Plural(static_cast<std::size_t>(request.down), "generation") +
+                    (request.with_copies ? ", and their copies" : ", as read");
+  } else if (request.core) {
+    picture->kept = LoopCore(view);
+    picture->what =
+        "the animals of its loops and their copies, " + Plural(picture->kept.size(), "animal");
+  } else {
+    for (const Node& node : view.nodes) picture->kept.insert(node.number);
+    picture->what = Plural(picture->kept.size(), "animal");
+  }
+  if (picture->loop.empty()) picture->animals = picture->kept.size();
+  return Refused(*picture, request, view.family);
 }
 
 // Writes `dot` to standard output, as DOT text to the file, or rendered.
@@ -350,32 +385,45 @@ int Deliver(const std::string& dot, const DrawRequest& request, FileSystem& outp
 
 }  // namespace
 
-int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_folder,
-            const DotRenderer& render, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
-  if (!run) return kExitInputError;
+int DrawDot(const ObservedRun& run, const DrawRequest& request,
+            const std::map<int, std::string>& breed_names, std::string* dot, std::string* problem) {
   Target target;
-  std::optional<Refusal> refusal = FindTarget(*run, request, &target);
-  const FamilyView view = refusal ? FamilyView() : BuildFamily(*run, target.s);
-  DotWriter writer(*run, view, request.color_breed);
+  std::optional<Refusal> refusal = FindTarget(run, request, &target);
+  const FamilyView view = refusal ? FamilyView() : BuildFamily(run, target.s);
+  DotWriter writer(run, view, request.color_breed);
   Picture picture;
   if (!refusal) refusal = Choose(view, writer, request, target, &picture);
   if (refusal) {
-    err << "pedprep draw: " << refusal->message << "\n";
+    *problem = refusal->message;
     return refusal->status;
   }
   const std::string folder_text = request.folder_name.empty() ? "." : request.folder_name;
   std::string title = folder_text + ", family " + std::to_string(view.family) + "\n" + picture.what;
-  const std::string note = StopNote(*run, target.s);
+  const std::string note = StopNote(run, target.s);
   if (!note.empty()) title += "\n" + note;
   writer.Head(title);
   if (picture.loop.empty()) {
-    DrawKept(writer, view, picture.kept);
+    DrawKept(writer, view, picture.kept, !request.around.empty() && !request.with_copies);
   } else {
     DrawLoop(writer, view, picture.loop, view.nodes[view.loop_copies[target.which]]);
   }
-  const std::string dot =
-      writer.Finish(request.color_breed ? BreedNames(folder) : std::map<int, std::string>());
+  *dot = writer.Finish(breed_names);
+  return kExitSuccess;
+}
+
+int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_folder,
+            const DotRenderer& render, std::ostream& out, std::ostream& err) {
+  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
+  if (!run) return kExitInputError;
+  std::string dot;
+  std::string problem;
+  const int status = DrawDot(
+      *run, request, request.color_breed ? BreedNames(folder) : std::map<int, std::string>(), &dot,
+      &problem);
+  if (status != kExitSuccess) {
+    err << "pedprep draw: " << problem << "\n";
+    return status;
+  }
   return Deliver(dot, request, output_folder, render, out, err);
 }
 

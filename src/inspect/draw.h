@@ -5,20 +5,24 @@
 //   --family N       the whole family N (with --core: only the animals of the nuclear
 //                    families that do not peel, the family's loops, and their copies);
 //   --around ANIMAL  one animal, its ancestors up to `up` generations and its descendants
-//                    down to `down` generations (through the originals of copies), with the
-//                    copies of any of them; ANIMAL is a herd-book id of ids.csv or
-//                    FAMILY:INDIVIDUAL (the numbers of ped.dat);
+//                    down to `down` generations, as read: each animal once, no copies (with
+//                    `with_copies`: through the originals of copies, with the copies of any
+//                    of them); ANIMAL is a herd-book id of ids.csv or FAMILY:INDIVIDUAL (the
+//                    numbers of ped.dat);
 //   --copy WHICH     the loop that one loop-break copy breaks (inspect/loop_finder.h), with
 //                    the copy beside its original. WHICH is what report prints of a copy: its
 //                    position, FAMILY:NUMBER, or the herd-book id of a copied animal (its
 //                    first copy). Digits name the position when it holds a loop-break copy,
 //                    else the id; when both name different copies the request is refused.
+//                    A parent copy's position draws the copy, the copies above it beside
+//                    their originals, and the animals it was made for.
 // When the run stops, the store is drawn as the run left it: the family where it stopped
 // with the copies made so far, later families as read; a run that stops while reading the
 // passport file has nothing to draw. The DOT text is described in inspect/dot_writer.h.
 #ifndef PEDPREP_INSPECT_DRAW_H_
 #define PEDPREP_INSPECT_DRAW_H_
 
+#include <map>
 #include <ostream>
 #include <string>
 
@@ -34,13 +38,22 @@ struct DrawRequest {
   std::string around;       // --around: an animal
   int up = 3;
   int down = 1;
-  std::string copy;  // --copy: a position, FAMILY:NUMBER or a herd-book id
+  bool with_copies = false;  // --around: also the copies of the animals drawn
+  std::string copy;          // --copy: a position, FAMILY:NUMBER or a herd-book id
   bool core = false;
   bool color_breed = false;
   int max_animals = 300;
   int timeout_seconds = 60;
   std::string output;  // "" = DOT on `out`; *.dot, *.svg, *.png, *.pdf written to `output_folder`
 };
+
+struct ObservedRun;
+
+// The DOT text of what `request` names (its `output` aside) from `run`, with `breed_names`
+// in the legend. Returns the exit status of RunDraw; when not 0, `problem` says why in one
+// line.
+int DrawDot(const ObservedRun& run, const DrawRequest& request,
+            const std::map<int, std::string>& breed_names, std::string* dot, std::string* problem);
 
 // Draws what `request` names; exactly one of family, around and copy is set (the command
 // line checks that). Exit status: 0 drawn; 1 nothing to draw (no such family or animal, a

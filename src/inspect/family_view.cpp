@@ -178,4 +178,22 @@ std::set<int32_t> Around(const FamilyView& view, int32_t number, int up, int dow
   return kept;
 }
 
+std::set<int32_t> CopyLineage(const FamilyView& view, int32_t number) {
+  std::set<int32_t> kept;
+  std::vector<int32_t> todo = {number};
+  while (!todo.empty()) {
+    const int32_t n = todo.back();
+    todo.pop_back();
+    const Node* node = view.Find(n);
+    if (node == nullptr || !kept.insert(n).second || node->kind == NodeKind::kAnimal) continue;
+    kept.insert(view.Original(n));
+    todo.push_back(node->father);
+    todo.push_back(node->mother);
+  }
+  for (const Node& node : view.nodes) {
+    if (node.father == number || node.mother == number) kept.insert(node.number);
+  }
+  return kept;
+}
+
 }  // namespace pedprep

@@ -81,6 +81,10 @@ std::set<int32_t> LoopCore(const FamilyView& view);
 std::set<int32_t> Around(const FamilyView& view, int32_t number, int up, int down,
                          bool with_copies);
 
+// The parent copy `number`, the rows above it (its parents in the store, themselves parent
+// copies, and theirs), the originals of those copies, and the children of `number`.
+std::set<int32_t> CopyLineage(const FamilyView& view, int32_t number);
+
 }  // namespace pedprep
 
 #endif  // PEDPREP_INSPECT_FAMILY_VIEW_H_

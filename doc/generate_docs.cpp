@@ -12,7 +12,8 @@
 #include "cli/bash_completion.h"
 #include "cli/commands.h"
 #include "cli/manual_page.h"
-#include "core/command_runner.h"
+#include "core/stop.h"
+#include "testing/fakes.h"
 
 namespace {
 
@@ -20,12 +21,6 @@ int Fail(const std::string& message) {
   std::cerr << "generate_docs: " << message << "\n";
   return 1;
 }
-
-// The pause's commands: none run here.
-class NoCommands : public pedprep::CommandRunner {
- public:
-  void Run(const std::string& /*command*/) override {}
-};
 
 }  // namespace
 
@@ -36,7 +31,7 @@ int main(int argc, char** argv) {
   }
   // The definitions only: no action runs, so the world they would reach is a stand-in.
   pedprep::CapturingConsole console;
-  NoCommands shell;
+  pedprep::RecordingCommandRunner shell;
   pedprep::CommandEnvironment env(console, shell, [](const std::string&, bool) {
     return std::make_unique<pedprep::MemoryFileSystem>();
   });

@@ -29,7 +29,7 @@
 #include "records/byte_order_mark.h"
 #include "records/csv.h"
 #include "records/input_error.h"
-#include "testing/recording_command_runner.h"
+#include "testing/fakes.h"
 
 namespace {
 

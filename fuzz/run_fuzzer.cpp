@@ -16,7 +16,7 @@
 #include "driver/run_driver.h"
 #include "fuzz_parts.h"
 #include "reference/reference_stages.h"
-#include "testing/recording_command_runner.h"
+#include "testing/fakes.h"
 
 namespace {
 

@@ -9,7 +9,8 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "testing/recording_command_runner.h"
+#include "core/stop.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "records/csv.h"
 #include "testing/build_paths.h"
-#include "testing/recording_command_runner.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {
@@ -285,6 +285,33 @@ TEST_F(CommandLineTest, SharedTablesImportAndRun) {
   }
 }
 
+// Ten breeds with names of 30 characters, blanks among them, reach every tool whole.
+TEST_F(CommandLineTest, LongBreedNamesReachEveryTool) {
+  std::string book = "id,sire,dam,sex,breed\n";
+  std::vector<std::string> names;
+  for (int k = 0; k < 10; ++k) {
+    names.push_back("Breed " + std::string(1, static_cast<char>('A' + k)) + " " +
+                    std::string(22, static_cast<char>('a' + k)));
+    const std::string n = std::to_string(k);
+    book += "S" + n + ",,,M," + names.back() + "\nD" + n + ",,,F," + names.back() + "\nC" + n +
+            ",S" + n + ",D" + n + ",F,\n";
+    // One family of all breeds, without loops: S(k-1) also mates D(k).
+    if (k > 0) book += "E" + n + ",S" + std::to_string(k - 1) + ",D" + n + ",M,\n";
+  }
+  folders_[""].files["hb.csv"] = book;
+  const std::string dir = std::filesystem::temp_directory_path().string();
+  ASSERT_EQ(Run({"import", "hb.csv", "-o", dir.c_str()}), 0) << err_;
+  ASSERT_EQ(Run({"run", dir.c_str(), "--batch"}), 0);
+  for (const std::vector<const char*>& args :
+       {std::vector<const char*>{"animals", dir.c_str(), "--csv"},
+        {"report", dir.c_str()},
+        {"draw", dir.c_str(), "--family", "1", "--color", "breed"}}) {
+    SCOPED_TRACE(args[0]);
+    EXPECT_EQ(Run(args), 0) << err_;
+    for (const std::string& name : names) EXPECT_NE(out_.find(name), std::string::npos) << name;
+  }
+}
+
 // show, report and draw on the folder of an imported herd book; none writes to the folder.
 TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
   folders_[""].files["hb.csv"] =
@@ -344,23 +371,21 @@ TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
   EXPECT_EQ(Run({"show", st_name}), 0) << err_;
 
   const std::map<std::string, std::string> ran = st.files;
+  // show refuses; report notes it and tells what a run on the current inputs does; draw
+  // refuses where that run finishes (the next run mends the folder) and draws its stop else.
   struct Case {
     const char* file;
     bool remove;
     std::string finding;
+    int report;  // report's exit status
+    int draw;
   };
   for (const Case& c : {
            Case{"PEDIGREE.PRN", false,
-                "PEDIGREE.PRN changed after the run that wrote these outputs; run pedprep run " +
-                    dir + " again"},
-           Case{"ids.csv", false,
-                "ids.csv changed after the run that wrote these outputs; run pedprep run " + dir +
-                    " again"},
-           Case{"ID.PE", false,
-                "ID.PE changed after the run that wrote it; run pedprep run " + dir + " again"},
-           Case{"MARKERS.BIN", true,
-                "MARKERS.BIN, an output of the last run, is missing; run pedprep run " + dir +
-                    " again"},
+                "PEDIGREE.PRN changed after the run that wrote these outputs", 2, 2},
+           Case{"ids.csv", false, "ids.csv changed after the run that wrote these outputs", 2, 2},
+           Case{"ID.PE", false, "ID.PE changed after the run that wrote it", 0, 1},
+           Case{"MARKERS.BIN", true, "MARKERS.BIN, an output of the last run, is missing", 0, 1},
        }) {
     SCOPED_TRACE(c.file);
     st.files = ran;
@@ -369,14 +394,34 @@ TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
     } else {
       st.files[c.file][0] ^= 1;
     }
+    const std::string again = "; run pedprep run " + dir + " again\n";
+    const std::string note =
+        ": note: " + c.finding + "; what follows is of a run on the current inputs\n";
     EXPECT_EQ(Run({"show", st_name}), 1);
-    EXPECT_EQ(err_, "pedprep show: " + c.finding + "\n");
+    EXPECT_EQ(err_, "pedprep show: " + c.finding + again);
     EXPECT_EQ(out_, "");
-    EXPECT_EQ(Run({"report", st_name}), 1);
-    EXPECT_EQ(err_, "pedprep report: " + c.finding + "\n");
-    EXPECT_EQ(Run({"draw", st_name, "--family", "1"}), 1);
-    EXPECT_EQ(err_, "pedprep draw: " + c.finding + "\n");
+    EXPECT_EQ(Run({"report", st_name}), c.report);
+    EXPECT_EQ(err_.substr(0, err_.find('\n') + 1), "pedprep report" + note);
+    EXPECT_EQ(Run({"draw", st_name, "--family", "1"}), c.draw);
+    EXPECT_EQ(err_.substr(0, err_.find('\n') + 1),
+              "pedprep draw" + (c.draw == 1 ? ": " + c.finding + again : note));
+    EXPECT_EQ(Run({"animals", st_name}), c.draw);
+    EXPECT_EQ(err_.substr(0, err_.find('\n') + 1),
+              "pedprep animals" + (c.draw == 1 ? ": " + c.finding + again : note));
   }
+
+  // A sire's sex edited after a good run: the run stops, and report explains that stop.
+  st.files = ran;
+  std::string& passport = st.files["PEDIGREE.PRN"];
+  const std::size_t sire = passport.find("\r\n    1    1    0    0    1    1    1\r\n");
+  ASSERT_NE(sire, std::string::npos) << passport;
+  passport[sire + 2 + 29] = '2';
+  EXPECT_EQ(Run({"run", st_name, "--batch"}), 1);
+  EXPECT_EQ(Run({"report", st_name}), 0);
+  EXPECT_NE(err_.find("note: PEDIGREE.PRN changed"), std::string::npos) << err_;
+  EXPECT_NE(out_.find("DE01"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("sex"), std::string::npos) << out_;
+  EXPECT_EQ(Run({"draw", st_name, "--family", "1"}), 0) << err_;
 
   st.files = ran;
   st.files.erase("PEDPREP.RUN");
@@ -391,6 +436,10 @@ TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
   EXPECT_EQ(Run({"run", st_name, "--batch"}), 1);
   EXPECT_EQ(err_, "pedprep report " + dir + " explains why\n");
   EXPECT_EQ(st.files.at("PEDPREP.RUN"), ran.at("PEDPREP.RUN"));
+  EXPECT_EQ(Run({"report", st_name, "--check"}), 1);
+  EXPECT_EQ(out_ + err_, "");
+  st.files["PEDIGREE.PRN"] = ran.at("PEDIGREE.PRN");
+  st.files["DEF.DAT"].clear();  // an input error
   EXPECT_EQ(Run({"report", st_name, "--check"}), 1);
   EXPECT_EQ(out_ + err_, "");
   EXPECT_EQ(Run({"run", (dir + "/").c_str(), "--batch"}), 2);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "testing/recording_command_runner.h"
+#include "testing/fakes.h"
 #include "testing/run_folder.h"
 
 namespace pedprep {

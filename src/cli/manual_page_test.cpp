@@ -11,8 +11,9 @@
 
 #include "cli/commands.h"
 #include "cli/help_text.h"
+#include "core/stop.h"
 #include "testing/build_paths.h"
-#include "testing/recording_command_runner.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {

@@ -32,7 +32,7 @@ std::string DotWriter::MatingName(int32_t father, int32_t mother) const {
 
 std::string DotWriter::Text(const Node& node) const {
   auto it = run_.ids.find(node.ini_id);
-  if (it != run_.ids.end() && !it->second.empty()) return it->second;
+  if (it != run_.ids.end() && !it->second.id.empty()) return it->second.id;
   if (it != run_.ids.end()) {
     const int32_t self = view_.Original(node.number);
     for (const Node& child : view_.nodes) {
@@ -41,8 +41,8 @@ std::string DotWriter::Text(const Node& node) const {
       if (!sire && view_.Original(child.mother) != self) continue;
       auto id = run_.ids.find(child.ini_id);
       return std::string(sire ? "dummy sire of " : "dummy dam of ") +
-             (id != run_.ids.end() && !id->second.empty()
-                  ? id->second
+             (id != run_.ids.end() && !id->second.id.empty()
+                  ? id->second.id
                   : "ini_id " + std::to_string(child.ini_id));
     }
     return "dummy";
@@ -52,7 +52,7 @@ std::string DotWriter::Text(const Node& node) const {
 
 bool DotWriter::IsDummy(const Node& node) const {
   auto it = run_.ids.find(node.ini_id);
-  return it != run_.ids.end() && it->second.empty();
+  return it != run_.ids.end() && it->second.id.empty();
 }
 
 void DotWriter::Head(const std::string& title) {

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "core/exit_status.h"
+#include "core/run_files.h"
 #include "inspect/dot_writer.h"
 #include "inspect/family_view.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "records/input_error.h"
-#include "records/layout.h"
-#include "records/text_reader.h"
+#include "records/input_folder.h"
 
 namespace pedprep {
 namespace {
@@ -24,45 +24,13 @@ bool ParseInt(const std::string& text, int32_t* value) {
   return !text.empty() && error == std::errc() && end == text.data() + text.size();
 }
 
-// Breed names from the passport file's note lines: a line starting "breeds:" and the lines
-// after it that start with a pair, each pair "CODE=NAME".
+// Breed names from the passport file's breed legend.
 std::map<int, std::string> BreedNames(FileSystem& folder) {
+  std::string passport;
+  if (!folder.ReadFile(kPassportFile, &passport)) return {};
   std::map<int, std::string> names;
-  try {
-    TextReader reader = TextReader::Open(folder, "PEDIGREE.PRN");
-    int32_t nd = 0;
-    reader.Read(Layout::Parse("3I5"), {Into(nd)});
-    bool in_list = false;
-    for (int n = 0; n < 7; ++n) {
-      std::string text(80, ' ');
-      reader.Read(Layout::Parse("A80"), {IntoText(text, 80)});
-      std::vector<std::string> words;
-      for (std::size_t at = 0; at < text.size();) {
-        const std::size_t begin = text.find_first_not_of(' ', at);
-        if (begin == std::string::npos) break;
-        const std::size_t end = std::min(text.find(' ', begin), text.size());
-        words.push_back(text.substr(begin, end - begin));
-        at = end;
-      }
-      if (!words.empty() && words[0] == "breeds:") {
-        in_list = true;
-        words.erase(words.begin());
-      }
-      bool pairs = in_list && !words.empty();
-      for (const std::string& word : words) {
-        const std::size_t equals = word.find('=');
-        int32_t code = 0;
-        if (!pairs || equals == std::string::npos || !ParseInt(word.substr(0, equals), &code) ||
-            code < 1 || code > kMaxBreeds) {
-          pairs = false;
-          break;
-        }
-        names[code] = word.substr(equals + 1);
-      }
-      in_list = pairs || (in_list && words.empty() && names.empty());
-    }
-  } catch (const InputError&) {
-    // Names are a courtesy: the run reports an unreadable passport file.
+  for (auto& [code, name] : ReadBreedLegend(PassportTextLinesOf(passport))) {
+    if (code >= 1 && code <= kMaxBreeds) names.emplace(code, std::move(name));
   }
   return names;
 }
@@ -122,8 +90,8 @@ class Lookup {
   }
   // The INI_ID of herd-book id `id`, 0 = none.
   int32_t IniOfId(const std::string& id) const {
-    for (const auto& [ini_id, text] : run_.ids) {
-      if (text == id && !text.empty()) return ini_id;
+    for (const auto& [ini_id, row] : run_.ids) {
+      if (row.id == id && !row.id.empty()) return ini_id;
     }
     return 0;
   }

@@ -11,6 +11,7 @@
 #include "inspect/report.h"
 #include "records/csv.h"
 #include "testing/build_paths.h"
+#include "testing/fakes.h"
 #include "testing/loop_folders.h"
 #include "testing/test_run.h"
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/pedigree_store.h"
@@ -19,6 +20,7 @@
 #include "core/stop.h"
 #include "records/console.h"
 #include "records/file_system.h"
+#include "records/input_folder.h"
 
 namespace pedprep {
 
@@ -61,25 +63,38 @@ struct FamilyCounts {
   int32_t rows = 0;    // rows at the end (ped.dat), or after the analysis when stopped
 };
 
-// The observed run is a batch run: it never pauses, so no command is ever run.
-class NoPauseCommands : public CommandRunner {
+// The rows of ids.csv by INI_ID (empty without one).
+using IdTable = std::map<int32_t, IdsRow>;
+
+// The console of a run in memory: keeps what the run shows; no input (the run never pauses).
+class KeptConsole : public Console {
+ public:
+  void WriteLine(std::string_view line) override {
+    output += line;
+    output += '\n';
+  }
+  std::optional<std::string> ReadLine() override { return std::nullopt; }
+  bool InputIsTerminal() const override { return false; }
+
+  std::string output;
+};
+
+// A run in memory runs no command.
+class NoCommandRunner : public CommandRunner {
  public:
   void Run(const std::string& /*command*/) override {}
 };
-
-// An INI_ID's herd-book id from ids.csv: "" when there is none.
-using IdTable = std::map<int32_t, std::string>;
 
 struct ObservedRun {
   ObservedRun(const ObservedRun&) = delete;
   ObservedRun& operator=(const ObservedRun&) = delete;
   ObservedRun() = default;
 
-  int status = 0;                  // RunPedprep's exit status
-  std::string console;             // everything the run showed
-  std::string input_error;         // the INPUT ERROR line when status is 2
-  std::optional<StopReason> stop;  // why the run stopped, when status is 1
-  bool structure_done = false;     // the structure analysis ran to its end
+  int status = 0;                         // RunPedprep's exit status
+  std::string console;                    // everything the run showed
+  std::optional<InputError> input_error;  // what the run could not read or write (status 2)
+  std::optional<StopReason> stop;         // why the run stopped, when status is 1
+  bool structure_done = false;            // the structure analysis ran to its end
 
   std::vector<LoopCopy> loop_copies;  // in the order made
   std::vector<ParentCopy> parent_copies;
@@ -102,20 +117,24 @@ struct ObservedRun {
   std::map<std::string, std::string> outputs;  // files the run would write
 
   // What the run worked on; `run` refers to the three before it.
-  CapturingConsole capture;
-  NoPauseCommands shell;
+  KeptConsole capture;
+  NoCommandRunner shell;
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<RunContext> run;  // the store as the run left it
 
   std::string Id(int32_t ini_id) const {
     auto it = ids.find(ini_id);
-    return it == ids.end() ? std::string() : it->second;
+    return it == ids.end() ? std::string() : it->second.id;
   }
 };
 
 // Runs the product stages on `folder`'s inputs. A malformed ids.csv throws InputError (read
 // of ids.csv, its line and the problem).
 std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder);
+
+// Whether a run on `folder`'s current inputs would write its outputs (false also when an
+// input, ids.csv included, cannot be read).
+bool RunFinishes(FileSystem& folder);
 
 // ObserveRun, except that an input file the run cannot read (an InputError, or a run ended
 // by one) is reported on `err` and gives nullptr.

@@ -104,7 +104,7 @@ std::string PassportCheckFindings(const ObservedRun& run,
 
 std::string StopExplanation(const ObservedRun& run) {
   if (run.status == kExitSuccess) return "";
-  if (run.status == kExitInputError) return run.input_error;
+  if (run.status == kExitInputError) return run.input_error->Report();
   const StopReason reason = run.stop.value_or(StopReason{});
   const std::string family = "family " + std::to_string(reason.family);
   const std::string animal =
@@ -513,15 +513,7 @@ void WriteText(const ObservedRun& run, std::ostream& out) {
 
 }  // namespace
 
-int RunReportCheck(FileSystem& folder) {
-  std::unique_ptr<ObservedRun> run;
-  try {
-    run = ObserveRun(folder);
-  } catch (const InputError&) {
-    return kExitStopped;
-  }
-  return run->status == kExitSuccess ? kExitSuccess : kExitStopped;
-}
+int RunReportCheck(FileSystem& folder) { return RunFinishes(folder) ? kExitSuccess : kExitStopped; }
 
 int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
   std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);

@@ -2,7 +2,7 @@
 #ifndef PEDPREP_TESTING_LOOP_FOLDERS_H_
 #define PEDPREP_TESTING_LOOP_FOLDERS_H_
 
-#include "records/file_system.h"
+#include "testing/fakes.h"
 
 namespace pedprep::testing {
 

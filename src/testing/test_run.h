@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "core/run_context.h"
+#include "core/stop.h"
 #include "export/export_state.h"
 #include "records/console.h"
 #include "records/file_system.h"
-#include "testing/recording_command_runner.h"
+#include "testing/fakes.h"
 
 namespace pedprep::testing {
 

@@ -94,7 +94,7 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
     EXPECT_EQ(err_, "pedprep: " + c.problem + "\n" + c.usage);
   }
   EXPECT_EQ(Run({"draw"}), 64);  // what to draw is checked after parsing
-  EXPECT_EQ(err_.rfind("pedprep draw: give one of --family N, --around ID or --copy", 0), 0u);
+  EXPECT_EQ(err_.rfind("pedprep draw: give one of --family N, --around ID, --ancestors", 0), 0u);
   EXPECT_EQ(console_.output, "");
   EXPECT_EQ(folders_[""].files.size(), 1u);
 }

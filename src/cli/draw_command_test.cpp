@@ -53,8 +53,10 @@ TEST(DrawCommandTest, DrawWritesItsFileInTheCurrentFolder) {
 // What to draw is one picture; the options of one picture need it.
 TEST(DrawCommandTest, OnePictureAsked) {
   const std::string run_folder = std::filesystem::temp_directory_path().string();
-  const std::vector<std::vector<const char*>> asked = {
-      {"--family", "1", "--copy", "6"}, {"--around", "1:1", "--core"}, {}};
+  const std::vector<std::vector<const char*>> asked = {{"--family", "1", "--copy", "6"},
+                                                       {"--around", "1:1", "--core"},
+                                                       {},
+                                                       {"--ancestors", "1:1", "--around", "1:2"}};
   for (const std::vector<const char*>& options : asked) {
     std::map<std::string, MemoryFileSystem> folders;
     testing::PutCleanInputs(folders[run_folder]);
@@ -68,8 +70,8 @@ TEST(DrawCommandTest, OnePictureAsked) {
     std::ostringstream out, err;
     EXPECT_EQ(RunCommandLine(static_cast<int>(args.size()), args.data(), out, err, env), 64);
     EXPECT_EQ(err.str(),
-              "pedprep draw: give one of --family N, --around ID or --copy POSITION (--core only "
-              "with --family)\n");
+              "pedprep draw: give one of --family N, --around ID, --ancestors ID or --copy "
+              "POSITION (--core only with --family)\n");
   }
 }
 

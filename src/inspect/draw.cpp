@@ -1,6 +1,8 @@
 #include "inspect/draw.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,6 +13,7 @@
 #include "core/run_files.h"
 #include "inspect/dot_writer.h"
 #include "inspect/family_view.h"
+#include "inspect/inbreeding.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "records/input_error.h"
@@ -53,6 +56,13 @@ std::string StopNote(const ObservedRun& run, int s) {
 
 std::string Plural(std::size_t count, const std::string& word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+// A breed share as a whole percentage: "100%" only for all of it, never "0%" for a part.
+std::string ShareText(double share) {
+  if (share >= 0.99995) return "100%";
+  const long percent = std::clamp(std::lround(share * 100), 1L, 99L);
+  return std::to_string(percent) + "%";
 }
 
 // Why a request draws nothing: the exit status and the line for standard error.
@@ -241,6 +251,7 @@ std::optional<Refusal> FindTarget(const ObservedRun& run, const DrawRequest& req
   }
   if (!request.family.empty()) return FindFamily(run, request.family, target);
   if (!request.around.empty()) return FindAnimal(run, request.around, target);
+  if (!request.ancestors.empty()) return FindAnimal(run, request.ancestors, target);
   return FindCopy(run, request.copy, target);
 }
 
@@ -249,14 +260,54 @@ struct Picture {
   std::string what;
   std::set<int32_t> kept;
   std::vector<LoopStep> loop;
+  std::vector<ChartBox> chart;
   std::size_t animals = 0;
 };
+
+// The boxes' facts for `facts.items` beyond the id: the main breed and its share, F on the
+// pedigree as read, the birth year of ids.csv.
+void AddLabelFacts(const ObservedRun& run, const FamilyView& view,
+                   const std::map<int, std::string>& breed_names, LabelFacts* facts) {
+  const PedigreeStore& st = run.run->store;
+  std::vector<ParentLinks> links;
+  std::map<int32_t, int32_t> index;  // number of an animal read -> its index in `links`
+  for (const Node& node : view.nodes) {
+    if (node.kind == NodeKind::kAnimal) index.emplace(node.number, index.size());
+  }
+  for (const Node& node : view.nodes) {
+    if (node.kind != NodeKind::kAnimal) continue;
+    auto at = [&](int32_t number) {
+      auto it = index.find(view.Original(number));
+      return it == index.end() ? kUnknownParent : it->second;
+    };
+    links.push_back({at(node.father), at(node.mother)});
+    if (node.breed != 0 && node.breed <= kMaxBreeds) {
+      const double share = st.PRACE[node.position][node.breed];
+      auto name = breed_names.find(node.breed);
+      facts->breed[node.number] =
+          (name == breed_names.end() ? "breed " + std::to_string(node.breed) : name->second) + " " +
+          ShareText(share);
+    }
+    auto row = run.ids.find(node.ini_id);
+    if (row != run.ids.end() && !row->second.born.empty()) {
+      facts->born[node.number] = row->second.born;
+    }
+  }
+  if (std::count(facts->items.begin(), facts->items.end(), "F") == 0) return;
+  const AncestryFigures figures = ComputeAncestry(links);
+  for (const auto& [number, k] : index) {
+    if (figures.resolved[static_cast<std::size_t>(k)]) {
+      facts->inbreeding[number] = figures.inbreeding[static_cast<std::size_t>(k)];
+    }
+  }
+}
 
 // A refusal when `picture` holds more animals than the request allows.
 std::optional<Refusal> Refused(const Picture& picture, const DrawRequest& request, int32_t family) {
   if (picture.animals <= static_cast<std::size_t>(request.max_animals)) return std::nullopt;
   std::string cuts;
-  if (request.around.empty()) cuts += "--around ID, ";
+  if (!request.ancestors.empty()) cuts += "smaller --up, ";
+  if (request.around.empty() && request.ancestors.empty()) cuts += "--around ID, ";
   if (!request.around.empty()) cuts += "smaller --up and --down, ";
   if (request.copy.empty()) cuts += "--copy POSITION, ";
   if (!request.family.empty() && !request.core) cuts += "--core, ";
@@ -299,19 +350,36 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
       return Refused(*picture, request, view.family);
     }
     const std::size_t steps = picture->loop.size();
-    picture->animals = (steps + 1) / 2 + 1 + LoopChildren(view, picture->loop, copy).size();
+    picture->animals = (steps + 1) / 2 + 1 + LoopChildren(view, picture->loop, copy).size() +
+                       ChildrenAtMatings(view, picture->loop, copy).first.size();
     picture->what = "the loop that loop-break copy " + std::to_string(copy.number) + " (pos " +
                     std::to_string(copy.position) + ") of " + writer.Text(copy) +
                     " breaks: " + Plural(steps / 2, "animal") + " and " +
                     Plural(steps / 2, "mating") +
                     ", with the copy beside its original and the children it was given to";
+  } else if (!request.ancestors.empty()) {
+    const int up = request.up < 0 ? 4 : request.up;
+    picture->chart =
+        AncestorChart(view, target.center, up, static_cast<std::size_t>(request.max_animals));
+    picture->animals = picture->chart.size();
+    std::map<int32_t, int> boxes_of;
+    for (const ChartBox& box : picture->chart) ++boxes_of[box.number];
+    const auto repeated = static_cast<std::size_t>(std::count_if(
+        boxes_of.begin(), boxes_of.end(), [](const auto& entry) { return entry.second > 1; }));
+    picture->what = writer.Text(*view.Find(target.center)) + " and its ancestors up to " +
+                    Plural(static_cast<std::size_t>(up), "generation") + ": " +
+                    std::to_string(picture->chart.size()) +
+                    (picture->chart.size() == 1 ? " box, " : " boxes, ") +
+                    Plural(repeated, "ancestor") + " met more than once";
+    return Refused(*picture, request, view.family);
   } else if (!request.around.empty()) {
-    picture->kept = Around(view, target.center, request.up, request.down, request.with_copies);
-    picture->what = writer.Text(*view.Find(target.center)) + " with ancestors up to " +
-                    Plural(static_cast<std::size_t>(request.up), "generation") +
-                    " and descendants down to " +
-                    Plural(static_cast<std::size_t>(request.down), "generation") +
-                    (request.with_copies ? ", and their copies" : ", as read");
+    picture->kept = Around(view, target.center, request.up < 0 ? 3 : request.up, request.down,
+                           request.with_copies);
+    picture->what =
+        writer.Text(*view.Find(target.center)) + " with ancestors up to " +
+        Plural(static_cast<std::size_t>(request.up < 0 ? 3 : request.up), "generation") +
+        " and descendants down to " + Plural(static_cast<std::size_t>(request.down), "generation") +
+        (request.with_copies ? ", and their copies" : ", as read");
   } else if (request.core) {
     picture->kept = LoopCore(view);
     picture->what =
@@ -358,7 +426,12 @@ int DrawDot(const ObservedRun& run, const DrawRequest& request,
   Target target;
   std::optional<Refusal> refusal = FindTarget(run, request, &target);
   const FamilyView view = refusal ? FamilyView() : BuildFamily(run, target.s);
-  DotWriter writer(run, view, request.color_breed);
+  LabelFacts facts;
+  if (!request.labels.empty()) facts.items = request.labels;
+  if (!refusal && facts.items != std::vector<std::string>{"id"}) {
+    AddLabelFacts(run, view, breed_names, &facts);
+  }
+  DotWriter writer(run, view, request.color_breed, facts);
   Picture picture;
   if (!refusal) refusal = Choose(view, writer, request, target, &picture);
   if (refusal) {
@@ -369,8 +442,10 @@ int DrawDot(const ObservedRun& run, const DrawRequest& request,
   std::string title = folder_text + ", family " + std::to_string(view.family) + "\n" + picture.what;
   const std::string note = StopNote(run, target.s);
   if (!note.empty()) title += "\n" + note;
-  writer.Head(title);
-  if (picture.loop.empty()) {
+  writer.Head(title, !picture.chart.empty());
+  if (!picture.chart.empty()) {
+    DrawChart(writer, view, picture.chart);
+  } else if (picture.loop.empty()) {
     DrawKept(writer, view, picture.kept, !request.around.empty() && !request.with_copies);
   } else {
     DrawLoop(writer, view, picture.loop, view.nodes[view.loop_copies[target.which]]);
@@ -386,8 +461,11 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
   std::string dot;
   std::string problem;
   const int status = DrawDot(
-      *run, request, request.color_breed ? BreedNames(folder) : std::map<int, std::string>(), &dot,
-      &problem);
+      *run, request,
+      request.color_breed || std::count(request.labels.begin(), request.labels.end(), "breed") != 0
+          ? BreedNames(folder)
+          : std::map<int, std::string>(),
+      &dot, &problem);
   if (status != kExitSuccess) {
     err << "pedprep draw: " << problem << "\n";
     return status;

@@ -9,6 +9,9 @@
 //                    `with_copies`: through the originals of copies, with the copies of any
 //                    of them); ANIMAL is a herd-book id of ids.csv or FAMILY:INDIVIDUAL (the
 //                    numbers of ped.dat);
+//   --ancestors ANIMAL  an ancestor chart, left to right: the animal, then in each
+//                    generation up to `up` the sire above the dam, one box per place an
+//                    ancestor holds (an ancestor met again is drawn again, marked repeated);
 //   --copy WHICH     the loop that one loop-break copy breaks (inspect/loop_finder.h), with
 //                    the copy beside its original. WHICH is what report prints of a copy: its
 //                    position, FAMILY:NUMBER, or the herd-book id of a copied animal (its
@@ -25,6 +28,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "inspect/dot_rendering.h"
 #include "inspect/loop_finder.h"
@@ -36,12 +40,14 @@ struct DrawRequest {
   std::string folder_name;  // as the user gave it, for the title ("" = the current folder)
   std::string family;       // --family: a family number as text
   std::string around;       // --around: an animal
-  int up = 3;
+  std::string ancestors;    // --ancestors: an animal
+  int up = -1;              // generations up; -1: 3 for --around, 4 for --ancestors
   int down = 1;
   bool with_copies = false;  // --around: also the copies of the animals drawn
   std::string copy;          // --copy: a position, FAMILY:NUMBER or a herd-book id
   bool core = false;
   bool color_breed = false;
+  std::vector<std::string> labels;  // what the boxes say (id, breed, F, born); empty: id
   int max_animals = 300;
   int timeout_seconds = 60;
   std::string output;  // "" = DOT on `out`; *.dot, *.svg, *.png, *.pdf written to `output_folder`

@@ -237,7 +237,8 @@ TEST(DrawTest, CopyNamedByPositionFamilyNumberOrId) {
   EXPECT_NE(d.out.find("parent copy 9 (pos 9) of SIRE"), std::string::npos) << d.out;
 }
 
-// Every copy that report --csv lists for a shared data set is drawn by its position.
+// Every copy that report --csv lists for a shared data set is drawn by its position, each
+// mating point of a loop with a child.
 TEST(DrawTest, EveryCopyReportListsIsDrawnByItsPosition) {
   const std::filesystem::path data = testing::SharedDataDir() / "eeza-ungulates";
   PEDPREP_NEED_SHARED_DATA(data);
@@ -265,7 +266,71 @@ TEST(DrawTest, EveryCopyReportListsIsDrawnByItsPosition) {
     const std::string title = kind + row[2] + " (pos " + row[3] + ")";
     ASSERT_NE(dot.find("family " + row[1] + "\\n"), std::string::npos) << title;
     ASSERT_NE(dot.find(title), std::string::npos) << title;
+    // Every mating point shows a child.
+    std::istringstream lines(dot);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("  m", 0) != 0 || line.find(" [shape=point") == std::string::npos) continue;
+      const std::string mating = line.substr(2, line.find(' ', 2) - 2);
+      ASSERT_NE(dot.find("  " + mating + " -> p"), std::string::npos) << title << " " << mating;
+    }
   }
+}
+
+// An ancestor chart left to right: slot 2k the sire and 2k+1 the dam of box k, at most
+// 2^(N+1)-1 boxes; 7's grandparents' parents are 1 and 2 on three paths each.
+TEST(DrawTest, AncestorChartDrawsRepeatedAncestorsAgain) {
+  DrawRequest request;
+  request.ancestors = "1:7";
+  request.up = 3;
+  MemoryFileSystem folder = testing::TwoLoopFolder();
+  folder.files.erase("ids.csv");
+  const Drawn d = Draw(folder, request);
+  ASSERT_EQ(d.status, 0) << d.err;
+  std::vector<std::string> boxes;
+  std::istringstream lines(d.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  a", 0) == 0 && line.find(" [label=") != std::string::npos) {
+      boxes.push_back(line.substr(2, line.find('\\') - 2));
+    }
+  }
+  EXPECT_EQ(boxes, (std::vector<std::string>{
+                       "a1 [label=\"ini_id 7", "a2 [label=\"ini_id 5", "a3 [label=\"ini_id 6",
+                       "a4 [label=\"ini_id 3", "a5 [label=\"ini_id 4", "a6 [label=\"ini_id 1",
+                       "a7 [label=\"ini_id 2", "a8 [label=\"ini_id 1", "a9 [label=\"ini_id 2",
+                       "a10 [label=\"ini_id 1", "a11 [label=\"ini_id 2"}));
+  EXPECT_NE(d.out.find("rankdir=LR"), std::string::npos);
+  EXPECT_NE(d.out.find("11 boxes, 2 ancestors met more than once"), std::string::npos);
+  EXPECT_NE(d.out.find("  a6 [label=\"ini_id 1\\n1 (pos 1)\", shape=box, penwidth=3, "
+                       "color=\"#e41a1c\"];"),
+            std::string::npos)
+      << d.out;
+  EXPECT_NE(d.out.find("  a8 [label=\"ini_id 1\\n1 (pos 1)\\nrepeated\", shape=box, penwidth=3, "
+                       "color=\"#e41a1c\"];"),
+            std::string::npos);
+  EXPECT_NE(d.out.find("  a4 -> a8 [arrowhead=none];"), std::string::npos);
+  request.max_animals = 10;
+  EXPECT_EQ(Draw(folder, request).status, 1);
+}
+
+// What the boxes say: the main breed's share, F, the birth year, ids escaped for DOT.
+TEST(DrawTest, LabelsSayBreedInbreedingAndBirth) {
+  MemoryFileSystem folder = LoopFolder();
+  folder.files["ids.csv"] =
+      "ini_id,id,family,individual,added,note,born\r\n1,S1,1,1,,,1990\r\n5,\"C\\5\"\"x\",1,5,,,"
+      "\r\n";
+  DrawRequest request;
+  request.around = "S1";
+  request.labels = {"F", "born", "id", "breed"};
+  const Drawn d = Draw(folder, request);
+  ASSERT_EQ(d.status, 0) << d.err;
+  for (const char* box : {"p1 [label=\"F 0\\nborn 1990\\nS1\\nbreed 1 100%\\n1 (pos 1)\"",
+                          "p3 [label=\"F 0\\nini_id 3\\nbreed 1 50%\\n3 (pos 3)\""}) {
+    EXPECT_NE(d.out.find(box), std::string::npos) << box << "\n" << d.out;
+  }
+  request.around = "1:5";
+  request.labels = {"id", "F"};
+  EXPECT_NE(Draw(folder, request).out.find("p5 [label=\"C\\\\5\\\"x\\nF 0.25\\n5 (pos 5)\""),
+            std::string::npos);
 }
 
 TEST(DrawTest, DummyLabelAndBreedColours) {

@@ -56,6 +56,10 @@ std::string CheckWhatToDraw(const DrawRequest& request) {
   if (request.up >= 0 && request.around.empty() && request.ancestors.empty()) {
     return "--up needs --around or --ancestors";
   }
+  const std::string& out = request.output;
+  if (!request.paper.empty() && (out.size() < 4 || out.compare(out.size() - 4, 4, ".pdf") != 0)) {
+    return "--paper needs -o FILE.pdf";
+  }
   return "";
 }
 
@@ -125,6 +129,12 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
               "standard output")
       .TypeName("FILE")
       .Check(CheckDrawingName, "FILE");
+  draw.Option("--paper", &request.paper,
+              "With -o x.pdf: the paper (landscape when the picture is wider than high); the "
+              "picture is scaled down to one page, or tiled over numbered pages when its labels "
+              "would become too small (default: a4)")
+      .TypeName("a4|a3|letter")
+      .Choices({"a4", "a3", "letter"});
   draw.OnRun([options, &context] {
     options->request.folder_name = options->folder;
     options->request.color_breed = !options->color.empty();

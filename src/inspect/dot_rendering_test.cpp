@@ -13,6 +13,14 @@
 namespace pedprep {
 namespace {
 
+std::string RenderWithDot(const std::string& dot, const std::string& format, int timeout_seconds,
+                          std::string* image) {
+  RenderRequest request;
+  request.format = format;
+  request.timeout_seconds = timeout_seconds;
+  return pedprep::RenderWithDot(dot, request, image).problem;
+}
+
 // RenderWithDot against stand-ins for dot on PATH: the text goes through pipes both ways, a
 // dot that cannot be found, one that fails after it started, one that hangs.
 TEST(DotRenderingTest, RenderWithDotStandIns) {

@@ -404,9 +404,14 @@ int Deliver(const std::string& dot, const DrawRequest& request, FileSystem& outp
   const std::string extension = dot_at == std::string::npos ? "" : path.substr(dot_at + 1);
   std::string bytes = dot;
   if (extension == "svg" || extension == "png" || extension == "pdf") {
-    const std::string problem = render(dot, extension, request.timeout_seconds, &bytes);
-    if (!problem.empty()) {
-      err << "pedprep draw: " << problem << "\n";
+    RenderRequest asked;
+    asked.format = extension;
+    asked.timeout_seconds = request.timeout_seconds;
+    if (!request.paper.empty()) asked.paper = request.paper;
+    const Rendered rendered = render(dot, asked, &bytes);
+    for (const std::string& warning : rendered.warnings) err << "pedprep draw: " << warning << "\n";
+    if (!rendered.problem.empty()) {
+      err << "pedprep draw: " << rendered.problem << "\n";
       return kExitStopped;
     }
   }

@@ -51,6 +51,7 @@ struct DrawRequest {
   int max_animals = 300;
   int timeout_seconds = 60;
   std::string output;  // "" = DOT on `out`; *.dot, *.svg, *.png, *.pdf written to `output_folder`
+  std::string paper;   // a PDF's paper: a4 (""), a3 or letter
 };
 
 struct ObservedRun;

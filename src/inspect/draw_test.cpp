@@ -30,11 +30,12 @@ struct Drawn {
 Drawn Draw(MemoryFileSystem folder, DrawRequest request, const std::string& render_problem = "") {
   Drawn d;
   std::ostringstream out, err;
-  auto render = [&d, &render_problem](const std::string&, const std::string& format,
-                                      int timeout_seconds, std::string* image) {
-    d.rendered.push_back(format + " " + std::to_string(timeout_seconds));
+  auto render = [&d, &render_problem](const std::string&, const RenderRequest& request,
+                                      std::string* image) {
+    d.rendered.push_back(request.format + " " + std::to_string(request.timeout_seconds) + " " +
+                         request.paper);
     *image = "IMAGE";
-    return render_problem;
+    return Rendered{render_problem, {"dot warns: a warning"}};
   };
   d.status = RunDraw(folder, request, d.written, render, out, err);
   d.out = out.str();
@@ -364,15 +365,22 @@ TEST(DrawTest, OutputsAndRefusals) {
 
   for (const char* format : {"svg", "png", "pdf"}) {
     SCOPED_TRACE(format);
-    d = Draw(LoopFolder(), Family("1", std::string("f.") + format));
+    DrawRequest request = Family("1", std::string("f.") + format);
+    request.paper = "letter";
+    d = Draw(LoopFolder(), request);
     EXPECT_EQ(d.status, 0);
-    EXPECT_EQ(d.rendered, std::vector<std::string>{std::string(format) + " 60"});
+    EXPECT_EQ(d.rendered, std::vector<std::string>{std::string(format) + " 60 letter"});
     EXPECT_EQ(d.written.files[std::string("f.") + format], "IMAGE");
+    EXPECT_EQ(d.err, "pedprep draw: dot warns: a warning\n");
   }
+  d = Draw(LoopFolder(), Family("1", "f.pdf"));
+  EXPECT_EQ(d.rendered, std::vector<std::string>{"pdf 60 a4"});
 
   d = Draw(LoopFolder(), Family("1", "f.png"), "the Graphviz program dot is not installed");
   EXPECT_EQ(d.status, 1);
-  EXPECT_EQ(d.err, "pedprep draw: the Graphviz program dot is not installed\n");
+  EXPECT_EQ(d.err,
+            "pedprep draw: dot warns: a warning\npedprep draw: the Graphviz program dot is not "
+            "installed\n");
   EXPECT_TRUE(d.written.files.empty());
 
   struct Refusal {

@@ -12,7 +12,7 @@
 #include "cli/bash_completion.h"
 #include "cli/commands.h"
 #include "cli/manual_page.h"
-#include "core/stop.h"
+#include "core/command_runner.h"
 #include "testing/fakes.h"
 
 namespace {

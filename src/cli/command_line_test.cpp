@@ -262,8 +262,8 @@ TEST_F(CommandLineTest, SharedTablesImportAndRun) {
        ""},
       // The whole book needs more loop-break copies than the run has.
       {hinterwald, 1,
-       "hinterwald/source/PedigWithErrors.tsv: at least 4643 loop-break copies expected, at "
-       "most 4096; the most copies: family 2 (4642 copies, 8769 animals)"},
+       "hinterwald/source/PedigWithErrors.tsv: at least 4,643 loop-break copies expected, at "
+       "most 4,096; the most copies: family 2 (4,642 copies, 8,769 animals)"},
       {with(hinterwald, {"--keep", "hinterwald.keep", "--generations", "auto"}), 0, ""},
   };
   const std::string folder = std::filesystem::temp_directory_path().string();

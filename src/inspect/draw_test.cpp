@@ -13,6 +13,7 @@
 #include "testing/build_paths.h"
 #include "testing/fakes.h"
 #include "testing/loop_folders.h"
+#include "testing/run_folder.h"
 #include "testing/test_run.h"
 
 namespace pedprep {

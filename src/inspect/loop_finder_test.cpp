@@ -7,6 +7,7 @@
 #include <set>
 
 #include "inspect/observed_run.h"
+#include "testing/fakes.h"
 #include "testing/loop_folders.h"
 
 namespace pedprep {

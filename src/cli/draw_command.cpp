@@ -75,9 +75,9 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
   auto options = std::make_shared<Options>();
   DrawRequest& request = options->request;
   Command& draw = line.Add("draw",
-                           "Draw part of the pedigree after the loop breaking as a Graphviz "
-                           "graph (run in memory): one family, one animal's neighbourhood or "
-                           "the loop one copy breaks.");
+                           "Draw part of the pedigree as a Graphviz graph (run in memory): one "
+                           "family, one animal's pedigree as read, an ancestor chart, or the "
+                           "loop one copy breaks.");
   AddRunFolder(draw, &options->folder);
   draw.Option("--family", &request.family, "The whole family N").TypeName("N");
   draw.Option("--around", &request.around,

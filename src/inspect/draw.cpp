@@ -306,7 +306,6 @@ void AddLabelFacts(const ObservedRun& run, const FamilyView& view,
 std::optional<Refusal> Refused(const Picture& picture, const DrawRequest& request, int32_t family) {
   if (picture.animals <= static_cast<std::size_t>(request.max_animals)) return std::nullopt;
   std::string cuts;
-  if (!request.ancestors.empty()) cuts += "smaller --up, ";
   if (request.around.empty() && request.ancestors.empty()) cuts += "--around ID, ";
   if (!request.around.empty()) cuts += "smaller --up and --down, ";
   if (request.copy.empty()) cuts += "--copy POSITION, ";
@@ -315,10 +314,14 @@ std::optional<Refusal> Refused(const Picture& picture, const DrawRequest& reques
   if (const std::size_t last = cuts.rfind(", "); last != std::string::npos) {
     cuts.replace(last, 2, " or ");
   }
+  const std::string limit = std::to_string(request.max_animals) + " (--max-animals)";
+  if (!picture.chart.empty()) {  // a chart stops counting at the first box over the limit
+    return Refusal{kExitStopped, "family " + std::to_string(family) + ": more than " + limit +
+                                     " boxes to draw; draw fewer generations with smaller --up"};
+  }
   return Refusal{kExitStopped,
                  "family " + std::to_string(family) + ": " + std::to_string(picture.animals) +
-                     " animals to draw, more than " + std::to_string(request.max_animals) +
-                     " (--max-animals); draw part of it with " + cuts};
+                     " animals to draw, more than " + limit + "; draw part of it with " + cuts};
 }
 
 std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,

@@ -311,7 +311,9 @@ TEST(DrawTest, AncestorChartDrawsRepeatedAncestorsAgain) {
             std::string::npos);
   EXPECT_NE(d.out.find("  a4 -> a8 [arrowhead=none];"), std::string::npos);
   request.max_animals = 10;
-  EXPECT_EQ(Draw(folder, request).status, 1);
+  EXPECT_EQ(Draw(folder, request).err,
+            "pedprep draw: family 1: more than 10 (--max-animals) boxes to draw; draw fewer "
+            "generations with smaller --up\n");
 }
 
 // What the boxes say: the main breed's share, F, the birth year, ids escaped for DOT.

@@ -18,6 +18,9 @@
 #include <thread>
 #endif
 
+#include <cerrno>
+#include <cstring>
+
 #include "records/input_error.h"
 
 namespace pedprep {
@@ -286,6 +289,7 @@ std::string FileSystem::ReadProblem(const std::string& name) {
   return std::strerror(ENOENT);
 }
 
+#if !defined(_WIN32)
 std::string DiskFileSystem::ReadProblem(const std::string& name) {
   if (!UsableName(name)) return "not a usable file name";
   struct stat status {};
@@ -295,6 +299,7 @@ std::string DiskFileSystem::ReadProblem(const std::string& name) {
   if (::access(Path(name).c_str(), R_OK) != 0) return std::strerror(errno);
   return "cannot be read";
 }
+#endif
 
 bool FileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, "this folder cannot remove files", "");

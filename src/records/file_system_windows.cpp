@@ -377,6 +377,23 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
   }
 }
 
+std::string DiskFileSystem::ReadProblem(const std::string& name) {
+  std::wstring wide;
+  if (name.empty() || !WidenUtf8(Path(name), &wide) ||
+      (!IsAbsolute(name) && !OrdinaryRelativeName(name))) {
+    return "not a usable file name";
+  }
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return ErrorText(GetLastError());
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::strerror(EISDIR);
+  Handle file(CreateFileW(wide.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return ErrorText(GetLastError());
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return "not a regular file";
+  return "cannot be read";
+}
+
 bool DiskFileSystem::RemoveFile(const std::string& name) {
   if (!IsAbsolute(name) && !OrdinaryRelativeName(name)) return false;
   const std::string path = Path(name);

@@ -15,8 +15,8 @@
 namespace pedprep {
 namespace {
 
-std::string RenderWithDot(const std::string& dot, const std::string& format, int timeout_seconds,
-                          std::string* image) {
+[[maybe_unused]] std::string RenderWithDot(const std::string& dot, const std::string& format,
+                                           int timeout_seconds, std::string* image) {
   RenderRequest request;
   request.format = format;
   request.timeout_seconds = timeout_seconds;

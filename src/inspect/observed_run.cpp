@@ -155,7 +155,7 @@ int32_t RecordsAfterCount(FileSystem& folder) {
   return extra;
 }
 
-IdTable ReadIds(FileSystem& folder) {
+IdTable ReadIds(FileSystem& folder, ObservedRun& run) {
   IdTable ids;
   std::string text;
   if (!folder.ReadFile(kIdsFile, &text)) return ids;
@@ -167,6 +167,9 @@ IdTable ReadIds(FileSystem& folder) {
   };
   const std::size_t ini_column = column("ini_id");
   const std::size_t id_column = column("id");
+  const std::size_t added_column = column("added");
+  const std::size_t born_column = column("born");
+  run.has_born = born_column < header.size();
   if (ini_column == header.size() || id_column == header.size()) {
     throw InputError("read", kIdsFile, rows[0].line,
                      "expected a header with the columns ini_id and id", "");
@@ -186,6 +189,18 @@ IdTable ReadIds(FileSystem& folder) {
       throw InputError("read", kIdsFile, row.line, "not an integer ini_id", field);
     }
     ids.emplace(ini_id, row.fields[id_column]);
+    if (added_column < header.size() && row.fields[added_column] == "dummy") {
+      run.dummies.insert(ini_id);
+    }
+    if (born_column < header.size() && !row.fields[born_column].empty()) {
+      const std::string& year = row.fields[born_column];
+      int32_t value = 0;
+      const auto [at, fault] = std::from_chars(year.data(), year.data() + year.size(), value);
+      if (fault != std::errc() || at != year.data() + year.size()) {
+        throw InputError("read", kIdsFile, row.line, "not a year of birth", year);
+      }
+      run.born[ini_id] = value;
+    }
   }
   return ids;
 }
@@ -195,7 +210,7 @@ IdTable ReadIds(FileSystem& folder) {
 std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   auto observed = std::make_unique<ObservedRun>();
   ObservedRun& o = *observed;
-  o.ids = ReadIds(folder);
+  o.ids = ReadIds(folder, o);
   o.files = std::make_unique<OverlayFileSystem>(folder, o.outputs);
   o.run = std::make_unique<RunContext>(o.capture, *o.files, o.shell);
   o.run->batch = true;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,9 @@ struct ObservedRun {
   std::vector<StoreRow> blood_rows;
 
   IdTable ids;
+  std::set<int32_t> dummies;                   // INI_IDs that ids.csv marks `added` "dummy"
+  bool has_born = false;                       // ids.csv has a `born` column
+  std::map<int32_t, int32_t> born;             // INI_ID -> year of birth, where ids.csv gives one
   std::map<std::string, std::string> outputs;  // files the run would write
 
   // What the run worked on; `run` refers to the three before it.
@@ -99,6 +103,7 @@ struct ObservedRun {
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<RunContext> run;  // the store as the run left it
 
+  bool IsDummy(int32_t ini_id) const { return dummies.count(ini_id) != 0; }
   std::string Id(int32_t ini_id) const {
     auto it = ids.find(ini_id);
     return it == ids.end() ? std::string() : it->second;

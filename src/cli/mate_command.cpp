@@ -39,8 +39,9 @@ void DefineMate(CommandLine& line, CommandContext& context) {
         return kExitInputError;
       }
     }
-    std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
-    return RunMate(*folder, asked, context.out, context.err);
+    return LookAtFolder(
+        context, options->folder, "mate", FolderLook::kRunOnInputs,
+        [&](FileSystem& folder) { return RunMate(folder, asked, context.out, context.err); });
   });
 }
 

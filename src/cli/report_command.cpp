@@ -40,6 +40,25 @@ LoopPicture DrawnLoops(FileSystem& folder, const std::string& folder_name, FileS
   };
 }
 
+// The page on standard output, or written whole into `output` (a name of the current folder).
+int WriteHtmlReport(FileSystem& folder, const HtmlRequest& request, const std::string& output,
+                    FileSystem& current, CommandContext& context) {
+  std::ostringstream page;
+  const int status = RunHtmlReport(
+      folder, request, DrawnLoops(folder, request.folder_name, current), page, context.err);
+  if (status != kExitSuccess || output.empty()) {
+    context.out << page.str();
+    return status;
+  }
+  try {
+    current.WriteFiles({{output, page.str()}});
+  } catch (const InputError& error) {
+    context.err << error.Report() << "\n";
+    return kExitInputError;
+  }
+  return kExitSuccess;
+}
+
 }  // namespace
 
 void DefineReport(CommandLine& line, CommandContext& context) {
@@ -86,9 +105,11 @@ void DefineReport(CommandLine& line, CommandContext& context) {
                      "most one of --reference and --reference-born-from\n";
       return kExitUsage;
     }
-    std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
-    // The check foretells the next run, whatever the earlier outputs are.
-    if (options->check) return RunReportCheck(*folder);
+    if (options->check) {
+      // The check foretells the next run, whatever the earlier outputs are.
+      std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
+      return RunReportCheck(*folder);
+    }
     std::unique_ptr<FileSystem> here = context.env.open_folder("", false);
     ReferenceChoice reference;
     if (!options->reference_file.empty()) {
@@ -99,27 +120,14 @@ void DefineReport(CommandLine& line, CommandContext& context) {
       }
     }
     if (options->born_from != 0) reference.born_from = options->born_from;
-    if (!PassFolderCheck(*folder, options->folder, "report", false, context.err)) {
-      return kExitStopped;
-    }
-    if (!options->html) {
-      return RunReport(*folder, options->csv, context.out, context.err, reference);
-    }
-    std::ostringstream page;
-    const int status =
-        RunHtmlReport(*folder, {options->folder, reference},
-                      DrawnLoops(*folder, options->folder, *here), page, context.err);
-    if (status != kExitSuccess || options->output.empty()) {
-      context.out << page.str();
-      return status;
-    }
-    try {
-      here->WriteFiles({{options->output, page.str()}});
-    } catch (const InputError& error) {
-      context.err << error.Report() << "\n";
-      return kExitInputError;
-    }
-    return kExitSuccess;
+    return LookAtFolder(
+        context, options->folder, "report", FolderLook::kExplain, [&](FileSystem& folder) {
+          if (!options->html) {
+            return RunReport(folder, options->csv, context.out, context.err, reference);
+          }
+          return WriteHtmlReport(folder, {options->folder, reference}, options->output, *here,
+                                 context);
+        });
   });
 }
 

@@ -16,6 +16,7 @@
 #include "core/stop.h"
 #include "driver/run_driver.h"
 #include "records/input_error.h"
+#include "testing/fakes.h"
 #include "testing/run_folder.h"
 #include "testing/test_run.h"
 

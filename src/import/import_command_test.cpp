@@ -10,6 +10,7 @@
 
 #include "records/csv.h"
 #include "testing/build_paths.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {
@@ -191,13 +192,13 @@ TEST(ImportCommandTest, LineBreaksInABreedStayOnItsNoteLine) {
       "id,sire,dam,sex,breed\na,,,M,\"two\nlines\"\nb,,,F,\"x\ty\r\n    1    1    0    0\"\n";
   Result r = Import(book);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(
-      r.folder.files["PEDIGREE.PRN"],
-      "    2    2\r\nImported from hb.csv\r\nbreeds: 1=two lines 2=x y      1    1    0    0\r\n"
-      "fields: family individual father mother breed sex ini_id\r\n"
-      "ids.csv maps ini_id to the herd book ids\r\n\r\n\r\n\r\n"
-      "    1    1    0    0    1    1    1\r\n"
-      "    2    1    0    0    2    2    2\r\n");
+  EXPECT_EQ(r.folder.files["PEDIGREE.PRN"],
+            "    2    2\r\nImported from hb.csv\r\nbreeds: 1=\"two lines\" 2=\"x y      1    1    "
+            "0    0\"\r\n"
+            "fields: family individual father mother breed sex ini_id\r\n"
+            "ids.csv maps ini_id to the herd book ids\r\n\r\n\r\n\r\n"
+            "    1    1    0    0    1    1    1\r\n"
+            "    2    1    0    0    2    2    2\r\n");
 }
 
 TEST(ImportCommandTest, Capacities) {

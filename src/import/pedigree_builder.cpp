@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "import/id_hash.h"
+#include "records/input_folder.h"
 
 namespace pedprep {
 namespace {
@@ -568,6 +569,8 @@ void Builder::CodeBreeds() {
   }
   for (std::size_t i = 0; i < names.size(); ++i) breed_codes_[names[i]] = static_cast<int>(i + 1);
   result_.breeds = names;
+  const std::string legend = BreedLegendProblem(names);
+  if (!legend.empty()) total_problems_.push_back({options_.herdbook_name, 0, legend, "", "", ""});
   CountFounders();
 }
 

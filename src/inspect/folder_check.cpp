@@ -1,6 +1,8 @@
 #include "inspect/folder_check.h"
 
+#include "core/exit_status.h"
 #include "core/run_files.h"
+#include "inspect/observed_run.h"
 #include "records/input_error.h"
 #include "records/layout.h"
 #include "records/run_record.h"
@@ -26,12 +28,21 @@ std::string MarkerFileName(FileSystem& folder) {
   }
 }
 
+// Whether a run on the folder's current inputs would write its outputs.
+bool RunWouldFinish(FileSystem& folder) {
+  try {
+    return ObserveRun(folder)->status == kExitSuccess;
+  } catch (const InputError&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
   FolderCheck check;
-  const std::string again =
-      "; run pedprep run" + (folder_name.empty() ? std::string() : " " + folder_name) + " again";
+  check.advice =
+      "run pedprep run" + (folder_name.empty() ? std::string() : " " + folder_name) + " again";
   std::vector<std::string> outputs = {kPedigreeTableFile, kPedigreeBinaryFile, kIdentifierFile};
   const std::string marker = MarkerFileName(folder);
   if (!marker.empty()) outputs.push_back(marker);
@@ -50,7 +61,7 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
   } catch (const InputError& error) {
     check.state = FolderCheck::State::kStale;
     check.findings.push_back(std::string(kRunRecordFile) + " cannot be read (" + error.problem() +
-                             ", line " + std::to_string(error.record()) + ")" + again);
+                             ", line " + std::to_string(error.record()) + ")");
     return check;
   }
   for (const RecordedFile& file : record.files) {
@@ -60,21 +71,21 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
       check.findings.push_back(file.name +
                                (input ? ", an input of the run that wrote these outputs,"
                                       : ", an output of the last run,") +
-                               " is missing" + again);
+                               " is missing");
     } else if (bytes.size() != file.size || Sha256Hex(bytes) != file.sha256) {
       check.findings.push_back(file.name + " changed after the run that " +
-                               (input ? "wrote these outputs" : "wrote it") + again);
+                               (input ? "wrote these outputs" : "wrote it"));
     }
   }
   std::string bytes;
   if (record.Find(kIdsFile) == nullptr && folder.ReadFile(kIdsFile, &bytes)) {
     check.findings.push_back(std::string(kIdsFile) +
-                             " was added after the run that wrote these outputs" + again);
+                             " was added after the run that wrote these outputs");
   }
   for (const std::string& name : outputs) {
     if (record.Find(name) == nullptr && folder.ReadFile(name, &bytes)) {
       check.findings.push_back(name + " is not named in " + kRunRecordFile +
-                               ": it comes from another run" + again);
+                               ": it comes from another run");
     }
   }
   check.state = check.findings.empty() ? FolderCheck::State::kCurrent : FolderCheck::State::kStale;
@@ -82,13 +93,13 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
 }
 
 bool PassFolderCheck(FileSystem& folder, const std::string& folder_name, const std::string& command,
-                     bool needs_outputs, std::ostream& err) {
+                     FolderLook look, std::ostream& err) {
   const FolderCheck check = CheckFolder(folder, folder_name);
   const std::string named = folder_name.empty() ? "the current folder" : folder_name;
   const std::string prefix = "pedprep " + command + ": ";
   switch (check.state) {
     case FolderCheck::State::kNoRun:
-      if (!needs_outputs) return true;
+      if (look != FolderLook::kOutputs) return true;
       err << prefix << named << " holds no outputs of a run; run pedprep run"
           << (folder_name.empty() ? "" : " " + folder_name) << " first\n";
       return false;
@@ -99,8 +110,20 @@ bool PassFolderCheck(FileSystem& folder, const std::string& folder_name, const s
     case FolderCheck::State::kCurrent:
       return true;
     case FolderCheck::State::kStale:
-      for (const std::string& finding : check.findings) err << prefix << finding << "\n";
-      return false;
+      break;
+  }
+  // The outputs no longer belong to the inputs. What a run on the current inputs does can
+  // still be told, and shown where no outputs would be presented as the folder's: when that
+  // run stops.
+  if (look == FolderLook::kExplain ||
+      (look == FolderLook::kRunOnInputs && !RunWouldFinish(folder))) {
+    err << prefix << "note: " << check.findings.front();
+    if (check.findings.size() > 1) err << " (and " << check.findings.size() - 1 << " more)";
+    err << "; what follows is of a run on the current inputs\n";
+    return true;
+  }
+  for (const std::string& finding : check.findings) {
+    err << prefix << finding << "; " << check.advice << "\n";
   }
   return false;
 }

@@ -57,14 +57,13 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
     return "";
   }
   if (choice.born_from) {
-    if (!run.has_born) {
-      return "ids.csv gives no year of birth (a column born), so --reference-born-from "
+    if (!run.HasBirthYears()) {
+      return "ids.csv gives no year of birth (its column born), so --reference-born-from "
              "cannot choose";
     }
     for (const AnimalRow& row : table.rows) {
-      const auto year = run.born.find(row.ini_id);
-      if (row.copy_of == 0 && !row.dummy && row.has_figures && year != run.born.end() &&
-          year->second >= *choice.born_from) {
+      const std::optional<int32_t> year = run.BirthYear(row.ini_id);
+      if (row.copy_of == 0 && !row.dummy && row.has_figures && year && *year >= *choice.born_from) {
         take(row);
       }
     }

@@ -225,14 +225,10 @@ std::string Inbreeding(const ObservedRun& run, const std::vector<const AnimalRow
   by_generation.x_label = "generation";
   by_generation.y_label = "mean F";
   html += Figure(BarChartSvg(by_generation), "Mean inbreeding by generation.");
-  if (run.has_born) {
+  if (run.HasBirthYears()) {
     BarChart by_year = MeansBy(
         animals,
-        [&run](const AnimalRow& r) -> std::optional<int32_t> {
-          const auto it = run.born.find(r.ini_id);
-          if (it == run.born.end()) return std::nullopt;
-          return it->second;
-        },
+        [&run](const AnimalRow& r) -> std::optional<int32_t> { return run.BirthYear(r.ini_id); },
         [](const AnimalRow& r) { return r.inbreeding; });
     by_year.x_label = "year of birth";
     by_year.y_label = "mean F";
@@ -292,13 +288,10 @@ std::string BreedComposition(const ObservedRun& run, const AnimalTable& table,
                                            " largest of " + std::to_string(sizes.size()) + ")"
                                      : "") +
                      ".");
-  if (run.has_born) {
-    StackedBars by_year = MeanFractions(animals, table.breeds.size(),
-                                        [&run](const AnimalRow& r) -> std::optional<int32_t> {
-                                          const auto it = run.born.find(r.ini_id);
-                                          if (it == run.born.end()) return std::nullopt;
-                                          return it->second;
-                                        });
+  if (run.HasBirthYears()) {
+    StackedBars by_year = MeanFractions(
+        animals, table.breeds.size(),
+        [&run](const AnimalRow& r) -> std::optional<int32_t> { return run.BirthYear(r.ini_id); });
     by_year.x_label = "year of birth";
     by_year.series = table.breeds;
     html += Figure(StackedBarsSvg(by_year), "Mean breed composition by year of birth.");

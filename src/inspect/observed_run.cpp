@@ -48,6 +48,7 @@ class Collector : public RunObserver {
   }
   void LoopCopyMade(const LoopCopyEvent& copy) override { loops_.push_back(copy); }
   void Stopped(const StopReason& reason) override { run_.stop = reason; }
+  void InputFailed(const InputError& error) override { run_.input_error = error; }
   void PedigreeRead(const PedigreeStore& store) override {
     const std::vector<int32_t> copies = LoopCountsByFamily(store);
     for (int s = 1; s <= store.NumFamilies(); ++s) {
@@ -155,53 +156,14 @@ int32_t RecordsAfterCount(FileSystem& folder) {
   return extra;
 }
 
-IdTable ReadIds(FileSystem& folder, ObservedRun& run) {
-  IdTable ids;
+// ids.csv read strictly; its first fault throws InputError (read of ids.csv, the line).
+IdTable ReadIds(FileSystem& folder) {
   std::string text;
-  if (!folder.ReadFile(kIdsFile, &text)) return ids;
-  const std::vector<CsvRow> rows = ParseCsv(text, ',', kIdsFile);
-  if (rows.empty()) return ids;
-  const std::vector<std::string>& header = rows[0].fields;
-  const auto column = [&header](const char* name) {
-    return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
-  };
-  const std::size_t ini_column = column("ini_id");
-  const std::size_t id_column = column("id");
-  const std::size_t added_column = column("added");
-  const std::size_t born_column = column("born");
-  run.has_born = born_column < header.size();
-  if (ini_column == header.size() || id_column == header.size()) {
-    throw InputError("read", kIdsFile, rows[0].line,
-                     "expected a header with the columns ini_id and id", "");
-  }
-  for (std::size_t r = 1; r < rows.size(); ++r) {
-    const CsvRow& row = rows[r];
-    if (row.fields.size() != header.size()) {
-      throw InputError("read", kIdsFile, row.line,
-                       "expected " + std::to_string(header.size()) +
-                           " fields as in the header, found " + std::to_string(row.fields.size()),
-                       "");
-    }
-    const std::string& field = row.fields[ini_column];
-    int32_t ini_id = 0;
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), ini_id);
-    if (field.empty() || error != std::errc() || end != field.data() + field.size()) {
-      throw InputError("read", kIdsFile, row.line, "not an integer ini_id", field);
-    }
-    ids.emplace(ini_id, row.fields[id_column]);
-    if (added_column < header.size() && row.fields[added_column] == "dummy") {
-      run.dummies.insert(ini_id);
-    }
-    if (born_column < header.size() && !row.fields[born_column].empty()) {
-      const std::string& year = row.fields[born_column];
-      int32_t value = 0;
-      const auto [at, fault] = std::from_chars(year.data(), year.data() + year.size(), value);
-      if (fault != std::errc() || at != year.data() + year.size()) {
-        throw InputError("read", kIdsFile, row.line, "not a year of birth", year);
-      }
-      run.born[ini_id] = value;
-    }
-  }
+  if (!folder.ReadFile(kIdsFile, &text)) return {};
+  std::vector<IdsProblem> problems;
+  IdTable ids = ParseIdsCsv(text, &problems);
+  if (!problems.empty())
+    throw InputError("read", kIdsFile, problems[0].line, problems[0].problem, "");
   return ids;
 }
 
@@ -210,7 +172,7 @@ IdTable ReadIds(FileSystem& folder, ObservedRun& run) {
 std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   auto observed = std::make_unique<ObservedRun>();
   ObservedRun& o = *observed;
-  o.ids = ReadIds(folder, o);
+  o.ids = ReadIds(folder);
   o.files = std::make_unique<OverlayFileSystem>(folder, o.outputs);
   o.run = std::make_unique<RunContext>(o.capture, *o.files, o.shell);
   o.run->batch = true;
@@ -222,14 +184,23 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
 
   collector.Finish(o.run->store, o.status == kExitSuccess);
   o.console = o.capture.output;
-  if (o.status == kExitInputError) {
-    std::string last = o.console;
-    while (!last.empty() && last.back() == '\n') last.pop_back();
-    o.input_error = last.substr(last.rfind('\n') == std::string::npos ? 0 : last.rfind('\n') + 1);
-  } else {
-    o.records_after_count = RecordsAfterCount(folder);
-  }
+  if (o.status != kExitInputError) o.records_after_count = RecordsAfterCount(folder);
   return observed;
+}
+
+std::optional<int32_t> ObservedRun::BirthYear(int32_t ini_id) const {
+  auto it = ids.find(ini_id);
+  if (it == ids.end()) return std::nullopt;
+  const std::string& year = it->second.born;
+  int32_t value = 0;
+  const auto [end, fault] = std::from_chars(year.data(), year.data() + year.size(), value);
+  if (year.empty() || fault != std::errc() || end != year.data() + year.size()) return std::nullopt;
+  return value;
+}
+
+bool ObservedRun::HasBirthYears() const {
+  return std::any_of(ids.begin(), ids.end(),
+                     [](const auto& row) { return !row.second.born.empty(); });
 }
 
 std::unique_ptr<ObservedRun> ObserveRunOrReport(FileSystem& folder, std::ostream& err) {
@@ -241,7 +212,7 @@ std::unique_ptr<ObservedRun> ObserveRunOrReport(FileSystem& folder, std::ostream
     return nullptr;
   }
   if (run->status == kExitInputError) {
-    err << run->input_error << "\n";
+    err << run->input_error->Report() << "\n";
     return nullptr;
   }
   return run;

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "testing/fakes.h"
 #include "testing/pedigree_fixture.h"
 #include "testing/run_folder.h"
 #include "testing/test_run.h"
@@ -68,7 +69,7 @@ TEST(ReportTest, ReferencePopulationAsTheUserSays) {
        "ini_id,id\r\n",
        {"", "", 2001},
        1,
-       "pedprep report: ids.csv gives no year of birth (a column born), so "
+       "pedprep report: ids.csv gives no year of birth (its column born), so "
        "--reference-born-from cannot choose\n"},
   };
   for (const Case& c : cases) {
@@ -381,7 +382,7 @@ TEST(ReportTest, UnreadableFiles) {
   const std::vector<Case> cases = {
       {"PEDIGREE.PRN", "", "INPUT ERROR: open of PEDIGREE.PRN: file not found\n"},
       {"ids.csv", "ini_id,id\r\nx,DE1\r\n",
-       "INPUT ERROR: read of ids.csv, record 2: not an integer ini_id: \"x\"\n"},
+       "INPUT ERROR: read of ids.csv, record 2: expected an integer ini_id, found \"x\"\n"},
       {"ids.csv", "ini_id,id\r\n1\r\n",
        "INPUT ERROR: read of ids.csv, record 2: expected 2 fields as in the header, found 1\n"},
   };

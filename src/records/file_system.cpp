@@ -272,13 +272,6 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
   for (const std::string& folder : folders) SyncFolder(folder);
 }
 
-bool MemoryFileSystem::ReadFile(const std::string& name, std::string* contents) {
-  auto it = files.find(name);
-  if (it == files.end()) return false;
-  *contents = it->second;
-  return true;
-}
-
 bool FileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, "this folder cannot remove files", "");
 }
@@ -290,20 +283,6 @@ bool DiskFileSystem::RemoveFile(const std::string& name) {
   if (unlink(path.c_str()) == 0) return true;
   if (errno == ENOENT) return false;
   throw InputError("remove", name, 0, std::strerror(errno), "");
-}
-
-bool MemoryFileSystem::RemoveFile(const std::string& name) {
-  if (unwritable.count(name) != 0) throw InputError("remove", name, 0, "Permission denied", "");
-  return files.erase(name) > 0;
-}
-
-void MemoryFileSystem::WriteFiles(const std::vector<OutputFile>& out) {
-  for (const OutputFile& file : out) {
-    if (unwritable.count(file.name) != 0 || !UsableName(file.name)) {
-      throw InputError("create", file.name, 0, "Permission denied", "");
-    }
-  }
-  for (const OutputFile& file : out) files[file.name] = file.bytes;
 }
 
 std::string TrimFileName(const std::string& name) {

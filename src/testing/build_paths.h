@@ -24,12 +24,12 @@ bool SharedDataRequired();
 }  // namespace pedprep::testing
 
 // In a test: skips it (or fails it, where the data are required) when `path` is missing.
-#define PEDPREP_NEED_SHARED_DATA(path)                                             \
-  do {                                                                             \
-    if (!std::filesystem::exists(path)) {                                          \
+#define PEDPREP_NEED_SHARED_DATA(path)                                              \
+  do {                                                                              \
+    if (!std::filesystem::exists(path)) {                                           \
       if (::pedprep::testing::SharedDataRequired()) FAIL() << "missing " << (path); \
-      GTEST_SKIP() << "no " << (path);                                             \
-    }                                                                              \
+      GTEST_SKIP() << "no " << (path);                                              \
+    }                                                                               \
   } while (false)
 
 #endif  // PEDPREP_TESTING_BUILD_PATHS_H_

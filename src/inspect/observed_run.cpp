@@ -188,6 +188,14 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   return observed;
 }
 
+bool RunFinishes(FileSystem& folder) {
+  try {
+    return ObserveRun(folder)->status == kExitSuccess;
+  } catch (const InputError&) {
+    return false;
+  }
+}
+
 std::optional<int32_t> ObservedRun::BirthYear(int32_t ini_id) const {
   auto it = ids.find(ini_id);
   if (it == ids.end()) return std::nullopt;

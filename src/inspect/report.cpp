@@ -504,15 +504,7 @@ bool WriteFounders(const ObservedRun& run, const ReferenceChoice& reference, std
 
 }  // namespace
 
-int RunReportCheck(FileSystem& folder) {
-  std::unique_ptr<ObservedRun> run;
-  try {
-    run = ObserveRun(folder);
-  } catch (const InputError&) {
-    return kExitStopped;
-  }
-  return run->status == kExitSuccess ? kExitSuccess : kExitStopped;
-}
+int RunReportCheck(FileSystem& folder) { return RunFinishes(folder) ? kExitSuccess : kExitStopped; }
 
 std::string WayForwardText(const ObservedRun& run) {
   std::ostringstream text;

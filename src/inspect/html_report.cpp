@@ -19,7 +19,7 @@ namespace pedprep {
 namespace {
 
 constexpr std::size_t kLoopPictures = 20;
-constexpr std::size_t kCopiesListed = 1000;
+constexpr std::size_t kCopiesListed = 100;
 constexpr std::size_t kFamiliesPlotted = 40;
 constexpr std::size_t kFamiliesListed = 500;
 
@@ -34,7 +34,8 @@ constexpr const char* kStyle =
     "pre{background:#f8f8f8;padding:.6em;overflow-x:auto}"
     "svg{max-width:100%;height:auto}figure{margin:1em 0}figcaption{font-size:.9em;color:#555}"
     ".swatch{display:inline-block;width:.9em;height:.9em;margin:0 .3em 0 1em;"
-    "vertical-align:middle}.note{color:#555}dl.figures dt{float:left;clear:left;width:22em}"
+    "vertical-align:middle}.item{white-space:nowrap}.note{color:#555}dl.figures "
+    "dt{float:left;clear:left;width:22em}"
     "dl.figures dd{margin:0 0 .2em 22em;font-weight:bold}";
 
 std::string Esc(const std::string& text) { return EscapeMarkup(text); }
@@ -73,8 +74,8 @@ std::string Figure(const std::string& svg, const std::string& caption) {
 std::string Legend(const std::vector<std::string>& names) {
   std::string html = "<p>";
   for (std::size_t k = 0; k < names.size(); ++k) {
-    html += "<span class=\"swatch\" style=\"background:" + SeriesColour(k) + "\"></span>" +
-            Esc(names[k]);
+    html += "<span class=\"item\"><span class=\"swatch\" style=\"background:" + SeriesColour(k) +
+            "\"></span>" + Esc(names[k]) + "</span>";
   }
   return html + "</p>\n";
 }

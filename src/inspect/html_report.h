@@ -3,7 +3,7 @@
 //
 // Sections, in this order, each an <h2>: the run's status (and for a stopped run why, then
 // "What to do"); Families (the table of report's text); Loop-break copies (their number, a
-// table of at most 1,000, and the pictures of the 20 largest loops, largest first, inline
+// table of at most 100, and the pictures of the 20 largest loops, largest first, inline
 // SVG from `loop_picture`, or a note when it gives none); Inbreeding (a histogram of F, the
 // mean F by generation and, when ids.csv gives years of birth, by birth year); Breed
 // composition (stacked bars of the mean fractions per family, the 40 largest families, and by

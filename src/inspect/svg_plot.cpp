@@ -67,14 +67,25 @@ std::string Axes(double top, int decimals, const std::string& x_label, const std
   return svg + "</g>\n";
 }
 
-// A round value at or above `value` for the top of the value axis.
+// A round value at or above `value` for the top of the value axis, whose quarters (the ticks)
+// are round too: 1, 2, 4, 5 or 8 times a power of ten.
 double AxisTop(double value) {
   if (!(value > 0.0)) return 1.0;
   const double scale = std::pow(10.0, std::floor(std::log10(value)));
-  for (double step : {1.0, 2.0, 2.5, 5.0, 10.0}) {
-    if (value <= step * scale) return step * scale;
+  for (double step : {1.0, 2.0, 4.0, 5.0, 8.0}) {
+    if (value <= step * scale * (1.0 + 1e-12)) return step * scale;
   }
   return 10.0 * scale;
+}
+
+// The fewest decimals (at most 4) that show the ticks of an axis up to `top` exactly.
+int TickDecimals(double top) {
+  const double step = top / 4.0;
+  for (int decimals = 0; decimals < 4; ++decimals) {
+    const double scaled = step * std::pow(10.0, decimals);
+    if (std::fabs(scaled - std::round(scaled)) < 1e-9 * std::max(1.0, scaled)) return decimals;
+  }
+  return 4;
 }
 
 }  // namespace
@@ -108,9 +119,8 @@ std::string BarChartSvg(const BarChart& chart) {
   const double plot_bottom = kHeight - kBottom;
   const double step = (kWidth - kLeft - kRight) /
                       static_cast<double>(std::max<std::size_t>(chart.values.size(), 1));
-  const int axis_decimals = top < 0.1 ? 2 : top < 10 && chart.value_decimals > 0 ? 1 : 0;
   std::string svg = Open(chart.y_label + " by " + chart.x_label);
-  svg += Axes(top, std::max(axis_decimals, 0), chart.x_label, chart.y_label, chart.labels, step);
+  svg += Axes(top, TickDecimals(top), chart.x_label, chart.y_label, chart.labels, step);
   svg += "<g class=\"bars\" fill=\"#4e79a7\">\n";
   for (std::size_t k = 0; k < chart.values.size(); ++k) {
     const double value = std::max(chart.values[k], 0.0);

@@ -4,7 +4,8 @@
 // Sections, in this order, each an <h2>: the run's status (and for a stopped run why, then
 // "What to do"); Families (the table of report's text); Loop-break copies (their number, a
 // table of at most 100, and the pictures of the 20 largest loops, largest first, inline
-// SVG from `loop_picture`, or a note when it gives none); Inbreeding (a histogram of F, the
+// SVG from `loop_picture`, or a note when it gives none; of more than 300 copies every k-th
+// one's loop is measured, so that at most 300 are); Inbreeding (a histogram of F, the
 // mean F by generation and, when ids.csv gives years of birth, by birth year); Breed
 // composition (stacked bars of the mean fractions per family, the 40 largest families, and by
 // birth year); Completeness (a histogram of ecg); Founders (the overall figures, the figures

@@ -330,7 +330,12 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
                const HerdbookFormat& format, PrepareOptions* prepare, ReadBooks* read,
                std::vector<ImportProblem>* problems) {
   auto read_file = [&](const std::string& name, std::string* text) {
-    if (input_files.ReadFile(name, text)) return true;
+    try {
+      if (input_files.ReadFile(name, text)) return true;
+    } catch (const InputError& e) {  // a file too large to read
+      err << e.Report() << "\n";
+      return false;
+    }
     err << "pedprep import: cannot read " << name << "\n";
     return false;
   };

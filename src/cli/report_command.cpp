@@ -28,10 +28,6 @@ LoopPicture DrawnLoops(FileSystem& folder, const std::string& folder_name, FileS
     }
     std::string svg;
     const std::string problem = RenderWithDot(dot.str(), "svg", 60, &svg);
-    if (problem.rfind("cannot start dot", 0) == 0) {
-      *note = "the Graphviz program dot is not installed (sudo apt-get install graphviz)";
-      return std::nullopt;
-    }
     if (!problem.empty()) {
       *note = problem;
       return std::nullopt;

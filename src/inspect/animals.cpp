@@ -301,15 +301,25 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
   return table;
 }
 
-int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
-  if (!run) return kExitInputError;
-  AnimalTable table;
+int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostream& err,
+                       std::unique_ptr<ObservedRun>* run, AnimalTable* table) {
+  *run = ObserveRunOrReport(folder, err);
+  if (!*run) return kExitInputError;
   try {
-    table = BuildAnimalTable(*run);
+    *table = BuildAnimalTable(**run);
   } catch (const std::logic_error& fault) {
-    err << "pedprep animals: internal fault: " << fault.what() << "\n";
+    err << "pedprep " << command << ": internal fault: " << fault.what() << "\n";
     return kExitInternal;
+  }
+  return kExitSuccess;
+}
+
+int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
+  std::unique_ptr<ObservedRun> run;
+  AnimalTable table;
+  if (const int status = ObserveAnimalTable(folder, "animals", err, &run, &table);
+      status != kExitSuccess) {
+    return status;
   }
   const std::vector<std::string> header = Header(table);
   std::vector<std::vector<std::string>> cells = Cells(*run, table);

@@ -33,6 +33,7 @@
 #define PEDPREP_INSPECT_ANIMALS_H_
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -90,6 +91,12 @@ std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, 
 // std::logic_error when a row of the finished run is neither a copy the run told of nor the
 // next animal read.
 AnimalTable BuildAnimalTable(const ObservedRun& run);
+
+// The observed run of `folder` and its table, for a command named `command`. Returns 0; 2 when
+// a file cannot be read (the INPUT ERROR line on `err`); 70 when the run's copies cannot be
+// matched to the animals read (one line on `err`).
+int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostream& err,
+                       std::unique_ptr<ObservedRun>* run, AnimalTable* table);
 
 // Returns 0 when the table was written for a finished run; 1 when the run stops (the table
 // of the animals read is written, and one line on `err` says why); 2 when a file cannot be

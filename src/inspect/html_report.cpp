@@ -94,8 +94,7 @@ std::string Status(const ObservedRun& run, const std::string& folder) {
   std::string html = "<h1>pedprep report: " + Esc(folder.empty() ? "." : folder) + "</h1>\n";
   const std::string reason = StopExplanation(run);
   if (reason.empty()) {
-    long rows = 0;
-    for (const FamilyCounts& f : run.families) rows += f.rows;
+    const int32_t rows = TotalCounts(run.families).rows;
     return html + Paragraph("The run finishes: ped.dat holds " + std::to_string(rows) + " rows.",
                             "status finished");
   }
@@ -116,12 +115,8 @@ std::string Families(const ObservedRun& run) {
   std::string html = "<h2>Families</h2>\n";
   if (run.families.empty()) return html + Paragraph("The run stops before the loop breaking.");
   std::vector<std::vector<std::string>> rows;
-  FamilyCounts total;
+  const FamilyCounts total = TotalCounts(run.families);
   for (const FamilyCounts& f : run.families) {
-    total.read += f.read;
-    total.loop += f.loop;
-    total.parent += f.parent;
-    total.rows += f.rows;
     if (rows.size() < kFamiliesListed) {
       rows.push_back({std::to_string(f.family), std::to_string(f.read), std::to_string(f.loop),
                       std::to_string(f.parent), std::to_string(f.rows)});
@@ -213,19 +208,30 @@ BarChart MeansBy(const std::vector<const AnimalRow*>& animals,
   return chart;
 }
 
+// Counts of the animals in classes of `width` of `value`, from 0 up to at least `least`.
+BarChart HistogramOf(const std::vector<const AnimalRow*>& animals,
+                     const std::function<double(const AnimalRow&)>& value, double width,
+                     double least, int decimals, const std::string& x_label) {
+  std::vector<double> values;
+  double largest = 0.0;
+  for (const AnimalRow* row : animals) {
+    values.push_back(value(*row));
+    largest = std::max(largest, values.back());
+  }
+  const double high = std::max(least, std::ceil(largest / width) * width);
+  BarChart histogram =
+      Histogram(values, 0.0, high, static_cast<int>(std::lround(high / width)), decimals);
+  histogram.x_label = x_label;
+  histogram.y_label = "animals";
+  return histogram;
+}
+
 std::string Inbreeding(const ObservedRun& run, const std::vector<const AnimalRow*>& animals) {
   std::string html = "<h2>Inbreeding</h2>\n";
   if (animals.empty()) return html + Paragraph("No animal has figures.");
-  std::vector<double> f;
-  double largest = 0.0;
-  for (const AnimalRow* row : animals) {
-    f.push_back(row->inbreeding);
-    largest = std::max(largest, row->inbreeding);
-  }
-  const double high = std::max(0.25, std::ceil(largest / 0.025) * 0.025);
-  BarChart histogram = Histogram(f, 0.0, high, static_cast<int>(std::lround(high / 0.025)), 3);
-  histogram.x_label = "inbreeding coefficient F (classes of 0.025)";
-  histogram.y_label = "animals";
+  const BarChart histogram = HistogramOf(
+      animals, [](const AnimalRow& r) { return r.inbreeding; }, 0.025, 0.25, 3,
+      "inbreeding coefficient F (classes of 0.025)");
   html += Figure(BarChartSvg(histogram), "Inbreeding of the " + std::to_string(animals.size()) +
                                              " animals read (dummies left out).");
   BarChart by_generation = MeansBy(
@@ -311,16 +317,9 @@ std::string BreedComposition(const ObservedRun& run, const AnimalTable& table,
 std::string Completeness(const std::vector<const AnimalRow*>& animals) {
   std::string html = "<h2>Completeness</h2>\n";
   if (animals.empty()) return html + Paragraph("No animal has figures.");
-  std::vector<double> ecg;
-  double largest = 0.0;
-  for (const AnimalRow* row : animals) {
-    ecg.push_back(row->ecg);
-    largest = std::max(largest, row->ecg);
-  }
-  const double high = std::max(1.0, std::ceil(largest / 0.5) * 0.5);
-  BarChart histogram = Histogram(ecg, 0.0, high, static_cast<int>(std::lround(high / 0.5)), 1);
-  histogram.x_label = "equivalent complete generations (classes of 0.5)";
-  histogram.y_label = "animals";
+  const BarChart histogram = HistogramOf(
+      animals, [](const AnimalRow& r) { return r.ecg; }, 0.5, 1.0, 1,
+      "equivalent complete generations (classes of 0.5)");
   return html +
          Figure(BarChartSvg(histogram), "Equivalent complete generations of the " +
                                             std::to_string(animals.size()) + " animals read.");
@@ -379,7 +378,7 @@ std::string HtmlReport(const ObservedRun& run, const HtmlRequest& request,
   try {
     table = BuildAnimalTable(run);
   } catch (const std::logic_error& fault) {
-    *problem = fault.what();
+    *problem = std::string("internal fault: ") + fault.what();
     return "";
   }
   PopulationFigures figures;

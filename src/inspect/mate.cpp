@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <sstream>
-#include <stdexcept>
 #include <vector>
 
 #include "core/exit_status.h"
@@ -89,14 +88,11 @@ std::vector<std::vector<std::string>> Rows(const AnimalTable& table,
 }  // namespace
 
 int RunMate(FileSystem& folder, const MateRequest& request, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
-  if (!run) return kExitInputError;
+  std::unique_ptr<ObservedRun> run;
   AnimalTable table;
-  try {
-    table = BuildAnimalTable(*run);
-  } catch (const std::logic_error& fault) {
-    err << "pedprep mate: internal fault: " << fault.what() << "\n";
-    return kExitInternal;
+  if (const int status = ObserveAnimalTable(folder, "mate", err, &run, &table);
+      status != kExitSuccess) {
+    return status;
   }
   if (run->blood_rows.empty()) {
     err << "pedprep mate: the run stops before the breed fractions are known: "

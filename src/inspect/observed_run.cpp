@@ -188,6 +188,17 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   return observed;
 }
 
+FamilyCounts TotalCounts(const std::vector<FamilyCounts>& families) {
+  FamilyCounts total;
+  for (const FamilyCounts& f : families) {
+    total.read += f.read;
+    total.loop += f.loop;
+    total.parent += f.parent;
+    total.rows += f.rows;
+  }
+  return total;
+}
+
 bool RunFinishes(FileSystem& folder) {
   try {
     return ObserveRun(folder)->status == kExitSuccess;

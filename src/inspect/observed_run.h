@@ -62,6 +62,9 @@ struct FamilyCounts {
   int32_t rows = 0;    // rows at the end (ped.dat), or after the analysis when stopped
 };
 
+// The sums over the families (`family` 0).
+FamilyCounts TotalCounts(const std::vector<FamilyCounts>& families);
+
 // The rows of ids.csv by INI_ID (empty without one).
 using IdTable = std::map<int32_t, IdsRow>;
 

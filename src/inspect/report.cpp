@@ -387,13 +387,7 @@ void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
 // `founders`: the founders section, after the inbreeding per family.
 void WriteText(const ObservedRun& run, const std::string& founders, std::ostream& out) {
   const std::string reason = StopExplanation(run);
-  FamilyCounts total;
-  for (const FamilyCounts& f : run.families) {
-    total.read += f.read;
-    total.loop += f.loop;
-    total.parent += f.parent;
-    total.rows += f.rows;
-  }
+  const FamilyCounts total = TotalCounts(run.families);
   if (reason.empty()) {
     out << "The run finishes: ped.dat holds " << Grouped(total.rows) << " rows.\n";
   } else {

@@ -1,8 +1,8 @@
 #include "inspect/animals.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
@@ -161,9 +161,10 @@ void WriteAligned(const std::vector<std::string>& header,
 
 std::string FixedDecimals(double value, int decimals) {
   if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0.0;  // never "-0.0000"
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
+  char text[64];
+  const auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("nan");
 }
 
 std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
@@ -193,9 +194,10 @@ std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
     ++units[remainders[static_cast<std::size_t>(k)].second];
   }
   for (long u : units) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%ld.%04ld", u / 10000, u % 10000);
-    shown.emplace_back(text);
+    std::string text = std::to_string(u / 10000) + ".0000";
+    const std::string digits = std::to_string(u % 10000);
+    text.replace(text.size() - digits.size(), digits.size(), digits);
+    shown.push_back(std::move(text));
   }
   return shown;
 }

@@ -272,6 +272,21 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
   for (const std::string& folder : folders) SyncFolder(folder);
 }
 
+std::string FileSystem::ReadProblem(const std::string& name) {
+  (void)name;
+  return std::strerror(ENOENT);
+}
+
+std::string DiskFileSystem::ReadProblem(const std::string& name) {
+  if (!UsableName(name)) return "not a usable file name";
+  struct stat status {};
+  if (::stat(Path(name).c_str(), &status) != 0) return std::strerror(errno);
+  if (S_ISDIR(status.st_mode)) return std::strerror(EISDIR);
+  if (!S_ISREG(status.st_mode)) return "not a regular file";
+  if (::access(Path(name).c_str(), R_OK) != 0) return std::strerror(errno);
+  return "cannot be read";
+}
+
 bool FileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, "this folder cannot remove files", "");
 }

@@ -27,9 +27,11 @@ LoopPicture DrawnLoops(FileSystem& folder, const std::string& folder_name, FileS
       return std::nullopt;
     }
     std::string svg;
-    const std::string problem = RenderWithDot(dot.str(), "svg", 60, &svg);
-    if (!problem.empty()) {
-      *note = problem;
+    RenderRequest render;
+    render.format = "svg";
+    const Rendered rendered = RenderWithDot(dot.str(), render, &svg);
+    if (!rendered.problem.empty()) {
+      *note = rendered.problem;
       return std::nullopt;
     }
     return InlineSvg(svg);

@@ -110,7 +110,7 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
             "pedprep: FOLDER: " + file +
                 " is a file, not a folder: give the folder that holds the run's files");
   EXPECT_EQ(Run({"draw"}), 64);  // what to draw is checked after parsing
-  EXPECT_EQ(err_.rfind("pedprep draw: give one of --family N, --around ID or --copy", 0), 0u);
+  EXPECT_EQ(err_.rfind("pedprep draw: give one of --family N, --around ID, --ancestors", 0), 0u);
   EXPECT_EQ(console_.output, "");
   EXPECT_EQ(folders_[""].files.size(), 1u);
 }
@@ -333,7 +333,7 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
   const std::size_t inputs = folders_[dir].files.size();
 
   EXPECT_EQ(Run({"report", hb, "--csv"}), 0) << err_;
-  EXPECT_EQ(out_, "kind,family,copy,original,ini_id,id\r\nloop,1,6,4,4,Y\r\n");
+  EXPECT_EQ(out_, "kind,family,copy,position,original,ini_id,id\r\nloop,1,6,6,4,4,Y\r\n");
   EXPECT_EQ(Run({"animals", hb, "--csv"}), 0) << err_;
   EXPECT_EQ(out_.substr(0, out_.find('\n')),
             "position,family,individual,id,ini_id,copy_of,generation,inbreeding,A,B\r");

@@ -7,6 +7,9 @@
 #               the program (stripped), its manual page, its bash completion, the README and
 #               the example under PREFIX
 #   make package  pedprep_VERSION_ARCH.deb in this folder (CPack)
+#   make windows  pedprep-VERSION-win64.zip in this folder: pedprep.exe cross-built with
+#               mingw-w64 (build-windows), the README, the manual and the example
+#   make test-windows  the tests built with mingw-w64 and run under wine
 # `run` and `test` first install the Debian packages they need (as root) or say which; the
 # other targets only say which are missing.
 JOBS ?= $(shell nproc)
@@ -17,7 +20,7 @@ DESTDIR ?=
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 CONFIGURE = cmake -S . -B $(1) $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 
-.PHONY: all configure build run test asan bench install package clean
+.PHONY: all configure configure-windows build run test asan bench install package windows test-windows clean
 
 all: build
 
@@ -65,5 +68,22 @@ package: configure
 	cp build/pedprep_*.deb .
 	@ls pedprep_*.deb
 
+# The Windows build (cmake/mingw-w64.cmake); wine runs the documents' generator and the
+# tests, in a wine prefix of its own inside build-windows.
+configure-windows:
+	@sh tools/need-packages.sh windows
+	$(call CONFIGURE,build-windows) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release
+
+windows: configure-windows
+	cmake --build build-windows -j $(JOBS) --target pedprep_zip
+	cp build-windows/pedprep-*-win64.zip .
+	@ls pedprep-*-win64.zip
+
+# --verbose: the skipped tests' reasons are shown.
+test-windows: configure-windows
+	cmake --build build-windows -j $(JOBS)
+	cd build-windows && ctest --verbose --no-tests=error
+
 clean:
-	rm -rf build build-asan build-bench pedprep_*.deb
+	rm -rf build build-asan build-bench build-windows pedprep_*.deb pedprep-*-win64.zip

@@ -128,6 +128,9 @@ int Command::Run() const { return action_ ? action_() : kExitSuccess; }
 
 ParseResult CommandLine::Parse(int argc, const char* const* argv, std::ostream& out) const {
   CLI::App app{description_, program_};
+  // The same command line on every platform: on Windows CLI11 would otherwise take "/x" for
+  // an option (and a folder "/data" for an unknown one). Commands inherit this.
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", version_);
   app.require_subcommand(0, 1);
   std::vector<CommandParser> parsers;

@@ -1,7 +1,11 @@
 #include "cli/fault_guard.h"
 
 #include <gtest/gtest.h>
+
+#include "testing/build_paths.h"
+#if !defined(_WIN32)
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +54,8 @@ TEST(FaultGuardTest, AnExceptionBecomesOneLineAndStatus70) {
 TEST(FaultGuardTest, ProgramOutOfMemoryEndsWithStatus70) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "AddressSanitizer reserves more address space than the limits allow";
+#elif defined(_WIN32)
+  GTEST_SKIP() << "limits the program's memory with the shell's ulimit";
 #else
   namespace fs = std::filesystem;
   char name[] = "/tmp/pedprep-memory-XXXXXX";

@@ -82,11 +82,22 @@ TEST(ShellCommandRunnerTest, FailingCommandReturns) {
   std::filesystem::remove(mark);
   ShellCommandRunner shell;
   shell.Run("exit 3");
+#if defined(_WIN32)
+  // cmd.exe: its echo writes the blank before ">" and ends the line with CR LF.
+  shell.Run("no-such-command-pedprep-test 2>NUL");
+  shell.Run("echo ran>\"" + mark.string() + "\"");
+  const std::string expected = "ran\r\n";
+#else
   shell.Run("no-such-command-pedprep-test 2>/dev/null");
   shell.Run("echo ran > " + mark.string());
-  std::ifstream in(mark);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "ran\n");
+  const std::string expected = "ran\n";
+#endif
+  std::string text;
+  {
+    std::ifstream in(mark, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  EXPECT_EQ(text, expected);
   std::filesystem::remove(mark);
 }
 

@@ -29,7 +29,11 @@ void RecordingFolder::WriteFiles(const std::vector<OutputFile>& files) {
 
 std::string RecordTime(std::time_t when) {
   std::tm utc{};
+#if defined(_WIN32)
+  gmtime_s(&utc, &when);  // the same with the arguments the other way round
+#else
   gmtime_r(&when, &utc);
+#endif
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return text;

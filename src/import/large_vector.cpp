@@ -18,7 +18,12 @@ void* AllocateLarge(std::size_t bytes) {
     block = std::malloc(bytes == 0 ? 1 : bytes);
   } else if (bytes <= std::numeric_limits<std::size_t>::max() - kPage) {
     const std::size_t size = (bytes + kPage - 1) / kPage * kPage;
+#if defined(_WIN32)
+    // Windows has no aligned_alloc (and no huge-page advice): ordinary memory.
+    block = std::malloc(size);
+#else
     block = std::aligned_alloc(kPage, size);
+#endif
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     if (block != nullptr) ::madvise(block, size, MADV_HUGEPAGE);
 #endif

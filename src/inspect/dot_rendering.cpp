@@ -21,8 +21,13 @@ std::string RunDot(const std::vector<std::string>& args, const std::string& dot,
   out->clear();
   switch (result.end) {
     case ProcessResult::End::kNotFound:
+#if defined(_WIN32)
+      return "the Graphviz program dot is not installed; install Graphviz from graphviz.org with "
+             "dot on the PATH";
+#else
       return "the Graphviz program dot is not installed; install it with: sudo apt-get install "
              "graphviz";
+#endif
     case ProcessResult::End::kNotStarted:
       return "cannot start dot: " + result.problem;
     case ProcessResult::End::kTimedOut:

@@ -1,7 +1,5 @@
 #include "records/console.h"
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "records/text_writer.h"
@@ -36,8 +34,6 @@ std::optional<std::string> StdConsole::ReadLine() {
   if (skipped == 0 && !line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
-
-bool StdConsole::InputIsTerminal() const { return isatty(STDIN_FILENO) == 1; }
 
 std::vector<std::string> ListDirectedLines(const OutList& values) {
   std::vector<std::string> lines;

@@ -1,5 +1,8 @@
 #include "records/file_system.h"
 
+// DiskFileSystem on POSIX; file_system_windows.cpp is its Windows twin. MemoryFileSystem and
+// the helpers below serve both.
+#if !defined(_WIN32)
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,12 +16,17 @@
 #include <random>
 #include <set>
 #include <thread>
+#endif
+
+#include <cerrno>
+#include <cstring>
 
 #include "records/input_error.h"
 
 namespace pedprep {
 namespace {
 
+#if !defined(_WIN32)
 // A name holding a zero byte would silently name a different (shorter) file.
 bool UsableName(const std::string& name) {
   return !name.empty() && name.find('\0') == std::string::npos;
@@ -141,8 +149,11 @@ std::string FolderOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
+#endif
 
 }  // namespace
+
+#if !defined(_WIN32)
 
 std::string DiskFileSystem::Path(const std::string& name) const {
   if (root_.empty() || name.empty() || name.front() == '/') return name;
@@ -271,12 +282,14 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
   for (const OutputFile* file : unique) folders.insert(FolderOf(Path(file->name)));
   for (const std::string& folder : folders) SyncFolder(folder);
 }
+#endif
 
 std::string FileSystem::ReadProblem(const std::string& name) {
   (void)name;
   return std::strerror(ENOENT);
 }
 
+#if !defined(_WIN32)
 std::string DiskFileSystem::ReadProblem(const std::string& name) {
   if (!UsableName(name)) return "not a usable file name";
   struct stat status {};
@@ -286,11 +299,13 @@ std::string DiskFileSystem::ReadProblem(const std::string& name) {
   if (::access(Path(name).c_str(), R_OK) != 0) return std::strerror(errno);
   return "cannot be read";
 }
+#endif
 
 bool FileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, "this folder cannot remove files", "");
 }
 
+#if !defined(_WIN32)
 bool DiskFileSystem::RemoveFile(const std::string& name) {
   const std::string path = Path(name);
   struct stat status {};
@@ -299,6 +314,7 @@ bool DiskFileSystem::RemoveFile(const std::string& name) {
   if (errno == ENOENT) return false;
   throw InputError("remove", name, 0, std::strerror(errno), "");
 }
+#endif
 
 std::string TrimFileName(const std::string& name) {
   std::size_t begin = name.find_first_not_of(' ');

@@ -1,11 +1,13 @@
 #include "records/file_system.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
+#include <unistd.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/inotify.h>
 #include <sys/wait.h>
-#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +16,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "records/input_error.h"
 #include "testing/fakes.h"
@@ -47,7 +50,7 @@ class DiskFileSystemTest : public ::testing::Test {
   std::vector<std::string> Listing() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
-      names.push_back(fs::relative(entry.path(), dir_).string());
+      names.push_back(fs::relative(entry.path(), dir_).generic_string());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -124,15 +127,33 @@ TEST_F(DiskFileSystemTest, RootFolderAndCreatedFolders) {
 
 // A process id that no process has: a child that has already ended.
 long EndedProcess() {
+#if defined(_WIN32)
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  wchar_t command[] = L"cmd.exe /c exit";
+  if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &startup, &child)) {
+    return 0;
+  }
+  WaitForSingleObject(child.hProcess, INFINITE);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);  // the id is free once no handle holds the process
+  return static_cast<long>(child.dwProcessId);
+#else
   const pid_t child = ::fork();
   if (child == 0) ::_exit(0);
   ::waitpid(child, nullptr, 0);
   return child;
+#endif
 }
 
 // A link planted under a temporary's name is neither written through nor renamed into
 // place; the link itself is a leftover of the fixed names earlier versions used.
 TEST_F(DiskFileSystemTest, TemporariesNeverGoThroughALink) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "symbolic links need a privilege on Windows; CREATE_NEW opens no existing entry";
+#endif
   Put("victim", "keep me");
   fs::create_symlink(Path("victim"), Path("PEDIGREE.pedprep-tmp"));
   fs::create_symlink(Path("victim"), Path("ID.PE"));  // an output that is a link is replaced
@@ -156,7 +177,7 @@ TEST_F(DiskFileSystemTest, LeftoversOfEndedWritersOfTheSameNamesAreRemoved) {
       {"ped.dat." + ended + "-0123abcd.pedprep-tmp", true},
       {"database/m.bin." + ended + "-ffffffff.pedprep-tmp", true},
       {"ped.dat." + alive + "-0123abcd.pedprep-tmp", false},  // its writer may be at work
-      {"ped.dat." + ended + "-0123ABCD.pedprep-tmp", false},  // not a name pedprep makes
+      {"ped.dat." + ended + "-89ABCDEF.pedprep-tmp", false},  // not a name pedprep makes
       {"ped.dat." + ended + "-0123abc.pedprep-tmp", false},
       {"ped.dat.x" + ended + "-0123abcd.pedprep-tmp", false},
       {"other.pedprep-tmp", false},  // not an output of this write
@@ -172,6 +193,9 @@ TEST_F(DiskFileSystemTest, LeftoversOfEndedWritersOfTheSameNamesAreRemoved) {
 // The files are renamed into place in the order given, a name given twice at its last place:
 // the last file of a group is current only when the whole group is.
 TEST_F(DiskFileSystemTest, RenamesFollowTheOrderGiven) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "watches the renames with inotify (Linux)";
+#else
   const int watch = ::inotify_init1(IN_NONBLOCK);
   ASSERT_GE(watch, 0);
   ASSERT_GE(::inotify_add_watch(watch, dir_.c_str(), IN_MOVED_TO), 0);
@@ -193,6 +217,7 @@ TEST_F(DiskFileSystemTest, RenamesFollowTheOrderGiven) {
   EXPECT_EQ(renamed, (std::vector<std::string>{"PEDIGREE", "ID.PE", "ped.dat", "MARKER.DAT",
                                                "PEDPREP.RUN"}));
   EXPECT_EQ(Get("ped.dat"), "4");
+#endif
 }
 
 TEST_F(DiskFileSystemTest, FolderLockIsHeldUntilTheFolderIsClosed) {
@@ -201,9 +226,12 @@ TEST_F(DiskFileSystemTest, FolderLockIsHeldUntilTheFolderIsClosed) {
   ASSERT_TRUE(first->LockFolder(milliseconds(0)));
   EXPECT_TRUE(fs::is_empty(dir_ / "database"));  // no lock file
   DiskFileSystem second(dir_.string());
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(second.LockFolder(milliseconds(200)));
-  EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(200));
+  // From another thread: on Windows a thread may take a lock it holds again.
+  std::thread([&second] {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(second.LockFolder(milliseconds(200)));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(200));
+  }).join();
   first.reset();
   EXPECT_TRUE(second.LockFolder(milliseconds(0)));
   EXPECT_EQ(Listing(), (std::vector<std::string>{"database"}));

@@ -1,5 +1,3 @@
-#include "core/command_runner.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -15,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+
+#include "core/command_runner.h"
 
 namespace pedprep {
 namespace {

@@ -1,0 +1,9 @@
+#include <unistd.h>
+
+#include "records/console.h"
+
+namespace pedprep {
+
+bool StdConsole::InputIsTerminal() const { return isatty(STDIN_FILENO) == 1; }
+
+}  // namespace pedprep

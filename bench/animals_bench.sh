@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Times `pedprep animals --csv` beside the run itself on the real herd books:
+# Times `pedprep animals --csv` and `pedprep report` (with its founder figures) beside the run
+# itself on the real herd books:
 #   bench/animals_bench.sh PEDPREP [WORK_FOLDER]      (REPS=5, ANIMALS_SETS by default
 #   "large-herd large-herds": the largest data set, 24,096 animals whose run stops at the
 #   row limit, and the largest one whose run finishes)
@@ -37,8 +38,8 @@ timed() {
   echo "$(printf '%s\n' "${times[@]}" | median) $rc"
 }
 
-row='%-12s %6s %9s %6s %11s %6s %8s\n'
-printf "$row" set ND run_s status animals_s status rows
+row='%-12s %6s %9s %6s %11s %6s %8s %10s\n'
+printf "$row" set ND run_s status animals_s status rows report_s
 for name in $sets; do
   if [ ! -f "$data/$name/PEDIGREE.PRN" ]; then
     printf '%-12s (not found in %s)\n' "$name" "$data"
@@ -50,9 +51,11 @@ for name in $sets; do
   read -r run_s run_rc < <(timed "$dir" run --batch)
   read -r animals_s animals_rc < <(timed "$dir" animals --csv)
   rows=$(($("$pedprep" animals "$dir" --csv 2>/dev/null | wc -l) - 1))
-  printf "$row" "$name" "$nd" "$run_s" "$run_rc" "$animals_s" "$animals_rc" "$rows"
+  read -r report_s _ < <(timed "$dir" report)
+  printf "$row" "$name" "$nd" "$run_s" "$run_rc" "$animals_s" "$animals_rc" "$rows" "$report_s"
 done
 echo "(run: pedprep run --batch, writes the outputs; animals: the run in memory plus every"
-echo " animal's generation, inbreeding and breed fractions; status 1: the run stops, and"
-echo " animals lists the animals read)"
+echo " animal's generation, inbreeding, breed fractions and completeness; status 1: the run"
+echo " stops, and animals lists the animals read; report: the run in memory, the report and"
+echo " its founder figures)"
 exit 0

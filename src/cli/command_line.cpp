@@ -146,6 +146,7 @@ std::unique_ptr<CommandLine> MakeCommandLine(CommandContext& context) {
   DefineReport(*line, context);
   DefineDraw(*line, context);
   DefineAnimals(*line, context);
+  DefineMate(*line, context);
   DefineHelp(*line, context);
   return line;
 }

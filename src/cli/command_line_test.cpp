@@ -53,7 +53,7 @@ const char* const kHerdbook =
     "animal,father,mother,sex,breed\nDE01,,,M,A\nDE02,,,F,B\nDE03,DE01,DE02,F,\n";
 const std::string kUsage =
     "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw, animals, "
-    "help)\n"
+    "mate, help)\n"
     "Try 'pedprep --help' for more information.\n";
 const std::string kImportUsage =
     "usage: pedprep import [OPTIONS] HERDBOOK ...\n"
@@ -94,7 +94,7 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
        "FOLDER: Directory does not exist: /no/such/folder",
        "usage: pedprep run [OPTIONS] [FOLDER]\nTry 'pedprep run --help' for more information.\n"},
       {{"help", "bogus"},
-       "COMMAND: bogus is not one of run|import|show|report|draw|animals|help",
+       "COMMAND: bogus is not one of run|import|show|report|draw|animals|mate|help",
        "usage: pedprep help [OPTIONS] [COMMAND]\n"
        "Try 'pedprep help --help' for more information.\n"},
   };
@@ -335,9 +335,10 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
   EXPECT_EQ(Run({"report", hb, "--csv"}), 0) << err_;
   EXPECT_EQ(out_, "kind,family,copy,position,original,ini_id,id\r\nloop,1,6,6,4,4,Y\r\n");
   EXPECT_EQ(Run({"animals", hb, "--csv"}), 0) << err_;
-  EXPECT_EQ(out_.substr(0, out_.find('\n')),
-            "position,family,individual,id,ini_id,copy_of,generation,inbreeding,A,B\r");
-  EXPECT_NE(out_.find("\r\n5,1,5,Z,5,,2,0.250000,0.5000,0.5000\r\n6,1,6,Y,4,4,1,"),
+  EXPECT_EQ(
+      out_.substr(0, out_.find('\n')),
+      "position,family,individual,id,ini_id,copy_of,generation,inbreeding,A,B,ecg,complete\r");
+  EXPECT_NE(out_.find("\r\n5,1,5,Z,5,,2,0.250000,0.5000,0.5000,2.0000,2\r\n6,1,6,Y,4,4,1,"),
             std::string::npos)
       << out_;
   EXPECT_EQ(Run({"draw", hb, "--family", "1", "--core"}), 0) << err_;

@@ -49,12 +49,14 @@ void DefineRun(CommandLine& line, CommandContext& context);
 void DefineImport(CommandLine& line, CommandContext& context);
 // `show [FOLDER] [--csv]`.
 void DefineShow(CommandLine& line, CommandContext& context);
-// `report [FOLDER] [--csv]`.
+// `report [FOLDER] [--csv | --html [-o FILE]] [--reference FILE | --reference-born-from YEAR]`.
 void DefineReport(CommandLine& line, CommandContext& context);
 // `draw [FOLDER] --family N [--core] [-o FILE]`.
 void DefineDraw(CommandLine& line, CommandContext& context);
 // `animals [FOLDER] [--csv]`.
 void DefineAnimals(CommandLine& line, CommandContext& context);
+// `mate [FOLDER] --sire ID --dam ID | --pairs FILE [--csv]`.
+void DefineMate(CommandLine& line, CommandContext& context);
 
 }  // namespace pedprep
 

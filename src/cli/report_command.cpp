@@ -1,17 +1,73 @@
 #include <memory>
+#include <sstream>
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
+#include "inspect/draw.h"
 #include "inspect/folder_check.h"
+#include "inspect/html_report.h"
 #include "inspect/report.h"
+#include "records/input_error.h"
 
 namespace pedprep {
+namespace {
+
+// The loop pictures of the HTML report: `pedprep draw --copy POSITION` rendered by dot.
+LoopPicture DrawnLoops(FileSystem& folder, const std::string& folder_name, FileSystem& current) {
+  return [&folder, folder_name, &current](int32_t position,
+                                          std::string* note) -> std::optional<std::string> {
+    DrawRequest request;
+    request.folder_name = folder_name;
+    request.copy = std::to_string(position);
+    request.max_animals = 1 << 20;
+    std::ostringstream dot, problems;
+    if (RunDraw(folder, request, current, RenderWithDot, dot, problems) != kExitSuccess) {
+      *note = problems.str();
+      while (!note->empty() && note->back() == '\n') note->pop_back();
+      return std::nullopt;
+    }
+    std::string svg;
+    RenderRequest render;
+    render.format = "svg";
+    const Rendered rendered = RenderWithDot(dot.str(), render, &svg);
+    if (!rendered.problem.empty()) {
+      *note = rendered.problem;
+      return std::nullopt;
+    }
+    return InlineSvg(svg);
+  };
+}
+
+// The page on standard output, or written whole into `output` (a name of the current folder).
+int WriteHtmlReport(FileSystem& folder, const HtmlRequest& request, const std::string& output,
+                    FileSystem& current, CommandContext& context) {
+  std::ostringstream page;
+  const int status = RunHtmlReport(
+      folder, request, DrawnLoops(folder, request.folder_name, current), page, context.err);
+  if (status != kExitSuccess || output.empty()) {
+    context.out << page.str();
+    return status;
+  }
+  try {
+    current.WriteFiles({{output, page.str()}});
+  } catch (const InputError& error) {
+    context.err << error.Report() << "\n";
+    return kExitInputError;
+  }
+  return kExitSuccess;
+}
+
+}  // namespace
 
 void DefineReport(CommandLine& line, CommandContext& context) {
   struct Options {
     std::string folder;
     bool csv = false;
     bool check = false;
+    bool html = false;
+    std::string output;
+    std::string reference_file;
+    int born_from = 0;
   };
   auto options = std::make_shared<Options>();
   Command& report = line.Add(
@@ -21,16 +77,55 @@ void DefineReport(CommandLine& line, CommandContext& context) {
   report.Flag("--check", &options->check,
               "Print nothing; exit 0 when the run would finish, 1 when it would stop or refuse "
               "its input");
+  report.Flag("--html", &options->html,
+              "One self-contained HTML page with plots (inline CSS and SVG) instead of text");
+  report
+      .Option("-o,--output", &options->output,
+              "With --html: the page's file (default: standard output)")
+      .TypeName("FILE")
+      .Needs("--html");
+  report
+      .Option("--reference", &options->reference_file,
+              "The founder figures' reference population: a file of ids, one a line "
+              "(default: the animals with both parents known)")
+      .TypeName("FILE");
+  report
+      .Option("--reference-born-from", &options->born_from,
+              "The reference population: the animals born in YEAR or later (ids.csv column "
+              "born)")
+      .TypeName("YEAR");
   report.OnRun([options, &context] {
+    if (static_cast<int>(options->csv) + static_cast<int>(options->html) +
+                static_cast<int>(options->check) >
+            1 ||
+        (!options->reference_file.empty() && options->born_from != 0)) {
+      context.err << "pedprep report: give at most one of --csv, --html and --check, and at "
+                     "most one of --reference and --reference-born-from\n";
+      return kExitUsage;
+    }
     if (options->check) {
       // The check foretells the next run, whatever the earlier outputs are.
       std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
       return RunReportCheck(*folder);
     }
-    return LookAtFolder(context, options->folder, "report", FolderLook::kExplain,
-                        [&](FileSystem& folder) {
-                          return RunReport(folder, options->csv, context.out, context.err);
-                        });
+    std::unique_ptr<FileSystem> here = context.env.open_folder("", false);
+    ReferenceChoice reference;
+    if (!options->reference_file.empty()) {
+      reference.file_name = options->reference_file;
+      if (!here->ReadFile(reference.file_name, &reference.file_text)) {
+        context.err << "pedprep report: cannot read " << reference.file_name << "\n";
+        return kExitInputError;
+      }
+    }
+    if (options->born_from != 0) reference.born_from = options->born_from;
+    return LookAtFolder(
+        context, options->folder, "report", FolderLook::kExplain, [&](FileSystem& folder) {
+          if (!options->html) {
+            return RunReport(folder, options->csv, context.out, context.err, reference);
+          }
+          return WriteHtmlReport(folder, {options->folder, reference}, options->output, *here,
+                                 context);
+        });
   });
 }
 

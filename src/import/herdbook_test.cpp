@@ -58,7 +58,7 @@ TEST(HerdbookTest, SeparatorsColumnsAndEncodings) {
     HerdbookFormat format;
     std::vector<std::string> rows;
     TextEncoding encoding = TextEncoding::kDetect;
-    std::string problems = "";
+    std::string problems{};
   };
   const std::vector<Case> cases = {
       {"pipe detected", "id|sire|dam\na||\nb|a|\n", {}, two},

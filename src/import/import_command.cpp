@@ -386,6 +386,7 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
 // The herd books read as one, with the texts their views point into.
 struct ReadBooks {
   std::vector<std::unique_ptr<std::string>> texts;
+  std::vector<HerdbookFormat> formats;  // by book: rows view their book_breed
   Herdbook book;
 };
 
@@ -444,7 +445,8 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
     read->texts.push_back(std::move(text));
     names.push_back(name);
   }
-  std::vector<HerdbookFormat> formats(names.size(), format);  // views of book_breed
+  std::vector<HerdbookFormat>& formats = read->formats;
+  formats.assign(names.size(), format);  // never resized while the rows view them
   try {
     for (std::size_t b = 0; b < names.size(); ++b) {
       const std::string book_name = BookName(names[b]);

@@ -1,8 +1,8 @@
 #include "inspect/animals.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
@@ -32,6 +32,7 @@ constexpr int kFixedColumns = 8;
 constexpr const char* kColumnNames[kFixedColumns] = {
     "position", "family", "individual", "id", "ini_id", "copy_of", "generation", "inbreeding"};
 constexpr int kIdColumn = 3;
+constexpr const char* kTrailingColumns[] = {"ecg", "complete"};
 
 // The passport records as the run read them: [0] unused, then data lines 1.. in file order.
 std::vector<StoreRow> AnimalsRead(const ObservedRun& run) {
@@ -71,6 +72,15 @@ std::vector<ParentLinks> LinksAsRead(const std::vector<StoreRow>& rows) {
   return links;
 }
 
+// Per animal read ([line - 1]): whether ids.csv marks it as a dummy parent the import added.
+std::vector<bool> DummiesRead(const ObservedRun& run, const std::vector<StoreRow>& read) {
+  std::vector<bool> dummy(read.empty() ? 0 : read.size() - 1, false);
+  for (std::size_t line = 1; line < read.size(); ++line) {
+    dummy[line - 1] = run.IsDummy(read[line].ini_id);
+  }
+  return dummy;
+}
+
 // For each position of the finished run's store, the position it copies (0 = none).
 std::vector<int32_t> CopiedPositions(const ObservedRun& run) {
   const PedigreeStore& store = run.run->store;
@@ -96,50 +106,6 @@ std::vector<int32_t> CopiedPositions(const ObservedRun& run) {
   return copy_of;
 }
 
-std::string Fixed(double value, int decimals) {
-  if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0.0;  // never "-0.0000"
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
-// The fractions with 4 decimals, rounded so that the shown values add up to their sum rounded
-// (largest remainders): each shown value lies within 0.0001 of its fraction, and fractions
-// that add up to 1 show values that add up to 1.
-std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
-  constexpr double kUnits = 10000.0;
-  std::vector<std::string> shown;
-  double sum = 0.0;
-  for (double f : fractions) sum += f;
-  const bool plain = std::any_of(fractions.begin(), fractions.end(),
-                                 [](double f) { return !(f >= 0.0 && f <= 1.0); });
-  if (plain) {
-    for (double f : fractions) shown.push_back(Fixed(f, 4));
-    return shown;
-  }
-  std::vector<long> units(fractions.size());
-  std::vector<std::pair<double, std::size_t>> remainders;
-  long total = 0;
-  for (std::size_t k = 0; k < fractions.size(); ++k) {
-    const double scaled = fractions[k] * kUnits;
-    units[k] = static_cast<long>(std::floor(scaled));
-    total += units[k];
-    remainders.emplace_back(scaled - static_cast<double>(units[k]), k);
-  }
-  std::stable_sort(remainders.begin(), remainders.end(),
-                   [](const auto& a, const auto& b) { return a.first > b.first; });
-  const long missing = std::lround(sum * kUnits) - total;
-  for (long k = 0; k < missing && k < static_cast<long>(remainders.size()); ++k) {
-    ++units[remainders[static_cast<std::size_t>(k)].second];
-  }
-  for (long u : units) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%ld.%04ld", u / 10000, u % 10000);
-    shown.emplace_back(text);
-  }
-  return shown;
-}
-
 std::vector<std::vector<std::string>> Cells(const ObservedRun& run, const AnimalTable& table) {
   std::vector<std::vector<std::string>> cells;
   cells.reserve(table.rows.size());
@@ -151,10 +117,12 @@ std::vector<std::vector<std::string>> Cells(const ObservedRun& run, const Animal
                                      std::to_string(row.ini_id),
                                      row.copy_of == 0 ? "" : std::to_string(row.copy_of),
                                      row.has_figures ? std::to_string(row.generation) : "",
-                                     row.has_figures ? Fixed(row.inbreeding, 6) : ""};
+                                     row.has_figures ? FixedDecimals(row.inbreeding, 6) : ""};
     std::vector<std::string> fractions = ShownFractions(row.fractions);
     fractions.resize(table.breeds.size());
     line.insert(line.end(), fractions.begin(), fractions.end());
+    line.push_back(row.has_figures ? FixedDecimals(row.ecg, 4) : "");
+    line.push_back(row.has_figures ? std::to_string(row.complete) : "");
     cells.push_back(std::move(line));
   }
   return cells;
@@ -163,6 +131,7 @@ std::vector<std::vector<std::string>> Cells(const ObservedRun& run, const Animal
 std::vector<std::string> Header(const AnimalTable& table) {
   std::vector<std::string> header(std::begin(kColumnNames), std::end(kColumnNames));
   header.insert(header.end(), table.breeds.begin(), table.breeds.end());
+  header.insert(header.end(), std::begin(kTrailingColumns), std::end(kTrailingColumns));
   return header;
 }
 
@@ -190,6 +159,49 @@ void WriteAligned(const std::vector<std::string>& header,
 
 }  // namespace
 
+std::string FixedDecimals(double value, int decimals) {
+  if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0.0;  // never "-0.0000"
+  char text[64];
+  const auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("nan");
+}
+
+std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
+  constexpr double kUnits = 10000.0;
+  std::vector<std::string> shown;
+  double sum = 0.0;
+  for (double f : fractions) sum += f;
+  const bool plain = std::any_of(fractions.begin(), fractions.end(),
+                                 [](double f) { return !(f >= 0.0 && f <= 1.0); });
+  if (plain) {
+    for (double f : fractions) shown.push_back(FixedDecimals(f, 4));
+    return shown;
+  }
+  std::vector<long> units(fractions.size());
+  std::vector<std::pair<double, std::size_t>> remainders;
+  long total = 0;
+  for (std::size_t k = 0; k < fractions.size(); ++k) {
+    const double scaled = fractions[k] * kUnits;
+    units[k] = static_cast<long>(std::floor(scaled));
+    total += units[k];
+    remainders.emplace_back(scaled - static_cast<double>(units[k]), k);
+  }
+  std::stable_sort(remainders.begin(), remainders.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  const long missing = std::lround(sum * kUnits) - total;
+  for (long k = 0; k < missing && k < static_cast<long>(remainders.size()); ++k) {
+    ++units[remainders[static_cast<std::size_t>(k)].second];
+  }
+  for (long u : units) {
+    std::string text = std::to_string(u / 10000) + ".0000";
+    const std::string digits = std::to_string(u % 10000);
+    text.replace(text.size() - digits.size(), digits.size(), digits);
+    shown.push_back(std::move(text));
+  }
+  return shown;
+}
+
 std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count) {
   const std::map<int32_t, std::string> legend = ReadBreedLegend(text_lines);
   std::set<std::string> taken(std::begin(kColumnNames), std::end(kColumnNames));
@@ -213,18 +225,26 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
   std::string passport;
   run.files->ReadFile(kPassportFile, &passport);
   table.breeds = BreedNames(PassportTextLinesOf(passport), breeds);
-  const AncestryFigures figures = ComputeAncestry(LinksAsRead(read));
+  table.links = LinksAsRead(read);
+  table.dummy = DummiesRead(run, read);
+  table.figures = ComputeAncestry(table.links, table.dummy);
+  const AncestryFigures& figures = table.figures;
   const bool have_fractions = !run.blood_rows.empty();
 
   // Fills the figures of passport data line `line` into `row`.
   const auto fill = [&](AnimalRow& row, int32_t line) {
     row.source = line;
     const auto a = static_cast<std::size_t>(line - 1);
+    const StoreRow& animal = read[static_cast<std::size_t>(line)];
+    row.breed_code = animal.mas1[1];
+    row.sex = animal.mas1[2];
+    row.dummy = table.dummy[a];
     row.has_figures = figures.resolved[a];
     row.generation = figures.generation[a];
     row.inbreeding = figures.inbreeding[a];
+    row.ecg = figures.ecg[a];
+    row.complete = figures.complete[a];
     if (have_fractions) {
-      const StoreRow& animal = read[static_cast<std::size_t>(line)];
       row.fractions.assign(animal.prace.begin() + 1, animal.prace.begin() + 1 + breeds);
     }
   };
@@ -283,15 +303,25 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
   return table;
 }
 
-int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
-  if (!run) return kExitInputError;
-  AnimalTable table;
+int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostream& err,
+                       std::unique_ptr<ObservedRun>* run, AnimalTable* table) {
+  *run = ObserveRunOrReport(folder, err);
+  if (!*run) return kExitInputError;
   try {
-    table = BuildAnimalTable(*run);
+    *table = BuildAnimalTable(**run);
   } catch (const std::logic_error& fault) {
-    err << "pedprep animals: internal fault: " << fault.what() << "\n";
+    err << "pedprep " << command << ": internal fault: " << fault.what() << "\n";
     return kExitInternal;
+  }
+  return kExitSuccess;
+}
+
+int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
+  std::unique_ptr<ObservedRun> run;
+  AnimalTable table;
+  if (const int status = ObserveAnimalTable(folder, "animals", err, &run, &table);
+      status != kExitSuccess) {
+    return status;
   }
   const std::vector<std::string> header = Header(table);
   std::vector<std::vector<std::string>> cells = Cells(*run, table);

@@ -1,4 +1,4 @@
-// Generation numbers and Wright's inbreeding coefficients of a pedigree.
+// Generation numbers, Wright's inbreeding coefficients and the completeness of a pedigree.
 //
 // Animals are 0..n-1 in any order; each names its father and mother by index, or
 // kUnknownParent. A parent index outside 0..n-1 counts as unknown. Parents may come after
@@ -17,6 +17,13 @@
 // child of an ancestor on the way has a larger generation, so its share is complete when the
 // ancestor is taken. Animals with the same two parents share F, worked out once. An animal
 // with an unknown parent has F = 0.
+//
+// Completeness counts placeholders (parents an import made up, `placeholder[i]` true) as
+// unknown, and a placeholder's own figures are 0:
+//   ecg: equivalent complete generations, the sum over every path to a known ancestor of
+//        (1/2)^n, n generations back; ecg(i) = sum over the known parents p of (1 + ecg(p)) / 2;
+//   complete: the generations back in which every ancestor is known; 0 with a parent
+//        unknown, else 1 + the smaller of the parents' counts.
 #ifndef PEDPREP_INSPECT_INBREEDING_H_
 #define PEDPREP_INSPECT_INBREEDING_H_
 
@@ -38,9 +45,33 @@ struct AncestryFigures {
   std::vector<int32_t> generation;
   std::vector<double> inbreeding;
   std::vector<bool> resolved;
+  std::vector<double> ecg;        // 0 when not resolved
+  std::vector<int32_t> complete;  // 0 when not resolved
 };
 
-AncestryFigures ComputeAncestry(const std::vector<ParentLinks>& parents);
+// `placeholder`: empty (none) or one flag per animal.
+AncestryFigures ComputeAncestry(const std::vector<ParentLinks>& parents,
+                                const std::vector<bool>& placeholder = {});
+
+// The inbreeding coefficient of a calf of two animals of a pedigree (their kinship), each
+// query walking only the two parents' ancestors. `figures` (ComputeAncestry of the same
+// links) must outlive the calculator.
+class CalfInbreeding {
+ public:
+  CalfInbreeding(const std::vector<ParentLinks>& parents, const AncestryFigures& figures);
+  CalfInbreeding(const CalfInbreeding&) = delete;
+  CalfInbreeding& operator=(const CalfInbreeding&) = delete;
+
+  // `sire` and `dam` must be resolved animals 0..n-1 (equal for a selfing).
+  double Of(int32_t sire, int32_t dam);
+
+ private:
+  const std::vector<ParentLinks> links_;  // parents out of range made unknown
+  const AncestryFigures& figures_;
+  std::vector<double> d_;
+  std::vector<double> l_;
+  std::vector<std::vector<int32_t>> by_generation_;
+};
 
 }  // namespace pedprep
 

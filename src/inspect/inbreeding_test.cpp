@@ -81,6 +81,33 @@ TEST(ComputeAncestry, HandWorkedPedigrees) {
   }
 }
 
+TEST(ComputeAncestry, CompletenessCountsPlaceholdersAsUnknown) {
+  struct Case {
+    const char* name;
+    std::vector<ParentLinks> links;
+    std::vector<bool> placeholder;
+    std::vector<double> ecg;
+    std::vector<int32_t> complete;
+  };
+  const std::vector<Case> cases = {
+      // Every path counts: 4's grandparent 0 stands twice, two generations back.
+      {"full-sib mating",
+       {{U, U}, {U, U}, {0, 1}, {0, 1}, {2, 3}},
+       {},
+       {0, 0, 1, 1, 2},
+       {0, 0, 1, 1, 2}},
+      {"a parent unknown", {{U, U}, {0, U}, {U, U}, {1, 2}}, {}, {0, 0.5, 0, 1.25}, {0, 0, 0, 1}},
+      // 1 is a placeholder: unknown as 2's parent, its own figures 0 although it has a parent.
+      {"placeholder", {{U, U}, {0, U}, {0, 1}}, {false, true, false}, {0, 0, 0.5}, {0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const AncestryFigures figures = ComputeAncestry(c.links, c.placeholder);
+    EXPECT_EQ(figures.ecg, c.ecg);
+    EXPECT_EQ(figures.complete, c.complete);
+  }
+}
+
 TEST(ComputeAncestry, OwnAncestorsAndTheirDescendantsGetNoFigures) {
   // 2 and 3 are each other's fathers; 4 descends from 3; 5 is its own father; 6 is sound.
   const std::vector<ParentLinks> links = {{U, U}, {U, U}, {3, 1}, {2, 1}, {3, 0}, {5, 1}, {0, 1}};
@@ -124,6 +151,19 @@ TEST(ComputeAncestry, EqualsTheTabularMethodOnRandomPedigrees) {
     for (std::size_t i = 0; i < listed.size(); ++i) {
       ASSERT_TRUE(figures.resolved[i]);
       ASSERT_NEAR(figures.inbreeding[i], expected[i], 1e-9) << "animal " << i;
+    }
+    // A planned calf of two animals (possibly one animal twice) has the F it has once born.
+    CalfInbreeding calf(listed, figures);
+    for (int pair = 0; pair < 3; ++pair) {
+      const auto sire = static_cast<int32_t>(random() % static_cast<unsigned>(n));
+      const auto dam = static_cast<int32_t>(pair == 2 ? sire : random() % static_cast<unsigned>(n));
+      std::vector<ParentLinks> born = listed;
+      born.push_back({sire, dam});
+      std::vector<int32_t> order = place;
+      order.push_back(n);
+      ASSERT_NEAR(calf.Of(sire, dam), TabularInbreeding(born, order)[static_cast<std::size_t>(n)],
+                  1e-9)
+          << "calf of " << sire << " and " << dam;
     }
   }
 }

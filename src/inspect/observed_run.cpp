@@ -197,12 +197,38 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   return observed;
 }
 
+FamilyCounts TotalCounts(const std::vector<FamilyCounts>& families) {
+  FamilyCounts total;
+  for (const FamilyCounts& f : families) {
+    total.read += f.read;
+    total.loop += f.loop;
+    total.parent += f.parent;
+    total.rows += f.rows;
+  }
+  return total;
+}
+
 bool RunFinishes(FileSystem& folder) {
   try {
     return ObserveRun(folder)->status == kExitSuccess;
   } catch (const InputError&) {
     return false;
   }
+}
+
+std::optional<int32_t> ObservedRun::BirthYear(int32_t ini_id) const {
+  auto it = ids.find(ini_id);
+  if (it == ids.end()) return std::nullopt;
+  const std::string& year = it->second.born;
+  int32_t value = 0;
+  const auto [end, fault] = std::from_chars(year.data(), year.data() + year.size(), value);
+  if (year.empty() || fault != std::errc() || end != year.data() + year.size()) return std::nullopt;
+  return value;
+}
+
+bool ObservedRun::HasBirthYears() const {
+  return std::any_of(ids.begin(), ids.end(),
+                     [](const auto& row) { return !row.second.born.empty(); });
 }
 
 std::unique_ptr<ObservedRun> ObserveRunOrReport(FileSystem& folder, std::ostream& err) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,9 @@ struct FamilyCounts {
   int32_t parent = 0;  // parent copies
   int32_t rows = 0;    // rows at the end (ped.dat), or after the analysis when stopped
 };
+
+// The sums over the families (`family` 0).
+FamilyCounts TotalCounts(const std::vector<FamilyCounts>& families);
 
 // The rows of ids.csv by INI_ID (empty without one).
 using IdTable = std::map<int32_t, IdsRow>;
@@ -122,6 +126,15 @@ struct ObservedRun {
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<RunContext> run;  // the store as the run left it
 
+  // Whether ids.csv marks the INI_ID as a dummy parent the import added.
+  bool IsDummy(int32_t ini_id) const {
+    auto it = ids.find(ini_id);
+    return it != ids.end() && it->second.added == kAddedDummy;
+  }
+  // The year of birth ids.csv gives the INI_ID (none when empty or not a number).
+  std::optional<int32_t> BirthYear(int32_t ini_id) const;
+  // Whether ids.csv gives any year of birth.
+  bool HasBirthYears() const;
   std::string Id(int32_t ini_id) const {
     auto it = ids.find(ini_id);
     return it == ids.end() ? std::string() : it->second.id;

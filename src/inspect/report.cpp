@@ -12,6 +12,7 @@
 #include "driver/run_driver.h"
 #include "inspect/animals.h"
 #include "inspect/observed_run.h"
+#include "inspect/text_table.h"
 #include "records/csv.h"
 #include "records/input_error.h"
 
@@ -168,34 +169,6 @@ std::string StopExplanation(const ObservedRun& run) {
 }
 
 namespace {
-
-// Columns right-aligned to their widest entry, two blanks apart; `left` columns left-aligned.
-class Table {
- public:
-  Table(std::vector<std::string> header, std::vector<bool> left) : left_(std::move(left)) {
-    rows_.push_back(std::move(header));
-  }
-  void Add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
-  void Print(std::ostream& out) const {
-    std::vector<std::size_t> width(rows_[0].size(), 0);
-    for (const auto& row : rows_) {
-      for (std::size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], row[c].size());
-    }
-    for (const auto& row : rows_) {
-      std::string line;
-      for (std::size_t c = 0; c < row.size(); ++c) {
-        const std::string pad(width[c] - row[c].size(), ' ');
-        line += (c == 0 ? "" : "  ") + (left_[c] ? row[c] + pad : pad + row[c]);
-      }
-      while (!line.empty() && line.back() == ' ') line.pop_back();
-      out << "  " << line << "\n";
-    }
-  }
-
- private:
-  std::vector<bool> left_;
-  std::vector<std::vector<std::string>> rows_;
-};
 
 std::string Str(long v) { return std::to_string(v); }
 
@@ -414,15 +387,10 @@ void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
   table.Print(out);
 }
 
-void WriteText(const ObservedRun& run, std::ostream& out) {
+// `founders`: the founders section, after the inbreeding per family.
+void WriteText(const ObservedRun& run, const std::string& founders, std::ostream& out) {
   const std::string reason = StopExplanation(run);
-  FamilyCounts total;
-  for (const FamilyCounts& f : run.families) {
-    total.read += f.read;
-    total.loop += f.loop;
-    total.parent += f.parent;
-    total.rows += f.rows;
-  }
+  const FamilyCounts total = TotalCounts(run.families);
   if (reason.empty()) {
     out << "The run finishes: ped.dat holds " << Grouped(total.rows) << " rows.\n";
   } else {
@@ -445,6 +413,7 @@ void WriteText(const ObservedRun& run, std::ostream& out) {
     table.Print(out);
   }
   WriteFamilyAncestry(run, out);
+  out << founders;
 
   out << "\nLoop-break copies: " << run.loop_copies.size() << "\n";
   if (!run.loop_copies.empty()) {
@@ -511,11 +480,39 @@ void WriteText(const ObservedRun& run, std::ostream& out) {
   }
 }
 
+// The founders section; false, with the problem on `err`, when the reference population
+// cannot be chosen.
+bool WriteFounders(const ObservedRun& run, const ReferenceChoice& reference, std::ostream& out,
+                   std::ostream& err) {
+  AnimalTable animals;
+  try {
+    animals = BuildAnimalTable(run);
+  } catch (const std::logic_error& fault) {
+    out << "\nFounders: not available (" << fault.what() << ")\n";
+    return true;
+  }
+  PopulationFigures figures;
+  const std::string problem = ComputePopulation(run, animals, reference, &figures);
+  if (!problem.empty()) {
+    err << "pedprep report: " << problem << "\n";
+    return false;
+  }
+  WriteFoundersSection(run, animals, figures, out);
+  return true;
+}
+
 }  // namespace
 
 int RunReportCheck(FileSystem& folder) { return RunFinishes(folder) ? kExitSuccess : kExitStopped; }
 
-int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
+std::string WayForwardText(const ObservedRun& run) {
+  std::ostringstream text;
+  WriteWayForward(run, text);
+  return text.str();
+}
+
+int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err,
+              const ReferenceChoice& reference) {
   std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
   if (!run) return kExitInputError;
   std::ostringstream text;
@@ -524,7 +521,9 @@ int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err
     if (run->status != kExitSuccess)
       err << "pedprep report: the run stops: " << StopExplanation(*run) << "\n";
   } else {
-    WriteText(*run, text);
+    std::ostringstream founders;
+    if (!WriteFounders(*run, reference, founders, err)) return kExitStopped;
+    WriteText(*run, founders.str(), text);
   }
   out << text.str();
   return kExitSuccess;

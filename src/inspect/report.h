@@ -27,15 +27,23 @@
 #include <ostream>
 #include <string>
 
+#include "inspect/founders_report.h"
 #include "records/file_system.h"
 
 namespace pedprep {
 
 struct ObservedRun;
 
-// Returns 0 when the report was written (also when it tells that the run stops); 2 when a
-// file cannot be read (the INPUT ERROR line on `err`, nothing on `out`).
-int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err);
+// Returns 0 when the report was written (also when it tells that the run stops); 1 when the
+// reference population cannot be chosen (a line on `err`, nothing on `out`); 2 when a file
+// cannot be read (the INPUT ERROR line on `err`, nothing on `out`). The text ends with the
+// founders section (inspect/founders_report.h) over the `reference` population.
+int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err,
+              const ReferenceChoice& reference = {});
+
+// What the user can do about the stop ("What to do" and its lines), "" when there is nothing
+// to say or the run finishes.
+std::string WayForwardText(const ObservedRun& run);
 
 // Why and where the observed run stops, in plain words (without a final period); "" when it
 // finishes.

@@ -37,6 +37,57 @@ MemoryFileSystem CleanFolder() {
   return folder;
 }
 
+// The founders section's reference population: a file of ids (every unknown one named, with
+// its line), or the animals born from a year, which needs ids.csv's column born.
+TEST(ReportTest, ReferencePopulationAsTheUserSays) {
+  struct Case {
+    const char* name;
+    std::string ids;
+    ReferenceChoice choice;
+    int status;
+    std::string heading;  // the founders section's first line, or the error
+  };
+  const std::string header = "ini_id,id,family,individual,added,note,born\r\n";
+  const std::vector<Case> cases = {
+      {"a file",
+       header + "5,DE5,1,5,,,2001\r\n",
+       {"ref.txt", "DE5\r\n\r\n2:3\n", {}},
+       0,
+       "Founders (reference population: the 2 animals of ref.txt)"},
+      {"unknown ids",
+       header,
+       {"ref.txt", "DE5\n1:9\n 1:2 \n", {}},
+       1,
+       "pedprep report: ref.txt names no animal read (a herd-book id of ids.csv or "
+       "FAMILY:INDIVIDUAL) at line 1: DE5, line 2: 1:9\n"},
+      {"born from",
+       header + "5,DE5,1,5,,,2001\r\n4,DE4,1,4,,,2000\r\n",
+       {"", "", 2001},
+       0,
+       "Founders (reference population: the 1 animal born in 2001 or later)"},
+      {"no column born",
+       "ini_id,id\r\n",
+       {"", "", 2001},
+       1,
+       "pedprep report: ids.csv gives no year of birth (its column born), so "
+       "--reference-born-from cannot choose\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem folder;
+    testing::PutCleanInputs(folder);
+    folder.files["ids.csv"] = c.ids;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunReport(folder, false, out, err, c.choice), c.status);
+    if (c.status != 0) {
+      EXPECT_EQ(err.str(), c.heading);
+      EXPECT_EQ(out.str(), "");
+    } else {
+      EXPECT_NE(out.str().find("\n" + c.heading + "\nfounders: "), std::string::npos) << out.str();
+    }
+  }
+}
+
 TEST(ReportTest, CleanFolderInWordsAndNumbers) {
   MemoryFileSystem folder = CleanFolder();
   // An animal appended without raising the header's count.
@@ -56,6 +107,21 @@ Inbreeding and breed composition per family (animals read)
   family  animals    mean F     max F  breed1  breed2
        1        5  0.050000  0.250000  0.5000  0.5000
        2        3  0.000000  0.000000  0.5000  0.5000
+
+Founders (reference population: the 4 animals with both parents known)
+founders: 4
+mean equivalent complete generations: 1.2500
+effective number of founders: 3.20
+effective number of ancestors: 3.20
+effective population size: 2.00
+
+  family  reference  founders  mean ecg    fe    fa    Ne
+       1          3         2    1.3333  2.00  2.00  2.00
+       2          1         2    1.0000  2.00  2.00
+
+  breed   founders  contribution  largest contributions
+  breed1         2        0.5000  DE1 0.3750, ini_id 7 0.1250
+  breed2         2        0.5000  ini_id 2 0.3750, DE6 0.1250
 
 Loop-break copies: 1
   family  copy  position  original  ini_id  given to the children of  id

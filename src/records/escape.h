@@ -12,6 +12,10 @@ namespace pedprep {
 // other bytes, UTF-8 sequences included, stay as they are.
 std::string EscapeControlBytes(std::string_view text);
 
+// `text` as the character data or an attribute value of HTML or SVG: & < > " ' written as
+// entities, control bytes other than TAB, LF and CR as U+FFFD (XML cannot hold them).
+std::string EscapeMarkup(std::string_view text);
+
 }  // namespace pedprep
 
 #endif  // PEDPREP_RECORDS_ESCAPE_H_

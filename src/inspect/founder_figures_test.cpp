@@ -1,0 +1,90 @@
+#include "inspect/founder_figures.h"
+
+#include <gtest/gtest.h>
+
+namespace pedprep {
+namespace {
+
+constexpr int32_t U = kUnknownParent;
+
+struct Expected {
+  int32_t founders;
+  int32_t half_founders;
+  double mean_ecg;
+  std::optional<double> fe, fa, ne;
+};
+
+void ExpectFigures(const FounderFigures& f, const Expected& e) {
+  EXPECT_EQ(f.founders, e.founders);
+  EXPECT_EQ(f.half_founders, e.half_founders);
+  EXPECT_NEAR(f.MeanEcg(), e.mean_ecg, 1e-12);
+  for (const auto& [got, want] : {std::pair{f.Fe(), e.fe}, {f.Fa(), e.fa}, {f.Ne(), e.ne}}) {
+    ASSERT_EQ(got.has_value(), want.has_value());
+    if (want) {
+      EXPECT_NEAR(*got, *want, 1e-9);
+    }
+  }
+}
+
+TEST(FounderFigures, HandWorkedPedigrees) {
+  struct Case {
+    const char* name;
+    std::vector<ParentLinks> links;
+    std::vector<bool> placeholder;
+    std::vector<bool> reference;
+    Expected expected;
+  };
+  const std::vector<Case> cases = {
+      // 2 and 3 full sibs, 4 their calf (F 1/4, ecg 2): dF = 1/4, Ne = 2.
+      {"full-sib mating",
+       {{U, U}, {U, U}, {0, 1}, {0, 1}, {2, 3}},
+       {},
+       {false, false, true, true, true},
+       {2, 0, 4.0 / 3, 2.0, 2.0, 2.0}},
+      // 3 is the calf of 0 x 1; 4 of 3 x the founder 2. p = 1/4, 1/4, 1/2: fe = 8/3; the
+      // bottleneck 3 makes fa = 2 (2 and 3 tie at 1/2, 2 comes first, then 3 adds 1/2). No
+      // inbreeding: no Ne.
+      {"bottleneck",
+       {{U, U}, {U, U}, {U, U}, {0, 1}, {3, 2}},
+       {},
+       {false, false, false, false, true},
+       {3, 0, 1.5, 8.0 / 3, 2.0, std::nullopt}},
+      // 2's dam 1 is a placeholder: 2 stands for a founder of its own with p = 1/2.
+      {"a dummy dam",
+       {{U, U}, {U, U}, {0, 1}},
+       {false, true, false},
+       {false, false, true},
+       {1, 1, 0.5, 2.0, 2.0, std::nullopt}},
+      {"no reference",
+       {{U, U}},
+       {},
+       {false},
+       {0, 0, 0.0, std::nullopt, std::nullopt, std::nullopt}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const AncestryFigures figures = ComputeAncestry(c.links, c.placeholder);
+    ExpectFigures(ComputeFounderFigures(c.links, c.placeholder, figures, c.reference, 0,
+                                        static_cast<int32_t>(c.links.size())),
+                  c.expected);
+  }
+}
+
+// Two closed families worked out apart and combined give the figures of the two as one.
+TEST(FounderFigures, CombinedFamiliesEqualTheWhole) {
+  const std::vector<ParentLinks> links = {{U, U}, {U, U}, {0, 1}, {0, 1}, {2, 3},
+                                          {U, U}, {U, U}, {U, U}, {5, 6}, {8, 7}};
+  const std::vector<bool> reference = {false, false, true,  true, true,
+                                       false, false, false, true, true};
+  const AncestryFigures figures = ComputeAncestry(links);
+  const FounderFigures whole = ComputeFounderFigures(links, {}, figures, reference, 0, 10);
+  const FounderFigures parts =
+      Combine({ComputeFounderFigures(links, {}, figures, reference, 0, 5),
+               ComputeFounderFigures(links, {}, figures, reference, 5, 10)});
+  ExpectFigures(parts, {whole.founders, whole.half_founders, whole.MeanEcg(), whole.Fe(),
+                        whole.Fa(), whole.Ne()});
+  EXPECT_EQ(parts.founders, 5);
+}
+
+}  // namespace
+}  // namespace pedprep

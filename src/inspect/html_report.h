@@ -1,0 +1,54 @@
+// `pedprep report --html`: the report as one self-contained HTML page to look at: inline CSS
+// and SVG plots (inspect/svg_plot.h), no script, nothing fetched from elsewhere.
+//
+// Sections, in this order, each an <h2>: the run's status (and for a stopped run why, then
+// "What to do"); Families (the table of report's text); Loop-break copies (their number, a
+// table of at most 100, and the pictures of the 20 largest loops, largest first, inline
+// SVG from `loop_picture`, or a note when it gives none; of more than 300 copies every k-th
+// one's loop is measured, so that at most 300 are); Inbreeding (a histogram of F, the
+// mean F by generation and, when ids.csv gives years of birth, by birth year); Breed
+// composition (stacked bars of the mean fractions per family, the 40 largest families, and by
+// birth year); Completeness (a histogram of ecg); Founders (the overall figures, the figures
+// per family and per breed, inspect/founders_report.h). Figures are over the animals read
+// (no copies, no dummies).
+#ifndef PEDPREP_INSPECT_HTML_REPORT_H_
+#define PEDPREP_INSPECT_HTML_REPORT_H_
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "inspect/founders_report.h"
+#include "records/file_system.h"
+
+namespace pedprep {
+
+struct ObservedRun;
+
+// The picture of the loop that the loop-break copy at store position `position` breaks, as
+// an <svg> element; nullopt with `note` set (say, dot is not installed) when there is none.
+using LoopPicture = std::function<std::optional<std::string>(int32_t position, std::string* note)>;
+
+struct HtmlRequest {
+  std::string folder_name;  // for the title ("" = the current folder)
+  ReferenceChoice reference;
+};
+
+// The page for the observed run, or "" with `problem` set when the reference population
+// cannot be chosen.
+std::string HtmlReport(const ObservedRun& run, const HtmlRequest& request,
+                       const LoopPicture& loop_picture, std::string* problem);
+
+// Exit status as RunReport's; the page goes to `out`.
+int RunHtmlReport(FileSystem& folder, const HtmlRequest& request, const LoopPicture& loop_picture,
+                  std::ostream& out, std::ostream& err);
+
+// The <svg> element of an SVG document (what comes before "<svg" cut), or "" when it holds
+// none.
+std::string InlineSvg(const std::string& document);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_INSPECT_HTML_REPORT_H_

@@ -1,0 +1,101 @@
+#include "inspect/html_report.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "inspect/svg_plot.h"
+#include "testing/pedigree_fixture.h"
+#include "testing/run_folder.h"
+
+namespace pedprep {
+namespace {
+
+struct Page {
+  int status = 0;
+  std::string html, err;
+  std::vector<int32_t> drawn;  // positions the loop pictures were asked for
+};
+
+Page Report(MemoryFileSystem& folder, bool pictures) {
+  Page page;
+  const LoopPicture picture = [&page, pictures](int32_t position,
+                                                std::string* note) -> std::optional<std::string> {
+    page.drawn.push_back(position);
+    if (!pictures) {
+      *note = "dot is not installed";
+      return std::nullopt;
+    }
+    return "<svg id=\"loop\"></svg>";
+  };
+  std::ostringstream out, err;
+  page.status = RunHtmlReport(folder, {"herd <1>", {}}, picture, out, err);
+  page.html = out.str();
+  page.err = err.str();
+  return page;
+}
+
+// The headings in their order, and nothing the page would fetch from elsewhere.
+void ExpectSelfContainedPage(const std::string& html, const std::vector<std::string>& headings) {
+  std::size_t at = 0;
+  for (const std::string& heading : headings) {
+    const std::size_t found = html.find("<h2>" + heading + "</h2>", at);
+    ASSERT_NE(found, std::string::npos) << heading;
+    at = found;
+  }
+  for (const char* outside : {"src=", "href=", "url(", "<script", "@import", "<link"}) {
+    EXPECT_EQ(html.find(outside), std::string::npos) << outside;
+  }
+  const std::string svg_name = "xmlns=\"http://www.w3.org/2000/svg\"";
+  std::string rest = html;
+  for (std::size_t k; (k = rest.find(svg_name)) != std::string::npos;)
+    rest.erase(k, svg_name.size());
+  EXPECT_EQ(rest.find("http"), std::string::npos);
+}
+
+TEST(HtmlReport, FinishedRunWithPicturesOrANote) {
+  MemoryFileSystem folder;
+  testing::PutCleanInputs(folder);
+  folder.files["ids.csv"] = "ini_id,id\r\n4,<b>&4\r\n";
+  Page page = Report(folder, true);
+  EXPECT_EQ(page.status, 0) << page.err;
+  ExpectSelfContainedPage(page.html, {"Families", "Loop-break copies", "Inbreeding",
+                                      "Breed composition", "Completeness", "Founders"});
+  EXPECT_NE(page.html.find("<title>pedprep report: herd &lt;1&gt;</title>"), std::string::npos);
+  EXPECT_NE(page.html.find("&lt;b&gt;&amp;4"), std::string::npos);
+  EXPECT_EQ(page.html.find("<b>&4"), std::string::npos);
+  EXPECT_EQ(page.html.find("What to do"), std::string::npos);
+  EXPECT_EQ(page.drawn, std::vector<int32_t>{6});  // the one loop-break copy
+  EXPECT_NE(page.html.find("<svg id=\"loop\"></svg>"), std::string::npos);
+  EXPECT_NE(page.html.find("<dt>effective number of founders</dt><dd>3.20</dd>"),
+            std::string::npos);
+
+  page = Report(folder, false);
+  EXPECT_NE(page.html.find("No pictures: dot is not installed."), std::string::npos);
+}
+
+TEST(HtmlReport, StoppedRunSaysWhatToDo) {
+  MemoryFileSystem folder;
+  testing::PutCleanInputs(folder);
+  const std::vector<testing::PassportRow> rows =
+      testing::PassportRows(testing::SireDaughterLoops(kMaxBreaks + 1));
+  folder.files["PEDIGREE.PRN"] = testing::PassportText(static_cast<long>(rows.size()), 2, rows);
+  const Page page = Report(folder, true);
+  EXPECT_EQ(page.status, 0) << page.err;
+  ExpectSelfContainedPage(page.html, {"What to do", "Families", "Loop-break copies", "Inbreeding",
+                                      "Breed composition", "Completeness", "Founders"});
+  EXPECT_NE(page.html.find("class=\"status stopped\">The run stops: the loop breaking reaches "
+                           "the limit of 4,096 copies"),
+            std::string::npos);
+  EXPECT_TRUE(page.drawn.empty());
+}
+
+TEST(SvgPlot, HistogramClassesAtTheirBounds) {
+  const BarChart chart = Histogram({-1.0, 0.0, 0.0249, 0.025, 0.2499, 0.25, 7.0}, 0.0, 0.25, 10, 3);
+  EXPECT_EQ(chart.values, (std::vector<double>{3, 1, 0, 0, 0, 0, 0, 0, 0, 3}));
+  EXPECT_EQ(chart.labels.front(), "0.000");
+  EXPECT_EQ(chart.labels.back(), "0.225");
+}
+
+}  // namespace
+}  // namespace pedprep

@@ -11,7 +11,6 @@ TEST(ExitStatusTest, PosixOnly) {
 }
 #else
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>

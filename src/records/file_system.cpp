@@ -1,7 +1,7 @@
 #include "records/file_system.h"
 
-// DiskFileSystem on POSIX; file_system_windows.cpp is its Windows twin. MemoryFileSystem and
-// the helpers below serve both.
+// DiskFileSystem on POSIX; file_system_windows.cpp is its Windows twin. The helpers below
+// serve both.
 #if !defined(_WIN32)
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,10 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <set>
 #include <thread>

@@ -18,8 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "testing/build_paths.h"
-
 namespace pedprep {
 namespace {
 

@@ -11,7 +11,6 @@ TEST(FolderFaultsTest, PosixOnly) {
 }
 #else
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>

@@ -76,7 +76,7 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
     options->request.color_breed = !options->color.empty();
     std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
     if (!PassFolderCheck(*folder, options->folder, "draw", false, context.err)) return kExitStopped;
-    std::unique_ptr<FileSystem> here = context.env.open_folder("", false);
+    std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();
     return RunDraw(*folder, options->request, *here, RenderWithDot, context.out, context.err);
   });
 }

@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
             console, shell, [](const std::string& folder, bool create_folders) {
               return std::make_unique<pedprep::DiskFileSystem>(folder, create_folders);
             });
+        env.open_named_files = [] {
+          return std::make_unique<pedprep::DiskFileSystem>("", false, pedprep::NameRule::kAsGiven);
+        };
         return pedprep::RunCommandLine(argc, argv, std::cout, std::cerr, env);
       },
       std::cerr);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/run_files.h"
+#include "import/folder_replacement.h"
 #include "import/input_folder_writer.h"
 #include "import/pedigree_builder.h"
 #include "records/byte_order_mark.h"
@@ -18,9 +19,6 @@ namespace {
 
 constexpr const char* kProtectedFiles[] = {kPassportFile, kDefinitionFile, kDatabasePedigreeFile,
                                            kMarkerDataFile};
-// An earlier run's files that `--force` removes, the run record last.
-constexpr const char* kEarlierRunFiles[] = {kPedigreeTableFile, kPedigreeBinaryFile,
-                                            kIdentifierFile};
 // Problems of one group shown before the rest are summed up.
 constexpr std::size_t kShownPerGroup = 5;
 constexpr std::size_t kLinesInSum = 10;
@@ -47,18 +45,18 @@ std::string WithCommas(long count) {
 }
 
 // Calls on_line(line, content) for each line of a small text file (a keep file, a breed
-// map): lines numbered from 1 after a byte-order mark, split at LF, content without
-// surrounding blanks (and so without a CR before the LF).
+// map): lines numbered from 1 after a byte-order mark, ended by LF, CR LF or CR alone,
+// content without surrounding blanks.
 template <typename OnLine>
 void ForEachTrimmedLine(const std::string& text, OnLine on_line) {
   std::size_t begin = text.size() - WithoutByteOrderMark(text).size();
   long line = 0;
   while (begin < text.size()) {
     ++line;
-    std::size_t end = text.find('\n', begin);
+    std::size_t end = text.find_first_of("\r\n", begin);
     if (end == std::string::npos) end = text.size();
     on_line(line, Trimmed(std::string_view(text).substr(begin, end - begin)));
-    begin = end + 1;
+    begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
 }
 
@@ -231,31 +229,6 @@ int ReportProblems(std::ostream& err, const std::vector<ImportProblem>& problems
   return kExitStopped;
 }
 
-// Removes the earlier run's outputs and then its record; returns the names removed.
-std::vector<std::string> ClearEarlierRun(FileSystem& folder) {
-  std::vector<std::string> names(std::begin(kEarlierRunFiles), std::end(kEarlierRunFiles));
-  std::string definition;
-  if (folder.ReadFile(kDefinitionFile, &definition)) {
-    // Record 2 holds the marker file's name.
-    const std::size_t first_end = definition.find('\n');
-    if (first_end != std::string::npos) {
-      const std::size_t second_end = definition.find('\n', first_end + 1);
-      const std::string marker =
-          Trimmed(std::string_view(definition)
-                      .substr(first_end + 1,
-                              (second_end == std::string::npos ? definition.size() : second_end) -
-                                  first_end - 1));
-      if (MarkerFileNameProblem(marker).empty()) names.push_back(marker);
-    }
-  }
-  names.emplace_back(kRunRecordFile);
-  std::vector<std::string> removed;
-  for (const std::string& name : names) {
-    if (folder.RemoveFile(name)) removed.push_back(name);
-  }
-  return removed;
-}
-
 }  // namespace
 
 int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err,
@@ -274,6 +247,18 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     err << "pedprep import: " << options.herdbooks.size() << " herd books, at most "
         << kMaxHerdbooks << "\n";
     return kExitInputError;
+  }
+  if (options.prefix_ids) {
+    const std::vector<std::string> prefixes = BookPrefixNames(options.herdbooks);
+    for (std::size_t i = 0; i < prefixes.size(); ++i) {
+      for (std::size_t j = i + 1; j < prefixes.size(); ++j) {
+        if (prefixes[i] != prefixes[j]) continue;
+        err << "pedprep import: --prefix-ids: " << EscapeControlBytes(options.herdbooks[i])
+            << " and " << EscapeControlBytes(options.herdbooks[j])
+            << " get the same prefix; name each herd book once\n";
+        return kExitInputError;
+      }
+    }
   }
   // What the run would refuse, before anything is read.
   const std::size_t marker_columns = std::min(options.markers.size(), kMaxMarkerColumns);
@@ -365,9 +350,10 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
   try {
     Herdbook book;
     std::vector<HerdbookFormat> formats(texts.size(), format);  // views of book_breed
+    const std::vector<std::string> prefixes = BookPrefixNames(names);
     for (std::size_t b = 0; b < texts.size(); ++b) {
       const std::string book_name = BookName(names[b]);
-      if (options.prefix_ids) formats[b].id_prefix = book_name + ":";
+      if (options.prefix_ids) formats[b].id_prefix = prefixes[b] + ":";
       if (options.breed_by_book) formats[b].book_breed = book_name;
       Herdbook next = ReadHerdbook(*texts[b], names[b], formats[b], &problems, static_cast<int>(b));
       if (b == 0) {
@@ -409,6 +395,17 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
   }
   SortProblems(&problems, options.herdbooks);
   if (!options.problems_file.empty()) {
+    std::vector<std::string> inputs = options.herdbooks;
+    for (const std::string* name : {&options.keep_file, &options.breed_map_file}) {
+      if (!name->empty()) inputs.push_back(*name);
+    }
+    const std::string refusal = ProblemsFileRefusal(input_files, options.problems_file, inputs,
+                                                    output_folder, options.output_folder);
+    if (!refusal.empty()) {
+      err << "pedprep import: --problems " << EscapeControlBytes(options.problems_file) << ": "
+          << EscapeControlBytes(refusal) << "; nothing written\n";
+      return kExitInputError;
+    }
     try {
       input_files.WriteFiles({{options.problems_file, ProblemsCsv(problems)}});
     } catch (const InputError& e) {
@@ -428,15 +425,10 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
   folder_texts.marker_file = Trimmed(options.marker_file);
   folder_texts.select = options.select;
   std::vector<std::string> removed;
-  try {
-    std::vector<OutputFile> files = InputFolderFiles(pedigree, folder_texts);
-    if (options.force) removed = ClearEarlierRun(output_folder);
-    output_folder.WriteFiles(files);
-  } catch (const InputError& e) {
-    err << "pedprep import: cannot " << (e.operation() == "remove" ? "remove" : "write") << " "
-        << InFolder(options.output_folder, e.file()) << ": " << e.problem() << "\n";
-    return kExitInputError;
-  }
+  const int written =
+      ReplaceInputFolder(output_folder, options.output_folder,
+                         InputFolderFiles(pedigree, folder_texts), options.force, err, &removed);
+  if (written != kExitSuccess) return written;
   WriteSummary(out, pedigree, options.output_folder, generations, removed);
   return kExitSuccess;
 }

@@ -230,7 +230,7 @@ TEST(ImportCommandTest, SelectionKeepsAncestorsUpToGenerations) {
   EXPECT_EQ(r.folder.files["PEDIGREE.PRN"].substr(0, 12), "    3    3\r\n");
 
   o.generations = 2;
-  r = Import(book, o, "g3\nz\n");
+  r = Import(book, o, "g3\rz\r");  // CR line ends
   ASSERT_EQ(r.status, 0) << r.err;
   // g0 and m0 are three generations above g3: g1 becomes a founder.
   EXPECT_EQ(r.folder.files["ids.csv"],
@@ -304,6 +304,42 @@ TEST(ImportCommandTest, ForceRemovesTheEarlierRun) {
     EXPECT_EQ(folder.files.count("../TRAIT.BIN"), 1u);
     EXPECT_EQ(folder.files["DEF.DAT"].substr(0, 20), "Imported herd book\r\n");
   }
+}
+
+// A --force import that cannot write leaves the folder as it was: the earlier run's files go
+// only together with the new ones.
+TEST(ImportCommandTest, FailedForceKeepsTheEarlierRun) {
+  MemoryFileSystem input, folder;
+  input.files["hb.csv"] = "id,sire,dam\na,,\n";
+  for (const char* name : {"PEDIGREE.PRN", "ped.dat", "PEDIGREE", "ID.PE", "PEDPREP.RUN"}) {
+    folder.files[name] = "old";
+  }
+  const auto before = folder.files;
+  folder.unwritable.insert("ids.csv");
+  ImportOptions o = Defaults();
+  o.herdbooks = {"hb.csv"};
+  o.force = true;
+  std::ostringstream out, err;
+  EXPECT_EQ(RunImport(o, out, err, input, folder), 2);
+  EXPECT_EQ(err.str(), "pedprep import: cannot write ids.csv: Permission denied\n");
+  EXPECT_EQ(folder.files, before);
+}
+
+// A code given with --sex-codes wins over the built-in codes of unknown values.
+TEST(ImportCommandTest, SexCodesWinOverMissingCodes) {
+  ImportOptions o = Defaults();
+  o.sex_codes = {"0=F,na=M"};
+  o.default_sex = Sex::kMale;
+  const Result r = Import("id,sire,dam,sex\na,,,0\nb,,,NA\nc,,,\nd,,,.\n", o);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\ndefault sexes: 2\n"), std::string::npos) << r.out;
+  // database/pedigree.dat: the sex is the last field of each record.
+  std::string sexes;
+  std::istringstream records(r.folder.files.at("database/pedigree.dat"));
+  std::string record;
+  std::getline(records, record);
+  while (std::getline(records, record)) sexes += record.substr(29, 1);
+  EXPECT_EQ(sexes, "2111");
 }
 
 TEST(ImportCommandTest, EveryKindOfProblemAtOnceGrouped) {

@@ -1,6 +1,9 @@
 #include "inspect/folder_check.h"
 
+#include <chrono>
+
 #include "core/run_files.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 #include "records/layout.h"
 #include "records/run_record.h"
@@ -10,6 +13,9 @@
 
 namespace pedprep {
 namespace {
+
+// How long a reader waits for a run or an import writing the folder.
+constexpr std::chrono::seconds kReadLockWait(5);
 
 // The marker file DEF.DAT names, or "" when DEF.DAT cannot be read or the name is refused.
 std::string MarkerFileName(FileSystem& folder) {
@@ -26,6 +32,23 @@ std::string MarkerFileName(FileSystem& folder) {
   }
 }
 
+// Whether a name from the record stays inside the folder: relative, no ".." and no control
+// byte in it.
+bool InsideFolder(const std::string& name) {
+  if (name.empty() || name.front() == '/' || name.front() == '\\') return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') return false;
+  }
+  std::size_t begin = 0;
+  while (begin <= name.size()) {
+    std::size_t end = name.find_first_of("/\\", begin);
+    if (end == std::string::npos) end = name.size();
+    if (name.compare(begin, end - begin, "..") == 0) return false;
+    begin = end + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
@@ -37,7 +60,14 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
   if (!marker.empty()) outputs.push_back(marker);
 
   std::string text;
-  if (!folder.ReadFile(kRunRecordFile, &text)) {
+  const bool read = folder.ReadFile(kRunRecordFile, &text);
+  if (!read && folder.KindOf(kRunRecordFile) != EntryKind::kNone) {
+    // Not the same as no record: another user's, a folder, a link.
+    check.state = FolderCheck::State::kStale;
+    check.findings.push_back(std::string(kRunRecordFile) + " is there but cannot be read" + again);
+    return check;
+  }
+  if (!read) {
     for (const std::string& name : outputs) {
       std::string bytes;
       if (folder.ReadFile(name, &bytes)) check.state = FolderCheck::State::kUnrecorded;
@@ -52,6 +82,17 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
     check.findings.push_back(std::string(kRunRecordFile) + " cannot be read (" + error.problem() +
                              ", line " + std::to_string(error.record()) + ")" + again);
     return check;
+  }
+  // Every name first, so that a record naming files outside the folder reads none of them.
+  for (const RecordedFile& file : record.files) {
+    if (!InsideFolder(file.name) || (folder.KindOf(file.name) != EntryKind::kFile &&
+                                     folder.KindOf(file.name) != EntryKind::kNone)) {
+      check.state = FolderCheck::State::kStale;
+      check.findings.push_back(std::string(kRunRecordFile) + " cannot be read (it names \"" +
+                               EscapeControlBytes(file.name) +
+                               "\", not a plain file inside the folder)" + again);
+      return check;
+    }
   }
   for (const RecordedFile& file : record.files) {
     const bool input = file.role == RecordedFile::Role::kInput;
@@ -83,9 +124,14 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
 
 bool PassFolderCheck(FileSystem& folder, const std::string& folder_name, const std::string& command,
                      bool needs_outputs, std::ostream& err) {
-  const FolderCheck check = CheckFolder(folder, folder_name);
   const std::string named = folder_name.empty() ? "the current folder" : folder_name;
   const std::string prefix = "pedprep " + command + ": ";
+  if (!folder.LockFolderForReading(kReadLockWait)) {
+    err << prefix << "another pedprep run or import is writing " << EscapeControlBytes(named)
+        << "; waited " << kReadLockWait.count() << " s. Try again when it has finished.\n";
+    return false;
+  }
+  const FolderCheck check = CheckFolder(folder, folder_name);
   switch (check.state) {
     case FolderCheck::State::kNoRun:
       if (!needs_outputs) return true;

@@ -30,10 +30,11 @@ struct FolderCheck {
 // `folder_name` is the folder as the user gave it ("" = the current folder), for the advice.
 FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name);
 
-// Tells `err` what the check found, each line starting "pedprep COMMAND: ": the findings of
-// a stale folder, a warning for outputs without a record, and, with `needs_outputs`, that a
-// folder without a run has nothing to look at. Returns false when the command must not go on
-// (then its exit status is kExitStopped).
+// First takes the folder's lock for reading (waiting while a run or an import writes it),
+// held as long as `folder` lives. Then tells `err` what the check found, each line starting
+// "pedprep COMMAND: ": the findings of a stale folder, a warning for outputs without a record, and,
+// with `needs_outputs`, that a folder without a run has nothing to look at. Returns false when the
+// command must not go on (then its exit status is kExitStopped).
 bool PassFolderCheck(FileSystem& folder, const std::string& folder_name, const std::string& command,
                      bool needs_outputs, std::ostream& err);
 

@@ -14,6 +14,9 @@ std::filesystem::path SourceDir();
 // The pedprep program built beside the tests.
 const char* ProgramPath();
 
+// The shim the whole-program tests preload (testing/preload/folder_call_shim.cpp).
+const char* FolderCallShimPath();
+
 // The shared data sets: $PEDPREP_SHARED_DATA, else ../shared/data beside the source tree.
 std::filesystem::path SharedDataDir();
 
@@ -24,12 +27,12 @@ bool SharedDataRequired();
 }  // namespace pedprep::testing
 
 // In a test: skips it (or fails it, where the data are required) when `path` is missing.
-#define PEDPREP_NEED_SHARED_DATA(path)                                             \
-  do {                                                                             \
-    if (!std::filesystem::exists(path)) {                                          \
+#define PEDPREP_NEED_SHARED_DATA(path)                                              \
+  do {                                                                              \
+    if (!std::filesystem::exists(path)) {                                           \
       if (::pedprep::testing::SharedDataRequired()) FAIL() << "missing " << (path); \
-      GTEST_SKIP() << "no " << (path);                                             \
-    }                                                                              \
+      GTEST_SKIP() << "no " << (path);                                              \
+    }                                                                               \
   } while (false)
 
 #endif  // PEDPREP_TESTING_BUILD_PATHS_H_

@@ -8,7 +8,9 @@
 #include <unordered_map>
 #include <utility>
 
+#include "import/ancestry_cycles.h"
 #include "import/id_hash.h"
+#include "records/escape.h"
 
 namespace pedprep {
 namespace {
@@ -134,7 +136,7 @@ class Builder {
     note += (note.empty() ? "" : "; ") + what;
     repairs_.push_back({{node.file, node.line},
                         book_.files[node.file] + ":" + std::to_string(node.line) + ": animal " +
-                            std::string(node.id) + ": " + what});
+                            CutForMessage(node.id) + ": " + what});
   }
   void CutLink(int n, int parent, const char* why);
   void SelectDescendants();
@@ -202,7 +204,7 @@ void Builder::IndexRows() {
     } else {
       const HerdbookRow& earlier = book_.Row(first);
       Problem(row,
-              "animal " + std::string(row.id) + " appears again with different data (first at " +
+              "animal " + CutForMessage(row.id) + " appears again with different data (first at " +
                   (earlier.file == row.file ? "" : book_.files[earlier.file] + " ") + "line " +
                   std::to_string(earlier.line) + ")",
               "conflicting duplicate rows");
@@ -372,7 +374,7 @@ void Builder::CheckRoles() {
   for (std::size_t n = 0; n < nodes_.size(); ++n) {
     Node& node = nodes_[n];
     if (node.used_as_sire && node.used_as_dam) {
-      Problem(node, "animal " + std::string(node.id) + " is used as sire and as dam",
+      Problem(node, "animal " + CutForMessage(node.id) + " is used as sire and as dam",
               "animals used as sire and as dam");
       continue;
     }
@@ -388,8 +390,9 @@ void Builder::CheckRoles() {
       node.sex = role;
     } else if (node.sex != role) {
       Problem(node,
-              "animal " + std::string(node.id) + " has sex " + SexLetter(node.sex) + " but is a " +
-                  (role == Sex::kMale ? "sire" : "dam") + " (--repair gives way to the role)",
+              "animal " + CutForMessage(node.id) + " has sex " + SexLetter(node.sex) +
+                  " but is a " + (role == Sex::kMale ? "sire" : "dam") +
+                  " (--repair gives way to the role)",
               "sex conflicts");
     }
   }
@@ -399,7 +402,7 @@ void Builder::CutLink(int n, int parent, const char* why) {
   Node& node = nodes_[n];
   const bool sire = node.sire == parent;
   (sire ? node.sire : node.dam) = -1;
-  Repair(n, std::string(sire ? "sire" : "dam") + " link to " + std::string(nodes_[parent].id) +
+  Repair(n, std::string(sire ? "sire" : "dam") + " link to " + CutForMessage(nodes_[parent].id) +
                 " cut (" + why + ")");
 }
 
@@ -412,15 +415,36 @@ std::string ChainText(const std::vector<Node>& nodes, const std::vector<int>& cy
       chain += "... (" + std::to_string(cycle.size() - kShown + 1) + " more) -> ";
       i = cycle.size() - kShown / 2;
     }
-    chain += std::string(nodes[cycle[i]].id) + " -> ";
+    chain += CutForMessage(nodes[cycle[i]].id) + " -> ";
   }
-  return chain + std::string(nodes[cycle[0]].id);
+  return chain + CutForMessage(nodes[cycle[0]].id);
 }
 
 void Builder::FindCycles() {
+  if (!options_.repair) {
+    // Reported only: one cycle per strongly connected component, in linear time.
+    std::vector<int> sire(nodes_.size()), dam(nodes_.size());
+    for (std::size_t n = 0; n < nodes_.size(); ++n) {
+      sire[n] = nodes_[n].sire;
+      dam[n] = nodes_[n].dam;
+    }
+    for (std::vector<int>& cycle : AncestryCycles(sire, dam)) {
+      const auto first = std::min_element(cycle.begin(), cycle.end(), [this](int a, int b) {
+        return nodes_[a].order < nodes_[b].order;
+      });
+      std::rotate(cycle.begin(), first, cycle.end());
+      const Node& member = nodes_[cycle[0]];
+      Problem(member,
+              "animal " + CutForMessage(member.id) +
+                  (cycle.size() == 1 ? " is its own parent: " : " is its own ancestor: ") +
+                  ChainText(nodes_, cycle) + " (--repair cuts a link)",
+              "ancestry cycles");
+    }
+    return;
+  }
   // Depth-first search along parent links; a link to an animal still on the path closes a
   // cycle: path[k] -> path[k + 1] -> ... -> top -> path[k], each the offspring of the next.
-  // A repair cuts one link of the cycle; the path above the cut is searched again later.
+  // The repair cuts one link of the cycle; the path above the cut is searched again later.
   std::vector<char> state(nodes_.size(), 0);  // 0 not seen, 1 on the path, 2 done
   std::vector<std::pair<int, int>> path;      // (animal, next parent link 0..2)
   for (std::size_t start = 0; start < nodes_.size(); ++start) {
@@ -446,33 +470,20 @@ void Builder::FindCycles() {
       while (path[k - 1].first != parent) --k;
       std::vector<int> cycle;
       for (std::size_t i = k - 1; i < path.size(); ++i) cycle.push_back(path[i].first);
-      if (options_.repair) {
-        // Cut at the member whose row comes last: its link to the next member.
-        std::size_t last = 0;
-        for (std::size_t i = 1; i < cycle.size(); ++i) {
-          if (nodes_[cycle[i]].order > nodes_[cycle[last]].order) last = i;
-        }
-        const int cut_parent = cycle[(last + 1) % cycle.size()];
-        CutLink(cycle[last], cut_parent,
-                cycle.size() == 1 ? "own parent"
-                                  : ("ancestry cycle " + ChainText(nodes_, cycle)).c_str());
-        const std::size_t keep = k + last;  // path entries up to the member cut
-        while (path.size() > keep) {
-          state[path.back().first] = 0;
-          path.pop_back();
-        }
-        continue;
+      // Cut at the member whose row comes last: its link to the next member.
+      std::size_t last = 0;
+      for (std::size_t i = 1; i < cycle.size(); ++i) {
+        if (nodes_[cycle[i]].order > nodes_[cycle[last]].order) last = i;
       }
-      const auto first = std::min_element(cycle.begin(), cycle.end(), [this](int a, int b) {
-        return nodes_[a].order < nodes_[b].order;
-      });
-      std::rotate(cycle.begin(), first, cycle.end());
-      const Node& member = nodes_[cycle[0]];
-      Problem(member,
-              "animal " + std::string(member.id) +
-                  (cycle.size() == 1 ? " is its own parent: " : " is its own ancestor: ") +
-                  ChainText(nodes_, cycle) + " (--repair cuts a link)",
-              "ancestry cycles");
+      const int cut_parent = cycle[(last + 1) % cycle.size()];
+      CutLink(cycle[last], cut_parent,
+              cycle.size() == 1 ? "own parent"
+                                : ("ancestry cycle " + ChainText(nodes_, cycle)).c_str());
+      const std::size_t keep = k + last;  // path entries up to the member cut
+      while (path.size() > keep) {
+        state[path.back().first] = 0;
+        path.pop_back();
+      }
     }
   }
 }
@@ -507,7 +518,7 @@ void Builder::SettleSexesAndBreeds() {
         node.sex = options_.default_sex;
         ++counts.default_sexes;
       } else if (node.row < 0 || !book_.Row(node.row).faulty) {
-        Problem(node, "animal " + std::string(node.id) + " has no sex (use --default-sex)",
+        Problem(node, "animal " + CutForMessage(node.id) + " has no sex (use --default-sex)",
                 "animals without sex");
       }
     }

@@ -38,6 +38,7 @@
 #include "reference/rebuilding_analysis.h"
 #include "reference/rebuilding_workspace.h"
 #include "structure/structure_analysis.h"
+#include "testing/fakes.h"
 
 namespace {
 

@@ -30,6 +30,7 @@
 #include "records/console.h"
 #include "structure/loop_queue.h"
 #include "structure/structure_analysis.h"
+#include "testing/fakes.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/manual_page.h"
 #include "core/stop.h"
+#include "testing/fakes.h"
 
 namespace {
 

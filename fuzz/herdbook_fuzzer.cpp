@@ -29,6 +29,7 @@
 #include "records/byte_order_mark.h"
 #include "records/csv.h"
 #include "records/input_error.h"
+#include "testing/fakes.h"
 
 namespace {
 

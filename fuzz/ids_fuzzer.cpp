@@ -21,6 +21,7 @@
 #include "inspect/show.h"
 #include "records/csv.h"
 #include "records/input_error.h"
+#include "testing/fakes.h"
 
 namespace {
 

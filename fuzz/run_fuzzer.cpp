@@ -16,6 +16,7 @@
 #include "driver/run_driver.h"
 #include "fuzz_parts.h"
 #include "reference/reference_stages.h"
+#include "testing/fakes.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "records/escape.h"
 #include "records/file_system.h"
 #include "records/segmented_reader.h"
+#include "testing/fakes.h"
 
 namespace {
 

@@ -17,8 +17,10 @@ void DefineAnimals(CommandLine& line, CommandContext& context) {
   AddRunFolder(animals, &options->folder);
   animals.Flag("--csv", &options->csv, "RFC 4180 CSV instead of aligned columns");
   animals.OnRun([options, &context] {
-    std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
-    return RunAnimals(*folder, options->csv, context.out, context.err);
+    return LookAtFolder(context, options->folder, "animals", FolderLook::kRunOnInputs,
+                        [&](FileSystem& folder) {
+                          return RunAnimals(folder, options->csv, context.out, context.err);
+                        });
   });
 }
 

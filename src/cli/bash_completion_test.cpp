@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "core/stop.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {

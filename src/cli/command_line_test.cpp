@@ -11,6 +11,7 @@
 #include "core/stop.h"
 #include "records/csv.h"
 #include "testing/build_paths.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {
@@ -380,23 +381,21 @@ TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
   EXPECT_EQ(Run({"show", st_name}), 0) << err_;
 
   const std::map<std::string, std::string> ran = st.files;
+  // show refuses; report notes it and tells what a run on the current inputs does; draw
+  // refuses where that run finishes (the next run mends the folder) and draws its stop else.
   struct Case {
     const char* file;
     bool remove;
     std::string finding;
+    int report;  // report's exit status
+    int draw;
   };
   for (const Case& c : {
            Case{"PEDIGREE.PRN", false,
-                "PEDIGREE.PRN changed after the run that wrote these outputs; run pedprep run " +
-                    dir + " again"},
-           Case{"ids.csv", false,
-                "ids.csv changed after the run that wrote these outputs; run pedprep run " + dir +
-                    " again"},
-           Case{"ID.PE", false,
-                "ID.PE changed after the run that wrote it; run pedprep run " + dir + " again"},
-           Case{"MARKERS.BIN", true,
-                "MARKERS.BIN, an output of the last run, is missing; run pedprep run " + dir +
-                    " again"},
+                "PEDIGREE.PRN changed after the run that wrote these outputs", 2, 2},
+           Case{"ids.csv", false, "ids.csv changed after the run that wrote these outputs", 2, 2},
+           Case{"ID.PE", false, "ID.PE changed after the run that wrote it", 0, 1},
+           Case{"MARKERS.BIN", true, "MARKERS.BIN, an output of the last run, is missing", 0, 1},
        }) {
     SCOPED_TRACE(c.file);
     st.files = ran;
@@ -405,14 +404,34 @@ TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
     } else {
       st.files[c.file][0] ^= 1;
     }
+    const std::string again = "; run pedprep run " + dir + " again\n";
+    const std::string note =
+        ": note: " + c.finding + "; what follows is of a run on the current inputs\n";
     EXPECT_EQ(Run({"show", st_name}), 1);
-    EXPECT_EQ(err_, "pedprep show: " + c.finding + "\n");
+    EXPECT_EQ(err_, "pedprep show: " + c.finding + again);
     EXPECT_EQ(out_, "");
-    EXPECT_EQ(Run({"report", st_name}), 1);
-    EXPECT_EQ(err_, "pedprep report: " + c.finding + "\n");
-    EXPECT_EQ(Run({"draw", st_name, "--family", "1"}), 1);
-    EXPECT_EQ(err_, "pedprep draw: " + c.finding + "\n");
+    EXPECT_EQ(Run({"report", st_name}), c.report);
+    EXPECT_EQ(err_.substr(0, err_.find('\n') + 1), "pedprep report" + note);
+    EXPECT_EQ(Run({"draw", st_name, "--family", "1"}), c.draw);
+    EXPECT_EQ(err_.substr(0, err_.find('\n') + 1),
+              "pedprep draw" + (c.draw == 1 ? ": " + c.finding + again : note));
+    EXPECT_EQ(Run({"animals", st_name}), c.draw);
+    EXPECT_EQ(err_.substr(0, err_.find('\n') + 1),
+              "pedprep animals" + (c.draw == 1 ? ": " + c.finding + again : note));
   }
+
+  // A sire's sex edited after a good run: the run stops, and report explains that stop.
+  st.files = ran;
+  std::string& passport = st.files["PEDIGREE.PRN"];
+  const std::size_t sire = passport.find("\r\n    1    1    0    0    1    1    1\r\n");
+  ASSERT_NE(sire, std::string::npos) << passport;
+  passport[sire + 2 + 29] = '2';
+  EXPECT_EQ(Run({"run", st_name, "--batch"}), 1);
+  EXPECT_EQ(Run({"report", st_name}), 0);
+  EXPECT_NE(err_.find("note: PEDIGREE.PRN changed"), std::string::npos) << err_;
+  EXPECT_NE(out_.find("DE01"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("sex"), std::string::npos) << out_;
+  EXPECT_EQ(Run({"draw", st_name, "--family", "1"}), 0) << err_;
 
   st.files = ran;
   st.files.erase("PEDPREP.RUN");

@@ -6,12 +6,15 @@
 #ifndef PEDPREP_CLI_COMMANDS_H_
 #define PEDPREP_CLI_COMMANDS_H_
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
 
 #include "cli/arguments.h"
 #include "cli/command_line.h"
+#include "inspect/folder_check.h"
+#include "records/file_system.h"
 
 namespace pedprep {
 
@@ -29,8 +32,16 @@ std::unique_ptr<CommandLine> MakeCommandLine(CommandContext& context);
 // The run of the product stages in `folder` ("" = the current folder).
 int RunInFolder(CommandContext& context, const std::string& folder, bool batch);
 
-// The optional FOLDER of show, report and draw: an existing folder, "" = the current one.
+// The optional FOLDER of show, report, animals and draw: an existing folder, "" = the current
+// one.
 Argument& AddRunFolder(Command& command, std::string* folder);
+
+// The one way show, report, animals and draw start on a folder: opens `folder`, holds it
+// against its run record as `look` asks (inspect/folder_check.h, messages on context.err
+// naming `command`) and, when the command may go on, returns `body`'s exit status for the
+// opened folder; otherwise kExitStopped.
+int LookAtFolder(CommandContext& context, const std::string& folder, const std::string& command,
+                 FolderLook look, const std::function<int(FileSystem&)>& body);
 
 // `run [FOLDER] [--batch]`.
 void DefineRun(CommandLine& line, CommandContext& context);

@@ -74,10 +74,11 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
   draw.OnRun([options, &context] {
     options->request.folder_name = options->folder;
     options->request.color_breed = !options->color.empty();
-    std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
-    if (!PassFolderCheck(*folder, options->folder, "draw", false, context.err)) return kExitStopped;
-    std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();
-    return RunDraw(*folder, options->request, *here, RenderWithDot, context.out, context.err);
+    return LookAtFolder(
+        context, options->folder, "draw", FolderLook::kRunOnInputs, [&](FileSystem& folder) {
+          std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();
+          return RunDraw(folder, options->request, *here, RenderWithDot, context.out, context.err);
+        });
   });
 }
 

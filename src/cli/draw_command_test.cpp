@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "testing/fakes.h"
 #include "testing/run_folder.h"
 
 namespace pedprep {

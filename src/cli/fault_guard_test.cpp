@@ -1,5 +1,4 @@
 #include "cli/fault_guard.h"
-#include "testing/build_paths.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -14,6 +13,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "testing/build_paths.h"
 
 namespace pedprep {
 namespace {
@@ -66,8 +67,8 @@ TEST(FaultGuardTest, ProgramOutOfMemoryEndsWithStatus70) {
   for (const int megabytes : {24, 32, 40, 48, 64}) {
     SCOPED_TRACE(megabytes);
     const std::string command = "cd '" + dir.string() + "' && ulimit -v " +
-                                std::to_string(megabytes * 1024) +
-                                " && exec '" + std::string(pedprep::testing::ProgramPath()) +
+                                std::to_string(megabytes * 1024) + " && exec '" +
+                                std::string(pedprep::testing::ProgramPath()) +
                                 "' import hb.csv -o out --force "
                                 ">/dev/null 2>err.txt";
     const int status = std::system(command.c_str());

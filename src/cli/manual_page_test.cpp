@@ -13,6 +13,7 @@
 #include "cli/help_text.h"
 #include "core/stop.h"
 #include "testing/build_paths.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {

@@ -22,13 +22,15 @@ void DefineReport(CommandLine& line, CommandContext& context) {
               "Print nothing; exit 0 when the run would finish, 1 when it would stop or refuse "
               "its input");
   report.OnRun([options, &context] {
-    std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
-    // The check foretells the next run, whatever the earlier outputs are.
-    if (options->check) return RunReportCheck(*folder);
-    if (!PassFolderCheck(*folder, options->folder, "report", false, context.err)) {
-      return kExitStopped;
+    if (options->check) {
+      // The check foretells the next run, whatever the earlier outputs are.
+      std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
+      return RunReportCheck(*folder);
     }
-    return RunReport(*folder, options->csv, context.out, context.err);
+    return LookAtFolder(context, options->folder, "report", FolderLook::kExplain,
+                        [&](FileSystem& folder) {
+                          return RunReport(folder, options->csv, context.out, context.err);
+                        });
   });
 }
 

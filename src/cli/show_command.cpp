@@ -18,9 +18,10 @@ void DefineShow(CommandLine& line, CommandContext& context) {
   AddRunFolder(show, &options->folder);
   show.Flag("--csv", &options->csv, "CSV instead of aligned columns");
   show.OnRun([options, &context] {
-    std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
-    if (!PassFolderCheck(*folder, options->folder, "show", true, context.err)) return kExitStopped;
-    return RunShow(*folder, options->csv, context.out, context.err);
+    return LookAtFolder(context, options->folder, "show", FolderLook::kOutputs,
+                        [&](FileSystem& folder) {
+                          return RunShow(folder, options->csv, context.out, context.err);
+                        });
   });
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/stop.h"
+#include "records/input_error.h"
 
 namespace pedprep {
 
@@ -67,6 +68,9 @@ class RunObserver {
                                  const std::vector<int32_t>& /*identifiers*/) {}
   // The run stops, for `reason`; its stop line has been written.
   virtual void Stopped(const StopReason& /*reason*/) {}
+  // The run ends on an input file it cannot read or an output it cannot write (exit status
+  // 2); its INPUT ERROR line (error.Report()) has been written.
+  virtual void InputFailed(const InputError& /*error*/) {}
 };
 
 }  // namespace pedprep

@@ -102,13 +102,6 @@ class ShellCommandRunner : public CommandRunner {
   void Run(const std::string& command) override;
 };
 
-// For tests: remembers the commands instead of running them.
-class RecordingCommandRunner : public CommandRunner {
- public:
-  void Run(const std::string& command) override { commands.push_back(command); }
-  std::vector<std::string> commands;
-};
-
 // In a batch run (ctx.batch) does nothing. Otherwise shows the pause prompt and reads one line (at
 // most 128 characters kept; end of input is an empty answer). Trailing blanks and tabs are cut; an
 // answer of two or more characters is run as a command before the pause ends, but only when it was

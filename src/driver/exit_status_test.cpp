@@ -47,8 +47,9 @@ class ExampleFolder {
   // Runs pedprep with `input` on a pipe; returns the exit status, `*shown` the console.
   int RunFromPipe(const std::string& input, std::string* shown = nullptr) const {
     Write("stdin.txt", input);
-    const std::string command =
-        "cd '" + dir_.string() + "' && '" + std::string(pedprep::testing::ProgramPath()) + "' <stdin.txt >console.txt 2>&1";
+    const std::string command = "cd '" + dir_.string() + "' && '" +
+                                std::string(pedprep::testing::ProgramPath()) +
+                                "' <stdin.txt >console.txt 2>&1";
     const int status = std::system(command.c_str());
     if (shown) *shown = Read("console.txt");
     fs::remove(dir_ / "stdin.txt");
@@ -62,7 +63,8 @@ class ExampleFolder {
     const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     if (pid == 0) {
       if (chdir(dir_.c_str()) != 0) _exit(126);
-      execl(pedprep::testing::ProgramPath(), pedprep::testing::ProgramPath(), static_cast<char*>(nullptr));
+      execl(pedprep::testing::ProgramPath(), pedprep::testing::ProgramPath(),
+            static_cast<char*>(nullptr));
       _exit(127);
     }
     if (pid < 0) return -1;

@@ -50,9 +50,9 @@ class Sandbox {
           std::string* out = nullptr, std::string* err = nullptr) const {
     const fs::path out_file = top_ / "out.txt";
     const fs::path err_file = top_ / "err.txt";
-    const std::string command = "cd '" + dir_.string() + "' && '" + std::string(pedprep::testing::ProgramPath()) + "' " + args +
-                                " <" + input + " >'" + out_file.string() + "' 2>'" +
-                                err_file.string() + "'";
+    const std::string command =
+        "cd '" + dir_.string() + "' && '" + std::string(pedprep::testing::ProgramPath()) + "' " +
+        args + " <" + input + " >'" + out_file.string() + "' 2>'" + err_file.string() + "'";
     const int status = std::system(command.c_str());
     if (out) *out = Slurp(out_file);
     if (err) *err = Slurp(err_file);
@@ -116,7 +116,8 @@ TEST(FolderFaultsTest, TwoRunsAtOnceEachWriteACompleteGroup) {
         if (null < 0 || chdir(box.dir().c_str()) != 0) _exit(126);
         dup2(null, 0);
         dup2(null, 1);
-        execl(pedprep::testing::ProgramPath(), pedprep::testing::ProgramPath(), "run", static_cast<char*>(nullptr));
+        execl(pedprep::testing::ProgramPath(), pedprep::testing::ProgramPath(), "run",
+              static_cast<char*>(nullptr));
         _exit(127);
       }
       runs.push_back(pid);
@@ -165,7 +166,8 @@ TEST(FolderFaultsTest, PauseAnswerWithoutLineEndsEndsInBoundedMemory) {
     }
     dup2(zeros, 0);
     dup2(null, 1);
-    execl(pedprep::testing::ProgramPath(), pedprep::testing::ProgramPath(), "run", static_cast<char*>(nullptr));
+    execl(pedprep::testing::ProgramPath(), pedprep::testing::ProgramPath(), "run",
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   int status = 0;

@@ -54,6 +54,7 @@ int RunPedprep(RunContext& ctx, const Stages& stages) {
     return kExitStopped;
   } catch (const InputError& error) {
     ctx.console.WriteLine(error.Report());
+    if (ctx.observer != nullptr) ctx.observer->InputFailed(error);
     return kExitInputError;
   }
   // Every stage returned: the last one wrote the outputs and the success line.

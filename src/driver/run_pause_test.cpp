@@ -13,6 +13,7 @@
 #include "core/run_context.h"
 #include "core/stop.h"
 #include "driver/run_driver.h"
+#include "testing/fakes.h"
 #include "testing/run_folder.h"
 
 namespace pedprep {

@@ -7,6 +7,7 @@
 
 #include "core/run_files.h"
 #include "import/folder_replacement.h"
+#include "import/generations_choice.h"
 #include "import/input_folder_writer.h"
 #include "import/pedigree_builder.h"
 #include "records/byte_order_mark.h"
@@ -34,6 +35,20 @@ std::string Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\r");
   if (first == std::string_view::npos) return "";
   return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
+}
+
+// The folder part of a marker file name ("" when it has none), "." parts left out.
+std::string MarkerFolder(const std::string& name) {
+  std::string folder;
+  std::size_t begin = 0;
+  const std::size_t last = name.find_last_of("/\\");
+  while (last != std::string::npos && begin < last) {
+    std::size_t end = std::min(name.find_first_of("/\\", begin), last);
+    const std::string part = name.substr(begin, end - begin);
+    if (!part.empty() && part != ".") folder += (folder.empty() ? "" : "/") + part;
+    begin = end + 1;
+  }
+  return folder;
 }
 
 std::string WithCommas(long count) {
@@ -271,7 +286,12 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
         << "; the run would stop\n";
     return kExitInputError;
   }
-  const std::string marker_problem = MarkerFileNameProblem(Trimmed(options.marker_file));
+  std::string marker_problem = MarkerFileNameProblem(Trimmed(options.marker_file));
+  const std::string marker_folder = MarkerFolder(Trimmed(options.marker_file));
+  if (marker_problem.empty() && !marker_folder.empty() && marker_folder != "database" &&
+      output_folder.KindOf(marker_folder) != EntryKind::kFolder) {
+    marker_problem = "there is no folder " + marker_folder + " for the run to write it in";
+  }
   if (!marker_problem.empty()) {
     err << "pedprep import: --marker-file \"" << EscapeControlBytes(options.marker_file)
         << "\": " << marker_problem << "\n";
@@ -366,29 +386,7 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     if (book.usable && !options.generations_auto) {
       pedigree = PreparePedigree(book, prepare, &problems);
     } else if (book.usable) {
-      // The most generations of ancestors whose selection fits; more generations add animals
-      // until the selection stops growing.
-      long previous = -1;
-      for (int g = 0;; ++g) {
-        prepare.generations = g;
-        std::vector<ImportProblem> found;
-        PreparedPedigree next = PreparePedigree(book, prepare, &found);
-        if (next.over_capacity && g > 0) {
-          generations =
-              std::to_string(g - 1) + " (auto: " + std::to_string(g) + " would not fit the run)";
-          break;
-        }
-        pedigree = std::move(next);
-        if (!found.empty()) {
-          problems.insert(problems.end(), found.begin(), found.end());
-          break;
-        }
-        if (pedigree.counts.animals == previous) {
-          generations = std::to_string(g - 1) + " (auto: all ancestors fit)";
-          break;
-        }
-        previous = pedigree.counts.animals;
-      }
+      generations = ChooseGenerations(book, prepare, &pedigree, &problems);
     }
   } catch (const InputError& e) {
     problems.push_back({e.file(), e.record(), e.problem() + ": \"" + e.text() + "\"", "", "", ""});

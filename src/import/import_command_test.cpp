@@ -1,6 +1,7 @@
 #include "import/import_command.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "records/csv.h"
 #include "testing/build_paths.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {
@@ -191,13 +193,13 @@ TEST(ImportCommandTest, LineBreaksInABreedStayOnItsNoteLine) {
       "id,sire,dam,sex,breed\na,,,M,\"two\nlines\"\nb,,,F,\"x\ty\r\n    1    1    0    0\"\n";
   Result r = Import(book);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(
-      r.folder.files["PEDIGREE.PRN"],
-      "    2    2\r\nImported from hb.csv\r\nbreeds: 1=two lines 2=x y      1    1    0    0\r\n"
-      "fields: family individual father mother breed sex ini_id\r\n"
-      "ids.csv maps ini_id to the herd book ids\r\n\r\n\r\n\r\n"
-      "    1    1    0    0    1    1    1\r\n"
-      "    2    1    0    0    2    2    2\r\n");
+  EXPECT_EQ(r.folder.files["PEDIGREE.PRN"],
+            "    2    2\r\nImported from hb.csv\r\nbreeds: 1=\"two lines\" 2=\"x y      1    1    "
+            "0    0\"\r\n"
+            "fields: family individual father mother breed sex ini_id\r\n"
+            "ids.csv maps ini_id to the herd book ids\r\n\r\n\r\n\r\n"
+            "    1    1    0    0    1    1    1\r\n"
+            "    2    1    0    0    2    2    2\r\n");
 }
 
 TEST(ImportCommandTest, Capacities) {
@@ -398,6 +400,14 @@ TEST(ImportCommandTest, RefusesWhatTheRunRefuses) {
        "pedprep import: --marker-file \"PEDIGREE\": "},
       {"marker file outside", with([](ImportOptions& o) { o.marker_file = "../x.bin"; }),
        "pedprep import: --marker-file \"../x.bin\": "},
+      {"marker file a folder", with([](ImportOptions& o) { o.marker_file = "database/"; }),
+       "pedprep import: --marker-file \"database/\": the marker file name names a folder\n"},
+      {"marker file with a control byte", with([](ImportOptions& o) { o.marker_file = "m\x01"; }),
+       "pedprep import: --marker-file \"m\\x01\": the marker file name holds a control byte\n"},
+      {"marker file in a missing folder",
+       with([](ImportOptions& o) { o.marker_file = "./nosuch/x.bin"; }),
+       "pedprep import: --marker-file \"./nosuch/x.bin\": there is no folder nosuch for the run to "
+       "write it in\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -483,6 +493,56 @@ TEST(ImportCommandTest, SharedTableMapsBack) {
   }
   EXPECT_EQ(id_of.size() - 1, table_links.size() + dummies);
   EXPECT_EQ(dummies, 1u);
+}
+
+}  // namespace
+}  // namespace pedprep
+
+namespace pedprep {
+namespace {
+
+// The problems file never replaces an input of the import (however named) or a file of the
+// output folder.
+TEST(ImportCommandTest, ProblemsFileNeverAnInputNorInTheFolder) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("pedprep_problems_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "f" / "database");
+  const std::string book = "id,sire,dam\na,a,\n";  // one problem: an own parent
+  std::ofstream(dir / "hb.csv") << book;
+  std::ofstream(dir / "keep.txt") << "a\n";
+  struct Case {
+    std::string problems;
+    std::string refusal;  // "" when written
+  } cases[] = {
+      {"hb.csv", "it is hb.csv, an input of the import"},
+      {"./f/../hb.csv", "it is hb.csv, an input of the import"},
+      {"keep.txt", "it is keep.txt, an input of the import"},
+      {"f/PEDIGREE.PRN", "it lies inside the output folder out"},
+      {"f/database/p.csv", "it lies inside the output folder out"},
+      {"p.csv", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.problems);
+    DiskFileSystem input(dir.string(), false, NameRule::kAsGiven);
+    DiskFileSystem output((dir / "f").string(), true);
+    ImportOptions o;
+    o.herdbooks = {"hb.csv"};
+    o.keep_file = "keep.txt";
+    o.output_folder = "out";
+    o.problems_file = c.problems;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunImport(o, out, err, input, output), c.refusal.empty() ? 1 : 2);
+    if (!c.refusal.empty()) {
+      EXPECT_EQ(err.str(), "pedprep import: --problems " + c.problems + ": " + c.refusal +
+                               "; nothing written\n");
+    }
+    std::ifstream in(dir / "hb.csv");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), book);
+    EXPECT_FALSE(fs::exists(dir / "f" / "PEDIGREE.PRN"));
+  }
+  EXPECT_TRUE(fs::exists(dir / "p.csv"));
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "records/csv.h"
+#include "records/input_folder.h"
 #include "records/layout.h"
 #include "records/text_writer.h"
 #include "records/values.h"
@@ -10,8 +10,6 @@
 namespace pedprep {
 namespace {
 
-constexpr int kTextLines = 7;
-constexpr std::size_t kTextWidth = 80;
 constexpr std::size_t kDefinitionWidth = 20;
 
 // One record holding `text` (cut to `width` bytes), without padding. A control byte (a line
@@ -29,18 +27,6 @@ void WriteText(TextFileWriter& out, std::string text, std::size_t width) {
   std::string layout = "A";
   layout += std::to_string(text.size());
   out.Write(Layout::Parse(layout), {Str(text)});
-}
-
-std::string BreedLegend(const std::vector<std::string>& breeds) {
-  std::string legend = "breeds:";
-  for (std::size_t i = 0; i < breeds.size(); ++i) {
-    if (breeds[i].empty()) continue;
-    legend += ' ';
-    legend += std::to_string(i + 1);
-    legend += '=';
-    legend += breeds[i];
-  }
-  return legend;
 }
 
 std::string JoinedNames(const std::vector<std::string>& names) {
@@ -62,14 +48,8 @@ std::vector<OutputFile> InputFolderFiles(const PreparedPedigree& pedigree,
 
   TextFileWriter passport;
   passport.Write(Layout::Parse("2I5"), {I32(nd), I32(nrac)});
-  const std::vector<std::string> lines = {
-      "Imported from " + texts.herdbook_name,
-      BreedLegend(pedigree.breeds),
-      "fields: family individual father mother breed sex ini_id",
-      "ids.csv maps ini_id to the herd book ids",
-  };
-  for (int i = 0; i < kTextLines; ++i) {
-    WriteText(passport, i < static_cast<int>(lines.size()) ? lines[i] : "", kTextWidth);
+  for (const std::string& line : PassportTextLines({texts.herdbook_name, pedigree.breeds})) {
+    WriteText(passport, line, kPassportTextWidth);
   }
   static const Layout kPassport = Layout::Parse("7I5");
   for (int i = 0; i < nd; ++i) {
@@ -115,21 +95,25 @@ std::vector<OutputFile> InputFolderFiles(const PreparedPedigree& pedigree,
     markers.Write(kMarkers, record);
   }
 
-  std::string ids = CsvLine({"ini_id", "id", "family", "individual", "added", "note"});
+  std::vector<IdsRow> ids(animals.size());
   for (int i = 0; i < nd; ++i) {
     const PreparedAnimal& a = animals[i];
-    const char* added = a.added == Added::kParent  ? "parent"
-                        : a.added == Added::kDummy ? "dummy"
-                                                   : "";
-    ids += CsvLine({std::to_string(i + 1), a.id, std::to_string(a.family),
-                    std::to_string(a.individual), added, a.note});
+    ids[i] = {i + 1,
+              a.id,
+              a.family,
+              a.individual,
+              a.added == Added::kParent  ? kAddedParent
+              : a.added == Added::kDummy ? kAddedDummy
+                                         : "",
+              a.note,
+              ""};
   }
 
   return {{kImportedFiles[0], passport.bytes()},
           {kImportedFiles[1], definition.bytes()},
           {kImportedFiles[2], database.bytes()},
           {kImportedFiles[3], markers.bytes()},
-          {kImportedFiles[4], ids}};
+          {kImportedFiles[4], IdsCsvText(ids, false)}};
 }
 
 }  // namespace pedprep

@@ -11,6 +11,7 @@
 #include "import/ancestry_cycles.h"
 #include "import/id_hash.h"
 #include "records/escape.h"
+#include "records/input_folder.h"
 
 namespace pedprep {
 namespace {
@@ -262,6 +263,7 @@ void Builder::Select() {
   }
   for (std::size_t next = 0; next < nodes_.size(); ++next) {
     const Node node = nodes_[next];
+    result_.deepest = std::max(result_.deepest, node.depth);
     if (node.row < 0) continue;
     if (options_.generations >= 0 && node.depth >= options_.generations) continue;
     const HerdbookRow& row = book_.Row(node.row);
@@ -579,6 +581,8 @@ void Builder::CodeBreeds() {
   }
   for (std::size_t i = 0; i < names.size(); ++i) breed_codes_[names[i]] = static_cast<int>(i + 1);
   result_.breeds = names;
+  const std::string legend = BreedLegendProblem(names);
+  if (!legend.empty()) total_problems_.push_back({options_.herdbook_name, 0, legend, "", "", ""});
   CountFounders();
 }
 

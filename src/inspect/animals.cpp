@@ -20,6 +20,7 @@
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/input_error.h"
+#include "records/input_folder.h"
 #include "records/layout.h"
 #include "records/text_reader.h"
 #include "records/values.h"
@@ -27,53 +28,10 @@
 namespace pedprep {
 namespace {
 
-constexpr int kPassportNoteLines = 7;
 constexpr int kFixedColumns = 8;
 constexpr const char* kColumnNames[kFixedColumns] = {
     "position", "family", "individual", "id", "ini_id", "copy_of", "generation", "inbreeding"};
 constexpr int kIdColumn = 3;
-
-// The seven free text lines of PEDIGREE.PRN; as many as can be read.
-std::vector<std::string> PassportNotes(FileSystem& files) {
-  std::vector<std::string> notes;
-  try {
-    TextReader reader = TextReader::Open(files, kPassportFile);
-    int32_t nd = 0;
-    reader.Read(Layout::Parse("3I5"), {Into(nd)});
-    const Layout line = Layout::Parse("A80");
-    for (int n = 0; n < kPassportNoteLines; ++n) {
-      std::string text(80, ' ');
-      reader.Read(line, {IntoText(text, 80)});
-      notes.push_back(text);
-    }
-  } catch (const InputError&) {
-    // A short file: the run reports it; the notes read so far serve.
-  }
-  return notes;
-}
-
-std::vector<std::string> Words(const std::string& line) {
-  std::vector<std::string> words;
-  std::istringstream in(line);
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
-// "K=NAME" with K digits and NAME not empty.
-bool LegendEntry(const std::string& word, int32_t* code, std::string* name) {
-  const std::size_t equals = word.find('=');
-  if (equals == 0 || equals == std::string::npos || equals + 1 == word.size() || equals > 4) {
-    return false;
-  }
-  int32_t value = 0;
-  for (std::size_t k = 0; k < equals; ++k) {
-    if (word[k] < '0' || word[k] > '9') return false;
-    value = value * 10 + (word[k] - '0');
-  }
-  *code = value;
-  *name = word.substr(equals + 1);
-  return true;
-}
 
 // The passport records as the run read them: [0] unused, then data lines 1.. in file order.
 std::vector<StoreRow> AnimalsRead(const ObservedRun& run) {
@@ -233,28 +191,7 @@ void WriteAligned(const std::vector<std::string>& header,
 }  // namespace
 
 std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count) {
-  std::map<int32_t, std::string> legend;
-  bool in_legend = false;
-  for (const std::string& line : text_lines) {
-    std::vector<std::string> words = Words(line);
-    if (!in_legend) {
-      if (words.empty() || words[0] != "breeds:") continue;
-      in_legend = true;
-      words.erase(words.begin());
-    } else if (words.empty()) {
-      break;
-    }
-    bool ended = false;
-    for (const std::string& word : words) {
-      int32_t code = 0;
-      std::string name;
-      ended = !LegendEntry(word, &code, &name);
-      if (ended) break;
-      legend.emplace(code, std::move(name));
-    }
-    if (ended) break;
-  }
-
+  const std::map<int32_t, std::string> legend = ReadBreedLegend(text_lines);
   std::set<std::string> taken(std::begin(kColumnNames), std::end(kColumnNames));
   for (int32_t k = 1; k <= count; ++k) taken.insert("breed" + std::to_string(k));
   std::vector<std::string> names;
@@ -273,7 +210,9 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
   AnimalTable table;
   const std::vector<StoreRow> read = AnimalsRead(run);
   const int32_t breeds = std::clamp(run.run->store.NRAC, 0, kMaxBreeds);
-  table.breeds = BreedNames(PassportNotes(*run.files), breeds);
+  std::string passport;
+  run.files->ReadFile(kPassportFile, &passport);
+  table.breeds = BreedNames(PassportTextLinesOf(passport), breeds);
   const AncestryFigures figures = ComputeAncestry(LinksAsRead(read));
   const bool have_fractions = !run.blood_rows.empty();
 

@@ -57,12 +57,10 @@ struct AnimalTable {
   bool finished = false;  // the rows are those of ped.dat
 };
 
-// The breed column names for `count` breeds from the free text lines of PEDIGREE.PRN. The
-// legend starts after a first word "breeds:" and runs on over the line ends as long as its
-// words read CODE=NAME (it ends at the first other word or at an empty line); "K=NAME" names
-// breed K, as `pedprep import` writes it ("breeds: 1=Angus 2=Hereford"). A breed without a
-// name in the legend, or whose name is taken already (by an earlier breed, a fixed column or
-// another breed's "breedJ"), is "breedK".
+// The breed column names for `count` breeds from the free text lines of PEDIGREE.PRN: the
+// breed legend (records/input_folder.h) names breed K. A breed without a name in the legend,
+// or whose name is taken already (by an earlier breed, a fixed column or another breed's
+// "breedJ"), is "breedK".
 std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count);
 
 // The table of the observed run; breed names read from the run's PEDIGREE.PRN. Throws

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "core/pedigree_store.h"
+#include "testing/fakes.h"
 #include "testing/pedigree_fixture.h"
 #include "testing/run_folder.h"
 #include "testing/test_run.h"
@@ -192,6 +193,11 @@ TEST(BreedNames, FromTheLegendElseNumbered) {
       {"no legend", {"comment", "", "breeds are 1=A"}, 2, {"breed1", "breed2"}},
       {"a legend line that ends in text", {"breeds: 1=A then more"}, 2, {"A", "breed2"}},
       {"no breeds", {"breeds: 1=A"}, 0, {}},
+      {"quoted names keep blanks and quotes",
+       {"breeds: 1=\"Black Pied\" 2=\"a \"\"b\"\"\"", "3=C"},
+       3,
+       {"Black Pied", "a \"b\"", "C"}},
+      {"a quote never closed ends the legend", {"breeds: 1=A 2=\"B C"}, 2, {"A", "breed2"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

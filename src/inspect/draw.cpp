@@ -19,10 +19,12 @@
 #include <vector>
 
 #include "core/exit_status.h"
+#include "core/run_files.h"
 #include "driver/run_driver.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "records/input_error.h"
+#include "records/input_folder.h"
 #include "records/layout.h"
 #include "records/text_reader.h"
 #include "structure/family_graph.h"
@@ -372,45 +374,13 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
   return steps;
 }
 
-// Breed names from the passport file's note lines: a line starting "breeds:" and the lines
-// after it that start with a pair, each pair "CODE=NAME".
+// Breed names from the passport file's breed legend.
 std::map<int, std::string> BreedNames(FileSystem& folder) {
+  std::string passport;
+  if (!folder.ReadFile(kPassportFile, &passport)) return {};
   std::map<int, std::string> names;
-  try {
-    TextReader reader = TextReader::Open(folder, "PEDIGREE.PRN");
-    int32_t nd = 0;
-    reader.Read(Layout::Parse("3I5"), {Into(nd)});
-    bool in_list = false;
-    for (int n = 0; n < 7; ++n) {
-      std::string text(80, ' ');
-      reader.Read(Layout::Parse("A80"), {IntoText(text, 80)});
-      std::vector<std::string> words;
-      for (std::size_t at = 0; at < text.size();) {
-        const std::size_t begin = text.find_first_not_of(' ', at);
-        if (begin == std::string::npos) break;
-        const std::size_t end = std::min(text.find(' ', begin), text.size());
-        words.push_back(text.substr(begin, end - begin));
-        at = end;
-      }
-      if (!words.empty() && words[0] == "breeds:") {
-        in_list = true;
-        words.erase(words.begin());
-      }
-      bool pairs = in_list && !words.empty();
-      for (const std::string& word : words) {
-        const std::size_t equals = word.find('=');
-        int32_t code = 0;
-        if (!pairs || equals == std::string::npos || !ParseInt(word.substr(0, equals), &code) ||
-            code < 1 || code > kMaxBreeds) {
-          pairs = false;
-          break;
-        }
-        names[code] = word.substr(equals + 1);
-      }
-      in_list = pairs || (in_list && words.empty() && names.empty());
-    }
-  } catch (const InputError&) {
-    // Names are a courtesy: the run reports an unreadable passport file.
+  for (auto& [code, name] : ReadBreedLegend(PassportTextLinesOf(passport))) {
+    if (code >= 1 && code <= kMaxBreeds) names.emplace(code, std::move(name));
   }
   return names;
 }
@@ -438,7 +408,7 @@ class DotWriter {
   // The herd-book id; for a dummy whose dummy sire or dam it is; else "ini_id N".
   std::string Text(const Node& node) const {
     auto it = run_.ids.find(node.ini_id);
-    if (it != run_.ids.end() && !it->second.empty()) return it->second;
+    if (it != run_.ids.end() && !it->second.id.empty()) return it->second.id;
     if (it != run_.ids.end()) {
       const int32_t self = view_.Original(node.number);
       for (const Node& child : view_.nodes) {
@@ -447,8 +417,8 @@ class DotWriter {
         if (!sire && view_.Original(child.mother) != self) continue;
         auto id = run_.ids.find(child.ini_id);
         return std::string(sire ? "dummy sire of " : "dummy dam of ") +
-               (id != run_.ids.end() && !id->second.empty()
-                    ? id->second
+               (id != run_.ids.end() && !id->second.id.empty()
+                    ? id->second.id
                     : "ini_id " + std::to_string(child.ini_id));
       }
       return "dummy";
@@ -457,7 +427,7 @@ class DotWriter {
   }
   bool IsDummy(const Node& node) const {
     auto it = run_.ids.find(node.ini_id);
-    return it != run_.ids.end() && it->second.empty();
+    return it != run_.ids.end() && it->second.id.empty();
   }
 
   // `title`'s lines (ended by '\n') become the label's lines.
@@ -830,8 +800,8 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
     return 0;
   };
   auto ini_of_id = [&run](const std::string& id) {
-    for (const auto& [ini_id, text] : run->ids) {
-      if (text == id && !text.empty()) return ini_id;
+    for (const auto& [ini_id, row] : run->ids) {
+      if (row.id == id && !row.id.empty()) return ini_id;
     }
     return 0;
   };

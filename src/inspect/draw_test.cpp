@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "inspect/observed_run.h"
+#include "testing/fakes.h"
 #include "testing/run_folder.h"
 #include "testing/test_run.h"
 

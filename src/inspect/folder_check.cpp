@@ -1,8 +1,8 @@
 #include "inspect/folder_check.h"
 
-#include <chrono>
-
+#include "core/exit_status.h"
 #include "core/run_files.h"
+#include "inspect/observed_run.h"
 #include "records/escape.h"
 #include "records/input_error.h"
 #include "records/layout.h"
@@ -13,9 +13,6 @@
 
 namespace pedprep {
 namespace {
-
-// How long a reader waits for a run or an import writing the folder.
-constexpr std::chrono::seconds kReadLockWait(5);
 
 // The marker file DEF.DAT names, or "" when DEF.DAT cannot be read or the name is refused.
 std::string MarkerFileName(FileSystem& folder) {
@@ -29,6 +26,15 @@ std::string MarkerFileName(FileSystem& folder) {
     return MarkerFileNameProblem(name).empty() ? name : "";
   } catch (const InputError&) {
     return "";
+  }
+}
+
+// Whether a run on the folder's current inputs would write its outputs.
+bool RunWouldFinish(FileSystem& folder) {
+  try {
+    return ObserveRun(folder)->status == kExitSuccess;
+  } catch (const InputError&) {
+    return false;
   }
 }
 
@@ -53,8 +59,8 @@ bool InsideFolder(const std::string& name) {
 
 FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
   FolderCheck check;
-  const std::string again =
-      "; run pedprep run" + (folder_name.empty() ? std::string() : " " + folder_name) + " again";
+  check.advice =
+      "run pedprep run" + (folder_name.empty() ? std::string() : " " + folder_name) + " again";
   std::vector<std::string> outputs = {kPedigreeTableFile, kPedigreeBinaryFile, kIdentifierFile};
   const std::string marker = MarkerFileName(folder);
   if (!marker.empty()) outputs.push_back(marker);
@@ -64,7 +70,7 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
   if (!read && folder.KindOf(kRunRecordFile) != EntryKind::kNone) {
     // Not the same as no record: another user's, a folder, a link.
     check.state = FolderCheck::State::kStale;
-    check.findings.push_back(std::string(kRunRecordFile) + " is there but cannot be read" + again);
+    check.findings.push_back(std::string(kRunRecordFile) + " is there but cannot be read");
     return check;
   }
   if (!read) {
@@ -80,7 +86,7 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
   } catch (const InputError& error) {
     check.state = FolderCheck::State::kStale;
     check.findings.push_back(std::string(kRunRecordFile) + " cannot be read (" + error.problem() +
-                             ", line " + std::to_string(error.record()) + ")" + again);
+                             ", line " + std::to_string(error.record()) + ")");
     return check;
   }
   // Every name first, so that a record naming files outside the folder reads none of them.
@@ -90,7 +96,7 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
       check.state = FolderCheck::State::kStale;
       check.findings.push_back(std::string(kRunRecordFile) + " cannot be read (it names \"" +
                                EscapeControlBytes(file.name) +
-                               "\", not a plain file inside the folder)" + again);
+                               "\", not a plain file inside the folder)");
       return check;
     }
   }
@@ -101,21 +107,21 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
       check.findings.push_back(file.name +
                                (input ? ", an input of the run that wrote these outputs,"
                                       : ", an output of the last run,") +
-                               " is missing" + again);
+                               " is missing");
     } else if (bytes.size() != file.size || Sha256Hex(bytes) != file.sha256) {
       check.findings.push_back(file.name + " changed after the run that " +
-                               (input ? "wrote these outputs" : "wrote it") + again);
+                               (input ? "wrote these outputs" : "wrote it"));
     }
   }
   std::string bytes;
   if (record.Find(kIdsFile) == nullptr && folder.ReadFile(kIdsFile, &bytes)) {
     check.findings.push_back(std::string(kIdsFile) +
-                             " was added after the run that wrote these outputs" + again);
+                             " was added after the run that wrote these outputs");
   }
   for (const std::string& name : outputs) {
     if (record.Find(name) == nullptr && folder.ReadFile(name, &bytes)) {
       check.findings.push_back(name + " is not named in " + kRunRecordFile +
-                               ": it comes from another run" + again);
+                               ": it comes from another run");
     }
   }
   check.state = check.findings.empty() ? FolderCheck::State::kCurrent : FolderCheck::State::kStale;
@@ -123,18 +129,13 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
 }
 
 bool PassFolderCheck(FileSystem& folder, const std::string& folder_name, const std::string& command,
-                     bool needs_outputs, std::ostream& err) {
+                     FolderLook look, std::ostream& err) {
+  const FolderCheck check = CheckFolder(folder, folder_name);
   const std::string named = folder_name.empty() ? "the current folder" : folder_name;
   const std::string prefix = "pedprep " + command + ": ";
-  if (!folder.LockFolderForReading(kReadLockWait)) {
-    err << prefix << "another pedprep run or import is writing " << EscapeControlBytes(named)
-        << "; waited " << kReadLockWait.count() << " s. Try again when it has finished.\n";
-    return false;
-  }
-  const FolderCheck check = CheckFolder(folder, folder_name);
   switch (check.state) {
     case FolderCheck::State::kNoRun:
-      if (!needs_outputs) return true;
+      if (look != FolderLook::kOutputs) return true;
       err << prefix << named << " holds no outputs of a run; run pedprep run"
           << (folder_name.empty() ? "" : " " + folder_name) << " first\n";
       return false;
@@ -145,8 +146,20 @@ bool PassFolderCheck(FileSystem& folder, const std::string& folder_name, const s
     case FolderCheck::State::kCurrent:
       return true;
     case FolderCheck::State::kStale:
-      for (const std::string& finding : check.findings) err << prefix << finding << "\n";
-      return false;
+      break;
+  }
+  // The outputs no longer belong to the inputs. What a run on the current inputs does can
+  // still be told, and shown where no outputs would be presented as the folder's: when that
+  // run stops.
+  if (look == FolderLook::kExplain ||
+      (look == FolderLook::kRunOnInputs && !RunWouldFinish(folder))) {
+    err << prefix << "note: " << check.findings.front();
+    if (check.findings.size() > 1) err << " (and " << check.findings.size() - 1 << " more)";
+    err << "; what follows is of a run on the current inputs\n";
+    return true;
+  }
+  for (const std::string& finding : check.findings) {
+    err << prefix << finding << "; " << check.advice << "\n";
   }
   return false;
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "records/run_record.h"
+#include "testing/fakes.h"
 #include "testing/run_folder.h"
 
 namespace pedprep {
@@ -85,7 +86,7 @@ TEST(FolderCheckTest, RecordsThatCannotBeTrusted) {
     if (!c.extra.empty()) folder.files[c.extra] = "";
     folder.kinds = c.kinds;
     std::ostringstream err;
-    EXPECT_EQ(PassFolderCheck(folder, "f", "show", true, err), c.err.empty());
+    EXPECT_EQ(PassFolderCheck(folder, "f", "show", FolderLook::kOutputs, err), c.err.empty());
     EXPECT_EQ(err.str(), c.err);
   }
 }

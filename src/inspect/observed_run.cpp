@@ -48,6 +48,7 @@ class Collector : public RunObserver {
   }
   void LoopCopyMade(const LoopCopyEvent& copy) override { loops_.push_back(copy); }
   void Stopped(const StopReason& reason) override { run_.stop = reason; }
+  void InputFailed(const InputError& error) override { run_.input_error = error; }
   void PedigreeRead(const PedigreeStore& store) override {
     const std::vector<int32_t> copies = LoopCountsByFamily(store);
     for (int s = 1; s <= store.NumFamilies(); ++s) {
@@ -155,38 +156,14 @@ int32_t RecordsAfterCount(FileSystem& folder) {
   return extra;
 }
 
+// ids.csv read strictly; its first fault throws InputError (read of ids.csv, the line).
 IdTable ReadIds(FileSystem& folder) {
-  IdTable ids;
   std::string text;
-  if (!folder.ReadFile(kIdsFile, &text)) return ids;
-  const std::vector<CsvRow> rows = ParseCsv(text, ',', kIdsFile);
-  if (rows.empty()) return ids;
-  const std::vector<std::string>& header = rows[0].fields;
-  const auto column = [&header](const char* name) {
-    return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
-  };
-  const std::size_t ini_column = column("ini_id");
-  const std::size_t id_column = column("id");
-  if (ini_column == header.size() || id_column == header.size()) {
-    throw InputError("read", kIdsFile, rows[0].line,
-                     "expected a header with the columns ini_id and id", "");
-  }
-  for (std::size_t r = 1; r < rows.size(); ++r) {
-    const CsvRow& row = rows[r];
-    if (row.fields.size() != header.size()) {
-      throw InputError("read", kIdsFile, row.line,
-                       "expected " + std::to_string(header.size()) +
-                           " fields as in the header, found " + std::to_string(row.fields.size()),
-                       "");
-    }
-    const std::string& field = row.fields[ini_column];
-    int32_t ini_id = 0;
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), ini_id);
-    if (field.empty() || error != std::errc() || end != field.data() + field.size()) {
-      throw InputError("read", kIdsFile, row.line, "not an integer ini_id", field);
-    }
-    ids.emplace(ini_id, row.fields[id_column]);
-  }
+  if (!folder.ReadFile(kIdsFile, &text)) return {};
+  std::vector<IdsProblem> problems;
+  IdTable ids = ParseIdsCsv(text, &problems);
+  if (!problems.empty())
+    throw InputError("read", kIdsFile, problems[0].line, problems[0].problem, "");
   return ids;
 }
 
@@ -207,13 +184,7 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
 
   collector.Finish(o.run->store, o.status == kExitSuccess);
   o.console = o.capture.output;
-  if (o.status == kExitInputError) {
-    std::string last = o.console;
-    while (!last.empty() && last.back() == '\n') last.pop_back();
-    o.input_error = last.substr(last.rfind('\n') == std::string::npos ? 0 : last.rfind('\n') + 1);
-  } else {
-    o.records_after_count = RecordsAfterCount(folder);
-  }
+  if (o.status != kExitInputError) o.records_after_count = RecordsAfterCount(folder);
   return observed;
 }
 
@@ -226,7 +197,7 @@ std::unique_ptr<ObservedRun> ObserveRunOrReport(FileSystem& folder, std::ostream
     return nullptr;
   }
   if (run->status == kExitInputError) {
-    err << run->input_error << "\n";
+    err << run->input_error->Report() << "\n";
     return nullptr;
   }
   return run;

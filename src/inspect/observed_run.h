@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/pedigree_store.h"
@@ -19,6 +20,7 @@
 #include "core/stop.h"
 #include "records/console.h"
 #include "records/file_system.h"
+#include "records/input_folder.h"
 
 namespace pedprep {
 
@@ -59,19 +61,38 @@ struct FamilyCounts {
   int32_t rows = 0;    // rows at the end (ped.dat), or after the analysis when stopped
 };
 
-// An INI_ID's herd-book id from ids.csv: "" when there is none.
-using IdTable = std::map<int32_t, std::string>;
+// The rows of ids.csv by INI_ID (empty without one).
+using IdTable = std::map<int32_t, IdsRow>;
+
+// The console of a run in memory: keeps what the run shows; no input (the run never pauses).
+class KeptConsole : public Console {
+ public:
+  void WriteLine(std::string_view line) override {
+    output += line;
+    output += '\n';
+  }
+  std::optional<std::string> ReadLine() override { return std::nullopt; }
+  bool InputIsTerminal() const override { return false; }
+
+  std::string output;
+};
+
+// A run in memory runs no command.
+class NoCommandRunner : public CommandRunner {
+ public:
+  void Run(const std::string& /*command*/) override {}
+};
 
 struct ObservedRun {
   ObservedRun(const ObservedRun&) = delete;
   ObservedRun& operator=(const ObservedRun&) = delete;
   ObservedRun() = default;
 
-  int status = 0;                  // RunPedprep's exit status
-  std::string console;             // everything the run showed
-  std::string input_error;         // the INPUT ERROR line when status is 2
-  std::optional<StopReason> stop;  // why the run stopped, when status is 1
-  bool structure_done = false;     // the structure analysis ran to its end
+  int status = 0;                         // RunPedprep's exit status
+  std::string console;                    // everything the run showed
+  std::optional<InputError> input_error;  // what the run could not read or write (status 2)
+  std::optional<StopReason> stop;         // why the run stopped, when status is 1
+  bool structure_done = false;            // the structure analysis ran to its end
 
   std::vector<LoopCopy> loop_copies;  // in the order made
   std::vector<ParentCopy> parent_copies;
@@ -94,14 +115,14 @@ struct ObservedRun {
   std::map<std::string, std::string> outputs;  // files the run would write
 
   // What the run worked on; `run` refers to the three before it.
-  CapturingConsole capture;
-  RecordingCommandRunner shell;
+  KeptConsole capture;
+  NoCommandRunner shell;
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<RunContext> run;  // the store as the run left it
 
   std::string Id(int32_t ini_id) const {
     auto it = ids.find(ini_id);
-    return it == ids.end() ? std::string() : it->second;
+    return it == ids.end() ? std::string() : it->second.id;
   }
 };
 

@@ -110,7 +110,7 @@ std::string PassportCheckFindings(const ObservedRun& run,
 
 std::string StopExplanation(const ObservedRun& run) {
   if (run.status == kExitSuccess) return "";
-  if (run.status == kExitInputError) return run.input_error;
+  if (run.status == kExitInputError) return run.input_error->Report();
   const StopReason reason = run.stop.value_or(StopReason{});
   const std::string family = "family " + std::to_string(reason.family);
   const std::string animal =

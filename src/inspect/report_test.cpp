@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "testing/fakes.h"
 #include "testing/pedigree_fixture.h"
 #include "testing/run_folder.h"
 #include "testing/test_run.h"
@@ -315,7 +316,7 @@ TEST(ReportTest, UnreadableFiles) {
   const std::vector<Case> cases = {
       {"PEDIGREE.PRN", "", "INPUT ERROR: open of PEDIGREE.PRN: file not found\n"},
       {"ids.csv", "ini_id,id\r\nx,DE1\r\n",
-       "INPUT ERROR: read of ids.csv, record 2: not an integer ini_id: \"x\"\n"},
+       "INPUT ERROR: read of ids.csv, record 2: expected an integer ini_id, found \"x\"\n"},
       {"ids.csv", "ini_id,id\r\n1\r\n",
        "INPUT ERROR: read of ids.csv, record 2: expected 2 fields as in the header, found 1\n"},
   };

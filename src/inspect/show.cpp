@@ -14,6 +14,7 @@
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/input_error.h"
+#include "records/input_folder.h"
 #include "records/layout.h"
 #include "records/segmented_reader.h"
 #include "records/text_reader.h"
@@ -300,59 +301,15 @@ void CheckPedigreeTable(const std::string& bytes, const std::string& name1, int3
                    std::to_string(rows.size()) + ", found another record");
 }
 
-// ini_id -> id from ids.csv; empty when the folder has none.
+// ini_id -> id from ids.csv; empty when the folder has none. Its faults join `faults`.
 std::map<int32_t, std::string> ReadIds(FileSystem& folder, Faults& faults) {
   std::map<int32_t, std::string> ids;
   std::string text;
   if (!folder.ReadFile(kIdsFile, &text)) return ids;
-  auto fault = [&](long line, const std::string& problem) {
-    faults.push_back(std::string(kIdsFile) + ", line " + std::to_string(line) + ": " + problem);
-  };
-  std::vector<CsvRow> rows;
-  try {
-    rows = ParseCsv(text, ',', kIdsFile);
-  } catch (const InputError& e) {
-    fault(e.record(),
-          e.problem() + (e.text().empty() ? "" : ": \"" + EscapeControlBytes(e.text()) + "\""));
-    return ids;
-  }
-  if (rows.empty()) {
-    fault(1, "expected a header with the columns ini_id and id, found an empty file");
-    return ids;
-  }
-  const std::vector<std::string>& header = rows[0].fields;
-  const auto ini_column = std::find(header.begin(), header.end(), "ini_id") - header.begin();
-  const auto id_column = std::find(header.begin(), header.end(), kIdColumn) - header.begin();
-  const auto columns = static_cast<std::ptrdiff_t>(header.size());
-  if (ini_column == columns || id_column == columns) {
-    std::string line = CsvLine(header);
-    line.resize(line.size() - 2);  // without CR LF
-    fault(rows[0].line, "expected a header with the columns ini_id and id, found \"" +
-                            EscapeControlBytes(line) + "\"");
-    return ids;
-  }
-  std::map<int32_t, long> first_line;
-  for (std::size_t r = 1; r < rows.size(); ++r) {
-    const CsvRow& row = rows[r];
-    if (static_cast<std::ptrdiff_t>(row.fields.size()) != columns) {
-      fault(row.line, "expected " + std::to_string(columns) + " fields as in the header, found " +
-                          std::to_string(row.fields.size()));
-      continue;
-    }
-    const std::string& field = row.fields[static_cast<std::size_t>(ini_column)];
-    int32_t ini_id = 0;
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), ini_id);
-    if (field.empty() || error != std::errc() || end != field.data() + field.size()) {
-      fault(row.line, "expected an integer ini_id, found \"" + EscapeControlBytes(field) + "\"");
-      continue;
-    }
-    const auto [seen, added] = first_line.emplace(ini_id, row.line);
-    if (!added) {
-      fault(row.line, "expected each ini_id once, found " + std::to_string(ini_id) +
-                          " again (first on line " + std::to_string(seen->second) + ")");
-      continue;
-    }
-    ids[ini_id] = row.fields[static_cast<std::size_t>(id_column)];
+  std::vector<IdsProblem> problems;
+  for (auto& [ini_id, row] : ParseIdsCsv(text, &problems)) ids.emplace(ini_id, std::move(row.id));
+  for (const IdsProblem& p : problems) {
+    faults.push_back(std::string(kIdsFile) + ", line " + std::to_string(p.line) + ": " + p.problem);
   }
   return ids;
 }

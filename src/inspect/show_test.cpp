@@ -10,6 +10,7 @@
 
 #include "records/segmented_writer.h"
 #include "records/text_writer.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {

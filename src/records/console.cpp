@@ -39,16 +39,6 @@ std::optional<std::string> StdConsole::ReadLine() {
 
 bool StdConsole::InputIsTerminal() const { return isatty(STDIN_FILENO) == 1; }
 
-void CapturingConsole::WriteLine(std::string_view line) {
-  output += line;
-  output += '\n';
-}
-
-std::optional<std::string> CapturingConsole::ReadLine() {
-  if (answers_used >= answers.size()) return std::nullopt;
-  return answers[answers_used++];
-}
-
 std::vector<std::string> ListDirectedLines(const OutList& values) {
   std::vector<std::string> lines;
   std::string line = " ";

@@ -44,19 +44,6 @@ class StdConsole : public Console {
   bool InputIsTerminal() const override;
 };
 
-// For tests: collects the shown text (each line + "\n") and answers from a list.
-class CapturingConsole : public Console {
- public:
-  void WriteLine(std::string_view line) override;
-  std::optional<std::string> ReadLine() override;
-  bool InputIsTerminal() const override { return terminal; }
-
-  std::string output;                // everything shown so far
-  std::vector<std::string> answers;  // handed out in order; then end of input
-  std::size_t answers_used = 0;
-  bool terminal = true;  // the answers come as if typed at a terminal
-};
-
 // The lines of one list-directed console line: each starts with the carriage-control blank.
 // Strings are written as stored; integers right-justified in 11 columns, 12 when the item
 // before on the same line was a number; 79 columns after the first blank; a number that does

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/fakes.h"
+
 namespace pedprep {
 namespace {
 

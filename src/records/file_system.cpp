@@ -314,13 +314,6 @@ std::vector<std::string> DiskFileSystem::ReplaceFiles(const std::vector<OutputFi
   return removed;
 }
 
-bool MemoryFileSystem::ReadFile(const std::string& name, std::string* contents) {
-  auto it = files.find(name);
-  if (it == files.end()) return false;
-  *contents = it->second;
-  return true;
-}
-
 bool FileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, "this folder cannot remove files", "");
 }
@@ -371,11 +364,6 @@ bool DiskFileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, ErrnoText(error), "");
 }
 
-bool MemoryFileSystem::RemoveFile(const std::string& name) {
-  if (unwritable.count(name) != 0) throw InputError("remove", name, 0, "Permission denied", "");
-  return files.erase(name) > 0;
-}
-
 std::vector<std::string> FileSystem::ReplaceFiles(const std::vector<OutputFile>& files,
                                                   const std::vector<std::string>& removals) {
   std::vector<std::string> removed;
@@ -384,25 +372,6 @@ std::vector<std::string> FileSystem::ReplaceFiles(const std::vector<OutputFile>&
   }
   WriteFiles(files);
   return removed;
-}
-
-std::vector<std::string> MemoryFileSystem::ReplaceFiles(const std::vector<OutputFile>& out,
-                                                        const std::vector<std::string>& removals) {
-  for (const OutputFile& file : out) {
-    if (unwritable.count(file.name) != 0 || !UsableName(file.name)) {
-      throw InputError("create", file.name, 0, "Permission denied", "");
-    }
-  }
-  return FileSystem::ReplaceFiles(out, removals);
-}
-
-void MemoryFileSystem::WriteFiles(const std::vector<OutputFile>& out) {
-  for (const OutputFile& file : out) {
-    if (unwritable.count(file.name) != 0 || !UsableName(file.name)) {
-      throw InputError("create", file.name, 0, "Permission denied", "");
-    }
-  }
-  for (const OutputFile& file : out) files[file.name] = file.bytes;
 }
 
 std::string TrimFileName(const std::string& name) {

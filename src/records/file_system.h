@@ -141,19 +141,6 @@ class DiskFileSystem : public FileSystem {
 // The temporary-name suffix of WriteFiles on disk.
 inline constexpr const char* kTemporarySuffix = ".pedprep-tmp";
 
-// For tests: files in a map. Names in `unwritable` fail on write.
-class MemoryFileSystem : public FileSystem {
- public:
-  bool ReadFile(const std::string& name, std::string* contents) override;
-  void WriteFiles(const std::vector<OutputFile>& files) override;
-  std::vector<std::string> ReplaceFiles(const std::vector<OutputFile>& files,
-                                        const std::vector<std::string>& removals) override;
-  bool RemoveFile(const std::string& name) override;
-
-  std::map<std::string, std::string> files;
-  std::set<std::string> unwritable;
-};
-
 // A fixed-length name string without its leading and trailing blanks.
 std::string TrimFileName(const std::string& name);
 

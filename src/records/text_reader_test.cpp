@@ -5,6 +5,7 @@
 #include <string>
 
 #include "records/input_error.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {

@@ -12,6 +12,7 @@
 #include "structure/family_graph.h"
 #include "structure/loop_queue.h"
 #include "structure/peeling.h"
+#include "testing/fakes.h"
 
 namespace pedprep {
 namespace {

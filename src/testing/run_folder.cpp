@@ -1,5 +1,6 @@
 #include "testing/run_folder.h"
 
+#include "testing/fakes.h"
 #include "testing/test_run.h"
 
 namespace pedprep::testing {

@@ -8,6 +8,7 @@
 
 #include "driver/run_driver.h"
 #include "records/file_system.h"
+#include "testing/fakes.h"
 #include "testing/test_run.h"
 
 namespace pedprep::testing {

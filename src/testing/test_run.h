@@ -13,6 +13,7 @@
 #include "export/export_state.h"
 #include "records/console.h"
 #include "records/file_system.h"
+#include "testing/fakes.h"
 
 namespace pedprep::testing {
 

@@ -439,6 +439,24 @@ TEST(ImportCommandTest, SeveralBooksAndAutomaticGenerations) {
   ASSERT_EQ(RunImport(o, out2, err2, input, folder), 0) << err2.str();
   EXPECT_NE(out2.str().find("generations: 0 (auto: all ancestors fit)\n"), std::string::npos)
       << out2.str();
+
+  // A line of 15,000 generations, each adding a sire and a dam: 1 + 2 g animals, the most
+  // that fit the run's 24,096 rows at g = 12,047.
+  std::string line = "id,sire,dam\n";
+  for (int i = 0; i < 15000; ++i) {
+    line +=
+        "a" + std::to_string(i) + ",a" + std::to_string(i + 1) + ",b" + std::to_string(i) + "\n";
+  }
+  input.files["line.csv"] = line;
+  input.files["keep.txt"] = "a0\n";
+  o.herdbooks = {"line.csv"};
+  o.force = true;
+  std::ostringstream out3, err3;
+  ASSERT_EQ(RunImport(o, out3, err3, input, folder), 0) << err3.str();
+  EXPECT_NE(out3.str().find("animals kept: 24095\n"), std::string::npos) << out3.str();
+  EXPECT_NE(out3.str().find("generations: 12047 (auto: 12048 would not fit the run)\n"),
+            std::string::npos)
+      << out3.str();
 }
 
 // Maps every written animal back through ids.csv and compares with the table's own links.
@@ -505,7 +523,8 @@ namespace {
 // output folder.
 TEST(ImportCommandTest, ProblemsFileNeverAnInputNorInTheFolder) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("pedprep_problems_" + std::to_string(::getpid()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("pedprep_problems_" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir / "f" / "database");
   const std::string book = "id,sire,dam\na,a,\n";  // one problem: an own parent

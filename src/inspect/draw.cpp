@@ -23,6 +23,7 @@
 #include "driver/run_driver.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 #include "records/input_folder.h"
 #include "records/layout.h"
@@ -446,8 +447,9 @@ class DotWriter {
   }
   void Animal(const Node& node) {
     // "\\n" is Graphviz's line break inside a label.
-    std::string line = "  " + Name(node) + " [label=\"" + Escaped(Text(node)) + "\\n" +
-                       std::to_string(node.number) + " (pos " + std::to_string(node.position) +
+    std::string line = "  " + Name(node) + " [label=\"" + Escaped(CutForMessage(Text(node))) +
+                       "\\n" + std::to_string(node.number) + " (pos " +
+                       std::to_string(node.position) +
                        ")\", shape=" + (node.sex == 1 ? "box" : "ellipse");
     line += Style(node.kind, IsDummy(node), node.breed);
     dot_ += line + "];\n";

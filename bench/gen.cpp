@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/loop_count.h"
 #include "core/pedigree_store.h"
 #include "core/stop.h"
 #include "records/console.h"
@@ -280,25 +281,6 @@ struct FamilyFigures {
   AnalysisResult analysis;  // the copies the structure analysis makes
 };
 
-class UnionFind {
- public:
-  explicit UnionFind(int n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0); }
-  int Find(int x) {
-    while (parent_[x] != x) x = parent_[x] = parent_[parent_[x]];
-    return x;
-  }
-  bool Join(int a, int b) {
-    a = Find(a);
-    b = Find(b);
-    if (a == b) return false;
-    parent_[a] = b;
-    return true;
-  }
-
- private:
-  std::vector<int> parent_;
-};
-
 std::vector<FamilyFigures> ComputeFigures(const Pedigree& ped) {
   const auto& an = ped.animals;
   std::vector<FamilyFigures> figs(ped.families() + 1);
@@ -308,38 +290,22 @@ std::vector<FamilyFigures> ComputeFigures(const Pedigree& ped) {
     while (end < an.size() && an[end].family == an[begin].family) ++end;
     FamilyFigures& fig = figs[an[begin].family];
     const int n = static_cast<int>(end - begin);
-    std::map<std::pair<int, int>, int> couple_node;  // couple -> node n, n+1, ...
-    std::map<std::pair<int, int>, int> children;
+    std::map<std::pair<int, int>, int> children;  // by couple
+    pedprep::LoopCounter loops(n);
+    int child_count = 0;
     for (std::size_t i = begin; i < end; ++i) {
       if (an[i].father < 0) continue;
-      const auto key = std::make_pair(an[i].father, an[i].mother);
-      if (!couple_node.count(key)) {
-        const int node = n + static_cast<int>(couple_node.size());
-        couple_node[key] = node;
-      }
-      ++children[key];
+      ++children[{an[i].father, an[i].mother}];
+      ++child_count;
+      loops.AddChild(static_cast<int>(i - begin), an[i].father - static_cast<int>(begin),
+                     an[i].mother - static_cast<int>(begin));
     }
-    const int couples = static_cast<int>(couple_node.size());
-    UnionFind uf(n + couples);
-    int edges = 0;
-    for (std::size_t i = begin; i < end; ++i) {
-      if (an[i].father < 0) continue;
-      const int node = couple_node[{an[i].father, an[i].mother}];
-      uf.Join(static_cast<int>(i - begin), node);
-      ++edges;
+    for (const auto& [couple, count] : children) {
+      fig.max_children = std::max(fig.max_children, count);
     }
-    for (const auto& [key, node] : couple_node) {
-      uf.Join(key.first - static_cast<int>(begin), node);
-      uf.Join(key.second - static_cast<int>(begin), node);
-      edges += 2;
-      fig.max_children = std::max(fig.max_children, children[key]);
-    }
-    int components = 0;
-    for (int v = 0; v < n + couples; ++v)
-      if (uf.Find(v) == v) ++components;
     fig.size = n;
-    fig.loops = edges - (n + couples) + components;
-    fig.slots = edges;
+    fig.loops = static_cast<int>(loops.Loops());
+    fig.slots = 2 * static_cast<int>(children.size()) + child_count;
     fig.analysis = AnalyseFamily(an, begin, end);
     begin = end;
   }

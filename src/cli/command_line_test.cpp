@@ -285,8 +285,8 @@ TEST_F(CommandLineTest, SharedTablesImportAndRun) {
        ""},
       // The whole book needs more loop-break copies than the run has.
       {hinterwald, 1,
-       "hinterwald/source/PedigWithErrors.tsv: at least 4643 loop-break copies expected, at "
-       "most 4096; the most copies: family 2 (4642 copies, 8769 animals)"},
+       "hinterwald/source/PedigWithErrors.tsv: at least 4,643 loop-break copies expected, at "
+       "most 4,096; the most copies: family 2 (4,642 copies, 8,769 animals)"},
       {with(hinterwald, {"--keep", "hinterwald.keep", "--generations", "auto"}), 0, ""},
   };
   const std::string folder = std::filesystem::temp_directory_path().string();
@@ -305,6 +305,33 @@ TEST_F(CommandLineTest, SharedTablesImportAndRun) {
                                    "Stop - Program terminated.\n"),
               std::string::npos)
         << console_.output;
+  }
+}
+
+// Ten breeds with names of 30 characters, blanks among them, reach every tool whole.
+TEST_F(CommandLineTest, LongBreedNamesReachEveryTool) {
+  std::string book = "id,sire,dam,sex,breed\n";
+  std::vector<std::string> names;
+  for (int k = 0; k < 10; ++k) {
+    names.push_back("Breed " + std::string(1, static_cast<char>('A' + k)) + " " +
+                    std::string(22, static_cast<char>('a' + k)));
+    const std::string n = std::to_string(k);
+    book += "S" + n + ",,,M," + names.back() + "\nD" + n + ",,,F," + names.back() + "\nC" + n +
+            ",S" + n + ",D" + n + ",F,\n";
+    // One family of all breeds, without loops: S(k-1) also mates D(k).
+    if (k > 0) book += "E" + n + ",S" + std::to_string(k - 1) + ",D" + n + ",M,\n";
+  }
+  folders_[""].files["hb.csv"] = book;
+  const std::string dir = std::filesystem::temp_directory_path().string();
+  ASSERT_EQ(Run({"import", "hb.csv", "-o", dir.c_str()}), 0) << err_;
+  ASSERT_EQ(Run({"run", dir.c_str(), "--batch"}), 0);
+  for (const std::vector<const char*>& args :
+       {std::vector<const char*>{"animals", dir.c_str(), "--csv"},
+        {"report", dir.c_str()},
+        {"draw", dir.c_str(), "--family", "1", "--color", "breed"}}) {
+    SCOPED_TRACE(args[0]);
+    EXPECT_EQ(Run(args), 0) << err_;
+    for (const std::string& name : names) EXPECT_NE(out_.find(name), std::string::npos) << name;
   }
 }
 
@@ -446,6 +473,10 @@ TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
   EXPECT_EQ(Run({"run", st_name, "--batch"}), 1);
   EXPECT_EQ(err_, "pedprep report " + dir + " explains why\n");
   EXPECT_EQ(st.files.at("PEDPREP.RUN"), ran.at("PEDPREP.RUN"));
+  EXPECT_EQ(Run({"report", st_name, "--check"}), 1);
+  EXPECT_EQ(out_ + err_, "");
+  st.files["PEDIGREE.PRN"] = ran.at("PEDIGREE.PRN");
+  st.files["DEF.DAT"].clear();  // an input error
   EXPECT_EQ(Run({"report", st_name, "--check"}), 1);
   EXPECT_EQ(out_ + err_, "");
   EXPECT_EQ(Run({"run", (dir + "/").c_str(), "--batch"}), 2);

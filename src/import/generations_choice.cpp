@@ -4,8 +4,9 @@
 
 namespace pedprep {
 
-std::string ChooseGenerations(const Herdbook& book, PrepareOptions prepare,
-                              PreparedPedigree* pedigree, std::vector<ImportProblem>* problems) {
+std::string ChooseAutoGenerations(const Herdbook& book, PrepareOptions prepare,
+                                  PreparedPedigree* pedigree,
+                                  std::vector<ImportProblem>* problems) {
   auto select = [&](int generations, std::vector<ImportProblem>* found) {
     prepare.generations = generations;
     return PreparePedigree(book, prepare, found);

@@ -15,8 +15,8 @@ namespace pedprep {
 // Sets *pedigree to the selection chosen and appends its problems to *problems. Returns the
 // summary's text: "N (auto: all ancestors fit)", "N (auto: N+1 would not fit the run)", or
 // "" when not even the kept animals without ancestors fit (their problems say why).
-std::string ChooseGenerations(const Herdbook& book, PrepareOptions prepare,
-                              PreparedPedigree* pedigree, std::vector<ImportProblem>* problems);
+std::string ChooseAutoGenerations(const Herdbook& book, PrepareOptions prepare,
+                                  PreparedPedigree* pedigree, std::vector<ImportProblem>* problems);
 
 }  // namespace pedprep
 

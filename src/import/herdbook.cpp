@@ -222,7 +222,8 @@ class RowReader {
         message =
             "marker column " + Quoted(settings_->format->markers[c - kFirstMarker]) + " missing";
       }
-      problems_.push_back({*settings_->name, line, message + read_as, "", "", "missing columns"});
+      problems_.push_back(
+          {*settings_->name, line, message + read_as, "", "", ProblemKind::kMissingColumn});
     }
   }
 
@@ -245,9 +246,9 @@ class RowReader {
   }
 
   void Problem(long line, std::string_view id, std::string message, std::string group,
-               std::string plural) {
-    problems_.push_back({*settings_->name, line, std::move(message), std::string(id),
-                         std::move(group), std::move(plural)});
+               ProblemKind kind) {
+    problems_.push_back(
+        {*settings_->name, line, std::move(message), std::string(id), std::move(group), kind});
   }
 
   void Data(long line, const std::vector<std::string_view>& fields) {
@@ -269,23 +270,23 @@ class RowReader {
     const std::size_t id_index = static_cast<std::size_t>(settings.columns[kId].index);
     out.id = id_index < fields.size() ? Trim(fields[id_index]) : std::string_view();
     if (out.id.empty()) {
-      Problem(line, "", "empty id", "", "empty ids");
+      Problem(line, "", "empty id", "", ProblemKind::kEmptyId);
       return;
     }
     if (IsMissing(out.id)) {
       Problem(line, out.id,
               "id " + Quoted(out.id) + " is a code for an unknown animal (see --missing)", "",
-              "ids that are codes for unknown animals");
+              ProblemKind::kIdIsMissingCode);
       return;
     }
     out.sire = field(kSire);
     out.dam = field(kDam);
     auto bad = [&](const std::string& what, std::string_view value, const std::string& expected,
-                   const std::string& plural) {
+                   ProblemKind kind) {
       Problem(line, out.id,
               what + " value " + Quoted(value) + " of animal " + CutForMessage(out.id) +
                   " is not " + expected,
-              what, plural);
+              what, kind);
       out.faulty = true;
     };
     // A code given with --sex-codes wins over the codes of unknown values (0 = F).
@@ -297,7 +298,7 @@ class RowReader {
     const std::string_view sex = sex_code ? given(kSex) : field(kSex);
     if (!ParseSex(sex, *settings.format, &out.sex)) {
       bad("sex", sex, "M, F, male, female, 1 or 2 (or a code given with --sex-codes)",
-          "unknown sex codes");
+          ProblemKind::kUnknownSex);
     }
     out.breed = field(kBreed);
     const std::string_view nation = field(kNation);
@@ -308,7 +309,7 @@ class RowReader {
         out.nation = static_cast<int8_t>(number);
       } else {
         bad("nation", nation, "an integer in -127..127",
-            parsed == Parsed::kNotInteger ? "values not integers" : "values out of range");
+            parsed == Parsed::kNotInteger ? ProblemKind::kNotInteger : ProblemKind::kOutOfRange);
       }
     }
     std::array<int32_t, kMaxMarkerColumns> markers{};
@@ -326,7 +327,7 @@ class RowReader {
       bad("marker " + Quoted(settings.format->markers[m]), value,
           selected ? "an integer in -127..127 (the marker the run takes)"
                    : "an integer in -9999..99999",
-          parsed == Parsed::kNotInteger ? "values not integers" : "values out of range");
+          parsed == Parsed::kNotInteger ? ProblemKind::kNotInteger : ProblemKind::kOutOfRange);
     }
     const std::string_view prefix = settings.format->id_prefix;
     out.id = Kept(out.id, prefix);
@@ -421,6 +422,47 @@ const std::vector<std::string>& KnownColumnNames(HerdbookColumn column) {
       {"nation"},
   }};
   return kNames[column];
+}
+
+bool IsCapacity(ProblemKind kind) { return kind >= ProblemKind::kTooManyAnimals; }
+
+const char* ProblemPlural(ProblemKind kind) {
+  switch (kind) {
+    case ProblemKind::kMissingColumn:
+      return "missing columns";
+    case ProblemKind::kNoHeader:
+      return "no header";
+    case ProblemKind::kFieldCount:
+      return "rows with another number of fields";
+    case ProblemKind::kEmptyId:
+      return "empty ids";
+    case ProblemKind::kIdIsMissingCode:
+      return "ids that are codes for unknown animals";
+    case ProblemKind::kUnknownSex:
+      return "unknown sex codes";
+    case ProblemKind::kNotInteger:
+      return "values not integers";
+    case ProblemKind::kOutOfRange:
+      return "values out of range";
+    case ProblemKind::kConflictingDuplicate:
+      return "conflicting duplicate rows";
+    case ProblemKind::kUsedAsSireAndDam:
+      return "animals used as sire and as dam";
+    case ProblemKind::kSexConflict:
+      return "sex conflicts";
+    case ProblemKind::kAncestryCycle:
+      return "ancestry cycles";
+    case ProblemKind::kNoSex:
+      return "animals without sex";
+    case ProblemKind::kNoBreed:
+      return "founders without breed";
+    case ProblemKind::kKeepIdUnknown:
+      return "ids not in the herd book";
+    case ProblemKind::kBreedMapLine:
+      return "lines without two labels";
+    default:
+      return "";
+  }
 }
 
 std::string FormatProblem(const ImportProblem& problem) {
@@ -631,7 +673,9 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
   }
   book.has_breed = settings.columns[kBreed].index >= 0;
   book.usable = settings.usable && reader.header_done();
-  if (!reader.header_done()) problems->push_back({name, 1, "no header row", "", "", "no header"});
+  if (!reader.header_done()) {
+    problems->push_back({name, 1, "no header row", "", "", ProblemKind::kNoHeader});
+  }
   return book;
 }
 

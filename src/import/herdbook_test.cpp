@@ -109,7 +109,7 @@ TEST(HerdbookTest, ValuesAreCheckedAndTheRowKept) {
             "marker the run takes)\n"
             "hb:4: marker \"yob\" value \"19.5\" of animal c is not an integer in -9999..99999\n"
             "hb:5: id \"?\" is a code for an unknown animal (see --missing)\n");
-  EXPECT_EQ(FormatProblem({"hb", 6, "animal e\x1b[2J\nx", "", "", ""}),
+  EXPECT_EQ(FormatProblem({"hb", 6, "animal e\x1b[2J\nx", "", "", ProblemKind::kFile}),
             "hb:6: animal e\\x1B[2J\\x0Ax");
 }
 

@@ -11,6 +11,7 @@
 #include "import/input_folder_writer.h"
 #include "import/pedigree_builder.h"
 #include "records/byte_order_mark.h"
+#include "records/count_text.h"
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/input_error.h"
@@ -37,28 +38,6 @@ std::string Trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
 }
 
-// The folder part of a marker file name ("" when it has none), "." parts left out.
-std::string MarkerFolder(const std::string& name) {
-  std::string folder;
-  std::size_t begin = 0;
-  const std::size_t last = name.find_last_of("/\\");
-  while (last != std::string::npos && begin < last) {
-    std::size_t end = std::min(name.find_first_of("/\\", begin), last);
-    const std::string part = name.substr(begin, end - begin);
-    if (!part.empty() && part != ".") folder += (folder.empty() ? "" : "/") + part;
-    begin = end + 1;
-  }
-  return folder;
-}
-
-std::string WithCommas(long count) {
-  std::string digits = std::to_string(count);
-  for (int i = static_cast<int>(digits.size()) - 3; i > (digits[0] == '-' ? 1 : 0); i -= 3) {
-    digits.insert(i, ",");
-  }
-  return digits;
-}
-
 // Calls on_line(line, content) for each line of a small text file (a keep file, a breed
 // map): lines numbered from 1 after a byte-order mark, ended by LF, CR LF or CR alone,
 // content without surrounding blanks.
@@ -73,6 +52,20 @@ void ForEachTrimmedLine(const std::string& text, OnLine on_line) {
     on_line(line, Trimmed(std::string_view(text).substr(begin, end - begin)));
     begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
+}
+
+// The folder part of a marker file name ("" when it has none), "." parts left out.
+std::string MarkerFolder(const std::string& name) {
+  std::string folder;
+  std::size_t begin = 0;
+  const std::size_t last = name.find_last_of("/\\");
+  while (last != std::string::npos && begin < last) {
+    std::size_t end = std::min(name.find_first_of("/\\", begin), last);
+    const std::string part = name.substr(begin, end - begin);
+    if (!part.empty() && part != ".") folder += (folder.empty() ? "" : "/") + part;
+    begin = end + 1;
+  }
+  return folder;
 }
 
 // Keep-file ids: one per line, surrounding blanks dropped, blank lines skipped.
@@ -128,7 +121,7 @@ std::vector<ImportProblem> ReadBreedMap(const std::string& name, const std::stri
     const std::string to = cut == std::string::npos ? "" : Trimmed(content.substr(cut + 1));
     if (!AddBreedName(from, to, map).empty()) {
       problems.push_back({name, line, "not two breed labels: \"" + content + "\"", "", "",
-                          "lines without two labels"});
+                          ProblemKind::kBreedMapLine});
     }
   });
   return problems;
@@ -183,7 +176,7 @@ void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const std
 // (line 0) last.
 void SortProblems(std::vector<ImportProblem>* problems, const std::vector<std::string>& books) {
   auto rank = [&books](const ImportProblem& p) {
-    if (p.line == 0 && p.plural == "capacity") return books.size() + 1;
+    if (p.line == 0 && IsCapacity(p.kind)) return books.size() + 1;
     const auto found = std::find(books.begin(), books.end(), p.file);
     return static_cast<std::size_t>(found - books.begin());
   };
@@ -201,25 +194,27 @@ std::string ProblemsCsv(const std::vector<ImportProblem>& problems) {
   return csv;
 }
 
-int ReportProblems(std::ostream& err, const std::vector<ImportProblem>& problems) {
+void ShowProblems(std::ostream& err, const std::vector<ImportProblem>& problems) {
   struct Group {
     std::size_t seen = 0;
     std::vector<long> lines;  // past the shown ones
     std::size_t summary = 0;  // index of the first problem past the shown ones
   };
   std::map<std::string, Group> groups;
-  auto key = [](const ImportProblem& p) { return p.file + '\x1f' + p.group + '\x1f' + p.plural; };
+  auto key = [](const ImportProblem& p) {
+    return p.file + '\x1f' + p.group + '\x1f' + std::to_string(static_cast<int>(p.kind));
+  };
+  auto summed = [](const ImportProblem& p) { return *ProblemPlural(p.kind) != '\0'; };
   for (std::size_t i = 0; i < problems.size(); ++i) {
     const ImportProblem& p = problems[i];
-    if (p.plural.empty() || p.plural == "capacity") continue;
+    if (!summed(p)) continue;
     Group& group = groups[key(p)];
     if (++group.seen == kShownPerGroup + 1) group.summary = i;
     if (group.seen > kShownPerGroup) group.lines.push_back(p.line);
   }
   for (std::size_t i = 0; i < problems.size(); ++i) {
     const ImportProblem& p = problems[i];
-    const auto found =
-        p.plural.empty() || p.plural == "capacity" ? groups.end() : groups.find(key(p));
+    const auto found = summed(p) ? groups.find(key(p)) : groups.end();
     if (found == groups.end() || found->second.seen <= kShownPerGroup) {
       err << FormatProblem(p) << "\n";
       continue;
@@ -234,20 +229,19 @@ int ReportProblems(std::ostream& err, const std::vector<ImportProblem>& problems
       }
       if (group.lines.size() > kLinesInSum) lines += ", ...";
       err << EscapeControlBytes(p.file + ": " + (p.group.empty() ? "" : p.group + ": ") +
-                                WithCommas(static_cast<long>(group.lines.size())) + " more " +
-                                p.plural + " (lines " + lines + ")")
+                                CountText(static_cast<long>(group.lines.size())) + " more " +
+                                ProblemPlural(p.kind) + " (lines " + lines + ")")
           << "\n";
     }
   }
-  err << "pedprep import: " << WithCommas(static_cast<long>(problems.size()))
-      << (problems.size() == 1 ? " problem" : " problems") << ", nothing written\n";
-  return kExitStopped;
+  err << "pedprep import: " << Counted(static_cast<long>(problems.size()), "problem", "problems")
+      << ", nothing written\n";
 }
 
-}  // namespace
-
-int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err,
-              FileSystem& input_files, FileSystem& output_folder) {
+// Settles what the options say before anything is read: an existing input folder without
+// `force`, what the run would refuse, the code maps. Returns kExitSuccess or the exit status.
+int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& output_folder,
+                 HerdbookFormat* format, PrepareOptions* prepare) {
   if (!options.force) {
     std::string existing;
     for (const char* name : kProtectedFiles) {
@@ -259,8 +253,18 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     }
   }
   if (options.herdbooks.size() > kMaxHerdbooks) {
-    err << "pedprep import: " << options.herdbooks.size() << " herd books, at most "
-        << kMaxHerdbooks << "\n";
+    err << "pedprep import: " << CountText(static_cast<long>(options.herdbooks.size()))
+        << " herd books, at most " << CountText(kMaxHerdbooks) << "\n";
+    return kExitInputError;
+  }
+  const std::size_t marker_columns = std::min(options.markers.size(), kMaxMarkerColumns);
+  if (options.select < 1 ||
+      static_cast<std::size_t>(options.select) > std::max<std::size_t>(1, marker_columns)) {
+    err << "pedprep import: --select " << options.select << " but "
+        << (marker_columns == 0
+                ? "no marker column (--marker)"
+                : Counted(static_cast<long>(marker_columns), "marker column", "marker columns"))
+        << "; the run would stop\n";
     return kExitInputError;
   }
   if (options.prefix_ids) {
@@ -275,17 +279,6 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
       }
     }
   }
-  // What the run would refuse, before anything is read.
-  const std::size_t marker_columns = std::min(options.markers.size(), kMaxMarkerColumns);
-  if (options.select < 1 ||
-      static_cast<std::size_t>(options.select) > std::max<std::size_t>(1, marker_columns)) {
-    err << "pedprep import: --select " << options.select << " but "
-        << (marker_columns == 0 ? "no marker column (--marker)"
-                                : std::to_string(marker_columns) + " marker column" +
-                                      (marker_columns == 1 ? "" : "s"))
-        << "; the run would stop\n";
-    return kExitInputError;
-  }
   std::string marker_problem = MarkerFileNameProblem(Trimmed(options.marker_file));
   const std::string marker_folder = MarkerFolder(Trimmed(options.marker_file));
   if (marker_problem.empty() && !marker_folder.empty() && marker_folder != "database" &&
@@ -297,101 +290,121 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
         << "\": " << marker_problem << "\n";
     return kExitInputError;
   }
-  HerdbookFormat format;
-  format.delimiter = options.delimiter;
-  format.missing = options.missing;
-  format.markers = options.markers;
-  format.columns = options.columns;
-  format.selected_marker = static_cast<std::size_t>(options.select - 1);
-  if (const std::string wrong = ParseSexCodes(options.sex_codes, &format.sex_codes);
+  format->delimiter = options.delimiter;
+  format->missing = options.missing;
+  format->markers = options.markers;
+  format->columns = options.columns;
+  format->selected_marker = static_cast<std::size_t>(options.select - 1);
+  if (const std::string wrong = ParseSexCodes(options.sex_codes, &format->sex_codes);
       !wrong.empty()) {
     err << "pedprep import: " << EscapeControlBytes(wrong) << "\n";
     return kExitInputError;
   }
-
-  PrepareOptions prepare;
-  prepare.herdbook_name = options.herdbooks.empty() ? "" : options.herdbooks.front();
-  prepare.generations = options.generations;
-  prepare.descendants = options.descendants;
-  prepare.repair = options.repair;
-  prepare.default_sex = options.default_sex;
-  prepare.default_breed = options.default_breed;
-  prepare.marker_count = marker_columns;
-  std::vector<ImportProblem> problems;
-  if (!options.breed_map_file.empty()) {
-    std::string text;
-    if (!input_files.ReadFile(options.breed_map_file, &text)) {
-      err << "pedprep import: cannot read " << options.breed_map_file << "\n";
-      return kExitInputError;
-    }
-    problems = ReadBreedMap(options.breed_map_file, text, &prepare.breed_map);
-  }
+  prepare->herdbook_name = options.herdbooks.empty() ? "" : options.herdbooks.front();
+  prepare->generations = options.generations;
+  prepare->descendants = options.descendants;
+  prepare->repair = options.repair;
+  prepare->default_sex = options.default_sex;
+  prepare->default_breed = options.default_breed;
+  prepare->marker_count = marker_columns;
+  prepare->used.keep = !options.keep_file.empty();
+  prepare->used.generations_auto = options.generations_auto;
+  prepare->used.descendants = options.descendants >= 0;
   for (const std::string& rename : options.rename_breeds) {
     const std::size_t equals = rename.find('=');
     const std::string from = equals == std::string::npos ? "" : Trimmed(rename.substr(0, equals));
     const std::string to = equals == std::string::npos ? "" : Trimmed(rename.substr(equals + 1));
-    if (!AddBreedName(from, to, &prepare.breed_map).empty()) {
+    if (!AddBreedName(from, to, &prepare->breed_map).empty()) {
       err << "pedprep import: --rename-breed \"" << EscapeControlBytes(rename)
           << "\" is not LABEL=LABEL\n";
       return kExitInputError;
     }
   }
+  return kExitSuccess;
+}
+
+// The herd books read as one, with the texts their views point into.
+struct ReadBooks {
+  std::vector<std::unique_ptr<std::string>> texts;
+  Herdbook book;
+};
+
+// Reads the breed map, the keep file and the herd books; problems in them go to `problems`.
+// Returns kExitSuccess or, when a file cannot be read, kExitInputError.
+int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
+               const HerdbookFormat& format, PrepareOptions* prepare, ReadBooks* read,
+               std::vector<ImportProblem>* problems) {
+  auto read_file = [&](const std::string& name, std::string* text) {
+    try {
+      if (input_files.ReadFile(name, text)) return true;
+    } catch (const InputError& e) {
+      err << e.Report() << "\n";  // a file larger than any input
+      return false;
+    }
+    err << "pedprep import: cannot read " << name << "\n";
+    return false;
+  };
+  if (!options.breed_map_file.empty()) {
+    std::string text;
+    if (!read_file(options.breed_map_file, &text)) return kExitInputError;
+    std::map<std::string, std::string, std::less<>> renamed;
+    renamed.swap(prepare->breed_map);  // --rename-breed wins over the map
+    *problems = ReadBreedMap(options.breed_map_file, text, &prepare->breed_map);
+    for (auto& [from, to] : renamed) prepare->breed_map[from] = to;
+  }
   if (!options.keep_file.empty()) {
     std::string keep;
-    if (!input_files.ReadFile(options.keep_file, &keep)) {
-      err << "pedprep import: cannot read " << options.keep_file << "\n";
-      return kExitInputError;
-    }
-    prepare.keep_given = true;
-    prepare.keep_name = options.keep_file;
-    ReadKeepIds(keep, &prepare);
+    if (!read_file(options.keep_file, &keep)) return kExitInputError;
+    prepare->keep_given = true;
+    prepare->keep_name = options.keep_file;
+    ReadKeepIds(keep, prepare);
   }
-
-  // The texts stay in place while the book's views point into them.
-  std::vector<std::unique_ptr<std::string>> texts;
   std::vector<std::string> names;  // of the texts
   for (const std::string& name : options.herdbooks) {
     auto text = std::make_unique<std::string>();
-    if (!input_files.ReadFile(name, text.get())) {
-      err << "pedprep import: cannot read " << name << "\n";
-      return kExitInputError;
-    }
+    if (!read_file(name, text.get())) return kExitInputError;
     const std::string why = MakeHerdbookText(text.get());
     if (!why.empty()) {
-      problems.push_back({name, 0, why, "", "", ""});
+      problems->push_back({name, 0, why, "", "", ProblemKind::kFile});
       continue;  // read no further
     }
-    texts.push_back(std::move(text));
+    read->texts.push_back(std::move(text));
     names.push_back(name);
   }
-
-  PreparedPedigree pedigree;
-  std::string generations;
-  try {
-    Herdbook book;
-    std::vector<HerdbookFormat> formats(texts.size(), format);  // views of book_breed
-    const std::vector<std::string> prefixes = BookPrefixNames(names);
-    for (std::size_t b = 0; b < texts.size(); ++b) {
-      const std::string book_name = BookName(names[b]);
-      if (options.prefix_ids) formats[b].id_prefix = prefixes[b] + ":";
-      if (options.breed_by_book) formats[b].book_breed = book_name;
-      Herdbook next = ReadHerdbook(*texts[b], names[b], formats[b], &problems, static_cast<int>(b));
-      if (b == 0) {
-        book = std::move(next);
-      } else {
-        book.Append(std::move(next));
-      }
+  std::vector<HerdbookFormat> formats(names.size(), format);  // views of book_breed
+  const std::vector<std::string> prefixes = BookPrefixNames(names);
+  for (std::size_t b = 0; b < names.size(); ++b) {
+    const std::string book_name = BookName(names[b]);
+    if (options.prefix_ids) formats[b].id_prefix = prefixes[b] + ":";
+    if (options.breed_by_book) formats[b].book_breed = book_name;
+    Herdbook next =
+        ReadHerdbook(*read->texts[b], names[b], formats[b], problems, static_cast<int>(b));
+    if (b == 0) {
+      read->book = std::move(next);
+    } else {
+      read->book.Append(std::move(next));
     }
-    book.usable = book.usable && texts.size() == options.herdbooks.size();
-    if (book.usable && !options.generations_auto) {
-      pedigree = PreparePedigree(book, prepare, &problems);
-    } else if (book.usable) {
-      generations = ChooseGenerations(book, prepare, &pedigree, &problems);
-    }
-  } catch (const InputError& e) {
-    problems.push_back({e.file(), e.record(), e.problem() + ": \"" + e.text() + "\"", "", "", ""});
   }
-  SortProblems(&problems, options.herdbooks);
+  read->book.usable = read->book.usable && names.size() == options.herdbooks.size();
+  return kExitSuccess;
+}
+
+// The pedigree of the selection; with --generations auto, of the most generations of
+// ancestors whose selection fits (import/generations_choice.h), said in `generations`.
+PreparedPedigree ChooseGenerations(const Herdbook& book, bool generations_auto,
+                                   PrepareOptions prepare, std::string* generations,
+                                   std::vector<ImportProblem>* problems) {
+  if (!generations_auto) return PreparePedigree(book, prepare, problems);
+  PreparedPedigree pedigree;
+  *generations = ChooseAutoGenerations(book, std::move(prepare), &pedigree, problems);
+  return pedigree;
+}
+
+// Writes the problems sorted to `err` and, with --problems, as CSV; returns kExitStopped, or
+// kExitInputError when the CSV cannot be written.
+int ReportProblems(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
+                   FileSystem& output_folder, std::vector<ImportProblem>* problems) {
+  SortProblems(problems, options.herdbooks);
   if (!options.problems_file.empty()) {
     std::vector<std::string> inputs = options.herdbooks;
     for (const std::string* name : {&options.keep_file, &options.breed_map_file}) {
@@ -405,15 +418,21 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
       return kExitInputError;
     }
     try {
-      input_files.WriteFiles({{options.problems_file, ProblemsCsv(problems)}});
+      input_files.WriteFiles({{options.problems_file, ProblemsCsv(*problems)}});
     } catch (const InputError& e) {
       err << "pedprep import: cannot write " << options.problems_file << ": " << e.problem()
           << "\n";
       return kExitInputError;
     }
   }
-  if (!problems.empty()) return ReportProblems(err, problems);
+  if (!problems->empty()) ShowProblems(err, *problems);
+  return problems->empty() ? kExitSuccess : kExitStopped;
+}
 
+// Writes the input folder as one group (import/folder_replacement.h) and the summary.
+int WriteInputFolder(const ImportOptions& options, const PreparedPedigree& pedigree,
+                     const std::string& generations, std::ostream& out, std::ostream& err,
+                     FileSystem& output_folder) {
   FolderTexts folder_texts;
   folder_texts.herdbook_name = options.herdbooks.size() == 1
                                    ? options.herdbooks.front()
@@ -429,6 +448,41 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
   if (written != kExitSuccess) return written;
   WriteSummary(out, pedigree, options.output_folder, generations, removed);
   return kExitSuccess;
+}
+
+}  // namespace
+
+int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err,
+              FileSystem& input_files, FileSystem& output_folder) {
+  HerdbookFormat format;
+  PrepareOptions prepare;
+  if (const int status = CheckOptions(options, err, output_folder, &format, &prepare);
+      status != kExitSuccess) {
+    return status;
+  }
+  ReadBooks read;
+  std::vector<ImportProblem> problems;
+  PreparedPedigree pedigree;
+  std::string generations;
+  try {
+    if (const int status =
+            ReadInputs(options, err, input_files, format, &prepare, &read, &problems);
+        status != kExitSuccess) {
+      return status;
+    }
+    if (read.book.usable) {
+      pedigree =
+          ChooseGenerations(read.book, options.generations_auto, prepare, &generations, &problems);
+    }
+  } catch (const InputError& e) {
+    problems.push_back(
+        {e.file(), e.record(), e.problem() + ": \"" + e.text() + "\"", "", "", ProblemKind::kFile});
+  }
+  if (const int status = ReportProblems(options, err, input_files, output_folder, &problems);
+      status != kExitSuccess) {
+    return status;
+  }
+  return WriteInputFolder(options, pedigree, generations, out, err, output_folder);
 }
 
 }  // namespace pedprep

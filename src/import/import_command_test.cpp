@@ -208,10 +208,10 @@ TEST(ImportCommandTest, Capacities) {
   Result r = Import(book, Defaults());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
-            "hb.csv: 24097 animals, at most 24096; choose fewer animals with --keep and "
-            "--generations (or --generations auto)\n"
-            "hb.csv: 24097 families, at most 2600; choose fewer animals with --keep and "
-            "--generations (or --generations auto)\n"
+            "hb.csv: 24,097 animals, at most 24,096; choose fewer animals with --keep FILE or "
+            "--born-from YEAR, with --generations auto\n"
+            "hb.csv: 24,097 families, at most 2,600; keep the largest with --largest-families "
+            "2600\n"
             "pedprep import: 2 problems, nothing written\n");
 }
 

@@ -1,26 +1,25 @@
 #include "import/pedigree_builder.h"
 
 #include <algorithm>
-#include <functional>
 #include <numeric>
 #include <queue>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 
+#include "core/loop_count.h"
 #include "import/ancestry_cycles.h"
+#include "import/capacity.h"
 #include "import/id_hash.h"
+#include "import/id_table.h"
 #include "records/escape.h"
 #include "records/input_folder.h"
 
 namespace pedprep {
 namespace {
 
-constexpr const char* kChooseFewer =
-    "; choose fewer animals with --keep and --generations (or --generations auto)";
 constexpr int kNoAncestors = 1 << 30;  // depth of an animal whose parents are not selected
-constexpr std::size_t kFamiliesNamed = 3;
-constexpr int kNation9 = 9;  // the nation code whose copies get parent copies in the run
+constexpr int kNation9 = 9;            // the nation code whose copies get parent copies in the run
 
 // One animal of the herd book: a row, a parent named without a row, or a dummy.
 struct Node {
@@ -40,64 +39,6 @@ struct Node {
   bool used_as_sire = false, used_as_dam = false;
   int dummy_child = -1;  // a dummy: the animal it is a parent of
   int depth = 0;         // generations above the nearest kept animal
-};
-
-// Values by id: open addressing with linear probing over a power-of-two table kept at most
-// half full. A slot holds the low 32 bits of the id's hash beside the value, so that a
-// probe reads the id itself (through `key_of(value)`) only when those bits match.
-class IdTable {
- public:
-  void Reserve(std::size_t count) {
-    std::size_t size = 16;
-    while (size < 2 * count) size *= 2;
-    if (size > slots_.size()) Rehash(size);
-  }
-  void Prefetch(uint32_t hash) const {
-    if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-  }
-  // The value of `id` (hash: Low32(IdHash(id))), or -1.
-  template <typename KeyOf>
-  int Find(std::string_view id, uint32_t hash, const KeyOf& key_of) const {
-    if (slots_.empty()) return -1;
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
-      const Slot& slot = slots_[s];
-      if (slot.value < 0) return -1;
-      if (slot.hash == hash && key_of(slot.value) == id) return slot.value;
-    }
-  }
-  // Adds `value` under `id` unless the id is there; returns the value that has the id.
-  template <typename KeyOf>
-  int Insert(std::string_view id, uint32_t hash, int value, const KeyOf& key_of) {
-    if (2 * (count_ + 1) > slots_.size()) Rehash(std::max<std::size_t>(16, 2 * slots_.size()));
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t s = hash & mask;
-    for (; slots_[s].value >= 0; s = (s + 1) & mask) {
-      if (slots_[s].hash == hash && key_of(slots_[s].value) == id) return slots_[s].value;
-    }
-    slots_[s] = {hash, value};
-    ++count_;
-    return value;
-  }
-
- private:
-  struct Slot {
-    uint32_t hash = 0;
-    int value = -1;
-  };
-  void Rehash(std::size_t size) {
-    LargeVector<Slot> old(size);
-    old.swap(slots_);
-    for (const Slot& slot : old) {
-      if (slot.value < 0) continue;
-      std::size_t s = slot.hash & (slots_.size() - 1);
-      while (slots_[s].value >= 0) s = (s + 1) & (slots_.size() - 1);
-      slots_[s] = slot;
-    }
-  }
-
-  LargeVector<Slot> slots_;
-  std::size_t count_ = 0;
 };
 
 uint32_t Low32(uint64_t value) { return static_cast<uint32_t>(value); }
@@ -123,13 +64,13 @@ class Builder {
   PreparedPedigree Build();
 
  private:
-  void Problem(const Node& node, std::string message, std::string plural) {
-    problems_.push_back({book_.files[node.file], node.line, std::move(message),
-                         std::string(node.id), "", std::move(plural)});
+  void Problem(const Node& node, std::string message, ProblemKind kind) {
+    problems_.push_back(
+        {book_.files[node.file], node.line, std::move(message), std::string(node.id), "", kind});
   }
-  void Problem(const HerdbookRow& row, std::string message, std::string plural) {
-    problems_.push_back({book_.files[row.file], row.line, std::move(message), std::string(row.id),
-                         "", std::move(plural)});
+  void Problem(const HerdbookRow& row, std::string message, ProblemKind kind) {
+    problems_.push_back(
+        {book_.files[row.file], row.line, std::move(message), std::string(row.id), "", kind});
   }
   void Repair(int n, const std::string& what) {
     const Node& node = nodes_[n];
@@ -159,7 +100,6 @@ class Builder {
   void SettleSexesAndBreeds();
   void CodeBreeds();
   void CountFounders();
-  void CountLoops(const std::vector<int>& family_of);
   void GroupFamilies();
   void Number();
   std::string NoteOf(int n) const;
@@ -180,7 +120,6 @@ class Builder {
   std::vector<std::string> breed_names_;  // by code - 1
   std::unordered_map<std::string_view, int> breed_codes_;
   std::vector<std::vector<int>> families_;                   // members, herd-book order
-  std::vector<long> family_loops_;                           // by family
   std::unordered_map<int, std::vector<long>> merged_lines_;  // first row -> its duplicates' lines
   std::unordered_map<int, std::string> notes_;               // node -> repairs done
   std::vector<std::pair<std::pair<int, long>, std::string>> repairs_;  // by (file, line)
@@ -208,7 +147,7 @@ void Builder::IndexRows() {
               "animal " + CutForMessage(row.id) + " appears again with different data (first at " +
                   (earlier.file == row.file ? "" : book_.files[earlier.file] + " ") + "line " +
                   std::to_string(earlier.line) + ")",
-              "conflicting duplicate rows");
+              ProblemKind::kConflictingDuplicate);
     }
   }
 }
@@ -341,7 +280,7 @@ void Builder::OrderNodes() {
     if (rank_[keep_nodes_[k]] >= 0) continue;
     keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
                               "id " + options_.keep_ids[k] + " is not in the herd book",
-                              options_.keep_ids[k], "", "ids not in the herd book"});
+                              options_.keep_ids[k], "", ProblemKind::kKeepIdUnknown});
   }
   std::vector<int> order;
   order.reserve(nodes_.size());
@@ -377,7 +316,7 @@ void Builder::CheckRoles() {
     Node& node = nodes_[n];
     if (node.used_as_sire && node.used_as_dam) {
       Problem(node, "animal " + CutForMessage(node.id) + " is used as sire and as dam",
-              "animals used as sire and as dam");
+              ProblemKind::kUsedAsSireAndDam);
       continue;
     }
     if (!node.used_as_sire && !node.used_as_dam) continue;
@@ -395,7 +334,7 @@ void Builder::CheckRoles() {
               "animal " + CutForMessage(node.id) + " has sex " + SexLetter(node.sex) +
                   " but is a " + (role == Sex::kMale ? "sire" : "dam") +
                   " (--repair gives way to the role)",
-              "sex conflicts");
+              ProblemKind::kSexConflict);
     }
   }
 }
@@ -440,7 +379,7 @@ void Builder::FindCycles() {
               "animal " + CutForMessage(member.id) +
                   (cycle.size() == 1 ? " is its own parent: " : " is its own ancestor: ") +
                   ChainText(nodes_, cycle) + " (--repair cuts a link)",
-              "ancestry cycles");
+              ProblemKind::kAncestryCycle);
     }
     return;
   }
@@ -521,7 +460,7 @@ void Builder::SettleSexesAndBreeds() {
         ++counts.default_sexes;
       } else if (node.row < 0 || !book_.Row(node.row).faulty) {
         Problem(node, "animal " + CutForMessage(node.id) + " has no sex (use --default-sex)",
-                "animals without sex");
+                ProblemKind::kNoSex);
       }
     }
     if (node.sire >= 0) continue;
@@ -538,7 +477,7 @@ void Builder::SettleSexesAndBreeds() {
         Problem(node,
                 (node.added == Added::kDummy ? "" : "founder ") + NameOf(nodes_, n) +
                     " has no breed (use --default-breed)",
-                "founders without breed");
+                ProblemKind::kNoBreed);
         continue;
       }
     }
@@ -575,14 +514,17 @@ void Builder::CodeBreeds() {
                                    " breeds among the founders, at most " +
                                    std::to_string(kMaxBreeds) + ": " + list +
                                    " (merge them with --breed-map or --rename-breed)",
-                               "", "", "capacity"});
+                               "", "", ProblemKind::kTooManyBreeds});
     result_.over_capacity = true;
     return;
   }
   for (std::size_t i = 0; i < names.size(); ++i) breed_codes_[names[i]] = static_cast<int>(i + 1);
   result_.breeds = names;
   const std::string legend = BreedLegendProblem(names);
-  if (!legend.empty()) total_problems_.push_back({options_.herdbook_name, 0, legend, "", "", ""});
+  if (!legend.empty()) {
+    total_problems_.push_back(
+        {options_.herdbook_name, 0, legend, "", "", ProblemKind::kBreedLegend});
+  }
   CountFounders();
 }
 
@@ -596,16 +538,9 @@ void Builder::CountFounders() {
 }
 
 void Builder::GroupFamilies() {
-  std::vector<int> root(nodes_.size());
-  std::iota(root.begin(), root.end(), 0);
-  std::function<int(int)> find = [&root](int x) {
-    while (root[x] != x) x = root[x] = root[root[x]];
-    return x;
-  };
+  LoopCounter graph(nodes_.size());
   for (std::size_t n = 0; n < nodes_.size(); ++n) {
-    for (int parent : {nodes_[n].sire, nodes_[n].dam}) {
-      if (parent >= 0) root[find(static_cast<int>(n))] = find(parent);
-    }
+    graph.AddChild(static_cast<int>(n), nodes_[n].sire, nodes_[n].dam);
   }
   std::vector<int> members(nodes_.size());
   std::iota(members.begin(), members.end(), 0);
@@ -613,87 +548,23 @@ void Builder::GroupFamilies() {
             [this](int a, int b) { return nodes_[a].order < nodes_[b].order; });
   std::unordered_map<int, int> family_of_root;
   std::vector<int> family_of(nodes_.size());
+  PedigreeSize size;
   for (int n : members) {
-    auto [it, inserted] = family_of_root.emplace(find(n), static_cast<int>(families_.size()));
-    if (inserted) families_.emplace_back();
+    auto [it, inserted] =
+        family_of_root.emplace(graph.Family(n), static_cast<int>(families_.size()));
+    if (inserted) {
+      families_.emplace_back();
+      size.family_loops.push_back(graph.LoopsAround(n));
+    }
     families_[it->second].push_back(n);
     family_of[n] = it->second;
   }
-  CountLoops(family_of);
   ImportCounts& counts = result_.counts;
+  counts.loops = graph.Loops();
   counts.families = static_cast<long>(families_.size());
   for (const auto& family : families_) {
     counts.largest_family = std::max(counts.largest_family, static_cast<long>(family.size()));
-  }
-  // (Rows left out for their own problems are reported already.)
-  if (counts.animals == 0 &&
-      (book_.rows_read == 0 || (options_.keep_given && options_.keep_ids.empty()))) {
-    total_problems_.push_back({options_.herdbook_name, 0, "no animals", "", "", ""});
-  }
-  if (counts.animals > kMaxRows) {
-    total_problems_.push_back({options_.herdbook_name, 0,
-                               std::to_string(counts.animals) + " animals, at most " +
-                                   std::to_string(kMaxRows) + kChooseFewer,
-                               "", "", "capacity"});
-  }
-  if (counts.families > kMaxFamilies) {
-    total_problems_.push_back({options_.herdbook_name, 0,
-                               std::to_string(counts.families) + " families, at most " +
-                                   std::to_string(kMaxFamilies) + kChooseFewer,
-                               "", "", "capacity"});
-  }
-  const bool too_many_copies = counts.loops > kMaxBreaks;
-  const bool too_many_rows = counts.animals <= kMaxRows && counts.animals + counts.loops > kMaxRows;
-  if (too_many_copies || too_many_rows) {
-    std::vector<int> order(families_.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [this](int a, int b) { return family_loops_[a] > family_loops_[b]; });
-    std::string named;
-    for (std::size_t i = 0; i < std::min(kFamiliesNamed, order.size()); ++i) {
-      const int f = order[i];
-      if (family_loops_[f] == 0) break;
-      named += (named.empty() ? "" : ", ") + std::string("family ") + std::to_string(f + 1) + " (" +
-               std::to_string(family_loops_[f]) + " copies, " +
-               std::to_string(families_[f].size()) + " animals)";
-    }
-    const std::string message =
-        too_many_copies ? "at least " + std::to_string(counts.loops) +
-                              " loop-break copies expected, at most " + std::to_string(kMaxBreaks)
-                        : std::to_string(counts.animals) + " animals and at least " +
-                              std::to_string(counts.loops) + " loop-break copies, at most " +
-                              std::to_string(kMaxRows) + " rows";
-    total_problems_.push_back({options_.herdbook_name, 0,
-                               message + "; the most copies: " + named + kChooseFewer, "", "",
-                               "capacity"});
-  }
-  for (const ImportProblem& problem : total_problems_) {
-    if (problem.plural == "capacity") result_.over_capacity = true;
-  }
-}
-
-void Builder::CountLoops(const std::vector<int>& family_of) {
-  // Per family: distinct matings + children - members + 1 (when it has a mating).
-  family_loops_.assign(families_.size(), 0);
-  std::vector<uint64_t> matings;
-  for (const Node& node : nodes_) {
-    if (node.sire < 0 || node.dam < 0) continue;
-    ++family_loops_[family_of[node.sire]];  // the child
-    matings.push_back((static_cast<uint64_t>(node.sire) << 32) | static_cast<uint32_t>(node.dam));
-  }
-  std::sort(matings.begin(), matings.end());
-  matings.erase(std::unique(matings.begin(), matings.end()), matings.end());
-  std::vector<char> mated(families_.size(), 0);
-  for (uint64_t mating : matings) {
-    const int f = family_of[static_cast<int>(mating >> 32)];
-    ++family_loops_[f];
-    mated[f] = 1;
-  }
-  ImportCounts& counts = result_.counts;
-  for (std::size_t f = 0; f < families_.size(); ++f) {
-    if (!mated[f]) continue;
-    family_loops_[f] += 1 - static_cast<long>(families_[f].size());
-    counts.loops += family_loops_[f];
+    size.family_sizes.push_back(static_cast<long>(family.size()));
   }
   std::vector<char> parent(nodes_.size(), 0);
   for (const Node& node : nodes_) {
@@ -703,9 +574,21 @@ void Builder::CountLoops(const std::vector<int>& family_of) {
   for (std::size_t n = 0; n < nodes_.size(); ++n) {
     const Node& node = nodes_[n];
     if (parent[n] && node.row >= 0 && book_.Row(node.row).nation == kNation9 &&
-        family_loops_[family_of[n]] > 0) {
+        size.family_loops[family_of[n]] > 0) {
       ++counts.nation9_parents;
     }
+  }
+  // (Rows left out for their own problems are reported already.)
+  if (counts.animals == 0 &&
+      (book_.rows_read == 0 || (options_.keep_given && options_.keep_ids.empty()))) {
+    total_problems_.push_back(
+        {options_.herdbook_name, 0, "no animals", "", "", ProblemKind::kFile});
+  }
+  size.animals = counts.animals;
+  size.loops = counts.loops;
+  for (ImportProblem& problem : CapacityProblems(size, options_.used, options_.herdbook_name)) {
+    total_problems_.push_back(std::move(problem));
+    result_.over_capacity = true;
   }
 }
 

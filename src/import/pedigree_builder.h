@@ -22,9 +22,8 @@
 // the member whose row comes last is cut; a recorded sex contradicting the animal's role as
 // sire or dam gives way to the role. Without `repair` each is a problem.
 //
-// Capacities: more than kMaxRows animals, kMaxFamilies families, kMaxBreeds breeds, more
-// than kMaxBreaks expected loop-break copies or kMaxRows animals plus copies are problems
-// (PreparedPedigree::over_capacity), naming the families that need the most copies.
+// Capacities: more than kMaxBreeds breeds and what import/capacity.h checks are problems
+// (PreparedPedigree::over_capacity).
 //
 // Checks concern the selected animals (a parent's role counts wherever it is used);
 // problems of single rows (see herdbook.h) and conflicting duplicates concern every row.
@@ -38,6 +37,7 @@
 #include <vector>
 
 #include "core/pedigree_store.h"
+#include "import/capacity.h"
 #include "import/herdbook.h"
 
 namespace pedprep {
@@ -60,6 +60,7 @@ struct PrepareOptions {
   Sex default_sex = Sex::kUnknown;
   std::string default_breed;     // empty: none
   std::size_t marker_count = 0;  // marker columns of the herd book
+  SelectionInUse used;           // the selection options given, for the capacity remedies
 };
 
 struct PreparedAnimal {

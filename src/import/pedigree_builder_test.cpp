@@ -97,9 +97,9 @@ TEST(PedigreeBuilderTest, CopiesBeyondTheRunAreRefusedNamingTheFamily) {
   const Built over = Build(book(kMaxBreaks + 2));
   EXPECT_TRUE(over.pedigree.over_capacity);
   EXPECT_EQ(over.Problems(),
-            "hb: at least 4097 loop-break copies expected, at most 4096; the most copies: family "
-            "2 (4097 copies, 12296 animals); choose fewer animals with --keep and --generations "
-            "(or --generations auto)\n");
+            "hb: at least 4,097 loop-break copies expected, at most 4,096; the most copies: "
+            "family 2 (4,097 copies, 12,296 animals); choose fewer animals with --keep FILE or "
+            "--born-from YEAR, with --generations auto\n");
   const Built fits = Build(book(kMaxBreaks + 1));
   EXPECT_EQ(fits.Problems(), "");
   EXPECT_EQ(fits.pedigree.counts.loops, kMaxBreaks);

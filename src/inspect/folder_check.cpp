@@ -29,15 +29,6 @@ std::string MarkerFileName(FileSystem& folder) {
   }
 }
 
-// Whether a run on the folder's current inputs would write its outputs.
-bool RunWouldFinish(FileSystem& folder) {
-  try {
-    return ObserveRun(folder)->status == kExitSuccess;
-  } catch (const InputError&) {
-    return false;
-  }
-}
-
 // Whether a name from the record stays inside the folder: relative, no ".." and no control
 // byte in it.
 bool InsideFolder(const std::string& name) {
@@ -151,8 +142,7 @@ bool PassFolderCheck(FileSystem& folder, const std::string& folder_name, const s
   // The outputs no longer belong to the inputs. What a run on the current inputs does can
   // still be told, and shown where no outputs would be presented as the folder's: when that
   // run stops.
-  if (look == FolderLook::kExplain ||
-      (look == FolderLook::kRunOnInputs && !RunWouldFinish(folder))) {
+  if (look == FolderLook::kExplain || (look == FolderLook::kRunOnInputs && !RunFinishes(folder))) {
     err << prefix << "note: " << check.findings.front();
     if (check.findings.size() > 1) err << " (and " << check.findings.size() - 1 << " more)";
     err << "; what follows is of a run on the current inputs\n";

@@ -1,9 +1,4 @@
-// How many loop-break copies a family needs at least: E - V + C of the graph whose nodes are
-// the family's animals and its nuclear families (a father, a mother and all their children)
-// and whose edges join each nuclear family to its two parents and to each child. One loop
-// break adds a node and no edge, so it lowers this number by one; the family peels only when
-// it is 0. A break that cuts the only link between two loops splits the family without
-// lowering it, so the analysis may make a few copies more.
+// The loop count (core/loop_count.h) of each family of a run's store.
 #ifndef PEDPREP_INSPECT_LOOP_COUNT_H_
 #define PEDPREP_INSPECT_LOOP_COUNT_H_
 

@@ -188,6 +188,14 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   return observed;
 }
 
+bool RunFinishes(FileSystem& folder) {
+  try {
+    return ObserveRun(folder)->status == kExitSuccess;
+  } catch (const InputError&) {
+    return false;
+  }
+}
+
 std::unique_ptr<ObservedRun> ObserveRunOrReport(FileSystem& folder, std::ostream& err) {
   std::unique_ptr<ObservedRun> run;
   try {

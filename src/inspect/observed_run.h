@@ -130,6 +130,10 @@ struct ObservedRun {
 // of ids.csv, its line and the problem).
 std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder);
 
+// Whether a run on `folder`'s current inputs would write its outputs (false also when an
+// input, ids.csv included, cannot be read).
+bool RunFinishes(FileSystem& folder);
+
 // ObserveRun, except that an input file the run cannot read (an InputError, or a run ended
 // by one) is reported on `err` and gives nullptr.
 std::unique_ptr<ObservedRun> ObserveRunOrReport(FileSystem& folder, std::ostream& err);

@@ -515,15 +515,7 @@ void WriteText(const ObservedRun& run, std::ostream& out) {
 
 }  // namespace
 
-int RunReportCheck(FileSystem& folder) {
-  std::unique_ptr<ObservedRun> run;
-  try {
-    run = ObserveRun(folder);
-  } catch (const InputError&) {
-    return kExitStopped;
-  }
-  return run->status == kExitSuccess ? kExitSuccess : kExitStopped;
-}
+int RunReportCheck(FileSystem& folder) { return RunFinishes(folder) ? kExitSuccess : kExitStopped; }
 
 int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
   std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);

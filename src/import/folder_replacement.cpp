@@ -1,7 +1,6 @@
 #include "import/folder_replacement.h"
 
 #include <algorithm>
-#include <string_view>
 
 #include "core/exit_status.h"
 #include "core/run_files.h"
@@ -16,17 +15,6 @@ constexpr const char* kInputFiles[] = {kPassportFile, kDefinitionFile, kDatabase
 // Folders above a problems file that are compared with the output folder.
 constexpr int kMaxFolderDepth = 256;
 
-std::string InFolder(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder == ".") return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return "";
-  return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
-}
-
 // The marker file the folder's DEF.DAT names (record 2), when the run would accept the name.
 std::string EarlierMarkerFile(FileSystem& folder) {
   std::string definition;
@@ -38,11 +26,16 @@ std::string EarlierMarkerFile(FileSystem& folder) {
     ++begin;
   }
   const std::size_t end = std::min(definition.find_first_of("\r\n", begin), definition.size());
-  const std::string marker = Trimmed(std::string_view(definition).substr(begin, end - begin));
+  const std::string marker = TrimFileName(definition.substr(begin, end - begin));
   return MarkerFileNameProblem(marker).empty() ? marker : "";
 }
 
 }  // namespace
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder == ".") return name;
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
 
 int ReplaceInputFolder(FileSystem& folder, const std::string& folder_name,
                        std::vector<OutputFile> files, bool force, std::ostream& err,

@@ -23,6 +23,9 @@ namespace pedprep {
 // How long the import waits for a run, an import or a reader in the folder to finish.
 inline constexpr std::chrono::seconds kImportLockWait(5);
 
+// `name` in the folder the user named `folder` ("" or "." = the current one), for messages.
+std::string InFolder(const std::string& folder, const std::string& name);
+
 // Writes `files` into `folder` as above (`folder_name` as the user gave it, for messages).
 // Without `force` an existing input file (PEDIGREE.PRN, DEF.DAT, database/*.dat), seen under
 // the lock, refuses the write. Returns kExitSuccess and in *removed the earlier run's files

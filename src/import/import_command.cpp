@@ -27,11 +27,6 @@ constexpr std::size_t kLinesInSum = 10;
 // Herd books read in one call (HerdbookRow::file numbers them).
 constexpr std::size_t kMaxHerdbooks = 1000;
 
-std::string InFolder(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder == ".") return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
 std::string Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\r");
   if (first == std::string_view::npos) return "";

@@ -103,7 +103,7 @@ struct PreparedPedigree {
   std::vector<std::string> repairs;     // "FILE:LINE: animal ID: what was changed"
   ImportCounts counts;
   bool over_capacity = false;  // the problems include a capacity of the run
-  int deepest = 0;  // with keep ids: the most generations above a kept animal selected
+  int deepest = 0;             // with keep ids: the most generations above a kept animal selected
 };
 
 // Problems go to `problems` in line order (herd book, then keep file, then the totals);

@@ -12,7 +12,7 @@
 #include "cli/bash_completion.h"
 #include "cli/commands.h"
 #include "cli/manual_page.h"
-#include "core/stop.h"
+#include "core/command_runner.h"
 #include "testing/fakes.h"
 
 namespace {
@@ -21,6 +21,12 @@ int Fail(const std::string& message) {
   std::cerr << "generate_docs: " << message << "\n";
   return 1;
 }
+
+// The pause's commands: none run here.
+class NoCommands : public pedprep::CommandRunner {
+ public:
+  void Run(const std::string& /*command*/) override {}
+};
 
 }  // namespace
 
@@ -31,7 +37,7 @@ int main(int argc, char** argv) {
   }
   // The definitions only: no action runs, so the world they would reach is a stand-in.
   pedprep::CapturingConsole console;
-  pedprep::RecordingCommandRunner shell;
+  NoCommands shell;
   pedprep::CommandEnvironment env(console, shell, [](const std::string&, bool) {
     return std::make_unique<pedprep::MemoryFileSystem>();
   });

@@ -9,7 +9,6 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "core/stop.h"
 #include "testing/fakes.h"
 
 namespace pedprep {

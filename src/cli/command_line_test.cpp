@@ -8,7 +8,6 @@
 #include <map>
 #include <sstream>
 
-#include "core/stop.h"
 #include "records/csv.h"
 #include "testing/build_paths.h"
 #include "testing/fakes.h"

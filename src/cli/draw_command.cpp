@@ -18,6 +18,17 @@ std::string CheckDrawingName(const std::string& name) {
   return "a file name ending in .dot, .svg, .png or .pdf";
 }
 
+// "" when the options name one picture, else the problem.
+std::string CheckWhatToDraw(const DrawRequest& request) {
+  const int asked = static_cast<int>(!request.family.empty()) +
+                    static_cast<int>(!request.around.empty()) +
+                    static_cast<int>(!request.copy.empty());
+  if (asked != 1 || (request.core && request.family.empty())) {
+    return "give one of --family N, --around ID or --copy POSITION (--core only with --family)";
+  }
+  return "";
+}
+
 }  // namespace
 
 void DefineDraw(CommandLine& line, CommandContext& context) {
@@ -74,6 +85,10 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
   draw.OnRun([options, &context] {
     options->request.folder_name = options->folder;
     options->request.color_breed = !options->color.empty();
+    if (const std::string problem = CheckWhatToDraw(options->request); !problem.empty()) {
+      context.err << "pedprep draw: " << problem << "\n";
+      return kExitUsage;
+    }
     return LookAtFolder(
         context, options->folder, "draw", FolderLook::kRunOnInputs, [&](FileSystem& folder) {
           std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();

@@ -4,7 +4,7 @@
 
 #include "cli/command_line.h"
 #include "cli/fault_guard.h"
-#include "core/stop.h"
+#include "core/command_runner.h"
 
 int main(int argc, char** argv) {
   return pedprep::RunCatchingFaults(

@@ -4,6 +4,7 @@
 #ifndef PEDPREP_CORE_RUN_CONTEXT_H_
 #define PEDPREP_CORE_RUN_CONTEXT_H_
 
+#include "core/command_runner.h"
 #include "core/pedigree_store.h"
 #include "core/run_observer.h"
 #include "core/stop.h"

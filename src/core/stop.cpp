@@ -1,8 +1,5 @@
 #include "core/stop.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <iostream>
 #include <optional>
 #include <string>
 
@@ -28,15 +25,6 @@ std::string TrimAnswer(std::string answer) {
 }
 
 }  // namespace
-
-void ShellCommandRunner::Run(const std::string& command) {
-  // Whatever the run has shown so far must be on the screen before the command writes.
-  std::cout.flush();
-  std::fflush(stdout);
-  // The command's outcome does not matter to the run: the pause ends either way.
-  int status = std::system(command.c_str());
-  (void)status;
-}
 
 void Pause(RunContext& ctx) {
   if (ctx.batch) return;

@@ -90,18 +90,6 @@ inline constexpr const char* kPausePrompt =
     "Pause - Please enter a blank line (to continue) or a DOS command.";
 inline constexpr const char* kStopLine = "Stop - Program terminated.";
 
-// Runs a command line with the system's command interpreter; returns when it finished.
-class CommandRunner {
- public:
-  virtual ~CommandRunner() = default;
-  virtual void Run(const std::string& command) = 0;
-};
-
-class ShellCommandRunner : public CommandRunner {
- public:
-  void Run(const std::string& command) override;
-};
-
 // In a batch run (ctx.batch) does nothing. Otherwise shows the pause prompt and reads one line (at
 // most 128 characters kept; end of input is an empty answer). Trailing blanks and tabs are cut; an
 // answer of two or more characters is run as a command before the pause ends, but only when it was

@@ -332,8 +332,8 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
   auto read_file = [&](const std::string& name, std::string* text) {
     try {
       if (input_files.ReadFile(name, text)) return true;
-    } catch (const InputError& e) {
-      err << e.Report() << "\n";  // a file larger than any input
+    } catch (const InputError& e) {  // a file too large to read
+      err << e.Report() << "\n";
       return false;
     }
     err << "pedprep import: cannot read " << name << "\n";

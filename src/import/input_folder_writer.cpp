@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/run_files.h"
 #include "records/input_folder.h"
 #include "records/layout.h"
 #include "records/text_writer.h"
@@ -37,8 +38,8 @@ std::string JoinedNames(const std::vector<std::string>& names) {
 
 }  // namespace
 
-const char* const kImportedFiles[5] = {"PEDIGREE.PRN", "DEF.DAT", "database/pedigree.dat",
-                                       "database/markers.dat", "ids.csv"};
+const char* const kImportedFiles[5] = {kPassportFile, kDefinitionFile, kDatabasePedigreeFile,
+                                       kMarkerDataFile, kIdsFile};
 
 std::vector<OutputFile> InputFolderFiles(const PreparedPedigree& pedigree,
                                          const FolderTexts& texts) {

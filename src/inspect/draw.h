@@ -8,73 +8,25 @@
 //                    down to `down` generations (through the originals of copies), with the
 //                    copies of any of them; ANIMAL is a herd-book id of ids.csv or
 //                    FAMILY:INDIVIDUAL (the numbers of ped.dat);
-//   --copy WHICH     the loop that one loop-break copy breaks: the animals and matings of one
-//                    shortest cycle through the copied animal and the mating whose children
-//                    received the copy, in the family as it was just before that copy was
-//                    made, with the copy beside its original. WHICH is the copy's position
-//                    (digits no larger than the number of rows) or the herd-book id of a
-//                    copied animal (its first copy).
+//   --copy WHICH     the loop that one loop-break copy breaks (inspect/loop_finder.h), with
+//                    the copy beside its original. WHICH is what report prints of a copy: its
+//                    position, FAMILY:NUMBER, or the herd-book id of a copied animal (its
+//                    first copy). Digits name the position when it holds a loop-break copy,
+//                    else the id; when both name different copies the request is refused.
 // When the run stops, the store is drawn as the run left it: the family where it stopped
 // with the copies made so far, later families as read; a run that stops while reading the
-// passport file has nothing to draw.
-//
-// The graph (digraph "pedigree", top to bottom):
-//   title    graph label: folder, family, what is shown, and that the run stops and why;
-//   animal   p<position> [label="<herd-book id | dummy sire/dam of <child> | ini_id N>\n
-//            <number> (pos <position>)"], males shape=box, females shape=ellipse; a
-//            loop-break copy style=dashed, a parent copy peripheries=2 (and gray85 fill
-//            unless coloured), a dummy style=dotted; with breed colours each animal filled
-//            with the colour of its largest breed fraction. A copy has a dotted undirected
-//            edge to its original.
-//   mating   m<father position>_<mother position> [shape=point]: an edge from each drawn
-//            parent (no arrowhead) and an edge to each drawn child. A loop picture draws the
-//            edge the copy breaks in red, dashed, and the copy's own edge to the mating.
-//   legend   subgraph cluster_legend: male, female, mating, loop-break copy, parent copy,
-//            dummy, and the breeds with their colours.
+// passport file has nothing to draw. The DOT text is described in inspect/dot_writer.h.
 #ifndef PEDPREP_INSPECT_DRAW_H_
 #define PEDPREP_INSPECT_DRAW_H_
 
-#include <cstdint>
-#include <functional>
 #include <ostream>
 #include <string>
-#include <vector>
 
+#include "inspect/dot_rendering.h"
+#include "inspect/loop_finder.h"
 #include "records/file_system.h"
 
 namespace pedprep {
-
-struct ObservedRun;
-
-// One step of a loop: an animal (`mating` false: `number`, `ini_id`) or a mating (`father`,
-// `mother`, their ini_ids; 0 = unknown). Numbers are the store's.
-struct LoopStep {
-  bool mating = false;
-  int32_t number = 0;
-  int32_t ini_id = 0;
-  int32_t father = 0;
-  int32_t mother = 0;
-  int32_t father_ini_id = 0;
-  int32_t mother_ini_id = 0;
-};
-
-// The loop broken by the loop-break copy at store position `copy_position`, as a closed walk
-// that starts at the copied animal and ends at the mating whose children received the copy
-// (each step adjacent to the next, the last to the first). Empty, with `problem` set, when
-// the position holds no loop-break copy or no such loop is found.
-std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
-                                 std::string* problem);
-
-// Renders DOT text as an image of `format` ("svg", "png" or "pdf") into `image`. Returns ""
-// on success, else the problem in one line.
-using DotRenderer = std::function<std::string(const std::string& dot, const std::string& format,
-                                              int timeout_seconds, std::string* image)>;
-
-// Runs the Graphviz program `dot` found on PATH, the DOT text on its standard input and the
-// image from its standard output (no file is written). `dot` is killed when it runs longer
-// than `timeout_seconds` and when pedprep ends.
-std::string RenderWithDot(const std::string& dot, const std::string& format, int timeout_seconds,
-                          std::string* image);
 
 struct DrawRequest {
   std::string folder_name;  // as the user gave it, for the title ("" = the current folder)
@@ -82,7 +34,7 @@ struct DrawRequest {
   std::string around;       // --around: an animal
   int up = 3;
   int down = 1;
-  std::string copy;  // --copy: a position or a herd-book id
+  std::string copy;  // --copy: a position, FAMILY:NUMBER or a herd-book id
   bool core = false;
   bool color_breed = false;
   int max_animals = 300;
@@ -90,9 +42,11 @@ struct DrawRequest {
   std::string output;  // "" = DOT on `out`; *.dot, *.svg, *.png, *.pdf written to `output_folder`
 };
 
-// Exit status: 0 drawn; 1 nothing to draw (no such family or animal, a picture larger than
-// `max_animals`, a run that stops while reading the passport file, a failed rendering; a line
-// on `err`); 2 a file that cannot be read or written.
+// Draws what `request` names; exactly one of family, around and copy is set (the command
+// line checks that). Exit status: 0 drawn; 1 nothing to draw (no such family or animal, a
+// picture larger than `max_animals`, a run that stops while reading the passport file, a
+// failed rendering; a line on `err`); 2 a file that cannot be read or written; 64 a --copy
+// whose digits name one copy as a position and another as a herd-book id.
 int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_folder,
             const DotRenderer& render, std::ostream& out, std::ostream& err);
 

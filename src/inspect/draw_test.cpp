@@ -1,49 +1,21 @@
 #include "inspect/draw.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <array>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <map>
-#include <set>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "inspect/observed_run.h"
 #include "testing/fakes.h"
+#include "testing/loop_folders.h"
 #include "testing/run_folder.h"
 #include "testing/test_run.h"
 
 namespace pedprep {
 namespace {
 
-// Full sibs 3 and 4 mate (a loop: 4 is copied as 8 for their child 5); 5 and the founder 6
-// have 7, who hangs off the loop. Identifier 4 has nation code 9, so the reconstruction
-// gives the copy the parent copies 9 (of 1) and 10 (of 2).
-MemoryFileSystem LoopFolder() {
-  MemoryFileSystem folder;
-  testing::PutCleanInputs(folder);
-  folder.files["PEDIGREE.PRN"] = testing::PassportText(7, 2,
-                                                       {{1, 1, 0, 0, 1, 1, 1},
-                                                        {1, 2, 0, 0, 2, 2, 2},
-                                                        {1, 3, 1, 2, 0, 1, 3},
-                                                        {1, 4, 1, 2, 0, 2, 4},
-                                                        {1, 5, 3, 4, 0, 1, 5},
-                                                        {1, 6, 0, 0, 1, 2, 6},
-                                                        {1, 7, 5, 6, 0, 2, 7}});
-  std::string database = "    7\r\n";
-  for (int id = 1; id <= 7; ++id) {
-    database +=
-        "    " + std::to_string(id) + "    0    0    1    " + (id == 4 ? "9" : "1") + "    1\r\n";
-  }
-  folder.files["database/pedigree.dat"] = database;
-  folder.files["ids.csv"] = "ini_id,id,family,individual,added\r\n1,\"SIRE \"\"A\"\"\",1,1,0\r\n";
-  return folder;
-}
+using testing::LoopFolder;
 
 struct Drawn {
   int status = 0;
@@ -202,72 +174,6 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
   }
 }
 
-// Founders 1 and 2 have 3, 4 and 6; the full sibs 3 and 4 have 5 and 10; 5 mates with his
-// aunt 6 (a second loop), their children are 7 and 11; 7 has 9 by the founder 8.
-MemoryFileSystem TwoLoopFolder() {
-  MemoryFileSystem folder = LoopFolder();
-  const std::vector<testing::PassportRow> rows = {
-      {1, 1, 0, 0, 1, 1, 1}, {1, 2, 0, 0, 2, 2, 2},   {1, 3, 1, 2, 0, 1, 3},  {1, 4, 1, 2, 0, 2, 4},
-      {1, 5, 3, 4, 0, 1, 5}, {1, 6, 1, 2, 0, 2, 6},   {1, 7, 5, 6, 0, 2, 7},  {1, 8, 0, 0, 1, 1, 8},
-      {1, 9, 8, 7, 0, 1, 9}, {1, 10, 3, 4, 0, 2, 10}, {1, 11, 5, 6, 0, 1, 11}};
-  folder.files["PEDIGREE.PRN"] = testing::PassportText(11, 2, rows);
-  std::string database = "   11\r\n";
-  for (int id = 1; id <= 11; ++id) {
-    database += "    " + std::to_string(id) + "    0    0    1    1    1\r\n";
-  }
-  folder.files["database/pedigree.dat"] = database;
-  return folder;
-}
-
-TEST(DrawTest, BrokenLoopIsACycleOfThePedigreeThroughTheCopiedAnimal) {
-  // The passport's parents by ini_id (which here equals the individual number).
-  const std::map<int32_t, std::pair<int32_t, int32_t>> parents = {
-      {3, {1, 2}}, {4, {1, 2}}, {5, {3, 4}},  {6, {1, 2}},
-      {7, {5, 6}}, {9, {8, 7}}, {10, {3, 4}}, {11, {5, 6}}};
-  auto adjacent = [&parents](const LoopStep& animal, const LoopStep& mating) {
-    if (animal.ini_id == mating.father_ini_id || animal.ini_id == mating.mother_ini_id) {
-      return true;
-    }
-    auto it = parents.find(animal.ini_id);
-    return it != parents.end() &&
-           it->second == std::make_pair(mating.father_ini_id, mating.mother_ini_id);
-  };
-  for (auto [folder, copies] : {std::pair{LoopFolder(), 1u}, std::pair{TwoLoopFolder(), 2u}}) {
-    std::unique_ptr<ObservedRun> run = ObserveRun(folder);
-    ASSERT_EQ(run->status, 0) << run->console;
-    ASSERT_EQ(run->loop_copies.size(), copies);
-    for (const LoopCopy& copy : run->loop_copies) {
-      SCOPED_TRACE("copy at position " + std::to_string(copy.copy_position));
-      std::string problem;
-      const std::vector<LoopStep> loop = BrokenLoop(*run, copy.copy_position, &problem);
-      ASSERT_GE(loop.size(), 4u) << problem;
-      ASSERT_EQ(loop.size() % 2, 0u);
-      EXPECT_FALSE(loop.front().mating);
-      EXPECT_EQ(loop.front().ini_id, copy.ini_id);
-      std::set<int32_t> animals;
-      std::set<std::pair<int32_t, int32_t>> matings;
-      for (std::size_t k = 0; k < loop.size(); ++k) {
-        const LoopStep& a = loop[k];
-        const LoopStep& b = loop[(k + 1) % loop.size()];
-        ASSERT_NE(a.mating, b.mating) << k;
-        EXPECT_TRUE(a.mating ? adjacent(b, a) : adjacent(a, b)) << k;
-        if (a.mating) {
-          EXPECT_TRUE(matings.insert({a.father_ini_id, a.mother_ini_id}).second) << k;
-        } else {
-          EXPECT_TRUE(animals.insert(a.ini_id).second) << k;
-        }
-      }
-      // The loop closes through the mating whose children received the copy.
-      EXPECT_TRUE(loop.back().father_ini_id == copy.ini_id ||
-                  loop.back().mother_ini_id == copy.ini_id);
-    }
-  }
-  std::unique_ptr<ObservedRun> run = ObserveRun(*std::make_unique<MemoryFileSystem>(LoopFolder()));
-  std::string problem;
-  EXPECT_TRUE(BrokenLoop(*run, 5, &problem).empty());
-  EXPECT_EQ(problem, "position 5 holds no loop-break copy");
-}
-
 TEST(DrawTest, DummyLabelAndBreedColours) {
   MemoryFileSystem folder = LoopFolder();
   folder.files["ids.csv"] =
@@ -316,12 +222,6 @@ TEST(DrawTest, OutputsAndRefusals) {
     int status;
     const char* err;
   };
-  DrawRequest none;
-  DrawRequest two = Family("1");
-  two.copy = "8";
-  DrawRequest core_around;
-  core_around.around = "1:1";
-  core_around.core = true;
   DrawRequest unknown;
   unknown.around = "NOBODY";
   DrawRequest not_a_copy;
@@ -334,13 +234,7 @@ TEST(DrawTest, OutputsAndRefusals) {
   DrawRequest small_around;
   small_around.around = "1:5";
   small_around.max_animals = 1;
-  const char* kOneOf =
-      "pedprep draw: give one of --family N, --around ID or --copy POSITION (--core only with "
-      "--family)\n";
   const std::vector<Refusal> refusals = {
-      {"nothing asked", none, 64, kOneOf},
-      {"two asked", two, 64, kOneOf},
-      {"core without family", core_around, 64, kOneOf},
       {"family 0", Family("0"), 1, "pedprep draw: no family 0; families are 1..1\n"},
       {"family x", Family("x"), 1, "pedprep draw: no family x; families are 1..1\n"},
       {"family 2", Family("2"), 1, "pedprep draw: no family 2; families are 1..1\n"},
@@ -394,46 +288,6 @@ TEST(DrawTest, ARunThatStopsAfterReadingIsDrawnAsRead) {
       << d.out;
   EXPECT_NE(d.out.find(". This family is drawn as read.\"];\n"), std::string::npos) << d.out;
   EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p2", "p3"}));
-}
-
-// RenderWithDot against stand-ins for dot on PATH: the text goes through pipes both ways, a
-// dot that cannot be found, one that fails after it started, one that hangs.
-TEST(DrawTest, RenderWithDotStandIns) {
-  char dir_template[] = "/tmp/pedprep-draw-test-XXXXXX";
-  const std::string dir = mkdtemp(dir_template);
-  const char* old_path = std::getenv("PATH");
-  const std::string saved = old_path == nullptr ? "" : old_path;
-  auto stand_in = [&dir](const std::string& script) {
-    std::ofstream(dir + "/dot") << "#!/bin/sh\n" << script << "\n";
-    chmod((dir + "/dot").c_str(), 0755);
-  };
-  setenv("PATH", (dir + ":/usr/bin:/bin").c_str(), 1);
-  std::string image;
-  std::string text;
-  for (int k = 0; text.size() < (1 << 20); ++k) text += "line " + std::to_string(k) + "\n";
-
-  stand_in("exec cat");
-  EXPECT_EQ(RenderWithDot(text, "svg", 10, &image), "");
-  EXPECT_TRUE(image == text);
-
-  stand_in("cat >/dev/null; exit 127");
-  EXPECT_EQ(RenderWithDot(text, "svg", 10, &image), "dot failed (exit status 127)");
-  EXPECT_EQ(image, "");
-
-  stand_in("exec sleep 30");
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(RenderWithDot("digraph {}", "png", 1, &image),
-            "dot did not finish within 1 s (--timeout); draw less with --around, --copy or "
-            "--core");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-
-  std::remove((dir + "/dot").c_str());
-  setenv("PATH", dir.c_str(), 1);
-  EXPECT_EQ(RenderWithDot("digraph {}", "png", 1, &image),
-            "the Graphviz program dot is not installed; install it with: sudo apt-get install "
-            "graphviz");
-  setenv("PATH", saved.c_str(), 1);
-  rmdir(dir.c_str());
 }
 
 }  // namespace

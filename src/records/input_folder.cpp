@@ -15,7 +15,6 @@ namespace {
 constexpr const char* kLegendStart = "breeds:";
 constexpr const char* kFieldsLine = "fields: family individual father mother breed sex ini_id";
 constexpr const char* kIdsLine = "ids.csv maps ini_id to the herd book ids";
-constexpr const char* kIdsFileName = "ids.csv";
 // Lines the legend may use: all but the title.
 constexpr std::size_t kLegendLines = kPassportTextLines - 1;
 
@@ -207,7 +206,7 @@ std::map<int32_t, IdsRow> ParseIdsCsv(std::string_view text, std::vector<IdsProb
   };
   std::vector<CsvRow> rows;
   try {
-    rows = ParseCsv(text, ',', kIdsFileName);
+    rows = ParseCsv(text, ',', std::string());  // a problem names only the line; callers the file
   } catch (const InputError& e) {
     fault(e.record(),
           e.problem() + (e.text().empty() ? "" : ": \"" + EscapeControlBytes(e.text()) + "\""));

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/stop.h"
+#include "core/command_runner.h"
 #include "records/console.h"
 #include "records/file_system.h"
 

@@ -12,7 +12,8 @@
 # (stages still being written) show "-" or their status instead of failing the script.
 # The result table uses one printf format for its heading and rows. Then the import
 # (bench/import_bench.sh) and `pedprep animals` beside the run on the largest herd books of
-# ../shared/data (bench/animals_bench.sh).
+# ../shared/data (bench/animals_bench.sh), and pictures drawn from them
+# (bench/draw_bench.sh).
 # shellcheck disable=SC2059
 set -u
 
@@ -201,5 +202,12 @@ if [ "$have_pedprep" = 1 ]; then
   bash bench/animals_bench.sh "$BUILD/pedprep" "$OUT/animals" || echo "animals bench failed"
 else
   echo "animals bench: pedprep does not build (see $LOG)"
+fi
+
+echo "== draw (pictures of ../shared/data through Graphviz's dot; each within 20 s)"
+if [ "$have_pedprep" = 1 ] && command -v dot >/dev/null; then
+  bash bench/draw_bench.sh "$BUILD/pedprep" "$OUT/draw" || echo "draw bench failed"
+else
+  echo "draw bench: pedprep does not build (see $LOG) or dot is not installed"
 fi
 exit 0

@@ -22,12 +22,6 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-// The pause's commands: none run here.
-class NoCommands : public pedprep::CommandRunner {
- public:
-  void Run(const std::string& /*command*/) override {}
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -37,7 +31,7 @@ int main(int argc, char** argv) {
   }
   // The definitions only: no action runs, so the world they would reach is a stand-in.
   pedprep::CapturingConsole console;
-  NoCommands shell;
+  pedprep::RecordingCommandRunner shell;
   pedprep::CommandEnvironment env(console, shell, [](const std::string&, bool) {
     return std::make_unique<pedprep::MemoryFileSystem>();
   });

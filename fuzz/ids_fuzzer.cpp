@@ -97,18 +97,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (!show_err.str().empty() || report_status != 0) __builtin_trap();
 
-  // The same id for each ini_id in both: report's copies against show's rows.
+  // The same id for each ini_id in both, and each copy at its position: report's copies
+  // against show's rows.
   std::map<std::string, std::string> id_of;
+  std::map<std::string, std::string> ini_at;
   const std::vector<CsvRow> rows = ParseCsv(shown.str(), ',', "show");
   if (rows.size() != kTableRows + 1) __builtin_trap();
   for (const CsvRow& row : rows) {
     if (row.fields.size() != 11) __builtin_trap();
     id_of[row.fields[7]] = row.fields[10];
+    ini_at[row.fields[0]] = row.fields[7];
   }
   for (const CsvRow& row : ParseCsv(report.str(), ',', "report")) {
     if (row.line == 1) continue;
-    if (row.fields.size() != 6 || id_of.count(row.fields[4]) == 0 ||
-        id_of[row.fields[4]] != row.fields[5]) {
+    if (row.fields.size() != 7 || id_of.count(row.fields[5]) == 0 ||
+        id_of[row.fields[5]] != row.fields[6] || ini_at[row.fields[3]] != row.fields[5]) {
       __builtin_trap();
     }
   }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <limits>
 #include <type_traits>
 
@@ -14,13 +15,6 @@
 
 namespace pedprep {
 namespace {
-
-// The parser's validators describe themselves in its messages ("K:INT in [1 - 20]"); the help
-// shows ours in words instead, so their descriptions are left empty.
-CLI::Validator Quiet(CLI::Validator validator) {
-  validator.description("");
-  return validator;
-}
 
 // The problem of a value that is none of the choices (in any letter case), or "".
 // Replaces `value` by the choice it names in any letter case and returns ""; otherwise the
@@ -88,7 +82,15 @@ CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
     const long max = argument.range() ? argument.range()->second : std::numeric_limits<int>::max();
     option->check([min, max](const std::string& value) { return InRange(value, min, max); });
   }
-  if (argument.existing_directory()) option->check(Quiet(CLI::ExistingDirectory));
+  if (argument.existing_directory()) {
+    option->check([validator = CLI::ExistingDirectory](const std::string& value) -> std::string {
+      std::error_code error;
+      if (std::filesystem::is_regular_file(value, error)) {
+        return value + " is a file, not a folder: give the folder that holds the run's files";
+      }
+      return validator(value);
+    });
+  }
   if (argument.check()) option->check(argument.check(), "");
   if (argument.show_default()) option->capture_default_str();
   return option;
@@ -100,6 +102,17 @@ std::string TooMany(const Argument& argument, const CLI::Option& option) {
   const auto* const* values = std::get_if<std::vector<std::string>*>(&argument.target());
   if (!at_most || values == nullptr || (*values)->size() <= at_most->first) return "";
   return option.get_name() + ": at most " + std::to_string(at_most->first) + " " + at_most->second;
+}
+
+// The problem of an option given without any of the options it needs, or "".
+std::string NeedsMissing(const Argument& argument, const CLI::Option& option, const CLI::App& app) {
+  if (argument.needs().empty() || option.count() == 0) return "";
+  std::string others;
+  for (const std::string& other : argument.needs()) {
+    if (app.get_option(other)->count() > 0) return "";
+    others += (others.empty() ? "" : " or ") + other;
+  }
+  return option.get_name() + " requires " + others;
 }
 
 // The parser's objects of one command and its arguments.
@@ -124,11 +137,6 @@ ParseResult CommandLine::Parse(int argc, const char* const* argv, std::ostream& 
     parser.app = app.add_subcommand(command.name(), command.description());
     for (const Argument& argument : command.arguments()) {
       parser.options.emplace_back(&argument, AddToParser(*parser.app, argument));
-    }
-    for (const auto& [argument, option] : parser.options) {
-      for (const std::string& other : argument->needs()) {
-        option->needs(parser.app->get_option(other));
-      }
     }
   }
 
@@ -155,6 +163,7 @@ ParseResult CommandLine::Parse(int argc, const char* const* argv, std::ostream& 
     if (!parser.app->parsed()) continue;
     for (const auto& [argument, option] : parser.options) {
       std::string problem = TooMany(*argument, *option);
+      if (problem.empty()) problem = NeedsMissing(*argument, *option, *parser.app);
       if (!problem.empty()) {
         return {ParseResult::Kind::kUsageError, parser.command, std::move(problem)};
       }

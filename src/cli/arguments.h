@@ -84,7 +84,8 @@ class Argument {
     check_shown_ = std::move(shown);
     return *this;
   }
-  // Given only together with the option named `other` (one of its names, e.g. "--keep").
+  // Given only together with the option named `other` (one of its names, e.g. "--keep"), or
+  // with any other option named so (usage error "NAME requires A or B").
   Argument& Needs(std::string other) {
     needs_.push_back(std::move(other));
     return *this;

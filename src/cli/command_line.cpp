@@ -44,6 +44,72 @@ void DefineHelp(CommandLine& line, CommandContext& context) {
   });
 }
 
+// The optimal string alignment distance: insertions, deletions, substitutions and swaps of
+// neighbours, each 1.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min(
+          {d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      }
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// The known word a slip away from `typed` (at most 2 edits, fewer than a third of it), the
+// nearest first; "" when there is none.
+std::string Nearest(std::string_view typed, const std::vector<std::string>& known) {
+  std::string best;
+  std::size_t best_distance = 3;
+  for (const std::string& word : known) {
+    const std::size_t distance = EditDistance(typed, word);
+    if (distance > 0 && distance < best_distance && 3 * distance < typed.size()) {
+      best = word;
+      best_distance = distance;
+    }
+  }
+  return best;
+}
+
+// " (did you mean WORD?)" for the first word of argv that names no command or option of the
+// command but nearly does; "" otherwise.
+std::string Suggestion(const CommandLine& line, const Command* command, int argc,
+                       const char* const* argv) {
+  std::vector<std::string> options = {"--help", "--version"};
+  if (command != nullptr) {
+    for (const Argument& argument : command->arguments()) {
+      const std::string& names = argument.names();
+      for (std::size_t begin = 0; begin < names.size();) {
+        std::size_t end = names.find(',', begin);
+        if (end == std::string::npos) end = names.size();
+        if (names.compare(begin, 2, "--") == 0) options.push_back(names.substr(begin, end - begin));
+        begin = end + 1;
+      }
+    }
+  }
+  if (command == nullptr && argc > 1 && argv[1][0] != '-') {
+    std::vector<std::string> commands;
+    for (const Command& each : line.commands()) commands.push_back(each.name());
+    const std::string near = Nearest(argv[1], commands);
+    return near.empty() ? "" : " (did you mean " + near + "?)";
+  }
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    if (word.substr(0, 2) != "--") continue;
+    const std::string_view name = word.substr(0, word.find('='));
+    if (std::find(options.begin(), options.end(), name) != options.end()) continue;
+    const std::string near = Nearest(name, options);
+    if (!near.empty()) return " (did you mean " + near + "?)";
+  }
+  return "";
+}
+
 // The two lines after a usage error's problem: how the command (or the program) is called and
 // where to read more.
 std::string UsageHint(const CommandLine& line, const Command* command) {
@@ -95,7 +161,8 @@ int RunParsedCommandLine(int argc, const char* const* argv, std::ostream& out, s
     case ParseResult::Kind::kAnswered:
       return kExitSuccess;
     case ParseResult::Kind::kUsageError:
-      err << "pedprep: " << parsed.problem << "\n" << UsageHint(*line, parsed.command);
+      err << "pedprep: " << parsed.problem << Suggestion(*line, parsed.command, argc, argv) << "\n"
+          << UsageHint(*line, parsed.command);
       return kExitUsage;
     case ParseResult::Kind::kCommand:
       break;

@@ -50,5 +50,30 @@ TEST(DrawCommandTest, DrawWritesItsFileInTheCurrentFolder) {
   EXPECT_EQ(folders[run_folder].files, inputs.files);
 }
 
+// What to draw is one picture; the options of one picture need it.
+TEST(DrawCommandTest, OnePictureAsked) {
+  const std::string run_folder = std::filesystem::temp_directory_path().string();
+  const std::vector<std::vector<const char*>> asked = {{"--family", "1", "--copy", "6"},
+                                                       {"--around", "1:1", "--core"},
+                                                       {},
+                                                       {"--ancestors", "1:1", "--around", "1:2"}};
+  for (const std::vector<const char*>& options : asked) {
+    std::map<std::string, MemoryFileSystem> folders;
+    testing::PutCleanInputs(folders[run_folder]);
+    CapturingConsole console;
+    RecordingCommandRunner shell;
+    CommandEnvironment env(console, shell, [&folders](const std::string& folder, bool) {
+      return std::make_unique<FolderView>(folders[folder]);
+    });
+    std::vector<const char*> args = {"pedprep", "draw", run_folder.c_str()};
+    args.insert(args.end(), options.begin(), options.end());
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCommandLine(static_cast<int>(args.size()), args.data(), out, err, env), 64);
+    EXPECT_EQ(err.str(),
+              "pedprep draw: give one of --family N, --around ID, --ancestors ID or --copy "
+              "POSITION (--core only with --family)\n");
+  }
+}
+
 }  // namespace
 }  // namespace pedprep

@@ -33,6 +33,12 @@ std::string CheckGenerations(const std::string& value) {
   return "a number of generations (0 or more) or auto";
 }
 
+std::string CheckEncoding(const std::string& value) {
+  TextEncoding encoding = TextEncoding::kDetect;
+  return ParseTextEncoding(value, &encoding) ? ""
+                                             : "one of utf-8, utf-16le, utf-16be, latin1, cp1252";
+}
+
 std::string KnownNames(HerdbookColumn column) {
   std::string names;
   for (const std::string& name : KnownColumnNames(column))
@@ -48,6 +54,8 @@ void DefineImport(CommandLine& line, CommandContext& context) {
     std::string delimiter;
     std::string default_sex;
     std::string generations;
+    std::string encoding;
+    int largest_families = -1;
   };
   auto parsed = std::make_shared<Parsed>();
   ImportOptions& o = parsed->options;
@@ -67,9 +75,13 @@ void DefineImport(CommandLine& line, CommandContext& context) {
               "default: detected from each header (TAB ; , | or blanks)")
       .TypeName("CHAR")
       .Check(CheckDelimiter);
-  const char* const descriptions[kNamedColumns] = {
-      "Column of the animal's id", "Column of the sire's id", "Column of the dam's id",
-      "Column of the sex",         "Column of the breed",     "Column of the nation code"};
+  const char* const descriptions[kNamedColumns] = {"Column of the animal's id",
+                                                   "Column of the sire's id",
+                                                   "Column of the dam's id",
+                                                   "Column of the sex",
+                                                   "Column of the breed",
+                                                   "Column of the nation code",
+                                                   "Column of the year or date of birth"};
   for (int c = 0; c < kNamedColumns; ++c) {
     const auto column = static_cast<HerdbookColumn>(c);
     command
@@ -93,20 +105,52 @@ void DefineImport(CommandLine& line, CommandContext& context) {
   command.Option("--marker", &o.markers, "Marker column, in order (repeatable, up to 20)")
       .TypeName("COLUMN")
       .AtMost(kMaxMarkerColumns, "marker columns");
+  command
+      .Option("--encoding", &parsed->encoding,
+              "Encoding of the herd books, keep file and breed map; default: UTF-8, UTF-16 "
+              "(with a byte-order mark or detected), else Windows-1252 with a warning")
+      .TypeName("utf-8|utf-16le|utf-16be|latin1|cp1252")
+      .Check(CheckEncoding);
+  command
+      .Option("--recode", &o.recodes,
+              "Replace a marker column's value before the checks, e.g. cancer:0=2 keeps a 0 "
+              "class (repeatable)")
+      .TypeName("COLUMN:FROM=TO");
   command.Option("--keep", &o.keep_file, "File of ids (one a line): keep these and their ancestors")
       .TypeName("FILE");
+  command
+      .Option("--born-from", &o.born_from,
+              "Keep the animals born in this year or later, and their ancestors (with --keep: "
+              "these too)")
+      .TypeName("YEAR")
+      .Range(1, 9999);
+  command
+      .Option("--born-to", &o.born_to,
+              "Keep the animals born in this year or earlier, and their ancestors (with "
+              "--born-from: in between)")
+      .TypeName("YEAR")
+      .Range(1, 9999);
+  command
+      .Option("--largest-families", &parsed->largest_families,
+              "Keep only the N largest families of the herd book (of equal size the first)")
+      .TypeName("N")
+      .AtLeast(1);
   command
       .Option("--generations", &parsed->generations,
               "Generations of ancestors kept with --keep; auto: the most that fit the run")
       .TypeName("N|auto")
       .Check(CheckGenerations)
-      .Needs("--keep");
+      .Needs("--keep")
+      .Needs("--born-from")
+      .Needs("--born-to");
   command
       .Option("--descendants", &o.descendants,
               "Generations of descendants kept with --keep (with their other parents)")
       .TypeName("N")
       .AtLeast(0)
-      .Needs("--keep");
+      .Needs("--keep")
+      .Needs("--born-from")
+      .Needs("--born-to");
   command.Flag("--repair", &o.repair,
                "Cut own-parent links and one link of each ancestry cycle; a sex "
                "contradicting the role as sire or dam gives way (listed in the summary)");
@@ -114,6 +158,10 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .TypeName("M|F")
       .Choices({"M", "F"});
   command.Option("--default-breed", &o.default_breed, "Breed of founders without one")
+      .TypeName("NAME");
+  command
+      .Option("--dummy-breed", &o.dummy_breed,
+              "Breed of the dummy parents added (default: each its child's breed)")
       .TypeName("NAME");
   command.Option("--select", &o.select, "Which marker value the run takes (ITR, 1..20)")
       .TypeName("K")
@@ -137,8 +185,9 @@ void DefineImport(CommandLine& line, CommandContext& context) {
                    KnownNames(kIdColumn) + "; the sire: " + KnownNames(kSireColumn) +
                    "; the dam: " + KnownNames(kDamColumn) +
                    "; optional: " + KnownNames(kSexColumn) + "; " + KnownNames(kBreedColumn) +
-                   "; " + KnownNames(kNationColumn) +
-                   " (-127..127); the --marker columns (the --select one -127..127, the others "
+                   "; " + KnownNames(kNationColumn) + " (-127..127); " + KnownNames(kBornColumn) +
+                   " (a year, or a date with one); the --marker columns (the --select one "
+                   "-127..127, the others "
                    "-9999..99999). Other columns are ignored.");
   command.Note("Missing values",
                "an empty field, 0, NA, * and . (in any letter case) and every --missing CODE "
@@ -146,6 +195,10 @@ void DefineImport(CommandLine& line, CommandContext& context) {
   command.Note("Sex codes",
                "M, male or 1 for males; F, female or 2 for females (any letter case), and the "
                "codes given with --sex-codes.");
+  command.Note("Added animals",
+               "a parent named without a row of its own is added as a founder with the breed "
+               "of the first row naming it; an animal with one known parent gets a dummy "
+               "founder as the other, of its child's breed unless --dummy-breed names one.");
   command.OnRun([parsed, &context] {
     ImportOptions& options = parsed->options;
     const std::string& d = parsed->delimiter;
@@ -162,6 +215,8 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       options.default_sex =
           parsed->default_sex == "M" || parsed->default_sex == "m" ? Sex::kMale : Sex::kFemale;
     }
+    if (!parsed->encoding.empty()) ParseTextEncoding(parsed->encoding, &options.encoding);
+    options.largest_families = parsed->largest_families;
     options.generations_auto = parsed->generations == "auto";
     if (!parsed->generations.empty() && !options.generations_auto) {
       options.generations = std::stoi(parsed->generations);

@@ -11,6 +11,7 @@
 
 #include "cli/commands.h"
 #include "cli/help_text.h"
+#include "core/stop.h"
 #include "testing/build_paths.h"
 #include "testing/fakes.h"
 

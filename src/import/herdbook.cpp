@@ -12,8 +12,10 @@
 #include "import/id_hash.h"
 #include "import/plain_split.h"
 #include "records/byte_order_mark.h"
+#include "records/count_text.h"
 #include "records/csv.h"
 #include "records/escape.h"
+#include "records/text_encoding.h"
 
 namespace pedprep {
 namespace {
@@ -112,7 +114,7 @@ std::string SeparatorName(char delimiter) {
 
 uint32_t Low32(uint64_t value) { return static_cast<uint32_t>(value); }
 
-enum { kId, kSire, kDam, kSex, kBreed, kNation, kFirstMarker };
+enum { kId, kSire, kDam, kSex, kBreed, kNation, kBorn, kFirstMarker };
 
 // What every part of a herd book is read with: the columns found in the header, the
 // missing codes, the names for messages.
@@ -125,8 +127,30 @@ struct ReadSettings {
   std::vector<std::string> missing;        // lower case
   std::array<bool, 256> may_be_missing{};  // first bytes of the missing codes, lower case
   std::size_t marker_count = 0;
+  std::size_t header_fields = 0;  // of the header, without its empty trailing ones
   bool usable = true;
 };
+
+// The year in a birth year or date: a run of 4 digits, or the first 4 of a run of 8; 0 when
+// there is none or more than one run of 4 or 8 digits.
+int YearOf(std::string_view text) {
+  int year = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] < '0' || text[i] > '9') {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    if (end - i == 4 || end - i == 8) {
+      if (year != 0) return 0;
+      year = (text[i] - '0') * 1000 + (text[i + 1] - '0') * 100 + (text[i + 2] - '0') * 10 +
+             (text[i + 3] - '0');
+    }
+    i = end;
+  }
+  return year;
+}
 
 // Turns rows of fields into HerdbookRows, problems and marker values. The first row it gets
 // (unless `header_done`) is the header. With `storage`, the kept texts are copied there
@@ -134,7 +158,11 @@ struct ReadSettings {
 class RowReader {
  public:
   RowReader(ReadSettings* settings, HerdbookRows* out, Herdbook* storage, bool header_done)
-      : settings_(settings), out_(out), storage_(storage), header_done_(header_done) {}
+      : settings_(settings),
+        out_(out),
+        storage_(storage),
+        header_done_(header_done),
+        zeros_(settings->marker_count, 0) {}
 
   bool header_done() const { return header_done_; }
 
@@ -157,6 +185,9 @@ class RowReader {
 
   void MoveInto(Herdbook* book, std::vector<ImportProblem>* problems) {
     book->rows_read += rows_read_;
+    book->marker_zeros.resize(zeros_.size());
+    for (std::size_t m = 0; m < zeros_.size(); ++m) book->marker_zeros[m] += zeros_[m];
+    zeros_.assign(zeros_.size(), 0);
     problems->insert(problems->end(), std::make_move_iterator(problems_.begin()),
                      std::make_move_iterator(problems_.end()));
     problems_.clear();
@@ -177,6 +208,10 @@ class RowReader {
     header_done_ = true;
     std::vector<Column>& columns = settings_->columns;
     const std::size_t count = fields.size();
+    settings_->header_fields = count;
+    while (settings_->header_fields > 0 && Trim(fields[settings_->header_fields - 1]).empty()) {
+      --settings_->header_fields;
+    }
     for (Column& column : columns) {
       if (column.given.empty()) continue;
       const std::string& given = column.given;
@@ -189,13 +224,13 @@ class RowReader {
         if (HeaderKey(fields[i]) == column.names[0]) column.index = static_cast<int>(i);
       }
     }
+    // A field may serve several columns: "yob" is the birth column and a marker column.
     for (std::size_t i = 0; i < count; ++i) {
       const std::string header = HeaderKey(fields[i]);
       for (Column& column : columns) {
         if (column.index < 0 && column.given.empty() &&
             std::find(column.names.begin(), column.names.end(), header) != column.names.end()) {
           column.index = static_cast<int>(i);
-          break;
         }
       }
     }
@@ -245,6 +280,43 @@ class RowReader {
     return kept;
   }
 
+  // Whether a row of another field count than the header's is read: more fields that are
+  // all empty are; otherwise it is a problem.
+  bool FieldsFit(const std::vector<std::string_view>& fields) {
+    const std::size_t header = settings_->header_fields;
+    if (fields.size() > header &&
+        std::all_of(fields.begin() + static_cast<std::ptrdiff_t>(header), fields.end(),
+                    [](std::string_view field) { return Trim(field).empty(); })) {
+      return true;
+    }
+    std::size_t count = fields.size();
+    while (count > header && Trim(fields[count - 1]).empty()) --count;
+    Problem(fields.size() < header ? fields.size() : count, header);
+    return false;
+  }
+  void Problem(std::size_t count, std::size_t header) {
+    problems_.push_back({*settings_->name, line_,
+                         Counted(static_cast<long>(count), "field", "fields") +
+                             " where the header has " + CountText(static_cast<long>(header)),
+                         "", "", ProblemKind::kFieldCount});
+  }
+
+  // Marker m's value as read, recoded, "" when missing; a "0" read as missing is counted.
+  std::string_view MarkerValue(const std::vector<std::string_view>& fields, std::size_t m) {
+    const int index = settings_->columns[kFirstMarker + m].index;
+    if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) return {};
+    std::string_view value = Trim(fields[index]);
+    for (const HerdbookFormat::Recode& recode : settings_->format->recodes) {
+      if (recode.marker == m && value == recode.from) {
+        value = recode.to;
+        break;
+      }
+    }
+    if (!IsMissing(value)) return value;
+    if (value == "0") ++zeros_[m];
+    return {};
+  }
+
   void Problem(long line, std::string_view id, std::string message, std::string group,
                ProblemKind kind) {
     problems_.push_back(
@@ -253,8 +325,10 @@ class RowReader {
 
   void Data(long line, const std::vector<std::string_view>& fields) {
     ++rows_read_;
+    line_ = line;
     const ReadSettings& settings = *settings_;
     if (!settings.usable) return;
+    if (fields.size() != settings.header_fields && !FieldsFit(fields)) return;
     auto given = [&](int c) -> std::string_view {
       const int index = settings.columns[c].index;
       if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) return {};
@@ -301,6 +375,12 @@ class RowReader {
           ProblemKind::kUnknownSex);
     }
     out.breed = field(kBreed);
+    if (const std::string_view born = field(kBorn); !born.empty()) {
+      out.born = static_cast<int16_t>(YearOf(born));
+      if (out.born == 0) {
+        bad("born", born, "a year or a date with a year", ProblemKind::kNotYear);
+      }
+    }
     const std::string_view nation = field(kNation);
     int32_t number = 0;
     if (!nation.empty()) {
@@ -314,7 +394,7 @@ class RowReader {
     }
     std::array<int32_t, kMaxMarkerColumns> markers{};
     for (std::size_t m = 0; m < settings.marker_count; ++m) {
-      const std::string_view value = field(static_cast<int>(kFirstMarker + m));
+      const std::string_view value = MarkerValue(fields, m);
       if (value.empty()) continue;
       const bool selected = m == settings.format->selected_marker;
       const Parsed parsed = selected ? ParseInteger(value, -127, 127, &markers[m])
@@ -350,6 +430,8 @@ class RowReader {
   std::size_t free_ = 0;
   std::vector<ImportProblem> problems_;
   long rows_read_ = 0;
+  long line_ = 0;            // of the row being read
+  std::vector<long> zeros_;  // by marker
 };
 
 std::size_t LinesIn(std::string_view text) {
@@ -409,8 +491,8 @@ void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSet
 
 }  // namespace
 
-const char* const kColumnOptions[kNamedColumns] = {"--id",  "--sire",  "--dam",
-                                                   "--sex", "--breed", "--nation"};
+const char* const kColumnOptions[kNamedColumns] = {"--id",    "--sire",   "--dam", "--sex",
+                                                   "--breed", "--nation", "--born"};
 
 const std::vector<std::string>& KnownColumnNames(HerdbookColumn column) {
   static const std::array<std::vector<std::string>, kNamedColumns> kNames = {{
@@ -420,6 +502,7 @@ const std::vector<std::string>& KnownColumnNames(HerdbookColumn column) {
       {"sex", "gender"},
       {"breed"},
       {"nation"},
+      {"born", "birth", "yob", "birth_year", "birthdate"},
   }};
   return kNames[column];
 }
@@ -444,6 +527,8 @@ const char* ProblemPlural(ProblemKind kind) {
       return "values not integers";
     case ProblemKind::kOutOfRange:
       return "values out of range";
+    case ProblemKind::kNotYear:
+      return "values without a year";
     case ProblemKind::kConflictingDuplicate:
       return "conflicting duplicate rows";
     case ProblemKind::kUsedAsSireAndDam:
@@ -515,47 +600,9 @@ std::vector<std::string> BookPrefixNames(const std::vector<std::string>& files) 
   return names;
 }
 
-std::string MakeHerdbookText(std::string* bytes) {
+std::string MakeHerdbookText(std::string* bytes, TextEncoding encoding, long* fallback_line) {
   std::string& text = *bytes;
-  const bool little = text.size() >= 2 && text[0] == '\xFF' && text[1] == '\xFE';
-  const bool big = text.size() >= 2 && text[0] == '\xFE' && text[1] == '\xFF';
-  if (little || big) {
-    if (text.size() % 2 != 0) return "UTF-16 text of odd length";
-    std::string utf8;
-    utf8.reserve(text.size());
-    auto unit = [&](std::size_t i) -> uint32_t {
-      const auto a = static_cast<unsigned char>(text[i]);
-      const auto b = static_cast<unsigned char>(text[i + 1]);
-      return little ? (a | (b << 8)) : ((a << 8) | b);
-    };
-    for (std::size_t i = 2; i < text.size(); i += 2) {
-      uint32_t code = unit(i);
-      if (code >= 0xD800 && code < 0xDC00 && i + 3 < text.size()) {
-        const uint32_t low = unit(i + 2);
-        if (low >= 0xDC00 && low < 0xE000) {
-          code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-          i += 2;
-        }
-      }
-      if (code >= 0xD800 && code < 0xE000) code = 0xFFFD;  // an unpaired surrogate
-      if (code < 0x80) {
-        utf8 += static_cast<char>(code);
-      } else if (code < 0x800) {
-        utf8 += static_cast<char>(0xC0 | (code >> 6));
-        utf8 += static_cast<char>(0x80 | (code & 0x3F));
-      } else if (code < 0x10000) {
-        utf8 += static_cast<char>(0xE0 | (code >> 12));
-        utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        utf8 += static_cast<char>(0x80 | (code & 0x3F));
-      } else {
-        utf8 += static_cast<char>(0xF0 | (code >> 18));
-        utf8 += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        utf8 += static_cast<char>(0x80 | (code & 0x3F));
-      }
-    }
-    text.swap(utf8);
-  }
+  if (std::string why = ConvertToUtf8(bytes, encoding, fallback_line); !why.empty()) return why;
   const std::size_t head = std::min<std::size_t>(text.size(), 1024);
   const auto zero = std::find(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(head), '\0');
   if (zero != text.begin() + static_cast<std::ptrdiff_t>(head)) {
@@ -602,7 +649,8 @@ bool Herdbook::SameData(std::size_t a, std::size_t b) const {
   const HerdbookRow& x = Row(a);
   const HerdbookRow& y = Row(b);
   return x.id == y.id && x.sire == y.sire && x.dam == y.dam && x.sex == y.sex &&
-         x.breed == y.breed && x.nation == y.nation && x.has_markers == y.has_markers &&
+         x.breed == y.breed && x.nation == y.nation && x.born == y.born &&
+         x.has_markers == y.has_markers &&
          std::equal(Markers(a), Markers(a) + marker_count, Markers(b));
 }
 
@@ -614,6 +662,11 @@ void Herdbook::Append(Herdbook&& other) {
   tail = HerdbookRows();
   rows_read += other.rows_read;
   has_breed = has_breed || other.has_breed;
+  has_born = has_born || other.has_born;
+  marker_zeros.resize(std::max(marker_zeros.size(), other.marker_zeros.size()));
+  for (std::size_t m = 0; m < other.marker_zeros.size(); ++m) {
+    marker_zeros[m] += other.marker_zeros[m];
+  }
   usable = usable && other.usable;
   files.insert(files.end(), other.files.begin(), other.files.end());
   for (auto& block : other.storage) storage.push_back(std::move(block));
@@ -672,6 +725,7 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
     reader.MoveInto(&book, problems);
   }
   book.has_breed = settings.columns[kBreed].index >= 0;
+  book.has_born = settings.columns[kBorn].index >= 0;
   book.usable = settings.usable && reader.header_done();
   if (!reader.header_done()) {
     problems->push_back({name, 1, "no header row", "", "", ProblemKind::kNoHeader});

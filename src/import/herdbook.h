@@ -6,12 +6,16 @@
 //   sire  (or father, fatherid, father_id, sire_id, sireid)  required
 //   dam   (or mother, motherid, mother_id, dam_id, damid)    required
 //   sex (or gender), breed, nation                         optional
+//   born (or birth, yob, birth_year, birthdate)            optional
 //   the columns named as markers                           required when named
 // Other columns are ignored. A field that equals a missing code (ignoring case) counts as
 // empty. Values are checked here, one problem per field, and the row is kept with the value
 // unknown, so that the checks of the whole pedigree still see it: sex M/F, male/female, 1/2
 // or a --sex-codes code; nation and the selected marker integers in -127..127, the other
-// markers integers in -9999..99999 (the five columns of a marker-file field).
+// markers integers in -9999..99999 (the five columns of a marker-file field); born a year
+// (a run of 4 digits, or the first 4 of 8: "1990", "1990-05-03", "03.05.1990", "19900503").
+// A row with fewer fields than the header names, or with more that are not empty, is a
+// problem and left out.
 #ifndef PEDPREP_IMPORT_HERDBOOK_H_
 #define PEDPREP_IMPORT_HERDBOOK_H_
 
@@ -24,6 +28,7 @@
 #include <vector>
 
 #include "import/large_vector.h"
+#include "records/text_encoding.h"
 
 namespace pedprep {
 
@@ -39,6 +44,7 @@ enum class ProblemKind : int8_t {
   kUnknownSex,
   kNotInteger,
   kOutOfRange,
+  kNotYear,
   kConflictingDuplicate,
   kUsedAsSireAndDam,
   kSexConflict,
@@ -91,6 +97,7 @@ struct HerdbookRow {
   uint32_t dam_hash = 0;
   Sex sex = Sex::kUnknown;
   int8_t nation = 0;
+  int16_t born = 0;          // year of birth, 0 = unknown
   bool has_markers = false;  // at least one marker value given
   bool faulty = false;       // a value of the row is a problem (and was read as unknown)
   int16_t file = 0;          // index of the herd book in Herdbook::files
@@ -99,8 +106,16 @@ struct HerdbookRow {
 // HerdbookFormat::delimiter for fields separated by runs of blanks and tabs (no quoting).
 inline constexpr char kBlankSeparated = ' ';
 
-enum HerdbookColumn { kIdColumn, kSireColumn, kDamColumn, kSexColumn, kBreedColumn, kNationColumn };
-inline constexpr int kNamedColumns = 6;
+enum HerdbookColumn {
+  kIdColumn,
+  kSireColumn,
+  kDamColumn,
+  kSexColumn,
+  kBreedColumn,
+  kNationColumn,
+  kBornColumn
+};
+inline constexpr int kNamedColumns = 7;
 // The option that names each HerdbookColumn.
 extern const char* const kColumnOptions[kNamedColumns];
 
@@ -113,6 +128,12 @@ struct HerdbookFormat {
   std::size_t selected_marker = 0;                     // 0-based: the one the run takes
   std::string id_prefix;   // put before every id, sire and dam read (books with local ids)
   std::string book_breed;  // the breed of a row without one ("" = none)
+  // Marker values replaced before they are checked: (marker index, value as read, value).
+  struct Recode {
+    std::size_t marker = 0;
+    std::string from, to;
+  };
+  std::vector<Recode> recodes;
 };
 
 // The name of a herd-book file without its folders and its last extension ("a/dama.tsv":
@@ -159,9 +180,11 @@ struct Herdbook {
   bool SameData(std::size_t a, std::size_t b) const;
 
   HerdbookRows head, tail;
-  std::size_t marker_count = 0;  // marker columns read (at most kMaxMarkerColumns)
-  long rows_read = 0;            // data rows in the file
+  std::size_t marker_count = 0;    // marker columns read (at most kMaxMarkerColumns)
+  long rows_read = 0;              // data rows in the file
+  std::vector<long> marker_zeros;  // by marker column: fields "0" read as no value
   bool has_breed = false;
+  bool has_born = false;                         // a birth column was found
   bool usable = false;                           // the header has every required column
   std::vector<std::string> files;                // names of the herd books read, by row.file
   std::vector<std::unique_ptr<char[]>> storage;  // bytes of unescaped quoted fields
@@ -170,11 +193,12 @@ struct Herdbook {
   void Append(Herdbook&& other);
 };
 
-// Makes the bytes of a herd-book file readable text in place: UTF-16 (LE or BE, with a
-// byte-order mark) becomes UTF-8, and a CR not followed by LF becomes LF (so that lines are
-// counted as the user sees them). Returns "" or why the file is no text (a zero byte in its
-// first kilobyte; a UTF-16 text of odd length).
-std::string MakeHerdbookText(std::string* bytes);
+// Makes the bytes of a herd-book file readable text in place: converted to UTF-8 from
+// `encoding` (see ConvertToUtf8 of records/text_encoding.h: detected by default, with
+// `*fallback_line` the first line that made it Windows-1252), and a CR not followed by LF
+// becomes LF (so that lines are counted as the user sees them). Returns "" or why the file
+// is no text (a zero byte in its first kilobyte; a UTF-16 text of odd length).
+std::string MakeHerdbookText(std::string* bytes, TextEncoding encoding, long* fallback_line);
 
 // The separator detected from the header line: the most frequent of TAB, ';', ',' and '|'
 // outside quotes (TAB first on a tie); kBlankSeparated when there is none of them but blanks

@@ -23,10 +23,14 @@ std::string Utf16(const std::string& ascii, bool little) {
   return out;
 }
 
-Read ReadText(std::string text, const HerdbookFormat& format = {}) {
+Read ReadText(std::string text, const HerdbookFormat& format = {},
+              TextEncoding encoding = TextEncoding::kDetect) {
   Read result;
-  const std::string why = MakeHerdbookText(&text);
+  long fallback_line = 0;
+  const std::string why = MakeHerdbookText(&text, encoding, &fallback_line);
   if (!why.empty()) return {{}, "refused: " + why};
+  if (fallback_line != 0)
+    result.problems = "cp1252 from line " + std::to_string(fallback_line) + "\n";
   std::vector<ImportProblem> problems;
   const Herdbook book = ReadHerdbook(text, "hb", format, &problems);
   for (std::size_t r = 0; r < book.RowCount(); ++r) {
@@ -53,6 +57,8 @@ TEST(HerdbookTest, SeparatorsColumnsAndEncodings) {
     std::string text;
     HerdbookFormat format;
     std::vector<std::string> rows;
+    TextEncoding encoding = TextEncoding::kDetect;
+    std::string problems = "";
   };
   const std::vector<Case> cases = {
       {"pipe detected", "id|sire|dam\na||\nb|a|\n", {}, two},
@@ -60,17 +66,43 @@ TEST(HerdbookTest, SeparatorsColumnsAndEncodings) {
       {"space given", "id sire dam\na 0 0\n\n  \nb a 0\n", spaced, {"2:a<<", "5:b<a<"}},
       {"any character given", "id*sire*dam\na**\nb*a*\n", star, two},
       {"header names and numbers", "Tier;Va ter;Mutter\na;;\nb;a;\n", german, two},
+      {"a column given by number holds the values",
+       "Tier;Vater;Mutter\nc;a;b\n",
+       german,
+       {"2:c<a<b"}},
       {"CR-only line ends", "id,sire,dam\ra,,\rb,a,\r", {}, two},
       {"UTF-16 LE with BOM", Utf16("id,sire,dam\r\na,,\r\nb,a,\r\n", true), {}, two},
       {"UTF-16 BE with BOM, a character beyond ASCII",
        Utf16("id,sire,dam\n", false) + std::string("\0\xE4\0,\0,\0\n", 8),
        {},
        {"2:\xC3\xA4<<"}},
+      {"UTF-16 LE without BOM", Utf16("id,sire,dam\na,,\nb,a,\n", true).substr(2), {}, two},
+      {"UTF-16 BE without BOM", Utf16("id,sire,dam\na,,\nb,a,\n", false).substr(2), {}, two},
+      {"Windows-1252 read so, line named",
+       "id,sire,dam\na,,\nb\x80\xE4,a,\n",
+       {},
+       {"2:a<<", "3:b\xE2\x82\xAC\xC3\xA4<a<"},
+       TextEncoding::kDetect,
+       "cp1252 from line 3\n"},
+      {"Latin-1 given",
+       "id,sire,dam\na,,\nb\xE4,a,\n",
+       {},
+       {"2:a<<", "3:b\xC3\xA4<a<"},
+       TextEncoding::kLatin1},
+      {"UTF-16 LE given",
+       Utf16("id,sire,dam\na,,\nb,a,\n", true).substr(2),
+       {},
+       two,
+       TextEncoding::kUtf16Le},
+      {"a header with as many TABs as semicolons splits on TAB",
+       "id\tsire\tdam\tn;o;t;e\na\t\t\tx;y\n",
+       {},
+       {"2:a<<"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Read read = ReadText(c.text, c.format);
-    EXPECT_EQ(read.problems, "");
+    const Read read = ReadText(c.text, c.format, c.encoding);
+    EXPECT_EQ(read.problems, c.problems);
     EXPECT_EQ(read.rows, c.rows);
   }
   // German headers without options: the message shows what was read.
@@ -86,29 +118,33 @@ TEST(HerdbookTest, SeparatorsColumnsAndEncodings) {
 
 TEST(HerdbookTest, ValuesAreCheckedAndTheRowKept) {
   HerdbookFormat format;
-  format.markers = {"yob", "class"};
+  format.markers = {"kg", "class"};
   format.selected_marker = 1;
   format.sex_codes = {{"w", Sex::kFemale}};
   format.missing = {"?"};
   const Read read = ReadText(
-      "id,sire,dam,sex,yob,class\n"
-      "a,,,w,2016,-127\n"    // good: yob only has to fit five columns
-      "b,,,x,100000,128\n"   // sex unknown, yob and class out of range
-      "c,,,m,19.5,\n"        // not an integer
-      "?,,,m,,\n"            // an id that means unknown
-      "e\x1b[2J\nx,,,m,,\n"  // control bytes shown escaped
+      "id,sire,dam,sex,kg,class,nation\n"
+      "a,,,w,99999,127,127\n"   // good: kg only has to fit five columns
+      "b,,,x,100000,128,128\n"  // sex unknown, kg, class and nation out of range
+      "c,,,m,19.5,,\n"          // not an integer
+      "?,,,m,,,\n"              // an id that means unknown
+      "e\x1b[2J\nx,,,m,,,\n"    // control bytes shown escaped; a row of one field
+      "f,,,m,,,,,\n"            // empty fields past the header's
+      "g,,,m,,,,x\n"            // a field past the header's
       ,
       format);
-  EXPECT_EQ(read.rows,
-            (std::vector<std::string>{"2:a<<", "3:b<<", "4:c<<", "6:e\x1b[2J<<", "7:x<<"}));
+  EXPECT_EQ(read.rows, (std::vector<std::string>{"2:a<<", "3:b<<", "4:c<<", "7:x<<", "8:f<<"}));
   EXPECT_EQ(read.problems,
             "hb:3: sex value \"x\" of animal b is not M, F, male, female, 1 or 2 (or a code "
             "given with --sex-codes)\n"
-            "hb:3: marker \"yob\" value \"100000\" of animal b is not an integer in -9999..99999\n"
+            "hb:3: nation value \"128\" of animal b is not an integer in -127..127\n"
+            "hb:3: marker \"kg\" value \"100000\" of animal b is not an integer in -9999..99999\n"
             "hb:3: marker \"class\" value \"128\" of animal b is not an integer in -127..127 (the "
             "marker the run takes)\n"
-            "hb:4: marker \"yob\" value \"19.5\" of animal c is not an integer in -9999..99999\n"
-            "hb:5: id \"?\" is a code for an unknown animal (see --missing)\n");
+            "hb:4: marker \"kg\" value \"19.5\" of animal c is not an integer in -9999..99999\n"
+            "hb:5: id \"?\" is a code for an unknown animal (see --missing)\n"
+            "hb:6: 1 field where the header has 7\n"
+            "hb:9: 8 fields where the header has 7\n");
   EXPECT_EQ(FormatProblem({"hb", 6, "animal e\x1b[2J\nx", "", "", ProblemKind::kFile}),
             "hb:6: animal e\\x1B[2J\\x0Ax");
 }

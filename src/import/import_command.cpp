@@ -15,6 +15,7 @@
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/input_error.h"
+#include "records/text_encoding.h"
 
 namespace pedprep {
 namespace {
@@ -95,6 +96,33 @@ std::string ParseSexCodes(const std::vector<std::string>& entries,
   return "";
 }
 
+// "COLUMN:FROM=TO" into a recode of the marker column COLUMN (a --marker name, compared as
+// header names are); "" or what is wrong.
+std::string ParseRecode(const std::string& entry, const std::vector<std::string>& markers,
+                        std::vector<HerdbookFormat::Recode>* recodes) {
+  const std::size_t equals = entry.find('=');
+  const std::size_t colon =
+      equals == std::string::npos ? std::string::npos : entry.rfind(':', equals);
+  if (colon == std::string::npos) return "not COLUMN:FROM=TO";
+  auto key = [](std::string_view name) {
+    std::string out;
+    for (char c : name) {
+      if (c != ' ' && c != '\t')
+        out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+  };
+  const std::string column = key(entry.substr(0, colon));
+  for (std::size_t m = 0; m < std::min(markers.size(), kMaxMarkerColumns); ++m) {
+    if (key(markers[m]) == column) {
+      recodes->push_back({m, Trimmed(entry.substr(colon + 1, equals - colon - 1)),
+                          Trimmed(entry.substr(equals + 1))});
+      return "";
+    }
+  }
+  return "\"" + entry.substr(0, colon) + "\" is not a --marker column";
+}
+
 // One "LABEL=LABEL" or a breed-map line into the map; "" or what is wrong.
 std::string AddBreedName(const std::string& from, const std::string& to,
                          std::map<std::string, std::string, std::less<>>* map) {
@@ -122,47 +150,66 @@ std::vector<ImportProblem> ReadBreedMap(const std::string& name, const std::stri
   return problems;
 }
 
-void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const std::string& folder,
+void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const ImportOptions& options,
                   const std::string& generations, const std::vector<std::string>& removed) {
   const ImportCounts& c = pedigree.counts;
-  out << "rows read: " << c.rows_read << "\n"
-      << "animals kept: " << c.animals << "\n"
-      << "parents added: " << c.parents_added << "\n"
-      << "dummies added: " << c.dummies_added << "\n"
-      << "duplicates merged: " << c.duplicates_merged << "\n"
-      << "sexes inferred: " << c.sexes_inferred << "\n";
-  if (c.default_sexes > 0) out << "default sexes: " << c.default_sexes << "\n";
-  if (c.default_breeds > 0) out << "default breeds: " << c.default_breeds << "\n";
+  const std::string folder = options.output_folder.empty() ? "." : options.output_folder;
+  out << "rows read: " << CountText(c.rows_read) << "\n";
+  if (options.largest_families >= 0) {
+    out << "families kept: the "
+        << CountText(std::min(options.largest_families, c.families_in_book)) << " largest of "
+        << CountText(c.families_in_book) << "\n";
+  }
+  out << "animals kept: " << CountText(c.animals) << "\n"
+      << "parents added: " << CountText(c.parents_added) << "\n"
+      << "dummy parents: " << CountText(c.dummies_added)
+      << (c.dummies_added == 0 ? ""
+          : options.dummy_breed.empty()
+              ? (c.dummies_added == 1 ? ", of its child's breed" : ", each of its child's breed")
+              : ", of breed " + EscapeControlBytes(options.dummy_breed))
+      << "\n"
+      << "duplicates merged: " << CountText(c.duplicates_merged) << "\n"
+      << "sexes inferred: " << CountText(c.sexes_inferred) << "\n";
+  if (c.default_sexes > 0) out << "default sexes: " << CountText(c.default_sexes) << "\n";
+  if (c.default_breeds > 0) out << "default breeds: " << CountText(c.default_breeds) << "\n";
+  for (std::size_t m = 0; m < pedigree.marker_zeros.size() && m < options.markers.size(); ++m) {
+    const long zeros = pedigree.marker_zeros[m];
+    if (zeros == 0) continue;
+    const std::string name = EscapeControlBytes(options.markers[m]);
+    out << "marker \"" << name << "\": " << Counted(zeros, "zero", "zeros")
+        << " read as no value (--recode " << name << ":0=VALUE keeps them)\n";
+  }
   if (!generations.empty()) out << "generations: " << generations << "\n";
-  out << "families: " << c.families << " (largest " << c.largest_family << ")\n"
+  out << "families: " << CountText(c.families) << " (largest " << CountText(c.largest_family)
+      << ")\n"
       << "breeds (founders):";
   for (std::size_t i = 0; i < pedigree.breeds.size(); ++i) {
     if (pedigree.breeds[i].empty()) continue;
     const long founders = i < pedigree.breed_founders.size() ? pedigree.breed_founders[i] : 0;
-    out << " " << i + 1 << " = " << EscapeControlBytes(pedigree.breeds[i]) << " (" << founders
-        << ");";
+    out << " " << i + 1 << " = " << EscapeControlBytes(pedigree.breeds[i]) << " ("
+        << CountText(founders) << ");";
   }
   out << "\n";
   if (!pedigree.repairs.empty()) {
-    out << "repairs: " << pedigree.repairs.size() << "\n";
+    out << "repairs: " << CountText(static_cast<long>(pedigree.repairs.size())) << "\n";
     for (const std::string& repair : pedigree.repairs) {
       out << "  " << EscapeControlBytes(repair) << "\n";
     }
   }
-  out << "loop-break copies: at least " << c.loops << " (left: at most "
-      << kMaxRows - c.animals - c.loops << " of " << kMaxRows << " rows, " << kMaxBreaks - c.loops
-      << " of " << kMaxBreaks << " copies)\n";
+  out << "loop-break copies: at least " << CountText(c.loops) << " (left: at most "
+      << CountText(kMaxRows - c.animals - c.loops) << " of " << CountText(kMaxRows) << " rows, "
+      << CountText(kMaxBreaks - c.loops) << " of " << CountText(kMaxBreaks) << " copies)\n";
   if (c.nation9_parents > 0) {
-    out << "parent copies: " << c.nation9_parents
-        << " parents with nation code 9 in families with loops; each copy of one adds up to 2 "
+    out << "parent copies: " << Counted(c.nation9_parents, "parent", "parents")
+        << " with nation code 9 in families with loops; each copy of one adds up to 2 "
            "rows, more where its parents have code 9 too\n";
   }
   if (!removed.empty()) {
-    out << "removed from " << (folder.empty() ? "." : folder) << " (an earlier run):";
+    out << "removed from " << folder << " (an earlier run):";
     for (const std::string& name : removed) out << " " << EscapeControlBytes(name);
     out << "\n";
   }
-  out << "written in " << (folder.empty() ? "." : folder) << ":";
+  out << "written in " << folder << ":";
   for (const char* name : kImportedFiles) out << " " << name;
   out << "\n";
 }
@@ -302,7 +349,25 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
   prepare->default_sex = options.default_sex;
   prepare->default_breed = options.default_breed;
   prepare->marker_count = marker_columns;
-  prepare->used.keep = !options.keep_file.empty();
+  if (options.born_from != 0 && options.born_to != 0 && options.born_from > options.born_to) {
+    err << "pedprep import: --born-from " << options.born_from << " is after --born-to "
+        << options.born_to << "\n";
+    return kExitInputError;
+  }
+  for (const std::string& recode : options.recodes) {
+    if (const std::string wrong = ParseRecode(recode, options.markers, &format->recodes);
+        !wrong.empty()) {
+      err << "pedprep import: --recode \"" << EscapeControlBytes(recode) << "\": " << wrong << "\n";
+      return kExitInputError;
+    }
+  }
+  const bool born = options.born_from != 0 || options.born_to != 0;
+  prepare->born_from = options.born_from;
+  prepare->born_to = options.born_to;
+  prepare->keep_given = born;
+  prepare->dummy_breed = options.dummy_breed;
+  prepare->used.largest_families = options.largest_families;
+  prepare->used.keep = !options.keep_file.empty() || born;
   prepare->used.generations_auto = options.generations_auto;
   prepare->used.descendants = options.descendants >= 0;
   for (const std::string& rename : options.rename_breeds) {
@@ -321,6 +386,7 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
 // The herd books read as one, with the texts their views point into.
 struct ReadBooks {
   std::vector<std::unique_ptr<std::string>> texts;
+  std::vector<HerdbookFormat> formats;  // per book; rows' breeds may be views of book_breed
   Herdbook book;
 };
 
@@ -329,15 +395,23 @@ struct ReadBooks {
 int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
                const HerdbookFormat& format, PrepareOptions* prepare, ReadBooks* read,
                std::vector<ImportProblem>* problems) {
-  auto read_file = [&](const std::string& name, std::string* text) {
+  // The bytes of a file; a file that cannot be read (or is too large) is reported.
+  auto read_bytes = [&](const std::string& name, std::string* bytes) {
     try {
-      if (input_files.ReadFile(name, text)) return true;
+      if (input_files.ReadFile(name, bytes)) return true;
     } catch (const InputError& e) {  // a file too large to read
       err << e.Report() << "\n";
       return false;
     }
-    err << "pedprep import: cannot read " << name << "\n";
+    err << "pedprep import: cannot read " << name << " (" << input_files.ReadProblem(name) << ")\n";
     return false;
+  };
+  // A keep file or a breed map, as text in the books' encoding.
+  auto read_file = [&](const std::string& name, std::string* text) {
+    if (!read_bytes(name, text)) return false;
+    long fallback_line = 0;
+    ConvertToUtf8(text, options.encoding, &fallback_line);
+    return true;
   };
   if (!options.breed_map_file.empty()) {
     std::string text;
@@ -357,8 +431,13 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
   std::vector<std::string> names;  // of the texts
   for (const std::string& name : options.herdbooks) {
     auto text = std::make_unique<std::string>();
-    if (!read_file(name, text.get())) return kExitInputError;
-    const std::string why = MakeHerdbookText(text.get());
+    if (!read_bytes(name, text.get())) return kExitInputError;
+    long fallback_line = 0;
+    const std::string why = MakeHerdbookText(text.get(), options.encoding, &fallback_line);
+    if (fallback_line != 0) {
+      err << "pedprep import: " << EscapeControlBytes(name) << ":" << fallback_line
+          << ": not UTF-8; read as Windows-1252 (name the encoding with --encoding)\n";
+    }
     if (!why.empty()) {
       problems->push_back({name, 0, why, "", "", ProblemKind::kFile});
       continue;  // read no further
@@ -366,21 +445,37 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
     read->texts.push_back(std::move(text));
     names.push_back(name);
   }
-  std::vector<HerdbookFormat> formats(names.size(), format);  // views of book_breed
-  const std::vector<std::string> prefixes = BookPrefixNames(names);
-  for (std::size_t b = 0; b < names.size(); ++b) {
-    const std::string book_name = BookName(names[b]);
-    if (options.prefix_ids) formats[b].id_prefix = prefixes[b] + ":";
-    if (options.breed_by_book) formats[b].book_breed = book_name;
-    Herdbook next =
-        ReadHerdbook(*read->texts[b], names[b], formats[b], problems, static_cast<int>(b));
-    if (b == 0) {
-      read->book = std::move(next);
-    } else {
-      read->book.Append(std::move(next));
+  std::vector<HerdbookFormat>& formats = read->formats;
+  formats.assign(names.size(), format);  // sized once: the rows' views stay valid
+  try {
+    const std::vector<std::string> prefixes = BookPrefixNames(names);
+    for (std::size_t b = 0; b < names.size(); ++b) {
+      const std::string book_name = BookName(names[b]);
+      if (options.prefix_ids) formats[b].id_prefix = prefixes[b] + ":";
+      if (options.breed_by_book) formats[b].book_breed = book_name;
+      Herdbook next =
+          ReadHerdbook(*read->texts[b], names[b], formats[b], problems, static_cast<int>(b));
+      if (b == 0) {
+        read->book = std::move(next);
+      } else {
+        read->book.Append(std::move(next));
+      }
     }
+  } catch (const InputError& e) {  // malformed quoting: the book is read no further
+    problems->push_back(
+        {e.file(), e.record(), e.problem() + ": \"" + e.text() + "\"", "", "", ProblemKind::kFile});
+    read->book.usable = false;
+    return kExitSuccess;
   }
   read->book.usable = read->book.usable && names.size() == options.herdbooks.size();
+  if (read->book.usable && !read->book.has_born &&
+      (options.born_from != 0 || options.born_to != 0)) {
+    problems->push_back({options.herdbooks.front(), 1,
+                         "no birth column for --born-from and --born-to (born, birth, yob, "
+                         "birth_year, birthdate; name it with --born)",
+                         "", "", ProblemKind::kMissingColumn});
+    read->book.usable = false;
+  }
   return kExitSuccess;
 }
 
@@ -441,7 +536,7 @@ int WriteInputFolder(const ImportOptions& options, const PreparedPedigree& pedig
       ReplaceInputFolder(output_folder, options.output_folder,
                          InputFolderFiles(pedigree, folder_texts), options.force, err, &removed);
   if (written != kExitSuccess) return written;
-  WriteSummary(out, pedigree, options.output_folder, generations, removed);
+  WriteSummary(out, pedigree, options, generations, removed);
   return kExitSuccess;
 }
 
@@ -459,19 +554,13 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
   std::vector<ImportProblem> problems;
   PreparedPedigree pedigree;
   std::string generations;
-  try {
-    if (const int status =
-            ReadInputs(options, err, input_files, format, &prepare, &read, &problems);
-        status != kExitSuccess) {
-      return status;
-    }
-    if (read.book.usable) {
-      pedigree =
-          ChooseGenerations(read.book, options.generations_auto, prepare, &generations, &problems);
-    }
-  } catch (const InputError& e) {
-    problems.push_back(
-        {e.file(), e.record(), e.problem() + ": \"" + e.text() + "\"", "", "", ProblemKind::kFile});
+  if (const int status = ReadInputs(options, err, input_files, format, &prepare, &read, &problems);
+      status != kExitSuccess) {
+    return status;
+  }
+  if (read.book.usable) {
+    pedigree =
+        ChooseGenerations(read.book, options.generations_auto, prepare, &generations, &problems);
   }
   if (const int status = ReportProblems(options, err, input_files, output_folder, &problems);
       status != kExitSuccess) {

@@ -36,6 +36,12 @@ struct ImportOptions {
   bool prefix_ids = false;     // ids of each book become "BOOK:id" (BookName)
   bool breed_by_book = false;  // a row without a breed gets its book's name as breed
   std::string problems_file;   // empty: none; else every problem as CSV, through `input_files`
+  std::vector<std::string> recodes;               // "COLUMN:FROM=TO" each, COLUMN a --marker column
+  TextEncoding encoding = TextEncoding::kDetect;  // of the herd books, keep file, breed map
+  long largest_families = -1;                     // -1: every family
+  int born_from = 0;                              // 0: no bound
+  int born_to = 0;
+  std::string dummy_breed;  // empty: a dummy takes its child's breed
 };
 
 // Reads the herd books (and the keep file and the breed map) through `input_files`, reports

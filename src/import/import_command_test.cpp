@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -65,14 +66,14 @@ TEST(ImportCommandTest, WritesTheInputFolder) {
             "rows read: 7\n"
             "animals kept: 8\n"
             "parents added: 1\n"
-            "dummies added: 1\n"
+            "dummy parents: 1, of its child's breed\n"
             "duplicates merged: 1\n"
             "sexes inferred: 1\n"
             "families: 1 (largest 8)\n"
             "breeds (founders): 1 = Angus (2); 2 = Hereford (2);\n"
-            "loop-break copies: at least 1 (left: at most 24087 of 24096 rows, 4095 of 4096 "
+            "loop-break copies: at least 1 (left: at most 24,087 of 24,096 rows, 4,095 of 4,096 "
             "copies)\n"
-            "parent copies: 1 parents with nation code 9 in families with loops; each copy of "
+            "parent copies: 1 parent with nation code 9 in families with loops; each copy of "
             "one adds up to 2 rows, more where its parents have code 9 too\n"
             "written in .: PEDIGREE.PRN DEF.DAT database/pedigree.dat database/markers.dat "
             "ids.csv\n");
@@ -259,7 +260,7 @@ TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {
   o.herdbooks = {"missing.csv"};
   std::ostringstream err2;
   EXPECT_EQ(RunImport(o, out, err2, input, folder), 2);
-  EXPECT_EQ(err2.str(), "pedprep import: cannot read missing.csv\n");
+  EXPECT_EQ(err2.str(), "pedprep import: cannot read missing.csv (No such file or directory)\n");
   folder.unwritable.insert("ids.csv");
   o.herdbooks = {"hb.csv"};
   std::ostringstream err3;
@@ -415,6 +416,83 @@ TEST(ImportCommandTest, RefusesWhatTheRunRefuses) {
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err.substr(0, c.err.size()), c.err);
     EXPECT_TRUE(r.folder.files.empty());
+  }
+}
+
+// What messy exports need: zeros of a marker column kept by --recode, a birth column, the
+// largest families, dummies of a breed of their own, lower-case sex codes, a blank-separated
+// breed map.
+TEST(ImportCommandTest, OptionsForMessyBooks) {
+  // Four families in book order: x, p k (and k's dummy dam), q, s u (and u's sire t, named
+  // without a row).
+  const std::string book =
+      "id,sire,dam,sex,breed,born,cancer\n"
+      "x,,,h,HF,1980,0\n"
+      "p,,,h,HF,03.05.1990,1\n"
+      "q,,,F,HF,1991,0\n"
+      "k,p,,F,Jersey,1995,\n"
+      "s,,,F,HF,19990101,0\n"
+      "u,t,s,h,HF,,2\n";
+  MemoryFileSystem input;
+  input.files["hb.csv"] = book;
+  input.files["map.txt"] = "HF Holstein\n";
+  struct Case {
+    const char* name;
+    std::function<void(ImportOptions&)> change;
+    std::string summary_has;  // a line of the summary
+    std::string ids;          // ids.csv, "" = not compared
+  };
+  const std::vector<Case> cases = {
+      {"zeros counted, lower-case sex codes, blank-separated breed map", [](ImportOptions&) {},
+       "marker \"cancer\": 3 zeros read as no value (--recode cancer:0=VALUE keeps them)\n",
+       "ini_id,id,family,individual,added,note,born\r\n1,x,1,1,,,1980\r\n2,p,2,1,,,1990\r\n"
+       "3,,2,2,dummy,dummy dam of k,\r\n4,k,2,3,,,1995\r\n5,q,3,1,,,1991\r\n"
+       "6,s,4,1,,,1999\r\n7,t,4,2,parent,added parent,\r\n8,u,4,3,,,\r\n"},
+      {"recoded zeros", [](ImportOptions& o) { o.recodes = {"Cancer:0=5"}; },
+       "breeds (founders): 1 = Holstein (5); 2 = Jersey (1);\n", ""},
+      {"dummy breed", [](ImportOptions& o) { o.dummy_breed = "Unknown"; },
+       "dummy parents: 1, of breed Unknown\n", ""},
+      {"born from, descendants",
+       [](ImportOptions& o) {
+         o.born_from = 1995;
+         o.born_to = 1995;
+       },
+       "animals kept: 3\n", ""},
+      {"largest families, ties in book order", [](ImportOptions& o) { o.largest_families = 1; },
+       "families kept: the 1 largest of 4\n",
+       "ini_id,id,family,individual,added,note,born\r\n1,p,1,1,,,1990\r\n"
+       "2,,1,2,dummy,dummy dam of k,\r\n3,k,1,3,,,1995\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ImportOptions o;
+    o.herdbooks = {"hb.csv"};
+    o.markers = {"cancer"};
+    o.sex_codes = {"h=m"};
+    o.breed_map_file = "map.txt";
+    c.change(o);
+    MemoryFileSystem folder;
+    std::ostringstream out, err;
+    ASSERT_EQ(RunImport(o, out, err, input, folder), 0) << err.str();
+    EXPECT_NE(out.str().find(c.summary_has), std::string::npos) << out.str();
+    if (!c.ids.empty()) {
+      EXPECT_EQ(folder.files["ids.csv"], c.ids);
+    }
+    if (o.recodes.empty()) continue;
+    EXPECT_EQ(out.str().find("zeros"), std::string::npos);
+    EXPECT_EQ(folder.files["database/markers.dat"].substr(0, 25), "    5  1  1\r\n    1    5\r\n");
+  }
+  // Options that cannot work, refused before anything is read.
+  ImportOptions o;
+  o.herdbooks = {"hb.csv"};
+  o.markers = {"cancer"};
+  for (const auto& [recode, why] : std::vector<std::pair<const char*, const char*>>{
+           {"yob:0=1", "\"yob\" is not a --marker column"}, {"cancer0=1", "not COLUMN:FROM=TO"}}) {
+    o.recodes = {recode};
+    MemoryFileSystem folder;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunImport(o, out, err, input, folder), 2);
+    EXPECT_EQ(err.str(), std::string("pedprep import: --recode \"") + recode + "\": " + why + "\n");
   }
 }
 

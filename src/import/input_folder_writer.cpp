@@ -107,14 +107,14 @@ std::vector<OutputFile> InputFolderFiles(const PreparedPedigree& pedigree,
               : a.added == Added::kDummy ? kAddedDummy
                                          : "",
               a.note,
-              ""};
+              a.born == 0 ? "" : std::to_string(a.born)};
   }
 
   return {{kImportedFiles[0], passport.bytes()},
           {kImportedFiles[1], definition.bytes()},
           {kImportedFiles[2], database.bytes()},
           {kImportedFiles[3], markers.bytes()},
-          {kImportedFiles[4], IdsCsvText(ids, false)}};
+          {kImportedFiles[4], IdsCsvText(ids, pedigree.has_born)}};
 }
 
 }  // namespace pedprep

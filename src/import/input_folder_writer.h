@@ -9,7 +9,8 @@
 //                          (record k is initial identifier k)
 //   database/markers.dat   header I5,20I3: N NTR 1 2 .. NTR; N records 20I5: ini_id and
 //                          NTR values (a record of more than 20 fields goes on in the next)
-//   ids.csv                RFC 4180: ini_id,id,family,individual,added,note
+//   ids.csv                RFC 4180: ini_id,id,family,individual,added,note and, when the
+//                          herd book has a birth column, born (the year, empty if unknown)
 // Example (two founders and their son, breeds A and B):
 //       3    2
 //   ...seven text lines...

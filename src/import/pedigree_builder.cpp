@@ -10,38 +10,22 @@
 #include "core/loop_count.h"
 #include "import/ancestry_cycles.h"
 #include "import/capacity.h"
-#include "import/id_hash.h"
-#include "import/id_table.h"
+#include "import/largest_families.h"
+#include "import/pedigree_builder_state.h"
 #include "records/escape.h"
 #include "records/input_folder.h"
 
 namespace pedprep {
+namespace pedigree_building {
 namespace {
 
-constexpr int kNoAncestors = 1 << 30;  // depth of an animal whose parents are not selected
-constexpr int kNation9 = 9;            // the nation code whose copies get parent copies in the run
+constexpr int kNation9 = 9;  // the nation code whose copies get parent copies in the run
 
-// One animal of the herd book: a row, a parent named without a row, or a dummy.
-struct Node {
-  std::string_view id;  // empty for a dummy
-  uint32_t hash = 0;    // low 32 bits of IdHash(id)
-  int16_t file = 0;     // the herd book of `line`
-  bool breed_defaulted = false;
-  int row = -1;    // Herdbook::Row number, -1 for an added parent or a dummy
-  long line = 0;   // its row, else the first row naming it (a dummy: its child's row)
-  long order = 0;  // place in herd-book order: 4 * row index + 0 added sire, 1 added dam,
-                   // 2 dummy, 3 the row itself
-  int sire = -1, dam = -1;
-  Added added = Added::kNone;
-  Sex sex = Sex::kUnknown;
-  bool sex_inferred = false;
-  std::string_view breed;
-  bool used_as_sire = false, used_as_dam = false;
-  int dummy_child = -1;  // a dummy: the animal it is a parent of
-  int depth = 0;         // generations above the nearest kept animal
-};
-
-uint32_t Low32(uint64_t value) { return static_cast<uint32_t>(value); }
+// "1990..2000", "1990.." or "..2000".
+std::string BornRange(const PrepareOptions& options) {
+  return (options.born_from != 0 ? std::to_string(options.born_from) : "") + ".." +
+         (options.born_to != 0 ? std::to_string(options.born_to) : "");
+}
 
 const char* SexLetter(Sex sex) { return sex == Sex::kMale ? "M" : "F"; }
 
@@ -52,264 +36,7 @@ std::string NameOf(const std::vector<Node>& nodes, int n) {
          std::string(nodes[node.dummy_child].id);
 }
 
-// The nodes are built for the selected animals only, in the order a graph of every animal
-// would number them (rows in herd-book order, then added parents in the order of the first
-// row naming them, then dummies); every step after the selection walks them in that order,
-// so that problems and numbers equal those of the whole graph restricted to the selection.
-class Builder {
- public:
-  Builder(const Herdbook& book, const PrepareOptions& options, std::vector<ImportProblem>* out)
-      : book_(book), options_(options), out_(out) {}
-
-  PreparedPedigree Build();
-
- private:
-  void Problem(const Node& node, std::string message, ProblemKind kind) {
-    problems_.push_back(
-        {book_.files[node.file], node.line, std::move(message), std::string(node.id), "", kind});
-  }
-  void Problem(const HerdbookRow& row, std::string message, ProblemKind kind) {
-    problems_.push_back(
-        {book_.files[row.file], row.line, std::move(message), std::string(row.id), "", kind});
-  }
-  void Repair(int n, const std::string& what) {
-    const Node& node = nodes_[n];
-    std::string& note = notes_[n];
-    note += (note.empty() ? "" : "; ") + what;
-    repairs_.push_back({{node.file, node.line},
-                        book_.files[node.file] + ":" + std::to_string(node.line) + ": animal " +
-                            CutForMessage(node.id) + ": " + what});
-  }
-  void CutLink(int n, int parent, const char* why);
-  void SelectDescendants();
-  auto RowKey() const {
-    return [this](int r) { return book_.Row(r).id; };
-  }
-  auto NodeKey() const {
-    return [this](int n) { return nodes_[n].id; };
-  }
-  void IndexRows();
-  int AddRowNode(int r, int depth);
-  int AddNamedNode(std::string_view id, uint32_t hash, int depth);
-  void Select();
-  void ScanParentNames();
-  void OrderNodes();
-  void CheckRoles();
-  void FindCycles();
-  void AddDummies();
-  void SettleSexesAndBreeds();
-  void CodeBreeds();
-  void CountFounders();
-  void GroupFamilies();
-  void Number();
-  std::string NoteOf(int n) const;
-
-  const Herdbook& book_;
-  const PrepareOptions& options_;
-  std::vector<ImportProblem>* out_;
-  std::vector<ImportProblem> problems_;
-  std::vector<ImportProblem> keep_problems_;
-  std::vector<ImportProblem> total_problems_;
-
-  IdTable row_index_;            // first row of each id
-  std::vector<char> first_row_;  // by row: the first row of its id
-  std::vector<Node> nodes_;      // selected animals (before OrderNodes: in selection order)
-  IdTable node_index_;           // nodes_ by id
-  std::vector<long> rank_;       // by node: place in the numbering of the whole graph
-  std::vector<int> keep_nodes_;  // by keep id: its node, -1 when not in the herd book
-  std::vector<std::string> breed_names_;  // by code - 1
-  std::unordered_map<std::string_view, int> breed_codes_;
-  std::vector<std::vector<int>> families_;                   // members, herd-book order
-  std::unordered_map<int, std::vector<long>> merged_lines_;  // first row -> its duplicates' lines
-  std::unordered_map<int, std::string> notes_;               // node -> repairs done
-  std::vector<std::pair<std::pair<int, long>, std::string>> repairs_;  // by (file, line)
-  std::unordered_map<std::string_view, long> founders_;                // breed -> founders
-  PreparedPedigree result_;
-};
-
-void Builder::IndexRows() {
-  const std::size_t count = book_.RowCount();
-  constexpr std::size_t kAhead = 16;
-  row_index_.Reserve(count);
-  first_row_.assign(count, 0);
-  for (std::size_t r = 0; r < count; ++r) {
-    if (r + kAhead < count) row_index_.Prefetch(book_.Row(r + kAhead).id_hash);
-    const HerdbookRow& row = book_.Row(r);
-    const int first = row_index_.Insert(row.id, row.id_hash, static_cast<int>(r), RowKey());
-    if (first == static_cast<int>(r)) {
-      first_row_[r] = 1;
-    } else if (book_.SameData(first, r)) {
-      ++result_.counts.duplicates_merged;
-      merged_lines_[first].push_back(row.line);
-    } else {
-      const HerdbookRow& earlier = book_.Row(first);
-      Problem(row,
-              "animal " + CutForMessage(row.id) + " appears again with different data (first at " +
-                  (earlier.file == row.file ? "" : book_.files[earlier.file] + " ") + "line " +
-                  std::to_string(earlier.line) + ")",
-              ProblemKind::kConflictingDuplicate);
-    }
-  }
-}
-
-int Builder::AddRowNode(int r, int depth) {
-  const HerdbookRow& row = book_.Row(r);
-  Node node;
-  node.id = row.id;
-  node.hash = row.id_hash;
-  node.row = r;
-  node.line = row.line;
-  node.file = row.file;
-  node.order = 4 * static_cast<long>(r) + 3;
-  node.sex = row.sex;
-  node.breed = row.breed;
-  node.depth = depth;
-  nodes_.push_back(node);
-  rank_.push_back(r);
-  return node_index_.Insert(node.id, node.hash, static_cast<int>(nodes_.size()) - 1, NodeKey());
-}
-
-// The node of `id` (made when new): its row's, else an added parent's (which has line,
-// order and rank once a row names it, see ScanParentNames).
-int Builder::AddNamedNode(std::string_view id, uint32_t hash, int depth) {
-  const int known = node_index_.Find(id, hash, NodeKey());
-  if (known >= 0) return known;
-  const int r = row_index_.Find(id, hash, RowKey());
-  if (r >= 0) return AddRowNode(r, depth);
-  Node parent;
-  parent.id = id;
-  parent.hash = hash;
-  parent.added = Added::kParent;
-  parent.depth = depth;
-  nodes_.push_back(parent);
-  rank_.push_back(-1);
-  return node_index_.Insert(id, hash, static_cast<int>(nodes_.size()) - 1, NodeKey());
-}
-
-void Builder::Select() {
-  const std::size_t count = book_.RowCount();
-  if (!options_.keep_given) {
-    node_index_.Reserve(count + count / 4);
-    nodes_.reserve(count + count / 4);
-    for (std::size_t r = 0; r < count; ++r) {
-      if (first_row_[r]) AddRowNode(static_cast<int>(r), 0);
-    }
-    return;
-  }
-  // Breadth first from the kept animals, so that depth counts the shortest line of descent.
-  for (const std::string& id : options_.keep_ids) {
-    keep_nodes_.push_back(AddNamedNode(id, Low32(IdHash(id)), 0));
-  }
-  for (std::size_t next = 0; next < nodes_.size(); ++next) {
-    const Node node = nodes_[next];
-    result_.deepest = std::max(result_.deepest, node.depth);
-    if (node.row < 0) continue;
-    if (options_.generations >= 0 && node.depth >= options_.generations) continue;
-    const HerdbookRow& row = book_.Row(node.row);
-    if (!row.sire.empty()) AddNamedNode(row.sire, row.sire_hash, node.depth + 1);
-    if (!row.dam.empty()) AddNamedNode(row.dam, row.dam_hash, node.depth + 1);
-  }
-  if (options_.descendants > 0) SelectDescendants();
-}
-
-void Builder::SelectDescendants() {
-  // Offspring rows of every name, then breadth first down from the kept animals; a
-  // descendant's other parent is selected without its own parents.
-  std::unordered_map<std::string_view, std::vector<int>> offspring;
-  const std::size_t count = book_.RowCount();
-  for (std::size_t r = 0; r < count; ++r) {
-    if (!first_row_[r]) continue;
-    const HerdbookRow& row = book_.Row(r);
-    if (!row.sire.empty()) offspring[row.sire].push_back(static_cast<int>(r));
-    if (!row.dam.empty() && row.dam != row.sire) offspring[row.dam].push_back(static_cast<int>(r));
-  }
-  std::vector<std::pair<int, int>> queue;  // (node, generations below a kept animal)
-  for (int n : keep_nodes_) queue.push_back({n, 0});
-  for (std::size_t next = 0; next < queue.size(); ++next) {
-    const auto [n, down] = queue[next];
-    if (down >= options_.descendants) continue;
-    const auto found = offspring.find(nodes_[n].id);
-    if (found == offspring.end()) continue;
-    for (int r : found->second) {
-      const HerdbookRow& row = book_.Row(r);
-      const std::size_t before = nodes_.size();
-      const int child = AddNamedNode(row.id, row.id_hash, kNoAncestors);
-      if (nodes_.size() > before) queue.push_back({child, down + 1});
-      const bool by_sire = nodes_[n].id == row.sire;
-      const std::string_view other = by_sire ? row.dam : row.sire;
-      if (!other.empty()) AddNamedNode(other, by_sire ? row.dam_hash : row.sire_hash, kNoAncestors);
-    }
-  }
-}
-
-void Builder::ScanParentNames() {
-  // Every first row names parents; a named parent that is selected learns its role, and an
-  // added one its line, place and breed from the first row naming it. Without a selection
-  // every name is an animal: one without a row becomes an added parent here.
-  const std::size_t count = book_.RowCount();
-  long added = 0;
-  for (std::size_t r = 0; r < count; ++r) {
-    if (!first_row_[r]) continue;
-    const HerdbookRow& row = book_.Row(r);
-    for (int role = 0; role < 2; ++role) {
-      const std::string_view name = role == 0 ? row.sire : row.dam;
-      if (name.empty()) continue;
-      const uint32_t hash = role == 0 ? row.sire_hash : row.dam_hash;
-      int p = options_.keep_given ? node_index_.Find(name, hash, NodeKey())
-                                  : AddNamedNode(name, hash, 0);
-      if (p < 0) continue;
-      Node& parent = nodes_[p];
-      if (parent.added == Added::kParent) {
-        if (rank_[p] < 0) {
-          rank_[p] = static_cast<long>(count) + added++;
-          parent.line = row.line;
-          parent.file = row.file;
-          parent.order = 4 * static_cast<long>(r) + role;
-          parent.sex = role == 0 ? Sex::kMale : Sex::kFemale;
-        }
-        if (parent.breed.empty()) parent.breed = row.breed;
-      }
-      (role == 0 ? parent.used_as_sire : parent.used_as_dam) = true;
-    }
-  }
-}
-
-void Builder::OrderNodes() {
-  // A kept id that no row has nor names is no animal.
-  for (std::size_t k = 0; k < keep_nodes_.size(); ++k) {
-    if (rank_[keep_nodes_[k]] >= 0) continue;
-    keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
-                              "id " + options_.keep_ids[k] + " is not in the herd book",
-                              options_.keep_ids[k], "", ProblemKind::kKeepIdUnknown});
-  }
-  std::vector<int> order;
-  order.reserve(nodes_.size());
-  for (std::size_t n = 0; n < nodes_.size(); ++n) {
-    if (rank_[n] >= 0) order.push_back(static_cast<int>(n));
-  }
-  std::sort(order.begin(), order.end(), [this](int a, int b) { return rank_[a] < rank_[b]; });
-  std::vector<int> new_number(nodes_.size(), -1);
-  std::vector<Node> ordered;
-  ordered.reserve(order.size() + order.size() / 4);
-  for (int n : order) {
-    new_number[n] = static_cast<int>(ordered.size());
-    ordered.push_back(nodes_[n]);
-  }
-  // Parent links within the selection; a parent outside it is unknown.
-  auto selected = [&](std::string_view name, uint32_t hash) {
-    if (name.empty()) return -1;
-    const int n = node_index_.Find(name, hash, NodeKey());
-    return n < 0 ? -1 : new_number[n];
-  };
-  for (Node& node : ordered) {
-    if (node.row < 0) continue;
-    const HerdbookRow& row = book_.Row(node.row);
-    node.sire = selected(row.sire, row.sire_hash);
-    node.dam = selected(row.dam, row.dam_hash);
-  }
-  nodes_.swap(ordered);
-  node_index_ = IdTable();
-}
+}  // namespace
 
 void Builder::CheckRoles() {
   for (std::size_t n = 0; n < nodes_.size(); ++n) {
@@ -439,7 +166,9 @@ void Builder::AddDummies() {
     dummy.order = nodes_[n].order - 1;
     dummy.added = Added::kDummy;
     dummy.sex = nodes_[n].sire < 0 ? Sex::kMale : Sex::kFemale;
-    dummy.breed = nodes_[n].row >= 0 ? book_.Row(nodes_[n].row).breed : nodes_[n].breed;
+    dummy.breed = !options_.dummy_breed.empty() ? std::string_view(options_.dummy_breed)
+                  : nodes_[n].row >= 0          ? book_.Row(nodes_[n].row).breed
+                                                : nodes_[n].breed;
     dummy.dummy_child = static_cast<int>(n);
     (nodes_[n].sire < 0 ? nodes_[n].sire : nodes_[n].dam) = static_cast<int>(nodes_.size());
     nodes_.push_back(dummy);
@@ -581,8 +310,10 @@ void Builder::GroupFamilies() {
   // (Rows left out for their own problems are reported already.)
   if (counts.animals == 0 &&
       (book_.rows_read == 0 || (options_.keep_given && options_.keep_ids.empty()))) {
-    total_problems_.push_back(
-        {options_.herdbook_name, 0, "no animals", "", "", ProblemKind::kFile});
+    const bool born = options_.born_from != 0 || options_.born_to != 0;
+    total_problems_.push_back({options_.herdbook_name, 0,
+                               born ? "no animals born in " + BornRange(options_) : "no animals",
+                               "", "", ProblemKind::kFile});
   }
   size.animals = counts.animals;
   size.loops = counts.loops;
@@ -639,6 +370,7 @@ void Builder::Number() {
       if (node.row >= 0) {
         const HerdbookRow& row = book_.Row(node.row);
         animal.nation = row.nation;
+        animal.born = row.born;
         animal.has_markers = row.has_markers;
         const int32_t* markers = book_.Markers(node.row);
         animal.markers.assign(markers,
@@ -676,7 +408,17 @@ std::string Builder::NoteOf(int n) const {
 
 PreparedPedigree Builder::Build() {
   result_.counts.rows_read = book_.rows_read;
+  result_.marker_zeros = book_.marker_zeros;
+  result_.has_born = book_.has_born;
   IndexRows();
+  if (options_.used.largest_families >= 0) {
+    const FamilyChoice choice = LargestFamilies(
+        book_, first_row_,
+        [this](std::string_view id, uint32_t hash) { return row_index_.Find(id, hash, RowKey()); },
+        options_.used.largest_families);
+    for (std::size_t r = 0; r < first_row_.size(); ++r) first_row_[r] &= choice.rows[r];
+    result_.counts.families_in_book = choice.families;
+  }
   Select();
   ScanParentNames();
   OrderNodes();
@@ -704,11 +446,11 @@ PreparedPedigree Builder::Build() {
   return std::move(result_);
 }
 
-}  // namespace
+}  // namespace pedigree_building
 
 PreparedPedigree PreparePedigree(const Herdbook& book, const PrepareOptions& options,
                                  std::vector<ImportProblem>* problems) {
-  return Builder(book, options, problems).Build();
+  return pedigree_building::Builder(book, options, problems).Build();
 }
 
 }  // namespace pedprep

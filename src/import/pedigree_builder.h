@@ -1,13 +1,14 @@
 // From herd-book rows to the numbered pedigree of an input folder: selection, repairs,
 // checks, families, numbering and breed codes.
 //
-// Selection: with keep ids, those animals and their ancestors (up to `generations` steps
-// along the shortest line of descent; -1 = all); parents outside the selection become
-// unknown. Repairs: a parent without a row of its own is added as a founder (sex from its
-// role, breed from the first offspring row naming it that has one); an animal with exactly
-// one known parent gets a dummy founder as the other parent (breed of the animal's row);
-// identical duplicate rows are merged; an unknown sex is taken from the parental role, else
-// from the default sex. Only founders carry a breed code.
+// Selection: only the rows of the largest families (with used.largest_families, see
+// import/largest_families.h); with keep ids or years of birth, those animals and their
+// ancestors (up to `generations` steps along the shortest line of descent; -1 = all);
+// parents outside the selection become unknown. Repairs: a parent without a row of its own is added
+// as a founder (sex from its role, breed from the first offspring row naming it that has one); an
+// animal with exactly one known parent gets a dummy founder as the other parent (breed of the
+// animal's row, or `dummy_breed`); identical duplicate rows are merged; an unknown sex is taken
+// from the parental role, else from the default sex. Only founders carry a breed code.
 //
 // Numbering: families (connected groups of relatives) in the order of their first animal in
 // the herd book; within a family parents before offspring, herd-book order otherwise (an
@@ -55,10 +56,13 @@ struct PrepareOptions {
   std::vector<long> keep_lines;
   int generations = -1;  // with keep ids: generations of ancestors kept; -1 = all
   int descendants = -1;  // with keep ids: generations of descendants kept; -1 = none
+  int born_from = 0;     // with keep_given: the animals born in born_from..born_to are kept
+  int born_to = 0;       // too (0: no bound; both 0: none)
   bool repair = false;
   std::map<std::string, std::string, std::less<>> breed_map;  // label in the book -> label
   Sex default_sex = Sex::kUnknown;
   std::string default_breed;     // empty: none
+  std::string dummy_breed;       // empty: a dummy takes the breed of its child's row
   std::size_t marker_count = 0;  // marker columns of the herd book
   SelectionInUse used;           // the selection options given, for the capacity remedies
 };
@@ -75,6 +79,7 @@ struct PreparedAnimal {
   int breed_code = 0;  // founders 1..kMaxBreeds, others 0
   Sex sex = Sex::kUnknown;
   int8_t nation = 0;
+  int16_t born = 0;  // year, 0 = unknown
   bool has_markers = false;
   std::vector<int32_t> markers;
   std::string note;  // what the import changed or added ("; " between several)
@@ -91,9 +96,10 @@ struct ImportCounts {
   long default_breeds = 0;
   long families = 0;
   long largest_family = 0;
-  long loops = 0;            // sum over families of E - V + C of the animal/mating graph: the
-                             // loop-break copies the run makes at least
-  long nation9_parents = 0;  // parents with nation code 9 in families with loops
+  long loops = 0;             // sum over families of E - V + C of the animal/mating graph: the
+                              // loop-break copies the run makes at least
+  long nation9_parents = 0;   // parents with nation code 9 in families with loops
+  long families_in_book = 0;  // with --largest-families: the families chosen from
 };
 
 struct PreparedPedigree {
@@ -102,8 +108,10 @@ struct PreparedPedigree {
   std::vector<long> breed_founders;     // by code - 1: founders of that breed
   std::vector<std::string> repairs;     // "FILE:LINE: animal ID: what was changed"
   ImportCounts counts;
-  bool over_capacity = false;  // the problems include a capacity of the run
-  int deepest = 0;             // with keep ids: the most generations above a kept animal selected
+  std::vector<long> marker_zeros;  // by marker column: fields "0" read as no value
+  bool has_born = false;           // the herd book has a birth column
+  bool over_capacity = false;      // the problems include a capacity of the run
+  int deepest = 0;  // with keep ids: the most generations above a kept animal selected
 };
 
 // Problems go to `problems` in line order (herd book, then keep file, then the totals);

@@ -1,22 +1,43 @@
 // Pictures rendered from DOT text by the Graphviz program `dot`.
+//
+// SVG is dot's own. A PNG is never above kMaxPngSide pixels a side: a larger picture is
+// drawn at a lower resolution, or refused when its 10 pt labels would fall below
+// kMinLabelPixels. A PDF is laid out on paper (inspect/pdf_pages.h). What dot says on its
+// standard error while it succeeds comes back as warnings in pedprep's words.
 #ifndef PEDPREP_INSPECT_DOT_RENDERING_H_
 #define PEDPREP_INSPECT_DOT_RENDERING_H_
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pedprep {
 
-// Renders DOT text as an image of `format` ("svg", "png" or "pdf") into `image`. Returns ""
-// on success, else the problem in one line.
-using DotRenderer = std::function<std::string(const std::string& dot, const std::string& format,
-                                              int timeout_seconds, std::string* image)>;
+inline constexpr double kMaxPngSide = 16384;
+inline constexpr double kMinLabelPixels = 6;
+
+struct RenderRequest {
+  std::string format;        // "svg", "png" or "pdf"
+  int timeout_seconds = 60;  // for each run of dot
+  std::string paper = "a4";  // a PDF's paper: "a4", "a3" or "letter"
+};
+
+struct Rendered {
+  std::string problem;                // "" when rendered, else why not, in one line
+  std::vector<std::string> warnings;  // what dot warned of, one line each
+};
+
+// Renders DOT text as an image into `image`.
+using DotRenderer = std::function<Rendered(const std::string& dot, const RenderRequest& request,
+                                           std::string* image)>;
 
 // Runs the Graphviz program `dot` found on PATH, the DOT text on its standard input and the
 // image from its standard output (no file is written). `dot` is killed when it runs longer
-// than `timeout_seconds` and when pedprep ends.
-std::string RenderWithDot(const std::string& dot, const std::string& format, int timeout_seconds,
-                          std::string* image);
+// than the time limit and when pedprep ends.
+Rendered RenderWithDot(const std::string& dot, const RenderRequest& request, std::string* image);
+
+// A line dot wrote on its standard error, in pedprep's words.
+std::string DotWarningInWords(const std::string& line);
 
 }  // namespace pedprep
 

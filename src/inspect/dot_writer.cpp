@@ -1,6 +1,8 @@
 #include "inspect/dot_writer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 
 #include "inspect/observed_run.h"
 #include "records/escape.h"
@@ -11,6 +13,22 @@ namespace {
 constexpr const char* kBreedColours[kMaxBreeds + 1] = {"white",   "#8dd3c7", "#ffffb3", "#bebada",
                                                        "#fb8072", "#80b1d3", "#fdb462", "#b3de69",
                                                        "#fccde5", "#d9d9d9", "#bc80bd"};
+
+// Borders of repeated ancestors in a chart, one colour per animal (cycled).
+constexpr const char* kRepeatColours[] = {"#e41a1c", "#377eb8", "#4daf4a", "#984ea3",
+                                          "#ff7f00", "#a65628", "#f781bf", "#999999"};
+
+// F with at most 4 decimals, trailing zeros cut ("0.0625", "0.25", "0"); below 0.00005
+// but above 0 "<0.0001".
+std::string InbreedingText(double f) {
+  if (f > 0 && f < 0.00005) return "<0.0001";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4f", f);
+  std::string shown = text;
+  while (shown.back() == '0') shown.pop_back();
+  if (shown.back() == '.') shown.pop_back();
+  return shown;
+}
 
 }  // namespace
 
@@ -56,7 +74,7 @@ bool DotWriter::IsDummy(const Node& node) const {
   return it != run_.ids.end() && it->second.id.empty();
 }
 
-void DotWriter::Head(const std::string& title) {
+void DotWriter::Head(const std::string& title, bool left_to_right) {
   std::string label;
   for (std::size_t at = 0; at < title.size();) {
     const std::size_t end = std::min(title.find('\n', at), title.size());
@@ -64,18 +82,35 @@ void DotWriter::Head(const std::string& title) {
     at = end + 1;
   }
   dot_ = "digraph \"pedigree\" {\n";
-  dot_ += "  graph [rankdir=TB, labelloc=t, fontname=\"Helvetica\", fontsize=14, label=\"" + label +
-          "\"];\n";
+  dot_ += std::string("  graph [rankdir=") + (left_to_right ? "LR" : "TB") +
+          ", labelloc=t, fontname=\"Helvetica\", fontsize=14, label=\"" + label + "\"];\n";
   dot_ += "  node [fontname=\"Helvetica\", fontsize=10];\n";
   dot_ += "  edge [arrowsize=0.6, fontname=\"Helvetica\", fontsize=9];\n";
 }
 
+std::string DotWriter::Label(const Node& node) const {
+  const int32_t original = view_.Original(node.number);
+  std::string label;
+  for (const std::string& item : facts_.items) {
+    std::string line;
+    if (item == "id") {
+      line = CutForMessage(Text(node));
+    } else if (item == "breed" && facts_.breed.count(original) != 0) {
+      line = facts_.breed.at(original);
+    } else if (item == "F" && facts_.inbreeding.count(original) != 0) {
+      line = "F " + InbreedingText(facts_.inbreeding.at(original));
+    } else if (item == "born" && facts_.born.count(original) != 0) {
+      line = "born " + facts_.born.at(original);
+    }
+    // "\\n" is Graphviz's line break inside a label.
+    if (!line.empty()) label += DotEscaped(line) + "\\n";
+  }
+  return label + std::to_string(node.number) + " (pos " + std::to_string(node.position) + ")";
+}
+
 void DotWriter::Animal(const Node& node) {
-  // "\\n" is Graphviz's line break inside a label.
-  std::string line = "  " + Name(node) + " [label=\"" + DotEscaped(CutForMessage(Text(node))) +
-                     "\\n" + std::to_string(node.number) + " (pos " +
-                     std::to_string(node.position) +
-                     ")\", shape=" + (node.sex == 1 ? "box" : "ellipse");
+  std::string line = "  " + Name(node) + " [label=\"" + Label(node) +
+                     "\", shape=" + (node.sex == 1 ? "box" : "ellipse");
   line += Style(node.kind, IsDummy(node), node.breed);
   dot_ += line + "];\n";
   if (color_breed_) breeds_.insert(node.breed);
@@ -100,6 +135,33 @@ void DotWriter::CopyEdge(const Node& copy, const Node& original) {
           " [style=dotted, arrowhead=none, constraint=false];\n";
 }
 
+void DotWriter::ChartBox(const Node& node, uint64_t slot, int repeat, bool again) {
+  std::string line = "  a" + std::to_string(slot) + " [label=\"" + Label(node) +
+                     (again ? "\\nrepeated" : "") +
+                     "\", shape=" + (node.sex == 1 ? "box" : "ellipse");
+  line += Style(NodeKind::kAnimal, IsDummy(node), node.breed);
+  if (repeat > 0) {
+    line += std::string(", penwidth=3, color=\"") +
+            kRepeatColours[static_cast<std::size_t>(repeat - 1) % std::size(kRepeatColours)] + "\"";
+    repeats_ = true;
+  }
+  chart_ = true;
+  dot_ += line + "];\n";
+  if (color_breed_) breeds_.insert(node.breed);
+}
+
+void DotWriter::ChartEdge(uint64_t child_slot, uint64_t parent_slot) {
+  dot_ += "  a" + std::to_string(child_slot) + " -> a" + std::to_string(parent_slot) +
+          " [arrowhead=none];\n";
+}
+
+void DotWriter::Siblings(int32_t father, int32_t mother, std::size_t count) {
+  const std::string name = "s" + MatingName(father, mother).substr(1);
+  dot_ += "  " + name + " [label=\"+" + std::to_string(count) + (count == 1 ? " sib" : " sibs") +
+          "\", shape=plaintext, fontsize=9];\n";
+  dot_ += "  " + MatingName(father, mother) + " -> " + name + " [style=dotted, arrowhead=none];\n";
+}
+
 std::string DotWriter::Finish(const std::map<int, std::string>& breed_names) {
   dot_ += "  subgraph cluster_legend {\n    label=\"Legend\"; fontsize=10; color=gray60;\n";
   const std::vector<std::pair<std::string, std::string>> keys = {
@@ -118,7 +180,11 @@ std::string DotWriter::Finish(const std::map<int, std::string>& breed_names) {
     dot_ += "    " + name + " [label=\"" + DotEscaped(text) + "\", " + attributes + "];\n";
     chain += (chain.empty() ? "" : " -> ") + name;
   };
-  for (const auto& [label, attributes] : keys) key(label, attributes);
+  for (std::size_t k = 0; k < (chart_ ? 2 : keys.size()); ++k) key(keys[k].first, keys[k].second);
+  if (repeats_) {
+    key("repeated ancestor",
+        std::string("shape=box, penwidth=3, color=\"") + kRepeatColours[0] + "\"");
+  }
   for (int breed : breeds_) {
     auto it = breed_names.find(breed);
     const std::string label = breed == 0                ? "no breed fraction"
@@ -151,26 +217,29 @@ std::string DotWriter::Style(NodeKind kind, bool dummy, int breed) const {
 }
 
 // The animals `kept` of the family with the matings of their drawn children.
-void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept) {
+void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept,
+              bool as_read) {
   for (const Node& node : view.nodes) {
     if (kept.count(node.number) != 0) writer.Animal(node);
   }
+  auto parent = [&view, as_read](int32_t number) {
+    return as_read ? view.Original(number) : number;
+  };
   std::vector<std::pair<int32_t, int32_t>> matings;  // in the order of their first child
   std::map<std::pair<int32_t, int32_t>, std::vector<const Node*>> children;
   for (const Node& node : view.nodes) {
     if (kept.count(node.number) == 0) continue;
-    const bool father = kept.count(node.father) != 0 && view.Find(node.father) != nullptr;
-    const bool mother = kept.count(node.mother) != 0 && view.Find(node.mother) != nullptr;
+    const auto key = std::make_pair(parent(node.father), parent(node.mother));
+    const bool father = kept.count(key.first) != 0 && view.Find(key.first) != nullptr;
+    const bool mother = kept.count(key.second) != 0 && view.Find(key.second) != nullptr;
     if (!father && !mother) continue;
-    const auto key = std::make_pair(node.father, node.mother);
     if (children[key].empty()) matings.push_back(key);
     children[key].push_back(&node);
   }
   for (const auto& [father, mother] : matings) {
     writer.Mating(father, mother);
-    for (int32_t parent : {father, mother}) {
-      if (parent != 0 && kept.count(parent) != 0)
-        writer.ParentEdge(*view.Find(parent), father, mother);
+    for (int32_t p : {father, mother}) {
+      if (p != 0 && kept.count(p) != 0) writer.ParentEdge(*view.Find(p), father, mother);
     }
     for (const Node* child : children[{father, mother}]) writer.ChildEdge(father, mother, *child);
   }
@@ -178,6 +247,25 @@ void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>
     if (node.kind == NodeKind::kAnimal || kept.count(node.number) == 0) continue;
     const Node* original = view.Find(node.original);
     if (original != nullptr && kept.count(original->number) != 0) writer.CopyEdge(node, *original);
+  }
+}
+
+void DrawChart(DotWriter& writer, const FamilyView& view, const std::vector<ChartBox>& boxes) {
+  std::map<int32_t, int> boxes_of;
+  for (const ChartBox& box : boxes) ++boxes_of[box.number];
+  std::map<int32_t, int> repeat;  // number -> its colour (1, 2, ...) when repeated
+  std::set<int32_t> seen;
+  for (const ChartBox& box : boxes) {
+    if (boxes_of[box.number] > 1 && repeat.count(box.number) == 0) {
+      const int next = static_cast<int>(repeat.size()) + 1;
+      repeat[box.number] = next;
+    }
+    const bool again = !seen.insert(box.number).second;
+    writer.ChartBox(*view.Find(box.number), box.slot,
+                    repeat.count(box.number) != 0 ? repeat[box.number] : 0, again);
+  }
+  for (const ChartBox& box : boxes) {
+    if (box.slot > 1) writer.ChartEdge(box.slot / 2, box.slot);
   }
 }
 
@@ -212,6 +300,14 @@ void DrawLoop(DotWriter& writer, const FamilyView& view, const std::vector<LoopS
   for (const Node* child : LoopChildren(view, steps, copy)) {
     writer.Animal(*child);
     writer.ChildEdge(received.father, received.mother, *child);
+  }
+  const LoopMatingChildren children = ChildrenAtMatings(view, steps, copy);
+  for (const auto& [mating, child] : children.first) {
+    writer.Animal(*child);
+    writer.ChildEdge(mating.first, mating.second, *child);
+  }
+  for (const auto& [mating, count] : children.undrawn) {
+    writer.Siblings(mating.first, mating.second, count);
   }
 }
 }  // namespace pedprep

@@ -9,7 +9,14 @@
 //   mating   m<father position>_<mother position> [shape=point]: an edge from each drawn
 //            parent (no arrowhead) and an edge to each drawn child.
 //   legend   subgraph cluster_legend: male, female, mating, loop-break copy, parent copy,
-//            dummy, and the breeds with their colours.
+//            dummy (a chart: male, female, repeated ancestor), and the breeds with their
+//            colours.
+//   chart    (an ancestor chart, left to right) a<slot> [label=...] for each box, slot 1 the
+//            animal, 2k the sire and 2k+1 the dam of box k; an edge from each box to its
+//            parents' boxes (no arrowhead); an ancestor in more than one box has a thick
+//            border in a colour of its own and, after its first box, the line "repeated".
+// Labels: the lines `LabelFacts::items` ask for (the id, the main breed and its share, F,
+// the birth year), then "<number> (pos <position>)".
 // Text from the files (ids, breed names) is escaped for a quoted DOT string.
 #ifndef PEDPREP_INSPECT_DOT_WRITER_H_
 #define PEDPREP_INSPECT_DOT_WRITER_H_
@@ -18,6 +25,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "inspect/family_view.h"
@@ -27,14 +35,22 @@ namespace pedprep {
 
 struct ObservedRun;
 
+// What the boxes say, by the number of an animal read (a copy shows its original's).
+struct LabelFacts {
+  std::vector<std::string> items = {"id"};  // "id", "breed", "F", "born" in the order shown
+  std::map<int32_t, std::string> breed;     // the main breed and its share: "Angus 75%"
+  std::map<int32_t, double> inbreeding;
+  std::map<int32_t, std::string> born;  // the birth year
+};
+
 // Text for a quoted DOT string: quotes and backslashes escaped, control bytes as blanks.
 std::string DotEscaped(const std::string& text);
 
 class DotWriter {
  public:
   // `run` and `view` must outlive the writer.
-  DotWriter(const ObservedRun& run, const FamilyView& view, bool color_breed)
-      : run_(run), view_(view), color_breed_(color_breed) {}
+  DotWriter(const ObservedRun& run, const FamilyView& view, bool color_breed, LabelFacts facts = {})
+      : run_(run), view_(view), color_breed_(color_breed), facts_(std::move(facts)) {}
 
   static std::string Name(const Node& node) { return "p" + std::to_string(node.position); }
   std::string MatingName(int32_t father, int32_t mother) const;
@@ -43,8 +59,9 @@ class DotWriter {
   std::string Text(const Node& node) const;
   bool IsDummy(const Node& node) const;
 
-  // Opens the graph; `title`'s lines (ended by '\n') become the label's lines.
-  void Head(const std::string& title);
+  // Opens the graph (top to bottom, or left to right); `title`'s lines (ended by '\n')
+  // become the label's lines.
+  void Head(const std::string& title, bool left_to_right = false);
   void Animal(const Node& node);
   void Mating(int32_t father, int32_t mother);
   // `extra`: attributes after arrowhead=none, each starting ", ".
@@ -52,24 +69,41 @@ class DotWriter {
                   const std::string& extra = "");
   void ChildEdge(int32_t father, int32_t mother, const Node& child);
   void CopyEdge(const Node& copy, const Node& original);
+  // A box of an ancestor chart; `repeat` > 0 numbers an ancestor met more than once (its
+  // colour), `again` marks its boxes after the first.
+  void ChartBox(const Node& node, uint64_t slot, int repeat, bool again);
+  void ChartEdge(uint64_t child_slot, uint64_t parent_slot);
+  // "+N sibs" below a mating: its children not drawn.
+  void Siblings(int32_t father, int32_t mother, std::size_t count);
   // Adds the legend (the breeds drawn named from `breed_names`) and closes the graph.
   std::string Finish(const std::map<int, std::string>& breed_names);
 
  private:
   std::string Style(NodeKind kind, bool dummy, int breed) const;
+  // The label's text (escaped) for `node`.
+  std::string Label(const Node& node) const;
 
   const ObservedRun& run_;
   const FamilyView& view_;
   bool color_breed_ = false;
+  LabelFacts facts_;
+  bool chart_ = false;    // an ancestor chart: no matings, no copies
+  bool repeats_ = false;  // the chart has a repeated ancestor
   std::set<int> breeds_;
   std::string dot_;
 };
 
-// The animals `kept` of the family with the matings of their drawn children.
-void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept);
+// The animals `kept` of the family with the matings of their drawn children; `as_read`
+// joins each child to the originals of its parents (for a picture without copies).
+void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept,
+              bool as_read);
+
+// An ancestor chart of `boxes` (AncestorChart's).
+void DrawChart(DotWriter& writer, const FamilyView& view, const std::vector<ChartBox>& boxes);
 
 // The loop `steps` of loop-break copy `copy`: the copy joined to the mating that received it,
-// the edge it breaks red and dashed (xlabel "broken"), the children it was given to.
+// the edge it breaks red and dashed (xlabel "broken"), the children it was given to, and at
+// each other mating point one child (the first) with "+N sibs" for its other children.
 void DrawLoop(DotWriter& writer, const FamilyView& view, const std::vector<LoopStep>& steps,
               const Node& copy);
 

@@ -1,6 +1,8 @@
 #include "inspect/draw.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,12 +13,11 @@
 #include "core/run_files.h"
 #include "inspect/dot_writer.h"
 #include "inspect/family_view.h"
+#include "inspect/inbreeding.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "records/input_error.h"
 #include "records/input_folder.h"
-#include "records/layout.h"
-#include "records/text_reader.h"
 
 namespace pedprep {
 namespace {
@@ -57,6 +58,13 @@ std::string Plural(std::size_t count, const std::string& word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
+// A breed share as a whole percentage: "100%" only for all of it, never "0%" for a part.
+std::string ShareText(double share) {
+  if (share >= 0.99995) return "100%";
+  const long percent = std::clamp(std::lround(share * 100), 1L, 99L);
+  return std::to_string(percent) + "%";
+}
+
 // Why a request draws nothing: the exit status and the line for standard error.
 struct Refusal {
   int status = kExitStopped;
@@ -67,8 +75,9 @@ struct Refusal {
 // --around or the loop-break copy of --copy.
 struct Target {
   int s = 0;
-  int32_t center = 0;     // --around: the animal's number
-  std::size_t which = 0;  // --copy: index of the family's loop-break copies
+  int32_t center = 0;       // --around: the animal's number
+  std::size_t which = 0;    // --copy: index of the family's loop-break copies
+  int32_t parent_copy = 0;  // --copy: the number of a parent copy instead
 };
 
 // Looks up the animals of a run by what users type: herd-book ids, positions,
@@ -146,24 +155,30 @@ std::optional<Refusal> FindAnimal(const ObservedRun& run, const std::string& tex
   return std::nullopt;
 }
 
-// A loop-break copy as family index and index of its loop copies.
+// A copy: its family index and either the index of its loop-break copies or the number of
+// a parent copy.
 struct CopyAt {
   int s = 0;
   std::size_t which = 0;
   int32_t position = 0;
+  int32_t parent_copy = 0;
 };
 
-// The loop-break copy at `position`, or the first loop-break copy of the animal at
-// `position` when `first_of_animal`.
+// The copy at `position` (a loop-break or a parent copy), or the first loop-break copy of
+// the animal at `position` when `first_of_animal`.
 std::optional<CopyAt> CopyOf(const ObservedRun& run, int32_t position, bool first_of_animal) {
   const int s = FamilyOfPosition(run.run->store, position);
   if (s == 0) return std::nullopt;
   const FamilyView view = BuildFamily(run, s);
+  const Node& held = view.nodes[static_cast<std::size_t>(position - view.nodes.front().position)];
+  if (!first_of_animal && held.kind == NodeKind::kParentCopy) {
+    return CopyAt{s, 0, position, held.number};
+  }
   const int32_t ini_id = run.run->store.INI_ID[position];
   for (std::size_t k = 0; k < view.loop_copies.size(); ++k) {
     const Node& copy = view.nodes[view.loop_copies[k]];
     if (first_of_animal ? copy.ini_id == ini_id : copy.position == position) {
-      return CopyAt{s, k, copy.position};
+      return CopyAt{s, k, copy.position, 0};
     }
   }
   return std::nullopt;
@@ -212,7 +227,7 @@ std::optional<Refusal> FindCopy(const ObservedRun& run, const std::string& text,
     }
     if (!found) {
       std::string problem;
-      if (digits) problem = "position " + text + " holds no loop-break copy";
+      if (digits) problem = "position " + text + " holds no copy";
       if (holder != 0)
         problem += (digits ? " and " : "") + ("animal " + text) + " has no loop-break copy";
       if (problem.empty()) {
@@ -225,6 +240,7 @@ std::optional<Refusal> FindCopy(const ObservedRun& run, const std::string& text,
   }
   target->s = found->s;
   target->which = found->which;
+  target->parent_copy = found->parent_copy;
   return std::nullopt;
 }
 
@@ -235,6 +251,7 @@ std::optional<Refusal> FindTarget(const ObservedRun& run, const DrawRequest& req
   }
   if (!request.family.empty()) return FindFamily(run, request.family, target);
   if (!request.around.empty()) return FindAnimal(run, request.around, target);
+  if (!request.ancestors.empty()) return FindAnimal(run, request.ancestors, target);
   return FindCopy(run, request.copy, target);
 }
 
@@ -243,29 +260,129 @@ struct Picture {
   std::string what;
   std::set<int32_t> kept;
   std::vector<LoopStep> loop;
+  std::vector<ChartBox> chart;
   std::size_t animals = 0;
 };
 
+// The boxes' facts for `facts.items` beyond the id: the main breed and its share, F on the
+// pedigree as read, the birth year of ids.csv.
+void AddLabelFacts(const ObservedRun& run, const FamilyView& view,
+                   const std::map<int, std::string>& breed_names, LabelFacts* facts) {
+  const PedigreeStore& st = run.run->store;
+  std::vector<ParentLinks> links;
+  std::map<int32_t, int32_t> index;  // number of an animal read -> its index in `links`
+  for (const Node& node : view.nodes) {
+    if (node.kind == NodeKind::kAnimal) index.emplace(node.number, index.size());
+  }
+  for (const Node& node : view.nodes) {
+    if (node.kind != NodeKind::kAnimal) continue;
+    auto at = [&](int32_t number) {
+      auto it = index.find(view.Original(number));
+      return it == index.end() ? kUnknownParent : it->second;
+    };
+    links.push_back({at(node.father), at(node.mother)});
+    if (node.breed != 0 && node.breed <= kMaxBreeds) {
+      const double share = st.PRACE[node.position][node.breed];
+      auto name = breed_names.find(node.breed);
+      facts->breed[node.number] =
+          (name == breed_names.end() ? "breed " + std::to_string(node.breed) : name->second) + " " +
+          ShareText(share);
+    }
+    auto row = run.ids.find(node.ini_id);
+    if (row != run.ids.end() && !row->second.born.empty()) {
+      facts->born[node.number] = row->second.born;
+    }
+  }
+  if (std::count(facts->items.begin(), facts->items.end(), "F") == 0) return;
+  const AncestryFigures figures = ComputeAncestry(links);
+  for (const auto& [number, k] : index) {
+    if (figures.resolved[static_cast<std::size_t>(k)]) {
+      facts->inbreeding[number] = figures.inbreeding[static_cast<std::size_t>(k)];
+    }
+  }
+}
+
+// A refusal when `picture` holds more animals than the request allows.
+std::optional<Refusal> Refused(const Picture& picture, const DrawRequest& request, int32_t family) {
+  if (picture.animals <= static_cast<std::size_t>(request.max_animals)) return std::nullopt;
+  std::string cuts;
+  if (request.around.empty() && request.ancestors.empty()) cuts += "--around ID, ";
+  if (!request.around.empty()) cuts += "smaller --up and --down, ";
+  if (request.copy.empty()) cuts += "--copy POSITION, ";
+  if (!request.family.empty() && !request.core) cuts += "--core, ";
+  cuts.resize(cuts.size() - 2);
+  if (const std::size_t last = cuts.rfind(", "); last != std::string::npos) {
+    cuts.replace(last, 2, " or ");
+  }
+  const std::string limit = std::to_string(request.max_animals) + " (--max-animals)";
+  if (!picture.chart.empty()) {  // a chart stops counting at the first box over the limit
+    return Refusal{kExitStopped, "family " + std::to_string(family) + ": more than " + limit +
+                                     " boxes to draw; draw fewer generations with smaller --up"};
+  }
+  return Refusal{kExitStopped,
+                 "family " + std::to_string(family) + ": " + std::to_string(picture.animals) +
+                     " animals to draw, more than " + limit + "; draw part of it with " + cuts};
+}
+
 std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
                               const DrawRequest& request, const Target& target, Picture* picture) {
-  if (!request.copy.empty()) {
+  if (target.parent_copy != 0) {
+    const Node& copy = *view.Find(target.parent_copy);
+    picture->kept = CopyLineage(view, copy.number);
+    picture->what = "parent copy " + std::to_string(copy.number) + " (pos " +
+                    std::to_string(copy.position) + ") of " + writer.Text(copy) +
+                    ": the copies above it beside their originals, and the animals it was made "
+                    "for";
+  } else if (!request.copy.empty()) {
     std::string problem;
     picture->loop = LoopOfCopy(view, target.which, &problem);
-    if (picture->loop.empty()) return Refusal{kExitStopped, problem};
     const Node& copy = view.nodes[view.loop_copies[target.which]];
+    if (picture->loop.empty()) {
+      // The copy with what it joins: its original, the mating whose children received it,
+      // and those children.
+      const auto& [father, mother] = view.copy_matings[target.which];
+      picture->kept = CopyLineage(view, copy.number);
+      for (int32_t parent : {father, mother}) {
+        if (parent != 0) picture->kept.insert(parent);
+      }
+      picture->animals = picture->kept.size();
+      picture->what = "loop-break copy " + std::to_string(copy.number) + " (pos " +
+                      std::to_string(copy.position) + ") of " + writer.Text(copy) +
+                      " beside its original and the children it was given to: " + problem +
+                      " in the family as it was before this copy";
+      return Refused(*picture, request, view.family);
+    }
     const std::size_t steps = picture->loop.size();
-    picture->animals = (steps + 1) / 2 + 1 + LoopChildren(view, picture->loop, copy).size();
+    picture->animals = (steps + 1) / 2 + 1 + LoopChildren(view, picture->loop, copy).size() +
+                       ChildrenAtMatings(view, picture->loop, copy).first.size();
     picture->what = "the loop that loop-break copy " + std::to_string(copy.number) + " (pos " +
                     std::to_string(copy.position) + ") of " + writer.Text(copy) +
                     " breaks: " + Plural(steps / 2, "animal") + " and " +
                     Plural(steps / 2, "mating") +
                     ", with the copy beside its original and the children it was given to";
+  } else if (!request.ancestors.empty()) {
+    const int up = request.up < 0 ? 4 : request.up;
+    picture->chart =
+        AncestorChart(view, target.center, up, static_cast<std::size_t>(request.max_animals));
+    picture->animals = picture->chart.size();
+    std::map<int32_t, int> boxes_of;
+    for (const ChartBox& box : picture->chart) ++boxes_of[box.number];
+    const auto repeated = static_cast<std::size_t>(std::count_if(
+        boxes_of.begin(), boxes_of.end(), [](const auto& entry) { return entry.second > 1; }));
+    picture->what = writer.Text(*view.Find(target.center)) + " and its ancestors up to " +
+                    Plural(static_cast<std::size_t>(up), "generation") + ": " +
+                    std::to_string(picture->chart.size()) +
+                    (picture->chart.size() == 1 ? " box, " : " boxes, ") +
+                    Plural(repeated, "ancestor") + " met more than once";
+    return Refused(*picture, request, view.family);
   } else if (!request.around.empty()) {
-    picture->kept = Around(view, target.center, request.up, request.down, true);
+    picture->kept = Around(view, target.center, request.up < 0 ? 3 : request.up, request.down,
+                           request.with_copies);
     picture->what =
         writer.Text(*view.Find(target.center)) + " with ancestors up to " +
-        Plural(static_cast<std::size_t>(request.up), "generation") + " and descendants down to " +
-        Plural(static_cast<std::size_t>(request.down), "generation") + ", and their copies";
+        Plural(static_cast<std::size_t>(request.up < 0 ? 3 : request.up), "generation") +
+        " and descendants down to " + Plural(static_cast<std::size_t>(request.down), "generation") +
+        (request.with_copies ? ", and their copies" : ", as read");
   } else if (request.core) {
     picture->kept = LoopCore(view);
     picture->what =
@@ -275,20 +392,7 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
     picture->what = Plural(picture->kept.size(), "animal");
   }
   if (picture->loop.empty()) picture->animals = picture->kept.size();
-  if (picture->animals <= static_cast<std::size_t>(request.max_animals)) return std::nullopt;
-  std::string cuts;
-  if (request.around.empty()) cuts += "--around ID, ";
-  if (!request.around.empty()) cuts += "smaller --up and --down, ";
-  if (request.copy.empty()) cuts += "--copy POSITION, ";
-  if (!request.family.empty() && !request.core) cuts += "--core, ";
-  cuts.resize(cuts.size() - 2);
-  if (const std::size_t last = cuts.rfind(", "); last != std::string::npos) {
-    cuts.replace(last, 2, " or ");
-  }
-  return Refusal{kExitStopped,
-                 "family " + std::to_string(view.family) + ": " + std::to_string(picture->animals) +
-                     " animals to draw, more than " + std::to_string(request.max_animals) +
-                     " (--max-animals); draw part of it with " + cuts};
+  return Refused(*picture, request, view.family);
 }
 
 // Writes `dot` to standard output, as DOT text to the file, or rendered.
@@ -303,9 +407,14 @@ int Deliver(const std::string& dot, const DrawRequest& request, FileSystem& outp
   const std::string extension = dot_at == std::string::npos ? "" : path.substr(dot_at + 1);
   std::string bytes = dot;
   if (extension == "svg" || extension == "png" || extension == "pdf") {
-    const std::string problem = render(dot, extension, request.timeout_seconds, &bytes);
-    if (!problem.empty()) {
-      err << "pedprep draw: " << problem << "\n";
+    RenderRequest asked;
+    asked.format = extension;
+    asked.timeout_seconds = request.timeout_seconds;
+    if (!request.paper.empty()) asked.paper = request.paper;
+    const Rendered rendered = render(dot, asked, &bytes);
+    for (const std::string& warning : rendered.warnings) err << "pedprep draw: " << warning << "\n";
+    if (!rendered.problem.empty()) {
+      err << "pedprep draw: " << rendered.problem << "\n";
       return kExitStopped;
     }
   }
@@ -320,32 +429,55 @@ int Deliver(const std::string& dot, const DrawRequest& request, FileSystem& outp
 
 }  // namespace
 
-int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_folder,
-            const DotRenderer& render, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
-  if (!run) return kExitInputError;
+int DrawDot(const ObservedRun& run, const DrawRequest& request,
+            const std::map<int, std::string>& breed_names, std::string* dot, std::string* problem) {
   Target target;
-  std::optional<Refusal> refusal = FindTarget(*run, request, &target);
-  const FamilyView view = refusal ? FamilyView() : BuildFamily(*run, target.s);
-  DotWriter writer(*run, view, request.color_breed);
+  std::optional<Refusal> refusal = FindTarget(run, request, &target);
+  const FamilyView view = refusal ? FamilyView() : BuildFamily(run, target.s);
+  LabelFacts facts;
+  if (!request.labels.empty()) facts.items = request.labels;
+  if (!refusal && facts.items != std::vector<std::string>{"id"}) {
+    AddLabelFacts(run, view, breed_names, &facts);
+  }
+  DotWriter writer(run, view, request.color_breed, facts);
   Picture picture;
   if (!refusal) refusal = Choose(view, writer, request, target, &picture);
   if (refusal) {
-    err << "pedprep draw: " << refusal->message << "\n";
+    *problem = refusal->message;
     return refusal->status;
   }
   const std::string folder_text = request.folder_name.empty() ? "." : request.folder_name;
   std::string title = folder_text + ", family " + std::to_string(view.family) + "\n" + picture.what;
-  const std::string note = StopNote(*run, target.s);
+  const std::string note = StopNote(run, target.s);
   if (!note.empty()) title += "\n" + note;
-  writer.Head(title);
-  if (picture.loop.empty()) {
-    DrawKept(writer, view, picture.kept);
+  writer.Head(title, !picture.chart.empty());
+  if (!picture.chart.empty()) {
+    DrawChart(writer, view, picture.chart);
+  } else if (picture.loop.empty()) {
+    DrawKept(writer, view, picture.kept, !request.around.empty() && !request.with_copies);
   } else {
     DrawLoop(writer, view, picture.loop, view.nodes[view.loop_copies[target.which]]);
   }
-  const std::string dot =
-      writer.Finish(request.color_breed ? BreedNames(folder) : std::map<int, std::string>());
+  *dot = writer.Finish(breed_names);
+  return kExitSuccess;
+}
+
+int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_folder,
+            const DotRenderer& render, std::ostream& out, std::ostream& err) {
+  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
+  if (!run) return kExitInputError;
+  std::string dot;
+  std::string problem;
+  const int status = DrawDot(
+      *run, request,
+      request.color_breed || std::count(request.labels.begin(), request.labels.end(), "breed") != 0
+          ? BreedNames(folder)
+          : std::map<int, std::string>(),
+      &dot, &problem);
+  if (status != kExitSuccess) {
+    err << "pedprep draw: " << problem << "\n";
+    return status;
+  }
   return Deliver(dot, request, output_folder, render, out, err);
 }
 

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "inspect/observed_run.h"
+#include "inspect/report.h"
+#include "records/csv.h"
+#include "testing/build_paths.h"
 #include "testing/fakes.h"
 #include "testing/loop_folders.h"
 #include "testing/run_folder.h"
@@ -27,11 +31,12 @@ struct Drawn {
 Drawn Draw(MemoryFileSystem folder, DrawRequest request, const std::string& render_problem = "") {
   Drawn d;
   std::ostringstream out, err;
-  auto render = [&d, &render_problem](const std::string&, const std::string& format,
-                                      int timeout_seconds, std::string* image) {
-    d.rendered.push_back(format + " " + std::to_string(timeout_seconds));
+  auto render = [&d, &render_problem](const std::string&, const RenderRequest& request,
+                                      std::string* image) {
+    d.rendered.push_back(request.format + " " + std::to_string(request.timeout_seconds) + " " +
+                         request.paper);
     *image = "IMAGE";
-    return render_problem;
+    return Rendered{render_problem, {"dot warns: a warning"}};
   };
   d.status = RunDraw(folder, request, d.written, render, out, err);
   d.out = out.str();
@@ -135,6 +140,16 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
   around_five.around = "1:5";
   around_five.up = 1;
   around_five.down = 0;
+  DrawRequest around_copies = around;
+  around_copies.with_copies = true;
+  DrawRequest around_five_copies = around_five;
+  around_five_copies.with_copies = true;
+  DrawRequest alone;
+  alone.around = "1:4";
+  alone.up = 0;
+  alone.down = 0;
+  DrawRequest whole_allowed = Family("1");
+  whole_allowed.max_animals = 10;
   DrawRequest copy;
   copy.copy = "8";
   const std::vector<Case> cases = {
@@ -145,11 +160,21 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
        "family 1\\nthe animals of its loops and their copies, 8 animals"},
       {"around a founder",
        around,
-       {"p1", "p3", "p4", "p8", "p9"},
+       {"p1", "p3", "p4"},
        "family 1\\nSIRE \\\"A\\\" with ancestors up to 3 generations and descendants down to 1 "
-       "generation, and their copies"},
-      // The parents of 5 through the copy 8 (its original 4), and the copy itself.
-      {"around 1:5", around_five, {"p3", "p4", "p5", "p8"}, "ancestors up to 1 generation"},
+       "generation, as read"},
+      {"around a founder with copies",
+       around_copies,
+       {"p1", "p3", "p4", "p8", "p9"},
+       "descendants down to 1 generation, and their copies"},
+      // The parents of 5 as read: its dam is 4, not the copy 8 it was given.
+      {"around 1:5", around_five, {"p3", "p4", "p5"}, "ancestors up to 1 generation"},
+      {"around 1:5 with copies", around_five_copies, {"p3", "p4", "p5", "p8"}, "their copies"},
+      {"the copied animal alone", alone, {"p4"}, "up to 0 generations"},
+      {"as many as allowed",
+       whole_allowed,
+       {"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9", "p10"},
+       "10 animals"},
       // The full-sib loop 4 - m1_2 - 3 - m3_4, the copy beside 4, the child 5 it went to.
       {"copy",
        copy,
@@ -172,6 +197,144 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
         "  m3_4 -> p5;", "  p8 -> p4 [style=dotted"}) {
     EXPECT_NE(dot.find(edge), std::string::npos) << edge << "\n" << dot;
   }
+}
+
+// --copy takes what report prints of a copy. Copies: 12 of animal 4 (id "7"), 13 of animal
+// 5 (id "12", also the position of the other copy).
+TEST(DrawTest, CopyNamedByPositionFamilyNumberOrId) {
+  MemoryFileSystem folder = testing::TwoLoopFolder();
+  folder.files["ids.csv"] = "ini_id,id,family,individual,added\r\n4,7,1,4,\r\n5,12,1,5,\r\n";
+  struct Case {
+    const char* copy;
+    int status;
+    std::string shown;  // in the title, or the message
+  };
+  const std::vector<Case> cases = {
+      {"13", 0, "loop-break copy 13 (pos 13) of 12 breaks"},
+      {"7", 0, "loop-break copy 12 (pos 12) of 7 breaks"},
+      {"1:13", 0, "loop-break copy 13 (pos 13)"},
+      {"1:5", 0, "loop-break copy 13 (pos 13)"},
+      {"12", 64,
+       "pedprep draw: --copy 12 names two loop-break copies: the one at position 12 (1:12) and "
+       "the first copy of animal 12 (position 13, 1:13); give FAMILY:NUMBER\n"},
+      {"1:6", 1,
+       "pedprep draw: 1:6 names no loop-break copy and no copied animal (pedprep report lists "
+       "the copies)\n"},
+      {"14", 1, "pedprep draw: no animal 14 and no position 14 (positions are 1..13)\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.copy);
+    DrawRequest request;
+    request.copy = c.copy;
+    const Drawn d = Draw(folder, request);
+    EXPECT_EQ(d.status, c.status) << d.err;
+    EXPECT_NE((c.status == 0 ? d.out : d.err).find(c.shown), std::string::npos) << d.out << d.err;
+  }
+  // A parent copy: the copies above it beside their originals, the copy it was made for.
+  DrawRequest parent;
+  parent.copy = "9";
+  const Drawn d = Draw(LoopFolder(), parent);
+  ASSERT_EQ(d.status, 0) << d.err;
+  EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p8", "p9"}));
+  EXPECT_NE(d.out.find("parent copy 9 (pos 9) of SIRE"), std::string::npos) << d.out;
+}
+
+// Every copy that report --csv lists for a shared data set is drawn by its position, each
+// mating point of a loop with a child.
+TEST(DrawTest, EveryCopyReportListsIsDrawnByItsPosition) {
+  const std::filesystem::path data = testing::SharedDataDir() / "eeza-ungulates";
+  PEDPREP_NEED_SHARED_DATA(data);
+  MemoryFileSystem folder;
+  for (const char* name :
+       {"PEDIGREE.PRN", "DEF.DAT", "database/pedigree.dat", "database/markers.dat"}) {
+    std::ifstream in(data / name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    folder.files[name] = text.str();
+  }
+  std::ostringstream csv, err;
+  ASSERT_EQ(RunReport(folder, true, csv, err), 0) << err.str();
+  const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
+  const std::vector<CsvRow> rows = ParseCsv(csv.str(), ',', "report");
+  ASSERT_GT(rows.size(), 2000u);
+  ASSERT_EQ(rows[0].fields[3], "position");
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const std::vector<std::string>& row = rows[r].fields;
+    DrawRequest request;
+    request.copy = row[3];
+    std::string dot, problem;
+    ASSERT_EQ(DrawDot(*run, request, {}, &dot, &problem), 0) << problem << " " << row[3];
+    const std::string kind = row[0] == "loop" ? "loop-break copy " : "parent copy ";
+    const std::string title = kind + row[2] + " (pos " + row[3] + ")";
+    ASSERT_NE(dot.find("family " + row[1] + "\\n"), std::string::npos) << title;
+    ASSERT_NE(dot.find(title), std::string::npos) << title;
+    // Every mating point shows a child.
+    std::istringstream lines(dot);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("  m", 0) != 0 || line.find(" [shape=point") == std::string::npos) continue;
+      const std::string mating = line.substr(2, line.find(' ', 2) - 2);
+      ASSERT_NE(dot.find("  " + mating + " -> p"), std::string::npos) << title << " " << mating;
+    }
+  }
+}
+
+// An ancestor chart left to right: slot 2k the sire and 2k+1 the dam of box k, at most
+// 2^(N+1)-1 boxes; 7's grandparents' parents are 1 and 2 on three paths each.
+TEST(DrawTest, AncestorChartDrawsRepeatedAncestorsAgain) {
+  DrawRequest request;
+  request.ancestors = "1:7";
+  request.up = 3;
+  MemoryFileSystem folder = testing::TwoLoopFolder();
+  folder.files.erase("ids.csv");
+  const Drawn d = Draw(folder, request);
+  ASSERT_EQ(d.status, 0) << d.err;
+  std::vector<std::string> boxes;
+  std::istringstream lines(d.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  a", 0) == 0 && line.find(" [label=") != std::string::npos) {
+      boxes.push_back(line.substr(2, line.find('\\') - 2));
+    }
+  }
+  EXPECT_EQ(boxes, (std::vector<std::string>{
+                       "a1 [label=\"ini_id 7", "a2 [label=\"ini_id 5", "a3 [label=\"ini_id 6",
+                       "a4 [label=\"ini_id 3", "a5 [label=\"ini_id 4", "a6 [label=\"ini_id 1",
+                       "a7 [label=\"ini_id 2", "a8 [label=\"ini_id 1", "a9 [label=\"ini_id 2",
+                       "a10 [label=\"ini_id 1", "a11 [label=\"ini_id 2"}));
+  EXPECT_NE(d.out.find("rankdir=LR"), std::string::npos);
+  EXPECT_NE(d.out.find("11 boxes, 2 ancestors met more than once"), std::string::npos);
+  EXPECT_NE(d.out.find("  a6 [label=\"ini_id 1\\n1 (pos 1)\", shape=box, penwidth=3, "
+                       "color=\"#e41a1c\"];"),
+            std::string::npos)
+      << d.out;
+  EXPECT_NE(d.out.find("  a8 [label=\"ini_id 1\\n1 (pos 1)\\nrepeated\", shape=box, penwidth=3, "
+                       "color=\"#e41a1c\"];"),
+            std::string::npos);
+  EXPECT_NE(d.out.find("  a4 -> a8 [arrowhead=none];"), std::string::npos);
+  request.max_animals = 10;
+  EXPECT_EQ(Draw(folder, request).err,
+            "pedprep draw: family 1: more than 10 (--max-animals) boxes to draw; draw fewer "
+            "generations with smaller --up\n");
+}
+
+// What the boxes say: the main breed's share, F, the birth year, ids escaped for DOT.
+TEST(DrawTest, LabelsSayBreedInbreedingAndBirth) {
+  MemoryFileSystem folder = LoopFolder();
+  folder.files["ids.csv"] =
+      "ini_id,id,family,individual,added,note,born\r\n1,S1,1,1,,,1990\r\n5,\"C\\5\"\"x\",1,5,,,"
+      "\r\n";
+  DrawRequest request;
+  request.around = "S1";
+  request.labels = {"F", "born", "id", "breed"};
+  const Drawn d = Draw(folder, request);
+  ASSERT_EQ(d.status, 0) << d.err;
+  for (const char* box : {"p1 [label=\"F 0\\nborn 1990\\nS1\\nbreed 1 100%\\n1 (pos 1)\"",
+                          "p3 [label=\"F 0\\nini_id 3\\nbreed 1 50%\\n3 (pos 3)\""}) {
+    EXPECT_NE(d.out.find(box), std::string::npos) << box << "\n" << d.out;
+  }
+  request.around = "1:5";
+  request.labels = {"id", "F"};
+  EXPECT_NE(Draw(folder, request).out.find("p5 [label=\"C\\\\5\\\"x\\nF 0.25\\n5 (pos 5)\""),
+            std::string::npos);
 }
 
 TEST(DrawTest, DummyLabelAndBreedColours) {
@@ -205,15 +368,22 @@ TEST(DrawTest, OutputsAndRefusals) {
 
   for (const char* format : {"svg", "png", "pdf"}) {
     SCOPED_TRACE(format);
-    d = Draw(LoopFolder(), Family("1", std::string("f.") + format));
+    DrawRequest request = Family("1", std::string("f.") + format);
+    request.paper = "letter";
+    d = Draw(LoopFolder(), request);
     EXPECT_EQ(d.status, 0);
-    EXPECT_EQ(d.rendered, std::vector<std::string>{std::string(format) + " 60"});
+    EXPECT_EQ(d.rendered, std::vector<std::string>{std::string(format) + " 60 letter"});
     EXPECT_EQ(d.written.files[std::string("f.") + format], "IMAGE");
+    EXPECT_EQ(d.err, "pedprep draw: dot warns: a warning\n");
   }
+  d = Draw(LoopFolder(), Family("1", "f.pdf"));
+  EXPECT_EQ(d.rendered, std::vector<std::string>{"pdf 60 a4"});
 
   d = Draw(LoopFolder(), Family("1", "f.png"), "the Graphviz program dot is not installed");
   EXPECT_EQ(d.status, 1);
-  EXPECT_EQ(d.err, "pedprep draw: the Graphviz program dot is not installed\n");
+  EXPECT_EQ(d.err,
+            "pedprep draw: dot warns: a warning\npedprep draw: the Graphviz program dot is not "
+            "installed\n");
   EXPECT_TRUE(d.written.files.empty());
 
   struct Refusal {
@@ -242,7 +412,7 @@ TEST(DrawTest, OutputsAndRefusals) {
        "pedprep draw: no animal NOBODY (a herd-book id of ids.csv or FAMILY:INDIVIDUAL as in "
        "ped.dat)\n"},
       {"not a copy", not_a_copy, 1,
-       "pedprep draw: position 5 holds no loop-break copy (pedprep report lists the copies)\n"},
+       "pedprep draw: position 5 holds no copy (pedprep report lists the copies)\n"},
       {"too many animals", small, 1,
        "pedprep draw: family 1: 10 animals to draw, more than 9 (--max-animals); draw part of "
        "it with --around ID, --copy POSITION or --core\n"},
@@ -250,7 +420,7 @@ TEST(DrawTest, OutputsAndRefusals) {
        "pedprep draw: family 1: 8 animals to draw, more than 7 (--max-animals); draw part of "
        "it with --around ID or --copy POSITION\n"},
       {"too many around", small_around, 1,
-       "pedprep draw: family 1: 9 animals to draw, more than 1 (--max-animals); draw part of "
+       "pedprep draw: family 1: 6 animals to draw, more than 1 (--max-animals); draw part of "
        "it with smaller --up and --down or --copy POSITION\n"},
   };
   for (const Refusal& r : refusals) {

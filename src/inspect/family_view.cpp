@@ -178,4 +178,43 @@ std::set<int32_t> Around(const FamilyView& view, int32_t number, int up, int dow
   return kept;
 }
 
+std::vector<ChartBox> AncestorChart(const FamilyView& view, int32_t number, int up,
+                                    std::size_t limit) {
+  std::vector<ChartBox> boxes = {{1, number, 0}};
+  std::size_t first = 0;  // the first box of the generation being extended
+  for (int g = 1; g <= std::min(up, 62) && boxes.size() <= limit; ++g) {
+    const std::size_t end = boxes.size();
+    for (std::size_t k = first; k < end && boxes.size() <= limit; ++k) {
+      const Node* node = view.Find(boxes[k].number);
+      if (node == nullptr) continue;
+      const int32_t parents[2] = {view.Original(node->father), view.Original(node->mother)};
+      for (int side = 0; side < 2; ++side) {
+        if (parents[side] != 0 && view.Find(parents[side]) != nullptr) {
+          boxes.push_back({boxes[k].slot * 2 + static_cast<uint64_t>(side), parents[side], g});
+        }
+      }
+    }
+    first = end;
+  }
+  return boxes;
+}
+
+std::set<int32_t> CopyLineage(const FamilyView& view, int32_t number) {
+  std::set<int32_t> kept;
+  std::vector<int32_t> todo = {number};
+  while (!todo.empty()) {
+    const int32_t n = todo.back();
+    todo.pop_back();
+    const Node* node = view.Find(n);
+    if (node == nullptr || !kept.insert(n).second || node->kind == NodeKind::kAnimal) continue;
+    kept.insert(view.Original(n));
+    todo.push_back(node->father);
+    todo.push_back(node->mother);
+  }
+  for (const Node& node : view.nodes) {
+    if (node.father == number || node.mother == number) kept.insert(node.number);
+  }
+  return kept;
+}
+
 }  // namespace pedprep

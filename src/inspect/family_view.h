@@ -81,6 +81,25 @@ std::set<int32_t> LoopCore(const FamilyView& view);
 std::set<int32_t> Around(const FamilyView& view, int32_t number, int up, int down,
                          bool with_copies);
 
+// One box of an ancestor chart: its slot (1 the animal, 2k the sire and 2k+1 the dam of the
+// box in slot k), the animal's number and its generation back from the animal (0..up).
+struct ChartBox {
+  uint64_t slot = 1;
+  int32_t number = 0;
+  int generation = 0;
+};
+
+// The ancestor chart of animal `number` up to `up` generations (at most 62) on the pedigree
+// as read: one box per known ancestor in each place it holds, so an ancestor met on two
+// paths has two boxes; in slot order within each generation. Stops after `limit` + 1 boxes
+// (the chart is then too large to draw).
+std::vector<ChartBox> AncestorChart(const FamilyView& view, int32_t number, int up,
+                                    std::size_t limit);
+
+// The parent copy `number`, the rows above it (its parents in the store, themselves parent
+// copies, and theirs), the originals of those copies, and the children of `number`.
+std::set<int32_t> CopyLineage(const FamilyView& view, int32_t number);
+
 }  // namespace pedprep
 
 #endif  // PEDPREP_INSPECT_FAMILY_VIEW_H_

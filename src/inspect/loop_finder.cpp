@@ -135,6 +135,49 @@ std::vector<const Node*> LoopChildren(const FamilyView& view, const std::vector<
   return children;
 }
 
+LoopMatingChildren ChildrenAtMatings(const FamilyView& view, const std::vector<LoopStep>& steps,
+                                     const Node& copy) {
+  std::set<int32_t> drawn = {copy.number};
+  for (const LoopStep& step : steps) {
+    if (!step.mating) drawn.insert(step.number);
+  }
+  const std::vector<const Node*> received = LoopChildren(view, steps, copy);
+  for (const Node* child : received) drawn.insert(child->number);
+  LoopMatingChildren result;
+  std::set<std::pair<int32_t, int32_t>> done;
+  // The children of each pair of parents as read, made when first needed.
+  std::map<std::pair<int32_t, int32_t>, std::vector<const Node*>> children;
+  for (std::size_t k = 0; k < steps.size(); ++k) {
+    const LoopStep& step = steps[k];
+    const auto key = std::make_pair(step.father, step.mother);
+    if (!step.mating || !done.insert(key).second) continue;
+    // A child joined here: a neighbour on the loop that is no parent of the mating, or (at
+    // the mating that received the copy) a child given the copy.
+    bool joined = k + 1 == steps.size() && !received.empty();
+    for (const LoopStep* next :
+         {&steps[(k + steps.size() - 1) % steps.size()], &steps[(k + 1) % steps.size()]}) {
+      joined = joined || (next->number != step.father && next->number != step.mother);
+    }
+    std::vector<const Node*> undrawn;
+    if (children.empty()) {
+      for (const Node& child : view.nodes) {
+        if (child.kind != NodeKind::kAnimal) continue;
+        children[{view.Original(child.father), view.Original(child.mother)}].push_back(&child);
+      }
+    }
+    for (const Node* child : children[{view.Original(step.father), view.Original(step.mother)}]) {
+      if (drawn.count(child->number) == 0) undrawn.push_back(child);
+    }
+    if (!joined && !undrawn.empty()) {
+      result.first.emplace_back(key, undrawn.front());
+      drawn.insert(undrawn.front()->number);
+      undrawn.erase(undrawn.begin());
+    }
+    if (!undrawn.empty()) result.undrawn.emplace_back(key, undrawn.size());
+  }
+  return result;
+}
+
 std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
                                  std::string* problem) {
   const PedigreeStore& st = run.run->store;

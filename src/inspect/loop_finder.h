@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "inspect/family_view.h"
@@ -41,6 +42,17 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
 // The children that received loop-break copy `copy` and are not on its loop `steps`.
 std::vector<const Node*> LoopChildren(const FamilyView& view, const std::vector<LoopStep>& steps,
                                       const Node& copy);
+
+// What a loop picture shows of each mating point's children besides the loop and the
+// children that received the copy: for a mating point with none of its children drawn, its
+// first child; and per mating point, how many of its children stay undrawn. Matings are
+// (father, mother) of the steps; children are those of the pedigree as read.
+struct LoopMatingChildren {
+  std::vector<std::pair<std::pair<int32_t, int32_t>, const Node*>> first;
+  std::vector<std::pair<std::pair<int32_t, int32_t>, std::size_t>> undrawn;
+};
+LoopMatingChildren ChildrenAtMatings(const FamilyView& view, const std::vector<LoopStep>& steps,
+                                     const Node& copy);
 
 }  // namespace pedprep
 

@@ -95,7 +95,8 @@ class Collector : public RunObserver {
   }
   void ParentCopyMade(const ParentCopyEvent& copy) override {
     run_.parent_copies.push_back(
-        {copy.family, copy.copy, copy.original, copy.ini_id, copy.made_for});
+        {copy.family, copy.copy, copy.original, copy.ini_id, copy.made_for, 0});
+    parent_family_index_.push_back(copy.family_index);
     if (copy.family_index >= 1 && copy.family_index <= static_cast<int32_t>(run_.families.size())) {
       ++run_.families[static_cast<std::size_t>(copy.family_index - 1)].parent;
     }
@@ -103,6 +104,13 @@ class Collector : public RunObserver {
 
   // The copies in ped.dat's numbers and positions when the run finished, else as made.
   void Finish(const PedigreeStore& store, bool finished) {
+    for (std::size_t k = 0; k < run_.parent_copies.size(); ++k) {
+      const int s = parent_family_index_[k];
+      if (s < 1 || s > store.NumFamilies()) continue;
+      for (int p = store.FamilyFirst(s); p <= store.FamilyLast(s); ++p) {
+        if (store.MAS[p][1] == run_.parent_copies[k].copy) run_.parent_copies[k].position = p;
+      }
+    }
     const int ns = static_cast<int>(ins_.size()) - 3;
     finished = finished && ns == store.NumFamilies();
     for (const LoopCopyEvent& e : loops_) {
@@ -131,7 +139,8 @@ class Collector : public RunObserver {
  private:
   ObservedRun& run_;
   std::vector<LoopCopyEvent> loops_;
-  std::vector<int16_t> ins_;  // INS when the structure analysis ended
+  std::vector<int16_t> ins_;                  // INS when the structure analysis ended
+  std::vector<int32_t> parent_family_index_;  // s of INS of each parent copy
 };
 
 // Non-blank records of PEDIGREE.PRN after the header, the notes and the ND data records.

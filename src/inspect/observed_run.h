@@ -37,13 +37,15 @@ struct LoopCopy {
   int32_t original_position = 0;
 };
 
-// A parent copy of the reconstruction; numbers as in ped.dat.
+// A parent copy of the reconstruction; numbers as in ped.dat. `position`: the copy's store
+// position (0 when the run stopped before it was placed).
 struct ParentCopy {
   int32_t family = 0;
   int32_t copy = 0;
   int32_t original = 0;
   int32_t ini_id = 0;
   int32_t made_for = 0;
+  int32_t position = 0;
 };
 
 // A family of the pedigree as read and the loop-break copies it needs at least.

@@ -216,15 +216,18 @@ std::string IdList(const std::vector<int32_t>& values, const IdTable* ids, const
   return text;
 }
 
+// A copy's store position; "" when the run stopped before the copies got their places.
+std::string Position(int32_t position) { return position == 0 ? "" : Str(position); }
+
 void WriteCsv(const ObservedRun& run, std::ostream& out) {
-  out << CsvLine({"kind", "family", "copy", "original", "ini_id", "id"});
+  out << CsvLine({"kind", "family", "copy", "position", "original", "ini_id", "id"});
   for (const LoopCopy& c : run.loop_copies) {
-    out << CsvLine(
-        {"loop", Str(c.family), Str(c.copy), Str(c.original), Str(c.ini_id), run.Id(c.ini_id)});
+    out << CsvLine({"loop", Str(c.family), Str(c.copy), Position(c.copy_position), Str(c.original),
+                    Str(c.ini_id), run.Id(c.ini_id)});
   }
   for (const ParentCopy& c : run.parent_copies) {
-    out << CsvLine(
-        {"parent", Str(c.family), Str(c.copy), Str(c.original), Str(c.ini_id), run.Id(c.ini_id)});
+    out << CsvLine({"parent", Str(c.family), Str(c.copy), Position(c.position), Str(c.original),
+                    Str(c.ini_id), run.Id(c.ini_id)});
   }
 }
 
@@ -452,14 +455,16 @@ void WriteText(const ObservedRun& run, std::ostream& out) {
 
   out << "\nLoop-break copies: " << run.loop_copies.size() << "\n";
   if (!run.loop_copies.empty()) {
-    Table table({"family", "copy", "original", "ini_id", "given to the children of", "id"},
-                {false, false, false, false, true, true});
+    Table table(
+        {"family", "copy", "position", "original", "ini_id", "given to the children of", "id"},
+        {false, false, false, false, false, true, true});
     std::map<std::pair<int32_t, int32_t>, int> per_original;
     std::vector<std::pair<int32_t, int32_t>> order;
     std::map<std::pair<int32_t, int32_t>, int32_t> original_ini;
     for (const LoopCopy& c : run.loop_copies) {
-      table.Add({Str(c.family), Str(c.copy), Str(c.original), Str(c.ini_id),
-                 "father " + Str(c.father) + ", mother " + Str(c.mother), ShownId(run, c.ini_id)});
+      table.Add({Str(c.family), Str(c.copy), Position(c.copy_position), Str(c.original),
+                 Str(c.ini_id), "father " + Str(c.father) + ", mother " + Str(c.mother),
+                 ShownId(run, c.ini_id)});
       const auto key = std::make_pair(c.family, c.original);
       if (per_original[key]++ == 0) order.push_back(key);
       original_ini[key] = c.ini_id;
@@ -477,11 +482,11 @@ void WriteText(const ObservedRun& run, std::ostream& out) {
 
   out << "\nParent copies of the reconstruction: " << run.parent_copies.size() << "\n";
   if (!run.parent_copies.empty()) {
-    Table table({"family", "copy", "original", "ini_id", "made for", "id"},
-                {false, false, false, false, false, true});
+    Table table({"family", "copy", "position", "original", "ini_id", "made for", "id"},
+                {false, false, false, false, false, false, true});
     for (const ParentCopy& c : run.parent_copies) {
-      table.Add({Str(c.family), Str(c.copy), Str(c.original), Str(c.ini_id), Str(c.made_for),
-                 ShownId(run, c.ini_id)});
+      table.Add({Str(c.family), Str(c.copy), Position(c.position), Str(c.original), Str(c.ini_id),
+                 Str(c.made_for), ShownId(run, c.ini_id)});
     }
     table.Print(out);
   }

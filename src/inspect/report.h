@@ -8,16 +8,19 @@
 //     the reconstruction and rows at the end;
 //   Inbreeding and breed composition per family: over the animals read, the mean and the
 //     largest inbreeding coefficient and the mean fraction of each breed (inspect/animals.h);
-//   Loop-break copies: family, copy, the copied animal (number, ini_id, herd-book id from
-//     ids.csv) and the parents whose children received the copy; then the copies per copied
-//     animal; Parent copies: family, copy, original (number, ini_id, id), made for;
+//   Loop-break copies: family, copy, its store position (what `pedprep draw --copy` takes),
+//     the copied animal (number, ini_id, herd-book id from ids.csv) and the parents whose
+//     children received the copy; then the copies per copied animal; Parent copies: family,
+//     copy, position, original (number, ini_id, id), made for;
 //   Capacities: rows of 24,096, copies of 4,096, families of 2,600;
 //   Passed over in silence: PEDIGREE.PRN records after the header's count, marker records
 //     whose identifier matches no animal, animals without a marker record.
 // Numbers are those of ped.dat when the run finishes, else those of the loop breaking.
 //
-// CSV output: RFC 4180 records (CR LF), header kind,family,copy,original,ini_id,id, one row
-// per copy, kind "loop" or "parent"; when the run stops, one line on `err` says why.
+// Positions are empty when the run stops before the copies get their places.
+//
+// CSV output: RFC 4180 records (CR LF), header kind,family,copy,position,original,ini_id,id,
+// one row per copy, kind "loop" or "parent"; when the run stops, one line on `err` says why.
 #ifndef PEDPREP_INSPECT_REPORT_H_
 #define PEDPREP_INSPECT_REPORT_H_
 

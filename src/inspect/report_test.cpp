@@ -58,17 +58,17 @@ Inbreeding and breed composition per family (animals read)
        2        3  0.000000  0.000000  0.5000  0.5000
 
 Loop-break copies: 1
-  family  copy  original  ini_id  given to the children of  id
-       1     6         4       4  father 3, mother 4        DE4
+  family  copy  position  original  ini_id  given to the children of  id
+       1     6         6         4       4  father 3, mother 4        DE4
 
 Copies per copied animal: 1 animals
   family  original  ini_id  copies  id
        1         4       4       1  DE4
 
 Parent copies of the reconstruction: 2
-  family  copy  original  ini_id  made for  id
-       1     7         1       1         6  DE1
-       1     8         2       2         6
+  family  copy  position  original  ini_id  made for  id
+       1     7         7         1       1         6  DE1
+       1     8         8         2       2         6
 
 Capacities used
                      used      of
@@ -87,10 +87,10 @@ Passed over in silence
   const Reported csv = Report(folder, true);
   EXPECT_EQ(csv.status, 0);
   EXPECT_EQ(csv.out,
-            "kind,family,copy,original,ini_id,id\r\n"
-            "loop,1,6,4,4,DE4\r\n"
-            "parent,1,7,1,1,DE1\r\n"
-            "parent,1,8,2,2,\r\n");
+            "kind,family,copy,position,original,ini_id,id\r\n"
+            "loop,1,6,6,4,4,DE4\r\n"
+            "parent,1,7,7,1,1,DE1\r\n"
+            "parent,1,8,8,2,2,\r\n");
 }
 
 // The totals are the rows of the run's own ped.dat.

@@ -1,6 +1,7 @@
 #include "records/file_system.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -312,6 +313,21 @@ std::vector<std::string> DiskFileSystem::ReplaceFiles(const std::vector<OutputFi
   }
   for (const calls::Folder folder : holders) calls::SyncFolder(folder);
   return removed;
+}
+
+std::string FileSystem::ReadProblem(const std::string& name) {
+  (void)name;
+  return std::strerror(ENOENT);
+}
+
+std::string DiskFileSystem::ReadProblem(const std::string& name) {
+  if (!UsableName(name)) return "not a usable file name";
+  struct stat status {};
+  if (::stat(Path(name).c_str(), &status) != 0) return std::strerror(errno);
+  if (S_ISDIR(status.st_mode)) return std::strerror(EISDIR);
+  if (!S_ISREG(status.st_mode)) return "not a regular file";
+  if (::access(Path(name).c_str(), R_OK) != 0) return std::strerror(errno);
+  return "cannot be read";
 }
 
 bool FileSystem::RemoveFile(const std::string& name) {

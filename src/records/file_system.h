@@ -39,6 +39,9 @@ class FileSystem {
   // A file of more than kMaxReadSize bytes is not read: InputError("read", name, 0,
   // "the file holds N bytes, more than the 2147483648 pedprep reads", "").
   virtual bool ReadFile(const std::string& name, std::string* contents) = 0;
+  // Why ReadFile(name) returned false, in the system's words ("No such file or directory",
+  // "Is a directory"); a folder that knows no more says "No such file or directory".
+  virtual std::string ReadProblem(const std::string& name);
   // Writes all files or none: each is written completely under a temporary name in the
   // same folder, and only when all are written are they renamed into place, one by one in
   // the order given (a name given twice counts at its last place), so the last file of
@@ -117,6 +120,7 @@ class DiskFileSystem : public FileSystem {
   DiskFileSystem& operator=(const DiskFileSystem&) = delete;
 
   bool ReadFile(const std::string& name, std::string* contents) override;
+  std::string ReadProblem(const std::string& name) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
   std::vector<std::string> ReplaceFiles(const std::vector<OutputFile>& files,
                                         const std::vector<std::string>& removals) override;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/run_context.h"
+#include "core/stop.h"
 #include "export/export_state.h"
 #include "records/console.h"
 #include "records/file_system.h"

@@ -531,7 +531,7 @@ TEST(ImportCommandTest, SeveralBooksAndAutomaticGenerations) {
   o.force = true;
   std::ostringstream out3, err3;
   ASSERT_EQ(RunImport(o, out3, err3, input, folder), 0) << err3.str();
-  EXPECT_NE(out3.str().find("animals kept: 24095\n"), std::string::npos) << out3.str();
+  EXPECT_NE(out3.str().find("animals kept: 24,095\n"), std::string::npos) << out3.str();
   EXPECT_NE(out3.str().find("generations: 12047 (auto: 12048 would not fit the run)\n"),
             std::string::npos)
       << out3.str();

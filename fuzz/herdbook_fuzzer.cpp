@@ -38,9 +38,11 @@ using namespace pedprep;
 // Counts the writes, so that a folder written in more than one step shows.
 class CountingFolder : public MemoryFileSystem {
  public:
-  void WriteFiles(const std::vector<OutputFile>& files) override {
+  // WriteFiles comes here too.
+  std::vector<std::string> ReplaceFiles(const std::vector<OutputFile>& files,
+                                        const std::vector<std::string>& removals) override {
     ++writes;
-    MemoryFileSystem::WriteFiles(files);
+    return MemoryFileSystem::ReplaceFiles(files, removals);
   }
   int writes = 0;
 };

@@ -151,8 +151,10 @@ std::unique_ptr<CommandLine> MakeCommandLine(CommandContext& context) {
   return line;
 }
 
-int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-                   CommandEnvironment& env) {
+namespace {
+
+int RunParsedCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                         CommandEnvironment& env) {
   CommandContext context{out, err, env};
   const std::unique_ptr<CommandLine> line = MakeCommandLine(context);
   const ParseResult parsed = line->Parse(argc, argv, out);
@@ -175,6 +177,18 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     err << e.Report() << "\n";
     return kExitInputError;
   }
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                   CommandEnvironment& env) {
+  const int status = RunParsedCommandLine(argc, argv, out, err, env);
+  // A table cut short by a full disk or a closed pipe is no result.
+  out.flush();
+  if (out) return status;
+  err << "pedprep: cannot write standard output; what it shows is incomplete\n";
+  return status == kExitSuccess ? kExitInputError : status;
 }
 
 }  // namespace pedprep

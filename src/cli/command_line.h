@@ -5,7 +5,8 @@
 // unknown command or option, a missing or bad value), which runs nothing and writes on `err`
 // one line naming the problem, the usage line of the command given (or of the program) and a
 // line pointing to its --help. `--help` (also after a command), `help [COMMAND]` and
-// `--version` write on `out`, kExitSuccess.
+// `--version` write on `out`, kExitSuccess. When `out` cannot be written (a full disk, a
+// closed pipe), one line on `err` says so and a command that succeeded ends kExitInputError.
 #ifndef PEDPREP_CLI_COMMAND_LINE_H_
 #define PEDPREP_CLI_COMMAND_LINE_H_
 
@@ -36,6 +37,12 @@ struct CommandEnvironment {
   // the folders inside it.
   std::function<std::unique_ptr<FileSystem>(const std::string& folder, bool create_folders)>
       open_folder;
+  // Files named on the command line (a herd book, --problems, draw -o), relative to the
+  // current folder and reached as the user named them; unset: open_folder("", false).
+  std::function<std::unique_ptr<FileSystem>()> open_named_files;
+  std::unique_ptr<FileSystem> OpenNamedFiles() const {
+    return open_named_files ? open_named_files() : open_folder("", false);
+  }
   // The time a run's record gives.
   std::function<std::time_t()> clock = [] { return std::time(nullptr); };
 };

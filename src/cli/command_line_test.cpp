@@ -29,20 +29,39 @@ class FolderView : public FileSystem {
   MemoryFileSystem& folder_;
 };
 
+// Takes `room` bytes, then fails, as a full disk does.
+class FullDisk : public std::streambuf {
+ public:
+  explicit FullDisk(std::size_t room) : room_(room) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (room_ == 0) return traits_type::eof();
+    --room_;
+    return traits_type::not_eof(c);
+  }
+
+ private:
+  std::size_t room_;
+};
+
 class CommandLineTest : public ::testing::Test {
  protected:
   int Run(std::vector<const char*> args) {
     args.insert(args.begin(), "pedprep");
-    std::ostringstream out, err;
+    std::ostringstream text, err;
+    FullDisk full(out_room_);
+    std::ostream out(out_room_ == 0 ? static_cast<std::streambuf*>(text.rdbuf()) : &full);
     CommandEnvironment env(console_, shell_, [this](const std::string& folder, bool) {
       return std::make_unique<FolderView>(folders_[folder]);
     });
     const int status = RunCommandLine(static_cast<int>(args.size()), args.data(), out, err, env);
-    out_ = out.str();
+    out_ = text.str();
     err_ = err.str();
     return status;
   }
 
+  std::size_t out_room_ = 0;  // 0: standard output takes everything
   std::map<std::string, MemoryFileSystem> folders_;
   CapturingConsole console_;
   RecordingCommandRunner shell_;
@@ -74,6 +93,9 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
       {{"import", "hb.csv", "--select", "21"}, "--select: 21 is not in 1..20", kImportUsage},
       {{"import", "hb.csv", "--default-sex", "X"},
        "--default-sex: X is not one of M|F",
+       kImportUsage},
+      {{"import", "hb.csv", "--delimiter", "\r"},
+       "--delimiter: one character, tab or space",
        kImportUsage},
       {{"import", "hb.csv", "--generations", "2"},
        "--generations requires --keep or --born-from or --born-to",
@@ -358,6 +380,20 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
   EXPECT_EQ(out_.substr(0, out_.find('\n')),
             "position,family,individual,father,mother,prob,sex,ini_id,marker,nation,id\r");
   EXPECT_NE(out_.find("\r\n6,1,6,0,0,1,2,4,0,0,Y\r\n"), std::string::npos) << out_;
+
+  // Standard output that fills up: no success for a table cut short.
+  out_room_ = 20;
+  for (const std::vector<const char*>& args :
+       std::vector<std::vector<const char*>>{{"show", hb},
+                                             {"show", hb, "--csv"},
+                                             {"report", hb},
+                                             {"report", hb, "--csv"},
+                                             {"animals", hb},
+                                             {"draw", hb, "--family", "1"}}) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    EXPECT_EQ(Run(args), 2);
+    EXPECT_EQ(err_, "pedprep: cannot write standard output; what it shows is incomplete\n");
+  }
 }
 
 // The run record ties the outputs to the inputs: a byte changed in any of them, an output

@@ -145,7 +145,7 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
     }
     return LookAtFolder(
         context, options->folder, "draw", FolderLook::kRunOnInputs, [&](FileSystem& folder) {
-          std::unique_ptr<FileSystem> here = context.env.open_folder("", false);
+          std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();
           return RunDraw(folder, options->request, *here, RenderWithDot, context.out, context.err);
         });
   });

@@ -16,6 +16,8 @@ std::string CheckMarkerFileName(const std::string& name) {
 }
 
 std::string CheckDelimiter(const std::string& value) {
+  // A line end or a quote cannot separate fields.
+  if (value == "\r" || value == "\n" || value == "\"") return "one character, tab or space";
   return value.size() == 1 || value == "tab" || value == "TAB" || value == "Tab" ||
                  value == "space" || value == "SPACE" || value == "Space"
              ? ""
@@ -219,7 +221,7 @@ void DefineImport(CommandLine& line, CommandContext& context) {
     if (!parsed->generations.empty() && !options.generations_auto) {
       options.generations = std::stoi(parsed->generations);
     }
-    std::unique_ptr<FileSystem> input = context.env.open_folder("", false);
+    std::unique_ptr<FileSystem> input = context.env.OpenNamedFiles();
     const std::string folder = options.output_folder == "." ? "" : options.output_folder;
     std::unique_ptr<FileSystem> output = context.env.open_folder(folder, true);
     return RunImport(options, context.out, context.err, *input, *output);

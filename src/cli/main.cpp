@@ -21,6 +21,9 @@ int main(int argc, char** argv) {
             console, shell, [](const std::string& folder, bool create_folders) {
               return std::make_unique<pedprep::DiskFileSystem>(folder, create_folders);
             });
+        env.open_named_files = [] {
+          return std::make_unique<pedprep::DiskFileSystem>("", false, pedprep::NameRule::kAsGiven);
+        };
         return pedprep::RunCommandLine(static_cast<int>(pointers.size()), pointers.data(),
                                        std::cout, std::cerr, env);
       },

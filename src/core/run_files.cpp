@@ -25,6 +25,12 @@ std::string MarkerFileNameProblem(std::string_view name) {
   if (name.empty()) return "the marker file name is empty";
   if (name.find('\0') != std::string_view::npos) return "the marker file name holds a zero byte";
   if (name.front() == '/' || name.front() == '\\') return "the marker file name is absolute";
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') {
+      return "the marker file name holds a control byte";
+    }
+  }
+  if (name.back() == '/' || name.back() == '\\') return "the marker file name names a folder";
 
   std::vector<std::string> components(1);
   for (char c : name) {
@@ -40,6 +46,9 @@ std::string MarkerFileNameProblem(std::string_view name) {
     if (component.empty() || component == ".") continue;
     if (!normalized.empty()) normalized += '/';
     normalized += component;
+  }
+  if (normalized == "database" || normalized.empty()) {
+    return "the marker file name names a folder";
   }
   for (std::string_view own : kRunFiles) {
     if (normalized == own) return "the marker file name is that of an input or output of the run";

@@ -22,7 +22,8 @@ inline constexpr const char* kRunRecordFile = "PEDPREP.RUN";
 inline constexpr const char* kIdsFile = "ids.csv";
 
 // Why `name` (DEF.DAT record 2 without its leading and trailing blanks) cannot name the
-// marker file, or "" when it can. Refused: an empty name, a zero byte, an absolute name
+// marker file, or "" when it can. Refused: an empty name, a zero byte, another control byte
+// (below 0x20, 0x7F), a name ending in "/" or "\" or naming the database folder, an absolute name
 // (leading "/" or "\"), a path component ".." (components split at "/" and "\"), and, with
 // empty and "." components dropped, any of the run's own input or output files, its run
 // record or the import's ids.csv, compared ignoring case. A name in a subfolder

@@ -155,7 +155,9 @@ TEST_F(RunOutputsOnDiskTest, FailedCreationLeavesThePreviousRunsOutputs) {
     std::string report;
   };
   const std::vector<Case> cases = {
-      {"marker file names a folder", "database", "INPUT ERROR: create of database: Is a directory"},
+      {"marker file names a folder", "database",
+       "INPUT ERROR: read of DEF.DAT, record 2: the marker file name names a folder: "
+       "\"database\""},
       {"marker file below a regular file", "ped.dat/M.DAT",
        "INPUT ERROR: create of ped.dat/M.DAT: Not a directory"},
       {"marker file in a missing folder", "nofolder/M.DAT",

@@ -200,6 +200,8 @@ TEST(RewrdatTest, RefusedMarkerFileNamesAndValues) {
   };
   const std::string one_record = "    1  2  1  2\r\n    8    1  128\r\n";
   const std::string def2 = "INPUT ERROR: read of DEF.DAT, record 2: ";
+  const std::string control = "the marker file name holds a control byte";
+  const std::string folder = "the marker file name names a folder";
   for (const Case& c : {
            Case{"      ", "", def2 + "the marker file name is empty", ""},
            Case{"a\0b"s, "", def2 + "the marker file name holds a zero byte: \"a\\x00b\"", ""},
@@ -216,6 +218,10 @@ TEST(RewrdatTest, RefusedMarkerFileNamesAndValues) {
            Case{"id.pe", "", def2 + own + ": \"id.pe\"", ""},
            Case{"IDS.csv", "", def2 + own + ": \"IDS.csv\"", ""},
            Case{"PEDPREP.RUN", "", def2 + own + ": \"PEDPREP.RUN\"", ""},
+           Case{"ped.dat\x01", "", def2 + control + ": \"ped.dat\\x01\"", ""},
+           Case{"database", "", def2 + folder + ": \"database\"", ""},
+           Case{"./database/", "", def2 + folder + ": \"./database/\"", ""},
+           Case{"x/", "", def2 + folder + ": \"x/\"", ""},
            Case{"database/trait.bin", "    0  1\r\n", "", "database/trait.bin"},
            Case{
                "M.DAT", one_record,

@@ -53,7 +53,7 @@ std::string Quoted(std::string_view text) {
   std::string quoted;
   quoted.reserve(text.size() + 2);
   quoted += '"';
-  quoted += text;
+  quoted += CutForMessage(text);
   quoted += '"';
   return quoted;
 }
@@ -329,10 +329,13 @@ class RowReader {
     const ReadSettings& settings = *settings_;
     if (!settings.usable) return;
     if (fields.size() != settings.header_fields && !FieldsFit(fields)) return;
-    auto field = [&](int c) -> std::string_view {
+    auto given = [&](int c) -> std::string_view {
       const int index = settings.columns[c].index;
       if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) return {};
-      const std::string_view value = Trim(fields[index]);
+      return Trim(fields[index]);
+    };
+    auto field = [&](int c) -> std::string_view {
+      const std::string_view value = given(c);
       return IsMissing(value) ? std::string_view() : value;
     };
     HerdbookRow out;
@@ -355,12 +358,18 @@ class RowReader {
     auto bad = [&](const std::string& what, std::string_view value, const std::string& expected,
                    ProblemKind kind) {
       Problem(line, out.id,
-              what + " value " + Quoted(value) + " of animal " + std::string(out.id) + " is not " +
-                  expected,
+              what + " value " + Quoted(value) + " of animal " + CutForMessage(out.id) +
+                  " is not " + expected,
               what, kind);
       out.faulty = true;
     };
-    const std::string_view sex = field(kSex);
+    // A code given with --sex-codes wins over the codes of unknown values (0 = F).
+    const bool sex_code =
+        std::any_of(settings.format->sex_codes.begin(), settings.format->sex_codes.end(),
+                    [&](const auto& code) {
+                      return !given(kSex).empty() && EqualsLower(given(kSex), code.first);
+                    });
+    const std::string_view sex = sex_code ? given(kSex) : field(kSex);
     if (!ParseSex(sex, *settings.format, &out.sex)) {
       bad("sex", sex, "M, F, male, female, 1 or 2 (or a code given with --sex-codes)",
           ProblemKind::kUnknownSex);
@@ -553,6 +562,42 @@ std::string BookName(const std::string& file) {
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   return name;
+}
+
+std::vector<std::string> BookPrefixNames(const std::vector<std::string>& files) {
+  // The last `parts` components of `file`, the last without its extension.
+  auto trailing = [](const std::string& file, std::size_t parts) {
+    const std::string name = BookName(file);
+    std::size_t begin = file.find_last_of("/\\");
+    std::string path = name;
+    for (std::size_t k = 1; k < parts && begin != std::string::npos && begin > 0; ++k) {
+      const std::size_t before = file.find_last_of("/\\", begin - 1);
+      const std::size_t from = before == std::string::npos ? 0 : before + 1;
+      path = file.substr(from, begin - from) + "/" + path;
+      begin = before;
+    }
+    return path;
+  };
+  std::vector<std::string> names;
+  for (const std::string& file : files) names.push_back(BookName(file));
+  std::vector<std::size_t> parts(files.size(), 1);  // 0: the whole name as given
+  for (bool changed = true; changed;) {
+    changed = false;
+    std::vector<bool> clash(files.size(), false);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      for (std::size_t j = i + 1; j < files.size(); ++j) {
+        if (names[i] == names[j] && files[i] != files[j]) clash[i] = clash[j] = true;
+      }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (!clash[i] || parts[i] == 0) continue;
+      const std::string longer = trailing(files[i], ++parts[i]);
+      if (longer == names[i]) parts[i] = 0;
+      names[i] = parts[i] == 0 ? files[i] : longer;
+      changed = true;
+    }
+  }
+  return names;
 }
 
 std::string MakeHerdbookText(std::string* bytes, TextEncoding encoding, long* fallback_line) {

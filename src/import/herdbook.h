@@ -140,6 +140,12 @@ struct HerdbookFormat {
 // "dama"), which tells books apart with --prefix-ids and --breed-by-book.
 std::string BookName(const std::string& file);
 
+// The names of several herd books for --prefix-ids: BookName, and for books whose BookName
+// is shared the shortest trailing path that tells them apart ("x/herd.csv", "y/herd.csv":
+// "x/herd", "y/herd"), else the whole name as given. Books named alike however far back
+// (the same file named twice) keep equal names: the caller refuses them.
+std::vector<std::string> BookPrefixNames(const std::vector<std::string>& files);
+
 // Known header names of each HerdbookColumn, lower case, the first one the usual one.
 const std::vector<std::string>& KnownColumnNames(HerdbookColumn column);
 

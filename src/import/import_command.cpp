@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "core/run_files.h"
+#include "import/folder_replacement.h"
+#include "import/generations_choice.h"
 #include "import/input_folder_writer.h"
 #include "import/pedigree_builder.h"
 #include "records/byte_order_mark.h"
@@ -20,19 +22,11 @@ namespace {
 
 constexpr const char* kProtectedFiles[] = {kPassportFile, kDefinitionFile, kDatabasePedigreeFile,
                                            kMarkerDataFile};
-// An earlier run's files that `--force` removes, the run record last.
-constexpr const char* kEarlierRunFiles[] = {kPedigreeTableFile, kPedigreeBinaryFile,
-                                            kIdentifierFile};
 // Problems of one group shown before the rest are summed up.
 constexpr std::size_t kShownPerGroup = 5;
 constexpr std::size_t kLinesInSum = 10;
 // Herd books read in one call (HerdbookRow::file numbers them).
 constexpr std::size_t kMaxHerdbooks = 1000;
-
-std::string InFolder(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder == ".") return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 std::string Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\r");
@@ -41,19 +35,33 @@ std::string Trimmed(std::string_view text) {
 }
 
 // Calls on_line(line, content) for each line of a small text file (a keep file, a breed
-// map): lines numbered from 1 after a byte-order mark, split at LF, content without
-// surrounding blanks (and so without a CR before the LF).
+// map): lines numbered from 1 after a byte-order mark, ended by LF, CR LF or CR alone,
+// content without surrounding blanks.
 template <typename OnLine>
 void ForEachTrimmedLine(const std::string& text, OnLine on_line) {
   std::size_t begin = text.size() - WithoutByteOrderMark(text).size();
   long line = 0;
   while (begin < text.size()) {
     ++line;
-    std::size_t end = text.find('\n', begin);
+    std::size_t end = text.find_first_of("\r\n", begin);
     if (end == std::string::npos) end = text.size();
     on_line(line, Trimmed(std::string_view(text).substr(begin, end - begin)));
+    begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+}
+
+// The folder part of a marker file name ("" when it has none), "." parts left out.
+std::string MarkerFolder(const std::string& name) {
+  std::string folder;
+  std::size_t begin = 0;
+  const std::size_t last = name.find_last_of("/\\");
+  while (last != std::string::npos && begin < last) {
+    std::size_t end = std::min(name.find_first_of("/\\", begin), last);
+    const std::string part = name.substr(begin, end - begin);
+    if (!part.empty() && part != ".") folder += (folder.empty() ? "" : "/") + part;
     begin = end + 1;
   }
+  return folder;
 }
 
 // Keep-file ids: one per line, surrounding blanks dropped, blank lines skipped.
@@ -272,31 +280,6 @@ void ShowProblems(std::ostream& err, const std::vector<ImportProblem>& problems)
       << ", nothing written\n";
 }
 
-// Removes the earlier run's outputs and then its record; returns the names removed.
-std::vector<std::string> ClearEarlierRun(FileSystem& folder) {
-  std::vector<std::string> names(std::begin(kEarlierRunFiles), std::end(kEarlierRunFiles));
-  std::string definition;
-  if (folder.ReadFile(kDefinitionFile, &definition)) {
-    // Record 2 holds the marker file's name.
-    const std::size_t first_end = definition.find('\n');
-    if (first_end != std::string::npos) {
-      const std::size_t second_end = definition.find('\n', first_end + 1);
-      const std::string marker =
-          Trimmed(std::string_view(definition)
-                      .substr(first_end + 1,
-                              (second_end == std::string::npos ? definition.size() : second_end) -
-                                  first_end - 1));
-      if (MarkerFileNameProblem(marker).empty()) names.push_back(marker);
-    }
-  }
-  names.emplace_back(kRunRecordFile);
-  std::vector<std::string> removed;
-  for (const std::string& name : names) {
-    if (folder.RemoveFile(name)) removed.push_back(name);
-  }
-  return removed;
-}
-
 // Settles what the options say before anything is read: an existing input folder without
 // `force`, what the run would refuse, the code maps. Returns kExitSuccess or the exit status.
 int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& output_folder,
@@ -326,7 +309,24 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
         << "; the run would stop\n";
     return kExitInputError;
   }
-  const std::string marker_problem = MarkerFileNameProblem(Trimmed(options.marker_file));
+  if (options.prefix_ids) {
+    const std::vector<std::string> prefixes = BookPrefixNames(options.herdbooks);
+    for (std::size_t i = 0; i < prefixes.size(); ++i) {
+      for (std::size_t j = i + 1; j < prefixes.size(); ++j) {
+        if (prefixes[i] != prefixes[j]) continue;
+        err << "pedprep import: --prefix-ids: " << EscapeControlBytes(options.herdbooks[i])
+            << " and " << EscapeControlBytes(options.herdbooks[j])
+            << " get the same prefix; name each herd book once\n";
+        return kExitInputError;
+      }
+    }
+  }
+  std::string marker_problem = MarkerFileNameProblem(Trimmed(options.marker_file));
+  const std::string marker_folder = MarkerFolder(Trimmed(options.marker_file));
+  if (marker_problem.empty() && !marker_folder.empty() && marker_folder != "database" &&
+      output_folder.KindOf(marker_folder) != EntryKind::kFolder) {
+    marker_problem = "there is no folder " + marker_folder + " for the run to write it in";
+  }
   if (!marker_problem.empty()) {
     err << "pedprep import: --marker-file \"" << EscapeControlBytes(options.marker_file)
         << "\": " << marker_problem << "\n";
@@ -448,9 +448,10 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
   std::vector<HerdbookFormat>& formats = read->formats;
   formats.assign(names.size(), format);  // never resized while the rows view them
   try {
+    const std::vector<std::string> prefixes = BookPrefixNames(names);
     for (std::size_t b = 0; b < names.size(); ++b) {
       const std::string book_name = BookName(names[b]);
-      if (options.prefix_ids) formats[b].id_prefix = book_name + ":";
+      if (options.prefix_ids) formats[b].id_prefix = prefixes[b] + ":";
       if (options.breed_by_book) formats[b].book_breed = book_name;
       Herdbook next =
           ReadHerdbook(*read->texts[b], names[b], formats[b], problems, static_cast<int>(b));
@@ -479,42 +480,33 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
 }
 
 // The pedigree of the selection; with --generations auto, of the most generations of
-// ancestors whose selection fits (more generations add animals until the selection stops
-// growing), said in `generations`.
+// ancestors whose selection fits (import/generations_choice.h), said in `generations`.
 PreparedPedigree ChooseGenerations(const Herdbook& book, bool generations_auto,
                                    PrepareOptions prepare, std::string* generations,
                                    std::vector<ImportProblem>* problems) {
   if (!generations_auto) return PreparePedigree(book, prepare, problems);
   PreparedPedigree pedigree;
-  long previous = -1;
-  for (int g = 0;; ++g) {
-    prepare.generations = g;
-    std::vector<ImportProblem> found;
-    PreparedPedigree next = PreparePedigree(book, prepare, &found);
-    if (next.over_capacity && g > 0) {
-      *generations =
-          std::to_string(g - 1) + " (auto: " + std::to_string(g) + " would not fit the run)";
-      return pedigree;
-    }
-    pedigree = std::move(next);
-    if (!found.empty()) {
-      problems->insert(problems->end(), found.begin(), found.end());
-      return pedigree;
-    }
-    if (pedigree.counts.animals == previous) {
-      *generations = std::to_string(g - 1) + " (auto: all ancestors fit)";
-      return pedigree;
-    }
-    previous = pedigree.counts.animals;
-  }
+  *generations = ChooseAutoGenerations(book, std::move(prepare), &pedigree, problems);
+  return pedigree;
 }
 
 // Writes the problems sorted to `err` and, with --problems, as CSV; returns kExitStopped, or
 // kExitInputError when the CSV cannot be written.
 int ReportProblems(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
-                   std::vector<ImportProblem>* problems) {
+                   FileSystem& output_folder, std::vector<ImportProblem>* problems) {
   SortProblems(problems, options.herdbooks);
   if (!options.problems_file.empty()) {
+    std::vector<std::string> inputs = options.herdbooks;
+    for (const std::string* name : {&options.keep_file, &options.breed_map_file}) {
+      if (!name->empty()) inputs.push_back(*name);
+    }
+    const std::string refusal = ProblemsFileRefusal(input_files, options.problems_file, inputs,
+                                                    output_folder, options.output_folder);
+    if (!refusal.empty()) {
+      err << "pedprep import: --problems " << EscapeControlBytes(options.problems_file) << ": "
+          << EscapeControlBytes(refusal) << "; nothing written\n";
+      return kExitInputError;
+    }
     try {
       input_files.WriteFiles({{options.problems_file, ProblemsCsv(*problems)}});
     } catch (const InputError& e) {
@@ -527,7 +519,7 @@ int ReportProblems(const ImportOptions& options, std::ostream& err, FileSystem& 
   return problems->empty() ? kExitSuccess : kExitStopped;
 }
 
-// Writes the input folder (after clearing an earlier run with --force) and the summary.
+// Writes the input folder as one group (import/folder_replacement.h) and the summary.
 int WriteInputFolder(const ImportOptions& options, const PreparedPedigree& pedigree,
                      const std::string& generations, std::ostream& out, std::ostream& err,
                      FileSystem& output_folder) {
@@ -540,15 +532,10 @@ int WriteInputFolder(const ImportOptions& options, const PreparedPedigree& pedig
   folder_texts.marker_file = Trimmed(options.marker_file);
   folder_texts.select = options.select;
   std::vector<std::string> removed;
-  try {
-    std::vector<OutputFile> files = InputFolderFiles(pedigree, folder_texts);
-    if (options.force) removed = ClearEarlierRun(output_folder);
-    output_folder.WriteFiles(files);
-  } catch (const InputError& e) {
-    err << "pedprep import: cannot " << (e.operation() == "remove" ? "remove" : "write") << " "
-        << InFolder(options.output_folder, e.file()) << ": " << e.problem() << "\n";
-    return kExitInputError;
-  }
+  const int written =
+      ReplaceInputFolder(output_folder, options.output_folder,
+                         InputFolderFiles(pedigree, folder_texts), options.force, err, &removed);
+  if (written != kExitSuccess) return written;
   WriteSummary(out, pedigree, options, generations, removed);
   return kExitSuccess;
 }
@@ -575,7 +562,7 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     pedigree =
         ChooseGenerations(read.book, options.generations_auto, prepare, &generations, &problems);
   }
-  if (const int status = ReportProblems(options, err, input_files, &problems);
+  if (const int status = ReportProblems(options, err, input_files, output_folder, &problems);
       status != kExitSuccess) {
     return status;
   }

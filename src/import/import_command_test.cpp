@@ -1,6 +1,7 @@
 #include "import/import_command.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -232,7 +233,7 @@ TEST(ImportCommandTest, SelectionKeepsAncestorsUpToGenerations) {
   EXPECT_EQ(r.folder.files["PEDIGREE.PRN"].substr(0, 12), "    3    3\r\n");
 
   o.generations = 2;
-  r = Import(book, o, "g3\nz\n");
+  r = Import(book, o, "g3\rz\r");  // CR line ends
   ASSERT_EQ(r.status, 0) << r.err;
   // g0 and m0 are three generations above g3: g1 becomes a founder.
   EXPECT_EQ(r.folder.files["ids.csv"],
@@ -308,6 +309,42 @@ TEST(ImportCommandTest, ForceRemovesTheEarlierRun) {
   }
 }
 
+// A --force import that cannot write leaves the folder as it was: the earlier run's files go
+// only together with the new ones.
+TEST(ImportCommandTest, FailedForceKeepsTheEarlierRun) {
+  MemoryFileSystem input, folder;
+  input.files["hb.csv"] = "id,sire,dam\na,,\n";
+  for (const char* name : {"PEDIGREE.PRN", "ped.dat", "PEDIGREE", "ID.PE", "PEDPREP.RUN"}) {
+    folder.files[name] = "old";
+  }
+  const auto before = folder.files;
+  folder.unwritable.insert("ids.csv");
+  ImportOptions o = Defaults();
+  o.herdbooks = {"hb.csv"};
+  o.force = true;
+  std::ostringstream out, err;
+  EXPECT_EQ(RunImport(o, out, err, input, folder), 2);
+  EXPECT_EQ(err.str(), "pedprep import: cannot write ids.csv: Permission denied\n");
+  EXPECT_EQ(folder.files, before);
+}
+
+// A code given with --sex-codes wins over the built-in codes of unknown values.
+TEST(ImportCommandTest, SexCodesWinOverMissingCodes) {
+  ImportOptions o = Defaults();
+  o.sex_codes = {"0=F,na=M"};
+  o.default_sex = Sex::kMale;
+  const Result r = Import("id,sire,dam,sex\na,,,0\nb,,,NA\nc,,,\nd,,,.\n", o);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\ndefault sexes: 2\n"), std::string::npos) << r.out;
+  // database/pedigree.dat: the sex is the last field of each record.
+  std::string sexes;
+  std::istringstream records(r.folder.files.at("database/pedigree.dat"));
+  std::string record;
+  std::getline(records, record);
+  while (std::getline(records, record)) sexes += record.substr(29, 1);
+  EXPECT_EQ(sexes, "2111");
+}
+
 TEST(ImportCommandTest, EveryKindOfProblemAtOnceGrouped) {
   // A cycle, an own parent, a sex conflict and 1,000 out-of-range values of the selected
   // marker; the full list goes to --problems.
@@ -343,6 +380,24 @@ TEST(ImportCommandTest, EveryKindOfProblemAtOnceGrouped) {
   EXPECT_EQ(rows[1003].fields[2], "m999");
 }
 
+// Ids of 100,000 characters in every kind of message (a cycle, a duplicate, a sex conflict,
+// a founder without sex or breed, a bad value, an unknown kept id): each line stays short.
+TEST(ImportCommandTest, LongIdsCutInEveryMessage) {
+  const std::string l(100000, 'a');
+  const std::string a = "A" + l, b = "B" + l, c = "C" + l, d = "D" + l;
+  const std::string book = "id,sire,dam,sex,breed,nation\n" + a + "," + b + ",,M,x,1\n" + a +
+                           ",,,F,x,1\n" + b + "," + a + ",,M,x,1\n" + c + "," + c + "," + a +
+                           ",F,,1\n" + d + ",,,,x,999\nE," + d + "," + d + ",M,x,1\nF" + l + ",,,,,1\n";
+  ImportOptions o;
+  o.keep_file = "keep.txt";
+  const Result r = Import(book, o, "K" + l + "\n" + a + "\nF" + l + "\n");
+  EXPECT_EQ(r.status, 1);
+  std::istringstream lines(r.err);
+  int count = 0;
+  for (std::string line; std::getline(lines, line); ++count) EXPECT_LT(line.size(), 400u) << line;
+  EXPECT_EQ(count, 8) << r.err;
+}
+
 TEST(ImportCommandTest, RefusesWhatTheRunRefuses) {
   struct Case {
     const char* name;
@@ -364,6 +419,14 @@ TEST(ImportCommandTest, RefusesWhatTheRunRefuses) {
        "pedprep import: --marker-file \"PEDIGREE\": "},
       {"marker file outside", with([](ImportOptions& o) { o.marker_file = "../x.bin"; }),
        "pedprep import: --marker-file \"../x.bin\": "},
+      {"marker file a folder", with([](ImportOptions& o) { o.marker_file = "database/"; }),
+       "pedprep import: --marker-file \"database/\": the marker file name names a folder\n"},
+      {"marker file with a control byte", with([](ImportOptions& o) { o.marker_file = "m\x01"; }),
+       "pedprep import: --marker-file \"m\\x01\": the marker file name holds a control byte\n"},
+      {"marker file in a missing folder",
+       with([](ImportOptions& o) { o.marker_file = "./nosuch/x.bin"; }),
+       "pedprep import: --marker-file \"./nosuch/x.bin\": there is no folder nosuch for the run to "
+       "write it in\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -472,6 +535,24 @@ TEST(ImportCommandTest, SeveralBooksAndAutomaticGenerations) {
   ASSERT_EQ(RunImport(o, out2, err2, input, folder), 0) << err2.str();
   EXPECT_NE(out2.str().find("generations: 0 (auto: all ancestors fit)\n"), std::string::npos)
       << out2.str();
+
+  // A line of 15,000 generations, each adding a sire and a dam: 1 + 2 g animals, the most
+  // that fit the run's 24,096 rows at g = 12,047.
+  std::string line = "id,sire,dam\n";
+  for (int i = 0; i < 15000; ++i) {
+    line +=
+        "a" + std::to_string(i) + ",a" + std::to_string(i + 1) + ",b" + std::to_string(i) + "\n";
+  }
+  input.files["line.csv"] = line;
+  input.files["keep.txt"] = "a0\n";
+  o.herdbooks = {"line.csv"};
+  o.force = true;
+  std::ostringstream out3, err3;
+  ASSERT_EQ(RunImport(o, out3, err3, input, folder), 0) << err3.str();
+  EXPECT_NE(out3.str().find("animals kept: 24,095\n"), std::string::npos) << out3.str();
+  EXPECT_NE(out3.str().find("generations: 12047 (auto: 12048 would not fit the run)\n"),
+            std::string::npos)
+      << out3.str();
 }
 
 // Maps every written animal back through ids.csv and compares with the table's own links.
@@ -526,6 +607,57 @@ TEST(ImportCommandTest, SharedTableMapsBack) {
   }
   EXPECT_EQ(id_of.size() - 1, table_links.size() + dummies);
   EXPECT_EQ(dummies, 1u);
+}
+
+}  // namespace
+}  // namespace pedprep
+
+namespace pedprep {
+namespace {
+
+// The problems file never replaces an input of the import (however named) or a file of the
+// output folder.
+TEST(ImportCommandTest, ProblemsFileNeverAnInputNorInTheFolder) {
+  namespace fs = std::filesystem;
+  const fs::path dir =
+      fs::temp_directory_path() / ("pedprep_problems_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "f" / "database");
+  const std::string book = "id,sire,dam\na,a,\n";  // one problem: an own parent
+  std::ofstream(dir / "hb.csv") << book;
+  std::ofstream(dir / "keep.txt") << "a\n";
+  struct Case {
+    std::string problems;
+    std::string refusal;  // "" when written
+  } cases[] = {
+      {"hb.csv", "it is hb.csv, an input of the import"},
+      {"./f/../hb.csv", "it is hb.csv, an input of the import"},
+      {"keep.txt", "it is keep.txt, an input of the import"},
+      {"f/PEDIGREE.PRN", "it lies inside the output folder out"},
+      {"f/database/p.csv", "it lies inside the output folder out"},
+      {"p.csv", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.problems);
+    DiskFileSystem input(dir.string(), false, NameRule::kAsGiven);
+    DiskFileSystem output((dir / "f").string(), true);
+    ImportOptions o;
+    o.herdbooks = {"hb.csv"};
+    o.keep_file = "keep.txt";
+    o.output_folder = "out";
+    o.problems_file = c.problems;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunImport(o, out, err, input, output), c.refusal.empty() ? 1 : 2);
+    if (!c.refusal.empty()) {
+      EXPECT_EQ(err.str(), "pedprep import: --problems " + c.problems + ": " + c.refusal +
+                               "; nothing written\n");
+    }
+    std::ifstream in(dir / "hb.csv");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), book);
+    EXPECT_FALSE(fs::exists(dir / "f" / "PEDIGREE.PRN"));
+  }
+  EXPECT_TRUE(fs::exists(dir / "p.csv"));
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 #include <utility>
 
 #include "core/loop_count.h"
+#include "import/ancestry_cycles.h"
 #include "import/capacity.h"
 #include "import/largest_families.h"
 #include "import/pedigree_builder_state.h"
+#include "records/escape.h"
 #include "records/input_folder.h"
 
 namespace pedprep {
@@ -29,9 +31,9 @@ const char* SexLetter(Sex sex) { return sex == Sex::kMale ? "M" : "F"; }
 
 std::string NameOf(const std::vector<Node>& nodes, int n) {
   const Node& node = nodes[n];
-  if (node.added != Added::kDummy) return std::string(node.id);
+  if (node.added != Added::kDummy) return CutForMessage(node.id);
   return std::string(node.sex == Sex::kMale ? "dummy sire of " : "dummy dam of ") +
-         std::string(nodes[node.dummy_child].id);
+         CutForMessage(nodes[node.dummy_child].id);
 }
 
 }  // namespace
@@ -40,7 +42,7 @@ void Builder::CheckRoles() {
   for (std::size_t n = 0; n < nodes_.size(); ++n) {
     Node& node = nodes_[n];
     if (node.used_as_sire && node.used_as_dam) {
-      Problem(node, "animal " + std::string(node.id) + " is used as sire and as dam",
+      Problem(node, "animal " + CutForMessage(node.id) + " is used as sire and as dam",
               ProblemKind::kUsedAsSireAndDam);
       continue;
     }
@@ -56,8 +58,9 @@ void Builder::CheckRoles() {
       node.sex = role;
     } else if (node.sex != role) {
       Problem(node,
-              "animal " + std::string(node.id) + " has sex " + SexLetter(node.sex) + " but is a " +
-                  (role == Sex::kMale ? "sire" : "dam") + " (--repair gives way to the role)",
+              "animal " + CutForMessage(node.id) + " has sex " + SexLetter(node.sex) +
+                  " but is a " + (role == Sex::kMale ? "sire" : "dam") +
+                  " (--repair gives way to the role)",
               ProblemKind::kSexConflict);
     }
   }
@@ -67,7 +70,7 @@ void Builder::CutLink(int n, int parent, const char* why) {
   Node& node = nodes_[n];
   const bool sire = node.sire == parent;
   (sire ? node.sire : node.dam) = -1;
-  Repair(n, std::string(sire ? "sire" : "dam") + " link to " + std::string(nodes_[parent].id) +
+  Repair(n, std::string(sire ? "sire" : "dam") + " link to " + CutForMessage(nodes_[parent].id) +
                 " cut (" + why + ")");
 }
 
@@ -80,15 +83,36 @@ std::string ChainText(const std::vector<Node>& nodes, const std::vector<int>& cy
       chain += "... (" + std::to_string(cycle.size() - kShown + 1) + " more) -> ";
       i = cycle.size() - kShown / 2;
     }
-    chain += std::string(nodes[cycle[i]].id) + " -> ";
+    chain += CutForMessage(nodes[cycle[i]].id) + " -> ";
   }
-  return chain + std::string(nodes[cycle[0]].id);
+  return chain + CutForMessage(nodes[cycle[0]].id);
 }
 
 void Builder::FindCycles() {
+  if (!options_.repair) {
+    // Reported only: one cycle per strongly connected component, in linear time.
+    std::vector<int> sire(nodes_.size()), dam(nodes_.size());
+    for (std::size_t n = 0; n < nodes_.size(); ++n) {
+      sire[n] = nodes_[n].sire;
+      dam[n] = nodes_[n].dam;
+    }
+    for (std::vector<int>& cycle : AncestryCycles(sire, dam)) {
+      const auto first = std::min_element(cycle.begin(), cycle.end(), [this](int a, int b) {
+        return nodes_[a].order < nodes_[b].order;
+      });
+      std::rotate(cycle.begin(), first, cycle.end());
+      const Node& member = nodes_[cycle[0]];
+      Problem(member,
+              "animal " + CutForMessage(member.id) +
+                  (cycle.size() == 1 ? " is its own parent: " : " is its own ancestor: ") +
+                  ChainText(nodes_, cycle) + " (--repair cuts a link)",
+              ProblemKind::kAncestryCycle);
+    }
+    return;
+  }
   // Depth-first search along parent links; a link to an animal still on the path closes a
   // cycle: path[k] -> path[k + 1] -> ... -> top -> path[k], each the offspring of the next.
-  // A repair cuts one link of the cycle; the path above the cut is searched again later.
+  // The repair cuts one link of the cycle; the path above the cut is searched again later.
   std::vector<char> state(nodes_.size(), 0);  // 0 not seen, 1 on the path, 2 done
   std::vector<std::pair<int, int>> path;      // (animal, next parent link 0..2)
   for (std::size_t start = 0; start < nodes_.size(); ++start) {
@@ -114,33 +138,20 @@ void Builder::FindCycles() {
       while (path[k - 1].first != parent) --k;
       std::vector<int> cycle;
       for (std::size_t i = k - 1; i < path.size(); ++i) cycle.push_back(path[i].first);
-      if (options_.repair) {
-        // Cut at the member whose row comes last: its link to the next member.
-        std::size_t last = 0;
-        for (std::size_t i = 1; i < cycle.size(); ++i) {
-          if (nodes_[cycle[i]].order > nodes_[cycle[last]].order) last = i;
-        }
-        const int cut_parent = cycle[(last + 1) % cycle.size()];
-        CutLink(cycle[last], cut_parent,
-                cycle.size() == 1 ? "own parent"
-                                  : ("ancestry cycle " + ChainText(nodes_, cycle)).c_str());
-        const std::size_t keep = k + last;  // path entries up to the member cut
-        while (path.size() > keep) {
-          state[path.back().first] = 0;
-          path.pop_back();
-        }
-        continue;
+      // Cut at the member whose row comes last: its link to the next member.
+      std::size_t last = 0;
+      for (std::size_t i = 1; i < cycle.size(); ++i) {
+        if (nodes_[cycle[i]].order > nodes_[cycle[last]].order) last = i;
       }
-      const auto first = std::min_element(cycle.begin(), cycle.end(), [this](int a, int b) {
-        return nodes_[a].order < nodes_[b].order;
-      });
-      std::rotate(cycle.begin(), first, cycle.end());
-      const Node& member = nodes_[cycle[0]];
-      Problem(member,
-              "animal " + std::string(member.id) +
-                  (cycle.size() == 1 ? " is its own parent: " : " is its own ancestor: ") +
-                  ChainText(nodes_, cycle) + " (--repair cuts a link)",
-              ProblemKind::kAncestryCycle);
+      const int cut_parent = cycle[(last + 1) % cycle.size()];
+      CutLink(cycle[last], cut_parent,
+              cycle.size() == 1 ? "own parent"
+                                : ("ancestry cycle " + ChainText(nodes_, cycle)).c_str());
+      const std::size_t keep = k + last;  // path entries up to the member cut
+      while (path.size() > keep) {
+        state[path.back().first] = 0;
+        path.pop_back();
+      }
     }
   }
 }
@@ -177,7 +188,7 @@ void Builder::SettleSexesAndBreeds() {
         node.sex = options_.default_sex;
         ++counts.default_sexes;
       } else if (node.row < 0 || !book_.Row(node.row).faulty) {
-        Problem(node, "animal " + std::string(node.id) + " has no sex (use --default-sex)",
+        Problem(node, "animal " + CutForMessage(node.id) + " has no sex (use --default-sex)",
                 ProblemKind::kNoSex);
       }
     }

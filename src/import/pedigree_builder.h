@@ -111,6 +111,7 @@ struct PreparedPedigree {
   std::vector<long> marker_zeros;  // by marker column: fields "0" read as no value
   bool has_born = false;           // the herd book has a birth column
   bool over_capacity = false;      // the problems include a capacity of the run
+  int deepest = 0;  // with keep ids: the most generations above a kept animal selected
 };
 
 // Problems go to `problems` in line order (herd book, then keep file, then the totals);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -5,6 +6,7 @@
 #include "import/id_hash.h"
 #include "import/largest_families.h"
 #include "import/pedigree_builder_state.h"
+#include "records/escape.h"
 
 namespace pedprep::pedigree_building {
 
@@ -25,7 +27,7 @@ void Builder::IndexRows() {
     } else {
       const HerdbookRow& earlier = book_.Row(first);
       Problem(row,
-              "animal " + std::string(row.id) + " appears again with different data (first at " +
+              "animal " + CutForMessage(row.id) + " appears again with different data (first at " +
                   (earlier.file == row.file ? "" : book_.files[earlier.file] + " ") + "line " +
                   std::to_string(earlier.line) + ")",
               ProblemKind::kConflictingDuplicate);
@@ -92,6 +94,7 @@ void Builder::Select() {
   }
   for (std::size_t next = 0; next < nodes_.size(); ++next) {
     const Node node = nodes_[next];
+    result_.deepest = std::max(result_.deepest, node.depth);
     if (node.row < 0) continue;
     if (options_.generations >= 0 && node.depth >= options_.generations) continue;
     const HerdbookRow& row = book_.Row(node.row);
@@ -172,7 +175,7 @@ void Builder::OrderNodes() {
     const std::string& id = options_.keep_ids[k];
     const bool dropped = row_index_.Find(id, Low32(IdHash(id)), RowKey()) >= 0;
     keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
-                              "id " + id +
+                              "id " + CutForMessage(id) +
                                   (dropped ? " is not in the families kept (--largest-families)"
                                            : " is not in the herd book"),
                               options_.keep_ids[k], "", ProblemKind::kKeepIdUnknown});

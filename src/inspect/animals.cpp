@@ -137,7 +137,8 @@ std::vector<std::string> Header(const AnimalTable& table) {
 
 void WriteAligned(const std::vector<std::string>& header,
                   std::vector<std::vector<std::string>>& cells, std::ostream& out) {
-  for (auto& line : cells) line[kIdColumn] = EscapeControlBytes(line[kIdColumn]);
+  // Ids cut for the eye (the CSV keeps them whole): one long id must not widen every row.
+  for (auto& line : cells) line[kIdColumn] = EscapeControlBytes(CutForMessage(line[kIdColumn]));
   std::vector<std::size_t> width(header.size());
   for (std::size_t c = 0; c < header.size(); ++c) width[c] = header[c].size();
   for (const auto& line : cells) {

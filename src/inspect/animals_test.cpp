@@ -98,6 +98,19 @@ TEST(AnimalsTest, FinishedRunGivesEveryPositionWithItsOriginalsFigures) {
   EXPECT_TRUE(testing::OutputsPresent(folder).empty());
 }
 
+// A long id is cut in the aligned table (the CSV keeps it whole), so that it does not widen
+// every row.
+TEST(AnimalsTest, LongIdsCutInTheAlignedTableOnly) {
+  MemoryFileSystem folder = CleanFolder();
+  const std::string id(100, 'x');
+  std::string& ids = folder.files["ids.csv"];
+  ids.replace(ids.find("DE4"), 3, id);
+  EXPECT_NE(List(folder, true).out.find("\r\n4,1,4," + id + ",4,"), std::string::npos);
+  const std::string aligned = List(folder, false).out;
+  EXPECT_NE(aligned.find("  " + std::string(60, 'x') + "\u2026  "), std::string::npos) << aligned;
+  EXPECT_EQ(aligned.find(std::string(61, 'x')), std::string::npos);
+}
+
 TEST(AnimalsTest, StoppedRunListsTheAnimalsReadAndExitsOne) {
   struct Case {
     const char* name;

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "inspect/observed_run.h"
+#include "records/escape.h"
 
 namespace pedprep {
 namespace {
@@ -93,7 +94,7 @@ std::string DotWriter::Label(const Node& node) const {
   for (const std::string& item : facts_.items) {
     std::string line;
     if (item == "id") {
-      line = Text(node);
+      line = CutForMessage(Text(node));
     } else if (item == "breed" && facts_.breed.count(original) != 0) {
       line = facts_.breed.at(original);
     } else if (item == "F" && facts_.inbreeding.count(original) != 0) {

@@ -3,6 +3,7 @@
 #include "core/exit_status.h"
 #include "core/run_files.h"
 #include "inspect/observed_run.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 #include "records/layout.h"
 #include "records/run_record.h"
@@ -28,6 +29,23 @@ std::string MarkerFileName(FileSystem& folder) {
   }
 }
 
+// Whether a name from the record stays inside the folder: relative, no ".." and no control
+// byte in it.
+bool InsideFolder(const std::string& name) {
+  if (name.empty() || name.front() == '/' || name.front() == '\\') return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') return false;
+  }
+  std::size_t begin = 0;
+  while (begin <= name.size()) {
+    std::size_t end = name.find_first_of("/\\", begin);
+    if (end == std::string::npos) end = name.size();
+    if (name.compare(begin, end - begin, "..") == 0) return false;
+    begin = end + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
@@ -39,7 +57,14 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
   if (!marker.empty()) outputs.push_back(marker);
 
   std::string text;
-  if (!folder.ReadFile(kRunRecordFile, &text)) {
+  const bool read = folder.ReadFile(kRunRecordFile, &text);
+  if (!read && folder.KindOf(kRunRecordFile) != EntryKind::kNone) {
+    // Not the same as no record: another user's, a folder, a link.
+    check.state = FolderCheck::State::kStale;
+    check.findings.push_back(std::string(kRunRecordFile) + " is there but cannot be read");
+    return check;
+  }
+  if (!read) {
     for (const std::string& name : outputs) {
       std::string bytes;
       if (folder.ReadFile(name, &bytes)) check.state = FolderCheck::State::kUnrecorded;
@@ -54,6 +79,17 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
     check.findings.push_back(std::string(kRunRecordFile) + " cannot be read (" + error.problem() +
                              ", line " + std::to_string(error.record()) + ")");
     return check;
+  }
+  // Every name first, so that a record naming files outside the folder reads none of them.
+  for (const RecordedFile& file : record.files) {
+    if (!InsideFolder(file.name) || (folder.KindOf(file.name) != EntryKind::kFile &&
+                                     folder.KindOf(file.name) != EntryKind::kNone)) {
+      check.state = FolderCheck::State::kStale;
+      check.findings.push_back(std::string(kRunRecordFile) + " cannot be read (it names \"" +
+                               EscapeControlBytes(file.name) +
+                               "\", not a plain file inside the folder)");
+      return check;
+    }
   }
   for (const RecordedFile& file : record.files) {
     const bool input = file.role == RecordedFile::Role::kInput;

@@ -6,6 +6,7 @@
 
 #include "inspect/observed_run.h"
 #include "inspect/text_table.h"
+#include "records/escape.h"
 #include "records/id_list.h"
 
 namespace pedprep {
@@ -39,7 +40,8 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
     for (const ListedId& listed : ParseIdList(choice.file_text)) {
       const AnimalRow* row = lookup.Find(listed.id);
       if (row == nullptr || row->dummy) {
-        unknown.push_back("line " + std::to_string(listed.line) + ": " + listed.id);
+        unknown.push_back("line " + std::to_string(listed.line) + ": " +
+                          EscapeControlBytes(CutForMessage(listed.id)));
       } else if (row->has_figures) {
         take(*row);
       }
@@ -85,7 +87,7 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
 
 std::string AnimalName(const ObservedRun& run, const AnimalRow& row) {
   const std::string id = run.Id(row.ini_id);
-  return id.empty() ? "ini_id " + std::to_string(row.ini_id) : id;
+  return id.empty() ? "ini_id " + std::to_string(row.ini_id) : EscapeControlBytes(id);
 }
 
 }  // namespace

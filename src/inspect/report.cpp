@@ -14,10 +14,16 @@
 #include "inspect/observed_run.h"
 #include "inspect/text_table.h"
 #include "records/csv.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 
 namespace pedprep {
 namespace {
+
+// A herd-book id as the text report prints it: control bytes escaped (the CSV keeps them).
+std::string ShownId(const ObservedRun& run, int32_t ini_id) {
+  return EscapeControlBytes(run.Id(ini_id));
+}
 
 constexpr std::size_t kMaxListed = 20;  // ids listed in a line of the silent pass-overs
 
@@ -40,7 +46,7 @@ std::string AnimalAtLine(const ObservedRun& run, long i) {
                      std::to_string(st.MAS0[p]) + " (data line " + std::to_string(i);
   // A record that stops the reading has no ini_id yet.
   if (st.INI_ID[p] != 0) text += ", ini_id " + std::to_string(st.INI_ID[p]);
-  const std::string id = st.INI_ID[p] == 0 ? "" : run.Id(st.INI_ID[p]);
+  const std::string id = st.INI_ID[p] == 0 ? "" : ShownId(run, st.INI_ID[p]);
   return text + (id.empty() ? "" : ", id " + id) + ")";
 }
 
@@ -51,7 +57,7 @@ std::string AnimalInFamily(const ObservedRun& run, long s, long number) {
   if (s < 1 || s > st.NumFamilies()) return text;
   for (int p = st.FamilyFirst(static_cast<int>(s)); p <= st.FamilyLast(static_cast<int>(s)); ++p) {
     if (st.MAS[p][1] != number) continue;
-    const std::string id = run.Id(st.INI_ID[p]);
+    const std::string id = ShownId(run, st.INI_ID[p]);
     return text + " (ini_id " + std::to_string(st.INI_ID[p]) + (id.empty() ? "" : ", id " + id) +
            ")";
   }
@@ -176,7 +182,8 @@ std::string IdList(const std::vector<int32_t>& values, const IdTable* ids, const
   std::string text;
   for (std::size_t k = 0; k < values.size() && k < kMaxListed; ++k) {
     text += (k == 0 ? "" : ", ") + std::to_string(values[k]);
-    if (ids != nullptr && !run.Id(values[k]).empty()) text += " (" + run.Id(values[k]) + ")";
+    if (ids != nullptr && !ShownId(run, values[k]).empty())
+      text += " (" + ShownId(run, values[k]) + ")";
   }
   if (values.size() > kMaxListed) text += ", ...";
   return text;
@@ -200,7 +207,7 @@ void WriteCsv(const ObservedRun& run, std::ostream& out) {
 // An animal by herd-book id when it has one, else by number and family.
 std::string AnimalName(const ObservedRun& run, int position) {
   const PedigreeStore& st = run.run->store;
-  const std::string id = run.Id(st.INI_ID[position]);
+  const std::string id = ShownId(run, st.INI_ID[position]);
   return id.empty() ? "animal " + std::to_string(st.MAS[position][1]) + " of family " +
                           std::to_string(st.MAS0[position])
                     : id;
@@ -426,7 +433,7 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
     for (const LoopCopy& c : run.loop_copies) {
       table.Add({Str(c.family), Str(c.copy), Position(c.copy_position), Str(c.original),
                  Str(c.ini_id), "father " + Str(c.father) + ", mother " + Str(c.mother),
-                 run.Id(c.ini_id)});
+                 ShownId(run, c.ini_id)});
       const auto key = std::make_pair(c.family, c.original);
       if (per_original[key]++ == 0) order.push_back(key);
       original_ini[key] = c.ini_id;
@@ -437,7 +444,7 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
                  {false, false, false, false, true});
     for (const auto& key : order) {
       counts.Add({Str(key.first), Str(key.second), Str(original_ini[key]), Str(per_original[key]),
-                  run.Id(original_ini[key])});
+                  ShownId(run, original_ini[key])});
     }
     counts.Print(out);
   }
@@ -448,7 +455,7 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
                 {false, false, false, false, false, false, true});
     for (const ParentCopy& c : run.parent_copies) {
       table.Add({Str(c.family), Str(c.copy), Position(c.position), Str(c.original), Str(c.ini_id),
-                 Str(c.made_for), run.Id(c.ini_id)});
+                 Str(c.made_for), ShownId(run, c.ini_id)});
     }
     table.Print(out);
   }

@@ -159,6 +159,20 @@ Passed over in silence
             "parent,1,8,8,2,2,\r\n");
 }
 
+// Ids from ids.csv reach the terminal escaped in every section (ESC and the C1 control
+// U+009B here), the founders' contributions included.
+TEST(ReportTest, IdsWithControlsEscapedEverywhere) {
+  MemoryFileSystem folder = CleanFolder();
+  folder.files["ids.csv"] = "ini_id,id,family,individual,added\r\n1,E\x1b]0;t\x07,1,1,0\r\n"
+                            "4,C\xc2\x9b" "4,1,4,0\r\n";
+  const Reported r = Report(folder, false);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.find_first_of("\x1b\x07\r"), std::string::npos);
+  EXPECT_EQ(r.out.find("\xc2\x9b"), std::string::npos);
+  EXPECT_NE(r.out.find("E\\x1B]0;t\\x07 0.3750"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("4 (C\\xC2\\x9B4)"), std::string::npos) << r.out;
+}
+
 // The totals are the rows of the run's own ped.dat.
 TEST(ReportTest, TotalEqualsTheRunsTable) {
   testing::FolderRun run;

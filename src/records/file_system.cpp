@@ -1,30 +1,18 @@
 #include "records/file_system.h"
 
-// DiskFileSystem on POSIX; file_system_windows.cpp is its Windows twin. The helpers below
-// serve both.
-#if !defined(_WIN32)
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdio>
-#include <random>
-#include <set>
-#include <thread>
-#endif
-
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <random>
 
+#include "records/folder_calls.h"
 #include "records/input_error.h"
 
 namespace pedprep {
 namespace {
 
-#if !defined(_WIN32)
+namespace calls = folder_calls;
+
 // A name holding a zero byte would silently name a different (shorter) file.
 bool UsableName(const std::string& name) {
   return !name.empty() && name.find('\0') == std::string::npos;
@@ -32,42 +20,45 @@ bool UsableName(const std::string& name) {
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
-// Creates a new temporary for `path` (see DiskFileSystem) and writes `bytes` to it completely,
-// flushed to the disk. Returns 0 or the errno of the failing step; sets *temporary to the
-// name once the file exists, and *create_failed when it could not be created.
-int WriteTemporary(const std::string& path, const std::string& bytes, std::string* temporary,
-                   bool* create_failed) {
+// Open folders, closed when it ends.
+class HeldFolders {
+ public:
+  HeldFolders() = default;
+  HeldFolders(const HeldFolders&) = delete;
+  HeldFolders& operator=(const HeldFolders&) = delete;
+  ~HeldFolders() {
+    for (const calls::Folder folder : folders_) calls::CloseFolder(folder);
+  }
+  calls::Folder Hold(calls::Folder folder) {
+    folders_.push_back(folder);
+    return folder;
+  }
+
+ private:
+  std::vector<calls::Folder> folders_;
+};
+
+// Writes `bytes` to a new temporary for `base` in `folder` (see DiskFileSystem). Returns 0
+// or the errno of the failing step; sets *temporary to the name once the file exists, and
+// *create_failed when it could not be created.
+int WriteTemporary(calls::Folder folder, const std::string& base, const std::string& bytes,
+                   std::string* temporary, bool* create_failed) {
   std::random_device device;
-  int fd = -1;
-  std::string name;
+  int error = EEXIST;
   // 32 random bits per try: a second try is already rare.
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+  for (int attempt = 0; attempt < 16 && error == EEXIST; ++attempt) {
     char tag[32];
-    std::snprintf(tag, sizeof tag, ".%ld-%08x", static_cast<long>(::getpid()),
+    std::snprintf(tag, sizeof tag, ".%ld-%08x", calls::ProcessId(),
                   static_cast<unsigned>(device()));
-    name = path + tag + kTemporarySuffix;
-    // O_EXCL: an existing entry (a symbolic link included) is never opened.
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    *create_failed = true;
-    return errno != 0 ? errno : EIO;
-  }
-  *temporary = name;
-  int error = 0;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) {
-      error = wrote < 0 ? errno : EIO;
-      break;
+    const std::string name = base + tag + kTemporarySuffix;
+    bool created = false;
+    error = calls::WriteNewFile(folder, name, bytes, &created);
+    if (created) {
+      *temporary = name;
+      return error;
     }
-    done += static_cast<std::size_t>(wrote);
   }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
+  *create_failed = true;
   return error;
 }
 
@@ -87,146 +78,176 @@ bool ParseTemporaryTag(const std::string& text, long* pid) {
   return true;
 }
 
-bool ProcessGone(long pid) {
-  return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-}
-
-// Removes the leftover temporaries of `path` (see DiskFileSystem). Best effort: what cannot
-// be removed stays and does not stop the write.
-void RemoveLeftovers(const std::string& folder, const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+// Removes the leftover temporaries of `base` in `folder` (see DiskFileSystem). Best effort:
+// what cannot be removed stays and does not stop the write.
+void RemoveLeftovers(calls::Folder folder, const std::string& base) {
   const std::string suffix = kTemporarySuffix;
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  std::vector<std::string> leftovers;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
+  for (const std::string& name : calls::ListFolder(folder)) {
     if (name.size() < base.size() + suffix.size() || name.compare(0, base.size(), base) != 0 ||
         name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
       continue;
     }
     const std::string middle = name.substr(base.size(), name.size() - base.size() - suffix.size());
     long pid = 0;
-    if (middle.empty() ||
-        (middle[0] == '.' && ParseTemporaryTag(middle.substr(1), &pid) && ProcessGone(pid))) {
-      leftovers.push_back(folder + "/" + name);
+    if (middle.empty() || (middle[0] == '.' && ParseTemporaryTag(middle.substr(1), &pid) &&
+                           calls::ProcessGone(pid))) {
+      // Not a folder: a folder of that name is not a leftover.
+      if (calls::KindOf(folder, name) != calls::EntryKind::kFolder) {
+        (void)calls::RemoveEntry(folder, name);
+      }
     }
   }
-  ::closedir(dir);
-  // unlink, not remove: a folder of that name is not a leftover.
-  for (const std::string& leftover : leftovers) (void)::unlink(leftover.c_str());
-}
-
-// Creates the missing folders above `path`; returns 0 or the errno of the failing step.
-int MakeParentFolders(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
-    const std::string folder = path.substr(0, slash);
-    struct stat info;
-    if (::stat(folder.c_str(), &info) == 0) {
-      if (!S_ISDIR(info.st_mode)) return ENOTDIR;
-      continue;
-    }
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
-  }
-  return 0;
-}
-
-// Flushes a folder's entries (the renames into it) to the disk. The files are in place
-// whether or not this succeeds, so its failure is not reported.
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  (void)::fsync(fd);
-  ::close(fd);
 }
 
 std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = path.find_last_of(calls::kSeparators);
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
-#endif
+
+// The components of a relative name, "" and "." left out.
+std::vector<std::string> Components(const std::string& name) {
+  std::vector<std::string> parts;
+  std::size_t begin = 0;
+  while (begin <= name.size()) {
+    std::size_t end = name.find_first_of(calls::kSeparators, begin);
+    if (end == std::string::npos) end = name.size();
+    std::string part = name.substr(begin, end - begin);
+    if (!part.empty() && part != ".") parts.push_back(std::move(part));
+    begin = end + 1;
+  }
+  return parts;
+}
 
 }  // namespace
 
-#if !defined(_WIN32)
-
 std::string DiskFileSystem::Path(const std::string& name) const {
-  if (root_.empty() || name.empty() || name.front() == '/') return name;
+  if (root_.empty() || name.empty() || calls::IsAbsolute(name)) return name;
   return root_.back() == '/' ? root_ + name : root_ + "/" + name;
 }
 
-DiskFileSystem::~DiskFileSystem() {
-  if (lock_fd_ >= 0) ::close(lock_fd_);
+DiskFileSystem::~DiskFileSystem() { calls::CloseFolder(lock_fd_); }
+
+int DiskFileSystem::OpenHolder(const std::string& name, bool create, std::string* base,
+                               std::string* why) {
+  why->clear();
+  int error = 0;
+  if (rule_ == NameRule::kAsGiven || calls::IsAbsolute(name)) {
+    const std::string path = Path(name);
+    if (create && create_folders_ && (error = calls::MakeParentFolders(path)) != 0) {
+      *why = ErrnoText(error);
+      return calls::kNoFolder;
+    }
+    const std::size_t slash = path.find_last_of(calls::kSeparators);
+    *base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base->empty() || *base == "." || *base == "..") {
+      *why = "invalid file name";
+      return calls::kNoFolder;
+    }
+    const calls::Folder folder = calls::OpenFolder(FolderOf(path), &error);
+    if (folder == calls::kNoFolder && (create || error != ENOENT)) *why = ErrnoText(error);
+    return folder;
+  }
+  std::vector<std::string> parts = Components(name);
+  if (parts.empty() || std::strchr(calls::kSeparators, name.back()) != nullptr) {
+    *why = "invalid file name";
+    return calls::kNoFolder;
+  }
+  for (const std::string& part : parts) {
+    if (part == "..") {
+      *why = "the name leads out of the folder";
+      return calls::kNoFolder;
+    }
+  }
+  const std::string root = root_.empty() ? "." : root_;
+  if (create && create_folders_ && (error = calls::MakeParentFolders(root + "/x")) != 0) {
+    *why = ErrnoText(error);
+    return calls::kNoFolder;
+  }
+  calls::Folder folder = calls::OpenFolder(root, &error);
+  for (std::size_t i = 0; i + 1 < parts.size() && folder != calls::kNoFolder; ++i) {
+    const calls::Folder inner =
+        calls::OpenSubfolder(folder, parts[i], create && create_folders_, &error);
+    const bool link = inner == calls::kNoFolder && (error == ELOOP || error == ENOTDIR) &&
+                      calls::KindOf(folder, parts[i]) == calls::EntryKind::kLink;
+    calls::CloseFolder(folder);
+    folder = inner;
+    if (link) {
+      *why = parts[i] + " is a symbolic link (links are not followed)";
+      return calls::kNoFolder;
+    }
+  }
+  if (folder == calls::kNoFolder && (create || error != ENOENT)) *why = ErrnoText(error);
+  *base = parts.back();
+  return folder;
 }
 
 bool DiskFileSystem::ReadFile(const std::string& given_name, std::string* contents) {
   if (!UsableName(given_name)) return false;
-  const std::string name = Path(given_name);
-  // O_NONBLOCK: a named pipe under that name must not hang the open.
-  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  auto too_large = [&](std::uint64_t size) {
-    ::close(fd);
+  std::uint64_t size = 0;
+  const int error = calls::ReadRegularFile(Path(given_name), kMaxReadSize, contents, &size);
+  if (error == EFBIG) {
     throw InputError("read", given_name, 0,
                      "the file holds " + std::to_string(size) + " bytes, more than the " +
                          std::to_string(kMaxReadSize) + " pedprep reads",
                      "");
-  };
-  if (static_cast<std::uint64_t>(info.st_size) > kMaxReadSize) too_large(info.st_size);
-  contents->clear();
-  contents->reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[65536];
-  bool failed = false;
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      failed = got < 0;
-      break;
-    }
-    contents->append(buffer, static_cast<std::size_t>(got));
-    // A file that grows while it is read.
-    if (contents->size() > kMaxReadSize) {
-      contents->clear();
-      contents->shrink_to_fit();
-      too_large(kMaxReadSize + 1);
-    }
   }
-  ::close(fd);
-  return !failed;
+  return error == 0;
 }
 
-bool DiskFileSystem::LockFolder(std::chrono::milliseconds wait) {
+std::string FileSystem::ReadProblem(const std::string& name) {
+  (void)name;
+  return ErrnoText(ENOENT);
+}
+
+std::string DiskFileSystem::ReadProblem(const std::string& name) {
+  if (!UsableName(name)) return "not a usable file name";
+  int error = 0;
+  const calls::Folder folder = calls::OpenFolder(Path(name), &error);
+  if (folder != calls::kNoFolder) {
+    calls::CloseFolder(folder);
+    return ErrnoText(EISDIR);
+  }
+  std::string bytes;
+  std::uint64_t size = 0;
+  error = calls::ReadRegularFile(Path(name), 0, &bytes, &size);
+  if (error == EINVAL) return "not a regular file";
+  return error == 0 || error == EFBIG ? "cannot be read" : ErrnoText(error);
+}
+
+bool DiskFileSystem::Lock(std::chrono::milliseconds wait, bool shared) {
   if (lock_fd_ >= 0) return true;
   const std::string folder = root_.empty() ? "." : root_;
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return true;
-  const auto give_up = std::chrono::steady_clock::now() + wait;
-  for (;;) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      lock_fd_ = fd;
-      return true;
-    }
-    if (errno != EWOULDBLOCK && errno != EINTR) break;  // no locks here
-    if (std::chrono::steady_clock::now() >= give_up) {
-      ::close(fd);
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  int error = 0;
+  if (create_folders_) (void)calls::MakeParentFolders(folder + "/x");
+  calls::Folder fd = calls::OpenFolder(folder, &error);
+  if (fd == calls::kNoFolder) return true;
+  error = calls::LockFolder(&fd, shared, wait);
+  if (error == 0) {
+    lock_fd_ = fd;
+    return true;
   }
-  ::close(fd);
-  return true;
+  calls::CloseFolder(fd);
+  return error != EWOULDBLOCK;  // a file system without locks
+}
+
+bool DiskFileSystem::LockFolder(std::chrono::milliseconds wait) { return Lock(wait, false); }
+
+bool DiskFileSystem::LockFolderForReading(std::chrono::milliseconds wait) {
+  return Lock(wait, true);
+}
+
+bool DiskFileSystem::Identify(const std::string& name, FileIdentity* identity) {
+  const std::string path = name.empty() ? (root_.empty() ? "." : root_) : Path(name);
+  return calls::IdentityOf(path, &identity->device, &identity->inode);
 }
 
 void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
+  (void)ReplaceFiles(files, {});
+}
+
+std::vector<std::string> DiskFileSystem::ReplaceFiles(const std::vector<OutputFile>& files,
+                                                      const std::vector<std::string>& removals) {
   // A name given twice is written once, with its last contents.
   std::vector<const OutputFile*> unique;
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -235,84 +256,126 @@ void DiskFileSystem::WriteFiles(const std::vector<OutputFile>& files) {
     if (!later) unique.push_back(&files[i]);
   }
 
+  HeldFolders held;
+  std::vector<calls::Folder> holders;  // of unique[i]
+  std::vector<std::string> bases;
   std::vector<std::string> temporaries;
-  auto remove_temporaries = [&temporaries] {
-    for (const std::string& t : temporaries) (void)::unlink(t.c_str());
+  auto fail = [&](const char* operation, const std::string& name, const std::string& why) {
+    for (std::size_t i = 0; i < temporaries.size(); ++i) {
+      (void)calls::RemoveEntry(holders[i], temporaries[i]);
+    }
+    throw InputError(operation, name, 0, why, "");
   };
   for (const OutputFile* file : unique) {
-    if (!UsableName(file->name)) {
-      remove_temporaries();
-      throw InputError("create", file->name, 0, "invalid file name", "");
-    }
-    const std::string path = Path(file->name);
-    const int folder_error = create_folders_ ? MakeParentFolders(path) : 0;
-    if (folder_error != 0) {
-      remove_temporaries();
-      throw InputError("create", file->name, 0, ErrnoText(folder_error), "");
-    }
-    RemoveLeftovers(FolderOf(path), path);
+    if (!UsableName(file->name)) fail("create", file->name, "invalid file name");
+    std::string base;
+    std::string why;
+    const calls::Folder folder = OpenHolder(file->name, true, &base, &why);
+    if (folder == calls::kNoFolder) fail("create", file->name, why);
+    holders.push_back(held.Hold(folder));
+    bases.push_back(base);
+    RemoveLeftovers(folder, base);
     std::string temporary;
     bool create_failed = false;
-    errno = 0;
-    const int error = WriteTemporary(path, file->bytes, &temporary, &create_failed);
+    const int error = WriteTemporary(folder, base, file->bytes, &temporary, &create_failed);
     if (!temporary.empty()) temporaries.push_back(temporary);
-    if (error != 0) {
-      remove_temporaries();
-      throw InputError(create_failed ? "create" : "write", file->name, 0, ErrnoText(error), "");
-    }
+    if (error != 0) fail(create_failed ? "create" : "write", file->name, ErrnoText(error));
   }
   // A folder in the way would make its rename fail after earlier files were replaced.
-  for (const OutputFile* file : unique) {
-    struct stat info;
-    if (::stat(Path(file->name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-      remove_temporaries();
-      throw InputError("create", file->name, 0, ErrnoText(EISDIR), "");
+  for (std::size_t i = 0; i < unique.size(); ++i) {
+    if (calls::KindOf(holders[i], bases[i]) == calls::EntryKind::kFolder) {
+      fail("create", unique[i]->name, ErrnoText(EISDIR));
     }
   }
+  std::vector<std::string> removed;
+  for (const std::string& name : removals) {
+    std::string base;
+    std::string why;
+    const calls::Folder folder = UsableName(name) ? OpenHolder(name, false, &base, &why) : -1;
+    if (folder == calls::kNoFolder) {
+      if (why.empty()) continue;  // no such folder, so no such file
+      fail("remove", name, why);
+    }
+    held.Hold(folder);
+    const calls::EntryKind kind = calls::KindOf(folder, base);
+    if (kind == calls::EntryKind::kNone || kind == calls::EntryKind::kFolder) continue;
+    const int error = calls::RemoveEntry(folder, base);
+    if (error == ENOENT) continue;
+    if (error != 0) fail("remove", name, ErrnoText(error));
+    removed.push_back(name);
+  }
   for (std::size_t i = 0; i < unique.size(); ++i) {
-    if (std::rename(temporaries[i].c_str(), Path(unique[i]->name).c_str()) != 0) {
-      int error = errno;
-      for (std::size_t k = i; k < temporaries.size(); ++k) (void)::unlink(temporaries[k].c_str());
+    const int error = calls::RenameEntry(holders[i], temporaries[i], bases[i]);
+    if (error != 0) {
+      for (std::size_t k = i; k < temporaries.size(); ++k) {
+        (void)calls::RemoveEntry(holders[k], temporaries[k]);
+      }
       throw InputError("write", unique[i]->name, 0, ErrnoText(error), "");
     }
   }
-  std::set<std::string> folders;
-  for (const OutputFile* file : unique) folders.insert(FolderOf(Path(file->name)));
-  for (const std::string& folder : folders) SyncFolder(folder);
+  for (const calls::Folder folder : holders) calls::SyncFolder(folder);
+  return removed;
 }
-#endif
-
-std::string FileSystem::ReadProblem(const std::string& name) {
-  (void)name;
-  return std::strerror(ENOENT);
-}
-
-#if !defined(_WIN32)
-std::string DiskFileSystem::ReadProblem(const std::string& name) {
-  if (!UsableName(name)) return "not a usable file name";
-  struct stat status {};
-  if (::stat(Path(name).c_str(), &status) != 0) return std::strerror(errno);
-  if (S_ISDIR(status.st_mode)) return std::strerror(EISDIR);
-  if (!S_ISREG(status.st_mode)) return "not a regular file";
-  if (::access(Path(name).c_str(), R_OK) != 0) return std::strerror(errno);
-  return "cannot be read";
-}
-#endif
 
 bool FileSystem::RemoveFile(const std::string& name) {
   throw InputError("remove", name, 0, "this folder cannot remove files", "");
 }
 
-#if !defined(_WIN32)
-bool DiskFileSystem::RemoveFile(const std::string& name) {
-  const std::string path = Path(name);
-  struct stat status {};
-  if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return false;  // no file
-  if (unlink(path.c_str()) == 0) return true;
-  if (errno == ENOENT) return false;
-  throw InputError("remove", name, 0, std::strerror(errno), "");
+EntryKind FileSystem::KindOf(const std::string& name) {
+  std::string bytes;
+  return ReadFile(name, &bytes) ? EntryKind::kFile : EntryKind::kNone;
 }
-#endif
+
+EntryKind DiskFileSystem::KindOf(const std::string& name) {
+  std::string base;
+  std::string why;
+  if (!UsableName(name)) return EntryKind::kNone;
+  const calls::Folder folder = OpenHolder(name, false, &base, &why);
+  if (folder == calls::kNoFolder) return why.empty() ? EntryKind::kNone : EntryKind::kOther;
+  const calls::EntryKind kind = calls::KindOf(folder, base);
+  calls::CloseFolder(folder);
+  switch (kind) {
+    case calls::EntryKind::kNone:
+      return EntryKind::kNone;
+    case calls::EntryKind::kFile:
+      return EntryKind::kFile;
+    case calls::EntryKind::kFolder:
+      return EntryKind::kFolder;
+    case calls::EntryKind::kLink:
+    case calls::EntryKind::kOther:
+      break;
+  }
+  return EntryKind::kOther;
+}
+
+bool DiskFileSystem::RemoveFile(const std::string& name) {
+  std::string base;
+  std::string why;
+  if (!UsableName(name)) return false;
+  const calls::Folder folder = OpenHolder(name, false, &base, &why);
+  if (folder == calls::kNoFolder) {
+    if (why.empty()) return false;  // no such folder
+    throw InputError("remove", name, 0, why, "");
+  }
+  HeldFolders held;
+  held.Hold(folder);
+  const calls::EntryKind kind = calls::KindOf(folder, base);
+  if (kind == calls::EntryKind::kNone || kind == calls::EntryKind::kFolder) return false;
+  const int error = calls::RemoveEntry(folder, base);
+  if (error == 0) return true;
+  if (error == ENOENT) return false;
+  throw InputError("remove", name, 0, ErrnoText(error), "");
+}
+
+std::vector<std::string> FileSystem::ReplaceFiles(const std::vector<OutputFile>& files,
+                                                  const std::vector<std::string>& removals) {
+  std::vector<std::string> removed;
+  for (const std::string& name : removals) {
+    if (RemoveFile(name)) removed.push_back(name);
+  }
+  WriteFiles(files);
+  return removed;
+}
 
 std::string TrimFileName(const std::string& name) {
   std::size_t begin = name.find_first_not_of(' ');

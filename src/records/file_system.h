@@ -22,6 +22,16 @@ struct OutputFile {
 // books hold about 50 MB), far below what would exhaust memory.
 inline constexpr std::uint64_t kMaxReadSize = std::uint64_t{2} << 30;  // 2 GiB
 
+enum class EntryKind { kNone, kFile, kFolder, kOther };
+
+struct FileIdentity {
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -42,6 +52,12 @@ class FileSystem {
   // earlier file of these names is changed, temporaries are removed, and
   // InputError("create" or "write", name, 0, reason, "") is thrown.
   virtual void WriteFiles(const std::vector<OutputFile>& files) = 0;
+  // WriteFiles, and once every file is written under its temporary name (and so could be
+  // written), removes those of `removals` that are there, in order, before the first
+  // rename: a write that fails removes nothing. Returns the names removed. Removing the file
+  // `files` renames last keeps a reader from a group that is only partly in place.
+  virtual std::vector<std::string> ReplaceFiles(const std::vector<OutputFile>& files,
+                                                const std::vector<std::string>& removals);
   // Takes this folder's lock for the lifetime of this object, waiting up to `wait` while
   // another process holds it. Returns false when it is still held after the wait. Where
   // there is nothing to lock (no such folder, a file system without locks, in memory) it
@@ -50,16 +66,39 @@ class FileSystem {
     (void)wait;
     return true;
   }
+  // The same lock shared: readers of the folder hold it together, a writer (LockFolder)
+  // waits for them and they for it, so that nobody reads a folder half replaced.
+  virtual bool LockFolderForReading(std::chrono::milliseconds wait) {
+    (void)wait;
+    return true;
+  }
+  // The device and inode of what `name` names ("" = the folder itself); false when there is
+  // nothing or no such identity (in memory).
+  virtual bool Identify(const std::string& name, FileIdentity* identity) {
+    (void)name;
+    (void)identity;
+    return false;
+  }
+  // What `name` is. On disk no link is followed, on the way or at the end (a link is
+  // kOther), as for writes. The default: kFile when ReadFile reads it, else kNone.
+  virtual EntryKind KindOf(const std::string& name);
   // Removes one file: true when it was there, false when there was none; throws
   // InputError("remove", name, 0, reason, "") when it cannot be removed (or the folder
   // cannot remove files).
   virtual bool RemoveFile(const std::string& name);
 };
 
+// How DiskFileSystem reaches a relative name. kInsideFolder (a run's folder): one component
+// at a time from the root, following no symbolic link and never "..", for every file it
+// writes or removes, so that a link planted in the folder cannot lead a write outside it or
+// onto the folder's own inputs (reads follow links). kAsGiven (names the user typed): as the
+// operating system resolves them.
+enum class NameRule { kInsideFolder, kAsGiven };
+
 // A real folder: names are relative to `root` (empty: the process's current directory);
-// absolute names are taken as they are. With `create_folders`, WriteFiles first creates the
-// missing folders on the way to each file (root included; folders made stay when the write
-// fails); without it a missing folder fails the write.
+// absolute names are taken as they are (links on the way followed). With `create_folders`,
+// WriteFiles first creates the missing folders on the way to each file (root included;
+// folders made stay when the write fails); without it a missing folder fails the write.
 //
 // Temporaries: WriteFiles writes NAME as NAME.PID-XXXXXXXX.pedprep-tmp (PID the writing
 // process, XXXXXXXX 8 random hex digits), created exclusively and never through a symbolic
@@ -70,10 +109,12 @@ class FileSystem {
 //
 // The lock (LockFolder) is an flock on the root folder's own descriptor: it leaves no file
 // and ends with the process, however it ends. It is released when this object is destroyed.
+// With `create_folders` the root is made first, so that a new folder is locked too.
 class DiskFileSystem : public FileSystem {
  public:
-  explicit DiskFileSystem(std::string root = "", bool create_folders = false)
-      : root_(std::move(root)), create_folders_(create_folders) {}
+  explicit DiskFileSystem(std::string root = "", bool create_folders = false,
+                          NameRule rule = NameRule::kInsideFolder)
+      : root_(std::move(root)), create_folders_(create_folders), rule_(rule) {}
   ~DiskFileSystem() override;
   DiskFileSystem(const DiskFileSystem&) = delete;
   DiskFileSystem& operator=(const DiskFileSystem&) = delete;
@@ -81,14 +122,24 @@ class DiskFileSystem : public FileSystem {
   bool ReadFile(const std::string& name, std::string* contents) override;
   std::string ReadProblem(const std::string& name) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
+  std::vector<std::string> ReplaceFiles(const std::vector<OutputFile>& files,
+                                        const std::vector<std::string>& removals) override;
   bool LockFolder(std::chrono::milliseconds wait) override;
+  bool LockFolderForReading(std::chrono::milliseconds wait) override;
+  bool Identify(const std::string& name, FileIdentity* identity) override;
+  EntryKind KindOf(const std::string& name) override;
   bool RemoveFile(const std::string& name) override;
 
  private:
   std::string Path(const std::string& name) const;
+  // The open folder holding `name` and, in *base, its last component; kNoFolder (-1) with
+  // *why when it cannot be reached (or, without `create`, is missing: *why empty).
+  int OpenHolder(const std::string& name, bool create, std::string* base, std::string* why);
+  bool Lock(std::chrono::milliseconds wait, bool shared);
 
   std::string root_;
   bool create_folders_;
+  NameRule rule_;
   int lock_fd_ = -1;  // the locked root folder, open while the lock is held
 };
 

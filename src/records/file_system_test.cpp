@@ -239,6 +239,68 @@ TEST_F(DiskFileSystemTest, FolderLockIsHeldUntilTheFolderIsClosed) {
   EXPECT_TRUE(missing.LockFolder(milliseconds(0)));  // nothing to lock
 }
 
+// In a run's folder no write or removal follows a link on the way: not out of the folder, not
+// back onto its own inputs; names given as typed on the command line follow links.
+TEST_F(DiskFileSystemTest, WritesAndRemovalsInsideTheFolderFollowNoLink) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "symbolic links need a privilege on Windows; reparse points are not followed";
+#endif
+  fs::create_directories(Path("home"));
+  Put("home/.bashrc", "mine");
+  fs::create_directories(Path("run"));
+  Put("run/PEDIGREE.PRN", "input");
+  fs::create_directory_symlink(Path("home"), Path("run/d"));
+  fs::create_directory_symlink(".", Path("run/self"));
+  DiskFileSystem folder(Path("run"), /*create_folders=*/true);
+  for (const char* name : {"d/.bashrc", "self/PEDIGREE.PRN", "d/new/x", "../home/.bashrc"}) {
+    SCOPED_TRACE(name);
+    EXPECT_THROW(folder.WriteFiles({{"ped.dat", "p"}, {name, "x"}}), InputError);
+    EXPECT_THROW(folder.RemoveFile(name), InputError);
+    EXPECT_THROW(folder.ReplaceFiles({{"ped.dat", "p"}}, {name}), InputError);
+  }
+  EXPECT_EQ(Get("home/.bashrc"), "mine");
+  EXPECT_EQ(Get("run/PEDIGREE.PRN"), "input");
+  EXPECT_FALSE(fs::exists(Path("run/ped.dat")));
+  EXPECT_FALSE(fs::exists(Path("home/new")));
+  try {
+    folder.WriteFiles({{"d/.bashrc", "x"}});
+    ADD_FAILURE() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_EQ(e.Report(),
+              "INPUT ERROR: create of d/.bashrc: d is a symbolic link (links are not followed)");
+  }
+  DiskFileSystem typed(Path("run"), false, NameRule::kAsGiven);
+  typed.WriteFiles({{"d/.bashrc", "typed"}});
+  EXPECT_EQ(Get("home/.bashrc"), "typed");
+}
+
+// The removals of ReplaceFiles happen only once every file is written, before the renames.
+TEST_F(DiskFileSystemTest, ReplaceRemovesOnlyWhenEveryFileIsWritten) {
+  Put("ped.dat", "old");
+  Put("PEDPREP.RUN", "old");
+  DiskFileSystem folder(dir_.string());
+  EXPECT_THROW(
+      folder.ReplaceFiles({{"PEDIGREE.PRN", "new"}, {"database", "x"}}, {"ped.dat", "PEDPREP.RUN"}),
+      InputError);
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"PEDPREP.RUN", "database", "ped.dat"}));
+  EXPECT_EQ(folder.ReplaceFiles({{"PEDIGREE.PRN", "new"}}, {"ped.dat", "ID.PE", "PEDPREP.RUN"}),
+            (std::vector<std::string>{"ped.dat", "PEDPREP.RUN"}));
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"PEDIGREE.PRN", "database"}));
+}
+
+// Readers share the lock; a writer waits for them and they for it.
+TEST_F(DiskFileSystemTest, ReadersShareTheLockThatWritersTake) {
+  using std::chrono::milliseconds;
+  DiskFileSystem reader(dir_.string()), other_reader(dir_.string()), writer(dir_.string());
+  ASSERT_TRUE(reader.LockFolderForReading(milliseconds(0)));
+  EXPECT_TRUE(other_reader.LockFolderForReading(milliseconds(0)));
+  EXPECT_FALSE(writer.LockFolder(milliseconds(0)));
+  DiskFileSystem fresh(Path("new/folder"), /*create_folders=*/true);
+  ASSERT_TRUE(fresh.LockFolder(milliseconds(0)));  // made, then locked
+  DiskFileSystem late_reader(Path("new/folder"));
+  EXPECT_FALSE(late_reader.LockFolderForReading(milliseconds(0)));
+}
+
 // A sparse file far beyond any input is refused by its size before anything is allocated.
 TEST_F(DiskFileSystemTest, FilesAboveTheReadLimitAreRefused) {
   Put("PEDIGREE.PRN", "");

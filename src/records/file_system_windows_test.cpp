@@ -38,15 +38,18 @@ TEST(WindowsFileSystemTest, UmlautsAndBlanksInFoldersAndNames) {
   const fs::path top = fs::temp_directory_path() / L"pedprep Z\u00fcchter";
   fs::remove_all(top);
   const std::string root = NarrowToUtf8((top / L"Herde 1").wstring());
-  DiskFileSystem folder(root, /*create_folders=*/true);
-  folder.WriteFiles({{"PEDIGREE.PRN", "p"}, {"database/M\xc3\xa4rz.dat", "m"}});
-  EXPECT_TRUE(fs::exists(top / L"Herde 1" / L"database" / L"M\u00e4rz.dat"));
-  std::string got;
-  EXPECT_TRUE(folder.ReadFile("database/M\xc3\xa4rz.dat", &got));
-  EXPECT_EQ(got, "m");
-  EXPECT_TRUE(folder.ReadFile(root + "\\PEDIGREE.PRN", &got));  // absolute, as given
-  EXPECT_EQ(got, "p");
-  EXPECT_TRUE(folder.LockFolder(std::chrono::milliseconds(0)));
+  {
+    DiskFileSystem folder(root, /*create_folders=*/true);
+    folder.WriteFiles({{"PEDIGREE.PRN", "p"}, {"database/M\xc3\xa4rz.dat", "m"}});
+    EXPECT_TRUE(fs::exists(top / L"Herde 1" / L"database" / L"M\u00e4rz.dat"));
+    std::string got;
+    EXPECT_TRUE(folder.ReadFile("database/M\xc3\xa4rz.dat", &got));
+    EXPECT_EQ(got, "m");
+    EXPECT_TRUE(folder.ReadFile(root + "\\PEDIGREE.PRN", &got));  // absolute, as given
+    EXPECT_EQ(got, "p");
+    // The lock holds the folder open: it can be removed only once the lock ends.
+    EXPECT_TRUE(folder.LockFolder(std::chrono::milliseconds(0)));
+  }
   fs::remove_all(top);
 }
 

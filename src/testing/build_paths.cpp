@@ -9,6 +9,8 @@ std::filesystem::path SourceDir() { return PEDPREP_SOURCE_DIR; }
 
 const char* ProgramPath() { return PEDPREP_BINARY; }
 
+const char* FolderCallShimPath() { return PEDPREP_SHIM; }
+
 std::filesystem::path SharedDataDir() {
   const char* env = std::getenv("PEDPREP_SHARED_DATA");
   if (env != nullptr && *env != '\0') return env;

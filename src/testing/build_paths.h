@@ -14,6 +14,9 @@ std::filesystem::path SourceDir();
 // The pedprep program built beside the tests.
 const char* ProgramPath();
 
+// The shim the whole-program tests preload (testing/preload/folder_call_shim.cpp).
+const char* FolderCallShimPath();
+
 // The shared data sets: $PEDPREP_SHARED_DATA, else ../shared/data beside the source tree.
 std::filesystem::path SharedDataDir();
 

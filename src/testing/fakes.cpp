@@ -17,13 +17,23 @@ bool MemoryFileSystem::RemoveFile(const std::string& name) {
 }
 
 void MemoryFileSystem::WriteFiles(const std::vector<OutputFile>& out) {
+  (void)ReplaceFiles(out, {});
+}
+
+std::vector<std::string> MemoryFileSystem::ReplaceFiles(const std::vector<OutputFile>& out,
+                                                        const std::vector<std::string>& removals) {
   for (const OutputFile& file : out) {
     if (unwritable.count(file.name) != 0 || file.name.empty() ||
         file.name.find('\0') != std::string::npos) {
       throw InputError("create", file.name, 0, "Permission denied", "");
     }
   }
+  std::vector<std::string> removed;
+  for (const std::string& name : removals) {
+    if (RemoveFile(name)) removed.push_back(name);
+  }
   for (const OutputFile& file : out) files[file.name] = file.bytes;
+  return removed;
 }
 
 void CapturingConsole::WriteLine(std::string_view line) {

@@ -23,6 +23,8 @@ class MemoryFileSystem : public FileSystem {
  public:
   bool ReadFile(const std::string& name, std::string* contents) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
+  std::vector<std::string> ReplaceFiles(const std::vector<OutputFile>& files,
+                                        const std::vector<std::string>& removals) override;
   bool RemoveFile(const std::string& name) override;
 
   std::map<std::string, std::string> files;

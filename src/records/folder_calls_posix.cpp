@@ -1,0 +1,178 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <thread>
+
+#include "records/folder_calls.h"
+
+namespace pedprep::folder_calls {
+
+int ReadRegularFile(const std::string& path, std::uint64_t limit, std::string* contents,
+                    std::uint64_t* size) {
+  // O_NONBLOCK: a named pipe under that name must not hang the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return EINVAL;
+  }
+  if (static_cast<std::uint64_t>(info.st_size) > limit) {
+    ::close(fd);
+    *size = static_cast<std::uint64_t>(info.st_size);
+    return EFBIG;
+  }
+  contents->clear();
+  contents->reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  int error = 0;
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      error = got < 0 ? errno : 0;
+      break;
+    }
+    contents->append(buffer, static_cast<std::size_t>(got));
+    // A file that grows while it is read.
+    if (contents->size() > limit) {
+      contents->clear();
+      contents->shrink_to_fit();
+      *size = limit + 1;
+      error = EFBIG;
+      break;
+    }
+  }
+  ::close(fd);
+  return error;
+}
+
+Folder OpenFolder(const std::string& path, int* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) *error = errno;
+  return fd < 0 ? kNoFolder : fd;
+}
+
+Folder OpenSubfolder(Folder folder, const std::string& name, bool create, int* error) {
+  constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+  int fd = ::openat(folder, name.c_str(), kFlags);
+  if (fd < 0 && errno == ENOENT && create) {
+    if (::mkdirat(folder, name.c_str(), 0777) != 0 && errno != EEXIST) {
+      *error = errno;
+      return kNoFolder;
+    }
+    fd = ::openat(folder, name.c_str(), kFlags);
+  }
+  if (fd < 0) *error = errno;
+  return fd < 0 ? kNoFolder : fd;
+}
+
+void CloseFolder(Folder folder) {
+  if (folder != kNoFolder) ::close(folder);
+}
+
+EntryKind KindOf(Folder folder, const std::string& name) {
+  struct stat info {};
+  if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::kNone;
+  if (S_ISREG(info.st_mode)) return EntryKind::kFile;
+  if (S_ISDIR(info.st_mode)) return EntryKind::kFolder;
+  if (S_ISLNK(info.st_mode)) return EntryKind::kLink;
+  return EntryKind::kOther;
+}
+
+int WriteNewFile(Folder folder, const std::string& name, std::string_view bytes, bool* created) {
+  // O_EXCL: an existing entry (a symbolic link included) is never opened.
+  const int fd =
+      ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  *created = fd >= 0;
+  if (fd < 0) return errno != 0 ? errno : EIO;
+  int error = 0;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) {
+      error = wrote < 0 ? errno : EIO;
+      break;
+    }
+    done += static_cast<std::size_t>(wrote);
+  }
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
+  return error;
+}
+
+int RenameEntry(Folder folder, const std::string& from, const std::string& to) {
+  return ::renameat(folder, from.c_str(), folder, to.c_str()) == 0 ? 0 : errno;
+}
+
+int RemoveEntry(Folder folder, const std::string& name) {
+  return ::unlinkat(folder, name.c_str(), 0) == 0 ? 0 : errno;
+}
+
+void SyncFolder(Folder folder) { (void)::fsync(folder); }
+
+std::vector<std::string> ListFolder(Folder folder) {
+  std::vector<std::string> names;
+  const int copy = ::dup(folder);
+  if (copy < 0) return names;
+  DIR* dir = ::fdopendir(copy);
+  if (dir == nullptr) {
+    ::close(copy);
+    return names;
+  }
+  ::rewinddir(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+int LockFolder(Folder* folder, bool shared, std::chrono::milliseconds wait) {
+  const auto give_up = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    if (::flock(*folder, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0) return 0;
+    if (errno != EWOULDBLOCK && errno != EINTR) return errno;
+    if (std::chrono::steady_clock::now() >= give_up) return EWOULDBLOCK;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
+
+int MakeParentFolders(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
+    struct stat info;
+    if (::stat(folder.c_str(), &info) == 0) {
+      if (!S_ISDIR(info.st_mode)) return ENOTDIR;
+      continue;
+    }
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+  }
+  return 0;
+}
+
+long ProcessId() { return static_cast<long>(::getpid()); }
+
+bool ProcessGone(long pid) {
+  return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+bool IdentityOf(const std::string& path, unsigned long long* device, unsigned long long* inode) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  *device = info.st_dev;
+  *inode = info.st_ino;
+  return true;
+}
+
+}  // namespace pedprep::folder_calls

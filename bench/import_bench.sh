@@ -5,7 +5,8 @@
 #     1 s wall and at most half the time Python's csv module needs merely to read the same
 #     file, both run alternately in one loop (best of RUNS each); peak memory under 500 MB;
 #     the same with --generations auto (the most generations that fit) within half of it too;
-#  2. a loop-light herd book of 24,000 rows without --keep: import plus `pedprep run --batch`
+#  2. 100,000 rows of ancestry cycles without --repair: reported under 1 s wall;
+#  3. a loop-light herd book of 24,000 rows without --keep: import plus `pedprep run --batch`
 #     under 0.2 s wall together (best of RUNS).
 #   bench/import_bench.sh PEDPREP GEN_HERDBOOK [WORK_FOLDER]      (RUNS=5 by default)
 # Ends with one line per target, "ok" or "MISSED"; exit status 0 either way.
@@ -66,9 +67,23 @@ echo "import / python: $wall_ratio wall, $cpu_ratio cpu"
 printf '%-34s %6.2f s wall\n' "pedprep import, generations auto" "$a_wall"
 "$pedprep" "${auto[@]}" | grep -E "^generations"
 "$pedprep" "${import[@]}" | grep -E "animals kept|families|loop-break"
-selected=$("$pedprep" "${import[@]}" | awk '/^animals kept:/ {print $3}')
+selected=$("$pedprep" "${import[@]}" | awk '/^animals kept:/ {gsub(",", "", $3); print $3}')
 big_run=$("$pedprep" run big --batch | tail -2 | head -1)
 echo "run --batch on the selection: $big_run"
+
+# Ancestry cycles without --repair: 100,000 rows in 100 lines of 1,000 animals whose sire is
+# the next and whose dam the one after (the last ones closing the line into cycles):
+# reported once per line in one linear search.
+awk 'BEGIN{print "id,sire,dam"; for (c = 0; c < 100; c++) for (i = 0; i < 1000; i++)
+  printf "c%d_%d,c%d_%d,c%d_%d\n", c, i, c, (i + 1) % 1000, c, (i + 2) % 1000}' >cycles.csv
+cycle_times=()
+for _ in $(seq "$runs"); do
+  /usr/bin/time -o time.txt -f "%e" "$pedprep" import cycles.csv -o cycles --force \
+    >/dev/null 2>&1 || true
+  cycle_times+=("$(tail -1 time.txt)")
+done
+cycles=$(best "${cycle_times[@]}")
+echo "100,000 rows of ancestry cycles, no --repair (best): $cycles s wall"
 
 "$gen" small.csv none.txt 40 24 25 1 0 1 0 100
 echo "herd book: $(($(wc -l <small.csv) - 1)) rows, no --keep"
@@ -94,6 +109,7 @@ verdict "import at most half of Python's csv read ($wall_ratio wall, $cpu_ratio 
 verdict "peak memory under 500 MB ($peak_mb MB)" "$peak_mb < 500"
 verdict "with --generations auto at most half of Python's csv read ($auto_ratio wall)" \
   "$auto_ratio <= 0.5"
+verdict "100,000 rows of cycles without --repair under 1 s ($cycles s)" "$cycles < 1"
 verdict "some 17,000 animals selected ($selected)" "$selected >= 15000 && $selected <= 24096"
 if [[ $big_run == "ALL RIGHT"* ]]; then
   echo "ok      the run takes the selection (copies within the capacities)"

@@ -7,9 +7,9 @@ namespace pedprep {
 std::string ChooseAutoGenerations(const Herdbook& book, PrepareOptions prepare,
                                   PreparedPedigree* pedigree,
                                   std::vector<ImportProblem>* problems) {
+  RepeatedSelection selection(book, prepare);
   auto select = [&](int generations, std::vector<ImportProblem>* found) {
-    prepare.generations = generations;
-    return PreparePedigree(book, prepare, found);
+    return selection.Select(generations, found);
   };
   std::vector<ImportProblem> found;
   PreparedPedigree all = select(-1, &found);

@@ -1,6 +1,7 @@
 #include "import/pedigree_builder.h"
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 #include <queue>
 #include <string_view>
@@ -396,8 +397,8 @@ std::string Builder::NoteOf(int n) const {
   if (node.sex_inferred) add("sex inferred from role");
   if (node.breed_defaulted) add("breed from --default-breed");
   if (node.row >= 0) {
-    const auto merged = merged_lines_.find(node.row);
-    if (merged != merged_lines_.end()) {
+    const auto merged = index_->merged_lines.find(node.row);
+    if (merged != index_->merged_lines.end()) {
       for (long line : merged->second) add("merged with line " + std::to_string(line));
     }
   }
@@ -410,17 +411,27 @@ PreparedPedigree Builder::Build() {
   result_.counts.rows_read = book_.rows_read;
   result_.marker_zeros = book_.marker_zeros;
   result_.has_born = book_.has_born;
-  IndexRows();
+  if (index_ == nullptr) {
+    IndexRows(&own_index_);
+    index_ = &own_index_;
+  }
+  first_row_ = index_->first_row;
+  result_.counts.duplicates_merged = index_->duplicates_merged;
+  problems_ = index_->conflicts;
   if (options_.used.largest_families >= 0) {
     const FamilyChoice choice = LargestFamilies(
         book_, first_row_,
-        [this](std::string_view id, uint32_t hash) { return row_index_.Find(id, hash, RowKey()); },
+        [this](std::string_view id, uint32_t hash) { return index_->rows.Find(id, hash, RowKey()); },
         options_.used.largest_families);
     for (std::size_t r = 0; r < first_row_.size(); ++r) first_row_[r] &= choice.rows[r];
     result_.counts.families_in_book = choice.families;
   }
   Select();
-  ScanParentNames();
+  if (index_->namings.empty() || !options_.keep_given || options_.used.largest_families >= 0) {
+    ScanParentNames();
+  } else {
+    TakeParentNamings();
+  }
   OrderNodes();
   CheckRoles();
   FindCycles();
@@ -451,6 +462,21 @@ PreparedPedigree Builder::Build() {
 PreparedPedigree PreparePedigree(const Herdbook& book, const PrepareOptions& options,
                                  std::vector<ImportProblem>* problems) {
   return pedigree_building::Builder(book, options, problems).Build();
+}
+
+RepeatedSelection::RepeatedSelection(const Herdbook& book, const PrepareOptions& options)
+    : book_(book), options_(options) {
+  std::vector<ImportProblem> unused;
+  index_ = std::make_unique<pedigree_building::BookIndex>(
+      pedigree_building::Builder(book_, options_, &unused).IndexBook());
+}
+
+RepeatedSelection::~RepeatedSelection() = default;
+
+PreparedPedigree RepeatedSelection::Select(int generations, std::vector<ImportProblem>* problems) {
+  PrepareOptions options = options_;
+  options.generations = generations;
+  return pedigree_building::Builder(book_, options, problems, index_.get()).Build();
 }
 
 }  // namespace pedprep

@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,28 @@ struct PreparedPedigree {
 // when there is any, the result's animals are empty.
 PreparedPedigree PreparePedigree(const Herdbook& book, const PrepareOptions& options,
                                  std::vector<ImportProblem>* problems);
+
+namespace pedigree_building {
+struct BookIndex;
+}
+
+// Selections of one book with the same options but their generations (--generations auto):
+// the work on all of the book's rows (its ids, duplicates and the parents each row names) is
+// done once, not by each selection. Each Select equals PreparePedigree with `generations`.
+class RepeatedSelection {
+ public:
+  RepeatedSelection(const Herdbook& book, const PrepareOptions& options);
+  ~RepeatedSelection();
+  RepeatedSelection(const RepeatedSelection&) = delete;
+  RepeatedSelection& operator=(const RepeatedSelection&) = delete;
+
+  PreparedPedigree Select(int generations, std::vector<ImportProblem>* problems);
+
+ private:
+  const Herdbook& book_;
+  PrepareOptions options_;
+  std::unique_ptr<pedigree_building::BookIndex> index_;
+};
 
 }  // namespace pedprep
 

@@ -41,16 +41,41 @@ struct Node {
 
 inline uint32_t Low32(uint64_t value) { return static_cast<uint32_t>(value); }
 
+// What every selection of a book needs of all its rows: made once where several selections
+// of one book differ only in their depth (--generations auto), else by each.
+struct BookIndex {
+  IdTable rows;                 // first row of each id
+  std::vector<char> first_row;  // by row: the first row of its id
+  long duplicates_merged = 0;
+  std::unordered_map<int, std::vector<long>> merged_lines;  // first row -> its duplicates' lines
+  std::vector<ImportProblem> conflicts;                     // duplicates with other data
+  // Made for repeated selections only: each name a first row gives as a parent, with the
+  // first row naming it (role 0 sire, 1 dam), the first naming it with a breed, and whether
+  // any names it as sire, as dam.
+  struct Naming {
+    int row = 0;
+    int breed_row = -1;
+    int8_t role = 0;
+    bool as_sire = false, as_dam = false;
+  };
+  IdTable names;
+  std::vector<Naming> namings;
+};
+
 // The nodes are built for the selected animals only, in the order a graph of every animal
 // would number them (rows in herd-book order, then added parents in the order of the first
 // row naming them, then dummies); every step after the selection walks them in that order,
 // so that problems and numbers equal those of the whole graph restricted to the selection.
 class Builder {
  public:
-  Builder(const Herdbook& book, const PrepareOptions& options, std::vector<ImportProblem>* out)
-      : book_(book), options_(options), out_(out) {}
+  // `index`: the book's, made by IndexBook for these options; nullptr: made here.
+  Builder(const Herdbook& book, const PrepareOptions& options, std::vector<ImportProblem>* out,
+          const BookIndex* index = nullptr)
+      : book_(book), options_(options), out_(out), index_(index) {}
 
   PreparedPedigree Build();
+  // The index of the whole book, with the parents' namings, for repeated selections.
+  BookIndex IndexBook();
 
  private:
   void Problem(const Node& node, std::string message, ProblemKind kind) {
@@ -74,14 +99,19 @@ class Builder {
   auto RowKey() const {
     return [this](int r) { return book_.Row(r).id; };
   }
+  std::string_view NamingKey(const BookIndex::Naming& naming) const {
+    const HerdbookRow& row = book_.Row(naming.row);
+    return naming.role == 0 ? row.sire : row.dam;
+  }
   auto NodeKey() const {
     return [this](int n) { return nodes_[n].id; };
   }
-  void IndexRows();
+  void IndexRows(BookIndex* index);
   int AddRowNode(int r, int depth);
   int AddNamedNode(std::string_view id, uint32_t hash, int depth);
   void Select();
   void ScanParentNames();
+  void TakeParentNamings();
   void OrderNodes();
   void CheckRoles();
   void FindCycles();
@@ -100,8 +130,9 @@ class Builder {
   std::vector<ImportProblem> keep_problems_;
   std::vector<ImportProblem> total_problems_;
 
-  IdTable row_index_;            // first row of each id
-  std::vector<char> first_row_;  // by row: the first row of its id
+  const BookIndex* index_;        // the book's rows, ids and namings
+  BookIndex own_index_;           // index_ when none was given
+  std::vector<char> first_row_;  // by row: the first row of its id (of the families chosen)
   std::vector<Node> nodes_;      // selected animals (before OrderNodes: in selection order)
   IdTable node_index_;           // nodes_ by id
   std::vector<long> rank_;       // by node: place in the numbering of the whole graph
@@ -110,7 +141,6 @@ class Builder {
   std::vector<std::string> breed_names_;  // by code - 1
   std::unordered_map<std::string_view, int> breed_codes_;
   std::vector<std::vector<int>> families_;                   // members, herd-book order
-  std::unordered_map<int, std::vector<long>> merged_lines_;  // first row -> its duplicates' lines
   std::unordered_map<int, std::string> notes_;               // node -> repairs done
   std::vector<std::pair<std::pair<int, long>, std::string>> repairs_;  // by (file, line)
   std::unordered_map<std::string_view, long> founders_;                // breed -> founders

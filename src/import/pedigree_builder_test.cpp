@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,65 @@ TEST(PedigreeBuilderTest, DescendantsAndBreedMap) {
   EXPECT_EQ(ids, (std::vector<std::string>{"g", "", "k", "o", "c1", "x", "c2"}));
   EXPECT_EQ(built.pedigree.breeds, (std::vector<std::string>{"Black", "X"}));
   EXPECT_EQ(built.pedigree.breed_founders, (std::vector<long>{1, 3}));
+}
+
+// Random books (parents without rows, both roles, duplicates, breeds given by later rows
+// only, cycles repaired): a selection made with the book's index kept across depths equals
+// one made afresh, at every depth.
+TEST(PedigreeBuilderTest, RepeatedSelectionsEqualFreshOnes) {
+  std::mt19937 random(7);
+  std::size_t checked = 0;  // animals compared
+  // Sires a0..a24 and a40..a44, dams a25..a39 and a45..a49 (a40..a49 have no row).
+  auto parent = [&random](int first, int count, int added) {
+    return "a" + std::to_string(random() % 2 == 0 ? first + static_cast<int>(random() % count)
+                                                  : added + static_cast<int>(random() % 5));
+  };
+  for (int round = 0; round < 60; ++round) {
+    SCOPED_TRACE(round);
+    std::string text = "id,sire,dam,sex,breed\n";
+    std::string row;
+    for (int r = 0; r < 40; ++r) {
+      if (random() % 8 != 0 || row.empty()) {
+        row = "a" + std::to_string(r) + "," + (random() % 4 == 0 ? "" : parent(0, 25, 40)) + "," +
+              (random() % 4 == 0 ? "" : parent(25, 15, 45)) + ",," +
+              (random() % 3 == 0 ? "" : "b" + std::to_string(random() % 3)) + "\n";
+      }
+      text += row;  // now and then the row before again
+    }
+    HerdbookFormat format;
+    std::vector<ImportProblem> read;
+    const Herdbook book = ReadHerdbook(text, "hb", format, &read);
+    PrepareOptions options;
+    options.herdbook_name = "hb";
+    options.default_sex = Sex::kFemale;
+    options.default_breed = "X";
+    options.repair = true;
+    options.keep_given = true;
+    for (int k = 0; k < 3; ++k) {
+      options.keep_ids.push_back("a" + std::to_string(random() % 45));
+      options.keep_lines.push_back(k + 1);
+    }
+    RepeatedSelection repeated(book, options);
+    for (int generations = 0; generations < 6; ++generations) {
+      Built fresh, again;
+      options.generations = generations;
+      fresh.pedigree = PreparePedigree(book, options, &fresh.problems);
+      again.pedigree = repeated.Select(generations, &again.problems);
+      ASSERT_EQ(again.Problems(), fresh.Problems()) << generations;
+      checked += fresh.pedigree.animals.size();
+      ASSERT_EQ(again.pedigree.animals.size(), fresh.pedigree.animals.size());
+      for (std::size_t i = 0; i < fresh.pedigree.animals.size(); ++i) {
+        const PreparedAnimal& a = fresh.pedigree.animals[i];
+        const PreparedAnimal& b = again.pedigree.animals[i];
+        EXPECT_EQ(std::tie(a.id, a.family, a.individual, a.sire_ini, a.dam_ini, a.breed_code,
+                           a.sex, a.note),
+                  std::tie(b.id, b.family, b.individual, b.sire_ini, b.dam_ini, b.breed_code,
+                           b.sex, b.note));
+      }
+      EXPECT_EQ(again.pedigree.breeds, fresh.pedigree.breeds);
+    }
+  }
+  EXPECT_GT(checked, 1000u);
 }
 
 }  // namespace

@@ -10,29 +10,59 @@
 
 namespace pedprep::pedigree_building {
 
-void Builder::IndexRows() {
+void Builder::IndexRows(BookIndex* index) {
   const std::size_t count = book_.RowCount();
   constexpr std::size_t kAhead = 16;
-  row_index_.Reserve(count);
-  first_row_.assign(count, 0);
+  index->rows.Reserve(count);
+  index->first_row.assign(count, 0);
   for (std::size_t r = 0; r < count; ++r) {
-    if (r + kAhead < count) row_index_.Prefetch(book_.Row(r + kAhead).id_hash);
+    if (r + kAhead < count) index->rows.Prefetch(book_.Row(r + kAhead).id_hash);
     const HerdbookRow& row = book_.Row(r);
-    const int first = row_index_.Insert(row.id, row.id_hash, static_cast<int>(r), RowKey());
+    const int first = index->rows.Insert(row.id, row.id_hash, static_cast<int>(r), RowKey());
     if (first == static_cast<int>(r)) {
-      first_row_[r] = 1;
+      index->first_row[r] = 1;
     } else if (book_.SameData(first, r)) {
-      ++result_.counts.duplicates_merged;
-      merged_lines_[first].push_back(row.line);
+      ++index->duplicates_merged;
+      index->merged_lines[first].push_back(row.line);
     } else {
       const HerdbookRow& earlier = book_.Row(first);
-      Problem(row,
-              "animal " + CutForMessage(row.id) + " appears again with different data (first at " +
-                  (earlier.file == row.file ? "" : book_.files[earlier.file] + " ") + "line " +
-                  std::to_string(earlier.line) + ")",
-              ProblemKind::kConflictingDuplicate);
+      index->conflicts.push_back(
+          {book_.files[row.file], row.line,
+           "animal " + CutForMessage(row.id) + " appears again with different data (first at " +
+               (earlier.file == row.file ? "" : book_.files[earlier.file] + " ") + "line " +
+               std::to_string(earlier.line) + ")",
+           std::string(row.id), "", ProblemKind::kConflictingDuplicate});
     }
   }
+}
+
+BookIndex Builder::IndexBook() {
+  BookIndex index;
+  IndexRows(&index);
+  const std::size_t count = book_.RowCount();
+  auto key = [this, &index](int k) { return NamingKey(index.namings[k]); };
+  index.names.Reserve(count);
+  constexpr std::size_t kAhead = 16;
+  for (std::size_t r = 0; r < count; ++r) {
+    if (r + kAhead < count) {
+      index.names.Prefetch(book_.Row(r + kAhead).sire_hash);
+      index.names.Prefetch(book_.Row(r + kAhead).dam_hash);
+    }
+    if (!index.first_row[r]) continue;
+    const HerdbookRow& row = book_.Row(r);
+    for (int role = 0; role < 2; ++role) {
+      const std::string_view name = role == 0 ? row.sire : row.dam;
+      if (name.empty()) continue;
+      const int next = static_cast<int>(index.namings.size());
+      const int k =
+          index.names.Insert(name, role == 0 ? row.sire_hash : row.dam_hash, next, key);
+      if (k == next) index.namings.push_back({static_cast<int>(r), -1, static_cast<int8_t>(role)});
+      BookIndex::Naming& naming = index.namings[k];
+      if (naming.breed_row < 0 && !row.breed.empty()) naming.breed_row = static_cast<int>(r);
+      (role == 0 ? naming.as_sire : naming.as_dam) = true;
+    }
+  }
+  return index;
 }
 
 int Builder::AddRowNode(int r, int depth) {
@@ -57,7 +87,7 @@ int Builder::AddRowNode(int r, int depth) {
 int Builder::AddNamedNode(std::string_view id, uint32_t hash, int depth) {
   const int known = node_index_.Find(id, hash, NodeKey());
   if (known >= 0) return known;
-  const int r = row_index_.Find(id, hash, RowKey());
+  const int r = index_->rows.Find(id, hash, RowKey());
   if (r >= 0 && first_row_[r]) return AddRowNode(r, depth);
   Node parent;
   parent.id = id;
@@ -168,12 +198,43 @@ void Builder::ScanParentNames() {
   }
 }
 
+// ScanParentNames from the book's namings: the same roles, lines, breeds and ranks, found per
+// selected animal instead of per row of the book.
+void Builder::TakeParentNamings() {
+  const long count = static_cast<long>(book_.RowCount());
+  std::vector<std::pair<long, int>> added;  // (order of the first row naming it, node)
+  auto key = [this](int k) { return NamingKey(index_->namings[k]); };
+  for (std::size_t p = 0; p < nodes_.size(); ++p) {
+    Node& parent = nodes_[p];
+    const int k = index_->names.Find(parent.id, parent.hash, key);
+    if (k < 0) continue;
+    const BookIndex::Naming& naming = index_->namings[k];
+    if (parent.added == Added::kParent) {
+      const HerdbookRow& row = book_.Row(naming.row);
+      parent.line = row.line;
+      parent.file = row.file;
+      parent.order = 4 * static_cast<long>(naming.row) + naming.role;
+      parent.sex = naming.role == 0 ? Sex::kMale : Sex::kFemale;
+      if (parent.breed.empty() && naming.breed_row >= 0) {
+        parent.breed = book_.Row(naming.breed_row).breed;
+      }
+      added.push_back({parent.order, static_cast<int>(p)});
+    }
+    parent.used_as_sire = parent.used_as_sire || naming.as_sire;
+    parent.used_as_dam = parent.used_as_dam || naming.as_dam;
+  }
+  std::sort(added.begin(), added.end());
+  for (std::size_t i = 0; i < added.size(); ++i) {
+    rank_[added[i].second] = count + static_cast<long>(i);
+  }
+}
+
 void Builder::OrderNodes() {
   // A kept id that no row has nor names is no animal.
   for (std::size_t k = 0; k < keep_nodes_.size(); ++k) {
     if (rank_[keep_nodes_[k]] >= 0) continue;
     const std::string& id = options_.keep_ids[k];
-    const bool dropped = row_index_.Find(id, Low32(IdHash(id)), RowKey()) >= 0;
+    const bool dropped = index_->rows.Find(id, Low32(IdHash(id)), RowKey()) >= 0;
     keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
                               "id " + CutForMessage(id) +
                                   (dropped ? " is not in the families kept (--largest-families)"

@@ -387,7 +387,8 @@ TEST(ImportCommandTest, LongIdsCutInEveryMessage) {
   const std::string a = "A" + l, b = "B" + l, c = "C" + l, d = "D" + l;
   const std::string book = "id,sire,dam,sex,breed,nation\n" + a + "," + b + ",,M,x,1\n" + a +
                            ",,,F,x,1\n" + b + "," + a + ",,M,x,1\n" + c + "," + c + "," + a +
-                           ",F,,1\n" + d + ",,,,x,999\nE," + d + "," + d + ",M,x,1\nF" + l + ",,,,,1\n";
+                           ",F,,1\n" + d + ",,,,x,999\nE," + d + "," + d + ",M,x,1\nF" + l +
+                           ",,,,,1\n";
   ImportOptions o;
   o.keep_file = "keep.txt";
   const Result r = Import(book, o, "K" + l + "\n" + a + "\nF" + l + "\n");

@@ -421,7 +421,9 @@ PreparedPedigree Builder::Build() {
   if (options_.used.largest_families >= 0) {
     const FamilyChoice choice = LargestFamilies(
         book_, first_row_,
-        [this](std::string_view id, uint32_t hash) { return index_->rows.Find(id, hash, RowKey()); },
+        [this](std::string_view id, uint32_t hash) {
+          return index_->rows.Find(id, hash, RowKey());
+        },
         options_.used.largest_families);
     for (std::size_t r = 0; r < first_row_.size(); ++r) first_row_[r] &= choice.rows[r];
     result_.counts.families_in_book = choice.families;

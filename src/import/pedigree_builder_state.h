@@ -130,8 +130,8 @@ class Builder {
   std::vector<ImportProblem> keep_problems_;
   std::vector<ImportProblem> total_problems_;
 
-  const BookIndex* index_;        // the book's rows, ids and namings
-  BookIndex own_index_;           // index_ when none was given
+  const BookIndex* index_;       // the book's rows, ids and namings
+  BookIndex own_index_;          // index_ when none was given
   std::vector<char> first_row_;  // by row: the first row of its id (of the families chosen)
   std::vector<Node> nodes_;      // selected animals (before OrderNodes: in selection order)
   IdTable node_index_;           // nodes_ by id
@@ -140,8 +140,8 @@ class Builder {
   std::vector<int> born_nodes_;  // animals born in the range of years selected
   std::vector<std::string> breed_names_;  // by code - 1
   std::unordered_map<std::string_view, int> breed_codes_;
-  std::vector<std::vector<int>> families_;                   // members, herd-book order
-  std::unordered_map<int, std::string> notes_;               // node -> repairs done
+  std::vector<std::vector<int>> families_;                             // members, herd-book order
+  std::unordered_map<int, std::string> notes_;                         // node -> repairs done
   std::vector<std::pair<std::pair<int, long>, std::string>> repairs_;  // by (file, line)
   std::unordered_map<std::string_view, long> founders_;                // breed -> founders
   PreparedPedigree result_;

@@ -175,10 +175,10 @@ TEST(PedigreeBuilderTest, RepeatedSelectionsEqualFreshOnes) {
       for (std::size_t i = 0; i < fresh.pedigree.animals.size(); ++i) {
         const PreparedAnimal& a = fresh.pedigree.animals[i];
         const PreparedAnimal& b = again.pedigree.animals[i];
-        EXPECT_EQ(std::tie(a.id, a.family, a.individual, a.sire_ini, a.dam_ini, a.breed_code,
-                           a.sex, a.note),
-                  std::tie(b.id, b.family, b.individual, b.sire_ini, b.dam_ini, b.breed_code,
-                           b.sex, b.note));
+        EXPECT_EQ(std::tie(a.id, a.family, a.individual, a.sire_ini, a.dam_ini, a.breed_code, a.sex,
+                           a.note),
+                  std::tie(b.id, b.family, b.individual, b.sire_ini, b.dam_ini, b.breed_code, b.sex,
+                           b.note));
       }
       EXPECT_EQ(again.pedigree.breeds, fresh.pedigree.breeds);
     }

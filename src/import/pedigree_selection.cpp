@@ -54,8 +54,7 @@ BookIndex Builder::IndexBook() {
       const std::string_view name = role == 0 ? row.sire : row.dam;
       if (name.empty()) continue;
       const int next = static_cast<int>(index.namings.size());
-      const int k =
-          index.names.Insert(name, role == 0 ? row.sire_hash : row.dam_hash, next, key);
+      const int k = index.names.Insert(name, role == 0 ? row.sire_hash : row.dam_hash, next, key);
       if (k == next) index.namings.push_back({static_cast<int>(r), -1, static_cast<int8_t>(role)});
       BookIndex::Naming& naming = index.namings[k];
       if (naming.breed_row < 0 && !row.breed.empty()) naming.breed_row = static_cast<int>(r);

@@ -163,8 +163,10 @@ Passed over in silence
 // U+009B here), the founders' contributions included.
 TEST(ReportTest, IdsWithControlsEscapedEverywhere) {
   MemoryFileSystem folder = CleanFolder();
-  folder.files["ids.csv"] = "ini_id,id,family,individual,added\r\n1,E\x1b]0;t\x07,1,1,0\r\n"
-                            "4,C\xc2\x9b" "4,1,4,0\r\n";
+  folder.files["ids.csv"] =
+      "ini_id,id,family,individual,added\r\n1,E\x1b]0;t\x07,1,1,0\r\n"
+      "4,C\xc2\x9b"
+      "4,1,4,0\r\n";
   const Reported r = Report(folder, false);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out.find_first_of("\x1b\x07\r"), std::string::npos);

@@ -49,7 +49,7 @@ class FolderKillsTest : public ::testing::Test {
   void Spit(const std::string& name, const std::string& bytes) const {
     std::ofstream(dir_ / name, std::ios::binary) << bytes;
   }
-  std::string Slurp(const fs::path& path) const {
+  static std::string Slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();

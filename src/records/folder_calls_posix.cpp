@@ -135,7 +135,9 @@ std::vector<std::string> ListFolder(Folder folder) {
   return names;
 }
 
-int LockFolder(Folder* folder, bool shared, std::chrono::milliseconds wait) {
+// *folder stays: only the Windows twin replaces it.
+int LockFolder(Folder* folder,  // NOLINT(readability-non-const-parameter)
+               bool shared, std::chrono::milliseconds wait) {
   const auto give_up = std::chrono::steady_clock::now() + wait;
   for (;;) {
     if (::flock(*folder, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0) return 0;

@@ -411,13 +411,16 @@ PreparedPedigree Builder::Build() {
   result_.counts.rows_read = book_.rows_read;
   result_.marker_zeros = book_.marker_zeros;
   result_.has_born = book_.has_born;
-  if (index_ == nullptr) {
+  if (index_ == nullptr) {  // this selection's own: its rows and problems are taken over
     IndexRows(&own_index_);
     index_ = &own_index_;
+    first_row_.swap(own_index_.first_row);
+    problems_.swap(own_index_.conflicts);
+  } else {
+    first_row_ = index_->first_row;
+    problems_ = index_->conflicts;
   }
-  first_row_ = index_->first_row;
   result_.counts.duplicates_merged = index_->duplicates_merged;
-  problems_ = index_->conflicts;
   if (options_.used.largest_families >= 0) {
     const FamilyChoice choice = LargestFamilies(
         book_, first_row_,

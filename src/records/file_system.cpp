@@ -260,10 +260,13 @@ std::vector<std::string> DiskFileSystem::ReplaceFiles(const std::vector<OutputFi
   std::vector<calls::Folder> holders;  // of unique[i]
   std::vector<std::string> bases;
   std::vector<std::string> temporaries;
-  auto fail = [&](const char* operation, const std::string& name, const std::string& why) {
+  auto remove_temporaries = [&] {
     for (std::size_t i = 0; i < temporaries.size(); ++i) {
       (void)calls::RemoveEntry(holders[i], temporaries[i]);
     }
+  };
+  auto fail = [&](const char* operation, const std::string& name, const std::string& why) {
+    remove_temporaries();
     throw InputError(operation, name, 0, why, "");
   };
   for (const OutputFile* file : unique) {
@@ -288,21 +291,13 @@ std::vector<std::string> DiskFileSystem::ReplaceFiles(const std::vector<OutputFi
     }
   }
   std::vector<std::string> removed;
-  for (const std::string& name : removals) {
-    std::string base;
-    std::string why;
-    const calls::Folder folder = UsableName(name) ? OpenHolder(name, false, &base, &why) : -1;
-    if (folder == calls::kNoFolder) {
-      if (why.empty()) continue;  // no such folder, so no such file
-      fail("remove", name, why);
+  try {
+    for (const std::string& name : removals) {
+      if (RemoveFile(name)) removed.push_back(name);
     }
-    held.Hold(folder);
-    const calls::EntryKind kind = calls::KindOf(folder, base);
-    if (kind == calls::EntryKind::kNone || kind == calls::EntryKind::kFolder) continue;
-    const int error = calls::RemoveEntry(folder, base);
-    if (error == ENOENT) continue;
-    if (error != 0) fail("remove", name, ErrnoText(error));
-    removed.push_back(name);
+  } catch (const InputError&) {
+    remove_temporaries();
+    throw;
   }
   for (std::size_t i = 0; i < unique.size(); ++i) {
     const int error = calls::RenameEntry(holders[i], temporaries[i], bases[i]);

@@ -170,6 +170,16 @@ TEST_F(CommandLineTest, EveryCommandNamesAnUnknownOption) {
   EXPECT_EQ(console_.output, "");
 }
 
+// Titles name the current folder by its own name, never ".".
+TEST(FolderTitleTest, CurrentFolderByItsName) {
+  const std::string here = std::filesystem::current_path().filename().string();
+  EXPECT_EQ(FolderTitle(""), here);
+  EXPECT_EQ(FolderTitle("."), here);
+  EXPECT_EQ(FolderTitle("./"), here);
+  EXPECT_EQ(FolderTitle("x/.."), here);
+  EXPECT_EQ(FolderTitle("runs/herd 1"), "runs/herd 1");
+}
+
 // Option values with fixed choices are taken in any letter case and mean the listed value.
 TEST_F(CommandLineTest, ChoicesInAnyLetterCase) {
   folders_[""].files["hb.tsv"] =
@@ -529,6 +539,13 @@ TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
                       "/ holds no PEDIGREE.PRN; make one from a herd book with: "
                       "pedprep import HERDBOOK -o " +
                       dir + "/\n");
+  EXPECT_EQ(Run({"report", (dir + "/").c_str()}), 2);  // the way onward as the run says it
+  EXPECT_NE(err_.find("\npedprep report: " + dir +
+                      "/ holds no PEDIGREE.PRN; make one from a herd book with: pedprep import "
+                      "HERDBOOK -o " +
+                      dir + "/\n"),
+            std::string::npos)
+      << err_;
 }
 
 }  // namespace

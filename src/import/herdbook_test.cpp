@@ -142,6 +142,7 @@ TEST(HerdbookTest, ValuesAreCheckedAndTheRowKept) {
       "e\x1b[2J\nx,,,m,,,\n"    // control bytes shown escaped; a row of one field
       "f,,,m,,,,,\n"            // empty fields past the header's
       "g,,,m,,,,x\n"            // a field past the header's
+      "h,,,m,,,,x,,\n"          // and empty ones after it: counted up to the last value
       ,
       format);
   EXPECT_EQ(read.rows, (std::vector<std::string>{"2:a<<", "3:b<<", "4:c<<", "7:x<<", "8:f<<"}));
@@ -155,7 +156,8 @@ TEST(HerdbookTest, ValuesAreCheckedAndTheRowKept) {
             "hb:4: marker \"kg\" value \"19.5\" of animal c is not an integer in -9999..99999\n"
             "hb:5: id \"?\" is a code for an unknown animal (see --missing)\n"
             "hb:6: 1 field where the header has 7\n"
-            "hb:9: 8 fields where the header has 7\n");
+            "hb:9: 8 fields where the header has 7\n"
+            "hb:10: 8 fields where the header has 7\n");
   EXPECT_EQ(FormatProblem({"hb", 6, "animal e\x1b[2J\nx", "", "", ProblemKind::kFile}),
             "hb:6: animal e\\x1B[2J\\x0Ax");
 }

@@ -160,6 +160,8 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
        "hb.csv:2: animal a has no sex (use --default-sex)\n"},
       {"keep id missing", "id,sire,dam\na,,\n", Defaults(), "a\n\nzz\n",
        "keep.txt:3: id zz is not in the herd book\n"},
+      {"keep id mistyped: the nearest ids", "id,sire,dam\nDE0012,,\nDE0013,,\nXY,,\n", Defaults(),
+       "DE0021\n", "keep.txt:1: id DE0021 is not in the herd book (nearest: DE0012)\n"},
       {"keep file with a byte-order mark: its first id is found", "id,sire,dam\na,,\n", Defaults(),
        "\xEF\xBB\xBF"
        "a\r\nzz\r\n",

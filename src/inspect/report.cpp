@@ -425,7 +425,7 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
   WriteFamilyAncestry(run, out);
   out << founders;
 
-  out << "\nLoop-break copies: " << run.loop_copies.size() << "\n";
+  out << "\nLoop-break copies: " << Grouped(static_cast<long>(run.loop_copies.size())) << "\n";
   if (!run.loop_copies.empty()) {
     Table table(
         {"family", "copy", "position", "original", "ini_id", "given to the children of", "id"},
@@ -453,7 +453,8 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
     counts.Print(out);
   }
 
-  out << "\nParent copies of the reconstruction: " << run.parent_copies.size() << "\n";
+  out << "\nParent copies of the reconstruction: "
+      << Grouped(static_cast<long>(run.parent_copies.size())) << "\n";
   if (!run.parent_copies.empty()) {
     Table table({"family", "copy", "position", "original", "ini_id", "made for", "id"},
                 {false, false, false, false, false, false, true});
@@ -479,10 +480,11 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
       << "\n";
   if (run.markers_checked) {
     out << "  marker records whose identifier matches no animal: "
-        << run.unmatched_marker_ids.size();
+        << Grouped(static_cast<long>(run.unmatched_marker_ids.size()));
     if (!run.unmatched_marker_ids.empty())
       out << " (identifiers " << IdList(run.unmatched_marker_ids, nullptr, run) << ")";
-    out << "\n  animals without a marker record: " << run.animals_without_marker.size();
+    out << "\n  animals without a marker record: "
+        << Grouped(static_cast<long>(run.animals_without_marker.size()));
     if (!run.animals_without_marker.empty())
       out << " (ini_id " << IdList(run.animals_without_marker, &run.ids, run) << ")";
     out << "\n";

@@ -13,7 +13,10 @@
 // unknown, so that the checks of the whole pedigree still see it: sex M/F, male/female, 1/2
 // or a --sex-codes code; nation and the selected marker integers in -127..127, the other
 // markers integers in -9999..99999 (the five columns of a marker-file field); born a year
-// (a run of 4 digits, or the first 4 of 8: "1990", "1990-05-03", "03.05.1990", "19900503").
+// (a run of 4 digits, or the first 4 of 8: "1990", "1990-05-03", "03.05.1990", "19900503"),
+// where a date with month and day names a day that exists ("2003-13-45" is a problem).
+// A parent that reads like a code for unknown (ReadsLikeMissingCode) is marked on its row,
+// unless HerdbookFormat::parents_as_named.
 // A row with fewer fields than the header names, or with more that are not empty, is a
 // problem and left out.
 #ifndef PEDPREP_IMPORT_HERDBOOK_H_

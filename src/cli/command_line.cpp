@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +11,8 @@
 #include "cli/commands.h"
 #include "cli/help_text.h"
 #include "core/exit_status.h"
+#include "core/nearest_ids.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 
 #ifndef PEDPREP_VERSION
@@ -42,24 +46,6 @@ void DefineHelp(CommandLine& line, CommandContext& context) {
     context.out << HelpText(line, shown);
     return kExitSuccess;
   });
-}
-
-// The optimal string alignment distance: insertions, deletions, substitutions and swaps of
-// neighbours, each 1.
-std::size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      d[i][j] = std::min(
-          {d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
-        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-      }
-    }
-  }
-  return d[a.size()][b.size()];
 }
 
 // The known word a slip away from `typed` (at most 2 edits, fewer than a third of it), the
@@ -110,6 +96,70 @@ std::string Suggestion(const CommandLine& line, const Command* command, int argc
   return "";
 }
 
+// The long and short names of a command's options (those of the program itself without
+// one), each with whether it takes a value.
+std::vector<std::pair<std::string, bool>> OptionNames(const Command* command) {
+  std::vector<std::pair<std::string, bool>> names = {{"--help", false}, {"-h", false}};
+  if (command == nullptr) names.emplace_back("--version", false);
+  if (command == nullptr) return names;
+  for (const Argument& argument : command->arguments()) {
+    if (argument.positional()) continue;
+    const std::string& all = argument.names();
+    for (std::size_t begin = 0; begin < all.size();) {
+      const std::size_t end = std::min(all.find(',', begin), all.size());
+      names.emplace_back(all.substr(begin, end - begin), !argument.flag());
+      begin = end + 1;
+    }
+  }
+  return names;
+}
+
+// The first word of argv that names no command, or no option of the command named, as the
+// usage error's problem with a suggestion where one is near ("" when every word is known).
+// Read before the parser, so that an unknown option is never taken for a value or a folder:
+// an option's value is the word after it (or after '='), and "--" ends the options.
+std::string UnknownWord(const CommandLine& line, int argc, const char* const* argv,
+                        const Command** command) {
+  *command = nullptr;
+  int first = 1;
+  if (argc > 1 && argv[1][0] != '-') {
+    for (const Command& each : line.commands()) {
+      if (each.name() == argv[1]) *command = &each;
+    }
+    if (*command == nullptr) {
+      std::vector<std::string> commands;
+      for (const Command& each : line.commands()) commands.push_back(each.name());
+      const std::string near = Nearest(argv[1], commands);
+      return "unknown command " + EscapeControlBytes(argv[1]) +
+             (near.empty() ? "" : " (did you mean " + near + "?)");
+    }
+    first = 2;
+  }
+  const std::vector<std::pair<std::string, bool>> names = OptionNames(*command);
+  for (int i = first; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    if (word == "--") break;
+    const bool is_long = word.substr(0, 2) == "--";
+    const bool is_short = !is_long && word.size() > 1 && word[0] == '-' &&
+                          !(word[1] >= '0' && word[1] <= '9') && word[1] != '.';
+    if (!is_long && !is_short) continue;
+    const std::string name(is_long ? word.substr(0, word.find('=')) : word.substr(0, 2));
+    const auto known = std::find_if(names.begin(), names.end(),
+                                    [&name](const auto& each) { return each.first == name; });
+    if (known == names.end()) {
+      std::vector<std::string> options;
+      for (const auto& each : names) {
+        if (each.first.size() > 2) options.push_back(each.first);
+      }
+      const std::string near = is_long ? Nearest(name, options) : "";
+      return "unknown option " + EscapeControlBytes(is_long ? name : std::string(word)) +
+             (near.empty() ? "" : " (did you mean " + near + "?)");
+    }
+    if (known->second && word.size() == name.size()) ++i;  // its value
+  }
+  return "";
+}
+
 // The two lines after a usage error's problem: how the command (or the program) is called and
 // where to read more.
 std::string UsageHint(const CommandLine& line, const Command* command) {
@@ -128,6 +178,23 @@ std::string UsageHint(const CommandLine& line, const Command* command) {
 }
 
 }  // namespace
+
+std::string FolderTitle(const std::string& folder) {
+  namespace fs = std::filesystem;
+  try {
+    const fs::path given = fs::path(folder.empty() ? "." : folder).lexically_normal();
+    const fs::path last = given.has_filename() ? given.filename() : given.parent_path().filename();
+    if (!folder.empty() && last != "." && last != ".." && !last.empty()) return folder;
+    std::error_code error;
+    fs::path absolute = fs::absolute(given, error).lexically_normal();
+    if (error) return folder;
+    if (!absolute.has_filename()) absolute = absolute.parent_path();
+    const std::string name = absolute.filename().string();
+    return name.empty() ? folder : name;
+  } catch (const std::exception&) {  // a name the narrow text cannot hold
+    return folder;
+  }
+}
 
 Argument& AddRunFolder(Command& command, std::string* folder) {
   return command.Positional("FOLDER", folder, "The run's folder (default: the current folder)")
@@ -157,6 +224,11 @@ int RunParsedCommandLine(int argc, const char* const* argv, std::ostream& out, s
                          CommandEnvironment& env) {
   CommandContext context{out, err, env};
   const std::unique_ptr<CommandLine> line = MakeCommandLine(context);
+  const Command* named = nullptr;
+  if (const std::string unknown = UnknownWord(*line, argc, argv, &named); !unknown.empty()) {
+    err << "pedprep: " << unknown << "\n" << UsageHint(*line, named);
+    return kExitUsage;
+  }
   const ParseResult parsed = line->Parse(argc, argv, out);
   switch (parsed.kind) {
     case ParseResult::Kind::kAnswered:

@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "cli/commands.h"
 #include "records/csv.h"
 #include "testing/build_paths.h"
 #include "testing/fakes.h"
@@ -86,8 +87,8 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
     std::string usage;  // what follows the problem
   };
   const std::vector<Case> cases = {
-      {{"bogus"}, "The following argument was not expected: bogus", kUsage},
-      {{"--batch"}, "The following argument was not expected: --batch", kUsage},
+      {{"bogus"}, "unknown command bogus", kUsage},
+      {{"--batch"}, "unknown option --batch", kUsage},
       {{"import"}, "HERDBOOK is required", kImportUsage},
       {{"import", "hb.csv", "--select"}, "--select: 1 required K missing", kImportUsage},
       {{"import", "hb.csv", "--select", "21"}, "--select: 21 is not in 1..20", kImportUsage},
@@ -103,11 +104,9 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
       {{"import", "hb.csv", "--descendants", "2"},
        "--descendants requires --keep or --born-from or --born-to",
        kImportUsage},
-      {{"improt", "hb.csv"},
-       "The following arguments were not expected: hb.csv improt (did you mean import?)",
-       kUsage},
+      {{"improt", "hb.csv"}, "unknown command improt (did you mean import?)", kUsage},
       {{"import", "hb.csv", "--defualt-sex", "F"},
-       "The following argument was not expected: --defualt-sex (did you mean --default-sex?)",
+       "unknown option --defualt-sex (did you mean --default-sex?)",
        kImportUsage},
       {{"import", "hb.csv", "--marker-file", "A_NAME_OF_22_BYTES.XX"},
        "--marker-file: a file name of 1 to 20 characters without blanks",
@@ -135,6 +134,50 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
   EXPECT_EQ(err_.rfind("pedprep draw: give one of --family N, --around ID, --ancestors", 0), 0u);
   EXPECT_EQ(console_.output, "");
   EXPECT_EQ(folders_[""].files.size(), 1u);
+}
+
+// An unknown option is named before any value or folder is read, in every command, with or
+// without a folder, and an option's value is never taken for one.
+TEST_F(CommandLineTest, EveryCommandNamesAnUnknownOption) {
+  folders_[""].files["hb.csv"] = kHerdbook;
+  std::ostringstream out, err;
+  CommandEnvironment env(console_, shell_, [](const std::string&, bool) {
+    return std::make_unique<MemoryFileSystem>();
+  });
+  CommandContext context{out, err, env};
+  const std::unique_ptr<CommandLine> line = MakeCommandLine(context);
+  for (const Command& command : line->commands()) {
+    const char* name = command.name().c_str();
+    const std::string usage = "\nusage: pedprep " + command.name();
+    for (const std::vector<const char*>& args : {std::vector<const char*>{name, "--sort", "F"},
+                                                 {name, ".", "--sort", "F"},
+                                                 {name, "-s", "F"}}) {
+      SCOPED_TRACE(::testing::PrintToString(args));
+      EXPECT_EQ(Run(args), 64);
+      const std::string option = args[args.size() - 2];
+      EXPECT_EQ(err_.substr(0, err_.find('\n') + usage.size()),
+                "pedprep: unknown option " + option + usage);
+    }
+    EXPECT_EQ(Run({name, "--hepl"}), 64);
+    EXPECT_EQ(err_.substr(0, err_.find('\n')),
+              "pedprep: unknown option --hepl (did you mean --help?)");
+  }
+  // Values that look like options stay values.
+  EXPECT_EQ(Run({"import", "hb.csv", "--missing", "-", "--missing=--", "--sort"}), 64);
+  EXPECT_EQ(err_.substr(0, err_.find('\n')), "pedprep: unknown option --sort");
+  Run({"import", "hb.csv", "--", "--sort"});  // after "--" a herd book
+  EXPECT_EQ(err_.find("unknown option"), std::string::npos) << err_;
+  EXPECT_EQ(console_.output, "");
+}
+
+// Titles name the current folder by its own name, never ".".
+TEST(FolderTitleTest, CurrentFolderByItsName) {
+  const std::string here = std::filesystem::current_path().filename().string();
+  EXPECT_EQ(FolderTitle(""), here);
+  EXPECT_EQ(FolderTitle("."), here);
+  EXPECT_EQ(FolderTitle("./"), here);
+  EXPECT_EQ(FolderTitle("x/.."), here);
+  EXPECT_EQ(FolderTitle("runs/herd 1"), "runs/herd 1");
 }
 
 // Option values with fixed choices are taken in any letter case and mean the listed value.
@@ -269,8 +312,9 @@ TEST_F(CommandLineTest, SharedTablesImportAndRun) {
        1,
        "minnbreast/source/minnbreast.tsv: 28,081 animals, at most 24,096; choose fewer animals "
        "with --keep FILE or --born-from YEAR, with --generations auto\n"
-       "minnbreast/source/minnbreast.tsv: 8,428 families, at most 2,600; keep the largest with "
-       "--largest-families 2600\n"},
+       "minnbreast/source/minnbreast.tsv: 8,428 families, at most 2,600; 8,000 of them are "
+       "single animals without parent or offspring: --drop-isolated leaves them out; keep the "
+       "largest with --largest-families 2600\n"},
       // The whole book needs more loop-break copies than the run has.
       {{"hinterwald/source/PedigWithErrors.tsv", "--missing", "unbek0", "--repair",
         "--default-breed", "unknown", "--rename-breed", "Gelbvieh=other", "--rename-breed",
@@ -495,6 +539,13 @@ TEST_F(CommandLineTest, RunRecordTiesOutputsToInputs) {
                       "/ holds no PEDIGREE.PRN; make one from a herd book with: "
                       "pedprep import HERDBOOK -o " +
                       dir + "/\n");
+  EXPECT_EQ(Run({"report", (dir + "/").c_str()}), 2);  // the way onward as the run says it
+  EXPECT_NE(err_.find("\npedprep report: " + dir +
+                      "/ holds no PEDIGREE.PRN; make one from a herd book with: pedprep import "
+                      "HERDBOOK -o " +
+                      dir + "/\n"),
+            std::string::npos)
+      << err_;
 }
 
 }  // namespace

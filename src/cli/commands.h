@@ -36,6 +36,10 @@ int RunInFolder(CommandContext& context, const std::string& folder, bool batch);
 // one.
 Argument& AddRunFolder(Command& command, std::string* folder);
 
+// The folder's name in titles: as given, but for the current folder ("", ".", "..", "x/..")
+// the base name of the folder it stands for ("herd1"), never "."; as given when there is none.
+std::string FolderTitle(const std::string& folder);
+
 // The one way show, report, animals and draw start on a folder: opens `folder`, holds it
 // against its run record as `look` asks (inspect/folder_check.h, messages on context.err
 // naming `command`) and, when the command may go on, returns `body`'s exit status for the

@@ -136,7 +136,7 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
       .TypeName("a4|a3|letter")
       .Choices({"a4", "a3", "letter"});
   draw.OnRun([options, &context] {
-    options->request.folder_name = options->folder;
+    options->request.folder_name = FolderTitle(options->folder);
     options->request.color_breed = !options->color.empty();
     options->request.labels = LabelItems(options->label);
     if (const std::string problem = CheckWhatToDraw(options->request); !problem.empty()) {

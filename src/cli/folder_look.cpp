@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
+#include "core/run_files.h"
 #include "records/escape.h"
 
 namespace pedprep {
@@ -24,7 +25,15 @@ int LookAtFolder(CommandContext& context, const std::string& folder, const std::
     return kExitStopped;
   }
   if (!PassFolderCheck(*files, folder, command, look, context.err)) return kExitStopped;
-  return body(*files);
+  const int status = body(*files);
+  if (status == kExitInputError && files->KindOf(kPassportFile) == EntryKind::kNone) {
+    context.err << "pedprep " << command << ": "
+                << EscapeControlBytes(folder.empty() ? "the current folder" : folder)
+                << " holds no " << kPassportFile
+                << "; make one from a herd book with: pedprep import HERDBOOK -o "
+                << EscapeControlBytes(folder.empty() ? "." : folder) << "\n";
+  }
+  return status;
 }
 
 }  // namespace pedprep

@@ -90,8 +90,12 @@ void DefineImport(CommandLine& line, CommandContext& context) {
                     "number (1 = first); default: " + KnownNames(column))
         .TypeName("COLUMN");
   }
-  command.Option("--missing", &o.missing, "Another code of an unknown value (repeatable)")
-      .TypeName("CODE");
+  command
+      .Option("--missing", &o.missing,
+              "More codes of an unknown value, e.g. unknown,unk (repeatable)")
+      .TypeName("CODE,...");
+  command.Flag("--parents-as-named", &o.parents_as_named,
+               "Keep parents named like codes for unknown (unknown, unk, n/a, ...) as animals");
   command
       .Option("--sex-codes", &o.sex_codes,
               "More sex codes, e.g. m=M,w=F (repeatable; M, F, male, female, 1, 2 stay)")
@@ -135,6 +139,9 @@ void DefineImport(CommandLine& line, CommandContext& context) {
               "Keep only the N largest families of the herd book (of equal size the first)")
       .TypeName("N")
       .AtLeast(1);
+  command.Flag("--drop-isolated", &o.drop_isolated,
+               "Leave out animals without parent and offspring in the herd book (before "
+               "--largest-families chooses)");
   command
       .Option("--generations", &parsed->generations,
               "Generations of ancestors kept with --keep; auto: the most that fit the run")
@@ -181,7 +188,7 @@ void DefineImport(CommandLine& line, CommandContext& context) {
                "Replace an existing input folder and remove an earlier run's outputs");
   command.Note("Columns",
                "found by their header names in any letter case, or named with --id, --sire, "
-               "--dam, --sex, --breed, --nation. The animal: " +
+               "--dam, --sex, --breed, --nation, --born. The animal: " +
                    KnownNames(kIdColumn) + "; the sire: " + KnownNames(kSireColumn) +
                    "; the dam: " + KnownNames(kDamColumn) +
                    "; optional: " + KnownNames(kSexColumn) + "; " + KnownNames(kBreedColumn) +
@@ -191,7 +198,9 @@ void DefineImport(CommandLine& line, CommandContext& context) {
                    "-9999..99999). Other columns are ignored.");
   command.Note("Missing values",
                "an empty field, 0, NA, * and . (in any letter case) and every --missing CODE "
-               "mean unknown.");
+               "mean unknown. A parent without a row of its own named like a code for unknown "
+               "(unknown, unk, n/a, none, null, ?, -, 00, ...) is a problem: name the code "
+               "with --missing, or keep such parents with --parents-as-named.");
   command.Note("Sex codes",
                "M, male or 1 for males; F, female or 2 for females (any letter case), and the "
                "codes given with --sex-codes.");

@@ -123,8 +123,8 @@ void DefineReport(CommandLine& line, CommandContext& context) {
           if (!options->html) {
             return RunReport(folder, options->csv, context.out, context.err, reference);
           }
-          return WriteHtmlReport(folder, {options->folder, reference}, options->output, *here,
-                                 context);
+          return WriteHtmlReport(folder, {FolderTitle(options->folder), reference}, options->output,
+                                 *here, context);
         });
   });
 }

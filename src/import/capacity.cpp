@@ -21,12 +21,19 @@ std::string FewerAnimals(const SelectionInUse& used) {
          (used.descendants ? " or fewer --descendants" : "");
 }
 
-std::string FewerFamilies(const SelectionInUse& used) {
+std::string FewerFamilies(const SelectionInUse& used, const std::vector<long>& family_sizes) {
   const std::string most = std::to_string(kMaxFamilies);
+  const long singles = std::count(family_sizes.begin(), family_sizes.end(), 1L);
+  const std::string isolated =
+      used.drop_isolated || used.keep || singles == 0
+          ? ""
+          : "; " + CountText(singles) +
+                " of them are single animals without parent or offspring: " +
+                "--drop-isolated leaves them out";
   if (used.largest_families < 0) {
-    return "; keep the largest with --largest-families " + most;
+    return isolated + "; keep the largest with --largest-families " + most;
   }
-  return "; --largest-families at most " + most;
+  return isolated + "; --largest-families at most " + most;
 }
 
 // "family 2 (4,642 copies, 8,769 animals), ..." for the families needing the most copies.
@@ -63,7 +70,7 @@ std::vector<ImportProblem> CapacityProblems(const PedigreeSize& size, const Sele
   }
   if (families > kMaxFamilies) {
     add(Counted(families, "family", "families") + ", at most " + CountText(kMaxFamilies) +
-            FewerFamilies(used),
+            FewerFamilies(used, size.family_sizes),
         ProblemKind::kTooManyFamilies);
   }
   const bool too_many_copies = size.loops > kMaxBreaks;

@@ -2,7 +2,8 @@
 // kMaxRows animals, kMaxFamilies families, kMaxBreaks expected loop-break copies and kMaxRows
 // animals plus copies (the breeds are counted where they are coded). Each refusal names only
 // the remedies that act on the limit exceeded and that the command does not use yet:
-//   families            --largest-families
+//   families            --largest-families; without a selection, --drop-isolated where
+//                       families are single animals
 //   animals or copies   --keep FILE or --born-from YEAR, with --generations auto; with a
 //                       selection, --generations auto; with that too, a smaller selection
 #ifndef PEDPREP_IMPORT_CAPACITY_H_
@@ -21,6 +22,7 @@ struct SelectionInUse {
   bool generations_auto = false;
   bool descendants = false;
   long largest_families = -1;  // -1: not given
+  bool drop_isolated = false;  // animals without parent and offspring left out
 };
 
 struct PedigreeSize {

@@ -131,9 +131,24 @@ struct ReadSettings {
   bool usable = true;
 };
 
+// Whether day `d` of month `m` exists in year `y`.
+bool IsDay(int y, int m, int d) {
+  static constexpr std::array<int, 12> kDays = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (m < 1 || m > 12 || d < 1 || d > kDays[m - 1]) return false;
+  return m != 2 || d < 29 || (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0));
+}
+
 // The year in a birth year or date: a run of 4 digits, or the first 4 of a run of 8; 0 when
-// there is none or more than one run of 4 or 8 digits.
-int YearOf(std::string_view text) {
+// there is none or more than one run of 4 or 8 digits. A date that names its month and day
+// (YYYYMMDD, Y-M-D, D.M.Y, D/M/Y or M/D/Y, a time after it) must name a day that exists;
+// otherwise `*impossible` is set and 0 returned.
+int YearOf(std::string_view text, bool* impossible) {
+  struct Run {
+    std::size_t begin = 0, size = 0;
+    int value = 0;
+  };
+  std::array<Run, 3> runs{};
+  std::size_t run_count = 0;
   int year = 0;
   for (std::size_t i = 0; i < text.size();) {
     if (text[i] < '0' || text[i] > '9') {
@@ -142,6 +157,13 @@ int YearOf(std::string_view text) {
     }
     std::size_t end = i;
     while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    if (run_count < runs.size()) {
+      Run& run = runs[run_count++];
+      run.begin = i;
+      run.size = end - i;
+      for (std::size_t k = i; k < std::min(end, i + 8); ++k)
+        run.value = run.value * 10 + (text[k] - '0');
+    }
     if (end - i == 4 || end - i == 8) {
       if (year != 0) return 0;
       year = (text[i] - '0') * 1000 + (text[i + 1] - '0') * 100 + (text[i + 2] - '0') * 10 +
@@ -149,7 +171,27 @@ int YearOf(std::string_view text) {
     }
     i = end;
   }
-  return year;
+  if (year == 0) return 0;
+  // The separator between runs a and a + 1, 0 when it is not one of - . / alone.
+  auto separator = [&](std::size_t a) {
+    const std::size_t from = runs[a].begin + runs[a].size;
+    const char c = text[from];
+    return runs[a + 1].begin == from + 1 && (c == '-' || c == '.' || c == '/') ? c : '\0';
+  };
+  bool valid = true;
+  if (run_count >= 1 && runs[0].size == 8) {
+    valid = IsDay(year, runs[0].value / 100 % 100, runs[0].value % 100);
+  } else if (run_count == 3 && runs[1].size <= 2 && separator(0) != 0 &&
+             separator(0) == separator(1)) {
+    if (runs[0].size == 4 && runs[2].size <= 2) {
+      valid = IsDay(year, runs[1].value, runs[2].value);
+    } else if (runs[2].size == 4 && runs[0].size <= 2) {
+      valid = IsDay(year, runs[1].value, runs[0].value) ||
+              (separator(0) == '/' && IsDay(year, runs[0].value, runs[1].value));
+    }
+  }
+  if (!valid) *impossible = true;
+  return valid ? year : 0;
 }
 
 // Turns rows of fields into HerdbookRows, problems and marker values. The first row it gets
@@ -355,6 +397,10 @@ class RowReader {
     }
     out.sire = field(kSire);
     out.dam = field(kDam);
+    if (!settings.format->parents_as_named) {
+      out.sire_word = !out.sire.empty() && ReadsLikeMissingCode(out.sire);
+      out.dam_word = !out.dam.empty() && ReadsLikeMissingCode(out.dam);
+    }
     auto bad = [&](const std::string& what, std::string_view value, const std::string& expected,
                    ProblemKind kind) {
       Problem(line, out.id,
@@ -376,8 +422,11 @@ class RowReader {
     }
     out.breed = field(kBreed);
     if (const std::string_view born = field(kBorn); !born.empty()) {
-      out.born = static_cast<int16_t>(YearOf(born));
-      if (out.born == 0) {
+      bool impossible = false;
+      out.born = static_cast<int16_t>(YearOf(born, &impossible));
+      if (impossible) {
+        bad("born", born, "a date (no such day)", ProblemKind::kNotDate);
+      } else if (out.born == 0) {
         bad("born", born, "a year or a date with a year", ProblemKind::kNotYear);
       }
     }
@@ -529,6 +578,8 @@ const char* ProblemPlural(ProblemKind kind) {
       return "values out of range";
     case ProblemKind::kNotYear:
       return "values without a year";
+    case ProblemKind::kNotDate:
+      return "impossible dates";
     case ProblemKind::kConflictingDuplicate:
       return "conflicting duplicate rows";
     case ProblemKind::kUsedAsSireAndDam:
@@ -554,6 +605,27 @@ std::string FormatProblem(const ImportProblem& problem) {
   if (problem.line == 0) return EscapeControlBytes(problem.file + ": " + problem.message);
   return EscapeControlBytes(problem.file + ":" + std::to_string(problem.line) + ": " +
                             problem.message);
+}
+
+bool ReadsLikeMissingCode(std::string_view value) {
+  if (value.empty()) return false;
+  const char first = LowerByte(value.front());
+  if (first == '0' || first == '?' || first == '.' || first == '*') {
+    return std::all_of(value.begin(), value.end(), [first](char c) { return c == first; });
+  }
+  if (first == '-') {
+    return std::all_of(value.begin(), value.end(), [](char c) { return c == '-'; }) ||
+           std::all_of(value.begin() + 1, value.end(), [](char c) { return c >= '0' && c <= '9'; });
+  }
+  if (value.size() > 12 || first < 'a' || first > 'z')
+    return first == '#' && EqualsLower(value, "#n/a");
+  static constexpr std::array<std::string_view, 22> kWords = {
+      "unknown",     "unk",         "unkn",        "unbek",     "na",      "n/a",
+      "n.a.",        "n.a",         "nan",         "none",      "null",    "nil",
+      "missing",     "nn",          "n.n.",        "unbekannt", "inconnu", "inconnue",
+      "desconocido", "desconocida", "sconosciuto", "onbekend"};
+  return std::any_of(kWords.begin(), kWords.end(),
+                     [value](std::string_view word) { return EqualsLower(value, word); });
 }
 
 std::string BookName(const std::string& file) {
@@ -602,6 +674,10 @@ std::vector<std::string> BookPrefixNames(const std::vector<std::string>& files) 
 
 std::string MakeHerdbookText(std::string* bytes, TextEncoding encoding, long* fallback_line) {
   std::string& text = *bytes;
+  // A workbook (a zip package or an older compound file) is told so before any encoding.
+  if (text.rfind("PK\x03\x04", 0) == 0 || text.rfind("\xD0\xCF\x11\xE0", 0) == 0) {
+    return "a spreadsheet workbook, not text; save the sheet as CSV or tab-separated text";
+  }
   if (std::string why = ConvertToUtf8(bytes, encoding, fallback_line); !why.empty()) return why;
   const std::size_t head = std::min<std::size_t>(text.size(), 1024);
   const auto zero = std::find(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(head), '\0');

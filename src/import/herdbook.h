@@ -13,7 +13,10 @@
 // unknown, so that the checks of the whole pedigree still see it: sex M/F, male/female, 1/2
 // or a --sex-codes code; nation and the selected marker integers in -127..127, the other
 // markers integers in -9999..99999 (the five columns of a marker-file field); born a year
-// (a run of 4 digits, or the first 4 of 8: "1990", "1990-05-03", "03.05.1990", "19900503").
+// (a run of 4 digits, or the first 4 of 8: "1990", "1990-05-03", "03.05.1990", "19900503"),
+// where a date with month and day names a day that exists ("2003-13-45" is a problem).
+// A parent that reads like a code for unknown (ReadsLikeMissingCode) is marked on its row,
+// unless HerdbookFormat::parents_as_named.
 // A row with fewer fields than the header names, or with more that are not empty, is a
 // problem and left out.
 #ifndef PEDPREP_IMPORT_HERDBOOK_H_
@@ -45,6 +48,8 @@ enum class ProblemKind : int8_t {
   kNotInteger,
   kOutOfRange,
   kNotYear,
+  kNotDate,
+  kMissingWord,  // a parent named without a row whose name reads like a code for unknown
   kConflictingDuplicate,
   kUsedAsSireAndDam,
   kSexConflict,
@@ -100,7 +105,9 @@ struct HerdbookRow {
   int16_t born = 0;          // year of birth, 0 = unknown
   bool has_markers = false;  // at least one marker value given
   bool faulty = false;       // a value of the row is a problem (and was read as unknown)
-  int16_t file = 0;          // index of the herd book in Herdbook::files
+  bool sire_word = false;    // sire (dam) reads like a code for unknown (ReadsLikeMissingCode)
+  bool dam_word = false;
+  int16_t file = 0;  // index of the herd book in Herdbook::files
 };
 
 // HerdbookFormat::delimiter for fields separated by runs of blanks and tabs (no quoting).
@@ -126,8 +133,9 @@ struct HerdbookFormat {
   std::array<std::string, kNamedColumns> columns;  // a header name or 1-based number; "" = known
   std::vector<std::pair<std::string, Sex>> sex_codes;  // checked before the built-in codes
   std::size_t selected_marker = 0;                     // 0-based: the one the run takes
-  std::string id_prefix;   // put before every id, sire and dam read (books with local ids)
-  std::string book_breed;  // the breed of a row without one ("" = none)
+  std::string id_prefix;          // put before every id, sire and dam read (books with local ids)
+  std::string book_breed;         // the breed of a row without one ("" = none)
+  bool parents_as_named = false;  // parents that read like missing codes are not marked
   // Marker values replaced before they are checked: (marker index, value as read, value).
   struct Recode {
     std::size_t marker = 0;
@@ -135,6 +143,11 @@ struct HerdbookFormat {
   };
   std::vector<Recode> recodes;
 };
+
+// Whether a value reads like a code for an unknown animal in some herd book (any letter
+// case): unknown, unk, na, n/a, none, null, nil, missing, unbekannt, inconnu, desconocido and
+// the like, runs of 0, ?, -, . or *, and negative numbers.
+bool ReadsLikeMissingCode(std::string_view value);
 
 // The name of a herd-book file without its folders and its last extension ("a/dama.tsv":
 // "dama"), which tells books apart with --prefix-ids and --breed-by-book.
@@ -197,7 +210,8 @@ struct Herdbook {
 // `encoding` (see ConvertToUtf8 of records/text_encoding.h: detected by default, with
 // `*fallback_line` the first line that made it Windows-1252), and a CR not followed by LF
 // becomes LF (so that lines are counted as the user sees them). Returns "" or why the file
-// is no text (a zero byte in its first kilobyte; a UTF-16 text of odd length).
+// is no text (a spreadsheet workbook, told before any conversion; a zero byte in its first
+// kilobyte; a UTF-16 text of odd length).
 std::string MakeHerdbookText(std::string* bytes, TextEncoding encoding, long* fallback_line);
 
 // The separator detected from the header line: the most frequent of TAB, ';', ',' and '|'

@@ -114,6 +114,17 @@ TEST(HerdbookTest, SeparatorsColumnsAndEncodings) {
   EXPECT_EQ(ReadText(std::string("id,sire\0,dam\n", 13)).problems,
             "refused: binary file (a zero byte at offset 7); export the table as delimited "
             "text");
+  // A surrogate code point written as UTF-8 is no UTF-8; latin1 maps 0x80 to U+0080 (where
+  // Windows-1252 has the euro sign).
+  EXPECT_EQ(ReadText("id,sire,dam\nx,,\n\xED\xA0\x80,,\n").problems, "cp1252 from line 3\n");
+  EXPECT_EQ(ReadText("id,sire,dam\n\x80,,\n", {}, TextEncoding::kLatin1).rows,
+            (std::vector<std::string>{"2:\xC2\x80<<"}));
+  EXPECT_EQ(ReadText("id,sire,dam\n\x80,,\n", {}, TextEncoding::kCp1252).rows,
+            (std::vector<std::string>{"2:\xE2\x82\xAC<<"}));
+  // A workbook is told so before it is taken for Windows-1252 text.
+  EXPECT_EQ(ReadText(std::string("PK\x03\x04\x14\0\x80id", 9)).problems,
+            "refused: a spreadsheet workbook, not text; save the sheet as CSV or tab-separated "
+            "text");
 }
 
 TEST(HerdbookTest, ValuesAreCheckedAndTheRowKept) {
@@ -131,6 +142,7 @@ TEST(HerdbookTest, ValuesAreCheckedAndTheRowKept) {
       "e\x1b[2J\nx,,,m,,,\n"    // control bytes shown escaped; a row of one field
       "f,,,m,,,,,\n"            // empty fields past the header's
       "g,,,m,,,,x\n"            // a field past the header's
+      "h,,,m,,,,x,,\n"          // and empty ones after it: counted up to the last value
       ,
       format);
   EXPECT_EQ(read.rows, (std::vector<std::string>{"2:a<<", "3:b<<", "4:c<<", "7:x<<", "8:f<<"}));
@@ -144,9 +156,68 @@ TEST(HerdbookTest, ValuesAreCheckedAndTheRowKept) {
             "hb:4: marker \"kg\" value \"19.5\" of animal c is not an integer in -9999..99999\n"
             "hb:5: id \"?\" is a code for an unknown animal (see --missing)\n"
             "hb:6: 1 field where the header has 7\n"
-            "hb:9: 8 fields where the header has 7\n");
+            "hb:9: 8 fields where the header has 7\n"
+            "hb:10: 8 fields where the header has 7\n");
   EXPECT_EQ(FormatProblem({"hb", 6, "animal e\x1b[2J\nx", "", "", ProblemKind::kFile}),
             "hb:6: animal e\\x1B[2J\\x0Ax");
+}
+
+TEST(HerdbookTest, BirthDatesNameADayThatExists) {
+  struct Case {
+    const char* born;
+    int year;  // 0: a problem
+    const char* problem;
+  };
+  const std::vector<Case> cases = {
+      {"1990", 1990, ""},
+      {"1990-05-03", 1990, ""},
+      {"03.05.1990", 1990, ""},
+      {"19900503", 1990, ""},
+      {"2000-02-29", 2000, ""},  // a leap day (divisible by 400)
+      {"12/31/1999", 1999, ""},  // month first
+      {"31/12/1999", 1999, ""},  // day first
+      {"1990-05-03 23:59:59", 1990, ""},
+      {"1990/91", 1990, ""},  // a season, no day
+      {"2003-13-45", 0, "a date (no such day)"},
+      {"31.02.2001", 0, "a date (no such day)"},
+      {"1900-02-29", 0, "a date (no such day)"},
+      {"2001-02-29", 0, "a date (no such day)"},
+      {"19901301", 0, "a date (no such day)"},
+      {"13/13/1999", 0, "a date (no such day)"},
+      {"1990-00-10", 0, "a date (no such day)"},
+      {"May", 0, "a year or a date with a year"},
+  };
+  std::string text = "id,sire,dam,born\n";
+  for (const Case& c : cases) text += std::string("a,,,") + c.born + "\n";
+  HerdbookFormat format;
+  std::vector<ImportProblem> found;
+  const Herdbook book = ReadHerdbook(text, "hb", format, &found);
+  ASSERT_EQ(book.RowCount(), cases.size());
+  std::size_t next = 0;
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    SCOPED_TRACE(cases[k].born);
+    EXPECT_EQ(book.Row(k).born, cases[k].year);
+    if (cases[k].year != 0) continue;
+    ASSERT_LT(next, found.size());
+    EXPECT_EQ(found[next].line, static_cast<long>(k) + 2);
+    EXPECT_EQ(found[next++].message, std::string("born value \"") + cases[k].born +
+                                         "\" of animal a is not " + cases[k].problem);
+  }
+  EXPECT_EQ(next, found.size());
+}
+
+// Parents written as a code for unknown that the book does not name among its codes.
+TEST(HerdbookTest, WordsThatReadLikeMissingCodes) {
+  for (const char* word : {"unknown", "UNK",         "Unkn", "na",  "N/A",     "n.a.", "#N/A",
+                           "NaN",     "none",        "NULL", "nil", "missing", "NN",   "unbekannt",
+                           "inconnu", "desconocido", "0",    "00",  "000",     "?",    "??",
+                           "-",       "--",          "-1",   "-99", ".",       "..",   "*"}) {
+    EXPECT_TRUE(ReadsLikeMissingCode(word)) << word;
+  }
+  for (const char* word : {"", "u", "unknown1", "n", "nana", "0x", "10", "-a", "-1-", "x?",
+                           "Charles Darwin", "276000802918754", "dama:12"}) {
+    EXPECT_FALSE(ReadsLikeMissingCode(word)) << word;
+  }
 }
 
 TEST(HerdbookTest, BooksAppendWithTheirFiles) {

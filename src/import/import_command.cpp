@@ -155,6 +155,10 @@ void WriteSummary(std::ostream& out, const PreparedPedigree& pedigree, const Imp
   const ImportCounts& c = pedigree.counts;
   const std::string folder = options.output_folder.empty() ? "." : options.output_folder;
   out << "rows read: " << CountText(c.rows_read) << "\n";
+  if (options.drop_isolated) {
+    out << "isolated animals left out: " << CountText(c.isolated_dropped)
+        << " (no parent and no offspring)\n";
+  }
   if (options.largest_families >= 0) {
     out << "families kept: the "
         << CountText(std::min(options.largest_families, c.families_in_book)) << " largest of "
@@ -333,7 +337,15 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
     return kExitInputError;
   }
   format->delimiter = options.delimiter;
-  format->missing = options.missing;
+  for (const std::string& codes : options.missing) {
+    for (std::size_t begin = 0; begin <= codes.size();) {
+      const std::size_t end = std::min(codes.find(',', begin), codes.size());
+      const std::string code = Trimmed(std::string_view(codes).substr(begin, end - begin));
+      if (!code.empty()) format->missing.push_back(code);
+      begin = end + 1;
+    }
+  }
+  format->parents_as_named = options.parents_as_named;
   format->markers = options.markers;
   format->columns = options.columns;
   format->selected_marker = static_cast<std::size_t>(options.select - 1);
@@ -367,6 +379,7 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
   prepare->keep_given = born;
   prepare->dummy_breed = options.dummy_breed;
   prepare->used.largest_families = options.largest_families;
+  prepare->used.drop_isolated = options.drop_isolated;
   prepare->used.keep = !options.keep_file.empty() || born;
   prepare->used.generations_auto = options.generations_auto;
   prepare->used.descendants = options.descendants >= 0;

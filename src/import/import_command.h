@@ -17,7 +17,8 @@ struct ImportOptions {
   std::vector<std::string> herdbooks;  // names as given, read as one book through `input_files`
   std::string output_folder = ".";     // shown in messages; written through `output_folder`
   char delimiter = 0;                  // 0: detected from each header; kBlankSeparated
-  std::vector<std::string> missing;
+  std::vector<std::string> missing;    // each a code or a comma list of codes
+  bool parents_as_named = false;       // parents that read like missing codes are animals
   std::vector<std::string> markers;
   std::array<std::string, kNamedColumns> columns;  // --id, --sire, ...: a name or a number
   std::vector<std::string> sex_codes;              // "m=M,w=F" each
@@ -39,7 +40,8 @@ struct ImportOptions {
   std::vector<std::string> recodes;               // "COLUMN:FROM=TO" each, COLUMN a --marker column
   TextEncoding encoding = TextEncoding::kDetect;  // of the herd books, keep file, breed map
   long largest_families = -1;                     // -1: every family
-  int born_from = 0;                              // 0: no bound
+  bool drop_isolated = false;  // rows without parent nor offspring in the book left out
+  int born_from = 0;           // 0: no bound
   int born_to = 0;
   std::string dummy_breed;  // empty: a dummy takes its child's breed
 };

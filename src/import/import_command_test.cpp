@@ -160,6 +160,8 @@ TEST(ImportCommandTest, EveryCheckWithItsMessage) {
        "hb.csv:2: animal a has no sex (use --default-sex)\n"},
       {"keep id missing", "id,sire,dam\na,,\n", Defaults(), "a\n\nzz\n",
        "keep.txt:3: id zz is not in the herd book\n"},
+      {"keep id mistyped: the nearest ids", "id,sire,dam\nDE0012,,\nDE0013,,\nXY,,\n", Defaults(),
+       "DE0021\n", "keep.txt:1: id DE0021 is not in the herd book (nearest: DE0012)\n"},
       {"keep file with a byte-order mark: its first id is found", "id,sire,dam\na,,\n", Defaults(),
        "\xEF\xBB\xBF"
        "a\r\nzz\r\n",
@@ -211,8 +213,9 @@ TEST(ImportCommandTest, Capacities) {
   EXPECT_EQ(r.err,
             "hb.csv: 24,097 animals, at most 24,096; choose fewer animals with --keep FILE or "
             "--born-from YEAR, with --generations auto\n"
-            "hb.csv: 24,097 families, at most 2,600; keep the largest with --largest-families "
-            "2600\n"
+            "hb.csv: 24,097 families, at most 2,600; 24,097 of them are single animals without "
+            "parent or offspring: --drop-isolated leaves them out; keep the largest with "
+            "--largest-families 2600\n"
             "pedprep import: 2 problems, nothing written\n");
 }
 
@@ -477,6 +480,17 @@ TEST(ImportCommandTest, OptionsForMessyBooks) {
          o.born_to = 1995;
        },
        "animals kept: 3\n", ""},
+      {"more largest families than the book has", [](ImportOptions& o) { o.largest_families = 10; },
+       "families kept: the 4 largest of 4\n", ""},
+      {"isolated animals left out before the largest families are chosen",
+       [](ImportOptions& o) {
+         o.drop_isolated = true;
+         o.largest_families = 1;
+       },
+       "rows read: 6\nisolated animals left out: 2 (no parent and no offspring)\n"
+       "families kept: the 1 largest of 2\n",
+       "ini_id,id,family,individual,added,note,born\r\n1,p,1,1,,,1990\r\n"
+       "2,,1,2,dummy,dummy dam of k,\r\n3,k,1,3,,,1995\r\n"},
       {"largest families, ties in book order", [](ImportOptions& o) { o.largest_families = 1; },
        "families kept: the 1 largest of 4\n",
        "ini_id,id,family,individual,added,note,born\r\n1,p,1,1,,,1990\r\n"
@@ -497,6 +511,11 @@ TEST(ImportCommandTest, OptionsForMessyBooks) {
     if (!c.ids.empty()) {
       EXPECT_EQ(folder.files["ids.csv"], c.ids);
     }
+    if (!o.dummy_breed.empty()) {  // a breed of the folder, coded for the dummy alone
+      const std::string& prn = folder.files["PEDIGREE.PRN"];
+      EXPECT_NE(prn.find("breeds: 1=Holstein 2=Unknown\r\n"), std::string::npos);
+      EXPECT_NE(prn.find("    2    2    0    0    2    2    3\r\n"), std::string::npos) << prn;
+    }
     if (o.recodes.empty()) continue;
     EXPECT_EQ(out.str().find("zeros"), std::string::npos);
     EXPECT_EQ(folder.files["database/markers.dat"].substr(0, 25), "    5  1  1\r\n    1    5\r\n");
@@ -513,6 +532,63 @@ TEST(ImportCommandTest, OptionsForMessyBooks) {
     EXPECT_EQ(RunImport(o, out, err, input, folder), 2);
     EXPECT_EQ(err.str(), std::string("pedprep import: --recode \"") + recode + "\": " + why + "\n");
   }
+}
+
+// Boundaries where faults hid: a header ending in empty fields, a recode of one marker
+// column beside another's zeros.
+TEST(ImportCommandTest, TrailingHeaderFieldsAndOneColumnRecoded) {
+  ImportOptions o = Defaults();
+  o.markers = {"a", "b"};
+  o.recodes = {"a:0=2"};
+  Result r = Import("id,sire,dam,a,b,,\nx,,,0,0\ny,,,0,1,,\n", o);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("marker \"b\": 1 zero read as no value"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("marker \"a\""), std::string::npos) << r.out;
+  EXPECT_EQ(r.folder.files["database/markers.dat"],
+            "    2  2  1  2\r\n    1    2    0\r\n    2    2    1\r\n");
+}
+
+// A role decides the sex over --default-sex, which fills in only animals without role and
+// sex; ids.csv says where each sex not recorded came from.
+TEST(ImportCommandTest, SexesFromRolesBeforeTheDefault) {
+  ImportOptions o = Defaults();  // --default-sex F
+  Result r = Import("id,sire,dam,sex\ns,,,\nd,,,\nc,s,d,\nm,,,M\n", o);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("sexes inferred: 2\ndefault sexes: 1\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.folder.files["ids.csv"],
+            "ini_id,id,family,individual,added,note\r\n"
+            "1,s,1,1,,sex inferred from role; breed from --default-breed\r\n"
+            "2,d,1,2,,sex inferred from role; breed from --default-breed\r\n"
+            "3,c,1,3,,sex from --default-sex\r\n4,m,2,1,,breed from --default-breed\r\n");
+  EXPECT_EQ(r.folder.files["database/pedigree.dat"],
+            "    4\r\n    1    0    0    1    0    1\r\n    2    0    0    1    0    2\r\n"
+            "    3    1    2    0    0    2\r\n    4    0    0    1    0    1\r\n");
+}
+
+// Parents written as codes for unknown that --missing does not name are refused, one problem
+// a word with the rows naming it, and the remedy as typed at a shell.
+TEST(ImportCommandTest, ParentsNamedLikeMissingCodes) {
+  const std::string book = "id,sire,dam\na,unknown,unk\nb,Unknown,--\nc,a,b\nd,?,b\ne,unknown,b\n";
+  Result r = Import(book, Defaults());
+  EXPECT_EQ(r.status, 1);
+  const std::string tail = " names no animal and reads like a code for unknown (--missing";
+  const std::string keep = " reads it so; --parents-as-named keeps such names as animals)\n";
+  EXPECT_EQ(r.err, "hb.csv:2: parent \"unk\" of 1 row" + tail + " unk" + keep +
+                       "hb.csv:2: parent \"unknown\" of 3 rows" + tail + " unknown" + keep +
+                       "hb.csv:3: parent \"--\" of 1 row" + tail + "=--" + keep +
+                       "hb.csv:5: parent \"?\" of 1 row" + tail + " '?'" + keep +
+                       "pedprep import: 4 problems, nothing written\n");
+  ImportOptions o = Defaults();
+  o.missing = {"unknown,UNK", "--"};
+  o.missing.emplace_back("?");
+  Result named = Import(book, o);
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_NE(named.out.find("parents added: 0\ndummy parents: 2"), std::string::npos) << named.out;
+  o = Defaults();
+  o.parents_as_named = true;
+  Result kept = Import(book, o);
+  ASSERT_EQ(kept.status, 0) << kept.err;
+  EXPECT_NE(kept.out.find("parents added: 5\n"), std::string::npos) << kept.out;
 }
 
 TEST(ImportCommandTest, SeveralBooksAndAutomaticGenerations) {
@@ -554,6 +630,37 @@ TEST(ImportCommandTest, SeveralBooksAndAutomaticGenerations) {
   EXPECT_NE(out3.str().find("generations: 12047 (auto: 12048 would not fit the run)\n"),
             std::string::npos)
       << out3.str();
+  // The same line ending at 12,048 generations (all but the deepest fit) and at 12,047 (all
+  // fit); and 24,097 kept animals without parents: not even no ancestors fit, said once.
+  for (const int deepest : {12048, 12047}) {
+    line = "id,sire,dam\n";
+    for (int i = 0; i < deepest; ++i) {
+      line +=
+          "a" + std::to_string(i) + ",a" + std::to_string(i + 1) + ",b" + std::to_string(i) + "\n";
+    }
+    input.files["line.csv"] = line;
+    std::ostringstream out4, err4;
+    ASSERT_EQ(RunImport(o, out4, err4, input, folder), 0) << err4.str();
+    EXPECT_NE(out4.str().find(deepest == 12048
+                                  ? "generations: 12047 (auto: 12048 would not fit the run)\n"
+                                  : "generations: 12047 (auto: all ancestors fit)\n"),
+              std::string::npos)
+        << out4.str();
+  }
+  line = "id,sire,dam\n";
+  std::string keep;
+  for (int i = 0; i < 24097; ++i) {
+    line += "a" + std::to_string(i) + ",,\n";
+    keep += "a" + std::to_string(i) + "\n";
+  }
+  input.files["line.csv"] = line;
+  input.files["keep.txt"] = keep;
+  std::ostringstream out5, err5;
+  EXPECT_EQ(RunImport(o, out5, err5, input, folder), 1);
+  EXPECT_EQ(err5.str(),
+            "line.csv: 24,097 animals, at most 24,096; the kept animals alone do not fit: keep "
+            "fewer\nline.csv: 24,097 families, at most 2,600; keep the largest with "
+            "--largest-families 2600\npedprep import: 2 problems, nothing written\n");
 }
 
 // Maps every written animal back through ids.csv and compares with the table's own links.

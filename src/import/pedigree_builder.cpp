@@ -187,6 +187,7 @@ void Builder::SettleSexesAndBreeds() {
     if (node.sex == Sex::kUnknown) {
       if (options_.default_sex != Sex::kUnknown) {
         node.sex = options_.default_sex;
+        node.sex_defaulted = true;
         ++counts.default_sexes;
       } else if (node.row < 0 || !book_.Row(node.row).faulty) {
         Problem(node, "animal " + CutForMessage(node.id) + " has no sex (use --default-sex)",
@@ -395,6 +396,7 @@ std::string Builder::NoteOf(int n) const {
         std::string(nodes_[node.dummy_child].id));
   }
   if (node.sex_inferred) add("sex inferred from role");
+  if (node.sex_defaulted) add("sex from --default-sex");
   if (node.breed_defaulted) add("breed from --default-breed");
   if (node.row >= 0) {
     const auto merged = index_->merged_lines.find(node.row);
@@ -421,6 +423,7 @@ PreparedPedigree Builder::Build() {
     problems_ = index_->conflicts;
   }
   result_.counts.duplicates_merged = index_->duplicates_merged;
+  if (options_.used.drop_isolated) DropIsolated();
   if (options_.used.largest_families >= 0) {
     const FamilyChoice choice = LargestFamilies(
         book_, first_row_,

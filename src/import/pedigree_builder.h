@@ -101,6 +101,7 @@ struct ImportCounts {
                               // loop-break copies the run makes at least
   long nation9_parents = 0;   // parents with nation code 9 in families with loops
   long families_in_book = 0;  // with --largest-families: the families chosen from
+  long isolated_dropped = 0;  // with drop_isolated: rows left out
 };
 
 struct PreparedPedigree {

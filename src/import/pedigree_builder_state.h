@@ -33,6 +33,7 @@ struct Node {
   Added added = Added::kNone;
   Sex sex = Sex::kUnknown;
   bool sex_inferred = false;
+  bool sex_defaulted = false;  // from --default-sex: no role and no sex recorded
   std::string_view breed;
   bool used_as_sire = false, used_as_dam = false;
   int dummy_child = -1;  // a dummy: the animal it is a parent of
@@ -107,6 +108,8 @@ class Builder {
     return [this](int n) { return nodes_[n].id; };
   }
   void IndexRows(BookIndex* index);
+  void FindMissingWords(BookIndex* index);
+  void DropIsolated();
   int AddRowNode(int r, int depth);
   int AddNamedNode(std::string_view id, uint32_t hash, int depth);
   void Select();
@@ -145,6 +148,8 @@ class Builder {
   std::vector<std::pair<std::pair<int, long>, std::string>> repairs_;  // by (file, line)
   std::unordered_map<std::string_view, long> founders_;                // breed -> founders
   PreparedPedigree result_;
+
+  std::vector<int> isolated_rows_;  // rows left out by DropIsolated, in order
 };
 
 }  // namespace pedprep::pedigree_building

@@ -1,14 +1,83 @@
 #include <algorithm>
+#include <cctype>
+#include <map>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 
+#include "core/nearest_ids.h"
 #include "import/id_hash.h"
 #include "import/largest_families.h"
 #include "import/pedigree_builder_state.h"
+#include "records/count_text.h"
 #include "records/escape.h"
 
 namespace pedprep::pedigree_building {
+
+namespace {
+
+// `--missing WORD` as typed at a shell: WORD in single quotes unless it is plain, and after
+// '=' when it starts with '-' (else it would read as an option).
+std::string MissingOption(std::string_view word) {
+  const bool plain = std::all_of(word.begin(), word.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '/' || c == '_' || c == ':' || c == '+' || c == ',';
+  });
+  std::string quoted;
+  if (plain) {
+    quoted = std::string(word);
+  } else {
+    quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+  }
+  return (word.front() == '-' ? "--missing=" : "--missing ") + quoted;
+}
+
+}  // namespace
+
+// Parents named without a row of their own whose names read like codes for unknown: one
+// problem per name (in any letter case) at the first row naming it, with the rows naming it.
+void Builder::FindMissingWords(BookIndex* index) {
+  struct Word {
+    int row = 0;
+    std::string_view name;
+    long rows = 0;
+  };
+  std::map<std::string, Word> words;  // by the name in lower case
+  const std::size_t count = book_.RowCount();
+  for (std::size_t r = 0; r < count; ++r) {
+    const HerdbookRow& row = book_.Row(r);
+    if (!row.sire_word && !row.dam_word) continue;
+    for (int role = 0; role < 2; ++role) {
+      if (!(role == 0 ? row.sire_word : row.dam_word)) continue;
+      const std::string_view name = role == 0 ? row.sire : row.dam;
+      if (index->rows.Find(name, role == 0 ? row.sire_hash : row.dam_hash, RowKey()) >= 0) {
+        continue;
+      }
+      std::string key(name);
+      for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      Word& word = words[key];
+      if (word.rows++ == 0) {
+        word.row = static_cast<int>(r);
+        word.name = name;
+      }
+    }
+  }
+  for (const auto& [key, word] : words) {
+    const HerdbookRow& row = book_.Row(word.row);
+    // The word as the book writes it, without a --prefix-ids prefix.
+    std::string_view bare = word.name;
+    if (!ReadsLikeMissingCode(bare)) bare.remove_prefix(bare.rfind(':') + 1);
+    index->conflicts.push_back(
+        {book_.files[row.file], row.line,
+         "parent \"" + CutForMessage(word.name) + "\" of " + Counted(word.rows, "row", "rows") +
+             " names no animal and reads like a code for unknown (" + MissingOption(bare) +
+             " reads it so; --parents-as-named keeps such names as animals)",
+         std::string(word.name), "", ProblemKind::kMissingWord});
+  }
+}
 
 void Builder::IndexRows(BookIndex* index) {
   const std::size_t count = book_.RowCount();
@@ -32,6 +101,32 @@ void Builder::IndexRows(BookIndex* index) {
                (earlier.file == row.file ? "" : book_.files[earlier.file] + " ") + "line " +
                std::to_string(earlier.line) + ")",
            std::string(row.id), "", ProblemKind::kConflictingDuplicate});
+    }
+  }
+  FindMissingWords(index);
+}
+
+// Leaves out the rows (of their ids' first rows) without a parent that no row names as a
+// parent: animals without relatives in the book.
+void Builder::DropIsolated() {
+  const std::size_t count = book_.RowCount();
+  std::vector<char> named(count, 0);
+  for (std::size_t r = 0; r < count; ++r) {
+    if (!first_row_[r]) continue;
+    const HerdbookRow& row = book_.Row(r);
+    for (int role = 0; role < 2; ++role) {
+      const std::string_view name = role == 0 ? row.sire : row.dam;
+      if (name.empty()) continue;
+      const int p = index_->rows.Find(name, role == 0 ? row.sire_hash : row.dam_hash, RowKey());
+      if (p >= 0) named[p] = 1;
+    }
+  }
+  for (std::size_t r = 0; r < count; ++r) {
+    const HerdbookRow& row = book_.Row(r);
+    if (first_row_[r] && !named[r] && row.sire.empty() && row.dam.empty()) {
+      first_row_[r] = 0;
+      isolated_rows_.push_back(static_cast<int>(r));
+      ++result_.counts.isolated_dropped;
     }
   }
 }
@@ -229,15 +324,30 @@ void Builder::TakeParentNamings() {
 }
 
 void Builder::OrderNodes() {
-  // A kept id that no row has nor names is no animal.
+  // A kept id that no row has nor names is no animal. The first few get the ids near them
+  // (the rest are summed up when shown).
+  constexpr std::size_t kWithNearest = 5;
+  std::vector<std::string> ids;  // of the rows, for the first one not in the book
   for (std::size_t k = 0; k < keep_nodes_.size(); ++k) {
     if (rank_[keep_nodes_[k]] >= 0) continue;
     const std::string& id = options_.keep_ids[k];
-    const bool dropped = index_->rows.Find(id, Low32(IdHash(id)), RowKey()) >= 0;
+    const int row = index_->rows.Find(id, Low32(IdHash(id)), RowKey());
+    const bool dropped = row >= 0;
+    const bool isolated = std::binary_search(isolated_rows_.begin(), isolated_rows_.end(), row);
+    std::string nearest;
+    if (!dropped && keep_problems_.size() < kWithNearest) {
+      if (ids.empty()) {
+        for (std::size_t r = 0; r < first_row_.size(); ++r) {
+          if (first_row_[r]) ids.emplace_back(book_.Row(r).id);
+        }
+      }
+      nearest = NearestIdsNote(id, ids);
+    }
     keep_problems_.push_back({options_.keep_name, options_.keep_lines[k],
                               "id " + CutForMessage(id) +
-                                  (dropped ? " is not in the families kept (--largest-families)"
-                                           : " is not in the herd book"),
+                                  (isolated  ? " has no relatives (--drop-isolated)"
+                                   : dropped ? " is not in the families kept (--largest-families)"
+                                             : " is not in the herd book" + nearest),
                               options_.keep_ids[k], "", ProblemKind::kKeepIdUnknown});
   }
   std::vector<int> order;

@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "core/exit_status.h"
+#include "core/nearest_ids.h"
 #include "core/run_files.h"
 #include "inspect/dot_writer.h"
 #include "inspect/family_view.h"
 #include "inspect/inbreeding.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
+#include "records/count_text.h"
 #include "records/input_error.h"
 #include "records/input_folder.h"
 
@@ -55,7 +57,7 @@ std::string StopNote(const ObservedRun& run, int s) {
 }
 
 std::string Plural(std::size_t count, const std::string& word) {
-  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+  return CountText(static_cast<long long>(count)) + " " + word + (count == 1 ? "" : "s");
 }
 
 // A breed share as a whole percentage: "100%" only for all of it, never "0%" for a part.
@@ -141,9 +143,12 @@ std::optional<Refusal> FindAnimal(const ObservedRun& run, const std::string& tex
     target->s = FamilyOfPosition(run.run->store, p);
     target->center = run.run->store.MAS[p][1];
   } else if (!lookup.FamilyNumber(text, &target->s, &target->center)) {
+    std::vector<std::string> ids;
+    for (const auto& [ini_id, row] : run.ids) ids.push_back(row.id);
     return Refusal{kExitStopped, "no animal " + text +
                                      " (a herd-book id of ids.csv or FAMILY:INDIVIDUAL as in "
-                                     "ped.dat)"};
+                                     "ped.dat)" +
+                                     NearestIdsNote(text, ids)};
   }
   const FamilyView view = BuildFamily(run, target->s);
   if (view.Find(target->center) == nullptr) {

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "core/nearest_ids.h"
 #include "inspect/observed_run.h"
 #include "inspect/text_table.h"
 #include "records/escape.h"
@@ -41,7 +42,8 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
       const AnimalRow* row = lookup.Find(listed.id);
       if (row == nullptr || row->dummy) {
         unknown.push_back("line " + std::to_string(listed.line) + ": " +
-                          EscapeControlBytes(CutForMessage(listed.id)));
+                          EscapeControlBytes(CutForMessage(listed.id)) +
+                          (row == nullptr ? lookup.NearestNote(listed.id) : ""));
       } else if (row->has_figures) {
         take(*row);
       }
@@ -98,7 +100,7 @@ AnimalLookup::AnimalLookup(const ObservedRun& run, const AnimalTable& table)
     if (row.copy_of != 0 || row.source < 1) continue;
     by_line_[static_cast<std::size_t>(row.source - 1)] = &row;
     const std::string id = run.Id(row.ini_id);
-    if (!id.empty()) by_id_.emplace(id, &row);
+    if (!id.empty() && by_id_.emplace(id, &row).second) ids_.push_back(id);
     by_numbers_.emplace(std::to_string(row.family) + ":" + std::to_string(row.individual), &row);
   }
 }
@@ -108,6 +110,10 @@ const AnimalRow* AnimalLookup::Find(const std::string& text) const {
   if (it != by_id_.end()) return it->second;
   it = by_numbers_.find(text);
   return it == by_numbers_.end() ? nullptr : it->second;
+}
+
+std::string AnimalLookup::NearestNote(const std::string& text) const {
+  return NearestIdsNote(text, ids_);
 }
 
 const AnimalRow* AnimalLookup::AtLine(int32_t line) const {

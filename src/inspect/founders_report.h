@@ -44,8 +44,11 @@ class AnimalLookup {
   const AnimalRow* Find(const std::string& text) const;
   // The row of passport data line `line`, or nullptr.
   const AnimalRow* AtLine(int32_t line) const;
+  // " (nearest: A, B)": the herd-book ids near a text Find does not know (core/nearest_ids.h).
+  std::string NearestNote(const std::string& text) const;
 
  private:
+  std::vector<std::string> ids_;           // herd-book ids in passport order
   std::vector<const AnimalRow*> by_line_;  // [line - 1]
   std::unordered_map<std::string, const AnimalRow*> by_id_;
   std::unordered_map<std::string, const AnimalRow*> by_numbers_;  // "FAMILY:INDIVIDUAL"

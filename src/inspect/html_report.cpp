@@ -13,6 +13,7 @@
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "inspect/svg_plot.h"
+#include "records/count_text.h"
 #include "records/escape.h"
 
 namespace pedprep {
@@ -95,7 +96,7 @@ std::string Status(const ObservedRun& run, const std::string& folder) {
   const std::string reason = StopExplanation(run);
   if (reason.empty()) {
     const int32_t rows = TotalCounts(run.families).rows;
-    return html + Paragraph("The run finishes: ped.dat holds " + std::to_string(rows) + " rows.",
+    return html + Paragraph("The run finishes: ped.dat holds " + CountText(rows) + " rows.",
                             "status finished");
   }
   html += Paragraph("The run stops: " + reason + ".", "status stopped");
@@ -118,15 +119,16 @@ std::string Families(const ObservedRun& run) {
   const FamilyCounts total = TotalCounts(run.families);
   for (const FamilyCounts& f : run.families) {
     if (rows.size() < kFamiliesListed) {
-      rows.push_back({std::to_string(f.family), std::to_string(f.read), std::to_string(f.loop),
-                      std::to_string(f.parent), std::to_string(f.rows)});
+      rows.push_back({std::to_string(f.family), CountText(f.read), CountText(f.loop),
+                      CountText(f.parent), CountText(f.rows)});
     }
   }
-  rows.push_back({"total", std::to_string(total.read), std::to_string(total.loop),
-                  std::to_string(total.parent), std::to_string(total.rows)});
+  rows.push_back({"total", CountText(total.read), CountText(total.loop), CountText(total.parent),
+                  CountText(total.rows)});
   if (run.families.size() > kFamiliesListed) {
     html += Paragraph("The first " + std::to_string(kFamiliesListed) + " of " +
-                      std::to_string(run.families.size()) + " families, and the total.");
+                      CountText(static_cast<long long>(run.families.size())) +
+                      " families, and the total.");
   }
   if (!run.structure_done) html += Paragraph("As far as the loop breaking came.", "note");
   return html +
@@ -135,8 +137,9 @@ std::string Families(const ObservedRun& run) {
 
 std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) {
   std::string html = "<h2>Loop-break copies</h2>\n";
-  html += Paragraph(std::to_string(run.loop_copies.size()) + " loop-break copies, " +
-                    std::to_string(run.parent_copies.size()) + " parent copies.");
+  html +=
+      Paragraph(CountText(static_cast<long long>(run.loop_copies.size())) + " loop-break copies, " +
+                CountText(static_cast<long long>(run.parent_copies.size())) + " parent copies.");
   if (run.loop_copies.empty()) return html;
   std::vector<std::vector<std::string>> rows;
   for (const LoopCopy& c : run.loop_copies) {

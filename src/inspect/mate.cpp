@@ -46,7 +46,8 @@ std::vector<Mating> Matings(const MateRequest& request, const AnimalLookup& look
       const std::string name = EscapeControlBytes(text);
       if (row == nullptr) {
         problems->push_back(m.where + "no animal " + name +
-                            " (a herd-book id of ids.csv or FAMILY:INDIVIDUAL)");
+                            " (a herd-book id of ids.csv or FAMILY:INDIVIDUAL)" +
+                            lookup.NearestNote(text));
       } else if (row->dummy) {
         problems->push_back(m.where + name + " is a dummy parent the import added, not an animal");
       } else if (!row->has_figures) {

@@ -284,7 +284,8 @@ void WriteWayForward(const ObservedRun& run, std::ostream& out) {
         while (shown < most.size() && shown < 5 && most[shown].copies > 0) ++shown;
         most.resize(shown);
         Table table({"family", "animals", "copies needed"}, {false, false, false});
-        for (const FamilyNeed& f : most) table.Add({Str(f.family), Str(f.animals), Str(f.copies)});
+        for (const FamilyNeed& f : most)
+          table.Add({Str(f.family), Grouped(f.animals), Grouped(f.copies)});
         table.Print(out);
       } else {
         out << "\n";
@@ -383,7 +384,7 @@ void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
   if (fractions) header.insert(header.end(), animals.breeds.begin(), animals.breeds.end());
   Table table(header, std::vector<bool>(header.size(), false));
   for (const Sums& f : families) {
-    std::vector<std::string> row = {Str(f.family), Str(f.animals),
+    std::vector<std::string> row = {Str(f.family), Grouped(f.animals),
                                     f.with_f == 0 ? "" : fixed(f.f_sum / f.with_f, 6),
                                     f.with_f == 0 ? "" : fixed(f.f_max, 6)};
     if (fractions) {
@@ -414,15 +415,17 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
     Table table({"family", "animals read", "loop-break copies", "parent copies", "rows"},
                 {false, false, false, false, false});
     for (const FamilyCounts& f : run.families) {
-      table.Add({Str(f.family), Str(f.read), Str(f.loop), Str(f.parent), Str(f.rows)});
+      table.Add(
+          {Str(f.family), Grouped(f.read), Grouped(f.loop), Grouped(f.parent), Grouped(f.rows)});
     }
-    table.Add({"total", Str(total.read), Str(total.loop), Str(total.parent), Str(total.rows)});
+    table.Add({"total", Grouped(total.read), Grouped(total.loop), Grouped(total.parent),
+               Grouped(total.rows)});
     table.Print(out);
   }
   WriteFamilyAncestry(run, out);
   out << founders;
 
-  out << "\nLoop-break copies: " << run.loop_copies.size() << "\n";
+  out << "\nLoop-break copies: " << Grouped(static_cast<long>(run.loop_copies.size())) << "\n";
   if (!run.loop_copies.empty()) {
     Table table(
         {"family", "copy", "position", "original", "ini_id", "given to the children of", "id"},
@@ -439,7 +442,8 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
       original_ini[key] = c.ini_id;
     }
     table.Print(out);
-    out << "\nCopies per copied animal: " << order.size() << " animals\n";
+    out << "\nCopies per copied animal: " << Grouped(static_cast<long>(order.size()))
+        << " animals\n";
     Table counts({"family", "original", "ini_id", "copies", "id"},
                  {false, false, false, false, true});
     for (const auto& key : order) {
@@ -449,7 +453,8 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
     counts.Print(out);
   }
 
-  out << "\nParent copies of the reconstruction: " << run.parent_copies.size() << "\n";
+  out << "\nParent copies of the reconstruction: "
+      << Grouped(static_cast<long>(run.parent_copies.size())) << "\n";
   if (!run.parent_copies.empty()) {
     Table table({"family", "copy", "position", "original", "ini_id", "made for", "id"},
                 {false, false, false, false, false, false, true});
@@ -475,10 +480,11 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
       << "\n";
   if (run.markers_checked) {
     out << "  marker records whose identifier matches no animal: "
-        << run.unmatched_marker_ids.size();
+        << Grouped(static_cast<long>(run.unmatched_marker_ids.size()));
     if (!run.unmatched_marker_ids.empty())
       out << " (identifiers " << IdList(run.unmatched_marker_ids, nullptr, run) << ")";
-    out << "\n  animals without a marker record: " << run.animals_without_marker.size();
+    out << "\n  animals without a marker record: "
+        << Grouped(static_cast<long>(run.animals_without_marker.size()));
     if (!run.animals_without_marker.empty())
       out << " (ini_id " << IdList(run.animals_without_marker, &run.ids, run) << ")";
     out << "\n";

@@ -8,6 +8,9 @@
 #include <map>
 #include <sstream>
 
+#include "inspect/animals.h"
+#include "inspect/founders_report.h"
+#include "inspect/observed_run.h"
 #include "records/csv.h"
 #include "testing/build_paths.h"
 #include "testing/fakes.h"
@@ -227,6 +230,52 @@ TEST_F(CommandLineTest, ImportThenRunInTheFolder) {
   EXPECT_EQ(Run({}), 0);
   EXPECT_NE(console_.output.find("ALL RIGHT"), std::string::npos) << console_.output;
   EXPECT_NE(console_.output.find("Pause"), std::string::npos) << console_.output;
+}
+
+// The founder figures' conventions reproduce the published figures of two studbooks imported
+// from their source tables: fe of the dorcas gazelles' target animals with half-founders
+// rescaled, Ne of the whole Cuvier's gazelle pedigree with the shallow animals counted.
+TEST_F(CommandLineTest, FounderConventionsReproducePublishedFigures) {
+  const std::filesystem::path data = pedprep::testing::SharedDataDir() / "eeza-ungulates/source";
+  PEDPREP_NEED_SHARED_DATA(data);
+  struct Case {
+    const char* table;
+    FounderConventions conventions;
+    bool target_only;  // the reference: the rows with target 1, else every row
+    double fe, ne;
+  };
+  for (const Case& c : {Case{"dorcas.tsv", {HalfFounders::kRescale, false}, true, 13.386468, 0},
+                        Case{"atlas.tsv", {HalfFounders::kPhantom, true}, false, 0, 8.184803}}) {
+    SCOPED_TRACE(c.table);
+    std::ifstream in(data / c.table, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    folders_[""].files[c.table] = text.str();
+    ASSERT_EQ(Run({"import", c.table, "-o", "book", "--force", "--default-sex", "M",
+                   "--default-breed", "gazelle"}),
+              0)
+        << err_;
+    ReferenceChoice choice;
+    choice.file_name = "reference.txt";
+    choice.conventions = c.conventions;
+    for (const CsvRow& row : ParseCsv(text.str(), '\t', c.table)) {
+      if (row.line > 1 && (!c.target_only || row.fields[8] == "1")) {
+        choice.file_text += row.fields[0] + "\n";
+      }
+    }
+    FolderView folder(folders_["book"]);
+    const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
+    const AnimalTable table = BuildAnimalTable(*run);
+    PopulationFigures figures;
+    ASSERT_EQ(ComputePopulation(*run, table, choice, &figures), "");
+    const FounderFigures& f = figures.overall;
+    if (c.fe > 0) {
+      EXPECT_NEAR(f.Fe().value_or(0), c.fe, 5e-7);
+    }
+    if (c.ne > 0) {
+      EXPECT_NEAR(f.Ne().value_or(0), c.ne, 5e-7);
+    }
+  }
 }
 
 // Every source table of the shared data: the import command it needs; where the import

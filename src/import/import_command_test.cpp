@@ -230,7 +230,8 @@ TEST(ImportCommandTest, SelectionKeepsAncestorsUpToGenerations) {
   Result r = Import(book, o, "g3\r\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.folder.files["ids.csv"],
-            "ini_id,id,family,individual,added,note\r\n1,g2,1,1,,\r\n2,m2,1,2,,\r\n3,g3,1,3,,\r\n");
+            "ini_id,id,family,individual,added,note,parents_cut\r\n1,g2,1,1,,,both\r\n"
+            "2,m2,1,2,,,\r\n3,g3,1,3,,,\r\n");
   // Numeric breed names keep their numbers.
   EXPECT_NE(r.out.find("breeds (founders): 3 = 3 (2);\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.folder.files["PEDIGREE.PRN"].substr(0, 12), "    3    3\r\n");
@@ -238,10 +239,10 @@ TEST(ImportCommandTest, SelectionKeepsAncestorsUpToGenerations) {
   o.generations = 2;
   r = Import(book, o, "g3\rz\r");  // CR line ends
   ASSERT_EQ(r.status, 0) << r.err;
-  // g0 and m0 are three generations above g3: g1 becomes a founder.
+  // g0 and m0 are three generations above g3: g1 becomes a founder, its parents cut.
   EXPECT_EQ(r.folder.files["ids.csv"],
-            "ini_id,id,family,individual,added,note\r\n1,g1,1,1,,\r\n2,m1,1,2,,\r\n"
-            "3,g2,1,3,,\r\n4,m2,1,4,,\r\n5,g3,1,5,,\r\n6,z,2,1,,\r\n");
+            "ini_id,id,family,individual,added,note,parents_cut\r\n1,g1,1,1,,,both\r\n"
+            "2,m1,1,2,,,\r\n3,g2,1,3,,,\r\n4,m2,1,4,,,\r\n5,g3,1,5,,,\r\n6,z,2,1,,,\r\n");
 }
 
 TEST(ImportCommandTest, RefusesToReplaceWithoutForce) {

@@ -107,7 +107,8 @@ std::vector<OutputFile> InputFolderFiles(const PreparedPedigree& pedigree,
               : a.added == Added::kDummy ? kAddedDummy
                                          : "",
               a.note,
-              a.born == 0 ? "" : std::to_string(a.born)};
+              a.born == 0 ? "" : std::to_string(a.born),
+              a.parents_cut};
   }
 
   return {{kImportedFiles[0], passport.bytes()},

@@ -369,6 +369,9 @@ void Builder::Number() {
       }
       animal.sex = node.sex;
       animal.note = NoteOf(n);
+      animal.parents_cut = node.sire_cut  ? (node.dam_cut ? "both" : "sire")
+                           : node.dam_cut ? "dam"
+                                          : "";
       if (node.row >= 0) {
         const HerdbookRow& row = book_.Row(node.row);
         animal.nation = row.nation;

@@ -84,6 +84,8 @@ struct PreparedAnimal {
   bool has_markers = false;
   std::vector<int32_t> markers;
   std::string note;  // what the import changed or added ("; " between several)
+  // The parents the selection left out: "sire", "dam" or "both"; "" none.
+  std::string parents_cut;
 };
 
 struct ImportCounts {

@@ -38,6 +38,8 @@ struct Node {
   bool used_as_sire = false, used_as_dam = false;
   int dummy_child = -1;  // a dummy: the animal it is a parent of
   int depth = 0;         // generations above the nearest kept animal
+  // A parent the book names that the selection left out.
+  bool sire_cut = false, dam_cut = false;
 };
 
 inline uint32_t Low32(uint64_t value) { return static_cast<uint32_t>(value); }

@@ -374,6 +374,8 @@ void Builder::OrderNodes() {
     const HerdbookRow& row = book_.Row(node.row);
     node.sire = selected(row.sire, row.sire_hash);
     node.dam = selected(row.dam, row.dam_hash);
+    node.sire_cut = !row.sire.empty() && node.sire < 0;
+    node.dam_cut = !row.dam.empty() && node.dam < 0;
   }
   nodes_.swap(ordered);
   node_index_ = IdTable();

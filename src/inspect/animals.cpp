@@ -168,6 +168,36 @@ std::string FixedDecimals(double value, int decimals) {
   return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("nan");
 }
 
+std::vector<FamilyInbreeding> InbreedingByFamily(const AnimalTable& table) {
+  std::vector<FamilyInbreeding> families;
+  int32_t with_f = 0;
+  double sum = 0.0;
+  double largest = 0.0;
+  const auto close = [&]() {
+    if (families.empty() || with_f == 0) return;
+    families.back().mean_f = FixedDecimals(sum / with_f, 6);
+    families.back().max_f = FixedDecimals(largest, 6);
+  };
+  for (const AnimalRow& row : table.rows) {
+    if (row.copy_of != 0 || row.dummy) continue;
+    if (families.empty() || families.back().family != row.family) {
+      close();
+      families.push_back({row.family, 0, "", ""});
+      with_f = 0;
+      sum = 0.0;
+      largest = 0.0;
+    }
+    ++families.back().animals;
+    if (row.has_figures) {
+      ++with_f;
+      sum += row.inbreeding;
+      largest = std::max(largest, row.inbreeding);
+    }
+  }
+  close();
+  return families;
+}
+
 std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
   constexpr double kUnits = 10000.0;
   std::vector<std::string> shown;

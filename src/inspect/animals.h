@@ -87,6 +87,17 @@ std::string FixedDecimals(double value, int decimals);
 // "breedJ"), is "breedK".
 std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count);
 
+// Per family, in the order of the rows, over the animals read that are neither copies nor
+// dummy parents the import added: their number, and the mean and the largest F of those with
+// figures with 6 decimals ("" when none has). The one mean F of report's text and HTML page.
+struct FamilyInbreeding {
+  int32_t family = 0;
+  int32_t animals = 0;
+  std::string mean_f;
+  std::string max_f;
+};
+std::vector<FamilyInbreeding> InbreedingByFamily(const AnimalTable& table);
+
 // The table of the observed run; breed names read from the run's PEDIGREE.PRN. Throws
 // std::logic_error when a row of the finished run is neither a copy the run told of nor the
 // next animal read.

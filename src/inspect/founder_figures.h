@@ -12,19 +12,25 @@
 //   contribution c(j): the expected share of the reference's genes that passes through
 //     animal j: c(j) = [j in the reference] / N + the sum over the children k of c(k) / 2;
 //   founders: animals with both parents unknown and c > 0; founder i's p_i = c(i). An animal
-//     with one parent unknown stands, for that parent's half, for a founder of its own (a
-//     phantom parent, p = c / 2), so that the p_i add up to 1;
+//     with one parent unknown (a half-founder) stands, by default, for that parent's half,
+//     for a founder of its own (a phantom parent, p = c / 2), so that the p_i add up to 1;
+//     with HalfFounders::kRescale phantoms have no share and the founders' p_i are divided
+//     by their sum K (the share of the reference's genes traced to founders);
 //   fe = 1 / sum of p_i^2;
 //   fa (Boichard, Maignel and Verrier 1997): ancestors are taken one at a time, each time the
-//     one with the largest marginal contribution q(j) = c'(j) (1 - a(j)), where c' is the
-//     contribution with the parent links of the ancestors taken so far cut and a(j) the share
-//     of j's genes that comes from them (a = 1 for an ancestor taken). Ancestors are the
-//     founders, the phantom parents (q = c'/2 until taken) and the animals with a child in
-//     the reference's ancestry (a reference animal without such a child is none); ties go to
-//     the animal first in line, a phantom right after its animal. Taking stops when the q
-//     taken add up to 1 (within 1e-10) or no q exceeds 1e-12; fa = 1 / sum of q^2;
+//     one with the largest marginal contribution q(j) = c'(j) (k(j) - a(j)) / K, where c' is
+//     the contribution with the parent links of the ancestors taken so far cut, k(j) the
+//     share of j's genes traced to founders (1 with phantoms) and a(j) the share that comes
+//     from the ancestors taken (a = k for an ancestor taken). A half-founder taken passes on
+//     its unknown parent's half too: its phantom has nothing left. Ancestors are the
+//     founders, the phantom parents (q = c'/2 until they or their animal are taken) and the
+//     animals with a child in the reference's ancestry (a reference animal without such a
+//     child is none). q within 1e-9 (relative) of the largest are equal, and of them the
+//     animal first in line is taken, a phantom right after its animal. Taking stops when the
+//     q taken add up to 1 (within 1e-10) or no q exceeds 1e-12; fa = 1 / sum of q^2;
 //   mean ecg over the reference; Ne = 1 / (2 mean dF) over the reference animals with ecg
-//     t > 1, dF = 1 - (1 - F)^(1 / (t - 1)) (Gutierrez et al. 2008); none when no such
+//     t > 1, dF = 1 - (1 - F)^(1 / (t - 1)) (Gutierrez et al. 2008), with
+//     `ne_include_shallow` over all reference animals, dF = 0 for t <= 1; none when no such
 //     animal exists or mean dF <= 0.
 #ifndef PEDPREP_INSPECT_FOUNDER_FIGURES_H_
 #define PEDPREP_INSPECT_FOUNDER_FIGURES_H_
@@ -37,6 +43,16 @@
 
 namespace pedprep {
 
+// How an animal with one parent unknown counts: that parent as a founder of its own with half
+// the animal's contribution (phantom), or not at all, the founders' contributions rescaled to
+// add up to 1 (rescale).
+enum class HalfFounders { kPhantom, kRescale };
+
+struct FounderConventions {
+  HalfFounders half_founders = HalfFounders::kPhantom;
+  bool ne_include_shallow = false;  // reference animals with ecg <= 1 count in Ne with dF 0
+};
+
 struct FounderShare {
   int32_t animal = 0;  // the founder, or the animal with one parent unknown (phantom)
   bool phantom = false;
@@ -48,6 +64,7 @@ struct FounderFigures {
   int32_t founders = 0;       // founders with a contribution
   int32_t half_founders = 0;  // animals with one parent unknown and a contribution
   double ecg_sum = 0.0;       // over the reference
+  double traced = 1.0;        // share of the reference's genes the p and q are shares of
   double p_squares = 0.0;     // sum of p_i^2
   double q_squares = 0.0;     // sum of q^2 of the ancestors taken
   int32_t ancestors_taken = 0;
@@ -67,10 +84,11 @@ FounderFigures ComputeFounderFigures(const std::vector<ParentLinks>& links,
                                      const std::vector<bool>& placeholder,
                                      const AncestryFigures& figures,
                                      const std::vector<bool>& reference, int32_t first,
-                                     int32_t last);
+                                     int32_t last, const FounderConventions& conventions = {});
 
 // The figures of the union of closed groups: reference animals and founders add up, a
-// group's p and q scale by its share of the reference animals.
+// group's p and q scale by its share of the reference's genes traced to founders (with
+// phantoms: its share of the reference animals).
 FounderFigures Combine(const std::vector<FounderFigures>& groups);
 
 }  // namespace pedprep

@@ -33,6 +33,7 @@ TEST(FounderFigures, HandWorkedPedigrees) {
     std::vector<bool> placeholder;
     std::vector<bool> reference;
     Expected expected;
+    FounderConventions conventions = {};
   };
   const std::vector<Case> cases = {
       // 2 and 3 full sibs, 4 their calf (F 1/4, ecg 2): dF = 1/4, Ne = 2.
@@ -55,6 +56,37 @@ TEST(FounderFigures, HandWorkedPedigrees) {
        {false, true, false},
        {false, false, true},
        {1, 1, 0.5, 2.0, 2.0, std::nullopt}},
+      // 2 (sire 0, dam a dummy) has three calves by the founders 3, 4, 5. Taking 2 (q 1/2)
+      // takes its unknown dam's half too: then 3, 4 and 5 at 1/6 each; fa = 3. p: 1/4 for 0
+      // and for the phantom dam, 1/6 for 3, 4, 5: fe = 24/5.
+      {"a half-founder taken as an ancestor",
+       {{U, U}, {U, U}, {0, 1}, {U, U}, {U, U}, {U, U}, {2, 3}, {2, 4}, {2, 5}},
+       {false, true, false, false, false, false, false, false, false},
+       {false, false, false, false, false, false, true, true, true},
+       {4, 1, 1.25, 24.0 / 5, 3.0, std::nullopt}},
+      // The same with the phantom dam given no share: K = 3/4 traced, p = 1/3, 2/9, 2/9, 2/9
+      // (fe = 27/7); 0 and 2 tie at q = 1/3, 0 comes first and leaves 2 nothing.
+      {"rescale",
+       {{U, U}, {U, U}, {0, 1}, {U, U}, {U, U}, {U, U}, {2, 3}, {2, 4}, {2, 5}},
+       {false, true, false, false, false, false, false, false, false},
+       {false, false, false, false, false, false, true, true, true},
+       {4, 1, 1.25, 27.0 / 7, 27.0 / 7, std::nullopt},
+       {HalfFounders::kRescale, false}},
+      // c(0) = 1/4 + 1/12 + 1/6 and c(3) = 1/3 + 1/6 differ by a rounding step: both count as
+      // 1/2 and 0 is taken first, then 1 (1/3) and the phantom sire of 5 (1/6): fa = 18/7
+      // (taking 3 first would give 2.88). p the same: fe = 18/7; 4 has F 1/4, ecg 3/2: Ne 8/7.
+      {"a tie a rounding step apart",
+       {{U, U}, {U, U}, {0, 1}, {1, 0}, {2, 0}, {3, U}},
+       {},
+       {false, false, false, true, true, true},
+       {2, 1, 7.0 / 6, 18.0 / 7, 18.0 / 7, 8.0 / 7}},
+      // Shallow reference animals (ecg 1) count in Ne with no rise in F: mean dF 1/12.
+      {"full-sib mating, shallow animals in Ne",
+       {{U, U}, {U, U}, {0, 1}, {0, 1}, {2, 3}},
+       {},
+       {false, false, true, true, true},
+       {2, 0, 4.0 / 3, 2.0, 2.0, 6.0},
+       {HalfFounders::kPhantom, true}},
       {"no reference",
        {{U, U}},
        {},
@@ -65,25 +97,31 @@ TEST(FounderFigures, HandWorkedPedigrees) {
     SCOPED_TRACE(c.name);
     const AncestryFigures figures = ComputeAncestry(c.links, c.placeholder);
     ExpectFigures(ComputeFounderFigures(c.links, c.placeholder, figures, c.reference, 0,
-                                        static_cast<int32_t>(c.links.size())),
+                                        static_cast<int32_t>(c.links.size()), c.conventions),
                   c.expected);
   }
 }
 
-// Two closed families worked out apart and combined give the figures of the two as one.
+// Two closed families worked out apart and combined give the figures of the two as one, with
+// either convention for the half-founder 10 (a family's share of the genes traced to founders
+// weighs its figures when half-founders are rescaled).
 TEST(FounderFigures, CombinedFamiliesEqualTheWhole) {
-  const std::vector<ParentLinks> links = {{U, U}, {U, U}, {0, 1}, {0, 1}, {2, 3},
-                                          {U, U}, {U, U}, {U, U}, {5, 6}, {8, 7}};
-  const std::vector<bool> reference = {false, false, true,  true, true,
-                                       false, false, false, true, true};
+  const std::vector<ParentLinks> links = {{U, U}, {U, U}, {0, 1}, {0, 1}, {2, 3}, {U, U},
+                                          {U, U}, {U, U}, {5, 6}, {8, 7}, {9, U}};
+  const std::vector<bool> reference = {false, false, true, true, true, false,
+                                       false, false, true, true, true};
   const AncestryFigures figures = ComputeAncestry(links);
-  const FounderFigures whole = ComputeFounderFigures(links, {}, figures, reference, 0, 10);
-  const FounderFigures parts =
-      Combine({ComputeFounderFigures(links, {}, figures, reference, 0, 5),
-               ComputeFounderFigures(links, {}, figures, reference, 5, 10)});
-  ExpectFigures(parts, {whole.founders, whole.half_founders, whole.MeanEcg(), whole.Fe(),
-                        whole.Fa(), whole.Ne()});
-  EXPECT_EQ(parts.founders, 5);
+  for (const HalfFounders half : {HalfFounders::kPhantom, HalfFounders::kRescale}) {
+    SCOPED_TRACE(static_cast<int>(half));
+    const FounderFigures whole =
+        ComputeFounderFigures(links, {}, figures, reference, 0, 11, {half, false});
+    const FounderFigures parts =
+        Combine({ComputeFounderFigures(links, {}, figures, reference, 0, 5, {half, false}),
+                 ComputeFounderFigures(links, {}, figures, reference, 5, 11, {half, false})});
+    ExpectFigures(parts, {whole.founders, whole.half_founders, whole.MeanEcg(), whole.Fe(),
+                          whole.Fa(), whole.Ne()});
+    EXPECT_EQ(parts.founders, 5);
+  }
 }
 
 }  // namespace

@@ -138,12 +138,20 @@ std::string ComputePopulation(const ObservedRun& run, const AnimalTable& table,
            lookup.AtLine(last + 1)->family == family) {
       ++last;
     }
-    groups.push_back(
-        ComputeFounderFigures(table.links, table.dummy, table.figures, reference, first, last));
+    groups.push_back(ComputeFounderFigures(table.links, table.dummy, table.figures, reference,
+                                           first, last, choice.conventions));
     figures->families.emplace_back(family, groups.back());
     first = last;
   }
   figures->overall = Combine(groups);
+  figures->conventions = choice.conventions;
+  figures->parents_cut = 0;
+  for (const AnimalRow& row : table.rows) {
+    const auto it = run.ids.find(row.ini_id);
+    if (row.copy_of == 0 && it != run.ids.end() && !it->second.parents_cut.empty()) {
+      ++figures->parents_cut;
+    }
+  }
   return "";
 }
 
@@ -162,6 +170,27 @@ void WriteOverallFigures(const FounderFigures& f, std::ostream& out) {
                     ? "no reference animal has more than one equivalent complete generation"
                     : "the reference animals' inbreeding does not rise")
       << "\n";
+}
+
+void WriteCautions(const PopulationFigures& figures, std::ostream& out) {
+  constexpr int32_t kFewAnimals = 20;
+  constexpr double kShallow = 2.0;
+  const FounderFigures& f = figures.overall;
+  if (f.reference == 0) return;
+  if (f.MeanEcg() < kShallow) {
+    out << "caution: the mean equivalent complete generations are below "
+        << FixedDecimals(kShallow, 0) << " (a shallow pedigree): fe, fa and Ne say little\n";
+  }
+  if (f.reference < kFewAnimals) {
+    out << "caution: the reference population holds " << Plural(f.reference, "animal")
+        << ", fewer than " << kFewAnimals << "\n";
+  }
+  if (figures.parents_cut > 0) {
+    out << "caution: the import's selection (--keep, --born-from, --born-to with --generations "
+        << "or --descendants) left out the parents of " << Plural(figures.parents_cut, "animal")
+        << " (ids.csv column parents_cut): ecg and the founder figures count only the ancestry "
+        << "kept\n";
+  }
 }
 
 std::vector<BreedContribution> ContributionsByBreed(const ObservedRun& run,
@@ -204,11 +233,18 @@ void WriteFoundersSection(const ObservedRun& run, const AnimalTable& table,
   const FounderFigures& all = figures.overall;
   out << "\nFounders (reference population: " << figures.reference << ")\n";
   WriteOverallFigures(all, out);
+  WriteCautions(figures, out);
   if (all.reference == 0) return;
   if (all.half_founders > 0) {
     out << "  " << Plural(all.half_founders, "animal") << " with one parent unknown (a dummy "
-        << "parent counts as unknown) stand" << (all.half_founders == 1 ? "s" : "")
-        << " for that parent as a founder of its own.\n";
+        << "parent counts as unknown) ";
+    if (figures.conventions.half_founders == HalfFounders::kRescale) {
+      out << "give" << (all.half_founders == 1 ? "s" : "")
+          << " that parent no share; the founders' contributions are rescaled to add up to 1.\n";
+    } else {
+      out << "stand" << (all.half_founders == 1 ? "s" : "")
+          << " for that parent as a founder of its own.\n";
+    }
   }
   Table families({"family", "reference", "founders", "mean ecg", "fe", "fa", "Ne"}, {});
   for (const auto& [family, f] : figures.families) {

@@ -10,7 +10,8 @@
 //   effective number of ancestors: X.XX
 //   effective population size: X.XX
 // each at the start of its line (a figure that cannot be had reads "not available (why)"),
-// then a table per family and a table per breed, indented by two blanks.
+// then the caution lines (WriteCautions), then a table per family and a table per breed,
+// indented by two blanks.
 #ifndef PEDPREP_INSPECT_FOUNDERS_REPORT_H_
 #define PEDPREP_INSPECT_FOUNDERS_REPORT_H_
 
@@ -30,9 +31,10 @@ struct ObservedRun;
 
 // Which animals form the reference population.
 struct ReferenceChoice {
-  std::string file_name;             // --reference FILE as given ("" = not given)
-  std::string file_text;             // its contents
-  std::optional<int32_t> born_from;  // --reference-born-from YEAR
+  std::string file_name;                // --reference FILE as given ("" = not given)
+  std::string file_text;                // its contents
+  std::optional<int32_t> born_from;     // --reference-born-from YEAR
+  FounderConventions conventions = {};  // how the figures count half-founders and shallow animals
 };
 
 // Finds the animals read by what users type: a herd-book id of ids.csv, else
@@ -58,6 +60,8 @@ struct PopulationFigures {
   std::string reference;  // the reference population in words, with its size
   std::vector<std::pair<int32_t, FounderFigures>> families;  // (family number, figures)
   FounderFigures overall;
+  int32_t parents_cut = 0;  // animals read whose parents the import's selection left out
+  FounderConventions conventions = {};
 };
 
 // Returns "" with `figures` filled, or the problem (an id of the reference file that names no
@@ -67,6 +71,11 @@ std::string ComputePopulation(const ObservedRun& run, const AnimalTable& table,
 
 // The overall figures as NAME: VALUE lines, without heading.
 void WriteOverallFigures(const FounderFigures& figures, std::ostream& out);
+
+// A line "caution: ..." for each way the figures would mislead: the reference's mean ecg
+// below 2 (a shallow pedigree), fewer than 20 reference animals, animals whose parents the
+// import's selection left out (ids.csv column parents_cut). None for an empty reference.
+void WriteCautions(const PopulationFigures& figures, std::ostream& out);
 
 // The whole section, from its heading on (a blank line first).
 void WriteFoundersSection(const ObservedRun& run, const AnimalTable& table,

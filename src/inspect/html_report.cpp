@@ -229,9 +229,17 @@ BarChart HistogramOf(const std::vector<const AnimalRow*>& animals,
   return histogram;
 }
 
-std::string Inbreeding(const ObservedRun& run, const std::vector<const AnimalRow*>& animals) {
+std::string Inbreeding(const ObservedRun& run, const AnimalTable& table,
+                       const std::vector<const AnimalRow*>& animals) {
   std::string html = "<h2>Inbreeding</h2>\n";
   if (animals.empty()) return html + Paragraph("No animal has figures.");
+  std::vector<std::vector<std::string>> rows;
+  for (const FamilyInbreeding& f : InbreedingByFamily(table)) {
+    if (rows.size() == kFamiliesListed) break;
+    rows.push_back({std::to_string(f.family), std::to_string(f.animals), f.mean_f, f.max_f});
+  }
+  html += "<h3>Per family (dummy parents left out)</h3>\n" +
+          HtmlTable({"family", "animals", "mean F", "max F"}, rows);
   const BarChart histogram = HistogramOf(
       animals, [](const AnimalRow& r) { return r.inbreeding; }, 0.025, 0.25, 3,
       "inbreeding coefficient F (classes of 0.025)");
@@ -334,6 +342,7 @@ std::string Founders(const ObservedRun& run, const AnimalTable& table,
   html += Paragraph("Reference population: " + figures.reference + ".");
   std::ostringstream lines;
   WriteOverallFigures(figures.overall, lines);
+  WriteCautions(figures, lines);
   html += "<dl class=\"figures\">\n";
   std::string line;
   for (std::istringstream in(lines.str()); std::getline(in, line);) {
@@ -397,7 +406,7 @@ std::string HtmlReport(const ObservedRun& run, const HtmlRequest& request,
   html += Status(run, request.folder_name);
   html += Families(run);
   html += LoopCopies(run, loop_picture);
-  html += Inbreeding(run, animals);
+  html += Inbreeding(run, table, animals);
   html += BreedComposition(run, table, animals);
   html += Completeness(animals);
   html += Founders(run, table, figures);

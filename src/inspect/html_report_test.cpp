@@ -69,6 +69,13 @@ TEST(HtmlReport, FinishedRunWithPicturesOrANote) {
   EXPECT_NE(page.html.find("<svg id=\"loop\"></svg>"), std::string::npos);
   EXPECT_NE(page.html.find("<dt>effective number of founders</dt><dd>3.20</dd>"),
             std::string::npos);
+  // The text report's mean and largest F of family 1 (inspect/report_test.cpp), and its
+  // caution lines.
+  EXPECT_NE(page.html.find("<tr><td>1</td><td>5</td><td>0.050000</td><td>0.250000</td></tr>"),
+            std::string::npos);
+  EXPECT_NE(page.html.find("<dt>caution</dt><dd>the reference population holds 4 animals, "
+                           "fewer than 20</dd>"),
+            std::string::npos);
 
   page = Report(folder, false);
   EXPECT_NE(page.html.find("No pictures: dot is not installed."), std::string::npos);

@@ -97,6 +97,12 @@ TEST(ComputeAncestry, CompletenessCountsPlaceholdersAsUnknown) {
        {0, 0, 1, 1, 2},
        {0, 0, 1, 1, 2}},
       {"a parent unknown", {{U, U}, {0, U}, {U, U}, {1, 2}}, {}, {0, 0.5, 0, 1.25}, {0, 0, 0, 1}},
+      // 4's parents have 1 and 0 complete generations: it has 1, the smaller plus one.
+      {"parents of unequal depth",
+       {{U, U}, {U, U}, {0, 1}, {U, U}, {2, 3}},
+       {},
+       {0, 0, 1, 0, 1.5},
+       {0, 0, 1, 0, 1}},
       // 1 is a placeholder: unknown as 2's parent, its own figures 0 although it has a parent.
       {"placeholder", {{U, U}, {0, U}, {0, 1}}, {false, true, false}, {0, 0, 0.5}, {0, 0, 0}},
   };

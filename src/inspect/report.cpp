@@ -330,8 +330,8 @@ void WriteWayForward(const ObservedRun& run, std::ostream& out) {
   if (records.size() > kMaxListed) out << "    and " << records.size() - kMaxListed << " more\n";
 }
 
-// Per family over the animals read (copies left out): mean and largest inbreeding, and the
-// mean breed composition when the blood step ended.
+// Per family over the animals read (copies and dummy parents left out): mean and largest
+// inbreeding (InbreedingByFamily), and the mean breed composition when the blood step ended.
 void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
   AnimalTable animals;
   try {
@@ -343,15 +343,12 @@ void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
   struct Sums {
     int32_t family = 0;
     int32_t animals = 0;
-    int32_t with_f = 0;  // animals with an inbreeding coefficient
-    double f_sum = 0.0;
-    double f_max = 0.0;
     std::vector<double> fractions;
   };
   std::vector<Sums> families;
   const bool fractions = !run.blood_rows.empty();
   for (const AnimalRow& row : animals.rows) {
-    if (row.copy_of != 0) continue;
+    if (row.copy_of != 0 || row.dummy) continue;
     if (families.empty() || families.back().family != row.family) {
       families.emplace_back();
       families.back().family = row.family;
@@ -359,11 +356,6 @@ void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
     }
     Sums& sums = families.back();
     ++sums.animals;
-    if (row.has_figures) {
-      ++sums.with_f;
-      sums.f_sum += row.inbreeding;
-      sums.f_max = std::max(sums.f_max, row.inbreeding);
-    }
     for (std::size_t k = 0; k < row.fractions.size() && k < sums.fractions.size(); ++k) {
       sums.fractions[k] += row.fractions[k];
     }
@@ -377,16 +369,17 @@ void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
     text << (value < 0.5e-6 ? 0.0 : value);
     return text.str();
   };
-  out << "\nInbreeding and breed composition per family (animals read";
+  const std::vector<FamilyInbreeding> inbreeding = InbreedingByFamily(animals);
+  out << "\nInbreeding and breed composition per family (animals read, dummy parents left out";
   if (!fractions) out << "; no breed fractions: the run stops before the blood step ends";
   out << ")\n";
   std::vector<std::string> header = {"family", "animals", "mean F", "max F"};
   if (fractions) header.insert(header.end(), animals.breeds.begin(), animals.breeds.end());
   Table table(header, std::vector<bool>(header.size(), false));
-  for (const Sums& f : families) {
-    std::vector<std::string> row = {Str(f.family), Grouped(f.animals),
-                                    f.with_f == 0 ? "" : fixed(f.f_sum / f.with_f, 6),
-                                    f.with_f == 0 ? "" : fixed(f.f_max, 6)};
+  for (std::size_t k = 0; k < families.size() && k < inbreeding.size(); ++k) {
+    const Sums& f = families[k];
+    std::vector<std::string> row = {Str(f.family), Grouped(f.animals), inbreeding[k].mean_f,
+                                    inbreeding[k].max_f};
     if (fractions) {
       for (double sum : f.fractions) row.push_back(fixed(sum / f.animals, 4));
     }

@@ -66,6 +66,12 @@ TEST(ReportTest, ReferencePopulationAsTheUserSays) {
        {"", "", 2001},
        0,
        "Founders (reference population: the 1 animal born in 2001 or later)"},
+      // 2 is a dummy: 3 and 4 have one parent known and are not in the reference.
+      {"a dummy parent",
+       header + "2,,1,2,dummy,,\r\n",
+       {},
+       0,
+       "Founders (reference population: the 2 animals with both parents known)"},
       {"no column born",
        "ini_id,id\r\n",
        {"", "", 2001},
@@ -104,7 +110,7 @@ Families
        2             3                  0              0     3
    total             8                  1              2    11
 
-Inbreeding and breed composition per family (animals read)
+Inbreeding and breed composition per family (animals read, dummy parents left out)
   family  animals    mean F     max F  breed1  breed2
        1        5  0.050000  0.250000  0.5000  0.5000
        2        3  0.000000  0.000000  0.5000  0.5000
@@ -115,6 +121,8 @@ mean equivalent complete generations: 1.2500
 effective number of founders: 3.20
 effective number of ancestors: 3.20
 effective population size: 2.00
+caution: the mean equivalent complete generations are below 2 (a shallow pedigree): fe, fa and Ne say little
+caution: the reference population holds 4 animals, fewer than 20
 
   family  reference  founders  mean ecg    fe    fa    Ne
        1          3         2    1.3333  2.00  2.00  2.00
@@ -257,6 +265,10 @@ TEST(ReportTest, StoppedRunCountsTheAnimalsRead) {
   total >> word >> read >> loop;
   EXPECT_EQ(read, static_cast<long>(rows.size())) << line;
   EXPECT_EQ(loop, kMaxBreaks) << line;
+  // The copies have no position yet: the CSV's position field stays empty, never 0.
+  const std::string csv = Report(folder, true).out;
+  EXPECT_NE(csv.find("\r\nloop,"), std::string::npos) << csv.substr(0, 200);
+  EXPECT_EQ(csv.find(",0,"), std::string::npos);
 }
 
 // A stopped run's report says what to do, from the stop's data.
@@ -352,14 +364,23 @@ TEST(ReportTest, InbreedingAndBreedCompositionPerFamily) {
     const char* name;
     std::vector<PassportRow> rows;  // empty: the clean passport
     std::string section;
+    std::string dummies = "";  // ids.csv rows added
   };
   const std::vector<Case> cases = {
       {"the clean folder: 5 is the child of full sibs",
        {},
-       "Inbreeding and breed composition per family (animals read)\n"
+       "Inbreeding and breed composition per family (animals read, dummy parents left out)\n"
        "  family  animals    mean F     max F   Angus  Hereford\n"
        "       1        5  0.050000  0.250000  0.5000    0.5000\n"
        "       2        3  0.000000  0.000000  0.5000    0.5000\n"},
+      // A dummy parent is not an animal of the herd book: 5's F (1/4) over the other four.
+      {"2 a dummy",
+       {},
+       "Inbreeding and breed composition per family (animals read, dummy parents left out)\n"
+       "  family  animals    mean F     max F   Angus  Hereford\n"
+       "       1        4  0.062500  0.250000  0.6250    0.3750\n"
+       "       2        3  0.000000  0.000000  0.5000    0.5000\n",
+       "2,,1,2,dummy\r\n"},
       {"3 and 4 are each other's fathers: no blood, no F for them or 5",
        {{1, 1, 0, 0, 1, 1, 1},
         {1, 2, 0, 0, 2, 2, 2},
@@ -369,8 +390,8 @@ TEST(ReportTest, InbreedingAndBreedCompositionPerFamily) {
         {1, 6, 1, 2, 0, 2, 6},
         {2, 1, 0, 0, 1, 1, 7},
         {2, 2, 0, 0, 1, 1, 8}},
-       "Inbreeding and breed composition per family (animals read; no breed fractions: the run "
-       "stops before the blood step ends)\n"
+       "Inbreeding and breed composition per family (animals read, dummy parents left out; no "
+       "breed fractions: the run stops before the blood step ends)\n"
        "  family  animals    mean F     max F\n"
        "       1        6  0.000000  0.000000\n"
        "       2        2  0.000000  0.000000\n"},
@@ -378,6 +399,7 @@ TEST(ReportTest, InbreedingAndBreedCompositionPerFamily) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryFileSystem folder = CleanFolder();
+    folder.files["ids.csv"] += c.dummies;
     if (!c.rows.empty()) {
       folder.files["PEDIGREE.PRN"] = PassportText(static_cast<long>(c.rows.size()), 2, c.rows);
     }

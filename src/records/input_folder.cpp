@@ -188,12 +188,16 @@ std::map<int32_t, std::string> ReadBreedLegend(const std::vector<std::string>& t
 std::string IdsCsvText(const std::vector<IdsRow>& rows, bool with_born) {
   std::vector<std::string> header = {"ini_id", "id", "family", "individual", "added", "note"};
   if (with_born) header.emplace_back("born");
+  const bool with_cut = std::any_of(rows.begin(), rows.end(),
+                                    [](const IdsRow& row) { return !row.parents_cut.empty(); });
+  if (with_cut) header.emplace_back("parents_cut");
   std::string text = CsvLine(header);
   for (const IdsRow& row : rows) {
     std::vector<std::string> fields = {
         std::to_string(row.ini_id),     row.id,    std::to_string(row.family),
         std::to_string(row.individual), row.added, row.note};
     if (with_born) fields.push_back(row.born);
+    if (with_cut) fields.push_back(row.parents_cut);
     text += CsvLine(fields);
   }
   return text;
@@ -234,6 +238,7 @@ std::map<int32_t, IdsRow> ParseIdsCsv(std::string_view text, std::vector<IdsProb
   const std::size_t added_column = column("added");
   const std::size_t note_column = column("note");
   const std::size_t born_column = column("born");
+  const std::size_t cut_column = column("parents_cut");
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const CsvRow& row = rows[r];
     if (row.fields.size() != header.size()) {
@@ -271,6 +276,7 @@ std::map<int32_t, IdsRow> ParseIdsCsv(std::string_view text, std::vector<IdsProb
     if (added_column != header.size()) ids_row.added = row.fields[added_column];
     if (note_column != header.size()) ids_row.note = row.fields[note_column];
     if (born_column != header.size()) ids_row.born = row.fields[born_column];
+    if (cut_column != header.size()) ids_row.parents_cut = row.fields[cut_column];
     ids.emplace(ids_row.ini_id, std::move(ids_row));
   }
   return ids;

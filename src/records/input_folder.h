@@ -70,13 +70,16 @@ struct IdsRow {
   std::string added;  // "", "parent" or "dummy"
   std::string note;
   std::string born;  // the birth year, or ""
-  long line = 0;     // the line it was read from (0 when written)
+  // The parents the import's selection left out ("sire", "dam" or "both"; "" none).
+  std::string parents_cut;
+  long line = 0;  // the line it was read from (0 when written)
 };
 
 inline constexpr const char* kAddedParent = "parent";
 inline constexpr const char* kAddedDummy = "dummy";
 
-// ids.csv's bytes for `rows`; the born column is written when `with_born`.
+// ids.csv's bytes for `rows`; the born column is written when `with_born`, the parents_cut
+// column after it when a row has parents cut.
 std::string IdsCsvText(const std::vector<IdsRow>& rows, bool with_born);
 
 // A fault of ids.csv: its line and what is wrong, as "expected ..., found ...".

@@ -66,8 +66,8 @@ TEST(InputFolderTest, TheNotesFollowTheLegendWhereLinesAreLeft) {
 }
 
 TEST(InputFolderTest, IdsCsvRoundTripAndStrictReading) {
-  const std::vector<IdsRow> rows = {{1, "Bella, \"B\"", 1, 1, "", "", "1998"},
-                                    {2, "", 1, 2, kAddedDummy, "dummy sire of Bella", ""}};
+  const std::vector<IdsRow> rows = {{1, "Bella, \"B\"", 1, 1, "", "", "1998", "both"},
+                                    {2, "", 1, 2, kAddedDummy, "dummy sire of Bella", "", ""}};
   const std::string text = IdsCsvText(rows, true);
   std::vector<IdsProblem> problems;
   const std::map<int32_t, IdsRow> read = ParseIdsCsv(text, &problems);
@@ -75,6 +75,9 @@ TEST(InputFolderTest, IdsCsvRoundTripAndStrictReading) {
   ASSERT_EQ(read.size(), 2u);
   EXPECT_EQ(read.at(1).id, "Bella, \"B\"");
   EXPECT_EQ(read.at(1).born, "1998");
+  EXPECT_EQ(read.at(1).parents_cut, "both");
+  EXPECT_EQ(text.substr(0, text.find('\r')),
+            "ini_id,id,family,individual,added,note,born,parents_cut");
   EXPECT_EQ(read.at(2).added, "dummy");
   EXPECT_EQ(read.at(2).line, 3);
 

@@ -46,21 +46,19 @@ std::string KnownNames(HerdbookColumn column) {
   return names;
 }
 
-}  // namespace
+// What the command line gives besides ImportOptions, turned into them when the command runs.
+struct ImportArguments {
+  ImportOptions options;
+  std::string delimiter;
+  std::string default_sex;
+  std::string generations;
+  std::string encoding;
+  int largest_families = -1;
+};
 
-void DefineImport(CommandLine& line, CommandContext& context) {
-  struct Parsed {
-    ImportOptions options;
-    std::string delimiter;
-    std::string default_sex;
-    std::string generations;
-    std::string encoding;
-    int largest_families = -1;
-  };
-  auto parsed = std::make_shared<Parsed>();
-  ImportOptions& o = parsed->options;
-  Command& command =
-      line.Add("import", "Write an input folder (and ids.csv) from one or more herd book tables.");
+// The herd books, the output folder, the separator and the columns.
+void DefineColumnOptions(Command& command, ImportArguments& parsed) {
+  ImportOptions& o = parsed.options;
   command
       .Positional("HERDBOOK", &o.herdbooks,
                   "Delimited text with a header row, one or more read as one book: id, sire, "
@@ -70,7 +68,7 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .TypeName("FOLDER")
       .ShowDefault();
   command
-      .Option("--delimiter", &parsed->delimiter,
+      .Option("--delimiter", &parsed.delimiter,
               "Field separator: one character, 'tab', or 'space' (runs of blanks, no quoting); "
               "default: detected from each header (TAB ; , | or blanks)")
       .TypeName("CHAR")
@@ -90,6 +88,11 @@ void DefineImport(CommandLine& line, CommandContext& context) {
                     "number (1 = first); default: " + KnownNames(column))
         .TypeName("COLUMN");
   }
+}
+
+// The codes of unknown values, sexes and breeds, the markers and the encoding.
+void DefineCodeOptions(Command& command, ImportArguments& parsed) {
+  ImportOptions& o = parsed.options;
   command
       .Option("--missing", &o.missing,
               "More codes of an unknown value, e.g. unknown,unk (repeatable)")
@@ -110,7 +113,7 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .TypeName("COLUMN")
       .AtMost(kMaxMarkerColumns, "marker columns");
   command
-      .Option("--encoding", &parsed->encoding,
+      .Option("--encoding", &parsed.encoding,
               "Encoding of the herd books, keep file and breed map; default: UTF-8, UTF-16 "
               "(with a byte-order mark or detected), else Windows-1252 with a warning")
       .TypeName("utf-8|utf-16le|utf-16be|latin1|cp1252")
@@ -120,6 +123,11 @@ void DefineImport(CommandLine& line, CommandContext& context) {
               "Replace a marker column's value before the checks, e.g. cancer:0=2 keeps a 0 "
               "class (repeatable)")
       .TypeName("COLUMN:FROM=TO");
+}
+
+// Which animals are kept.
+void DefineSelectionOptions(Command& command, ImportArguments& parsed) {
+  ImportOptions& o = parsed.options;
   command.Option("--keep", &o.keep_file, "File of ids (one a line): keep these and their ancestors")
       .TypeName("FILE");
   command
@@ -135,7 +143,7 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .TypeName("YEAR")
       .Range(1, 9999);
   command
-      .Option("--largest-families", &parsed->largest_families,
+      .Option("--largest-families", &parsed.largest_families,
               "Keep only the N largest families of the herd book (of equal size the first)")
       .TypeName("N")
       .AtLeast(1);
@@ -143,7 +151,7 @@ void DefineImport(CommandLine& line, CommandContext& context) {
                "Leave out animals without parent and offspring in the herd book (before "
                "--largest-families chooses)");
   command
-      .Option("--generations", &parsed->generations,
+      .Option("--generations", &parsed.generations,
               "Generations of ancestors kept with --keep; auto: the most that fit the run")
       .TypeName("N|auto")
       .Check(CheckGenerations)
@@ -158,10 +166,15 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .Needs("--keep")
       .Needs("--born-from")
       .Needs("--born-to");
+}
+
+// Repairs, defaults and what is written.
+void DefineOutputOptions(Command& command, ImportArguments& parsed) {
+  ImportOptions& o = parsed.options;
   command.Flag("--repair", &o.repair,
                "Cut own-parent links and one link of each ancestry cycle; a sex "
                "contradicting the role as sire or dam gives way (listed in the summary)");
-  command.Option("--default-sex", &parsed->default_sex, "M or F for animals of unknown sex")
+  command.Option("--default-sex", &parsed.default_sex, "M or F for animals of unknown sex")
       .TypeName("M|F")
       .Choices({"M", "F"});
   command.Option("--default-breed", &o.default_breed, "Breed of founders without one")
@@ -186,6 +199,9 @@ void DefineImport(CommandLine& line, CommandContext& context) {
       .TypeName("FILE");
   command.Flag("--force", &o.force,
                "Replace an existing input folder and remove an earlier run's outputs");
+}
+
+void DefineNotes(Command& command) {
   command.Note("Columns",
                "found by their header names in any letter case, or named with --id, --sire, "
                "--dam, --sex, --breed, --nation, --born. The animal: " +
@@ -208,33 +224,52 @@ void DefineImport(CommandLine& line, CommandContext& context) {
                "a parent named without a row of its own is added as a founder with the breed "
                "of the first row naming it; an animal with one known parent gets a dummy "
                "founder as the other, of its child's breed unless --dummy-breed names one.");
+}
+
+// The options as RunImport takes them.
+ImportOptions& TakeArguments(ImportArguments& parsed) {
+  ImportOptions& options = parsed.options;
+  const std::string& d = parsed.delimiter;
+  if (d.empty()) {
+    options.delimiter = 0;
+  } else if (d == "tab" || d == "TAB" || d == "Tab") {
+    options.delimiter = '\t';
+  } else if (d == "space" || d == "SPACE" || d == "Space") {
+    options.delimiter = kBlankSeparated;
+  } else {
+    options.delimiter = d[0];
+  }
+  if (!parsed.default_sex.empty()) {
+    options.default_sex =
+        parsed.default_sex == "M" || parsed.default_sex == "m" ? Sex::kMale : Sex::kFemale;
+  }
+  if (!parsed.encoding.empty()) ParseTextEncoding(parsed.encoding, &options.encoding);
+  options.largest_families = parsed.largest_families;
+  options.generations_auto = parsed.generations == "auto";
+  if (!parsed.generations.empty() && !options.generations_auto) {
+    options.generations = std::stoi(parsed.generations);
+  }
+  return options;
+}
+
+}  // namespace
+
+void DefineImport(CommandLine& line, CommandContext& context) {
+  auto parsed = std::make_shared<ImportArguments>();
+  Command& command =
+      line.Add("import", "Write an input folder (and ids.csv) from one or more herd book tables.");
+  DefineColumnOptions(command, *parsed);
+  DefineCodeOptions(command, *parsed);
+  DefineSelectionOptions(command, *parsed);
+  DefineOutputOptions(command, *parsed);
+  DefineNotes(command);
   command.OnRun([parsed, &context] {
-    ImportOptions& options = parsed->options;
-    const std::string& d = parsed->delimiter;
-    if (d.empty()) {
-      options.delimiter = 0;
-    } else if (d == "tab" || d == "TAB" || d == "Tab") {
-      options.delimiter = '\t';
-    } else if (d == "space" || d == "SPACE" || d == "Space") {
-      options.delimiter = kBlankSeparated;
-    } else {
-      options.delimiter = d[0];
-    }
-    if (!parsed->default_sex.empty()) {
-      options.default_sex =
-          parsed->default_sex == "M" || parsed->default_sex == "m" ? Sex::kMale : Sex::kFemale;
-    }
-    if (!parsed->encoding.empty()) ParseTextEncoding(parsed->encoding, &options.encoding);
-    options.largest_families = parsed->largest_families;
-    options.generations_auto = parsed->generations == "auto";
-    if (!parsed->generations.empty() && !options.generations_auto) {
-      options.generations = std::stoi(parsed->generations);
-    }
+    const ImportOptions& options = TakeArguments(*parsed);
     std::unique_ptr<FileSystem> input = context.env.OpenNamedFiles();
     const std::string folder = options.output_folder == "." ? "" : options.output_folder;
     std::unique_ptr<FileSystem> output = context.env.open_folder(folder, true);
     return RunImport(options, context.out, context.err, *input, *output);
   });
-}  // namespace pedprep
+}
 
 }  // namespace pedprep

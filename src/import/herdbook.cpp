@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
 #include <exception>
 #include <limits>
 #include <system_error>
 #include <thread>
 
+#include "import/field_values.h"
+#include "import/header_columns.h"
 #include "import/id_hash.h"
 #include "import/plain_split.h"
 #include "records/byte_order_mark.h"
@@ -58,34 +59,6 @@ std::string Quoted(std::string_view text) {
   return quoted;
 }
 
-// A header name as compared: lower case, without blanks.
-std::string HeaderKey(std::string_view text) {
-  std::string key;
-  for (char c : text) {
-    if (c != ' ' && c != '\t') key += LowerByte(c);
-  }
-  return key;
-}
-
-struct Column {
-  std::vector<std::string> names;  // header keys
-  bool required;
-  std::string given;  // the name or number the user gave ("" = the known names)
-  int index = -1;
-};
-
-enum class Parsed { kGood, kNotInteger, kOutOfRange };
-
-Parsed ParseInteger(std::string_view text, int min, int max, int32_t* value) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  int number = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (text.empty() || end != text.data() + text.size()) return Parsed::kNotInteger;
-  if (error != std::errc() || number < min || number > max) return Parsed::kOutOfRange;
-  *value = number;
-  return Parsed::kGood;
-}
-
 bool ParseSex(std::string_view text, const HerdbookFormat& format, Sex* sex) {
   if (text.empty()) {
     *sex = Sex::kUnknown;
@@ -123,76 +96,13 @@ struct ReadSettings {
   int16_t file = 0;
   char delimiter = ',';
   const HerdbookFormat* format = nullptr;
-  std::vector<Column> columns;
+  std::vector<SoughtColumn> columns;
   std::vector<std::string> missing;        // lower case
   std::array<bool, 256> may_be_missing{};  // first bytes of the missing codes, lower case
   std::size_t marker_count = 0;
   std::size_t header_fields = 0;  // of the header, without its empty trailing ones
   bool usable = true;
 };
-
-// Whether day `d` of month `m` exists in year `y`.
-bool IsDay(int y, int m, int d) {
-  static constexpr std::array<int, 12> kDays = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (m < 1 || m > 12 || d < 1 || d > kDays[m - 1]) return false;
-  return m != 2 || d < 29 || (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0));
-}
-
-// The year in a birth year or date: a run of 4 digits, or the first 4 of a run of 8; 0 when
-// there is none or more than one run of 4 or 8 digits. A date that names its month and day
-// (YYYYMMDD, Y-M-D, D.M.Y, D/M/Y or M/D/Y, a time after it) must name a day that exists;
-// otherwise `*impossible` is set and 0 returned.
-int YearOf(std::string_view text, bool* impossible) {
-  struct Run {
-    std::size_t begin = 0, size = 0;
-    int value = 0;
-  };
-  std::array<Run, 3> runs{};
-  std::size_t run_count = 0;
-  int year = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] < '0' || text[i] > '9') {
-      ++i;
-      continue;
-    }
-    std::size_t end = i;
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-    if (run_count < runs.size()) {
-      Run& run = runs[run_count++];
-      run.begin = i;
-      run.size = end - i;
-      for (std::size_t k = i; k < std::min(end, i + 8); ++k)
-        run.value = run.value * 10 + (text[k] - '0');
-    }
-    if (end - i == 4 || end - i == 8) {
-      if (year != 0) return 0;
-      year = (text[i] - '0') * 1000 + (text[i + 1] - '0') * 100 + (text[i + 2] - '0') * 10 +
-             (text[i + 3] - '0');
-    }
-    i = end;
-  }
-  if (year == 0) return 0;
-  // The separator between runs a and a + 1, 0 when it is not one of - . / alone.
-  auto separator = [&](std::size_t a) {
-    const std::size_t from = runs[a].begin + runs[a].size;
-    const char c = text[from];
-    return runs[a + 1].begin == from + 1 && (c == '-' || c == '.' || c == '/') ? c : '\0';
-  };
-  bool valid = true;
-  if (run_count >= 1 && runs[0].size == 8) {
-    valid = IsDay(year, runs[0].value / 100 % 100, runs[0].value % 100);
-  } else if (run_count == 3 && runs[1].size <= 2 && separator(0) != 0 &&
-             separator(0) == separator(1)) {
-    if (runs[0].size == 4 && runs[2].size <= 2) {
-      valid = IsDay(year, runs[1].value, runs[2].value);
-    } else if (runs[2].size == 4 && runs[0].size <= 2) {
-      valid = IsDay(year, runs[1].value, runs[0].value) ||
-              (separator(0) == '/' && IsDay(year, runs[0].value, runs[1].value));
-    }
-  }
-  if (!valid) *impossible = true;
-  return valid ? year : 0;
-}
 
 // Turns rows of fields into HerdbookRows, problems and marker values. The first row it gets
 // (unless `header_done`) is the header. With `storage`, the kept texts are copied there
@@ -248,34 +158,13 @@ class RowReader {
 
   void Header(long line, const std::vector<std::string_view>& fields) {
     header_done_ = true;
-    std::vector<Column>& columns = settings_->columns;
+    std::vector<SoughtColumn>& columns = settings_->columns;
     const std::size_t count = fields.size();
     settings_->header_fields = count;
     while (settings_->header_fields > 0 && Trim(fields[settings_->header_fields - 1]).empty()) {
       --settings_->header_fields;
     }
-    for (Column& column : columns) {
-      if (column.given.empty()) continue;
-      const std::string& given = column.given;
-      if (std::all_of(given.begin(), given.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        const std::size_t number = std::stoul(given.substr(0, 9));
-        if (number >= 1 && number <= count) column.index = static_cast<int>(number - 1);
-        continue;
-      }
-      for (std::size_t i = 0; i < count && column.index < 0; ++i) {
-        if (HeaderKey(fields[i]) == column.names[0]) column.index = static_cast<int>(i);
-      }
-    }
-    // A field may serve several columns: "yob" is the birth column and a marker column.
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::string header = HeaderKey(fields[i]);
-      for (Column& column : columns) {
-        if (column.index < 0 && column.given.empty() &&
-            std::find(column.names.begin(), column.names.end(), header) != column.names.end()) {
-          column.index = static_cast<int>(i);
-        }
-      }
-    }
+    FindColumns(fields, &columns);
     std::string read_as = "; header read as";
     for (std::size_t i = 0; i < std::min<std::size_t>(count, 10); ++i) {
       read_as += (i == 0 ? " " : ", ") + Quoted(fields[i]);
@@ -283,7 +172,7 @@ class RowReader {
     if (count > 10) read_as += ", ... (" + std::to_string(count) + " fields)";
     read_as += " with separator " + SeparatorName(settings_->delimiter);
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      const Column& column = columns[c];
+      const SoughtColumn& column = columns[c];
       if (column.index >= 0 || (!column.required && column.given.empty())) continue;
       settings_->usable = false;
       std::string message;
@@ -540,73 +429,6 @@ void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSet
 
 }  // namespace
 
-const char* const kColumnOptions[kNamedColumns] = {"--id",    "--sire",   "--dam", "--sex",
-                                                   "--breed", "--nation", "--born"};
-
-const std::vector<std::string>& KnownColumnNames(HerdbookColumn column) {
-  static const std::array<std::vector<std::string>, kNamedColumns> kNames = {{
-      {"id", "animal", "individual", "indiv", "ind"},
-      {"sire", "father", "fatherid", "father_id", "sire_id", "sireid"},
-      {"dam", "mother", "motherid", "mother_id", "dam_id", "damid"},
-      {"sex", "gender"},
-      {"breed"},
-      {"nation"},
-      {"born", "birth", "yob", "birth_year", "birthdate"},
-  }};
-  return kNames[column];
-}
-
-bool IsCapacity(ProblemKind kind) { return kind >= ProblemKind::kTooManyAnimals; }
-
-const char* ProblemPlural(ProblemKind kind) {
-  switch (kind) {
-    case ProblemKind::kMissingColumn:
-      return "missing columns";
-    case ProblemKind::kNoHeader:
-      return "no header";
-    case ProblemKind::kFieldCount:
-      return "rows with another number of fields";
-    case ProblemKind::kEmptyId:
-      return "empty ids";
-    case ProblemKind::kIdIsMissingCode:
-      return "ids that are codes for unknown animals";
-    case ProblemKind::kUnknownSex:
-      return "unknown sex codes";
-    case ProblemKind::kNotInteger:
-      return "values not integers";
-    case ProblemKind::kOutOfRange:
-      return "values out of range";
-    case ProblemKind::kNotYear:
-      return "values without a year";
-    case ProblemKind::kNotDate:
-      return "impossible dates";
-    case ProblemKind::kConflictingDuplicate:
-      return "conflicting duplicate rows";
-    case ProblemKind::kUsedAsSireAndDam:
-      return "animals used as sire and as dam";
-    case ProblemKind::kSexConflict:
-      return "sex conflicts";
-    case ProblemKind::kAncestryCycle:
-      return "ancestry cycles";
-    case ProblemKind::kNoSex:
-      return "animals without sex";
-    case ProblemKind::kNoBreed:
-      return "founders without breed";
-    case ProblemKind::kKeepIdUnknown:
-      return "ids not in the herd book";
-    case ProblemKind::kBreedMapLine:
-      return "lines without two labels";
-    default:
-      return "";
-  }
-}
-
-std::string FormatProblem(const ImportProblem& problem) {
-  if (problem.line == 0) return EscapeControlBytes(problem.file + ": " + problem.message);
-  return EscapeControlBytes(problem.file + ":" + std::to_string(problem.line) + ": " +
-                            problem.message);
-}
-
 bool ReadsLikeMissingCode(std::string_view value) {
   if (value.empty()) return false;
   const char first = LowerByte(value.front());
@@ -626,50 +448,6 @@ bool ReadsLikeMissingCode(std::string_view value) {
       "desconocido", "desconocida", "sconosciuto", "onbekend"};
   return std::any_of(kWords.begin(), kWords.end(),
                      [value](std::string_view word) { return EqualsLower(value, word); });
-}
-
-std::string BookName(const std::string& file) {
-  std::string name =
-      file.substr(file.find_last_of("/\\") == std::string::npos ? 0 : file.find_last_of("/\\") + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.resize(dot);
-  return name;
-}
-
-std::vector<std::string> BookPrefixNames(const std::vector<std::string>& files) {
-  // The last `parts` components of `file`, the last without its extension.
-  auto trailing = [](const std::string& file, std::size_t parts) {
-    const std::string name = BookName(file);
-    std::size_t begin = file.find_last_of("/\\");
-    std::string path = name;
-    for (std::size_t k = 1; k < parts && begin != std::string::npos && begin > 0; ++k) {
-      const std::size_t before = file.find_last_of("/\\", begin - 1);
-      const std::size_t from = before == std::string::npos ? 0 : before + 1;
-      path = file.substr(from, begin - from) + "/" + path;
-      begin = before;
-    }
-    return path;
-  };
-  std::vector<std::string> names;
-  for (const std::string& file : files) names.push_back(BookName(file));
-  std::vector<std::size_t> parts(files.size(), 1);  // 0: the whole name as given
-  for (bool changed = true; changed;) {
-    changed = false;
-    std::vector<bool> clash(files.size(), false);
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      for (std::size_t j = i + 1; j < files.size(); ++j) {
-        if (names[i] == names[j] && files[i] != files[j]) clash[i] = clash[j] = true;
-      }
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      if (!clash[i] || parts[i] == 0) continue;
-      const std::string longer = trailing(files[i], ++parts[i]);
-      if (longer == names[i]) parts[i] = 0;
-      names[i] = parts[i] == 0 ? files[i] : longer;
-      changed = true;
-    }
-  }
-  return names;
 }
 
 std::string MakeHerdbookText(std::string* bytes, TextEncoding encoding, long* fallback_line) {
@@ -760,8 +538,8 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
     settings.may_be_missing[static_cast<unsigned char>(code.empty() ? '\0' : code[0])] = true;
   }
   for (int c = 0; c < kNamedColumns; ++c) {
-    Column column{KnownColumnNames(static_cast<HerdbookColumn>(c)), c < kSex,
-                  std::string(Trim(format.columns[c]))};
+    SoughtColumn column{KnownColumnNames(static_cast<HerdbookColumn>(c)), c < kSex,
+                        std::string(Trim(format.columns[c]))};
     if (!column.given.empty()) column.names = {HeaderKey(column.given)};
     settings.columns.push_back(std::move(column));
   }

@@ -30,60 +30,13 @@
 #include <utility>
 #include <vector>
 
+#include "import/book_names.h"
+#include "import/header_columns.h"
+#include "import/import_problem.h"
 #include "import/large_vector.h"
 #include "records/text_encoding.h"
 
 namespace pedprep {
-
-// What is wrong. Problems of one kind in one `group` and one file are summed up past their
-// first few lines; kFile and the capacities of the run are never summed up.
-enum class ProblemKind : int8_t {
-  kFile,  // the file as a whole: not text, malformed quoting, no animals
-  kMissingColumn,
-  kNoHeader,
-  kFieldCount,
-  kEmptyId,
-  kIdIsMissingCode,
-  kUnknownSex,
-  kNotInteger,
-  kOutOfRange,
-  kNotYear,
-  kNotDate,
-  kMissingWord,  // a parent named without a row whose name reads like a code for unknown
-  kConflictingDuplicate,
-  kUsedAsSireAndDam,
-  kSexConflict,
-  kAncestryCycle,
-  kNoSex,
-  kNoBreed,
-  kKeepIdUnknown,
-  kBreedMapLine,
-  kBreedLegend,  // the breed names do not fit the note lines of PEDIGREE.PRN
-  // The capacities of the run (line 0, after every other problem).
-  kTooManyAnimals,
-  kTooManyFamilies,
-  kTooManyBreeds,
-  kTooManyCopies,
-  kTooManyRows,  // animals and their expected copies
-};
-bool IsCapacity(ProblemKind kind);
-// The kind counted in a sum ("values out of range"); "" for kinds never summed up.
-const char* ProblemPlural(ProblemKind kind);
-
-// A fault in the data, reported as "FILE:LINE: message" (just "FILE: message" when line is 0).
-// Problems of one `group` (the same kind in the same column, e.g. "marker \"yob\"") and one
-// file are shown for their first few lines and then summed up as "N more " + ProblemPlural.
-struct ImportProblem {
-  std::string file;
-  long line = 0;
-  std::string message;
-  std::string id;     // the animal concerned ("" for none)
-  std::string group;  // "" when the kind needs no column to name it
-  ProblemKind kind = ProblemKind::kFile;
-};
-// The problem as one line; control bytes (a line end inside an id, escape sequences) are
-// shown as \xHH so that a problem never spans lines or drives the terminal.
-std::string FormatProblem(const ImportProblem& problem);
 
 constexpr std::size_t kMaxMarkerColumns = 20;
 
@@ -113,19 +66,6 @@ struct HerdbookRow {
 // HerdbookFormat::delimiter for fields separated by runs of blanks and tabs (no quoting).
 inline constexpr char kBlankSeparated = ' ';
 
-enum HerdbookColumn {
-  kIdColumn,
-  kSireColumn,
-  kDamColumn,
-  kSexColumn,
-  kBreedColumn,
-  kNationColumn,
-  kBornColumn
-};
-inline constexpr int kNamedColumns = 7;
-// The option that names each HerdbookColumn.
-extern const char* const kColumnOptions[kNamedColumns];
-
 struct HerdbookFormat {
   char delimiter = 0;                              // 0: detected from the header; kBlankSeparated
   std::vector<std::string> missing;                // codes meaning unknown besides "", 0, NA, *, .
@@ -148,19 +88,6 @@ struct HerdbookFormat {
 // case): unknown, unk, na, n/a, none, null, nil, missing, unbekannt, inconnu, desconocido and
 // the like, runs of 0, ?, -, . or *, and negative numbers.
 bool ReadsLikeMissingCode(std::string_view value);
-
-// The name of a herd-book file without its folders and its last extension ("a/dama.tsv":
-// "dama"), which tells books apart with --prefix-ids and --breed-by-book.
-std::string BookName(const std::string& file);
-
-// The names of several herd books for --prefix-ids: BookName, and for books whose BookName
-// is shared the shortest trailing path that tells them apart ("x/herd.csv", "y/herd.csv":
-// "x/herd", "y/herd"), else the whole name as given. Books named alike however far back
-// (the same file named twice) keep equal names: the caller refuses them.
-std::vector<std::string> BookPrefixNames(const std::vector<std::string>& files);
-
-// Known header names of each HerdbookColumn, lower case, the first one the usual one.
-const std::vector<std::string>& KnownColumnNames(HerdbookColumn column);
 
 // Rows in file order and their marker values (marker_count a row, 0 where empty).
 struct HerdbookRows {

@@ -234,11 +234,6 @@ TEST(HerdbookTest, BooksAppendWithTheirFiles) {
   EXPECT_EQ(book.Row(2).id, "two:a");
   EXPECT_EQ(book.files, (std::vector<std::string>{"one.csv", "two.tsv"}));
   EXPECT_EQ(book.files[book.Row(2).file], "two.tsv");
-  EXPECT_EQ(BookName("data/dama.tsv"), "dama");
-  EXPECT_EQ(BookPrefixNames({"x/herd.csv", "y/herd.csv", "dama.tsv", "a/b/x/herd.tsv"}),
-            (std::vector<std::string>{"x/herd.csv", "y/herd", "dama", "b/x/herd"}));
-  EXPECT_EQ(BookPrefixNames({"herd.csv", "herd.tsv", "a.csv", "a.csv"}),
-            (std::vector<std::string>{"herd.csv", "herd.tsv", "a", "a"}));
   EXPECT_TRUE(problems.empty());
 }
 

@@ -57,6 +57,8 @@ void DefineDraw(CommandLine& line, CommandContext& context);
 void DefineAnimals(CommandLine& line, CommandContext& context);
 // `mate [FOLDER] --sire ID --dam ID | --pairs FILE [--csv]`.
 void DefineMate(CommandLine& line, CommandContext& context);
+// `kinship [FOLDER] [--candidates FILE | --born-from YEAR] [--native BREED] [--csv]`.
+void DefineKinship(CommandLine& line, CommandContext& context);
 
 }  // namespace pedprep
 

@@ -72,7 +72,7 @@ const char* const kHerdbook =
     "animal,father,mother,sex,breed\nDE01,,,M,A\nDE02,,,F,B\nDE03,DE01,DE02,F,\n";
 const std::string kUsage =
     "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw, animals, "
-    "mate, help)\n"
+    "mate, kinship, help)\n"
     "Try 'pedprep --help' for more information.\n";
 const std::string kImportUsage =
     "usage: pedprep import [OPTIONS] HERDBOOK ...\n"

@@ -116,7 +116,7 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
        "FOLDER: Directory does not exist: /no/such/folder",
        "usage: pedprep run [OPTIONS] [FOLDER]\nTry 'pedprep run --help' for more information.\n"},
       {{"help", "bogus"},
-       "COMMAND: bogus is not one of run|import|show|report|draw|animals|mate|help",
+       "COMMAND: bogus is not one of run|import|show|report|draw|animals|mate|kinship|help",
        "usage: pedprep help [OPTIONS] [COMMAND]\n"
        "Try 'pedprep help --help' for more information.\n"},
   };

@@ -1,0 +1,39 @@
+// `pedprep mate --plan`: every dam of a list gets one sire of another, no sire more than N
+// dams, so that the calves' mean inbreeding is the least any such plan has.
+//
+// The plan is a least-cost flow (LEMON's network simplex): a source gives each sire up to N
+// dams, each sire-dam arc costs the calf's F (the parents' kinship, inspect/kinship.h, one
+// product per sire) and carries at most one, each dam takes one. Costs are F in units of
+// 1e-12, so a plan is the least to within 1e-12 per calf.
+//
+// Output: the dams in the file's order with their sire and the calf's F (6 decimals),
+// columns dam, sire, F; CSV (RFC 4180, header line) with --csv, else aligned columns. Then
+//   mean F of the plan: X
+//   mean F of random mating: X    (the mean over every sire-dam pair)
+// after the table, or on `err` with --csv.
+#ifndef PEDPREP_INSPECT_MATING_PLAN_H_
+#define PEDPREP_INSPECT_MATING_PLAN_H_
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "inspect/mate.h"
+#include "records/file_system.h"
+
+namespace pedprep {
+
+// The sire of each dam in a plan of least total cost[sire][dam] in which no sire has more
+// than `max_per_sire` dams; empty when no plan exists (sires x max_per_sire < dams).
+std::vector<int32_t> LeastCostPlan(const std::vector<std::vector<double>>& cost,
+                                   int32_t max_per_sire);
+
+// Returns 0 with the plan on `out`; 64 when no plan can be made (an id naming no animal, a
+// dummy or one without F, a female sire or male dam, an animal listed twice, no sire or no
+// dam, sires x N < dams: one line each on `err`); 2 when a file cannot be read.
+int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& out,
+                std::ostream& err);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_INSPECT_MATING_PLAN_H_

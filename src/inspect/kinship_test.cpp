@@ -11,6 +11,7 @@
 #include "inspect/animals.h"
 #include "inspect/observed_run.h"
 #include "testing/build_paths.h"
+#include "testing/run_folder.h"
 
 namespace pedprep {
 namespace {
@@ -213,6 +214,81 @@ TEST(Kinship, StudbooksEqualTheTabularRecursion) {
       ASSERT_NEAR(f[members[r]], want, 1e-8) << "family " << number << " row " << r;
       ASSERT_NEAR(t.f[r][r], 0.5 * (1.0 + table.figures.inbreeding[members[r]]), 1e-9);
     }
+  }
+}
+
+struct Ranked {
+  int status = 0;
+  std::string out, err;
+};
+
+Ranked Rank(const KinshipRequest& request) {
+  MemoryFileSystem folder;
+  testing::PutCleanInputs(folder);
+  folder.files["ids.csv"] = "ini_id,id,born\r\n3,S,2001\r\n4,D,2001\r\n5,\"C,1\",2002\r\n";
+  std::ostringstream out, err;
+  Ranked r;
+  r.status = RunKinship(folder, request, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+// Family 1: founders 1:1 (breed1) and 1:2 (breed2), full sibs S and D, their son C,1; family
+// 2: founders 2:1 (breed2), 2:2 (breed1) and their daughter 2:3. By hand: f_SD = 1/4, f_SC =
+// 3/8, f_CC = 5/8; fN_SS = g_SS = g_SD = g_SC = 1/4, fN_SD = 1/8, fN_SC = 3/16, fN_CC = 5/16,
+// g_CC = 3/8.
+TEST(Kinship, CandidatesRankedAndWritten) {
+  KinshipRequest request;
+  request.born_from = 2001;
+  request.native = "breed1";
+  Ranked r = Rank(request);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "candidates: 3\n"
+            "mean kinship: 0.402778\n"
+            "gene diversity: 0.597222\n"
+            "founder genome equivalents: 1.2414\n"
+            "native contribution: 0.500000\n"
+            "native kinship: 0.763158\n"
+            "\n"
+            "  id   mean_kinship  native_contribution  native_kinship\n"
+            "  S        0.375000             0.500000        0.750000\n"
+            "  D        0.375000             0.500000        0.750000\n"
+            "  C,1      0.458333             0.500000        0.785714\n");
+  request = KinshipRequest{};
+  request.candidates_name = "c.txt";
+  request.candidates_text = "C,1\n2:3\n1:1\n";
+  request.csv = true;
+  r = Rank(request);
+  EXPECT_EQ(r.out, "id,mean_kinship\r\n\"C,1\",0.291667\r\n2:3,0.166667\r\n1:1,0.250000\r\n");
+  EXPECT_EQ(r.err,
+            "candidates: 3\nmean kinship: 0.236111\ngene diversity: 0.763889\n"
+            "founder genome equivalents: 2.1176\n");
+}
+
+TEST(Kinship, ProblemsNamed) {
+  const struct {
+    const char* candidates;
+    const char* native;
+    const char* err;
+  } cases[] = {
+      {"S\n\nX\x01\n", "",
+       "pedprep kinship: c.txt:3: X\\x01 names no animal (a herd-book id of "
+       "ids.csv or FAMILY:INDIVIDUAL)\n"},
+      {"\n", "", "pedprep kinship: no animal is a candidate\n"},
+      {"S\n", "breed3",
+       "pedprep kinship: no breed breed3 in the breed legend; the breeds: breed1 breed2\n"},
+  };
+  for (const auto& c : cases) {
+    KinshipRequest request;
+    request.candidates_name = "c.txt";
+    request.candidates_text = c.candidates;
+    request.native = c.native;
+    const Ranked r = Rank(request);
+    EXPECT_EQ(r.status, 1) << c.candidates;
+    EXPECT_EQ(r.out, "") << c.candidates;
+    EXPECT_EQ(r.err, c.err) << c.candidates;
   }
 }
 

@@ -16,7 +16,9 @@ void DefineMate(CommandLine& line, CommandContext& context) {
   MateRequest& request = options->request;
   Command& mate = line.Add("mate",
                            "The calf of a planned mating: its inbreeding (the parents' kinship) "
-                           "and breed composition (run in memory, nothing written).");
+                           "and breed composition; candidates ranked by it; or a plan of "
+                           "matings with the least mean inbreeding (run in memory, nothing "
+                           "written).");
   AddRunFolder(mate, &options->folder);
   mate.Option("--sire", &request.sire, "The sire: a herd-book id or FAMILY:INDIVIDUAL")
       .TypeName("ID");

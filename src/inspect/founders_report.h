@@ -55,6 +55,7 @@ struct PopulationFigures {
   std::string reference;  // the reference population in words, with its size
   std::vector<std::pair<int32_t, FounderFigures>> families;  // (family number, figures)
   FounderFigures overall;
+  std::vector<bool> members;  // [line - 1]: the reference animals by passport data line
 };
 
 // Returns "" with `figures` filled, or the problem (an id of the reference file that names no

@@ -69,6 +69,10 @@ TEST(HtmlReport, FinishedRunWithPicturesOrANote) {
   EXPECT_NE(page.html.find("<svg id=\"loop\"></svg>"), std::string::npos);
   EXPECT_NE(page.html.find("<dt>effective number of founders</dt><dd>3.20</dd>"),
             std::string::npos);
+  // Over 1:3, 1:4, 1:5 and 2:3: (4 x 1/2 + 1/8 + 2 x (1/4 + 3/8 + 3/8)) / 16.
+  EXPECT_NE(page.html.find("<dt>mean kinship</dt><dd>0.257812</dd>\n"
+                           "<dt>gene diversity</dt><dd>0.742188</dd>"),
+            std::string::npos);
 
   page = Report(folder, false);
   EXPECT_NE(page.html.find("No pictures: dot is not installed."), std::string::npos);

@@ -223,6 +223,24 @@ std::vector<double> KinshipProduct::Times(const std::vector<double>& x) const {
   return u;
 }
 
+std::optional<double> MeanKinship(const std::vector<ParentLinks>& links,
+                                  const AncestryFigures& figures,
+                                  const std::vector<bool>& members) {
+  std::vector<double> x(links.size(), 0.0);
+  double count = 0.0;
+  for (std::size_t i = 0; i < links.size() && i < members.size(); ++i) {
+    if (members[i] && figures.resolved[i]) {
+      x[i] = 1.0;
+      ++count;
+    }
+  }
+  if (count == 0.0) return std::nullopt;
+  const std::vector<double> f = KinshipProduct::Kinship(links, figures).Times(x);
+  double sum = 0.0;
+  for (std::size_t i = 0; i < links.size(); ++i) sum += f[i] * x[i];
+  return sum / (count * count);
+}
+
 namespace {
 
 struct Candidate {

@@ -65,6 +65,11 @@ class KinshipProduct {
   bool rank_one_ = false;
 };
 
+// The mean kinship over every pair of the animals `members[i]` of the pedigree (self-pairs
+// included); none without members.
+std::optional<double> MeanKinship(const std::vector<ParentLinks>& links,
+                                  const AncestryFigures& figures, const std::vector<bool>& members);
+
 struct KinshipRequest {
   std::string candidates_name;  // --candidates FILE as given ("" = not given)
   std::string candidates_text;  // its contents

@@ -20,17 +20,17 @@
 namespace pedprep {
 
 struct MateRequest {
-  std::string sire;
-  std::string dam;
-  std::string pairs_name;  // --pairs FILE as given ("" = one pair)
-  std::string pairs_text;  // its contents
+  std::string sire{};
+  std::string dam{};
+  std::string pairs_name{};  // --pairs FILE as given ("" = one pair)
+  std::string pairs_text{};  // its contents
   bool csv = false;
   // Ranking (--dam with --sires, or --sire with --dams) and plans (--plan with both lists):
   // files of ids, one a line (records/id_list.h).
-  std::string sires_name;
-  std::string sires_text;
-  std::string dams_name;
-  std::string dams_text;
+  std::string sires_name{};
+  std::string sires_text{};
+  std::string dams_name{};
+  std::string dams_text{};
   bool plan = false;
   int max_per_sire = 0;  // 0 = the dams divided by the sires, rounded up
 };

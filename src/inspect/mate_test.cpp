@@ -24,31 +24,17 @@ Mated Mate(FileSystem& folder, const MateRequest& request) {
   return m;
 }
 
-// A request with the fields named in `set` filled.
-template <typename Set>
-MateRequest Asked(Set set) {
-  MateRequest request;
-  set(request);
-  return request;
-}
-
 // Charles Robert Darwin (1:53) and Emma Wedgwood (1:55), first cousins: their son William's F.
 TEST(Mate, DarwinAndWedgwood) {
   const auto data = testing::SharedDataDir() / "darwin-wedgwood";
   PEDPREP_NEED_SHARED_DATA(data);
   DiskFileSystem folder(data.string());
-  Mated m = Mate(folder, Asked([](MateRequest& r) {
-                   r.sire = "1:53";
-                   r.dam = "1:55";
-                 }));
+  Mated m = Mate(folder, {"1:53", "1:55", "", "", false});
   EXPECT_EQ(m.status, 0) << m.err;
   EXPECT_EQ(m.out,
             "  sire  dam   inbreeding  Darwin  Wedgwood   other\n"
             "  1:53  1:55    0.062988  0.0078    0.0313  0.9609\n");
-  m = Mate(folder, Asked([](MateRequest& r) {
-             r.pairs_name = "plans.txt";
-             r.pairs_text = "sire dam\n1:53 1:55\n1:55 1:53\n1:41 1:55\n";
-           }));
+  m = Mate(folder, {"", "", "plans.txt", "sire dam\n1:53 1:55\n1:55 1:53\n1:41 1:55\n", false});
   EXPECT_EQ(m.status, 1);
   EXPECT_EQ(m.out, "");
   EXPECT_EQ(m.err,
@@ -62,20 +48,13 @@ TEST(Mate, PairsAsCsvAndUnknownIdsNamed) {
   testing::PutCleanInputs(folder);
   folder.files["ids.csv"] = "ini_id,id\r\n3,S\r\n4,D\r\n";
   // 3 and 4 are full sibs; 1 is the sire of both.
-  Mated m = Mate(folder, Asked([](MateRequest& r) {
-                   r.pairs_name = "p.csv";
-                   r.pairs_text = "S,D\r\n1:1,D\r\n";
-                 }));
+  Mated m = Mate(folder, {"", "", "p.csv", "S,D\r\n1:1,D\r\n", false});
   EXPECT_EQ(m.status, 0) << m.err;
   EXPECT_EQ(m.out,
             "sire,dam,inbreeding,breed1,breed2\r\n"
             "S,D,0.250000,0.5000,0.5000\r\n"
             "1:1,D,0.250000,0.7500,0.2500\r\n");
-  m = Mate(folder, Asked([](MateRequest& r) {
-             r.sire = "X\x01";
-             r.dam = "D";
-             r.csv = true;
-           }));
+  m = Mate(folder, {"X\x01", "D", "", "", true});
   EXPECT_EQ(m.status, 1);
   EXPECT_EQ(m.err,
             "pedprep mate: no animal X\\x01 (a herd-book id of ids.csv or FAMILY:INDIVIDUAL)\n");
@@ -86,11 +65,7 @@ TEST(Mate, PairsAsCsvAndUnknownIdsNamed) {
 TEST(Mate, RanksCandidatesBothWays) {
   MemoryFileSystem folder;
   testing::PutCleanInputs(folder);
-  Mated m = Mate(folder, Asked([](MateRequest& r) {
-                   r.dam = "1:4";
-                   r.sires_name = "s";
-                   r.sires_text = "1:5\n1:1\n2:1\n1:3\n";
-                 }));
+  Mated m = Mate(folder, {.dam = "1:4", .sires_name = "s", .sires_text = "1:5\n1:1\n2:1\n1:3\n"});
   EXPECT_EQ(m.status, 0) << m.err;
   EXPECT_EQ(m.out,
             "  sire  dam  inbreeding  breed1  breed2\n"
@@ -98,20 +73,11 @@ TEST(Mate, RanksCandidatesBothWays) {
             "  1:1   1:4    0.250000  0.7500  0.2500\n"
             "  1:3   1:4    0.250000  0.5000  0.5000\n"
             "  1:5   1:4    0.375000  0.5000  0.5000\n");
-  m = Mate(folder, Asked([](MateRequest& r) {
-             r.sire = "1:1";
-             r.csv = true;
-             r.dams_name = "d";
-             r.dams_text = "1:4\n2:3\n";
-           }));
+  m = Mate(folder, {.sire = "1:1", .csv = true, .dams_name = "d", .dams_text = "1:4\n2:3\n"});
   EXPECT_EQ(m.out,
             "sire,dam,inbreeding,breed1,breed2\r\n1:1,2:3,0.000000,0.7500,0.2500\r\n"
             "1:1,1:4,0.250000,0.7500,0.2500\r\n");
-  m = Mate(folder, Asked([](MateRequest& r) {
-             r.sire = "1:2";
-             r.dams_name = "d";
-             r.dams_text = "1:4\n1:3\n2:3\n";
-           }));
+  m = Mate(folder, {.sire = "1:2", .dams_name = "d", .dams_text = "1:4\n1:3\n2:3\n"});
   EXPECT_EQ(m.status, 1);
   EXPECT_EQ(m.err,
             "pedprep mate: 1:2 is female, not a sire\n"

@@ -69,14 +69,13 @@ struct Planned {
 Planned Plan(const std::string& sires, const std::string& dams, int most, bool csv = false) {
   MemoryFileSystem folder;
   testing::PutCleanInputs(folder);
-  MateRequest request;
-  request.plan = true;
-  request.sires_name = "s.txt";
-  request.sires_text = sires;
-  request.dams_name = "d.txt";
-  request.dams_text = dams;
-  request.max_per_sire = most;
-  request.csv = csv;
+  const MateRequest request = {.csv = csv,
+                               .sires_name = "s.txt",
+                               .sires_text = sires,
+                               .dams_name = "d.txt",
+                               .dams_text = dams,
+                               .plan = true,
+                               .max_per_sire = most};
   std::ostringstream out, err;
   Planned p;
   p.status = RunMatePlan(folder, request, out, err);

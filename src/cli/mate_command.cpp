@@ -38,6 +38,10 @@ void DefineMate(CommandLine& line, CommandContext& context) {
               "With --plan: the most dams a sire gets (default: dams / sires rounded up)")
       .TypeName("N")
       .Range(1, 1000000);
+  mate.Option("--native", &request.native,
+              "With --plan: among plans of least mean inbreeding, the one of least native "
+              "kinship of this breed (a name of the breed legend)")
+      .TypeName("BREED");
   mate.Flag("--csv", &request.csv, "RFC 4180 CSV instead of aligned columns");
   mate.OnRun([options, &context] {
     MateRequest& asked = options->request;
@@ -51,10 +55,10 @@ void DefineMate(CommandLine& line, CommandContext& context) {
                       : sires    ? (dam && !sire && !dams)
                       : dams     ? (sire && !dam)
                                  : (sire && dam);
-    if (!fits || (asked.max_per_sire != 0 && !asked.plan)) {
+    if (!fits || ((asked.max_per_sire != 0 || !asked.native.empty()) && !asked.plan)) {
       context.err << "pedprep mate: give --sire ID and --dam ID, --pairs FILE, --dam ID and "
                      "--sires FILE, --sire ID and --dams FILE, or --plan with --sires FILE and "
-                     "--dams FILE (--max-per-sire N only with --plan)\n";
+                     "--dams FILE (--max-per-sire and --native only with --plan)\n";
       return kExitUsage;
     }
     std::unique_ptr<FileSystem> here;

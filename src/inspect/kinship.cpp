@@ -241,6 +241,15 @@ std::optional<double> MeanKinship(const std::vector<ParentLinks>& links,
   return sum / (count * count);
 }
 
+std::vector<double> BreedFractionOf(const AnimalTable& table, std::size_t breed) {
+  std::vector<double> fractions(table.links.size(), 0.0);
+  for (const AnimalRow& row : table.rows) {
+    if (row.copy_of != 0 || row.source < 1 || row.fractions.size() <= breed) continue;
+    fractions[static_cast<std::size_t>(row.source - 1)] = row.fractions[breed];
+  }
+  return fractions;
+}
+
 namespace {
 
 struct Candidate {
@@ -344,14 +353,10 @@ int RunKinship(FileSystem& folder, const KinshipRequest& request, std::ostream& 
   std::vector<double> g;
   std::vector<double> native;
   if (!request.native.empty()) {
-    std::vector<double> founder_fractions(n, 0.0);
-    for (const AnimalRow& row : table.rows) {
-      if (row.copy_of != 0 || row.source < 1 || row.fractions.size() <= breed) continue;
-      founder_fractions[static_cast<std::size_t>(row.source - 1)] = row.fractions[breed];
-    }
     KinshipProduct identical;
     KinshipProduct both;
-    KinshipProduct::Native(table.links, table.figures, founder_fractions, &identical, &both);
+    KinshipProduct::Native(table.links, table.figures, BreedFractionOf(table, breed), &identical,
+                           &both);
     fn = identical.Times(x);
     g = both.Times(x);
     native = both.fractions();

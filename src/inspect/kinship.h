@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "inspect/animals.h"
 #include "inspect/inbreeding.h"
 #include "records/file_system.h"
 
@@ -69,6 +70,10 @@ class KinshipProduct {
 // included); none without members.
 std::optional<double> MeanKinship(const std::vector<ParentLinks>& links,
                                   const AncestryFigures& figures, const std::vector<bool>& members);
+
+// Each animal's fraction of breed `breed` (0..NRAC-1) by passport data line, as the blood
+// step found it (0 when it did not end).
+std::vector<double> BreedFractionOf(const AnimalTable& table, std::size_t breed);
 
 struct KinshipRequest {
   std::string candidates_name;  // --candidates FILE as given ("" = not given)

@@ -33,6 +33,7 @@ struct MateRequest {
   std::string dams_text{};
   bool plan = false;
   int max_per_sire = 0;  // 0 = the dams divided by the sires, rounded up
+  std::string native{};  // --plan's second goal: least native kinship (a breed name; "" = none)
 };
 
 // Ranking: the dam (--dam) with each sire of --sires, or the sire with each dam of --dams,

@@ -28,6 +28,9 @@ namespace pedprep {
 
 namespace {
 
+// The most sire-dam pairs of one plan (some 100 to 200 bytes of memory each).
+constexpr int64_t kMostPairs = 10'000'000;
+
 using Costs = std::vector<std::vector<double>>;
 using Graph = lemon::SmartDigraph;
 using Simplex = lemon::NetworkSimplex<Graph, int64_t, int64_t>;
@@ -168,6 +171,11 @@ int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& ou
     };
     problems.push_back(count(sire_count, "sire") + " with at most " + count(most, "dam") +
                        " each cannot serve " + count(dam_count, "dam") + " (--max-per-sire)");
+  }
+  if (problems.empty() && sire_count * dam_count > kMostPairs) {
+    problems.push_back(std::to_string(sire_count) + " sires x " + std::to_string(dam_count) +
+                       " dams are more than the " + std::to_string(kMostPairs) +
+                       " pairs a plan may weigh: plan in smaller groups");
   }
   for (const std::string& problem : problems) err << "pedprep mate: " << problem << "\n";
   if (!problems.empty()) return kExitUsage;

@@ -40,7 +40,8 @@ std::vector<int32_t> LeastCostPlan(const std::vector<std::vector<double>>& cost,
 
 // Returns 0 with the plan on `out`; 64 when no plan can be made (an id naming no animal, a
 // dummy or one without F, a female sire or male dam, an animal listed twice, no sire or no
-// dam, sires x N < dams, a breed not in the legend: one line each on `err`); 1 when --native
+// dam, sires x N < dams, more than 10,000,000 sire-dam pairs, a breed not in the legend:
+// one line each on `err`); 1 when --native
 // is asked for and the run stops before the breed fractions are known; 2 when a file cannot
 // be read.
 int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& out,

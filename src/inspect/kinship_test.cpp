@@ -98,73 +98,63 @@ Tabular TabularOf(const std::vector<ParentLinks>& links, const std::vector<doubl
 // the products agree with the tables for random candidate sets.
 TEST(Kinship, ProductsEqualTheTabularRecursions) {
   std::mt19937 random(38);
+  const double fractions[] = {0.0, 1.0, 0.5, 0.25, 1.0};
   for (int round = 0; round < 40; ++round) {
-    const int animals = 2 + static_cast<int>(random() % 40);
-    // The book in parents-first order; phantoms appended to the table only.
-    std::vector<ParentLinks> book(static_cast<std::size_t>(animals));
-    std::vector<double> given(static_cast<std::size_t>(animals), 0.0);
-    std::vector<ParentLinks> table;
-    std::vector<double> nc;
-    std::vector<std::size_t> row_of(static_cast<std::size_t>(animals));
-    const double fractions[] = {0.0, 1.0, 0.5, 0.25, 1.0};
-    for (int a = 0; a < animals; ++a) {
-      const auto ua = static_cast<std::size_t>(a);
-      ParentLinks& link = book[ua];
-      if (a >= 2 && random() % 4 != 0) {
-        link.father = static_cast<int32_t>(random() % static_cast<unsigned>(a));
-        link.mother = static_cast<int32_t>(random() % static_cast<unsigned>(a));
-        if (random() % 6 == 0) (random() % 2 ? link.father : link.mother) = kNone;
-      }
-      given[ua] = fractions[random() % 5];
-      if (link.father != kNone && link.mother != kNone) {
-        const std::size_t s = row_of[static_cast<std::size_t>(link.father)];
-        const std::size_t d = row_of[static_cast<std::size_t>(link.mother)];
-        table.push_back({static_cast<int32_t>(s), static_cast<int32_t>(d)});
-        nc.push_back(0.5 * (nc[s] + nc[d]));
-      } else if (link.father == kNone && link.mother == kNone) {
-        table.push_back({kNone, kNone});
-        nc.push_back(given[ua]);
-      } else {
-        const std::size_t p =
-            row_of[static_cast<std::size_t>(link.father == kNone ? link.mother : link.father)];
-        const double own = std::clamp(2.0 * given[ua] - nc[p], 0.0, 1.0);
-        table.push_back({kNone, kNone});
-        nc.push_back(own);
-        table.push_back({static_cast<int32_t>(p), static_cast<int32_t>(table.size() - 1)});
-        nc.push_back(0.5 * (nc[p] + own));
-      }
-      row_of[ua] = table.size() - 1;
-    }
-    // Number the book in a random order.
-    std::vector<int32_t> number(static_cast<std::size_t>(animals));
+    const std::size_t animals = 2 + random() % 40;
+    // Animal a (parents first) is number[a] of the book; in the table, row_of[a], after a
+    // founder of its own for an unknown parent when the other is known.
+    std::vector<int32_t> number(animals);
     std::iota(number.begin(), number.end(), 0);
     std::shuffle(number.begin(), number.end(), random);
-    std::vector<ParentLinks> shuffled(book.size());
-    std::vector<double> shuffled_given(book.size());
-    for (std::size_t a = 0; a < book.size(); ++a) {
-      const auto to = static_cast<std::size_t>(number[a]);
-      const auto renumber = [&](int32_t p) {
-        return p == kNone ? kNone : number[static_cast<std::size_t>(p)];
-      };
-      shuffled[to] = {renumber(book[a].father), renumber(book[a].mother)};
-      shuffled_given[to] = given[a];
+    std::vector<ParentLinks> book(animals);
+    std::vector<double> given(animals);
+    std::vector<double> x(animals);
+    std::vector<ParentLinks> table;
+    std::vector<double> nc;
+    std::vector<std::size_t> row_of(animals);
+    for (std::size_t a = 0; a < animals; ++a) {
+      int32_t parents[2] = {kNone, kNone};
+      if (a >= 2 && random() % 4 != 0) {
+        for (int32_t& parent : parents) parent = static_cast<int32_t>(random() % a);
+        if (random() % 6 == 0) parents[random() % 2] = kNone;
+      }
+      const auto at = static_cast<std::size_t>(number[a]);
+      given[at] = fractions[random() % 5];
+      x[at] = static_cast<double>(random() % 3);
+      int32_t rows[2] = {kNone, kNone};
+      for (int k = 0; k < 2; ++k) {
+        if (parents[k] == kNone) continue;
+        book[at].*(k == 0 ? &ParentLinks::father : &ParentLinks::mother) =
+            number[static_cast<std::size_t>(parents[k])];
+        rows[k] = static_cast<int32_t>(row_of[static_cast<std::size_t>(parents[k])]);
+      }
+      if ((rows[0] == kNone) != (rows[1] == kNone)) {
+        const auto known = static_cast<std::size_t>(std::max(rows[0], rows[1]));
+        table.push_back({kNone, kNone});
+        nc.push_back(std::clamp(2.0 * given[at] - nc[known], 0.0, 1.0));
+        rows[0] = static_cast<int32_t>(known);
+        rows[1] = static_cast<int32_t>(table.size() - 1);
+      }
+      table.push_back({rows[0], rows[1]});
+      nc.push_back(rows[0] == kNone ? given[at]
+                                    : 0.5 * (nc[static_cast<std::size_t>(rows[0])] +
+                                             nc[static_cast<std::size_t>(rows[1])]));
+      row_of[a] = table.size() - 1;
     }
-    std::vector<double> x(book.size());
-    for (double& v : x) v = static_cast<double>(random() % 3);
-    const Products p = Multiply(shuffled, shuffled_given, x);
+    const Products p = Multiply(book, given, x);
     const Tabular t = TabularOf(table, nc);
-    for (std::size_t i = 0; i < book.size(); ++i) {
-      Products want{{0.0}, {0.0}, {0.0}};
-      for (std::size_t j = 0; j < book.size(); ++j) {
+    for (std::size_t i = 0; i < animals; ++i) {
+      double want[3] = {0.0, 0.0, 0.0};
+      for (std::size_t j = 0; j < animals; ++j) {
         const double xj = x[static_cast<std::size_t>(number[j])];
-        want.f[0] += t.f[row_of[i]][row_of[j]] * xj;
-        want.fn[0] += t.fn[row_of[i]][row_of[j]] * xj;
-        want.g[0] += t.g[row_of[i]][row_of[j]] * xj;
+        want[0] += t.f[row_of[i]][row_of[j]] * xj;
+        want[1] += t.fn[row_of[i]][row_of[j]] * xj;
+        want[2] += t.g[row_of[i]][row_of[j]] * xj;
       }
       const auto at = static_cast<std::size_t>(number[i]);
-      ASSERT_NEAR(p.f[at], want.f[0], 1e-9) << "round " << round << " animal " << i;
-      ASSERT_NEAR(p.fn[at], want.fn[0], 1e-9) << "round " << round << " animal " << i;
-      ASSERT_NEAR(p.g[at], want.g[0], 1e-9) << "round " << round << " animal " << i;
+      ASSERT_NEAR(p.f[at], want[0], 1e-9) << "round " << round << " animal " << i;
+      ASSERT_NEAR(p.fn[at], want[1], 1e-9) << "round " << round << " animal " << i;
+      ASSERT_NEAR(p.g[at], want[2], 1e-9) << "round " << round << " animal " << i;
     }
   }
 }

@@ -12,8 +12,8 @@
 # (stages still being written) show "-" or their status instead of failing the script.
 # The result table uses one printf format for its heading and rows. Then the import
 # (bench/import_bench.sh) and `pedprep animals` beside the run on the largest herd books of
-# ../shared/data (bench/animals_bench.sh), and pictures drawn from them
-# (bench/draw_bench.sh).
+# ../shared/data (bench/animals_bench.sh), `pedprep kinship` and a mating plan of 200 sires x
+# 5,000 dams (bench/kinship_bench.sh), and pictures drawn from them (bench/draw_bench.sh).
 # shellcheck disable=SC2059
 set -u
 
@@ -202,6 +202,13 @@ if [ "$have_pedprep" = 1 ]; then
   bash bench/animals_bench.sh "$BUILD/pedprep" "$OUT/animals" || echo "animals bench failed"
 else
   echo "animals bench: pedprep does not build (see $LOG)"
+fi
+
+echo "== kinship and a mating plan (large-herds; beside the run's own time)"
+if [ "$have_pedprep" = 1 ]; then
+  bash bench/kinship_bench.sh "$BUILD/pedprep" "$OUT/kinship" || echo "kinship bench failed"
+else
+  echo "kinship bench: pedprep does not build (see $LOG)"
 fi
 
 echo "== draw (pictures of ../shared/data through Graphviz's dot; each within 20 s)"

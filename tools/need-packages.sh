@@ -15,6 +15,7 @@ command -v cmake >/dev/null 2>&1 || missing cmake
 command -v g++ >/dev/null 2>&1 || missing g++
 command -v make >/dev/null 2>&1 || missing make
 have_header CLI/CLI.hpp || missing libcli11-dev
+have_header lemon/network_simplex.h || missing liblemon-dev
 if [ "${1:-run}" = windows ]; then
   # The cross build: mingw-w64 with the posix thread model, wine to run what it builds,
   # GoogleTest's source, groff for the manual as text, zip.

@@ -214,6 +214,7 @@ std::unique_ptr<CommandLine> MakeCommandLine(CommandContext& context) {
   DefineDraw(*line, context);
   DefineAnimals(*line, context);
   DefineMate(*line, context);
+  DefineKinship(*line, context);
   DefineHelp(*line, context);
   return line;
 }

@@ -76,7 +76,7 @@ const char* const kHerdbook =
     "animal,father,mother,sex,breed\nDE01,,,M,A\nDE02,,,F,B\nDE03,DE01,DE02,F,\n";
 const std::string kUsage =
     "usage: pedprep [COMMAND] [ARGS...]  (commands: run, import, show, report, draw, animals, "
-    "mate, help)\n"
+    "mate, kinship, help)\n"
     "Try 'pedprep --help' for more information.\n";
 const std::string kImportUsage =
     "usage: pedprep import [OPTIONS] HERDBOOK ...\n"
@@ -118,7 +118,7 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
        "FOLDER: Directory does not exist: /no/such/folder",
        "usage: pedprep run [OPTIONS] [FOLDER]\nTry 'pedprep run --help' for more information.\n"},
       {{"help", "bogus"},
-       "COMMAND: bogus is not one of run|import|show|report|draw|animals|mate|help",
+       "COMMAND: bogus is not one of run|import|show|report|draw|animals|mate|kinship|help",
        "usage: pedprep help [OPTIONS] [COMMAND]\n"
        "Try 'pedprep help --help' for more information.\n"},
   };

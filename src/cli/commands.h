@@ -59,8 +59,11 @@ void DefineReport(CommandLine& line, CommandContext& context);
 void DefineDraw(CommandLine& line, CommandContext& context);
 // `animals [FOLDER] [--csv]`.
 void DefineAnimals(CommandLine& line, CommandContext& context);
-// `mate [FOLDER] --sire ID --dam ID | --pairs FILE [--csv]`.
+// `mate [FOLDER] --sire ID --dam ID | --pairs FILE | --dam ID --sires FILE | --sire ID
+// --dams FILE | --plan --sires FILE --dams FILE [--max-per-sire N] [--csv]`.
 void DefineMate(CommandLine& line, CommandContext& context);
+// `kinship [FOLDER] [--candidates FILE | --born-from YEAR] [--native BREED] [--csv]`.
+void DefineKinship(CommandLine& line, CommandContext& context);
 
 }  // namespace pedprep
 

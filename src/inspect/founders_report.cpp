@@ -126,6 +126,7 @@ std::string ComputePopulation(const ObservedRun& run, const AnimalTable& table,
   std::vector<bool> reference;
   const std::string problem = ChooseReference(run, table, choice, &reference, &figures->reference);
   if (!problem.empty()) return problem;
+  figures->members = reference;
   // A family is a run of data lines with one family number.
   const AnimalLookup lookup(run, table);
   const auto n = static_cast<int32_t>(table.links.size());

@@ -62,6 +62,7 @@ struct PopulationFigures {
   FounderFigures overall;
   int32_t parents_cut = 0;  // animals read whose parents the import's selection left out
   FounderConventions conventions = {};
+  std::vector<bool> members;  // [line - 1]: the reference animals by passport data line
 };
 
 // Returns "" with `figures` filled, or the problem (an id of the reference file that names no

@@ -10,6 +10,7 @@
 #include "core/exit_status.h"
 #include "inspect/animals.h"
 #include "inspect/draw.h"
+#include "inspect/kinship.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "inspect/svg_plot.h"
@@ -342,6 +343,10 @@ std::string Founders(const ObservedRun& run, const AnimalTable& table,
   html += Paragraph("Reference population: " + figures.reference + ".");
   std::ostringstream lines;
   WriteOverallFigures(figures.overall, lines);
+  if (const auto kinship = MeanKinship(table.links, table.figures, figures.members)) {
+    lines << "mean kinship: " << FixedDecimals(*kinship, 6) << "\n"
+          << "gene diversity: " << FixedDecimals(1.0 - *kinship, 6) << "\n";
+  }
   WriteCautions(figures, lines);
   html += "<dl class=\"figures\">\n";
   std::string line;

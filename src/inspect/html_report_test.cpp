@@ -75,6 +75,10 @@ TEST(HtmlReport, FinishedRunWithPicturesOrANote) {
             std::string::npos);
   EXPECT_NE(page.html.find("<dt>caution</dt><dd>the reference population holds 4 animals, "
                            "fewer than 20</dd>"),
+              std::string::npos);
+  // Over 1:3, 1:4, 1:5 and 2:3: (4 x 1/2 + 1/8 + 2 x (1/4 + 3/8 + 3/8)) / 16.
+  EXPECT_NE(page.html.find("<dt>mean kinship</dt><dd>0.257812</dd>\n"
+                           "<dt>gene diversity</dt><dd>0.742188</dd>"),
             std::string::npos);
 
   page = Report(folder, false);

@@ -1,6 +1,9 @@
 #include "inspect/mate.h"
 
+#include <algorithm>
 #include <memory>
+#include <numeric>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -8,6 +11,7 @@
 #include "inspect/animals.h"
 #include "inspect/founders_report.h"
 #include "inspect/inbreeding.h"
+#include "inspect/mating_plan.h"
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "inspect/text_table.h"
@@ -22,6 +26,7 @@ namespace {
 struct Mating {
   std::string where;  // "" for --sire/--dam, else "FILE:LINE: "
   std::string sire_text, dam_text;
+  std::string sire_where, dam_where;  // where each parent's problem is told (ranking)
   const AnimalRow* sire = nullptr;
   const AnimalRow* dam = nullptr;
 };
@@ -30,32 +35,50 @@ struct Mating {
 std::vector<Mating> Matings(const MateRequest& request, const AnimalLookup& lookup,
                             std::vector<std::string>* problems) {
   std::vector<Mating> matings;
-  if (request.pairs_name.empty()) {
-    matings.push_back({"", request.sire, request.dam});
+  if (!request.sires_name.empty() || !request.dams_name.empty()) {
+    const bool sires = !request.sires_name.empty();
+    const std::string& name = sires ? request.sires_name : request.dams_name;
+    for (const ListedId& listed : ParseIdList(sires ? request.sires_text : request.dams_text)) {
+      const std::string where = name + ":" + std::to_string(listed.line) + ": ";
+      if (sires) {
+        matings.push_back({where, listed.id, request.dam, where, ""});
+      } else {
+        matings.push_back({where, request.sire, listed.id, "", where});
+      }
+    }
+  } else if (request.pairs_name.empty()) {
+    matings.push_back({"", request.sire, request.dam, "", ""});
   } else {
     for (const ListedPair& pair : ParseIdPairs(request.pairs_text, request.pairs_name)) {
-      matings.push_back(
-          {request.pairs_name + ":" + std::to_string(pair.line) + ": ", pair.sire, pair.dam});
+      const std::string where = request.pairs_name + ":" + std::to_string(pair.line) + ": ";
+      matings.push_back({where, pair.sire, pair.dam, where, where});
     }
   }
+  std::set<std::string> told;
   for (Mating& m : matings) {
     m.sire = lookup.Find(m.sire_text);
     m.dam = lookup.Find(m.dam_text);
     const auto check = [&](const AnimalRow* row, const std::string& text, int32_t sex,
                            const char* role) {
       const std::string name = EscapeControlBytes(text);
+      const std::string& where = sex == 1 ? m.sire_where : m.dam_where;
+      const auto told_before = problems->size();
       if (row == nullptr) {
-        problems->push_back(m.where + "no animal " + name +
+        problems->push_back(where + "no animal " + name +
                             " (a herd-book id of ids.csv or FAMILY:INDIVIDUAL)" +
                             lookup.NearestNote(text));
       } else if (row->dummy) {
-        problems->push_back(m.where + name + " is a dummy parent the import added, not an animal");
+        problems->push_back(where + name + " is a dummy parent the import added, not an animal");
       } else if (!row->has_figures) {
-        problems->push_back(m.where + name +
+        problems->push_back(where + name +
                             " is its own ancestor or descends from one: no inbreeding");
       } else if (row->sex != sex) {
-        problems->push_back(m.where + name + " is " + (sex == 1 ? "female" : "male") + ", not a " +
+        problems->push_back(where + name + " is " + (sex == 1 ? "female" : "male") + ", not a " +
                             role);
+      }
+      // The one animal of a ranking is told of once.
+      if (problems->size() > told_before && !told.insert(problems->back()).second) {
+        problems->pop_back();
       }
     };
     check(m.sire, m.sire_text, 1, "sire");
@@ -64,12 +87,24 @@ std::vector<Mating> Matings(const MateRequest& request, const AnimalLookup& look
   return matings;
 }
 
+// The rows in the order of `matings`, or the least inbred calf first when `ranked`.
 std::vector<std::vector<std::string>> Rows(const AnimalTable& table,
-                                           const std::vector<Mating>& matings) {
+                                           const std::vector<Mating>& matings, bool ranked) {
   CalfInbreeding calf(table.links, table.figures);
-  std::vector<std::vector<std::string>> rows;
+  std::vector<double> inbreeding;
   for (const Mating& m : matings) {
-    const double f = calf.Of(m.sire->source - 1, m.dam->source - 1);
+    inbreeding.push_back(calf.Of(m.sire->source - 1, m.dam->source - 1));
+  }
+  std::vector<std::size_t> order(matings.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  if (ranked) {
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return inbreeding[a] < inbreeding[b]; });
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (std::size_t k : order) {
+    const Mating& m = matings[k];
+    const double f = inbreeding[k];
     std::vector<std::string> row = {m.sire_text, m.dam_text, FixedDecimals(f, 6)};
     std::vector<double> fractions;
     if (m.sire->fractions.size() == table.breeds.size() &&
@@ -89,6 +124,7 @@ std::vector<std::vector<std::string>> Rows(const AnimalTable& table,
 }  // namespace
 
 int RunMate(FileSystem& folder, const MateRequest& request, std::ostream& out, std::ostream& err) {
+  if (request.plan) return RunMatePlan(folder, request, out, err);
   std::unique_ptr<ObservedRun> run;
   AnimalTable table;
   if (const int status = ObserveAnimalTable(folder, "mate", err, &run, &table);
@@ -114,7 +150,8 @@ int RunMate(FileSystem& folder, const MateRequest& request, std::ostream& out, s
 
   std::vector<std::string> header = {"sire", "dam", "inbreeding"};
   header.insert(header.end(), table.breeds.begin(), table.breeds.end());
-  const std::vector<std::vector<std::string>> rows = Rows(table, matings);
+  const bool ranked = !request.sires_name.empty() || !request.dams_name.empty();
+  const std::vector<std::vector<std::string>> rows = Rows(table, matings, ranked);
   std::ostringstream text;
   if (request.csv || !request.pairs_name.empty()) {
     text << CsvLine(header);

@@ -20,13 +20,26 @@
 namespace pedprep {
 
 struct MateRequest {
-  std::string sire;
-  std::string dam;
-  std::string pairs_name;  // --pairs FILE as given ("" = one pair)
-  std::string pairs_text;  // its contents
+  std::string sire{};
+  std::string dam{};
+  std::string pairs_name{};  // --pairs FILE as given ("" = one pair)
+  std::string pairs_text{};  // its contents
   bool csv = false;
+  // Ranking (--dam with --sires, or --sire with --dams) and plans (--plan with both lists):
+  // files of ids, one a line (records/id_list.h).
+  std::string sires_name{};
+  std::string sires_text{};
+  std::string dams_name{};
+  std::string dams_text{};
+  bool plan = false;
+  int max_per_sire = 0;  // 0 = the dams divided by the sires, rounded up
+  std::string native{};  // --plan's second goal: least native kinship (a breed name; "" = none)
 };
 
+// Ranking: the dam (--dam) with each sire of --sires, or the sire with each dam of --dams,
+// as rows of pairs in the same columns, the least inbred calf first (ties in the file's
+// order); each row's line of the file names it in problems.
+//
 // Returns 0 when every pair was worked out (a run that stops after its blood step is noted on
 // `err`); 1 when an id names no animal, a sire is female or a dam male, a parent is its own
 // ancestor, or the run stops before the breed fractions are known (lines on `err`; nothing on

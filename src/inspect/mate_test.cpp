@@ -60,5 +60,29 @@ TEST(Mate, PairsAsCsvAndUnknownIdsNamed) {
             "pedprep mate: no animal X\\x01 (a herd-book id of ids.csv or FAMILY:INDIVIDUAL)\n");
 }
 
+// Ranking both ways: least inbred calf first, ties in the file's order; the one animal's
+// problem told once, a listed one's with its line.
+TEST(Mate, RanksCandidatesBothWays) {
+  MemoryFileSystem folder;
+  testing::PutCleanInputs(folder);
+  Mated m = Mate(folder, {.dam = "1:4", .sires_name = "s", .sires_text = "1:5\n1:1\n2:1\n1:3\n"});
+  EXPECT_EQ(m.status, 0) << m.err;
+  EXPECT_EQ(m.out,
+            "  sire  dam  inbreeding  breed1  breed2\n"
+            "  2:1   1:4    0.000000  0.2500  0.7500\n"
+            "  1:1   1:4    0.250000  0.7500  0.2500\n"
+            "  1:3   1:4    0.250000  0.5000  0.5000\n"
+            "  1:5   1:4    0.375000  0.5000  0.5000\n");
+  m = Mate(folder, {.sire = "1:1", .csv = true, .dams_name = "d", .dams_text = "1:4\n2:3\n"});
+  EXPECT_EQ(m.out,
+            "sire,dam,inbreeding,breed1,breed2\r\n1:1,2:3,0.000000,0.7500,0.2500\r\n"
+            "1:1,1:4,0.250000,0.7500,0.2500\r\n");
+  m = Mate(folder, {.sire = "1:2", .dams_name = "d", .dams_text = "1:4\n1:3\n2:3\n"});
+  EXPECT_EQ(m.status, 1);
+  EXPECT_EQ(m.err,
+            "pedprep mate: 1:2 is female, not a sire\n"
+            "pedprep mate: d:2: 1:3 is male, not a dam\n");
+}
+
 }  // namespace
 }  // namespace pedprep

@@ -14,9 +14,12 @@ constexpr const char* kBreedColours[kMaxBreeds + 1] = {"white",   "#8dd3c7", "#f
                                                        "#fb8072", "#80b1d3", "#fdb462", "#b3de69",
                                                        "#fccde5", "#d9d9d9", "#bc80bd"};
 
-// Borders of repeated ancestors in a chart, one colour per animal (cycled).
-constexpr const char* kRepeatColours[] = {"#e41a1c", "#377eb8", "#4daf4a", "#984ea3",
-                                          "#ff7f00", "#a65628", "#f781bf", "#999999"};
+// Borders of repeated ancestors in a chart, one colour per animal; the ones after these are
+// black with a number mark.
+constexpr const char* kRepeatColours[] = {"#be0032", "#0067a5", "#008856", "#f38400", "#875692",
+                                          "#882d17", "#e68fac", "#848482", "#f3c300", "#a1caf1",
+                                          "#8db600", "#604e97", "#f99379", "#654522", "#dcd300",
+                                          "#b3446c", "#2b3d26", "#c2b280", "#e25822", "#f6a600"};
 
 // F with at most 4 decimals, trailing zeros cut ("0.0625", "0.25", "0"); below 0.00005
 // but above 0 "<0.0001".
@@ -82,9 +85,14 @@ void DotWriter::Head(const std::string& title, bool left_to_right) {
     at = end + 1;
   }
   dot_ = "digraph \"pedigree\" {\n";
+  // The legend is a part of its own, packed beside the picture, so no line crosses it; a
+  // chart's boxes sit close to fit 32 to a column on a page.
   dot_ += std::string("  graph [rankdir=") + (left_to_right ? "LR" : "TB") +
           ", labelloc=t, fontname=\"Helvetica\", fontsize=14, label=\"" + label + "\"];\n";
-  dot_ += "  node [fontname=\"Helvetica\", fontsize=10];\n";
+  dot_ += std::string("  graph [pack=true, packmode=\"array_c1\"") +
+          (left_to_right ? ", nodesep=0.05, ranksep=0.25" : "") + "];\n";
+  dot_ += std::string("  node [fontname=\"Helvetica\", fontsize=10") +
+          (left_to_right ? ", margin=\"0.08,0.03\", height=0.2" : "") + "];\n";
   dot_ += "  edge [arrowsize=0.6, fontname=\"Helvetica\", fontsize=9];\n";
 }
 
@@ -136,13 +144,19 @@ void DotWriter::CopyEdge(const Node& copy, const Node& original) {
 }
 
 void DotWriter::ChartBox(const Node& node, uint64_t slot, int repeat, bool again) {
+  const bool marked = repeat > static_cast<int>(std::size(kRepeatColours));
   std::string line = "  a" + std::to_string(slot) + " [label=\"" + Label(node) +
-                     (again ? "\\nrepeated" : "") +
-                     "\", shape=" + (node.sex == 1 ? "box" : "ellipse");
-  line += Style(NodeKind::kAnimal, IsDummy(node), node.breed);
+                     (marked ? "\\n[R" + std::to_string(repeat) + "]" : "") +
+                     (again ? "\\nrepeated" : "") + "\", shape=box";
+  // Females are rounded boxes: ellipses would not fit 32 to a column.
+  std::string style = Style(NodeKind::kAnimal, IsDummy(node), node.breed);
+  const std::size_t styles = style.find("style=\"");
+  if (node.sex != 1 && styles == std::string::npos) style += ", style=\"rounded\"";
+  if (node.sex != 1 && styles != std::string::npos) style.insert(styles + 7, "rounded,");
+  line += style;
   if (repeat > 0) {
     line += std::string(", penwidth=3, color=\"") +
-            kRepeatColours[static_cast<std::size_t>(repeat - 1) % std::size(kRepeatColours)] + "\"";
+            (marked ? "black" : kRepeatColours[static_cast<std::size_t>(repeat - 1)]) + "\"";
     repeats_ = true;
   }
   chart_ = true;
@@ -172,17 +186,18 @@ std::string DotWriter::Finish(const std::map<int, std::string>& breed_names) {
       {"parent copy", "shape=box" + Style(NodeKind::kParentCopy, false, 0)},
       {"dummy", "shape=box" + Style(NodeKind::kAnimal, true, 0)},
   };
-  std::string chain;
-  int k = 0;
-  auto key = [this, &chain, &k](const std::string& label, const std::string& attributes) {
-    const std::string name = "legend_" + std::to_string(++k);
+  std::vector<std::string> names;
+  auto key = [this, &names](const std::string& label, const std::string& attributes) {
+    const std::string name = "legend_" + std::to_string(names.size() + 1);
     const std::string text = attributes.find("xlabel") == std::string::npos ? label : "";
     dot_ += "    " + name + " [label=\"" + DotEscaped(text) + "\", " + attributes + "];\n";
-    chain += (chain.empty() ? "" : " -> ") + name;
+    names.push_back(name);
   };
-  for (std::size_t k = 0; k < (chart_ ? 2 : keys.size()); ++k) key(keys[k].first, keys[k].second);
+  key(keys[0].first, keys[0].second);
+  key(keys[1].first, chart_ ? "shape=box, style=\"rounded\"" : keys[1].second);
+  for (std::size_t k = 2; k < (chart_ ? 2 : keys.size()); ++k) key(keys[k].first, keys[k].second);
   if (repeats_) {
-    key("repeated ancestor",
+    key("repeated ancestor (a colour each)",
         std::string("shape=box, penwidth=3, color=\"") + kRepeatColours[0] + "\"");
   }
   for (int breed : breeds_) {
@@ -192,7 +207,11 @@ std::string DotWriter::Finish(const std::map<int, std::string>& breed_names) {
                                                         : std::to_string(breed) + " " + it->second;
     key(label, std::string("shape=box, style=filled, fillcolor=\"") + kBreedColours[breed] + "\"");
   }
-  // One row: the keys on one rank, kept in order by invisible edges.
+  // One row (a column in a chart, read from the top): the keys on one rank, kept in order by
+  // invisible edges.
+  if (chart_) std::reverse(names.begin(), names.end());
+  std::string chain;
+  for (const std::string& name : names) chain += (chain.empty() ? "" : " -> ") + name;
   dot_ += "    { rank=same; " + chain + " [style=invis]; }\n  }\n}\n";
   return dot_;
 }

@@ -436,6 +436,10 @@ int DrawDot(const ObservedRun& run, const DrawRequest& request,
   const FamilyView view = refusal ? FamilyView() : BuildFamily(run, target.s);
   LabelFacts facts;
   if (!request.labels.empty()) facts.items = request.labels;
+  // The id is always shown: fields asked for come after it unless placed before it.
+  if (std::count(facts.items.begin(), facts.items.end(), "id") == 0) {
+    facts.items.insert(facts.items.begin(), "id");
+  }
   if (!refusal && facts.items != std::vector<std::string>{"id"}) {
     AddLabelFacts(run, view, breed_names, &facts);
   }

@@ -75,6 +75,7 @@ TEST(DrawTest, FamilyWithOneLoopBreakNodeByNode) {
             "digraph \"pedigree\" {\n"
             "  graph [rankdir=TB, labelloc=t, fontname=\"Helvetica\", fontsize=14, "
             "label=\"herd, family 1\\n10 animals\"];\n"
+            "  graph [pack=true, packmode=\"array_c1\"];\n"
             "  node [fontname=\"Helvetica\", fontsize=10];\n"
             "  edge [arrowsize=0.6, fontname=\"Helvetica\", fontsize=9];\n"
             "  p1 [label=\"SIRE \\\"A\\\"\\n1 (pos 1)\", shape=box];\n"
@@ -303,11 +304,11 @@ TEST(DrawTest, AncestorChartDrawsRepeatedAncestorsAgain) {
   EXPECT_NE(d.out.find("rankdir=LR"), std::string::npos);
   EXPECT_NE(d.out.find("11 boxes, 2 ancestors met more than once"), std::string::npos);
   EXPECT_NE(d.out.find("  a6 [label=\"ini_id 1\\n1 (pos 1)\", shape=box, penwidth=3, "
-                       "color=\"#e41a1c\"];"),
+                       "color=\"#be0032\"];"),
             std::string::npos)
       << d.out;
   EXPECT_NE(d.out.find("  a8 [label=\"ini_id 1\\n1 (pos 1)\\nrepeated\", shape=box, penwidth=3, "
-                       "color=\"#e41a1c\"];"),
+                       "color=\"#be0032\"];"),
             std::string::npos);
   EXPECT_NE(d.out.find("  a4 -> a8 [arrowhead=none];"), std::string::npos);
   request.max_animals = 10;

@@ -85,12 +85,12 @@ void DotWriter::Head(const std::string& title, bool left_to_right) {
     at = end + 1;
   }
   dot_ = "digraph \"pedigree\" {\n";
-  // The legend is a part of its own, packed beside the picture, so no line crosses it; a
-  // chart's boxes sit close to fit 32 to a column on a page.
+  // The legend is a part of its own, packed below the picture (beside a chart), so no line
+  // crosses it; a chart's boxes sit close to fit 32 to a column on a page.
   dot_ += std::string("  graph [rankdir=") + (left_to_right ? "LR" : "TB") +
           ", labelloc=t, fontname=\"Helvetica\", fontsize=14, label=\"" + label + "\"];\n";
-  dot_ += std::string("  graph [pack=true, packmode=\"array_c1\"") +
-          (left_to_right ? ", nodesep=0.05, ranksep=0.25" : "") + "];\n";
+  dot_ += std::string("  graph [pack=true, packmode=\"") +
+          (left_to_right ? "array_c1\", nodesep=0.05, ranksep=0.25" : "array_1\"") + "];\n";
   dot_ += std::string("  node [fontname=\"Helvetica\", fontsize=10") +
           (left_to_right ? ", margin=\"0.08,0.03\", height=0.2" : "") + "];\n";
   dot_ += "  edge [arrowsize=0.6, fontname=\"Helvetica\", fontsize=9];\n";
@@ -176,6 +176,28 @@ void DotWriter::Siblings(int32_t father, int32_t mother, std::size_t count) {
   dot_ += "  " + MatingName(father, mother) + " -> " + name + " [style=dotted, arrowhead=none];\n";
 }
 
+void DotWriter::FoldedSibs(int32_t father, int32_t mother, const std::vector<const Node*>& sibs) {
+  const std::string name = "f" + MatingName(father, mother).substr(1);
+  const auto males =
+      std::count_if(sibs.begin(), sibs.end(), [](const Node* sib) { return sib->sex == 1; });
+  const auto females = static_cast<long>(sibs.size()) - males;
+  std::string label = std::to_string(sibs.size()) + " full sibs (" + std::to_string(males) +
+                      (males == 1 ? " male, " : " males, ") + std::to_string(females) +
+                      (females == 1 ? " female):" : " females):");
+  for (std::size_t k = 0; k < sibs.size(); ++k) {
+    label += (k % 3 == 0 ? "\n" : ", ") + Text(*sibs[k]);
+  }
+  std::string escaped;
+  for (std::size_t at = 0; at < label.size();) {
+    const std::size_t end = std::min(label.find('\n', at), label.size());
+    escaped += (at == 0 ? "" : "\\n") + DotEscaped(label.substr(at, end - at));
+    at = end + 1;
+  }
+  dot_ += "  " + name + " [label=\"" + escaped + "\", shape=box3d];\n";
+  dot_ += "  " + MatingName(father, mother) + " -> " + name + ";\n";
+  folded_ = true;
+}
+
 std::string DotWriter::Finish(const std::map<int, std::string>& breed_names) {
   dot_ += "  subgraph cluster_legend {\n    label=\"Legend\"; fontsize=10; color=gray60;\n";
   const std::vector<std::pair<std::string, std::string>> keys = {
@@ -196,6 +218,7 @@ std::string DotWriter::Finish(const std::map<int, std::string>& breed_names) {
   key(keys[0].first, keys[0].second);
   key(keys[1].first, chart_ ? "shape=box, style=\"rounded\"" : keys[1].second);
   for (std::size_t k = 2; k < (chart_ ? 2 : keys.size()); ++k) key(keys[k].first, keys[k].second);
+  if (folded_) key("full sibs without offspring drawn", "shape=box3d");
   if (repeats_) {
     key("repeated ancestor (a colour each)",
         std::string("shape=box, penwidth=3, color=\"") + kRepeatColours[0] + "\"");
@@ -237,13 +260,38 @@ std::string DotWriter::Style(NodeKind kind, bool dummy, int breed) const {
 
 // The animals `kept` of the family with the matings of their drawn children.
 void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept,
-              bool as_read) {
-  for (const Node& node : view.nodes) {
-    if (kept.count(node.number) != 0) writer.Animal(node);
-  }
+              bool as_read, bool compact, int32_t center) {
   auto parent = [&view, as_read](int32_t number) {
     return as_read ? view.Original(number) : number;
   };
+  // With `compact`: the animals that may be folded (no child or copy drawn, not the center),
+  // by their mating, and those folded.
+  std::set<int32_t> folded;
+  std::map<std::pair<int32_t, int32_t>, std::vector<const Node*>> foldable;
+  if (compact) {
+    std::set<int32_t> busy = {center};
+    for (const Node& node : view.nodes) {
+      if (kept.count(node.number) == 0) continue;
+      busy.insert(parent(node.father));
+      busy.insert(parent(node.mother));
+      if (node.kind != NodeKind::kAnimal) busy.insert(node.original);
+    }
+    for (const Node& node : view.nodes) {
+      if (kept.count(node.number) == 0 || node.kind != NodeKind::kAnimal ||
+          busy.count(node.number) != 0 || node.father == 0 || node.mother == 0 ||
+          kept.count(parent(node.father)) + kept.count(parent(node.mother)) == 0) {
+        continue;
+      }
+      foldable[{parent(node.father), parent(node.mother)}].push_back(&node);
+    }
+    for (const auto& [mating, sibs] : foldable) {
+      if (sibs.size() < 2) continue;
+      for (const Node* sib : sibs) folded.insert(sib->number);
+    }
+  }
+  for (const Node& node : view.nodes) {
+    if (kept.count(node.number) != 0 && folded.count(node.number) == 0) writer.Animal(node);
+  }
   std::vector<std::pair<int32_t, int32_t>> matings;  // in the order of their first child
   std::map<std::pair<int32_t, int32_t>, std::vector<const Node*>> children;
   for (const Node& node : view.nodes) {
@@ -260,7 +308,13 @@ void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>
     for (int32_t p : {father, mother}) {
       if (p != 0 && kept.count(p) != 0) writer.ParentEdge(*view.Find(p), father, mother);
     }
-    for (const Node* child : children[{father, mother}]) writer.ChildEdge(father, mother, *child);
+    for (const Node* child : children[{father, mother}]) {
+      if (folded.count(child->number) == 0) writer.ChildEdge(father, mother, *child);
+    }
+    auto sibs = foldable.find({father, mother});
+    if (sibs != foldable.end() && sibs->second.size() >= 2) {
+      writer.FoldedSibs(father, mother, sibs->second);
+    }
   }
   for (const Node& node : view.nodes) {
     if (node.kind == NodeKind::kAnimal || kept.count(node.number) == 0) continue;
@@ -311,6 +365,23 @@ void DrawLoop(DotWriter& writer, const FamilyView& view, const std::vector<LoopS
                         broken ? ", color=red, style=dashed, xlabel=\"broken\"" : "");
     } else {
       writer.ChildEdge(mating.father, mating.mother, node);
+    }
+  }
+  // Both parents at each mating: the one the loop does not pass through joined to it too.
+  std::set<int32_t> drawn;
+  for (const LoopStep& step : steps) {
+    if (!step.mating) drawn.insert(step.number);
+  }
+  for (std::size_t k = 0; k < steps.size(); ++k) {
+    const LoopStep& mating = steps[k];
+    if (!mating.mating) continue;
+    for (int32_t parent : {mating.father, mating.mother}) {
+      const Node* node = view.Find(parent);
+      const LoopStep& before = steps[(k + steps.size() - 1) % steps.size()];
+      const LoopStep& after = steps[(k + 1) % steps.size()];
+      if (node == nullptr || before.number == parent || after.number == parent) continue;
+      if (drawn.insert(parent).second) writer.Animal(*node);
+      writer.ParentEdge(*node, mating.father, mating.mother);
     }
   }
   const LoopStep& received = steps.back();

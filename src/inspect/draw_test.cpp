@@ -75,7 +75,7 @@ TEST(DrawTest, FamilyWithOneLoopBreakNodeByNode) {
             "digraph \"pedigree\" {\n"
             "  graph [rankdir=TB, labelloc=t, fontname=\"Helvetica\", fontsize=14, "
             "label=\"herd, family 1\\n10 animals\"];\n"
-            "  graph [pack=true, packmode=\"array_c1\"];\n"
+            "  graph [pack=true, packmode=\"array_1\"];\n"
             "  node [fontname=\"Helvetica\", fontsize=10];\n"
             "  edge [arrowsize=0.6, fontname=\"Helvetica\", fontsize=9];\n"
             "  p1 [label=\"SIRE \\\"A\\\"\\n1 (pos 1)\", shape=box];\n"
@@ -159,14 +159,15 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
        core,
        {"p1", "p2", "p3", "p4", "p5", "p8", "p9", "p10"},
        "family 1\\nthe animals of its loops and their copies, 8 animals"},
+      // A mating shows both parents: the dam 2 of 1's children is drawn too.
       {"around a founder",
        around,
-       {"p1", "p3", "p4"},
+       {"p1", "p2", "p3", "p4"},
        "family 1\\nSIRE \\\"A\\\" with ancestors up to 3 generations and descendants down to 1 "
        "generation, as read"},
       {"around a founder with copies",
        around_copies,
-       {"p1", "p3", "p4", "p8", "p9"},
+       {"p1", "p2", "p3", "p4", "p8", "p9", "p10"},
        "descendants down to 1 generation, and their copies"},
       // The parents of 5 as read: its dam is 4, not the copy 8 it was given.
       {"around 1:5", around_five, {"p3", "p4", "p5"}, "ancestors up to 1 generation"},
@@ -176,10 +177,11 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
        whole_allowed,
        {"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9", "p10"},
        "10 animals"},
-      // The full-sib loop 4 - m1_2 - 3 - m3_4, the copy beside 4, the child 5 it went to.
+      // The full-sib loop 4 - m1_2 - 3 - m3_4, the copy beside 4, the child 5 it went to,
+      // and the parents 1 and 2 at m1_2.
       {"copy",
        copy,
-       {"p4", "p3", "p8", "p5"},
+       {"p4", "p3", "p8", "p1", "p2", "p5"},
        "the loop that loop-break copy 8 (pos 8) of ini_id 4 breaks: 2 animals and 2 matings"},
   };
   for (const Case& c : cases) {
@@ -195,8 +197,16 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
   const std::string dot = Draw(LoopFolder(), loop).out;
   for (const char* edge :
        {"  p4 -> m3_4 [arrowhead=none, color=red, style=dashed", "  p8 -> m3_4 [arrowhead=none];",
-        "  m3_4 -> p5;", "  p8 -> p4 [style=dotted"}) {
+        "  m3_4 -> p5;", "  p8 -> p4 [style=dotted", "  p1 -> m1_2 [arrowhead=none];",
+        "  p2 -> m1_2 [arrowhead=none];"}) {
     EXPECT_NE(dot.find(edge), std::string::npos) << edge << "\n" << dot;
+  }
+  // With copies the copies keep their own parents: the loop-break copy 8 is the child of the
+  // parent copies 9 and 10.
+  const std::string with_copies = Draw(LoopFolder(), around_copies).out;
+  for (const char* edge :
+       {"  p9 -> m9_10 [arrowhead=none];", "  p10 -> m9_10 [arrowhead=none];", "  m9_10 -> p8;"}) {
+    EXPECT_NE(with_copies.find(edge), std::string::npos) << edge << "\n" << with_copies;
   }
 }
 
@@ -231,12 +241,13 @@ TEST(DrawTest, CopyNamedByPositionFamilyNumberOrId) {
     EXPECT_EQ(d.status, c.status) << d.err;
     EXPECT_NE((c.status == 0 ? d.out : d.err).find(c.shown), std::string::npos) << d.out << d.err;
   }
-  // A parent copy: the copies above it beside their originals, the copy it was made for.
+  // A parent copy: the copies above it beside their originals, the copy it was made for and
+  // that copy's other parent.
   DrawRequest parent;
   parent.copy = "9";
   const Drawn d = Draw(LoopFolder(), parent);
   ASSERT_EQ(d.status, 0) << d.err;
-  EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p8", "p9"}));
+  EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p8", "p9", "p10"}));
   EXPECT_NE(d.out.find("parent copy 9 (pos 9) of SIRE"), std::string::npos) << d.out;
 }
 
@@ -421,7 +432,7 @@ TEST(DrawTest, OutputsAndRefusals) {
        "pedprep draw: family 1: 8 animals to draw, more than 7 (--max-animals); draw part of "
        "it with --around ID or --copy POSITION\n"},
       {"too many around", small_around, 1,
-       "pedprep draw: family 1: 6 animals to draw, more than 1 (--max-animals); draw part of "
+       "pedprep draw: family 1: 7 animals to draw, more than 1 (--max-animals); draw part of "
        "it with smaller --up and --down or --copy POSITION\n"},
   };
   for (const Refusal& r : refusals) {

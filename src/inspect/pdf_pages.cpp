@@ -72,28 +72,25 @@ namespace {
 // Room a box keeps from a cut (its border is drawn over its edge).
 constexpr double kBoxPad = 2;
 
-// The cuts of an extent of `size` points into tiles of at most `length`, from 0 up: each
-// moved back to before the first of `spans` (low, high) it would cut; a span longer than a
-// tile is cut where the tile ends.
-std::vector<double> Cuts(double size, double length,
-                         const std::vector<std::pair<double, double>>& spans) {
-  std::vector<double> cuts = {0};
-  while (cuts.back() + length < size - 1e-9) {
-    const double start = cuts.back();
-    double cut = start + length;
-    for (bool moved = true; moved;) {
-      moved = false;
-      for (const auto& [low, high] : spans) {
-        if (low - kBoxPad < cut - 1e-9 && high + kBoxPad > cut + 1e-9 && low - kBoxPad > start) {
-          cut = low - kBoxPad;
-          moved = true;
-        }
+// Where tiles of `length` start along an extent of `size` points, from 0 up: each at the
+// first of `spans` (low, high) that the tile before cuts, or where it ends when it cuts
+// none (or only spans longer than a tile).
+std::vector<double> Starts(double size, double length,
+                           const std::vector<std::pair<double, double>>& spans) {
+  std::vector<double> starts = {0};
+  while (starts.back() + length < size - 1e-9) {
+    const double start = starts.back();
+    const double end = start + length;
+    double next = end;
+    for (const auto& [low, high] : spans) {
+      const bool fits = high - low + 2 * kBoxPad <= length;  // else it is cut anyway
+      if (fits && low - kBoxPad < end && high + kBoxPad > end && low - kBoxPad > start + 1) {
+        next = std::min(next, low - kBoxPad);
       }
     }
-    cuts.push_back(cut > start + 1e-9 ? cut : start + length);
+    starts.push_back(next);
   }
-  cuts.push_back(size);
-  return cuts;
+  return starts;
 }
 
 bool Overlaps(const PictureBox& box, double left, double right, double bottom, double top) {
@@ -111,8 +108,10 @@ PaperLayout Fit(const PictureLayout& picture, const Paper& paper, bool landscape
   const double down = layout.page_height - 2 * kPaperMargin - kPaperFooter;
   layout.scale = std::min({1.0, across / width, down / height});
   if (layout.scale >= kReadableScale) {
-    layout.column_cuts = {0, width};
-    layout.row_cuts = {height, 0};
+    layout.column_starts = {0};
+    layout.row_tops = {height};
+    layout.tile_width = width;
+    layout.tile_height = height;
     layout.page_of = {1};
     return layout;
   }
@@ -123,20 +122,22 @@ PaperLayout Fit(const PictureLayout& picture, const Paper& paper, bool landscape
     xs.emplace_back(box.left, box.right);
     ys.emplace_back(height - box.top, height - box.bottom);
   }
-  layout.column_cuts = Cuts(width, across / layout.scale, xs);
-  for (double from_top : Cuts(height, down / layout.scale, ys)) {
-    layout.row_cuts.push_back(height - from_top);
+  layout.tile_width = across / layout.scale;
+  layout.tile_height = down / layout.scale;
+  layout.column_starts = Starts(width, layout.tile_width, xs);
+  for (double from_top : Starts(height, layout.tile_height, ys)) {
+    layout.row_tops.push_back(height - from_top);
   }
-  layout.columns = static_cast<int>(layout.column_cuts.size()) - 1;
-  layout.rows = static_cast<int>(layout.row_cuts.size()) - 1;
+  layout.columns = static_cast<int>(layout.column_starts.size());
+  layout.rows = static_cast<int>(layout.row_tops.size());
   layout.pages = 0;
   const bool known = !picture.boxes.empty() || !picture.marks.empty();
   for (int r = 0; r < layout.rows; ++r) {
     for (int c = 0; c < layout.columns; ++c) {
-      const double left = layout.column_cuts[static_cast<std::size_t>(c)];
-      const double right = layout.column_cuts[static_cast<std::size_t>(c) + 1];
-      const double top = layout.row_cuts[static_cast<std::size_t>(r)];
-      const double bottom = layout.row_cuts[static_cast<std::size_t>(r) + 1];
+      const double left = layout.column_starts[static_cast<std::size_t>(c)];
+      const double right = left + layout.tile_width;
+      const double top = layout.row_tops[static_cast<std::size_t>(r)];
+      const double bottom = top - layout.tile_height;
       bool shown = !known;
       for (const auto* part : {&picture.boxes, &picture.marks}) {
         for (const PictureBox& box : *part) {
@@ -257,10 +258,10 @@ std::string PlaceOnPaper(const std::string& pdf, const PictureLayout& picture, c
     for (int c = 0; c < layout.columns; ++c) {
       const int k = layout.page_of[static_cast<std::size_t>(r * layout.columns + c)];
       if (k == 0) continue;
-      const double left = layout.column_cuts[static_cast<std::size_t>(c)];
-      const double tile_width = layout.column_cuts[static_cast<std::size_t>(c) + 1] - left;
-      const double top = layout.row_cuts[static_cast<std::size_t>(r)];
-      const double tile_height = top - layout.row_cuts[static_cast<std::size_t>(r) + 1];
+      const double left = layout.column_starts[static_cast<std::size_t>(c)];
+      const double tile_width = layout.tile_width;
+      const double top = layout.row_tops[static_cast<std::size_t>(r)];
+      const double tile_height = layout.tile_height;
       // The tile's upper left corner at the page's upper left inside the margin.
       double x = kPaperMargin - s * left;
       double y = bottom + down - s * top;

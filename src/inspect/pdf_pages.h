@@ -10,8 +10,8 @@
 // "page K of N (row R, column C)" at the foot, then where the picture goes on: "left: page
 // J, right: page L, above: ..., below: ..." (the neighbouring pages printed).
 //
-// Tiles are cut between boxes: a page ends before the first box it would cut (a box larger
-// than a whole page is cut where the page ends), and a tile that holds no box and no line
+// Tiles overlap: the next tile starts at the first box a tile cuts, so each box is whole on
+// a page (a box larger than a whole page is cut), and a tile that holds no box and no line
 // is not printed.
 #ifndef PEDPREP_INSPECT_PDF_PAGES_H_
 #define PEDPREP_INSPECT_PDF_PAGES_H_
@@ -55,9 +55,11 @@ struct PictureLayout {
 // How a picture goes on `paper`: one page at `scale` <= 1 when that keeps the labels
 // readable, else tiles at kReadableScale. Landscape when wider than high, unless the other
 // way round holds it on one page at a larger scale (or on fewer pages). Tile c of the
-// columns shows the picture from column_cuts[c] to column_cuts[c + 1] (points from the
-// left); tile r of the rows from row_cuts[r] down to row_cuts[r + 1] (points from the
-// bottom, the first at the top). page_of[r * columns + c]: its page number, 0 = not printed.
+// columns shows the picture from column_starts[c] to column_starts[c] + tile_width (points
+// from the left), tile r of the rows from row_tops[r] down to row_tops[r] - tile_height
+// (points from the bottom); the next tile starts at the first box the tile cuts, so tiles
+// overlap and every box no larger than a tile is whole on a page. page_of[r * columns +
+// c]: the tile's page number, 0 = not printed.
 struct PaperLayout {
   bool landscape = false;
   double page_width = 0;
@@ -65,8 +67,10 @@ struct PaperLayout {
   double scale = 1;
   int columns = 1;
   int rows = 1;
-  std::vector<double> column_cuts;
-  std::vector<double> row_cuts;
+  std::vector<double> column_starts;
+  std::vector<double> row_tops;
+  double tile_width = 0;
+  double tile_height = 0;
   std::vector<int> page_of;
   int pages = 1;
 };

@@ -119,9 +119,12 @@ std::string DotWriter::Label(const Node& node) const {
 void DotWriter::Animal(const Node& node) {
   std::string line = "  " + Name(node) + " [label=\"" + Label(node) +
                      "\", shape=" + (node.sex == 1 ? "box" : "ellipse");
-  line += Style(node.kind, IsDummy(node), node.breed);
+  // A copy is coloured as its original: the breed of its largest fraction.
+  const Node* original = view_.Find(view_.Original(node.number));
+  const int breed = original == nullptr ? node.breed : original->breed;
+  line += Style(node.kind, IsDummy(node), breed);
   dot_ += line + "];\n";
-  if (color_breed_) breeds_.insert(node.breed);
+  if (color_breed_) breeds_.insert(breed);
 }
 
 void DotWriter::Mating(int32_t father, int32_t mother) {
@@ -205,7 +208,11 @@ std::string DotWriter::Finish(const std::map<int, std::string>& breed_names) {
       {"female", "shape=ellipse"},
       {"mating", "shape=point, width=0.06, xlabel=\"mating\""},
       {"loop-break copy", "shape=box" + Style(NodeKind::kLoopCopy, false, 0)},
-      {"parent copy", "shape=box" + Style(NodeKind::kParentCopy, false, 0)},
+      // Coloured by breed, a parent copy is filled with its breed's colour: the legend
+      // shows its double border only.
+      {color_breed_ ? "parent copy (double border)" : "parent copy",
+       color_breed_ ? "shape=box, peripheries=2"
+                    : "shape=box" + Style(NodeKind::kParentCopy, false, 0)},
       {"dummy", "shape=box" + Style(NodeKind::kAnimal, true, 0)},
   };
   std::vector<std::string> names;

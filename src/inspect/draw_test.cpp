@@ -347,6 +347,11 @@ TEST(DrawTest, LabelsSayBreedInbreedingAndBirth) {
   request.labels = {"id", "F"};
   EXPECT_NE(Draw(folder, request).out.find("p5 [label=\"C\\\\5\\\"x\\nF 0.25\\n5 (pos 5)\""),
             std::string::npos);
+  // Fields asked without the id come after it.
+  request.labels = {"F", "born"};
+  request.around = "S1";
+  EXPECT_NE(Draw(folder, request).out.find("p1 [label=\"S1\\nF 0\\nborn 1990\\n1 (pos 1)\""),
+            std::string::npos);
 }
 
 TEST(DrawTest, DummyLabelAndBreedColours) {
@@ -366,6 +371,14 @@ TEST(DrawTest, DummyLabelAndBreedColours) {
                        "fillcolor=\"#8dd3c7\"]"),
             std::string::npos)
       << d.out;
+  // A parent copy is filled with its breed's colour, so the legend shows its double border
+  // only.
+  EXPECT_NE(d.out.find("p9 [label=\"S1\\n9 (pos 9)\", shape=box, style=\"filled\", peripheries=2, "
+                       "fillcolor=\"#8dd3c7\"]"),
+            std::string::npos)
+      << d.out;
+  EXPECT_NE(d.out.find("[label=\"parent copy (double border)\", shape=box, peripheries=2];"),
+            std::string::npos);
   for (const char* key : {"[label=\"breed 1\", shape=box, style=filled, fillcolor=\"#8dd3c7\"]",
                           "[label=\"breed 2\", shape=box, style=filled, fillcolor=\"#ffffb3\"]"}) {
     EXPECT_NE(d.out.find(key), std::string::npos) << key << "\n" << d.out;

@@ -90,7 +90,7 @@ void DotWriter::Head(const std::string& title, bool left_to_right) {
   dot_ += std::string("  graph [rankdir=") + (left_to_right ? "LR" : "TB") +
           ", labelloc=t, fontname=\"Helvetica\", fontsize=14, label=\"" + label + "\"];\n";
   dot_ += std::string("  graph [pack=true, packmode=\"") +
-          (left_to_right ? "array_c1\", nodesep=0.05, ranksep=0.25" : "array_1\"") + "];\n";
+          (left_to_right ? "array_c1\", nodesep=0.03, ranksep=0.25" : "array_1\"") + "];\n";
   dot_ += std::string("  node [fontname=\"Helvetica\", fontsize=10") +
           (left_to_right ? ", margin=\"0.08,0.03\", height=0.2" : "") + "];\n";
   dot_ += "  edge [arrowsize=0.6, fontname=\"Helvetica\", fontsize=9];\n";
@@ -149,8 +149,8 @@ void DotWriter::CopyEdge(const Node& copy, const Node& original) {
 void DotWriter::ChartBox(const Node& node, uint64_t slot, int repeat, bool again) {
   const bool marked = repeat > static_cast<int>(std::size(kRepeatColours));
   std::string line = "  a" + std::to_string(slot) + " [label=\"" + Label(node) +
-                     (marked ? "\\n[R" + std::to_string(repeat) + "]" : "") +
-                     (again ? "\\nrepeated" : "") + "\", shape=box";
+                     (marked ? " [R" + std::to_string(repeat) + "]" : "") +
+                     (again ? ", repeated" : "") + "\", shape=box";
   // Females are rounded boxes: ellipses would not fit 32 to a column.
   std::string style = Style(NodeKind::kAnimal, IsDummy(node), node.breed);
   const std::size_t styles = style.find("style=\"");

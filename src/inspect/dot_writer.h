@@ -18,8 +18,8 @@
 //            for each box, slot 1 the animal, 2k the sire and 2k+1 the dam of box k; males
 //            boxes, females rounded boxes; an edge from each box to its parents' boxes (no
 //            arrowhead); an ancestor in more than one box has a thick border in a colour of
-//            its own (20 colours; the 21st and later black with the line "[R<n>]") and,
-//            after its first box, the line "repeated".
+//            its own (20 colours; the 21st and later black, " [R<n>]" after the number) and,
+//            after its first box, ", repeated" after its number.
 // Labels: the lines `LabelFacts::items` ask for (the id, the main breed and its share, F,
 // the birth year), then "<number> (pos <position>)".
 // Text from the files (ids, breed names) is escaped for a quoted DOT string.

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/command_runner.h"
 #include "inspect/observed_run.h"
+#include "inspect/pdf_pages.h"
 #include "inspect/report.h"
 #include "records/csv.h"
 #include "testing/build_paths.h"
@@ -290,6 +294,104 @@ TEST(DrawTest, EveryCopyReportListsIsDrawnByItsPosition) {
   }
 }
 
+// Pictures of the shared data sets on A4, from dot's own layout: every box no larger than a
+// page is whole on a printed page, no printed page is blank, an ancestor chart of up to five
+// generations is one page. Charts draw 4 generations unless told, and give each repeated
+// ancestor a colour of its own up to 20.
+TEST(DrawTest, SharedPicturesOnPaper) {
+  if (RunProcess({"dot", "-V"}, "", 30).end == ProcessResult::End::kNotFound) {
+    GTEST_SKIP() << "no dot";
+  }
+  const Paper a4 = *PaperNamed("a4");
+  for (const char* set : {"darwin-wedgwood", "eeza-ungulates", "hinterwald-2000"}) {
+    SCOPED_TRACE(set);
+    const std::filesystem::path data = testing::SharedDataDir() / set;
+    PEDPREP_NEED_SHARED_DATA(data);
+    DiskFileSystem folder(data.string());
+    const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
+    ASSERT_TRUE(run);
+    std::vector<DrawRequest> requests;
+    const FamilyCounts& first = run->families.front();
+    for (int32_t last = first.read; last > first.read - 4 && last > 0; --last) {
+      DrawRequest chart;
+      chart.ancestors = std::to_string(first.family) + ":" + std::to_string(last);
+      chart.up = last % 2 == 0 ? 5 : -1;
+      requests.push_back(chart);
+    }
+    requests.push_back(Family(std::to_string(first.family)));
+    if (!run->loop_copies.empty()) {
+      DrawRequest copy;
+      copy.copy = std::to_string(run->loop_copies.front().copy_position);
+      requests.push_back(copy);
+    }
+    for (const DrawRequest& request : requests) {
+      const std::string what = request.ancestors + request.family + request.copy;
+      SCOPED_TRACE(what);
+      std::string dot, problem;
+      if (DrawDot(*run, request, {}, &dot, &problem) != 0) {
+        EXPECT_NE(problem.find("--max-animals"), std::string::npos) << problem;
+        continue;
+      }
+      const ProcessResult laid_out = RunProcess({"dot", "-Tdot"}, dot, 60);
+      ASSERT_EQ(laid_out.exit_status, 0) << laid_out.errors;
+      const PictureLayout picture = LayoutOfDot(laid_out.output);
+      ASSERT_GT(picture.boxes.size(), 2u);
+      const PaperLayout paper = LayOutOnPaper(picture, a4);
+      std::vector<std::pair<double, double>> tiles;  // left, top of the printed tiles
+      for (int r = 0; r < paper.rows; ++r) {
+        for (int c = 0; c < paper.columns; ++c) {
+          if (paper.page_of[static_cast<std::size_t>(r * paper.columns + c)] == 0) continue;
+          tiles.emplace_back(paper.column_starts[static_cast<std::size_t>(c)],
+                             paper.row_tops[static_cast<std::size_t>(r)]);
+        }
+      }
+      EXPECT_EQ(static_cast<int>(tiles.size()), paper.pages);
+      for (const PictureBox& box : picture.boxes) {
+        if (box.right - box.left > paper.tile_width || box.top - box.bottom > paper.tile_height) {
+          continue;
+        }
+        const double slack = 0.01;  // dot rounds its figures
+        EXPECT_TRUE(std::any_of(tiles.begin(), tiles.end(),
+                                [&](const auto& tile) {
+                                  return box.left >= tile.first - slack &&
+                                         box.right <= tile.first + paper.tile_width + slack &&
+                                         box.top <= tile.second + slack &&
+                                         box.bottom >= tile.second - paper.tile_height - slack;
+                                }))
+            << "a box cut at " << box.left << "," << box.bottom;
+      }
+      for (const auto& [left, top] : tiles) {
+        EXPECT_TRUE(std::any_of(picture.boxes.begin(), picture.boxes.end(), [&](const auto& box) {
+          return box.left <= left + paper.tile_width && box.right >= left && box.bottom <= top &&
+                 box.top >= top - paper.tile_height;
+        })) << "a page without a box";
+      }
+      if (request.ancestors.empty()) continue;
+      std::set<std::string> slots, colours;
+      bool marked = false;
+      std::istringstream lines(dot);
+      for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  a", 0) != 0 || line.find(" [label=") == std::string::npos) continue;
+        slots.insert(line.substr(3, line.find(' ', 2) - 3));
+        const std::size_t colour = line.find("color=\"#");
+        if (colour != std::string::npos) colours.insert(line.substr(colour, 15));
+        marked = marked || line.find(" [R21]") != std::string::npos;
+      }
+      std::smatch repeated;
+      ASSERT_TRUE(std::regex_search(dot, repeated, std::regex("(\\d+) ancestors? met")));
+      const std::size_t met = std::stoul(repeated[1]);
+      EXPECT_EQ(colours.size(), std::min<std::size_t>(met, 20));
+      EXPECT_EQ(marked, met > 20);
+      const int up = request.up < 0 ? 4 : request.up;
+      EXPECT_NE(dot.find("up to " + std::to_string(up) + " generations"), std::string::npos);
+      for (const std::string& slot : slots) EXPECT_LT(std::stoull(slot), 2ULL << up) << slot;
+      if (slots.size() <= 63) {
+        EXPECT_EQ(paper.pages, 1) << slots.size() << " boxes";
+      }
+    }
+  }
+}
+
 // An ancestor chart left to right: slot 2k the sire and 2k+1 the dam of box k, at most
 // 2^(N+1)-1 boxes; 7's grandparents' parents are 1 and 2 on three paths each.
 TEST(DrawTest, AncestorChartDrawsRepeatedAncestorsAgain) {
@@ -318,7 +420,7 @@ TEST(DrawTest, AncestorChartDrawsRepeatedAncestorsAgain) {
                        "color=\"#be0032\"];"),
             std::string::npos)
       << d.out;
-  EXPECT_NE(d.out.find("  a8 [label=\"ini_id 1\\n1 (pos 1)\\nrepeated\", shape=box, penwidth=3, "
+  EXPECT_NE(d.out.find("  a8 [label=\"ini_id 1\\n1 (pos 1), repeated\", shape=box, penwidth=3, "
                        "color=\"#be0032\"];"),
             std::string::npos);
   EXPECT_NE(d.out.find("  a4 -> a8 [arrowhead=none];"), std::string::npos);

@@ -85,12 +85,14 @@ void DotWriter::Head(const std::string& title, bool left_to_right) {
     at = end + 1;
   }
   dot_ = "digraph \"pedigree\" {\n";
-  // The legend is a part of its own, packed below the picture (beside a chart), so no line
-  // crosses it; a chart's boxes sit close to fit 32 to a column on a page.
+  // The legend is a part of its own, packed below the picture, so no line crosses it; a
+  // chart's boxes sit close to fit 32 to a column on a page.
   dot_ += std::string("  graph [rankdir=") + (left_to_right ? "LR" : "TB") +
           ", labelloc=t, fontname=\"Helvetica\", fontsize=14, label=\"" + label + "\"];\n";
+  // (The array is laid out before the graph turns left to right: one row then turns into one
+  // column.)
   dot_ += std::string("  graph [pack=true, packmode=\"") +
-          (left_to_right ? "array_c1\", nodesep=0.03, ranksep=0.25" : "array_1\"") + "];\n";
+          (left_to_right ? "array_c1\", nodesep=0.03, ranksep=0.15" : "array_1\"") + "];\n";
   dot_ += std::string("  node [fontname=\"Helvetica\", fontsize=10") +
           (left_to_right ? ", margin=\"0.08,0.03\", height=0.2" : "") + "];\n";
   dot_ += "  edge [arrowsize=0.6, fontname=\"Helvetica\", fontsize=9];\n";
@@ -237,12 +239,12 @@ std::string DotWriter::Finish(const std::map<int, std::string>& breed_names) {
                                                         : std::to_string(breed) + " " + it->second;
     key(label, std::string("shape=box, style=filled, fillcolor=\"") + kBreedColours[breed] + "\"");
   }
-  // One row (a column in a chart, read from the top): the keys on one rank, kept in order by
-  // invisible edges.
-  if (chart_) std::reverse(names.begin(), names.end());
+  // One row, kept in order by invisible edges: the keys on one rank, or in a chart (left to
+  // right) each on the next.
   std::string chain;
   for (const std::string& name : names) chain += (chain.empty() ? "" : " -> ") + name;
-  dot_ += "    { rank=same; " + chain + " [style=invis]; }\n  }\n}\n";
+  dot_ += chart_ ? "    " + chain + " [style=invis];\n  }\n}\n"
+                 : "    { rank=same; " + chain + " [style=invis]; }\n  }\n}\n";
   return dot_;
 }
 

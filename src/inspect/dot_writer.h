@@ -13,7 +13,7 @@
 //   legend   subgraph cluster_legend: male, female, mating, loop-break copy, parent copy,
 //            dummy, folded full sibs when drawn (a chart: male, female, repeated ancestor),
 //            and the breeds with their colours; a part of its own packed below the
-//            picture (beside a chart; pack=true), so no line crosses it.
+//            picture (pack=true), so no line crosses it.
 //   chart    (an ancestor chart, left to right, boxes close together) a<slot> [label=...]
 //            for each box, slot 1 the animal, 2k the sire and 2k+1 the dam of box k; males
 //            boxes, females rounded boxes; an edge from each box to its parents' boxes (no

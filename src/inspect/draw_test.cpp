@@ -311,7 +311,9 @@ TEST(DrawTest, SharedPicturesOnPaper) {
     const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
     ASSERT_TRUE(run);
     std::vector<DrawRequest> requests;
-    const FamilyCounts& first = run->families.front();
+    const FamilyCounts& first = *std::max_element(
+        run->families.begin(), run->families.end(),
+        [](const FamilyCounts& a, const FamilyCounts& b) { return a.read < b.read; });
     for (int32_t last = first.read; last > first.read - 4 && last > 0; --last) {
       DrawRequest chart;
       chart.ancestors = std::to_string(first.family) + ":" + std::to_string(last);

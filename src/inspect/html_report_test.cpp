@@ -59,8 +59,9 @@ TEST(HtmlReport, FinishedRunWithPicturesOrANote) {
   folder.files["ids.csv"] = "ini_id,id\r\n4,<b>&4\r\n";
   Page page = Report(folder, true);
   EXPECT_EQ(page.status, 0) << page.err;
-  ExpectSelfContainedPage(page.html, {"Families", "Loop-break copies", "Inbreeding",
-                                      "Breed composition", "Completeness", "Founders"});
+  ExpectSelfContainedPage(page.html, {"Overall figures", "Inbreeding by family",
+                                      "The most inbred animals", "Inbreeding", "Breed composition",
+                                      "Completeness", "Families", "Loop-break copies", "Founders"});
   EXPECT_NE(page.html.find("<title>pedprep report: herd &lt;1&gt;</title>"), std::string::npos);
   EXPECT_NE(page.html.find("&lt;b&gt;&amp;4"), std::string::npos);
   EXPECT_EQ(page.html.find("<b>&4"), std::string::npos);
@@ -69,6 +70,18 @@ TEST(HtmlReport, FinishedRunWithPicturesOrANote) {
   EXPECT_NE(page.html.find("<svg id=\"loop\"></svg>"), std::string::npos);
   EXPECT_NE(page.html.find("<dt>effective number of founders</dt><dd>3.20</dd>"),
             std::string::npos);
+  // The one inbred animal (the child of full sibs 3 and 4) with its parents; the F = 0
+  // animals counted beside the histogram; no birth years, so no plot by year, and why.
+  EXPECT_NE(page.html.find("<tr><td class=\"text\">ini_id 5</td><td>1:5</td><td>0.2500</td>"
+                           "<td class=\"text\">ini_id 3</td><td class=\"text\">&lt;b&gt;&amp;4"
+                           "</td></tr>"),
+            std::string::npos)
+      << page.html;
+  EXPECT_NE(page.html.find("<tr><td>1</td><td>5</td><td>0.0500</td><td>0.2500</td></tr>"),
+            std::string::npos);
+  EXPECT_NE(page.html.find("Inbreeding of the 1 animals with F &gt; 0; 7 of the 8 animals read"),
+            std::string::npos);
+  EXPECT_NE(page.html.find("ids.csv gives no birth years"), std::string::npos);
 
   page = Report(folder, false);
   EXPECT_NE(page.html.find("No pictures: dot is not installed."), std::string::npos);
@@ -82,8 +95,13 @@ TEST(HtmlReport, StoppedRunSaysWhatToDo) {
   folder.files["PEDIGREE.PRN"] = testing::PassportText(static_cast<long>(rows.size()), 2, rows);
   const Page page = Report(folder, true);
   EXPECT_EQ(page.status, 0) << page.err;
-  ExpectSelfContainedPage(page.html, {"What to do", "Families", "Loop-break copies", "Inbreeding",
-                                      "Breed composition", "Completeness", "Founders"});
+  ExpectSelfContainedPage(page.html,
+                          {"What to do", "Overall figures", "Inbreeding", "Breed composition",
+                           "Completeness", "Families", "Loop-break copies", "Founders"});
+  // What to do is a list; its table stays preformatted.
+  EXPECT_NE(page.html.find("<ul class=\"todo\">\n<li>The run makes at most"), std::string::npos)
+      << page.html;
+  EXPECT_NE(page.html.find("<pre>"), std::string::npos);
   EXPECT_NE(page.html.find("class=\"status stopped\">The run stops: the loop breaking reaches "
                            "the limit of 4,096 copies"),
             std::string::npos);

@@ -411,7 +411,8 @@ std::string Overall(const std::vector<const AnimalRow*>& animals,
     figure("mean inbreeding F", FixedDecimals(sum_f / count, 4));
     figure("largest F", FixedDecimals(max_f, 4));
     figure("animals with F > 0", std::to_string(inbred));
-    figure("mean equivalent complete generations", FixedDecimals(sum_ecg / count, 2));
+    figure("mean equivalent complete generations, all animals read",
+           FixedDecimals(sum_ecg / count, 2));
   }
   std::ostringstream lines;
   WriteOverallFigures(figures.overall, lines);

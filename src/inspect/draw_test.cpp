@@ -576,6 +576,36 @@ TEST(DrawTest, OutputsAndRefusals) {
   EXPECT_EQ(d.err, "INPUT ERROR: open of DEF.DAT: file not found\n");
 }
 
+// --compact folds full sibs without offspring into one box.
+TEST(DrawTest, CompactFoldsFullSibsWithoutOffspring) {
+  MemoryFileSystem folder = LoopFolder();
+  folder.files.erase("ids.csv");
+  folder.files["PEDIGREE.PRN"] = testing::PassportText(5, 2,
+                                                       {{1, 1, 0, 0, 1, 1, 1},
+                                                        {1, 2, 0, 0, 2, 2, 2},
+                                                        {1, 3, 1, 2, 0, 1, 3},
+                                                        {1, 4, 1, 2, 0, 2, 4},
+                                                        {1, 5, 1, 2, 0, 2, 5}});
+  DrawRequest request = Family("1");
+  request.compact = true;
+  Drawn d = Draw(folder, request);
+  ASSERT_EQ(d.status, 0) << d.err;
+  EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p2"}));
+  EXPECT_NE(d.out.find("  f1_2 [label=\"3 full sibs (1 male, 2 females):\\nini_id 3, ini_id 4, "
+                       "ini_id 5\", shape=box3d];\n  m1_2 -> f1_2;"),
+            std::string::npos)
+      << d.out;
+  EXPECT_NE(d.out.find("[label=\"full sibs without offspring drawn\", shape=box3d]"),
+            std::string::npos);
+  // Around the sire: his mate and their calves, folded.
+  request = DrawRequest();
+  request.around = "1:1";
+  request.compact = true;
+  d = Draw(folder, request);
+  EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p2"}));
+  EXPECT_NE(d.out.find("  m1_2 -> f1_2;"), std::string::npos) << d.out;
+}
+
 TEST(DrawTest, ARunThatStopsAfterReadingIsDrawnAsRead) {
   // 2 is a mother with the sex code of a male: the passport checks stop the run.
   MemoryFileSystem folder = LoopFolder();

@@ -371,7 +371,9 @@ void DrawLoop(DotWriter& writer, const FamilyView& view, const std::vector<LoopS
     const bool broken = k + 1 == steps.size();
     if (animal.number == mating.father || animal.number == mating.mother) {
       writer.ParentEdge(node, mating.father, mating.mother,
-                        broken ? ", color=red, style=dashed, xlabel=\"broken\"" : "");
+                        broken ? ", color=red, style=dashed, taillabel=\"broken\", "
+                                 "labelfontcolor=red, labeldistance=2.5"
+                               : "");
     } else {
       writer.ChildEdge(mating.father, mating.mother, node);
     }

@@ -113,7 +113,7 @@ void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>
 void DrawChart(DotWriter& writer, const FamilyView& view, const std::vector<ChartBox>& boxes);
 
 // The loop `steps` of loop-break copy `copy`: the copy joined to the mating that received it,
-// the edge it breaks red and dashed (xlabel "broken"), the children it was given to, and at
+// the edge it breaks red and dashed ("broken" at its tail), the children it was given to, and at
 // each other mating point one child (the first) with "+N sibs" for its other children.
 void DrawLoop(DotWriter& writer, const FamilyView& view, const std::vector<LoopStep>& steps,
               const Node& copy);

@@ -25,6 +25,7 @@ constexpr std::size_t kCopiesListed = 100;
 constexpr std::size_t kFamiliesPlotted = 40;
 constexpr std::size_t kFamiliesListed = 500;
 constexpr std::size_t kMostInbred = 20;
+constexpr std::size_t kFamiliesInbred = 20;
 constexpr const char* kNoBirthYears =
     "ids.csv gives no birth years (no born column, or none filled in), so there is no plot of ";
 
@@ -411,8 +412,7 @@ std::string Overall(const std::vector<const AnimalRow*>& animals,
     figure("mean inbreeding F", FixedDecimals(sum_f / count, 4));
     figure("largest F", FixedDecimals(max_f, 4));
     figure("animals with F > 0", std::to_string(inbred));
-    figure("mean equivalent complete generations, all animals read",
-           FixedDecimals(sum_ecg / count, 2));
+    figure("mean ecg of the animals read", FixedDecimals(sum_ecg / count, 2));
   }
   std::ostringstream lines;
   WriteOverallFigures(figures.overall, lines);
@@ -426,7 +426,7 @@ std::string Overall(const std::vector<const AnimalRow*>& animals,
          Paragraph("Founders' figures over the reference population: " + figures.reference + ".");
 }
 
-// Mean and largest F per family, families in order.
+// Mean and largest F per family: the kFamiliesInbred with the highest mean F.
 std::string FamilyInbreeding(const std::vector<const AnimalRow*>& animals) {
   std::string html = "<h2>Inbreeding by family</h2>\n";
   if (animals.empty()) return html + Paragraph("No animal has figures.");
@@ -437,16 +437,22 @@ std::string FamilyInbreeding(const std::vector<const AnimalRow*>& animals) {
     sum += row->inbreeding;
     largest = std::max(largest, row->inbreeding);
   }
-  std::vector<std::vector<std::string>> rows;
+  std::vector<std::pair<double, int32_t>> order;  // mean F, family
   for (const auto& [family, f] : families) {
-    if (rows.size() == kFamiliesListed) break;
-    const auto& [count, sum, largest] = f;
-    rows.push_back({std::to_string(family), std::to_string(count),
-                    FixedDecimals(sum / static_cast<double>(count), 4), FixedDecimals(largest, 4)});
+    order.emplace_back(std::get<1>(f) / static_cast<double>(std::get<0>(f)), family);
   }
-  if (families.size() > kFamiliesListed) {
-    html += Paragraph("The first " + std::to_string(kFamiliesListed) + " of " +
-                      std::to_string(families.size()) + " families.");
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  if (order.size() > kFamiliesInbred) {
+    html += Paragraph("The " + std::to_string(kFamiliesInbred) + " families of " +
+                      std::to_string(order.size()) + " with the highest mean F.");
+    order.resize(kFamiliesInbred);
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& [mean, family] : order) {
+    const auto& [count, sum, largest] = families[family];
+    rows.push_back({std::to_string(family), std::to_string(count), FixedDecimals(mean, 4),
+                    FixedDecimals(largest, 4)});
   }
   return html + HtmlTable({"family", "animals", "mean F", "largest F"}, rows);
 }

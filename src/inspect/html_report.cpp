@@ -437,16 +437,25 @@ std::string FamilyInbreeding(const std::vector<const AnimalRow*>& animals) {
     sum += row->inbreeding;
     largest = std::max(largest, row->inbreeding);
   }
-  std::vector<std::pair<double, int32_t>> order;  // mean F, family
+  std::vector<std::pair<double, int32_t>> order;  // mean F, family; those with F > 0
   for (const auto& [family, f] : families) {
-    order.emplace_back(std::get<1>(f) / static_cast<double>(std::get<0>(f)), family);
+    if (std::get<2>(f) > 0) {
+      order.emplace_back(std::get<1>(f) / static_cast<double>(std::get<0>(f)), family);
+    }
   }
+  const std::size_t none = families.size() - order.size();
+  if (order.empty()) return html + Paragraph("No family has an inbred animal (F = 0 for all).");
   std::stable_sort(order.begin(), order.end(),
                    [](const auto& a, const auto& b) { return a.first > b.first; });
   if (order.size() > kFamiliesInbred) {
-    html += Paragraph("The " + std::to_string(kFamiliesInbred) + " families of " +
-                      std::to_string(order.size()) + " with the highest mean F.");
+    html += Paragraph("The " + std::to_string(kFamiliesInbred) + " of the " +
+                      std::to_string(order.size()) +
+                      " families with inbred animals that have the highest mean F.");
     order.resize(kFamiliesInbred);
+  }
+  if (none > 0) {
+    html += Paragraph(std::to_string(none) + (none == 1 ? " family has" : " families have") +
+                      " no inbred animal (F = 0 for all), not listed.");
   }
   std::vector<std::vector<std::string>> rows;
   for (const auto& [mean, family] : order) {

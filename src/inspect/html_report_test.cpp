@@ -79,6 +79,8 @@ TEST(HtmlReport, FinishedRunWithPicturesOrANote) {
       << page.html;
   EXPECT_NE(page.html.find("<tr><td>1</td><td>5</td><td>0.0500</td><td>0.2500</td></tr>"),
             std::string::npos);
+  EXPECT_NE(page.html.find("1 family has no inbred animal (F = 0 for all), not listed."),
+            std::string::npos);
   EXPECT_NE(page.html.find("Inbreeding of the 1 animals with F &gt; 0; 7 of the 8 animals read"),
             std::string::npos);
   EXPECT_NE(page.html.find("ids.csv gives no birth years"), std::string::npos);

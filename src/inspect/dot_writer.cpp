@@ -78,11 +78,22 @@ bool DotWriter::IsDummy(const Node& node) const {
 }
 
 void DotWriter::Head(const std::string& title, bool left_to_right) {
+  // Lines longer than kTitleLine characters break at their last blank before it, so a long
+  // title does not set the picture's width.
+  constexpr std::size_t kTitleLine = 100;
   std::string label;
   for (std::size_t at = 0; at < title.size();) {
-    const std::size_t end = std::min(title.find('\n', at), title.size());
+    std::size_t end = std::min(title.find('\n', at), title.size());
+    std::size_t next = end + 1;
+    if (end - at > kTitleLine) {
+      const std::size_t blank = title.rfind(' ', at + kTitleLine);
+      if (blank != std::string::npos && blank > at) {
+        end = blank;
+        next = blank + 1;
+      }
+    }
     label += (at == 0 ? "" : "\\n") + DotEscaped(title.substr(at, end - at));
-    at = end + 1;
+    at = next;
   }
   dot_ = "digraph \"pedigree\" {\n";
   // The legend is a part of its own, packed below the picture, so no line crosses it; a

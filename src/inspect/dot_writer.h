@@ -1,5 +1,6 @@
 // The DOT text of a picture of one family (digraph "pedigree", top to bottom):
-//   title    graph label: its lines joined by "\n";
+//   title    graph label: its lines joined by "\n", a line of more than 100 characters
+//            broken at its last blank before the 101st;
 //   animal   p<position> [label="<herd-book id | dummy sire/dam of <child> | ini_id N>\n
 //            <number> (pos <position>)"], males shape=box, females shape=ellipse; a
 //            loop-break copy style=dashed, a parent copy peripheries=2 (and gray85 fill

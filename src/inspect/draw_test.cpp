@@ -334,6 +334,13 @@ TEST(DrawTest, SharedPicturesOnPaper) {
         EXPECT_NE(problem.find("--max-animals"), std::string::npos) << problem;
         continue;
       }
+      // No title line is wider than 100 characters.
+      const std::size_t title = dot.find("label=\"") + 7;
+      const std::string title_lines = dot.substr(title, dot.find("\"];", title) - title);
+      for (std::size_t at = 0, end = 0; at < title_lines.size(); at = end + 2) {
+        end = std::min(title_lines.find("\\n", at), title_lines.size());
+        EXPECT_LE(end - at, 100u) << title_lines;
+      }
       const ProcessResult laid_out = RunProcess({"dot", "-Tdot"}, dot, 60);
       ASSERT_EQ(laid_out.exit_status, 0) << laid_out.errors;
       const PictureLayout picture = LayoutOfDot(laid_out.output);

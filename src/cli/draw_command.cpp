@@ -53,6 +53,9 @@ std::string CheckWhatToDraw(const DrawRequest& request) {
     return "give one of --family N, --around ID, --ancestors ID or --copy POSITION (--core "
            "only with --family)";
   }
+  if (request.compact && !request.ancestors.empty()) {
+    return "--compact draws families, --around and --copy pictures, not --ancestors";
+  }
   if (request.up >= 0 && request.around.empty() && request.ancestors.empty()) {
     return "--up needs --around or --ancestors";
   }
@@ -106,6 +109,9 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
       .TypeName("POSITION");
   draw.Flag("--core", &request.core,
             "With --family: only the animals of the family's loops and their copies");
+  draw.Flag("--compact", &request.compact,
+            "Fold the full sibs of a mating that have no offspring in the picture into one "
+            "box (not with --ancestors)");
   draw.Option("--color", &options->color,
               "breed: fill each animal with the colour of its largest breed fraction")
       .TypeName("breed")

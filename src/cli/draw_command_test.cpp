@@ -48,6 +48,16 @@ TEST(DrawCommandTest, DrawWritesItsFileInTheCurrentFolder) {
   EXPECT_EQ(folders[""].files.size(), 1u);
   EXPECT_EQ(folders[""].files["f.dot"].rfind("digraph ", 0), 0u);
   EXPECT_EQ(folders[run_folder].files, inputs.files);
+
+  // --label id,F from the command line: each box says its id, then F.
+  const std::vector<const char*> labelled = {"pedprep", "draw", run_folder.c_str(), "--family", "1",
+                                             "--label", "id,F"};
+  std::ostringstream dot, problems;
+  ASSERT_EQ(RunCommandLine(static_cast<int>(labelled.size()), labelled.data(), dot, problems, env),
+            0)
+      << problems.str();
+  EXPECT_NE(dot.str().find("p1 [label=\"ini_id 1\\nF 0\\n1 (pos 1)\""), std::string::npos)
+      << dot.str();
 }
 
 // What to draw is one picture; the options of one picture need it.
@@ -56,7 +66,8 @@ TEST(DrawCommandTest, OnePictureAsked) {
   const std::vector<std::vector<const char*>> asked = {{"--family", "1", "--copy", "6"},
                                                        {"--around", "1:1", "--core"},
                                                        {},
-                                                       {"--ancestors", "1:1", "--around", "1:2"}};
+                                                       {"--ancestors", "1:1", "--around", "1:2"},
+                                                       {"--ancestors", "1:1", "--compact"}};
   for (const std::vector<const char*>& options : asked) {
     std::map<std::string, MemoryFileSystem> folders;
     testing::PutCleanInputs(folders[run_folder]);
@@ -70,8 +81,11 @@ TEST(DrawCommandTest, OnePictureAsked) {
     std::ostringstream out, err;
     EXPECT_EQ(RunCommandLine(static_cast<int>(args.size()), args.data(), out, err, env), 64);
     EXPECT_EQ(err.str(),
-              "pedprep draw: give one of --family N, --around ID, --ancestors ID or --copy "
-              "POSITION (--core only with --family)\n");
+              !options.empty() && std::string(options.back()) == "--compact"
+                  ? "pedprep draw: --compact draws families, --around and --copy pictures, not "
+                    "--ancestors\n"
+                  : "pedprep draw: give one of --family N, --around ID, --ancestors ID or --copy "
+                    "POSITION (--core only with --family)\n");
   }
 }
 

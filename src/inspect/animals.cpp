@@ -177,12 +177,14 @@ std::vector<FamilyInbreeding> InbreedingByFamily(const AnimalTable& table) {
     if (families.empty() || with_f == 0) return;
     families.back().mean_f = FixedDecimals(sum / with_f, 6);
     families.back().max_f = FixedDecimals(largest, 6);
+    families.back().mean_value = sum / with_f;
+    families.back().max_value = largest;
   };
   for (const AnimalRow& row : table.rows) {
     if (row.copy_of != 0 || row.dummy) continue;
     if (families.empty() || families.back().family != row.family) {
       close();
-      families.push_back({row.family, 0, "", ""});
+      families.push_back({row.family, 0, "", "", 0.0, 0.0});
       with_f = 0;
       sum = 0.0;
       largest = 0.0;

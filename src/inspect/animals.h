@@ -93,8 +93,10 @@ std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, 
 struct FamilyInbreeding {
   int32_t family = 0;
   int32_t animals = 0;
-  std::string mean_f;
+  std::string mean_f;  // FixedDecimals(6), "" when no animal of the family has figures
   std::string max_f;
+  double mean_value = 0.0;
+  double max_value = 0.0;
 };
 std::vector<FamilyInbreeding> InbreedingByFamily(const AnimalTable& table);
 

@@ -1,8 +1,11 @@
 #include "inspect/dot_rendering.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <sstream>
 
 #include "core/command_runner.h"
@@ -51,15 +54,142 @@ std::string RunDot(const std::vector<std::string>& args, const std::string& dot,
   return "";
 }
 
-// The picture's width and height in points from dot's plain output ("graph SCALE W H",
-// inches); false when not found.
-bool PlainSize(const std::string& plain, double* width, double* height) {
-  double scale = 0;
-  return std::sscanf(plain.c_str(), "graph %lf %lf %lf", &scale, width, height) == 3 &&
-         (*width *= 72, *height *= 72, true);
+// The tokens of DOT text: names, numbers and quoted strings (unquoted, escapes of quotes and
+// backslashes resolved, continued lines joined), "->", "--" and single characters.
+std::vector<std::string> DotTokens(const std::string& text) {
+  std::vector<std::string> tokens;
+  auto name_char = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.' ||
+           static_cast<unsigned char>(c) >= 0x80;
+  };
+  for (std::size_t at = 0; at < text.size();) {
+    const char c = text[at];
+    if (std::isspace(static_cast<unsigned char>(c)) != 0) {
+      ++at;
+    } else if (c == '"') {
+      std::string token;
+      for (++at; at < text.size() && text[at] != '"'; ++at) {
+        if (text[at] == '\\' && at + 1 < text.size()) {
+          ++at;
+          if (text[at] == '\n') continue;
+          if (text[at] != '"' && text[at] != '\\') token += '\\';
+        }
+        token += text[at];
+      }
+      tokens.push_back(token);
+      ++at;
+    } else if (c == '<') {  // an HTML-like string: kept whole
+      const std::size_t start = at;
+      for (int depth = 0; at < text.size(); ++at) {
+        depth += text[at] == '<' ? 1 : text[at] == '>' ? -1 : 0;
+        if (depth == 0) break;
+      }
+      tokens.push_back(text.substr(start, ++at - start));
+    } else if (c == '-' && at + 1 < text.size() && (text[at + 1] == '>' || text[at + 1] == '-')) {
+      tokens.push_back(text.substr(at, 2));
+      at += 2;
+    } else if (name_char(c) || c == '-') {
+      const std::size_t start = at;
+      for (++at; at < text.size() && name_char(text[at]); ++at) {
+      }
+      tokens.push_back(text.substr(start, at - start));
+    } else {
+      tokens.emplace_back(1, c);
+      ++at;
+    }
+  }
+  return tokens;
+}
+
+// The numbers of a list as "e,1,2 3.5,4" (anything not a number separates).
+std::vector<double> NumbersIn(const std::string& text) {
+  std::vector<double> numbers;
+  for (const char* at = text.c_str(); *at != '\0';) {
+    char* end = nullptr;
+    const double value = std::strtod(at, &end);
+    if (end == at) {
+      ++at;
+    } else {
+      numbers.push_back(value);
+      at = end;
+    }
+  }
+  return numbers;
 }
 
 }  // namespace
+
+PictureLayout LayoutOfDot(const std::string& laid_out) {
+  PictureLayout layout;
+  const std::vector<std::string> tokens = DotTokens(laid_out);
+  std::vector<std::string> statement;  // the tokens before an attribute list
+  bool root = true;
+  double left = 0;
+  double bottom = 0;
+  for (std::size_t at = 0; at < tokens.size(); ++at) {
+    const std::string& token = tokens[at];
+    if (token == ";" || token == "{" || token == "}") {
+      statement.clear();
+      continue;
+    }
+    if (token != "[") {
+      statement.push_back(token);
+      continue;
+    }
+    std::map<std::string, std::string> attributes;
+    for (++at; at < tokens.size() && tokens[at] != "]"; ++at) {
+      if (at + 2 < tokens.size() && tokens[at + 1] == "=") {
+        attributes[tokens[at]] = tokens[at + 2];
+        at += 2;
+      }
+    }
+    const std::string kind = statement.empty() ? "" : statement.front();
+    const bool edge = std::count(statement.begin(), statement.end(), "->") != 0 ||
+                      std::count(statement.begin(), statement.end(), "--") != 0;
+    statement.clear();
+    auto number = [&attributes](const std::string& key) {
+      auto it = attributes.find(key);
+      return it == attributes.end() ? std::vector<double>() : NumbersIn(it->second);
+    };
+    auto mark = [&layout, &left, &bottom](const std::vector<double>& xy) {
+      for (std::size_t k = 0; k + 1 < xy.size(); k += 2) {
+        layout.marks.push_back(
+            {xy[k] - left, xy[k + 1] - bottom, xy[k] - left, xy[k + 1] - bottom});
+      }
+    };
+    auto box = [&layout, &left, &bottom](const std::vector<double>& xy, double width,
+                                         double height) {
+      if (xy.size() < 2) return;
+      layout.boxes.push_back({xy[0] - width / 2 - left, xy[1] - height / 2 - bottom,
+                              xy[0] + width / 2 - left, xy[1] + height / 2 - bottom});
+    };
+    if (kind == "node" || kind == "edge") continue;
+    if (kind == "graph") {
+      const std::vector<double> bb = number("bb");
+      if (root && bb.size() == 4) {
+        left = bb[0];
+        bottom = bb[1];
+        layout.width = bb[2] - bb[0];
+        layout.height = bb[3] - bb[1];
+      }
+      root = false;
+      const std::vector<double> width = number("lwidth");
+      const std::vector<double> height = number("lheight");
+      if (!width.empty() && !height.empty()) box(number("lp"), width[0] * 72, height[0] * 72);
+    } else if (edge) {
+      std::vector<double> points = number("pos");
+      mark(points);
+      mark(number("lp"));
+      mark(number("xlp"));
+    } else {
+      const std::vector<double> width = number("width");
+      const std::vector<double> height = number("height");
+      if (!width.empty() && !height.empty()) box(number("pos"), width[0] * 72, height[0] * 72);
+      mark(number("xlp"));
+    }
+  }
+  return layout;
+}
 
 std::string DotWarningInWords(const std::string& line) {
   std::string text = line;
@@ -79,15 +209,24 @@ std::string DotWarningInWords(const std::string& line) {
 
 Rendered RenderWithDot(const std::string& dot, const RenderRequest& request, std::string* image) {
   Rendered rendered;
+  image->clear();
   std::vector<std::string> args = {"-T" + request.format};
+  std::string laid_out;
+  std::vector<std::string> said_twice;  // the drawing run says the same again
+  rendered.problem = RunDot({"-Tdot"}, dot, request.timeout_seconds, &laid_out, &said_twice);
+  if (!rendered.problem.empty()) return rendered;
+  const PictureLayout layout = LayoutOfDot(laid_out);
+  const double width = layout.width;
+  const double height = layout.height;
+  std::string wide;
+  if (width / 72 * 96 > kWidePicturePixels) {
+    wide = ("the picture is " + std::to_string(std::lround(width / 72 * 96)) +
+            " pixels wide at 96 dpi; --compact folds full sibs into one box, and a smaller "
+            "--up or --down draws less");
+  }
+  if (request.format == "pdf") args.push_back("-Gmargin=0");
   if (request.format == "png") {
-    std::string plain;
-    rendered.problem =
-        RunDot({"-Tplain"}, dot, request.timeout_seconds, &plain, &rendered.warnings);
-    double width = 0;
-    double height = 0;
-    if (!rendered.problem.empty()) return rendered;
-    if (PlainSize(plain, &width, &height)) {
+    if (width > 0 && height > 0) {
       // dot draws PNG at 96 pixels per inch.
       const double side = std::max(width, height) / 72 * 96;
       if (side > kMaxPngSide) {
@@ -98,6 +237,7 @@ Rendered RenderWithDot(const std::string& dot, const RenderRequest& request, std
                              std::to_string(static_cast<long>(kMaxPngSide)) +
                              " pixels a side can show readably; write SVG or PDF (-o x.svg, "
                              "-o x.pdf) or draw less with --around";
+          rendered.warnings = said_twice;
           return rendered;
         }
         args.push_back("-Gdpi=" + std::to_string(static_cast<long>(dpi)));
@@ -105,12 +245,13 @@ Rendered RenderWithDot(const std::string& dot, const RenderRequest& request, std
     }
   }
   rendered.problem = RunDot(args, dot, request.timeout_seconds, image, &rendered.warnings);
+  if (!wide.empty()) rendered.warnings.push_back(wide);
   if (!rendered.problem.empty() || request.format != "pdf") return rendered;
   const std::optional<Paper> paper = PaperNamed(request.paper);
   if (!paper) {
     rendered.problem = "no paper " + request.paper + " (a4, a3 or letter)";
   } else {
-    *image = PlaceOnPaper(*image, *paper, &rendered.problem);
+    *image = PlaceOnPaper(*image, layout, *paper, &rendered.problem);
   }
   if (!rendered.problem.empty()) image->clear();
   return rendered;

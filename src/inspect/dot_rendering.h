@@ -2,14 +2,17 @@
 //
 // SVG is dot's own. A PNG is never above kMaxPngSide pixels a side: a larger picture is
 // drawn at a lower resolution, or refused when its 10 pt labels would fall below
-// kMinLabelPixels. A PDF is laid out on paper (inspect/pdf_pages.h). What dot says on its
-// standard error while it succeeds comes back as warnings in pedprep's words.
+// kMinLabelPixels. A PDF is laid out on paper (inspect/pdf_pages.h), its tiles cut between
+// the boxes of dot's own layout. A picture wider than kWidePicturePixels warns. What dot says on
+// its standard error while it succeeds comes back as warnings in pedprep's words.
 #ifndef PEDPREP_INSPECT_DOT_RENDERING_H_
 #define PEDPREP_INSPECT_DOT_RENDERING_H_
 
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "inspect/pdf_pages.h"
 
 namespace pedprep {
 
@@ -35,6 +38,14 @@ using DotRenderer = std::function<Rendered(const std::string& dot, const RenderR
 // image from its standard output (no file is written). `dot` is killed when it runs longer
 // than the time limit and when pedprep ends.
 Rendered RenderWithDot(const std::string& dot, const RenderRequest& request, std::string* image);
+
+// The layout of a picture from what dot writes as DOT (-Tdot): the size of the root graph's
+// bounding box, a box for each node, for the graph's and each cluster's label, and a mark
+// for each point of a line and each label placed on a line or beside a node.
+PictureLayout LayoutOfDot(const std::string& laid_out);
+
+// Pictures wider than this many pixels at 96 dpi draw a suggestion to draw less.
+inline constexpr double kWidePicturePixels = 8000;
 
 // A line dot wrote on its standard error, in pedprep's words.
 std::string DotWarningInWords(const std::string& line);

@@ -59,24 +59,32 @@ TEST(DotRenderingTest, RenderWithDotStandIns) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 
   // A PNG wider than 16,384 px is drawn at fewer dots per inch, or refused when 10 pt labels
-  // would fall below 6 px; dot's warnings come back in words.
+  // would fall below 6 px; one wider than 8,000 px suggests drawing less; dot's warnings come
+  // back in words.
   struct PngCase {
-    const char* inches;  // the picture's width
+    const char* points;  // the picture's width
     const char* shown;   // the arguments of the rendering run, or the start of the problem
+    bool wide;
   };
   for (const PngCase& c :
-       {PngCase{"170.66", "-Tpng\n"}, PngCase{"200", "-Tpng -Gdpi=81\n"},
-        PngCase{"307", "-Tpng -Gdpi=53\n"}, PngCase{"600", "the picture is 57600 pixels across"}}) {
-    SCOPED_TRACE(c.inches);
-    stand_in(std::string("cat >/dev/null; echo 'Warning: odd' >&2; if [ \"$1\" = -Tplain ]; then "
-                         "echo 'graph 1 ") +
-             c.inches + " 10'; else echo \"$@\"; fi");
+       {PngCase{"5999.9", "-Tpng\n", false}, PngCase{"6000.1", "-Tpng\n", true},
+        PngCase{"12287.5", "-Tpng\n", true}, PngCase{"14400", "-Tpng -Gdpi=81\n", true},
+        PngCase{"22104", "-Tpng -Gdpi=53\n", true},
+        PngCase{"43200", "the picture is 57600 pixels across", false}}) {
+    SCOPED_TRACE(c.points);
+    stand_in(std::string("cat >/dev/null; echo 'Warning: odd' >&2; if [ \"$1\" = -Tdot ]; then "
+                         "echo 'digraph { graph [bb=\"0,0,") +
+             c.points + ",720\"]; }'; else echo \"$@\"; fi");
     RenderRequest png;
     png.format = "png";
     const Rendered rendered = pedprep::RenderWithDot("digraph {}", png, &image);
     EXPECT_EQ((rendered.problem.empty() ? image : rendered.problem).rfind(c.shown, 0), 0u)
         << image << rendered.problem;
+    ASSERT_EQ(rendered.warnings.size(), c.wide ? 2u : 1u);
     EXPECT_EQ(rendered.warnings[0], "dot warns: odd");
+    if (c.wide) {
+      EXPECT_EQ(rendered.warnings[1].rfind("the picture is ", 0), 0u);
+    }
   }
 
   std::remove((dir + "/dot").c_str());

@@ -1,5 +1,6 @@
 // The DOT text of a picture of one family (digraph "pedigree", top to bottom):
-//   title    graph label: its lines joined by "\n";
+//   title    graph label: its lines joined by "\n", a line of more than 100 characters
+//            broken at its last blank before the 101st;
 //   animal   p<position> [label="<herd-book id | dummy sire/dam of <child> | ini_id N>\n
 //            <number> (pos <position>)"], males shape=box, females shape=ellipse; a
 //            loop-break copy style=dashed, a parent copy peripheries=2 (and gray85 fill
@@ -8,13 +9,18 @@
 //            edge to its original.
 //   mating   m<father position>_<mother position> [shape=point]: an edge from each drawn
 //            parent (no arrowhead) and an edge to each drawn child.
+//   folded   (--compact) f<father position>_<mother position> [shape=box3d]: full sibs
+//            without offspring drawn, one box, an edge from their mating.
 //   legend   subgraph cluster_legend: male, female, mating, loop-break copy, parent copy,
-//            dummy (a chart: male, female, repeated ancestor), and the breeds with their
-//            colours.
-//   chart    (an ancestor chart, left to right) a<slot> [label=...] for each box, slot 1 the
-//            animal, 2k the sire and 2k+1 the dam of box k; an edge from each box to its
-//            parents' boxes (no arrowhead); an ancestor in more than one box has a thick
-//            border in a colour of its own and, after its first box, the line "repeated".
+//            dummy, folded full sibs when drawn (a chart: male, female, repeated ancestor),
+//            and the breeds with their colours; a part of its own packed below the
+//            picture (pack=true), so no line crosses it.
+//   chart    (an ancestor chart, left to right, boxes close together) a<slot> [label=...]
+//            for each box, slot 1 the animal, 2k the sire and 2k+1 the dam of box k; males
+//            boxes, females rounded boxes; an edge from each box to its parents' boxes (no
+//            arrowhead); an ancestor in more than one box has a thick border in a colour of
+//            its own (20 colours; the 21st and later black, " [R<n>]" after the number) and,
+//            after its first box, ", repeated" after its number.
 // Labels: the lines `LabelFacts::items` ask for (the id, the main breed and its share, F,
 // the birth year), then "<number> (pos <position>)".
 // Text from the files (ids, breed names) is escaped for a quoted DOT string.
@@ -75,6 +81,9 @@ class DotWriter {
   void ChartEdge(uint64_t child_slot, uint64_t parent_slot);
   // "+N sibs" below a mating: its children not drawn.
   void Siblings(int32_t father, int32_t mother, std::size_t count);
+  // One box for full sibs `sibs` (two or more) of a mating: "N full sibs (M males, F
+  // females):" and their ids, three to a line.
+  void FoldedSibs(int32_t father, int32_t mother, const std::vector<const Node*>& sibs);
   // Adds the legend (the breeds drawn named from `breed_names`) and closes the graph.
   std::string Finish(const std::map<int, std::string>& breed_names);
 
@@ -89,20 +98,23 @@ class DotWriter {
   LabelFacts facts_;
   bool chart_ = false;    // an ancestor chart: no matings, no copies
   bool repeats_ = false;  // the chart has a repeated ancestor
+  bool folded_ = false;   // full sibs are folded into one box
   std::set<int> breeds_;
   std::string dot_;
 };
 
 // The animals `kept` of the family with the matings of their drawn children; `as_read`
-// joins each child to the originals of its parents (for a picture without copies).
+// joins each child to the originals of its parents (for a picture without copies). With
+// `compact` the children of a mating that have no child drawn, no copy drawn and are not
+// `center` are one box when there are two or more.
 void DrawKept(DotWriter& writer, const FamilyView& view, const std::set<int32_t>& kept,
-              bool as_read);
+              bool as_read, bool compact = false, int32_t center = 0);
 
 // An ancestor chart of `boxes` (AncestorChart's).
 void DrawChart(DotWriter& writer, const FamilyView& view, const std::vector<ChartBox>& boxes);
 
 // The loop `steps` of loop-break copy `copy`: the copy joined to the mating that received it,
-// the edge it breaks red and dashed (xlabel "broken"), the children it was given to, and at
+// the edge it breaks red and dashed ("broken" at its tail), the children it was given to, and at
 // each other mating point one child (the first) with "+N sibs" for its other children.
 void DrawLoop(DotWriter& writer, const FamilyView& view, const std::vector<LoopStep>& steps,
               const Node& copy);

@@ -307,6 +307,24 @@ void AddLabelFacts(const ObservedRun& run, const FamilyView& view,
   }
 }
 
+// Adds the other parent of each mating of which `kept` holds a child and one parent, so a
+// mating always shows both (the parents as DrawKept joins them: with `as_read` the
+// originals of copies).
+void AddOtherParents(const FamilyView& view, bool as_read, std::set<int32_t>* kept) {
+  std::vector<int32_t> others;
+  for (const Node& node : view.nodes) {
+    if (kept->count(node.number) == 0) continue;
+    const int32_t father = as_read ? view.Original(node.father) : node.father;
+    const int32_t mother = as_read ? view.Original(node.mother) : node.mother;
+    const bool has_father = kept->count(father) != 0;
+    const bool has_mother = kept->count(mother) != 0;
+    if (has_father == has_mother) continue;
+    const int32_t other = has_father ? mother : father;
+    if (other != 0 && view.Find(other) != nullptr) others.push_back(other);
+  }
+  kept->insert(others.begin(), others.end());
+}
+
 // A refusal when `picture` holds more animals than the request allows.
 std::optional<Refusal> Refused(const Picture& picture, const DrawRequest& request, int32_t family) {
   if (picture.animals <= static_cast<std::size_t>(request.max_animals)) return std::nullopt;
@@ -334,6 +352,7 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
   if (target.parent_copy != 0) {
     const Node& copy = *view.Find(target.parent_copy);
     picture->kept = CopyLineage(view, copy.number);
+    AddOtherParents(view, false, &picture->kept);
     picture->what = "parent copy " + std::to_string(copy.number) + " (pos " +
                     std::to_string(copy.position) + ") of " + writer.Text(copy) +
                     ": the copies above it beside their originals, and the animals it was made "
@@ -350,6 +369,7 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
       for (int32_t parent : {father, mother}) {
         if (parent != 0) picture->kept.insert(parent);
       }
+      AddOtherParents(view, false, &picture->kept);
       picture->animals = picture->kept.size();
       picture->what = "loop-break copy " + std::to_string(copy.number) + " (pos " +
                       std::to_string(copy.position) + ") of " + writer.Text(copy) +
@@ -383,6 +403,7 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
   } else if (!request.around.empty()) {
     picture->kept = Around(view, target.center, request.up < 0 ? 3 : request.up, request.down,
                            request.with_copies);
+    AddOtherParents(view, !request.with_copies, &picture->kept);
     picture->what =
         writer.Text(*view.Find(target.center)) + " with ancestors up to " +
         Plural(static_cast<std::size_t>(request.up < 0 ? 3 : request.up), "generation") +
@@ -441,6 +462,10 @@ int DrawDot(const ObservedRun& run, const DrawRequest& request,
   const FamilyView view = refusal ? FamilyView() : BuildFamily(run, target.s);
   LabelFacts facts;
   if (!request.labels.empty()) facts.items = request.labels;
+  // The id is always shown: fields asked for come after it unless placed before it.
+  if (std::count(facts.items.begin(), facts.items.end(), "id") == 0) {
+    facts.items.insert(facts.items.begin(), "id");
+  }
   if (!refusal && facts.items != std::vector<std::string>{"id"}) {
     AddLabelFacts(run, view, breed_names, &facts);
   }
@@ -459,7 +484,8 @@ int DrawDot(const ObservedRun& run, const DrawRequest& request,
   if (!picture.chart.empty()) {
     DrawChart(writer, view, picture.chart);
   } else if (picture.loop.empty()) {
-    DrawKept(writer, view, picture.kept, !request.around.empty() && !request.with_copies);
+    DrawKept(writer, view, picture.kept, !request.around.empty() && !request.with_copies,
+             request.compact, request.around.empty() ? 0 : target.center);
   } else {
     DrawLoop(writer, view, picture.loop, view.nodes[view.loop_copies[target.which]]);
   }

@@ -46,6 +46,7 @@ struct DrawRequest {
   bool with_copies = false;  // --around: also the copies of the animals drawn
   std::string copy;          // --copy: a position, FAMILY:NUMBER or a herd-book id
   bool core = false;
+  bool compact = false;  // full sibs without offspring drawn folded into one box
   bool color_breed = false;
   std::vector<std::string> labels;  // what the boxes say (id, breed, F, born); empty: id
   int max_animals = 300;

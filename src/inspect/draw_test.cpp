@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/command_runner.h"
 #include "inspect/observed_run.h"
+#include "inspect/pdf_pages.h"
 #include "inspect/report.h"
 #include "records/csv.h"
 #include "testing/build_paths.h"
@@ -75,6 +79,7 @@ TEST(DrawTest, FamilyWithOneLoopBreakNodeByNode) {
             "digraph \"pedigree\" {\n"
             "  graph [rankdir=TB, labelloc=t, fontname=\"Helvetica\", fontsize=14, "
             "label=\"herd, family 1\\n10 animals\"];\n"
+            "  graph [pack=true, packmode=\"array_1\"];\n"
             "  node [fontname=\"Helvetica\", fontsize=10];\n"
             "  edge [arrowsize=0.6, fontname=\"Helvetica\", fontsize=9];\n"
             "  p1 [label=\"SIRE \\\"A\\\"\\n1 (pos 1)\", shape=box];\n"
@@ -158,14 +163,15 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
        core,
        {"p1", "p2", "p3", "p4", "p5", "p8", "p9", "p10"},
        "family 1\\nthe animals of its loops and their copies, 8 animals"},
+      // A mating shows both parents: the dam 2 of 1's children is drawn too.
       {"around a founder",
        around,
-       {"p1", "p3", "p4"},
+       {"p1", "p2", "p3", "p4"},
        "family 1\\nSIRE \\\"A\\\" with ancestors up to 3 generations and descendants down to 1 "
        "generation, as read"},
       {"around a founder with copies",
        around_copies,
-       {"p1", "p3", "p4", "p8", "p9"},
+       {"p1", "p2", "p3", "p4", "p8", "p9", "p10"},
        "descendants down to 1 generation, and their copies"},
       // The parents of 5 as read: its dam is 4, not the copy 8 it was given.
       {"around 1:5", around_five, {"p3", "p4", "p5"}, "ancestors up to 1 generation"},
@@ -175,10 +181,11 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
        whole_allowed,
        {"p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9", "p10"},
        "10 animals"},
-      // The full-sib loop 4 - m1_2 - 3 - m3_4, the copy beside 4, the child 5 it went to.
+      // The full-sib loop 4 - m1_2 - 3 - m3_4, the copy beside 4, the child 5 it went to,
+      // and the parents 1 and 2 at m1_2.
       {"copy",
        copy,
-       {"p4", "p3", "p8", "p5"},
+       {"p4", "p3", "p8", "p1", "p2", "p5"},
        "the loop that loop-break copy 8 (pos 8) of ini_id 4 breaks: 2 animals and 2 matings"},
   };
   for (const Case& c : cases) {
@@ -194,8 +201,16 @@ TEST(DrawTest, PartsOfAFamilyWithTitleAndLegend) {
   const std::string dot = Draw(LoopFolder(), loop).out;
   for (const char* edge :
        {"  p4 -> m3_4 [arrowhead=none, color=red, style=dashed", "  p8 -> m3_4 [arrowhead=none];",
-        "  m3_4 -> p5;", "  p8 -> p4 [style=dotted"}) {
+        "  m3_4 -> p5;", "  p8 -> p4 [style=dotted", "  p1 -> m1_2 [arrowhead=none];",
+        "  p2 -> m1_2 [arrowhead=none];"}) {
     EXPECT_NE(dot.find(edge), std::string::npos) << edge << "\n" << dot;
+  }
+  // With copies the copies keep their own parents: the loop-break copy 8 is the child of the
+  // parent copies 9 and 10.
+  const std::string with_copies = Draw(LoopFolder(), around_copies).out;
+  for (const char* edge :
+       {"  p9 -> m9_10 [arrowhead=none];", "  p10 -> m9_10 [arrowhead=none];", "  m9_10 -> p8;"}) {
+    EXPECT_NE(with_copies.find(edge), std::string::npos) << edge << "\n" << with_copies;
   }
 }
 
@@ -230,12 +245,13 @@ TEST(DrawTest, CopyNamedByPositionFamilyNumberOrId) {
     EXPECT_EQ(d.status, c.status) << d.err;
     EXPECT_NE((c.status == 0 ? d.out : d.err).find(c.shown), std::string::npos) << d.out << d.err;
   }
-  // A parent copy: the copies above it beside their originals, the copy it was made for.
+  // A parent copy: the copies above it beside their originals, the copy it was made for and
+  // that copy's other parent.
   DrawRequest parent;
   parent.copy = "9";
   const Drawn d = Draw(LoopFolder(), parent);
   ASSERT_EQ(d.status, 0) << d.err;
-  EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p8", "p9"}));
+  EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p8", "p9", "p10"}));
   EXPECT_NE(d.out.find("parent copy 9 (pos 9) of SIRE"), std::string::npos) << d.out;
 }
 
@@ -278,6 +294,113 @@ TEST(DrawTest, EveryCopyReportListsIsDrawnByItsPosition) {
   }
 }
 
+// Pictures of the shared data sets on A4, from dot's own layout: every box no larger than a
+// page is whole on a printed page, no printed page is blank, an ancestor chart of up to five
+// generations is one page. Charts draw 4 generations unless told, and give each repeated
+// ancestor a colour of its own up to 20.
+TEST(DrawTest, SharedPicturesOnPaper) {
+  if (RunProcess({"dot", "-V"}, "", 30).end == ProcessResult::End::kNotFound) {
+    GTEST_SKIP() << "no dot";
+  }
+  const Paper a4 = *PaperNamed("a4");
+  for (const char* set : {"darwin-wedgwood", "eeza-ungulates", "hinterwald-2000"}) {
+    SCOPED_TRACE(set);
+    const std::filesystem::path data = testing::SharedDataDir() / set;
+    PEDPREP_NEED_SHARED_DATA(data);
+    DiskFileSystem folder(data.string());
+    const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
+    ASSERT_TRUE(run);
+    std::vector<DrawRequest> requests;
+    const FamilyCounts& first = *std::max_element(
+        run->families.begin(), run->families.end(),
+        [](const FamilyCounts& a, const FamilyCounts& b) { return a.read < b.read; });
+    for (int32_t last = first.read; last > first.read - 4 && last > 0; --last) {
+      DrawRequest chart;
+      chart.ancestors = std::to_string(first.family) + ":" + std::to_string(last);
+      chart.up = last % 2 == 0 ? 5 : -1;
+      requests.push_back(chart);
+    }
+    requests.push_back(Family(std::to_string(first.family)));
+    if (!run->loop_copies.empty()) {
+      DrawRequest copy;
+      copy.copy = std::to_string(run->loop_copies.front().copy_position);
+      requests.push_back(copy);
+    }
+    for (const DrawRequest& request : requests) {
+      const std::string what = request.ancestors + request.family + request.copy;
+      SCOPED_TRACE(what);
+      std::string dot, problem;
+      if (DrawDot(*run, request, {}, &dot, &problem) != 0) {
+        EXPECT_NE(problem.find("--max-animals"), std::string::npos) << problem;
+        continue;
+      }
+      // No title line is wider than 100 characters.
+      const std::size_t title = dot.find("label=\"") + 7;
+      const std::string title_lines = dot.substr(title, dot.find("\"];", title) - title);
+      for (std::size_t at = 0, end = 0; at < title_lines.size(); at = end + 2) {
+        end = std::min(title_lines.find("\\n", at), title_lines.size());
+        EXPECT_LE(end - at, 100u) << title_lines;
+      }
+      const ProcessResult laid_out = RunProcess({"dot", "-Tdot"}, dot, 60);
+      ASSERT_EQ(laid_out.exit_status, 0) << laid_out.errors;
+      const PictureLayout picture = LayoutOfDot(laid_out.output);
+      ASSERT_GT(picture.boxes.size(), 2u);
+      const PaperLayout paper = LayOutOnPaper(picture, a4);
+      std::vector<std::pair<double, double>> tiles;  // left, top of the printed tiles
+      for (int r = 0; r < paper.rows; ++r) {
+        for (int c = 0; c < paper.columns; ++c) {
+          if (paper.page_of[static_cast<std::size_t>(r * paper.columns + c)] == 0) continue;
+          tiles.emplace_back(paper.column_starts[static_cast<std::size_t>(c)],
+                             paper.row_tops[static_cast<std::size_t>(r)]);
+        }
+      }
+      EXPECT_EQ(static_cast<int>(tiles.size()), paper.pages);
+      for (const PictureBox& box : picture.boxes) {
+        if (box.right - box.left > paper.tile_width || box.top - box.bottom > paper.tile_height) {
+          continue;
+        }
+        const double slack = 0.01;  // dot rounds its figures
+        EXPECT_TRUE(std::any_of(tiles.begin(), tiles.end(),
+                                [&](const auto& tile) {
+                                  return box.left >= tile.first - slack &&
+                                         box.right <= tile.first + paper.tile_width + slack &&
+                                         box.top <= tile.second + slack &&
+                                         box.bottom >= tile.second - paper.tile_height - slack;
+                                }))
+            << "a box cut at " << box.left << "," << box.bottom;
+      }
+      for (const auto& [left, top] : tiles) {
+        EXPECT_TRUE(std::any_of(picture.boxes.begin(), picture.boxes.end(), [&](const auto& box) {
+          return box.left <= left + paper.tile_width && box.right >= left && box.bottom <= top &&
+                 box.top >= top - paper.tile_height;
+        })) << "a page without a box";
+      }
+      if (request.ancestors.empty()) continue;
+      std::set<std::string> slots, colours;
+      bool marked = false;
+      std::istringstream lines(dot);
+      for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  a", 0) != 0 || line.find(" [label=") == std::string::npos) continue;
+        slots.insert(line.substr(3, line.find(' ', 2) - 3));
+        const std::size_t colour = line.find("color=\"#");
+        if (colour != std::string::npos) colours.insert(line.substr(colour, 15));
+        marked = marked || line.find(" [R21]") != std::string::npos;
+      }
+      std::smatch repeated;
+      ASSERT_TRUE(std::regex_search(dot, repeated, std::regex("(\\d+) ancestors? met")));
+      const std::size_t met = std::stoul(repeated[1]);
+      EXPECT_EQ(colours.size(), std::min<std::size_t>(met, 20));
+      EXPECT_EQ(marked, met > 20);
+      const int up = request.up < 0 ? 4 : request.up;
+      EXPECT_NE(dot.find("up to " + std::to_string(up) + " generations"), std::string::npos);
+      for (const std::string& slot : slots) EXPECT_LT(std::stoull(slot), 2ULL << up) << slot;
+      if (slots.size() <= 63) {
+        EXPECT_EQ(paper.pages, 1) << slots.size() << " boxes";
+      }
+    }
+  }
+}
+
 // An ancestor chart left to right: slot 2k the sire and 2k+1 the dam of box k, at most
 // 2^(N+1)-1 boxes; 7's grandparents' parents are 1 and 2 on three paths each.
 TEST(DrawTest, AncestorChartDrawsRepeatedAncestorsAgain) {
@@ -303,11 +426,11 @@ TEST(DrawTest, AncestorChartDrawsRepeatedAncestorsAgain) {
   EXPECT_NE(d.out.find("rankdir=LR"), std::string::npos);
   EXPECT_NE(d.out.find("11 boxes, 2 ancestors met more than once"), std::string::npos);
   EXPECT_NE(d.out.find("  a6 [label=\"ini_id 1\\n1 (pos 1)\", shape=box, penwidth=3, "
-                       "color=\"#e41a1c\"];"),
+                       "color=\"#be0032\"];"),
             std::string::npos)
       << d.out;
-  EXPECT_NE(d.out.find("  a8 [label=\"ini_id 1\\n1 (pos 1)\\nrepeated\", shape=box, penwidth=3, "
-                       "color=\"#e41a1c\"];"),
+  EXPECT_NE(d.out.find("  a8 [label=\"ini_id 1\\n1 (pos 1), repeated\", shape=box, penwidth=3, "
+                       "color=\"#be0032\"];"),
             std::string::npos);
   EXPECT_NE(d.out.find("  a4 -> a8 [arrowhead=none];"), std::string::npos);
   request.max_animals = 10;
@@ -335,6 +458,11 @@ TEST(DrawTest, LabelsSayBreedInbreedingAndBirth) {
   request.labels = {"id", "F"};
   EXPECT_NE(Draw(folder, request).out.find("p5 [label=\"C\\\\5\\\"x\\nF 0.25\\n5 (pos 5)\""),
             std::string::npos);
+  // Fields asked without the id come after it.
+  request.labels = {"F", "born"};
+  request.around = "S1";
+  EXPECT_NE(Draw(folder, request).out.find("p1 [label=\"S1\\nF 0\\nborn 1990\\n1 (pos 1)\""),
+            std::string::npos);
 }
 
 TEST(DrawTest, DummyLabelAndBreedColours) {
@@ -354,6 +482,14 @@ TEST(DrawTest, DummyLabelAndBreedColours) {
                        "fillcolor=\"#8dd3c7\"]"),
             std::string::npos)
       << d.out;
+  // A parent copy is filled with its breed's colour, so the legend shows its double border
+  // only.
+  EXPECT_NE(d.out.find("p9 [label=\"S1\\n9 (pos 9)\", shape=box, style=\"filled\", peripheries=2, "
+                       "fillcolor=\"#8dd3c7\"]"),
+            std::string::npos)
+      << d.out;
+  EXPECT_NE(d.out.find("[label=\"parent copy (double border)\", shape=box, peripheries=2];"),
+            std::string::npos);
   for (const char* key : {"[label=\"breed 1\", shape=box, style=filled, fillcolor=\"#8dd3c7\"]",
                           "[label=\"breed 2\", shape=box, style=filled, fillcolor=\"#ffffb3\"]"}) {
     EXPECT_NE(d.out.find(key), std::string::npos) << key << "\n" << d.out;
@@ -420,7 +556,7 @@ TEST(DrawTest, OutputsAndRefusals) {
        "pedprep draw: family 1: 8 animals to draw, more than 7 (--max-animals); draw part of "
        "it with --around ID or --copy POSITION\n"},
       {"too many around", small_around, 1,
-       "pedprep draw: family 1: 6 animals to draw, more than 1 (--max-animals); draw part of "
+       "pedprep draw: family 1: 7 animals to draw, more than 1 (--max-animals); draw part of "
        "it with smaller --up and --down or --copy POSITION\n"},
   };
   for (const Refusal& r : refusals) {
@@ -445,6 +581,36 @@ TEST(DrawTest, OutputsAndRefusals) {
   d = Draw(missing, Family("1"));
   EXPECT_EQ(d.status, 2);
   EXPECT_EQ(d.err, "INPUT ERROR: open of DEF.DAT: file not found\n");
+}
+
+// --compact folds full sibs without offspring into one box.
+TEST(DrawTest, CompactFoldsFullSibsWithoutOffspring) {
+  MemoryFileSystem folder = LoopFolder();
+  folder.files.erase("ids.csv");
+  folder.files["PEDIGREE.PRN"] = testing::PassportText(5, 2,
+                                                       {{1, 1, 0, 0, 1, 1, 1},
+                                                        {1, 2, 0, 0, 2, 2, 2},
+                                                        {1, 3, 1, 2, 0, 1, 3},
+                                                        {1, 4, 1, 2, 0, 2, 4},
+                                                        {1, 5, 1, 2, 0, 2, 5}});
+  DrawRequest request = Family("1");
+  request.compact = true;
+  Drawn d = Draw(folder, request);
+  ASSERT_EQ(d.status, 0) << d.err;
+  EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p2"}));
+  EXPECT_NE(d.out.find("  f1_2 [label=\"3 full sibs (1 male, 2 females):\\nini_id 3, ini_id 4, "
+                       "ini_id 5\", shape=box3d];\n  m1_2 -> f1_2;"),
+            std::string::npos)
+      << d.out;
+  EXPECT_NE(d.out.find("[label=\"full sibs without offspring drawn\", shape=box3d]"),
+            std::string::npos);
+  // Around the sire: his mate and their calves, folded.
+  request = DrawRequest();
+  request.around = "1:1";
+  request.compact = true;
+  d = Draw(folder, request);
+  EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p2"}));
+  EXPECT_NE(d.out.find("  m1_2 -> f1_2;"), std::string::npos) << d.out;
 }
 
 TEST(DrawTest, ARunThatStopsAfterReadingIsDrawnAsRead) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
 #include "core/exit_status.h"
 #include "inspect/animals.h"
@@ -25,6 +26,10 @@ constexpr std::size_t kLoopsMeasured = 300;  // copies whose loops are found to 
 constexpr std::size_t kCopiesListed = 100;
 constexpr std::size_t kFamiliesPlotted = 40;
 constexpr std::size_t kFamiliesListed = 500;
+constexpr std::size_t kMostInbred = 20;
+constexpr std::size_t kFamiliesInbred = 20;
+constexpr const char* kNoBirthYears =
+    "ids.csv gives no birth years (no born column, or none filled in), so there is no plot of ";
 
 constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:2em auto;max-width:60em;color:#222;line-height:1.4}"
@@ -39,7 +44,10 @@ constexpr const char* kStyle =
     ".swatch{display:inline-block;width:.9em;height:.9em;margin:0 .3em 0 1em;"
     "vertical-align:middle}.item{white-space:nowrap}.note{color:#555}dl.figures "
     "dt{float:left;clear:left;width:22em}"
-    "dl.figures dd{margin:0 0 .2em 22em;font-weight:bold}";
+    "dl.figures dd{margin:0 0 .2em 22em;font-weight:bold}"
+    // dot's pictures (sizes in pt) keep their size, so 15-digit ids stay readable; they scroll.
+    "figure{overflow-x:auto}figure svg[width$=\"pt\"]{max-width:none;height:auto}"
+    "ul.todo li{margin:.4em 0}ul.todo pre{margin:.3em 0}";
 
 std::string Esc(const std::string& text) { return EscapeMarkup(text); }
 
@@ -92,6 +100,43 @@ std::vector<const AnimalRow*> AnimalsCounted(const AnimalTable& table) {
   return rows;
 }
 
+// The way forward as a list: one item per paragraph, its prose lines joined, its table lines
+// (a run of two blanks after the indent) kept preformatted.
+std::string WayForwardList(const std::string& way) {
+  std::string html = "<ul class=\"todo\">\n";
+  std::string prose;
+  std::string table;
+  bool open = false;
+  auto flush = [&html, &prose, &table]() {
+    if (!prose.empty()) html += Esc(prose);
+    if (!table.empty()) html += "<pre>" + Esc(table) + "</pre>";
+    prose.clear();
+    table.clear();
+  };
+  std::istringstream lines(way);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t text = line.find_first_not_of(' ');
+    if (text == std::string::npos) {
+      flush();
+      if (open) html += "</li>\n";
+      open = false;
+      continue;
+    }
+    if (!open) html += "<li>";
+    open = true;
+    if (line.find("  ", text) != std::string::npos || text > 2) {
+      if (!prose.empty()) flush();
+      table += line + "\n";
+    } else {
+      if (!table.empty()) flush();
+      prose += (prose.empty() ? "" : " ") + line.substr(text);
+    }
+  }
+  flush();
+  if (open) html += "</li>\n";
+  return html + "</ul>\n";
+}
+
 std::string Status(const ObservedRun& run, const std::string& folder) {
   std::string html = "<h1>pedprep report: " + Esc(folder.empty() ? "." : folder) + "</h1>\n";
   const std::string reason = StopExplanation(run);
@@ -110,7 +155,7 @@ std::string Status(const ObservedRun& run, const std::string& folder) {
                       "Correct the input the reason names, then run pedprep again; "
                       "pedprep report tells what the next run would do.");
   }
-  return html + "<pre>" + Esc(way) + "</pre>\n";
+  return html + WayForwardList(way);
 }
 
 std::string Families(const ObservedRun& run) {
@@ -230,22 +275,27 @@ BarChart HistogramOf(const std::vector<const AnimalRow*>& animals,
   return histogram;
 }
 
-std::string Inbreeding(const ObservedRun& run, const AnimalTable& table,
-                       const std::vector<const AnimalRow*>& animals) {
+std::string Inbreeding(const ObservedRun& run, const std::vector<const AnimalRow*>& animals) {
   std::string html = "<h2>Inbreeding</h2>\n";
   if (animals.empty()) return html + Paragraph("No animal has figures.");
-  std::vector<std::vector<std::string>> rows;
-  for (const FamilyInbreeding& f : InbreedingByFamily(table)) {
-    if (rows.size() == kFamiliesListed) break;
-    rows.push_back({std::to_string(f.family), std::to_string(f.animals), f.mean_f, f.max_f});
+  // The animals with F = 0 are counted, not drawn: their one bar would hide the others.
+  std::vector<const AnimalRow*> inbred;
+  for (const AnimalRow* row : animals) {
+    if (row->inbreeding > 0) inbred.push_back(row);
   }
-  html += "<h3>Per family (dummy parents left out)</h3>\n" +
-          HtmlTable({"family", "animals", "mean F", "max F"}, rows);
-  const BarChart histogram = HistogramOf(
-      animals, [](const AnimalRow& r) { return r.inbreeding; }, 0.025, 0.25, 3,
-      "inbreeding coefficient F (classes of 0.025)");
-  html += Figure(BarChartSvg(histogram), "Inbreeding of the " + std::to_string(animals.size()) +
-                                             " animals read (dummies left out).");
+  const std::string zero = std::to_string(animals.size() - inbred.size()) + " of the " +
+                           std::to_string(animals.size()) +
+                           " animals read (dummies left out) have F = 0";
+  if (inbred.empty()) {
+    html += Paragraph("No histogram of F: all " + std::to_string(animals.size()) +
+                      " animals read (dummies left out) have F = 0.");
+  } else {
+    const BarChart histogram = HistogramOf(
+        inbred, [](const AnimalRow& r) { return r.inbreeding; }, 0.025, 0.25, 3,
+        "inbreeding coefficient F (classes of 0.025)");
+    html += Figure(BarChartSvg(histogram), "Inbreeding of the " + std::to_string(inbred.size()) +
+                                               " animals with F > 0; " + zero + ".");
+  }
   BarChart by_generation = MeansBy(
       animals, [](const AnimalRow& r) { return std::optional<int32_t>(r.generation); },
       [](const AnimalRow& r) { return r.inbreeding; });
@@ -260,6 +310,8 @@ std::string Inbreeding(const ObservedRun& run, const AnimalTable& table,
     by_year.x_label = "year of birth";
     by_year.y_label = "mean F";
     html += Figure(BarChartSvg(by_year), "Mean inbreeding by year of birth (ids.csv).");
+  } else {
+    html += Paragraph(kNoBirthYears + std::string("mean inbreeding by year of birth."), "note");
   }
   return html;
 }
@@ -322,6 +374,9 @@ std::string BreedComposition(const ObservedRun& run, const AnimalTable& table,
     by_year.x_label = "year of birth";
     by_year.series = table.breeds;
     html += Figure(StackedBarsSvg(by_year), "Mean breed composition by year of birth.");
+  } else {
+    html +=
+        Paragraph(kNoBirthYears + std::string("mean breed composition by year of birth."), "note");
   }
   return html;
 }
@@ -337,10 +392,32 @@ std::string Completeness(const std::vector<const AnimalRow*>& animals) {
                                             std::to_string(animals.size()) + " animals read.");
 }
 
-std::string Founders(const ObservedRun& run, const AnimalTable& table,
-                     const PopulationFigures& figures) {
-  std::string html = "<h2>Founders</h2>\n";
-  html += Paragraph("Reference population: " + figures.reference + ".");
+// The overall figures: inbreeding, completeness, then the founders' figures of the
+// reference population.
+std::string Overall(const std::vector<const AnimalRow*>& animals, const AnimalTable& table,
+                    const PopulationFigures& figures) {
+  std::string html = "<h2>Overall figures</h2>\n<dl class=\"figures\">\n";
+  auto figure = [&html](const std::string& name, const std::string& value) {
+    html += "<dt>" + Esc(name) + "</dt><dd>" + Esc(value) + "</dd>\n";
+  };
+  if (!animals.empty()) {
+    double sum_f = 0;
+    double max_f = 0;
+    double sum_ecg = 0;
+    std::size_t inbred = 0;
+    for (const AnimalRow* row : animals) {
+      sum_f += row->inbreeding;
+      max_f = std::max(max_f, row->inbreeding);
+      sum_ecg += row->ecg;
+      inbred += row->inbreeding > 0 ? 1 : 0;
+    }
+    const auto count = static_cast<double>(animals.size());
+    figure("animals read (dummies left out)", CountText(static_cast<long long>(animals.size())));
+    figure("mean inbreeding F", FixedDecimals(sum_f / count, 6));
+    figure("largest F", FixedDecimals(max_f, 6));
+    figure("animals with F > 0", CountText(static_cast<long long>(inbred)));
+    figure("mean ecg of the animals read", FixedDecimals(sum_ecg / count, 2));
+  }
   std::ostringstream lines;
   WriteOverallFigures(figures.overall, lines);
   if (const auto kinship = MeanKinship(table.links, table.figures, figures.members)) {
@@ -348,14 +425,93 @@ std::string Founders(const ObservedRun& run, const AnimalTable& table,
           << "gene diversity: " << FixedDecimals(1.0 - *kinship, 6) << "\n";
   }
   WriteCautions(figures, lines);
-  html += "<dl class=\"figures\">\n";
   std::string line;
   for (std::istringstream in(lines.str()); std::getline(in, line);) {
     const std::size_t colon = line.find(": ");
-    html +=
-        "<dt>" + Esc(line.substr(0, colon)) + "</dt><dd>" + Esc(line.substr(colon + 2)) + "</dd>\n";
+    figure(line.substr(0, colon), colon == std::string::npos ? "" : line.substr(colon + 2));
   }
   html += "</dl>\n";
+  return html +
+         Paragraph("Founders' figures over the reference population: " + figures.reference + ".");
+}
+
+// Mean and max F per family as the text report gives them (real animals only): the
+// kFamiliesInbred with the highest mean F.
+std::string InbreedingPerFamily(const AnimalTable& table) {
+  std::string html = "<h2>Inbreeding by family</h2>\n";
+  std::vector<FamilyInbreeding> families = InbreedingByFamily(table);
+  std::vector<FamilyInbreeding> inbred;
+  for (FamilyInbreeding& f : families) {
+    if (f.max_value > 0) inbred.push_back(std::move(f));
+  }
+  const std::size_t none = families.size() - inbred.size();
+  if (inbred.empty()) return html + Paragraph("No family has an inbred animal (F = 0 for all).");
+  std::stable_sort(inbred.begin(), inbred.end(),
+                   [](const auto& a, const auto& b) { return a.mean_value > b.mean_value; });
+  if (inbred.size() > kFamiliesInbred) {
+    html += Paragraph("The " + std::to_string(kFamiliesInbred) + " of the " +
+                      CountText(static_cast<long long>(inbred.size())) +
+                      " families with inbred animals that have the highest mean F.");
+    inbred.resize(kFamiliesInbred);
+  }
+  if (none > 0) {
+    html += Paragraph(CountText(static_cast<long long>(none)) +
+                      (none == 1 ? " family has" : " families have") +
+                      " no inbred animal (F = 0 for all), not listed.");
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (const FamilyInbreeding& f : inbred) {
+    rows.push_back({std::to_string(f.family), CountText(static_cast<long long>(f.animals)),
+                    f.mean_f, f.max_f});
+  }
+  return html + HtmlTable({"family", "animals", "mean F", "max F"}, rows);
+}
+
+// The most inbred animals: id, FAMILY:INDIVIDUAL, F and the parents' ids.
+std::string MostInbred(const ObservedRun& run, const AnimalTable& table,
+                       const std::vector<const AnimalRow*>& animals) {
+  std::string html = "<h2>The most inbred animals</h2>\n";
+  std::vector<const AnimalRow*> inbred;
+  std::map<int32_t, const AnimalRow*> by_line;  // passport data line -> the animal
+  for (const AnimalRow* row : animals) {
+    if (row->inbreeding > 0) inbred.push_back(row);
+    by_line.emplace(row->source, row);
+  }
+  if (inbred.empty()) return html + Paragraph("No animal is inbred (F = 0 for all).");
+  std::stable_sort(inbred.begin(), inbred.end(), [](const AnimalRow* a, const AnimalRow* b) {
+    return a->inbreeding > b->inbreeding;
+  });
+  if (inbred.size() > kMostInbred) inbred.resize(kMostInbred);
+  auto id = [&run](const AnimalRow& row) {
+    const std::string text = run.Id(row.ini_id);
+    return text.empty() ? "ini_id " + std::to_string(row.ini_id) : text;
+  };
+  auto parent = [&](int32_t index) -> std::string {
+    if (index == kUnknownParent) return "unknown";
+    auto it = by_line.find(index + 1);
+    if (it == by_line.end()) {
+      return table.dummy.size() > static_cast<std::size_t>(index) &&
+                     table.dummy[static_cast<std::size_t>(index)]
+                 ? "dummy"
+                 : "";
+    }
+    return id(*it->second);
+  };
+  std::vector<std::vector<std::string>> rows;
+  for (const AnimalRow* row : inbred) {
+    const std::size_t line = static_cast<std::size_t>(row->source) - 1;
+    const ParentLinks links = line < table.links.size() ? table.links[line] : ParentLinks{};
+    rows.push_back({id(*row), std::to_string(row->family) + ":" + std::to_string(row->individual),
+                    FixedDecimals(row->inbreeding, 4), parent(links.father), parent(links.mother)});
+  }
+  return html + HtmlTable({"id", "family:individual", "F", "sire", "dam"}, rows,
+                          {true, false, false, true, true});
+}
+
+std::string Founders(const ObservedRun& run, const AnimalTable& table,
+                     const PopulationFigures& figures) {
+  std::string html = "<h2>Founders</h2>\n";
+  html += Paragraph("Reference population: " + figures.reference + ".");
   if (figures.overall.reference == 0) return html;
   std::vector<std::vector<std::string>> rows;
   const auto shown = [](const std::optional<double>& v) {
@@ -408,12 +564,17 @@ std::string HtmlReport(const ObservedRun& run, const HtmlRequest& request,
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       "<title>pedprep report: " +
       Esc(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
+  // The answers first: the status, the overall figures, inbreeding by family and the most
+  // inbred animals; then the plots; then the families, the copies and their pictures.
   html += Status(run, request.folder_name);
-  html += Families(run);
-  html += LoopCopies(run, loop_picture);
-  html += Inbreeding(run, table, animals);
+  html += Overall(animals, table, figures);
+  html += InbreedingPerFamily(table);
+  html += MostInbred(run, table, animals);
+  html += Inbreeding(run, animals);
   html += BreedComposition(run, table, animals);
   html += Completeness(animals);
+  html += Families(run);
+  html += LoopCopies(run, loop_picture);
   html += Founders(run, table, figures);
   return html + "</body>\n</html>\n";
 }

@@ -59,8 +59,9 @@ TEST(HtmlReport, FinishedRunWithPicturesOrANote) {
   folder.files["ids.csv"] = "ini_id,id\r\n4,<b>&4\r\n";
   Page page = Report(folder, true);
   EXPECT_EQ(page.status, 0) << page.err;
-  ExpectSelfContainedPage(page.html, {"Families", "Loop-break copies", "Inbreeding",
-                                      "Breed composition", "Completeness", "Founders"});
+  ExpectSelfContainedPage(page.html, {"Overall figures", "Inbreeding by family",
+                                      "The most inbred animals", "Inbreeding", "Breed composition",
+                                      "Completeness", "Families", "Loop-break copies", "Founders"});
   EXPECT_NE(page.html.find("<title>pedprep report: herd &lt;1&gt;</title>"), std::string::npos);
   EXPECT_NE(page.html.find("&lt;b&gt;&amp;4"), std::string::npos);
   EXPECT_EQ(page.html.find("<b>&4"), std::string::npos);
@@ -69,17 +70,29 @@ TEST(HtmlReport, FinishedRunWithPicturesOrANote) {
   EXPECT_NE(page.html.find("<svg id=\"loop\"></svg>"), std::string::npos);
   EXPECT_NE(page.html.find("<dt>effective number of founders</dt><dd>3.20</dd>"),
             std::string::npos);
-  // The text report's mean and largest F of family 1 (inspect/report_test.cpp), and its
-  // caution lines.
-  EXPECT_NE(page.html.find("<tr><td>1</td><td>5</td><td>0.050000</td><td>0.250000</td></tr>"),
-            std::string::npos);
+  // The caution lines and the kinship of the reference population.
   EXPECT_NE(page.html.find("<dt>caution</dt><dd>the reference population holds 4 animals, "
                            "fewer than 20</dd>"),
-              std::string::npos);
+            std::string::npos);
   // Over 1:3, 1:4, 1:5 and 2:3: (4 x 1/2 + 1/8 + 2 x (1/4 + 3/8 + 3/8)) / 16.
   EXPECT_NE(page.html.find("<dt>mean kinship</dt><dd>0.257812</dd>\n"
                            "<dt>gene diversity</dt><dd>0.742188</dd>"),
             std::string::npos);
+  // The one inbred animal (the child of full sibs 3 and 4) with its parents; the F = 0
+  // animals counted beside the histogram; no birth years, so no plot by year, and why.
+  EXPECT_NE(page.html.find("<tr><td class=\"text\">ini_id 5</td><td>1:5</td><td>0.2500</td>"
+                           "<td class=\"text\">ini_id 3</td><td class=\"text\">&lt;b&gt;&amp;4"
+                           "</td></tr>"),
+            std::string::npos)
+      << page.html;
+  // The text report's mean and max F of family 1 (inspect/report_test.cpp).
+  EXPECT_NE(page.html.find("<tr><td>1</td><td>5</td><td>0.050000</td><td>0.250000</td></tr>"),
+            std::string::npos);
+  EXPECT_NE(page.html.find("1 family has no inbred animal (F = 0 for all), not listed."),
+            std::string::npos);
+  EXPECT_NE(page.html.find("Inbreeding of the 1 animals with F &gt; 0; 7 of the 8 animals read"),
+            std::string::npos);
+  EXPECT_NE(page.html.find("ids.csv gives no birth years"), std::string::npos);
 
   page = Report(folder, false);
   EXPECT_NE(page.html.find("No pictures: dot is not installed."), std::string::npos);
@@ -93,8 +106,13 @@ TEST(HtmlReport, StoppedRunSaysWhatToDo) {
   folder.files["PEDIGREE.PRN"] = testing::PassportText(static_cast<long>(rows.size()), 2, rows);
   const Page page = Report(folder, true);
   EXPECT_EQ(page.status, 0) << page.err;
-  ExpectSelfContainedPage(page.html, {"What to do", "Families", "Loop-break copies", "Inbreeding",
-                                      "Breed composition", "Completeness", "Founders"});
+  ExpectSelfContainedPage(page.html,
+                          {"What to do", "Overall figures", "Inbreeding", "Breed composition",
+                           "Completeness", "Families", "Loop-break copies", "Founders"});
+  // What to do is a list; its table stays preformatted.
+  EXPECT_NE(page.html.find("<ul class=\"todo\">\n<li>The run makes at most"), std::string::npos)
+      << page.html;
+  EXPECT_NE(page.html.find("<pre>"), std::string::npos);
   EXPECT_NE(page.html.find("class=\"status stopped\">The run stops: the loop breaking reaches "
                            "the limit of 4,096 copies"),
             std::string::npos);

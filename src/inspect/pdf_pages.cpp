@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace pedprep {
@@ -66,22 +67,127 @@ std::optional<Paper> PaperNamed(const std::string& name) {
   return std::nullopt;
 }
 
-PaperLayout LayOutOnPaper(double width, double height, const Paper& paper) {
+namespace {
+
+// Room a box keeps from a cut (its border is drawn over its edge).
+constexpr double kBoxPad = 2;
+
+// Where tiles of `length` start along an extent of `size` points, from 0 up: each at the
+// first of `spans` (low, high) that the tile before cuts, or where it ends when it cuts
+// none (or only spans longer than a tile).
+std::vector<double> Starts(double size, double length,
+                           const std::vector<std::pair<double, double>>& spans) {
+  std::vector<double> starts = {0};
+  while (starts.back() + length < size - 1e-9) {
+    const double start = starts.back();
+    const double end = start + length;
+    double next = end;
+    for (const auto& [low, high] : spans) {
+      const bool fits = high - low + 2 * kBoxPad <= length;  // else it is cut anyway
+      if (fits && low - kBoxPad < end && high + kBoxPad > end && low - kBoxPad > start + 1) {
+        next = std::min(next, low - kBoxPad);
+      }
+    }
+    starts.push_back(next);
+  }
+  return starts;
+}
+
+bool Overlaps(const PictureBox& box, double left, double right, double bottom, double top) {
+  return box.left <= right && box.right >= left && box.bottom <= top && box.top >= bottom;
+}
+
+PaperLayout Fit(const PictureLayout& picture, const Paper& paper, bool landscape) {
   PaperLayout layout;
-  layout.landscape = width > height;
-  layout.page_width = layout.landscape ? paper.height : paper.width;
-  layout.page_height = layout.landscape ? paper.width : paper.height;
+  layout.landscape = landscape;
+  layout.page_width = landscape ? paper.height : paper.width;
+  layout.page_height = landscape ? paper.width : paper.height;
+  const double width = std::max(picture.width, 1.0);
+  const double height = std::max(picture.height, 1.0);
   const double across = layout.page_width - 2 * kPaperMargin;
   const double down = layout.page_height - 2 * kPaperMargin - kPaperFooter;
-  layout.scale = std::min({1.0, across / std::max(width, 1.0), down / std::max(height, 1.0)});
-  if (layout.scale >= kReadableScale) return layout;
+  layout.scale = std::min({1.0, across / width, down / height});
+  if (layout.scale >= kReadableScale) {
+    layout.column_starts = {0};
+    layout.row_tops = {height};
+    layout.tile_width = width;
+    layout.tile_height = height;
+    layout.page_of = {1};
+    return layout;
+  }
   layout.scale = kReadableScale;
-  layout.columns = static_cast<int>(std::ceil(width * layout.scale / across - 1e-9));
-  layout.rows = static_cast<int>(std::ceil(height * layout.scale / down - 1e-9));
+  std::vector<std::pair<double, double>> xs;
+  std::vector<std::pair<double, double>> ys;  // from the top
+  for (const PictureBox& box : picture.boxes) {
+    xs.emplace_back(box.left, box.right);
+    ys.emplace_back(height - box.top, height - box.bottom);
+  }
+  layout.tile_width = across / layout.scale;
+  layout.tile_height = down / layout.scale;
+  layout.column_starts = Starts(width, layout.tile_width, xs);
+  for (double from_top : Starts(height, layout.tile_height, ys)) {
+    layout.row_tops.push_back(height - from_top);
+  }
+  layout.columns = static_cast<int>(layout.column_starts.size());
+  layout.rows = static_cast<int>(layout.row_tops.size());
+  layout.pages = 0;
+  const bool known = !picture.boxes.empty() || !picture.marks.empty();
+  for (int r = 0; r < layout.rows; ++r) {
+    for (int c = 0; c < layout.columns; ++c) {
+      const double left = layout.column_starts[static_cast<std::size_t>(c)];
+      const double right = left + layout.tile_width;
+      const double top = layout.row_tops[static_cast<std::size_t>(r)];
+      const double bottom = top - layout.tile_height;
+      bool shown = !known;
+      for (const auto* part : {&picture.boxes, &picture.marks}) {
+        for (const PictureBox& box : *part) {
+          shown = shown || Overlaps(box, left, right, bottom, top);
+        }
+      }
+      layout.page_of.push_back(shown ? ++layout.pages : 0);
+    }
+  }
   return layout;
 }
 
-std::string PlaceOnPaper(const std::string& pdf, const Paper& paper, std::string* problem) {
+// Where the picture goes on from page (r, c): the neighbouring tiles printed.
+std::string Continues(const PaperLayout& layout, int r, int c) {
+  std::string text;
+  const std::pair<const char*, std::pair<int, int>> sides[] = {
+      {"left", {r, c - 1}}, {"right", {r, c + 1}}, {"above", {r - 1, c}}, {"below", {r + 1, c}}};
+  for (const auto& [side, at] : sides) {
+    if (at.first < 0 || at.first >= layout.rows || at.second < 0 || at.second >= layout.columns) {
+      continue;
+    }
+    const int page =
+        layout.page_of[static_cast<std::size_t>(at.first * layout.columns + at.second)];
+    if (page == 0) continue;
+    text += (text.empty() ? "; " : ", ") + std::string(side) + ": page " + std::to_string(page);
+  }
+  return text;
+}
+
+}  // namespace
+
+PaperLayout LayOutOnPaper(const PictureLayout& picture, const Paper& paper) {
+  const bool wide = picture.width > picture.height;
+  const PaperLayout preferred = Fit(picture, paper, wide);
+  const PaperLayout other = Fit(picture, paper, !wide);
+  const bool other_reads_better = other.pages == 1 && preferred.pages == 1
+                                      ? other.scale > preferred.scale + 1e-9
+                                      : other.pages < preferred.pages;
+  return other_reads_better ? other : preferred;
+}
+
+PaperLayout LayOutOnPaper(double width, double height, const Paper& paper) {
+  PictureLayout picture;
+  picture.width = width;
+  picture.height = height;
+  return LayOutOnPaper(picture, paper);
+}
+
+std::string PlaceOnPaper(const std::string& pdf, const PictureLayout& picture, const Paper& paper,
+                         std::string* problem) {
   long size = 0;
   std::map<long, std::string> objects = Objects(pdf, &size);
   long page = 0;
@@ -125,9 +231,17 @@ std::string PlaceOnPaper(const std::string& pdf, const Paper& paper, std::string
                             Number(media[1]) + " " + Number(media[2]) + " " + Number(media[3]) +
                             " ] /Resources " + resources_ref + "\n  ");
 
-  const double width = media[2] - media[0];
-  const double height = media[3] - media[1];
-  const PaperLayout layout = LayOutOnPaper(width, height, paper);
+  // The picture's boxes on dot's page: shifted by the pad dot leaves around the drawing.
+  PictureLayout placed = picture;
+  placed.width = media[2] - media[0];
+  placed.height = media[3] - media[1];
+  const double pad_x = picture.width > 0 ? (placed.width - picture.width) / 2 : 0;
+  const double pad_y = picture.height > 0 ? (placed.height - picture.height) / 2 : 0;
+  for (auto* part : {&placed.boxes, &placed.marks}) {
+    for (PictureBox& b : *part)
+      b = {b.left + pad_x, b.bottom + pad_y, b.right + pad_x, b.top + pad_y};
+  }
+  const PaperLayout layout = LayOutOnPaper(placed, paper);
   const double across = layout.page_width - 2 * kPaperMargin;
   const double down = layout.page_height - 2 * kPaperMargin - kPaperFooter;
   const double bottom = kPaperMargin + kPaperFooter;
@@ -137,25 +251,37 @@ std::string PlaceOnPaper(const std::string& pdf, const Paper& paper, std::string
   objects[font] =
       "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>";
   std::string kids;
-  const int pages = layout.columns * layout.rows;
+  const int pages = layout.pages;
+  const bool single = layout.columns * layout.rows == 1;
   const long tree = size + 1 + 2L * pages;
   for (int r = 0; r < layout.rows; ++r) {
     for (int c = 0; c < layout.columns; ++c) {
-      double x = kPaperMargin - c * across;
-      double y = bottom - (height * s - (r + 1) * down);
-      if (pages == 1) {  // centred across, at the top
-        x = kPaperMargin + (across - width * s) / 2;
-        y = bottom + down - height * s;
+      const int k = layout.page_of[static_cast<std::size_t>(r * layout.columns + c)];
+      if (k == 0) continue;
+      const double left = layout.column_starts[static_cast<std::size_t>(c)];
+      const double tile_width = layout.tile_width;
+      const double top = layout.row_tops[static_cast<std::size_t>(r)];
+      const double tile_height = layout.tile_height;
+      // The tile's upper left corner at the page's upper left inside the margin.
+      double x = kPaperMargin - s * left;
+      double y = bottom + down - s * top;
+      double clip_y = bottom + down - s * tile_height;
+      if (single) {  // centred across, at the top
+        x = kPaperMargin + (across - placed.width * s) / 2;
+        y = bottom + down - placed.height * s;
+        clip_y = bottom;
       }
-      std::string content = "q " + Number(kPaperMargin) + " " + Number(bottom) + " " +
-                            Number(across) + " " + Number(down) + " re W n " + Number(s) + " 0 0 " +
-                            Number(s) + " " + Number(x - s * media[0]) + " " +
+      const double clip_width = single ? across : s * tile_width;
+      const double clip_height = single ? down : s * tile_height;
+      std::string content = "q " + Number(kPaperMargin) + " " + Number(clip_y) + " " +
+                            Number(clip_width) + " " + Number(clip_height) + " re W n " +
+                            Number(s) + " 0 0 " + Number(s) + " " + Number(x - s * media[0]) + " " +
                             Number(y - s * media[1]) + " cm /Picture Do Q\n";
       if (pages > 1) {
-        const int k = r * layout.columns + c + 1;
         content += "BT /Helvetica 8 Tf " + Number(kPaperMargin) + " " + Number(kPaperMargin + 4) +
                    " Td (page " + std::to_string(k) + " of " + std::to_string(pages) + " \\(row " +
-                   std::to_string(r + 1) + ", column " + std::to_string(c + 1) + "\\)) Tj ET\n";
+                   std::to_string(r + 1) + ", column " + std::to_string(c + 1) + "\\)" +
+                   Continues(layout, r, c) + ") Tj ET\n";
       }
       const long stream = next++;
       const long leaf = next++;

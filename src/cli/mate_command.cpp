@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "core/exit_status.h"
 #include "inspect/mate.h"
+#include "records/escape.h"
 
 namespace pedprep {
 
@@ -33,9 +34,10 @@ void DefineMate(CommandLine& line, CommandContext& context) {
       return kExitUsage;
     }
     if (!asked.pairs_name.empty()) {
-      std::unique_ptr<FileSystem> here = context.env.open_folder("", false);
+      std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();
       if (!here->ReadFile(asked.pairs_name, &asked.pairs_text)) {
-        context.err << "pedprep mate: cannot read " << asked.pairs_name << "\n";
+        context.err << "pedprep mate: cannot read " << EscapeControlBytes(asked.pairs_name) << " ("
+                    << here->ReadProblem(asked.pairs_name) << ")\n";
         return kExitInputError;
       }
     }

@@ -76,6 +76,7 @@ TEST(FolderCheckTest, RecordsThatCannotBeTrusted) {
       {"absolute", "/etc/hostname", true, {}, outside + "/etc/hostname" + inside},
       {"up and out", "../../etc/shadow", true, {}, outside + "../../etc/shadow" + inside},
       {"windows up", "a\\..\\x", true, {}, outside + "a\\..\\x" + inside},
+      {"windows absolute", "\\x", true, {}, outside + "\\x" + inside},
       {"control byte", "x\x1b]0;t\x07", true, {}, outside + "x\\x1B]0;t\\x07" + inside},
       {"a link or device", "dev", true, {{"dev", EntryKind::kOther}}, outside + "dev" + inside},
   };

@@ -80,7 +80,14 @@ CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
   if (argument.range() || argument.at_least()) {
     const long min = argument.range() ? argument.range()->first : *argument.at_least();
     const long max = argument.range() ? argument.range()->second : std::numeric_limits<int>::max();
-    option->check([min, max](const std::string& value) { return InRange(value, min, max); });
+    // A transform: the number as decimal, so that "08" is 8 and "010" is 10, never octal.
+    option->transform(CLI::Validator(
+        [min, max](std::string& value) {
+          std::string problem = InRange(value, min, max);
+          if (problem.empty()) value = std::to_string(std::stol(value));
+          return problem;
+        },
+        ""));
   }
   if (argument.existing_directory()) {
     // Through the folder layer, not narrow std::filesystem paths: on Windows a name beyond

@@ -43,9 +43,11 @@ int RunInFolder(CommandContext& context, const std::string& folder, bool batch) 
     context.err << "pedprep: " << named << " holds no " << kPassportFile
                 << "; make one from a herd book with: pedprep import HERDBOOK -o "
                 << (folder.empty() ? "." : folder) << "\n";
-  } else {
+  } else if (status == kExitStopped) {
     context.err << "pedprep report" << (folder.empty() ? "" : " " + folder) << " explains why\n";
   }
+  // kExitInputError: the INPUT ERROR line names the file, read or written, and the problem;
+  // the report, which writes nothing, cannot tell more.
   return status;
 }
 

@@ -54,9 +54,9 @@ std::string MarkerFileOf(FileSystem& folder) {
 }  // namespace
 
 std::vector<std::string> RunFolderFiles(FileSystem& folder) {
-  std::vector<std::string> files = {kPassportFile,      kDefinitionFile,     kDatabasePedigreeFile,
-                                    kMarkerDataFile,    kPedigreeTableFile,  kPedigreeBinaryFile,
-                                    kIdentifierFile,    kRunRecordFile,      kIdsFile};
+  std::vector<std::string> files = {kPassportFile,   kDefinitionFile,    kDatabasePedigreeFile,
+                                    kMarkerDataFile, kPedigreeTableFile, kPedigreeBinaryFile,
+                                    kIdentifierFile, kRunRecordFile,     kIdsFile};
   const std::string marker = MarkerFileOf(folder);
   if (!marker.empty()) files.push_back(marker);
   return files;
@@ -98,13 +98,13 @@ std::string OutputGuard::FolderFileRefusal(const Kept& kept, const std::string& 
     FileIdentity identity;
     const auto [file_folder, file_base] = Split(file);
     FileIdentity file_holder;
-    const bool same_file = target != nullptr && kept.folder->Identify(file, &identity) &&
-                           identity == *target;
+    const bool same_file =
+        target != nullptr && kept.folder->Identify(file, &identity) && identity == *target;
     // A file of the folder not there yet, or named in another letter case.
-    const bool same_name = held && SameIgnoringCase(base, file_base) &&
-                           kept.folder->Identify(file_folder == "." ? "" : file_folder,
-                                                 &file_holder) &&
-                           file_holder == holder;
+    const bool same_name =
+        held && SameIgnoringCase(base, file_base) &&
+        kept.folder->Identify(file_folder == "." ? "" : file_folder, &file_holder) &&
+        file_holder == holder;
     if (same_file || same_name) return "it is " + Joined(kept.name, file) + ", a file of " + shown;
   }
   return "";

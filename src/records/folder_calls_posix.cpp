@@ -236,9 +236,10 @@ std::vector<std::pair<long, std::string>> LockHolders(Folder folder) {
     const std::size_t program_end = words.find(' ');
     const std::size_t slash = words.rfind('/', program_end);
     if (slash != std::string::npos) words.erase(0, slash + 1);
-    bool seen = false;
-    for (const auto& holder : holders) seen |= holder.first == pid;
-    if (!seen) holders.emplace_back(pid, words);
+    if (std::none_of(holders.begin(), holders.end(),
+                     [pid](const auto& holder) { return holder.first == pid; })) {
+      holders.emplace_back(pid, words);
+    }
   }
   return holders;
 }

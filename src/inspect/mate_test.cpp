@@ -60,5 +60,19 @@ TEST(Mate, PairsAsCsvAndUnknownIdsNamed) {
             "pedprep mate: no animal X\\x01 (a herd-book id of ids.csv or FAMILY:INDIVIDUAL)\n");
 }
 
+// A dummy parent the import added is no animal to mate, as sire or as dam.
+TEST(Mate, DummyParentsAreRefused) {
+  MemoryFileSystem folder;
+  testing::PutCleanInputs(folder);
+  folder.files["ids.csv"] = "ini_id,id,added\r\n3,S,\r\n4,D,\r\n1,P,dummy\r\n";
+  Mated m = Mate(folder, {"P", "D", "", "", false});
+  EXPECT_EQ(m.status, 1);
+  EXPECT_EQ(m.err, "pedprep mate: P is a dummy parent the import added, not an animal\n");
+  m = Mate(folder, {"S", "P", "", "", false});
+  EXPECT_EQ(m.status, 1);
+  EXPECT_NE(m.err.find("P is a dummy parent the import added, not an animal\n"), std::string::npos)
+      << m.err;
+}
+
 }  // namespace
 }  // namespace pedprep

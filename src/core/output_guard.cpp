@@ -105,7 +105,8 @@ std::string OutputGuard::FolderFileRefusal(const Kept& kept, const std::string& 
         held && SameIgnoringCase(base, file_base) &&
         kept.folder->Identify(file_folder == "." ? "" : file_folder, &file_holder) &&
         file_holder == holder;
-    if (same_file || same_name) return "it is " + Joined(kept.name, file) + ", a file of " + shown;
+    if (same_file || same_name)
+      return "it is " + Joined(kept.name, file) + ", a file of the folder " + shown;
   }
   return "";
 }

@@ -19,7 +19,9 @@ void DefineAnimals(CommandLine& line, CommandContext& context) {
   animals.OnRun([options, &context] {
     return LookAtFolder(context, options->folder, "animals", FolderLook::kRunOnInputs,
                         [&](FileSystem& folder) {
-                          return RunAnimals(folder, options->csv, context.out, context.err);
+                          return ToStandardOutput(context, options->csv, [&](std::ostream& out) {
+                            return RunAnimals(folder, options->csv, out, context.err);
+                          });
                         });
   });
 }

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <filesystem>
 #include <limits>
 #include <type_traits>
 
 #include "cli/help_text.h"
 #include "core/exit_status.h"
+#include "records/file_system.h"
 
 namespace pedprep {
 namespace {
@@ -80,15 +80,30 @@ CLI::Option* AddToParser(CLI::App& command, const Argument& argument) {
   if (argument.range() || argument.at_least()) {
     const long min = argument.range() ? argument.range()->first : *argument.at_least();
     const long max = argument.range() ? argument.range()->second : std::numeric_limits<int>::max();
-    option->check([min, max](const std::string& value) { return InRange(value, min, max); });
+    // A transform: the number as decimal, so that "08" is 8 and "010" is 10, never octal.
+    option->transform(CLI::Validator(
+        [min, max](std::string& value) {
+          std::string problem = InRange(value, min, max);
+          if (problem.empty()) value = std::to_string(std::stol(value));
+          return problem;
+        },
+        ""));
   }
   if (argument.existing_directory()) {
-    option->check([validator = CLI::ExistingDirectory](const std::string& value) -> std::string {
-      std::error_code error;
-      if (std::filesystem::is_regular_file(value, error)) {
-        return value + " is a file, not a folder: give the folder that holds the run's files";
+    // Through the folder layer, not narrow std::filesystem paths: on Windows a name beyond
+    // the ANSI code page ("Zücht") is found as typed.
+    option->check([](const std::string& value) -> std::string {
+      switch (KindOfNamedPath(value)) {
+        case EntryKind::kFolder:
+          return "";
+        case EntryKind::kFile:
+          return value + " is a file, not a folder: give the folder that holds the run's files";
+        case EntryKind::kNone:
+          return "Directory does not exist: " + value;
+        case EntryKind::kOther:
+          break;
       }
-      return validator(value);
+      return value + " is not a folder";
     });
   }
   if (argument.check()) option->check(argument.check(), "");

@@ -72,6 +72,10 @@ TEST(ArgumentsTest, ValuesAndProblems) {
     EXPECT_TRUE(toy.fast);
     EXPECT_EQ(toy.mode, c.mode);
   }
+  // Numbers are decimal as written: a leading zero makes no octal number.
+  Toy zero;
+  ASSERT_EQ(zero.Parse({"tag", "f", "-n", "09", "--fast"}).problem, "");
+  EXPECT_EQ(zero.count, 9);
 }
 
 TEST(ArgumentsTest, NoCommandHelpAndVersion) {

@@ -47,6 +47,12 @@ std::string FolderTitle(const std::string& folder);
 int LookAtFolder(CommandContext& context, const std::string& folder, const std::string& command,
                  FolderLook look, const std::function<int(FileSystem&)>& body);
 
+// `body` writing to standard output. CSV bound for a terminal has its control bytes escaped
+// as the text views have them (line ends kept), so that no id acts on the terminal; CSV to a
+// file or a pipe stays as it is.
+int ToStandardOutput(CommandContext& context, bool csv,
+                     const std::function<int(std::ostream&)>& body);
+
 // `run [FOLDER] [--batch]`.
 void DefineRun(CommandLine& line, CommandContext& context);
 // `import HERDBOOK [options]`.

@@ -12,6 +12,10 @@
 namespace pedprep {
 namespace {
 
+// The largest picture draw makes at all: dot takes hours on more, and the boxes are counted
+// against the limit as they are made, so no larger picture is ever held.
+constexpr int kMaxDrawnAnimals = 1 << 20;
+
 // "" for a name ending in .dot, .svg, .png or .pdf, else the problem.
 std::string CheckDrawingName(const std::string& name) {
   for (const std::string end : {".dot", ".svg", ".png", ".pdf"}) {
@@ -122,9 +126,10 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
               "default: id")
       .TypeName("LIST")
       .Check(CheckLabels, "LIST");
-  draw.Option("--max-animals", &request.max_animals, "Refuse a picture of more animals")
+  draw.Option("--max-animals", &request.max_animals,
+              "Refuse a picture of more animals (or chart boxes), at most 1048576")
       .TypeName("N")
-      .AtLeast(1)
+      .Range(1, kMaxDrawnAnimals)
       .ShowDefault();
   draw.Option("--timeout", &request.timeout_seconds, "Seconds dot may take to render")
       .TypeName("SECONDS")

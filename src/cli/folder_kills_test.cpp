@@ -58,10 +58,12 @@ class FolderKillsTest : public ::testing::Test {
 
   // Runs `pedprep ARGS` in the test's folder, with the shim killing it at change `kill_at`
   // (0: never) and logging its calls to `log` (empty: no log).
-  Outcome Pedprep(const std::string& args, int kill_at = 0, const std::string& log = "") const {
+  Outcome Pedprep(const std::string& args, int kill_at = 0, const std::string& log = "",
+                  int fail_at = 0) const {
     std::string command =
         "cd '" + dir_.string() + "' && LD_PRELOAD='" + pedprep::testing::FolderCallShimPath() + "'";
     if (kill_at > 0) command += " PEDPREP_SHIM_KILL=" + std::to_string(kill_at);
+    if (fail_at > 0) command += " PEDPREP_SHIM_FAIL=" + std::to_string(fail_at);
     if (!log.empty()) command += " PEDPREP_SHIM_LOG='" + (dir_ / log).string() + "'";
     command += " '" + std::string(pedprep::testing::ProgramPath()) + "' " + args +
                " >out.txt 2>/dev/null </dev/null";
@@ -107,6 +109,15 @@ class FolderKillsTest : public ::testing::Test {
 
   fs::path dir_;
 };
+
+// A group whose second rename fails removes the temporaries of the files not yet in place.
+TEST_F(FolderKillsTest, AFailedSecondRenameLeavesNoTemporary) {
+  EXPECT_EQ(Pedprep("import a.csv -o g", 0, "", 2).status, 2);
+  EXPECT_FALSE(fs::exists(dir_ / "g" / "PEDIGREE.PRN"));
+  for (const auto& entry : fs::recursive_directory_iterator(dir_ / "g")) {
+    EXPECT_EQ(entry.path().string().find(".pedprep-tmp"), std::string::npos) << entry.path();
+  }
+}
 
 TEST_F(FolderKillsTest, KilledImportOrRunNeverMixesTwoBooks) {
   const std::string a = ShowOf("a.csv");

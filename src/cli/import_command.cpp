@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "cli/commands.h"
+#include "core/exit_status.h"
+#include "records/escape.h"
 
 namespace pedprep {
 namespace {
@@ -268,7 +270,16 @@ void DefineImport(CommandLine& line, CommandContext& context) {
     std::unique_ptr<FileSystem> input = context.env.OpenNamedFiles();
     const std::string folder = options.output_folder == "." ? "" : options.output_folder;
     std::unique_ptr<FileSystem> output = context.env.open_folder(folder, true);
-    return RunImport(options, context.out, context.err, *input, *output);
+    const int status = RunImport(options, context.out, context.err, *input, *output);
+    context.out.flush();
+    if (status == kExitSuccess && !context.out) {
+      const std::string shown = EscapeControlBytes(folder.empty() ? "." : folder);
+      context.err << "pedprep import: " << shown
+                  << " was written, but its summary could not be shown; see the folder with: "
+                     "pedprep show "
+                  << shown << "\n";
+    }
+    return status;
   });
 }
 

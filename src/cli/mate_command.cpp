@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "core/exit_status.h"
 #include "inspect/mate.h"
+#include "records/escape.h"
 
 namespace pedprep {
 
@@ -66,9 +67,10 @@ void DefineMate(CommandLine& line, CommandContext& context) {
                               std::pair{&asked.sires_name, &asked.sires_text},
                               std::pair{&asked.dams_name, &asked.dams_text}}) {
       if (name->empty()) continue;
-      if (!here) here = context.env.open_folder("", false);
+      if (!here) here = context.env.OpenNamedFiles();
       if (!here->ReadFile(*name, text)) {
-        context.err << "pedprep mate: cannot read " << *name << "\n";
+        context.err << "pedprep mate: cannot read " << EscapeControlBytes(*name) << " ("
+                    << here->ReadProblem(*name) << ")\n";
         return kExitInputError;
       }
     }

@@ -3,10 +3,12 @@
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
+#include "core/output_guard.h"
 #include "inspect/draw.h"
 #include "inspect/folder_check.h"
 #include "inspect/html_report.h"
 #include "inspect/report.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 
 namespace pedprep {
@@ -38,9 +40,20 @@ LoopPicture DrawnLoops(FileSystem& folder, const std::string& folder_name, FileS
   };
 }
 
-// The page on standard output, or written whole into `output` (a name of the current folder).
+// The page on standard output, or written into `output` (a name of the current folder) through
+// the output guard: never a file of the folder or the reference file.
 int WriteHtmlReport(FileSystem& folder, const HtmlRequest& request, const std::string& output,
                     FileSystem& current, CommandContext& context) {
+  OutputGuard guard(current, "the report");
+  guard.KeepFolderFiles(folder, request.folder_name);
+  guard.KeepInput(request.reference.file_name);
+  if (!output.empty()) {
+    if (const std::string refusal = guard.Refusal(output); !refusal.empty()) {
+      context.err << "pedprep report: -o " << EscapeControlBytes(output) << ": "
+                  << EscapeControlBytes(refusal) << "; nothing written\n";
+      return kExitInputError;
+    }
+  }
   std::ostringstream page;
   const int status = RunHtmlReport(
       folder, request, DrawnLoops(folder, request.folder_name, current), page, context.err);
@@ -49,7 +62,7 @@ int WriteHtmlReport(FileSystem& folder, const HtmlRequest& request, const std::s
     return status;
   }
   try {
-    current.WriteFiles({{output, page.str()}});
+    guard.Write(output, page.str(), context.out);
   } catch (const InputError& error) {
     context.err << error.Report() << "\n";
     return kExitInputError;
@@ -120,12 +133,13 @@ void DefineReport(CommandLine& line, CommandContext& context) {
       std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
       return RunReportCheck(*folder);
     }
-    std::unique_ptr<FileSystem> here = context.env.open_folder("", false);
+    std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();
     ReferenceChoice reference;
     if (!options->reference_file.empty()) {
       reference.file_name = options->reference_file;
       if (!here->ReadFile(reference.file_name, &reference.file_text)) {
-        context.err << "pedprep report: cannot read " << reference.file_name << "\n";
+        context.err << "pedprep report: cannot read " << EscapeControlBytes(reference.file_name)
+                    << " (" << here->ReadProblem(reference.file_name) << ")\n";
         return kExitInputError;
       }
     }

@@ -8,6 +8,7 @@
 #include "core/stop.h"
 #include "driver/run_driver.h"
 #include "driver/run_record_writer.h"
+#include "records/escape.h"
 
 namespace pedprep {
 
@@ -23,9 +24,11 @@ constexpr std::chrono::seconds kLockWait(5);
 int RunInFolder(CommandContext& context, const std::string& folder, bool batch) {
   std::unique_ptr<FileSystem> files = context.env.open_folder(folder, false);
   if (!files->LockFolder(kLockWait)) {
-    context.err << "pedprep: another pedprep run holds the lock on the folder "
-                << (folder.empty() ? "." : folder) << "; waited " << kLockWait.count()
-                << " s and did nothing. Run again when it has finished.\n";
+    const std::string holder = files->LockHolder();
+    context.err << "pedprep: " << EscapeControlBytes(holder.empty() ? "another pedprep" : holder)
+                << " holds the lock on the folder "
+                << EscapeControlBytes(folder.empty() ? "." : folder) << "; waited "
+                << kLockWait.count() << " s and did nothing. Run again when it has finished.\n";
     return kExitStopped;
   }
   RecordingFolder recording(*files, PEDPREP_VERSION, RecordTime(context.env.clock()));
@@ -40,9 +43,11 @@ int RunInFolder(CommandContext& context, const std::string& folder, bool batch) 
     context.err << "pedprep: " << named << " holds no " << kPassportFile
                 << "; make one from a herd book with: pedprep import HERDBOOK -o "
                 << (folder.empty() ? "." : folder) << "\n";
-  } else {
+  } else if (status == kExitStopped) {
     context.err << "pedprep report" << (folder.empty() ? "" : " " + folder) << " explains why\n";
   }
+  // kExitInputError: the INPUT ERROR line names the file, read or written, and the problem;
+  // the report, which writes nothing, cannot tell more.
   return status;
 }
 

@@ -20,7 +20,9 @@ void DefineShow(CommandLine& line, CommandContext& context) {
   show.OnRun([options, &context] {
     return LookAtFolder(context, options->folder, "show", FolderLook::kOutputs,
                         [&](FileSystem& folder) {
-                          return RunShow(folder, options->csv, context.out, context.err);
+                          return ToStandardOutput(context, options->csv, [&](std::ostream& out) {
+                            return RunShow(folder, options->csv, out, context.err);
+                          });
                         });
   });
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/exit_status.h"
+#include "core/output_guard.h"
 #include "core/run_files.h"
 #include "records/escape.h"
 #include "records/input_error.h"
@@ -12,8 +13,6 @@ namespace {
 
 constexpr const char* kInputFiles[] = {kPassportFile, kDefinitionFile, kDatabasePedigreeFile,
                                        kMarkerDataFile};
-// Folders above a problems file that are compared with the output folder.
-constexpr int kMaxFolderDepth = 256;
 
 // The marker file the folder's DEF.DAT names (record 2), when the run would accept the name.
 std::string EarlierMarkerFile(FileSystem& folder) {
@@ -42,10 +41,11 @@ int ReplaceInputFolder(FileSystem& folder, const std::string& folder_name,
                        std::vector<std::string>* removed) {
   const std::string shown = folder_name.empty() ? "." : folder_name;
   if (!folder.LockFolder(kImportLockWait)) {
-    err << "pedprep import: another pedprep holds the lock on the folder "
-        << EscapeControlBytes(shown) << "; waited " << kImportLockWait.count()
-        << " s and wrote nothing. Import again when it has finished.\n";
-    return kExitInputError;
+    const std::string holder = folder.LockHolder();
+    err << "pedprep import: " << EscapeControlBytes(holder.empty() ? "another pedprep" : holder)
+        << " holds the lock on the folder " << EscapeControlBytes(shown) << "; waited "
+        << kImportLockWait.count() << " s and wrote nothing. Import again when it has finished.\n";
+    return kExitStopped;
   }
   std::vector<std::string> removals;
   if (force) {
@@ -60,7 +60,7 @@ int ReplaceInputFolder(FileSystem& folder, const std::string& folder_name,
       if (folder.ReadFile(name, &existing)) {
         err << "pedprep import: " << EscapeControlBytes(InFolder(folder_name, name))
             << " exists; use --force to replace it\n";
-        return kExitInputError;
+        return kExitUsage;
       }
     }
   }
@@ -81,30 +81,10 @@ int ReplaceInputFolder(FileSystem& folder, const std::string& folder_name,
 std::string ProblemsFileRefusal(FileSystem& input_files, const std::string& name,
                                 const std::vector<std::string>& inputs, FileSystem& output_folder,
                                 const std::string& folder_name) {
-  FileIdentity target;
-  if (input_files.Identify(name, &target)) {
-    for (const std::string& input : inputs) {
-      FileIdentity other;
-      if (input_files.Identify(input, &other) && other == target) {
-        return "it is " + input + ", an input of the import";
-      }
-    }
-  }
-  FileIdentity output;
-  if (!output_folder.Identify("", &output)) return "";
-  const std::size_t slash = name.rfind('/');
-  std::string above = slash == std::string::npos ? "." : name.substr(0, slash == 0 ? 1 : slash);
-  FileIdentity previous;
-  for (int depth = 0; depth < kMaxFolderDepth; ++depth) {
-    FileIdentity here;
-    if (!input_files.Identify(above, &here) || (depth > 0 && here == previous)) break;
-    if (here == output) {
-      return "it lies inside the output folder " + (folder_name.empty() ? "." : folder_name);
-    }
-    previous = here;
-    above += "/..";
-  }
-  return "";
+  OutputGuard guard(input_files, "the import");
+  for (const std::string& input : inputs) guard.KeepInput(input);
+  guard.KeepFolder(output_folder, folder_name);
+  return guard.Refusal(name);
 }
 
 }  // namespace pedprep

@@ -29,8 +29,10 @@ std::string InFolder(const std::string& folder, const std::string& name);
 // Writes `files` into `folder` as above (`folder_name` as the user gave it, for messages).
 // Without `force` an existing input file (PEDIGREE.PRN, DEF.DAT, database/*.dat), seen under
 // the lock, refuses the write. Returns kExitSuccess and in *removed the earlier run's files
-// that were removed (the old PEDIGREE.PRN not among them), or kExitInputError after one line
-// on `err` naming the folder or the file and the problem.
+// that were removed (the old PEDIGREE.PRN not among them); otherwise, after one line on `err`
+// naming the folder or the file and the problem (the lock's holder), kExitStopped when another
+// pedprep holds the lock, kExitUsage for an existing input file without `force`,
+// kExitInputError when a file cannot be written or removed.
 int ReplaceInputFolder(FileSystem& folder, const std::string& folder_name,
                        std::vector<OutputFile> files, bool force, std::ostream& err,
                        std::vector<std::string>* removed);

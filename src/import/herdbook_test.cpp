@@ -111,6 +111,12 @@ TEST(HerdbookTest, SeparatorsColumnsAndEncodings) {
             "hb:1: required column \"id\" (or \"animal\", \"individual\", \"indiv\", \"ind\") "
             "missing (name it with --id); header read as \"Tier\", \"Vater\", \"Mutter\" with "
             "separator ';'\n");
+  // A UTF-8 book with one stray byte is refused at its line, also when UTF-8 is named.
+  EXPECT_EQ(ReadText("id,sire,dam\nb\xC3\xA4,,\nc\xE4,,\n").problems,
+            "refused: line 3 is not UTF-8 (byte 0xE4) though the text is UTF-8 elsewhere; mend "
+            "the line or name the encoding with --encoding");
+  EXPECT_EQ(ReadText("id,sire,dam\nc\xE4,,\n", {}, TextEncoding::kUtf8).problems,
+            "refused: line 2 is not UTF-8 (byte 0xE4)");
   EXPECT_EQ(ReadText(std::string("id,sire\0,dam\n", 13)).problems,
             "refused: binary file (a zero byte at offset 7); export the table as delimited "
             "text");

@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/output_guard.h"
 #include "core/run_files.h"
 #include "import/folder_replacement.h"
 #include "import/generations_choice.h"
@@ -90,7 +91,10 @@ std::string ParseSexCodes(const std::vector<std::string>& entries,
       if (code.empty() || (sex != "M" && sex != "F" && sex != "m" && sex != "f")) {
         return "--sex-codes: \"" + pair + "\" is not CODE=M or CODE=F";
       }
-      codes->push_back({code, sex == "M" || sex == "m" ? Sex::kMale : Sex::kFemale});
+      // Codes match in any letter case: kept in lower case, as the reader compares them.
+      std::string lower = code;
+      for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+      codes->push_back({lower, sex == "M" || sex == "m" ? Sex::kMale : Sex::kFemale});
     }
   }
   return "";
@@ -285,7 +289,8 @@ void ShowProblems(std::ostream& err, const std::vector<ImportProblem>& problems)
 }
 
 // Settles what the options say before anything is read: an existing input folder without
-// `force`, what the run would refuse, the code maps. Returns kExitSuccess or the exit status.
+// `force`, what the run would refuse, the code maps. Returns kExitSuccess or, for an option the
+// command line could not check, kExitUsage as for one it could.
 int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& output_folder,
                  HerdbookFormat* format, PrepareOptions* prepare) {
   if (!options.force) {
@@ -294,14 +299,14 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
       if (output_folder.ReadFile(name, &existing)) {
         err << "pedprep import: " << InFolder(options.output_folder, name)
             << " exists; use --force to replace it\n";
-        return kExitInputError;
+        return kExitUsage;
       }
     }
   }
   if (options.herdbooks.size() > kMaxHerdbooks) {
     err << "pedprep import: " << CountText(static_cast<long>(options.herdbooks.size()))
         << " herd books, at most " << CountText(kMaxHerdbooks) << "\n";
-    return kExitInputError;
+    return kExitUsage;
   }
   const std::size_t marker_columns = std::min(options.markers.size(), kMaxMarkerColumns);
   if (options.select < 1 ||
@@ -311,7 +316,7 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
                 ? "no marker column (--marker)"
                 : Counted(static_cast<long>(marker_columns), "marker column", "marker columns"))
         << "; the run would stop\n";
-    return kExitInputError;
+    return kExitUsage;
   }
   if (options.prefix_ids) {
     const std::vector<std::string> prefixes = BookPrefixNames(options.herdbooks);
@@ -321,7 +326,7 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
         err << "pedprep import: --prefix-ids: " << EscapeControlBytes(options.herdbooks[i])
             << " and " << EscapeControlBytes(options.herdbooks[j])
             << " get the same prefix; name each herd book once\n";
-        return kExitInputError;
+        return kExitUsage;
       }
     }
   }
@@ -334,7 +339,7 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
   if (!marker_problem.empty()) {
     err << "pedprep import: --marker-file \"" << EscapeControlBytes(options.marker_file)
         << "\": " << marker_problem << "\n";
-    return kExitInputError;
+    return kExitUsage;
   }
   format->delimiter = options.delimiter;
   for (const std::string& codes : options.missing) {
@@ -352,7 +357,7 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
   if (const std::string wrong = ParseSexCodes(options.sex_codes, &format->sex_codes);
       !wrong.empty()) {
     err << "pedprep import: " << EscapeControlBytes(wrong) << "\n";
-    return kExitInputError;
+    return kExitUsage;
   }
   prepare->herdbook_name = options.herdbooks.empty() ? "" : options.herdbooks.front();
   prepare->generations = options.generations;
@@ -364,13 +369,13 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
   if (options.born_from != 0 && options.born_to != 0 && options.born_from > options.born_to) {
     err << "pedprep import: --born-from " << options.born_from << " is after --born-to "
         << options.born_to << "\n";
-    return kExitInputError;
+    return kExitUsage;
   }
   for (const std::string& recode : options.recodes) {
     if (const std::string wrong = ParseRecode(recode, options.markers, &format->recodes);
         !wrong.empty()) {
       err << "pedprep import: --recode \"" << EscapeControlBytes(recode) << "\": " << wrong << "\n";
-      return kExitInputError;
+      return kExitUsage;
     }
   }
   const bool born = options.born_from != 0 || options.born_to != 0;
@@ -390,7 +395,7 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
     if (!AddBreedName(from, to, &prepare->breed_map).empty()) {
       err << "pedprep import: --rename-breed \"" << EscapeControlBytes(rename)
           << "\" is not LABEL=LABEL\n";
-      return kExitInputError;
+      return kExitUsage;
     }
   }
   return kExitSuccess;
@@ -416,14 +421,19 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
       err << e.Report() << "\n";
       return false;
     }
-    err << "pedprep import: cannot read " << name << " (" << input_files.ReadProblem(name) << ")\n";
+    err << "pedprep import: cannot read " << EscapeControlBytes(name) << " ("
+        << input_files.ReadProblem(name) << ")\n";
     return false;
   };
   // A keep file or a breed map, as text in the books' encoding.
   auto read_file = [&](const std::string& name, std::string* text) {
     if (!read_bytes(name, text)) return false;
     long fallback_line = 0;
-    ConvertToUtf8(text, options.encoding, &fallback_line);
+    if (const std::string why = ConvertToUtf8(text, options.encoding, &fallback_line);
+        !why.empty()) {
+      err << "pedprep import: " << EscapeControlBytes(name) << ": " << why << "\n";
+      return false;
+    }
     return true;
   };
   if (!options.breed_map_file.empty()) {
@@ -505,8 +515,9 @@ PreparedPedigree ChooseGenerations(const Herdbook& book, bool generations_auto,
 
 // Writes the problems sorted to `err` and, with --problems, as CSV; returns kExitStopped, or
 // kExitInputError when the CSV cannot be written.
-int ReportProblems(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
-                   FileSystem& output_folder, std::vector<ImportProblem>* problems) {
+int ReportProblems(const ImportOptions& options, std::ostream& out, std::ostream& err,
+                   FileSystem& input_files, FileSystem& output_folder,
+                   std::vector<ImportProblem>* problems) {
   SortProblems(problems, options.herdbooks);
   if (!options.problems_file.empty()) {
     std::vector<std::string> inputs = options.herdbooks;
@@ -521,10 +532,11 @@ int ReportProblems(const ImportOptions& options, std::ostream& err, FileSystem& 
       return kExitInputError;
     }
     try {
-      input_files.WriteFiles({{options.problems_file, ProblemsCsv(*problems)}});
+      OutputGuard(input_files, "the import")
+          .Write(options.problems_file, ProblemsCsv(*problems), out);
     } catch (const InputError& e) {
-      err << "pedprep import: cannot write " << options.problems_file << ": " << e.problem()
-          << "\n";
+      err << "pedprep import: cannot write " << EscapeControlBytes(options.problems_file) << ": "
+          << e.problem() << "\n";
       return kExitInputError;
     }
   }
@@ -563,6 +575,20 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
       status != kExitSuccess) {
     return status;
   }
+  // A book, keep file or breed map that is a file of the folder the import writes.
+  OutputGuard folder_files(input_files, "the import");
+  folder_files.KeepFolderFiles(output_folder, options.output_folder);
+  std::vector<std::string> inputs = options.herdbooks;
+  inputs.push_back(options.keep_file);
+  inputs.push_back(options.breed_map_file);
+  for (const std::string& input : inputs) {
+    const std::string refusal = input.empty() ? "" : folder_files.Refusal(input);
+    if (!refusal.empty()) {
+      err << "pedprep import: " << EscapeControlBytes(input) << ": " << EscapeControlBytes(refusal)
+          << ", which the import writes; nothing written\n";
+      return kExitInputError;
+    }
+  }
   ReadBooks read;
   std::vector<ImportProblem> problems;
   PreparedPedigree pedigree;
@@ -575,7 +601,7 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     pedigree =
         ChooseGenerations(read.book, options.generations_auto, prepare, &generations, &problems);
   }
-  if (const int status = ReportProblems(options, err, input_files, output_folder, &problems);
+  if (const int status = ReportProblems(options, out, err, input_files, output_folder, &problems);
       status != kExitSuccess) {
     return status;
   }

@@ -37,9 +37,15 @@ std::string InbreedingText(double f) {
 
 std::string DotEscaped(const std::string& text) {
   std::string escaped;
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     if (c == '"' || c == '\\') escaped += '\\';
-    escaped += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    // Controls become blanks: C0, DEL and C1 (U+0080..U+009F, UTF-8 C2 80..C2 9F).
+    const bool c1 = c == '\xC2' && i + 1 < text.size() &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (c1) ++i;
+    escaped += static_cast<unsigned char>(c) < 0x20 || c == '\x7F' || c1 ? ' ' : c;
   }
   return escaped;
 }

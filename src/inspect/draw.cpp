@@ -11,6 +11,7 @@
 
 #include "core/exit_status.h"
 #include "core/nearest_ids.h"
+#include "core/output_guard.h"
 #include "core/run_files.h"
 #include "inspect/dot_writer.h"
 #include "inspect/family_view.h"
@@ -18,6 +19,7 @@
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "records/count_text.h"
+#include "records/escape.h"
 #include "records/input_error.h"
 #include "records/input_folder.h"
 
@@ -422,7 +424,7 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
 }
 
 // Writes `dot` to standard output, as DOT text to the file, or rendered.
-int Deliver(const std::string& dot, const DrawRequest& request, FileSystem& output_folder,
+int Deliver(const std::string& dot, const DrawRequest& request, OutputGuard& guard,
             const DotRenderer& render, std::ostream& out, std::ostream& err) {
   const std::string& path = request.output;
   if (path.empty()) {
@@ -445,7 +447,7 @@ int Deliver(const std::string& dot, const DrawRequest& request, FileSystem& outp
     }
   }
   try {
-    output_folder.WriteFiles({{path, bytes}});
+    guard.Write(path, bytes, out);
   } catch (const InputError& error) {
     err << error.Report() << "\n";
     return kExitInputError;
@@ -495,6 +497,15 @@ int DrawDot(const ObservedRun& run, const DrawRequest& request,
 
 int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_folder,
             const DotRenderer& render, std::ostream& out, std::ostream& err) {
+  // -o is never a file of the folder (told before the work).
+  OutputGuard guard(output_folder, "the drawing");
+  guard.KeepFolderFiles(folder, request.folder_name);
+  if (const std::string refusal = request.output.empty() ? "" : guard.Refusal(request.output);
+      !refusal.empty()) {
+    err << "pedprep draw: -o " << EscapeControlBytes(request.output) << ": "
+        << EscapeControlBytes(refusal) << "; nothing written\n";
+    return kExitInputError;
+  }
   std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
   if (!run) return kExitInputError;
   std::string dot;
@@ -509,7 +520,7 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
     err << "pedprep draw: " << problem << "\n";
     return status;
   }
-  return Deliver(dot, request, output_folder, render, out, err);
+  return Deliver(dot, request, guard, render, out, err);
 }
 
 }  // namespace pedprep

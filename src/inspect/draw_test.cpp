@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/command_runner.h"
+#include "inspect/dot_writer.h"
 #include "inspect/observed_run.h"
 #include "inspect/pdf_pages.h"
 #include "inspect/report.h"
@@ -624,6 +625,14 @@ TEST(DrawTest, ARunThatStopsAfterReadingIsDrawnAsRead) {
       << d.out;
   EXPECT_NE(d.out.find(". This family is drawn as read.\"];\n"), std::string::npos) << d.out;
   EXPECT_EQ(AnimalsDrawn(d.out), (std::vector<std::string>{"p1", "p2", "p3"}));
+}
+
+// Labels keep quotes and backslashes escaped and no control reaches dot: C0, DEL and C1 (the
+// two UTF-8 bytes of U+009B) become one blank each; other letters stay.
+TEST(DotEscaped, QuotesAndControls) {
+  EXPECT_EQ(DotEscaped("a\"b\\c\x1B[1m\x7F\xC2\x9B"
+                       "2J\xC2\xA0\xC3\xA4"),
+            "a\\\"b\\\\c [1m  2J\xC2\xA0\xC3\xA4");
 }
 
 }  // namespace

@@ -94,12 +94,15 @@ FolderCheck CheckFolder(FileSystem& folder, const std::string& folder_name) {
   for (const RecordedFile& file : record.files) {
     const bool input = file.role == RecordedFile::Role::kInput;
     std::string bytes;
-    if (!folder.ReadFile(file.name, &bytes)) {
+    std::uint64_t size = 0;
+    // The recorded size first: a file of another size is not read, however large.
+    if (!folder.FileSize(file.name, &size) ||
+        (size == file.size && !folder.ReadFile(file.name, &bytes))) {
       check.findings.push_back(file.name +
                                (input ? ", an input of the run that wrote these outputs,"
                                       : ", an output of the last run,") +
                                " is missing");
-    } else if (bytes.size() != file.size || Sha256Hex(bytes) != file.sha256) {
+    } else if (size != file.size || bytes.size() != file.size || Sha256Hex(bytes) != file.sha256) {
       check.findings.push_back(file.name + " changed after the run that " +
                                (input ? "wrote these outputs" : "wrote it"));
     }

@@ -84,5 +84,19 @@ TEST(Mate, RanksCandidatesBothWays) {
             "pedprep mate: d:2: 1:3 is male, not a dam\n");
 }
 
+// A dummy parent the import added is no animal to mate, as sire or as dam.
+TEST(Mate, DummyParentsAreRefused) {
+  MemoryFileSystem folder;
+  testing::PutCleanInputs(folder);
+  folder.files["ids.csv"] = "ini_id,id,added\r\n3,S,\r\n4,D,\r\n1,P,dummy\r\n";
+  Mated m = Mate(folder, {.sire = "P", .dam = "D"});
+  EXPECT_EQ(m.status, 1);
+  EXPECT_EQ(m.err, "pedprep mate: P is a dummy parent the import added, not an animal\n");
+  m = Mate(folder, {.sire = "S", .dam = "P"});
+  EXPECT_EQ(m.status, 1);
+  EXPECT_NE(m.err.find("P is a dummy parent the import added, not an animal\n"), std::string::npos)
+      << m.err;
+}
+
 }  // namespace
 }  // namespace pedprep

@@ -32,6 +32,8 @@ class Console {
   virtual std::optional<std::string> ReadLine() = 0;
   // True when the input comes from a person at a terminal (not a pipe or a file).
   virtual bool InputIsTerminal() const = 0;
+  // True when standard output goes to a terminal (where control bytes would act).
+  virtual bool OutputIsTerminal() const { return false; }
 };
 
 // Standard output / standard input. ReadLine keeps the first kMaxInputLine characters of
@@ -42,6 +44,7 @@ class StdConsole : public Console {
   void WriteLine(std::string_view line) override;
   std::optional<std::string> ReadLine() override;
   bool InputIsTerminal() const override;
+  bool OutputIsTerminal() const override;
 };
 
 // The lines of one list-directed console line: each starts with the carriage-control blank.

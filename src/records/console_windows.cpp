@@ -11,4 +11,9 @@ bool StdConsole::InputIsTerminal() const {
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
 
+bool StdConsole::OutputIsTerminal() const {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 }  // namespace pedprep

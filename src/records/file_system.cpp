@@ -195,6 +195,22 @@ bool DiskFileSystem::ReadFile(const std::string& given_name, std::string* conten
   return error == 0;
 }
 
+bool FileSystem::FileSize(const std::string& name, std::uint64_t* size) {
+  std::string bytes;
+  if (!ReadFile(name, &bytes)) return false;
+  *size = bytes.size();
+  return true;
+}
+
+bool DiskFileSystem::FileSize(const std::string& name, std::uint64_t* size) {
+  if (!UsableName(name)) return false;
+  std::string bytes;
+  // Read with no room: an empty file is read, any other tells its size.
+  const int error = calls::ReadRegularFile(Path(name), 0, &bytes, size);
+  if (error == 0) *size = 0;
+  return error == 0 || error == EFBIG;
+}
+
 std::string FileSystem::ReadProblem(const std::string& name) {
   (void)name;
   return ErrnoText(ENOENT);
@@ -235,6 +251,66 @@ bool DiskFileSystem::LockFolder(std::chrono::milliseconds wait) { return Lock(wa
 
 bool DiskFileSystem::LockFolderForReading(std::chrono::milliseconds wait) {
   return Lock(wait, true);
+}
+
+std::string DiskFileSystem::LockHolder() {
+  int error = 0;
+  const calls::Folder folder = calls::OpenFolder(root_.empty() ? "." : root_, &error);
+  if (folder == calls::kNoFolder) return "";
+  std::string text;
+  const long self = calls::ProcessId();
+  for (const auto& [pid, command] : calls::LockHolders(folder)) {
+    if (pid == self) continue;
+    if (!text.empty()) text += ", ";
+    text += (command.empty() ? "process " : command + " (process ") + std::to_string(pid) +
+            (command.empty() ? "" : ")");
+  }
+  calls::CloseFolder(folder);
+  return text;
+}
+
+TargetKind FileSystem::TargetOf(const std::string& name) {
+  switch (KindOf(name)) {
+    case EntryKind::kNone:
+      return TargetKind::kNone;
+    case EntryKind::kFile:
+      return TargetKind::kFile;
+    case EntryKind::kFolder:
+      return TargetKind::kFolder;
+    case EntryKind::kOther:
+      break;
+  }
+  return TargetKind::kOther;
+}
+
+void FileSystem::WriteStream(const std::string& name, const std::string& bytes) {
+  (void)bytes;
+  throw InputError("write", name, 0, "this folder holds no devices", "");
+}
+
+TargetKind DiskFileSystem::TargetOf(const std::string& name) {
+  if (!UsableName(name)) return TargetKind::kNone;
+  switch (calls::OutputKindOf(Path(name))) {
+    case calls::OutputKind::kNone:
+      return TargetKind::kNone;
+    case calls::OutputKind::kFile:
+      return TargetKind::kFile;
+    case calls::OutputKind::kFolder:
+      return TargetKind::kFolder;
+    case calls::OutputKind::kStream:
+      return TargetKind::kStream;
+    case calls::OutputKind::kLink:
+      return TargetKind::kLink;
+    case calls::OutputKind::kOther:
+      break;
+  }
+  return TargetKind::kOther;
+}
+
+void DiskFileSystem::WriteStream(const std::string& name, const std::string& bytes) {
+  if (!UsableName(name)) throw InputError("write", name, 0, "invalid file name", "");
+  const int error = calls::WriteToStream(Path(name), bytes);
+  if (error != 0) throw InputError("write", name, 0, ErrnoText(error), "");
 }
 
 bool DiskFileSystem::Identify(const std::string& name, FileIdentity* identity) {
@@ -370,6 +446,23 @@ std::vector<std::string> FileSystem::ReplaceFiles(const std::vector<OutputFile>&
   }
   WriteFiles(files);
   return removed;
+}
+
+EntryKind KindOfNamedPath(const std::string& path) {
+  if (!UsableName(path)) return EntryKind::kNone;
+  int error = 0;
+  const calls::Folder folder = calls::OpenFolder(path, &error);
+  if (folder != calls::kNoFolder) {
+    calls::CloseFolder(folder);
+    return EntryKind::kFolder;
+  }
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  if (!calls::IdentityOf(path, &device, &inode)) return EntryKind::kNone;
+  std::string bytes;
+  std::uint64_t size = 0;
+  error = calls::ReadRegularFile(path, 0, &bytes, &size);
+  return error == 0 || error == EFBIG ? EntryKind::kFile : EntryKind::kOther;
 }
 
 std::string TrimFileName(const std::string& name) {

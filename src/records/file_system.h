@@ -24,6 +24,10 @@ inline constexpr std::uint64_t kMaxReadSize = std::uint64_t{2} << 30;  // 2 GiB
 
 enum class EntryKind { kNone, kFile, kFolder, kOther };
 
+// What a name the user gave for an output is: kStream a character device or named pipe (also
+// through links), written directly; kLink another symbolic link; kOther another special file.
+enum class TargetKind { kNone, kFile, kFolder, kStream, kLink, kOther };
+
 struct FileIdentity {
   unsigned long long device = 0;
   unsigned long long inode = 0;
@@ -39,6 +43,9 @@ class FileSystem {
   // A file of more than kMaxReadSize bytes is not read: InputError("read", name, 0,
   // "the file holds N bytes, more than the 2147483648 pedprep reads", "").
   virtual bool ReadFile(const std::string& name, std::string* contents) = 0;
+  // The size of the file ReadFile(name) would read, without reading it; false when there is
+  // none. The default reads it.
+  virtual bool FileSize(const std::string& name, std::uint64_t* size);
   // Why ReadFile(name) returned false, in the system's words ("No such file or directory",
   // "Is a directory"); a folder that knows no more says "No such file or directory".
   virtual std::string ReadProblem(const std::string& name);
@@ -72,6 +79,15 @@ class FileSystem {
     (void)wait;
     return true;
   }
+  // Who holds this folder's lock, for a message: "pedprep animals h (process 12)", several
+  // joined by ", "; "" when that cannot be told.
+  virtual std::string LockHolder() { return ""; }
+  // What `name` is as an output the user named (links followed at the end only to tell a
+  // stream). The default: KindOf's answer.
+  virtual TargetKind TargetOf(const std::string& name);
+  // Writes `bytes` to the existing stream `name` (TargetKind::kStream), never replacing it;
+  // throws InputError("write", name, 0, reason, "").
+  virtual void WriteStream(const std::string& name, const std::string& bytes);
   // The device and inode of what `name` names ("" = the folder itself); false when there is
   // nothing or no such identity (in memory).
   virtual bool Identify(const std::string& name, FileIdentity* identity) {
@@ -121,11 +137,15 @@ class DiskFileSystem : public FileSystem {
 
   bool ReadFile(const std::string& name, std::string* contents) override;
   std::string ReadProblem(const std::string& name) override;
+  bool FileSize(const std::string& name, std::uint64_t* size) override;
   void WriteFiles(const std::vector<OutputFile>& files) override;
   std::vector<std::string> ReplaceFiles(const std::vector<OutputFile>& files,
                                         const std::vector<std::string>& removals) override;
   bool LockFolder(std::chrono::milliseconds wait) override;
   bool LockFolderForReading(std::chrono::milliseconds wait) override;
+  std::string LockHolder() override;
+  TargetKind TargetOf(const std::string& name) override;
+  void WriteStream(const std::string& name, const std::string& bytes) override;
   bool Identify(const std::string& name, FileIdentity* identity) override;
   EntryKind KindOf(const std::string& name) override;
   bool RemoveFile(const std::string& name) override;
@@ -142,6 +162,11 @@ class DiskFileSystem : public FileSystem {
   NameRule rule_;
   int lock_fd_ = -1;  // the locked root folder, open while the lock is held
 };
+
+// What the path the user typed names on disk, links followed: kFolder, kFile (a regular
+// file), kOther, or kNone when there is nothing. On Windows the UTF-8 path reaches the system
+// as wide characters, so names beyond the ANSI code page are found.
+EntryKind KindOfNamedPath(const std::string& path);
 
 // The temporary-name suffix of WriteFiles on disk.
 inline constexpr const char* kTemporarySuffix = ".pedprep-tmp";

@@ -10,6 +10,7 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -299,6 +300,44 @@ TEST_F(DiskFileSystemTest, ReadersShareTheLockThatWritersTake) {
   ASSERT_TRUE(fresh.LockFolder(milliseconds(0)));  // made, then locked
   DiskFileSystem late_reader(Path("new/folder"));
   EXPECT_FALSE(late_reader.LockFolderForReading(milliseconds(0)));
+}
+
+// Readers that follow each other without a gap do not keep a writer out: once it waits, new
+// readers wait behind it. Two reader loops of a fixed number of turns, each turn holding the
+// shared lock 20 ms, overlap for about two seconds; the writer asks within that time.
+TEST_F(DiskFileSystemTest, AWaitingWriterGoesBeforeNewReaders) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "the share-mode lock of Windows has no waiting writer";
+#endif
+  using std::chrono::milliseconds;
+  constexpr int kTurns = 100;
+  std::atomic<int> turns_after_writer{0};
+  std::atomic<bool> writer_done{false};
+  auto reader_loop = [&] {
+    for (int turn = 0; turn < kTurns; ++turn) {
+      DiskFileSystem reader(dir_.string());
+      if (!reader.LockFolderForReading(milliseconds(5000))) continue;
+      if (writer_done) ++turns_after_writer;
+      std::this_thread::sleep_for(milliseconds(20));
+    }
+  };
+  std::thread first(reader_loop), second(reader_loop);
+  std::this_thread::sleep_for(milliseconds(200));
+  auto writer = std::make_unique<DiskFileSystem>(dir_.string());
+  const auto asked = std::chrono::steady_clock::now();
+  EXPECT_TRUE(writer->LockFolder(milliseconds(1500)));
+  // The readers inside when it asked finish their turn (20 ms); none comes in meanwhile.
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, milliseconds(500));
+  std::this_thread::sleep_for(milliseconds(100));
+  writer_done = true;
+  {
+    DiskFileSystem reader(dir_.string());
+    EXPECT_FALSE(reader.LockFolderForReading(milliseconds(0)));
+  }
+  writer.reset();
+  first.join();
+  second.join();
+  EXPECT_GT(turns_after_writer.load(), 0);
 }
 
 // A sparse file far beyond any input is refused by its size before anything is allocated.

@@ -50,6 +50,10 @@ TEST(WindowsFileSystemTest, UmlautsAndBlanksInFoldersAndNames) {
     // The lock holds the folder open: it can be removed only once the lock ends.
     EXPECT_TRUE(folder.LockFolder(std::chrono::milliseconds(0)));
   }
+  // A FOLDER argument of any command is checked through the same wide layer.
+  EXPECT_EQ(KindOfNamedPath(root), EntryKind::kFolder);
+  EXPECT_EQ(KindOfNamedPath(root + "\\PEDIGREE.PRN"), EntryKind::kFile);
+  EXPECT_EQ(KindOfNamedPath(root + "\\nichts"), EntryKind::kNone);
   fs::remove_all(top);
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pedprep::folder_calls {
@@ -70,6 +71,20 @@ int MakeParentFolders(const std::string& path);
 // This process's id; whether process `pid` no longer exists.
 long ProcessId();
 bool ProcessGone(long pid);
+
+// What a file the user named as an output is: kNone, kFile or kFolder (never through a link
+// at the end); kStream for a character device or a named pipe, also reached through links, and
+// for any entry under /dev/ or /proc/ (/dev/stdout); kLink for another symbolic link; kOther
+// for another special file.
+enum class OutputKind { kNone, kFile, kFolder, kStream, kLink, kOther };
+OutputKind OutputKindOf(const std::string& path);
+// Writes `bytes` to the existing stream `path` (opened for appending, never created); 0 or
+// the error number.
+int WriteToStream(const std::string& path, std::string_view bytes);
+
+// The process ids holding a lock on `folder` and, for each, its command line (arguments
+// separated by blanks; "" when it cannot be seen). Empty where the system does not tell.
+std::vector<std::pair<long, std::string>> LockHolders(Folder folder);
 
 // The device and inode of what `path` names (links followed); false when there is nothing.
 bool IdentityOf(const std::string& path, unsigned long long* device, unsigned long long* inode);

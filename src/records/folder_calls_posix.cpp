@@ -1,11 +1,21 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <thread>
 
 #include "records/folder_calls.h"
@@ -135,16 +145,136 @@ std::vector<std::string> ListFolder(Folder folder) {
   return names;
 }
 
+namespace {
+
+constexpr std::chrono::milliseconds kLockPoll(10);
+
+// A writer's claim on a folder's lock: a Linux abstract socket named after the folder's device
+// and inode, bound while a writer waits for the lock. It leaves no file and ends with the
+// process. A reader that finds it bound waits behind the writer instead of joining the readers
+// that hold the lock, so a stream of readers cannot keep a writer out.
+class WriterClaim {
+ public:
+  explicit WriterClaim(Folder folder) {
+    struct stat info {};
+    if (::fstat(folder, &info) != 0) return;
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd_ < 0) return;
+    address_.sun_family = AF_UNIX;
+    const int length = std::snprintf(
+        address_.sun_path + 1, sizeof address_.sun_path - 1, "pedprep-writer-%llx-%llx",
+        static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino));
+    length_ = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+  }
+  ~WriterClaim() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  WriterClaim(const WriterClaim&) = delete;
+  WriterClaim& operator=(const WriterClaim&) = delete;
+  // True when this process now holds the claim (or there is no claim to take).
+  bool Take() {
+    if (fd_ < 0 || held_) return true;
+    held_ = ::bind(fd_, reinterpret_cast<const sockaddr*>(&address_), length_) == 0;
+    if (!held_ && errno != EADDRINUSE) Disable();
+    return held_ || fd_ < 0;
+  }
+
+ private:
+  void Disable() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+  int fd_ = -1;
+  bool held_ = false;
+  sockaddr_un address_{};
+  socklen_t length_ = 0;
+};
+
+}  // namespace
+
 // *folder stays: only the Windows twin replaces it.
 int LockFolder(Folder* folder,  // NOLINT(readability-non-const-parameter)
                bool shared, std::chrono::milliseconds wait) {
   const auto give_up = std::chrono::steady_clock::now() + wait;
+  WriterClaim claim(*folder);
   for (;;) {
-    if (::flock(*folder, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0) return 0;
-    if (errno != EWOULDBLOCK && errno != EINTR) return errno;
+    // A writer first claims the lock, then waits for the readers in it; a reader comes in only
+    // while no writer claims it.
+    // (A reader's claim is taken and let go at once: it only tells that no writer holds it.)
+    if (shared ? WriterClaim(*folder).Take() : claim.Take()) {
+      if (::flock(*folder, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0) return 0;
+      if (errno != EWOULDBLOCK && errno != EINTR) return errno;
+    }
     if (std::chrono::steady_clock::now() >= give_up) return EWOULDBLOCK;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(kLockPoll);
   }
+}
+
+std::vector<std::pair<long, std::string>> LockHolders(Folder folder) {
+  std::vector<std::pair<long, std::string>> holders;
+  struct stat info {};
+  if (::fstat(folder, &info) != 0) return holders;
+  char key[64];
+  std::snprintf(key, sizeof key, "%02x:%02x:%llu", major(info.st_dev), minor(info.st_dev),
+                static_cast<unsigned long long>(info.st_ino));
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  while (std::getline(locks, line)) {
+    if (line.find("->") != std::string::npos) continue;  // a waiter, not a holder
+    std::istringstream fields(line);
+    std::string number, type, advisory, mode, device;
+    long pid = 0;
+    if (!(fields >> number >> type >> advisory >> mode >> pid >> device) || device != key ||
+        pid <= 0) {
+      continue;
+    }
+    std::ifstream command("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+    std::string words((std::istreambuf_iterator<char>(command)), std::istreambuf_iterator<char>());
+    while (!words.empty() && words.back() == '\0') words.pop_back();
+    std::replace(words.begin(), words.end(), '\0', ' ');
+    const std::size_t program_end = words.find(' ');
+    const std::size_t slash = words.rfind('/', program_end);
+    if (slash != std::string::npos) words.erase(0, slash + 1);
+    if (std::none_of(holders.begin(), holders.end(),
+                     [pid](const auto& holder) { return holder.first == pid; })) {
+      holders.emplace_back(pid, words);
+    }
+  }
+  return holders;
+}
+
+OutputKind OutputKindOf(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return OutputKind::kNone;
+  const bool link = S_ISLNK(info.st_mode);
+  if (link && ::stat(path.c_str(), &info) != 0) return OutputKind::kLink;
+  if (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)) return OutputKind::kStream;
+  if (path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0) {
+    return S_ISDIR(info.st_mode) ? OutputKind::kFolder : OutputKind::kStream;
+  }
+  if (link) return OutputKind::kLink;
+  if (S_ISREG(info.st_mode)) return OutputKind::kFile;
+  if (S_ISDIR(info.st_mode)) return OutputKind::kFolder;
+  return OutputKind::kOther;
+}
+
+int WriteToStream(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int error = 0;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) {
+      error = wrote < 0 ? errno : EIO;
+      break;
+    }
+    done += static_cast<std::size_t>(wrote);
+  }
+  if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
+  return error;
 }
 
 bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }

@@ -314,6 +314,44 @@ int LockFolder(Folder* folder, bool shared, std::chrono::milliseconds wait) {
   }
 }
 
+std::vector<std::pair<long, std::string>> LockHolders(Folder folder) {
+  (void)folder;
+  return {};
+}
+
+OutputKind OutputKindOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of(kSeparators);
+  if (IsDeviceName(slash == std::string::npos ? path : path.substr(slash + 1))) {
+    return OutputKind::kStream;
+  }
+  std::wstring wide;
+  if (!WidenUtf8(path, &wide)) return OutputKind::kNone;
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return OutputKind::kNone;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return OutputKind::kLink;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return OutputKind::kFolder;
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return OutputKind::kStream;
+  return OutputKind::kFile;
+}
+
+int WriteToStream(const std::string& path, std::string_view bytes) {
+  std::wstring wide;
+  if (!WidenUtf8(path, &wide)) return EINVAL;
+  Handle file(CreateFileW(wide.c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return ErrorNumber(GetLastError());
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+    DWORD wrote = 0;
+    if (!WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
+      return ErrorNumber(GetLastError());
+    }
+    done += wrote;
+  }
+  return 0;
+}
+
 bool IsAbsolute(const std::string& path) {
   const bool letter = path.size() >= 2 && path[1] == ':' &&
                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));

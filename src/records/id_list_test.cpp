@@ -37,7 +37,7 @@ TEST(IdList, PairsByDelimiterOrBlanksWithAnOptionalHeader) {
     }
     EXPECT_EQ(got, c.pairs);
   }
-  for (const char* text : {"a,b\nc\n", "a,b\nc,,d\n", "a,b\n,d\n"}) {
+  for (const char* text : {"a,b\nc\n", "a,b\nc,,d\n", "a,b\nc,d,e\n", "a,b\n,d\n"}) {
     SCOPED_TRACE(text);
     try {
       ParseIdPairs(text, "pairs.csv");

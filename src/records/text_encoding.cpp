@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace pedprep {
@@ -186,6 +187,26 @@ std::size_t FirstInvalidUtf8(std::string_view text) {
   return std::string_view::npos;
 }
 
+namespace {
+
+// Whether `text` holds one well-formed UTF-8 sequence of two or more bytes.
+bool HoldsUtf8Letter(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length != 0 && i + length <= text.size() &&
+        FirstInvalidUtf8(text.substr(i, length)) == std::string_view::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 std::string ConvertToUtf8(std::string* bytes, TextEncoding encoding, long* fallback_line) {
   std::string& text = *bytes;
   *fallback_line = 0;
@@ -200,10 +221,22 @@ std::string ConvertToUtf8(std::string* bytes, TextEncoding encoding, long* fallb
     }
   }
   if (encoding == TextEncoding::kDetect) encoding = Utf16WithoutMark(text);
-  if (encoding == TextEncoding::kDetect) {
+  if (encoding == TextEncoding::kDetect || encoding == TextEncoding::kUtf8) {
     const std::size_t invalid = FirstInvalidUtf8(text);
     if (invalid == std::string::npos) return "";
-    *fallback_line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(invalid), '\n');
+    const long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(invalid), '\n');
+    char byte[8];
+    std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[invalid]));
+    const std::string where = "line " + std::to_string(line) + " is not UTF-8 (byte " + byte + ")";
+    if (encoding == TextEncoding::kUtf8) return where;
+    // UTF-8 letters elsewhere: one stray byte, not a Windows-1252 text (a binary file, with
+    // zero bytes, is left to the reader to name).
+    if (text.find('\0') == std::string::npos && HoldsUtf8Letter(text)) {
+      return where +
+             " though the text is UTF-8 elsewhere; mend the line or name the encoding "
+             "with --encoding";
+    }
+    *fallback_line = line;
     encoding = TextEncoding::kCp1252;
   }
   switch (encoding) {

@@ -19,11 +19,12 @@ bool ParseTextEncoding(std::string_view name, TextEncoding* encoding);
 
 // Converts `bytes` to UTF-8 in place. A UTF-16 byte-order mark is dropped. kDetect reads a
 // UTF-16 byte-order mark, or zero bytes in every second byte (and only there) of the first
-// kilobyte, as UTF-16 of that order; else text that is valid UTF-8 stays as it is, and other
-// text is read as Windows-1252 with `*fallback_line` set to the 1-based line of the first
-// byte that is not UTF-8 (0 when there is none). kUtf8 leaves the bytes as they are. A byte
-// (or UTF-16 unit) that has no character becomes U+FFFD. Returns "" or why the bytes are no
-// text of the encoding (UTF-16 of odd length).
+// kilobyte, as UTF-16 of that order; else text that is valid UTF-8 stays as it is, text that
+// holds UTF-8 letters and a byte that is not UTF-8 is refused (one stray byte in a UTF-8
+// text), and other text is read as Windows-1252 with `*fallback_line` set to the 1-based line
+// of the first byte that is not UTF-8 (0 when there is none). kUtf8 leaves valid UTF-8 as it
+// is. A byte (or UTF-16 unit) that has no character becomes U+FFFD. Returns "" or why the
+// bytes are no text of the encoding (UTF-16 of odd length; "line 3 is not UTF-8 (byte 0xE4)").
 std::string ConvertToUtf8(std::string* bytes, TextEncoding encoding, long* fallback_line);
 
 // The offset of the first byte of `text` that is not part of valid UTF-8, or npos.

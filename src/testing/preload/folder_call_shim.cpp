@@ -5,10 +5,12 @@
 //                           "unlink NAME" (NAME: the last component of the name used)
 //   PEDPREP_SHIM_KILL=N     the N-th rename or unlink (counted from 1) raises SIGKILL
 //                           before it is made, as a power cut or a kill -9 would stop it
+//   PEDPREP_SHIM_FAIL=N     the N-th rename or unlink is not made and fails with EIO
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -35,14 +37,22 @@ void Log(const std::string& line) {
 }
 
 // Counts one change of a folder's entries; the one named by PEDPREP_SHIM_KILL never happens.
-void Change(const std::string& line) {
+// False (errno EIO) for the one named by PEDPREP_SHIM_FAIL, which is not to be made.
+bool Change(const std::string& line) {
   ++changes;
   const char* kill_at = std::getenv("PEDPREP_SHIM_KILL");
   if (kill_at != nullptr && std::atoi(kill_at) == changes) {
     Log("killed at " + line);
     std::raise(SIGKILL);
   }
+  const char* fail_at = std::getenv("PEDPREP_SHIM_FAIL");
+  if (fail_at != nullptr && std::atoi(fail_at) == changes) {
+    Log("failed " + line);
+    errno = EIO;
+    return false;
+  }
   Log(line);
+  return true;
 }
 
 template <typename Function>
@@ -55,22 +65,22 @@ Function Next(const char* name) {
 extern "C" {
 
 int rename(const char* from, const char* to) {
-  Change("rename " + LastComponent(from) + " " + LastComponent(to));
+  if (!Change("rename " + LastComponent(from) + " " + LastComponent(to))) return -1;
   return Next<int (*)(const char*, const char*)>("rename")(from, to);
 }
 
 int renameat(int from_dir, const char* from, int to_dir, const char* to) {
-  Change("rename " + LastComponent(from) + " " + LastComponent(to));
+  if (!Change("rename " + LastComponent(from) + " " + LastComponent(to))) return -1;
   return Next<int (*)(int, const char*, int, const char*)>("renameat")(from_dir, from, to_dir, to);
 }
 
 int unlink(const char* name) {
-  Change("unlink " + LastComponent(name));
+  if (!Change("unlink " + LastComponent(name))) return -1;
   return Next<int (*)(const char*)>("unlink")(name);
 }
 
 int unlinkat(int dir, const char* name, int flags) {
-  Change("unlink " + LastComponent(name));
+  if (!Change("unlink " + LastComponent(name))) return -1;
   return Next<int (*)(int, const char*, int)>("unlinkat")(dir, name, flags);
 }
 

@@ -179,7 +179,7 @@ std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) 
   if (sizes.size() > kLoopPictures) sizes.resize(kLoopPictures);
   for (const auto& [steps, position] : sizes) {
     std::string note;
-    const std::optional<std::string> svg = loop_picture(position, &note);
+    const std::optional<std::string> svg = loop_picture(run, position, &note);
     if (!svg) return html + Paragraph("No pictures: " + note + ".", "note");
     html += Figure(*svg, "The loop that the copy at position " + std::to_string(position) +
                              " breaks: " + std::to_string(steps / 2) + " animals and " +

@@ -27,9 +27,11 @@ namespace pedprep {
 
 struct ObservedRun;
 
-// The picture of the loop that the loop-break copy at store position `position` breaks, as
-// an <svg> element; nullopt with `note` set (say, dot is not installed) when there is none.
-using LoopPicture = std::function<std::optional<std::string>(int32_t position, std::string* note)>;
+// The picture of the loop that the loop-break copy at store position `position` of `run`
+// breaks, as an <svg> element, drawn from the run already observed (the preparation is not
+// run again); nullopt with `note` set (say, dot is not installed) when there is none.
+using LoopPicture = std::function<std::optional<std::string>(const ObservedRun& run,
+                                                             int32_t position, std::string* note)>;
 
 struct HtmlRequest {
   std::string folder_name;  // for the title ("" = the current folder)

@@ -16,6 +16,7 @@
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/input_error.h"
+#include "records/input_folder.h"
 
 namespace pedprep {
 namespace {
@@ -243,15 +244,7 @@ std::vector<int> AncestryCycle(const ObservedRun& run, const std::vector<int32_t
 std::string PassportLine(const ObservedRun& run, int i) {
   std::string text;
   if (!run.files->ReadFile(kPassportFile, &text)) return "";
-  std::size_t at = 0;
-  for (int line = 1; line < 8 + i && at != std::string::npos; ++line) {
-    at = text.find('\n', at);
-    if (at != std::string::npos) ++at;
-  }
-  if (at == std::string::npos || at >= text.size()) return "";
-  std::string line = text.substr(at, text.find('\n', at) - at);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  return PassportDataLine(text, i);
 }
 
 // What the user can do about the stop, from its reason; nothing for a run that finishes.

@@ -15,7 +15,7 @@
 #include "inspect/family_view.h"
 #include "inspect/inbreeding.h"
 #include "inspect/observed_run.h"
-#include "inspect/report.h"
+#include "inspect/stop_explanation.h"
 #include "records/input_error.h"
 #include "records/input_folder.h"
 

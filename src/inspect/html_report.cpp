@@ -11,7 +11,7 @@
 #include "inspect/animals.h"
 #include "inspect/draw.h"
 #include "inspect/observed_run.h"
-#include "inspect/report.h"
+#include "inspect/stop_explanation.h"
 #include "inspect/svg_plot.h"
 #include "records/escape.h"
 

@@ -9,7 +9,7 @@
 #include "inspect/founders_report.h"
 #include "inspect/inbreeding.h"
 #include "inspect/observed_run.h"
-#include "inspect/report.h"
+#include "inspect/stop_explanation.h"
 #include "inspect/text_table.h"
 #include "records/csv.h"
 #include "records/escape.h"

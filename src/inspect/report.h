@@ -41,14 +41,6 @@ struct ObservedRun;
 int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err,
               const ReferenceChoice& reference = {});
 
-// What the user can do about the stop ("What to do" and its lines), "" when there is nothing
-// to say or the run finishes.
-std::string WayForwardText(const ObservedRun& run);
-
-// Why and where the observed run stops, in plain words (without a final period); "" when it
-// finishes.
-std::string StopExplanation(const ObservedRun& run);
-
 // For scripts: runs the preparation in memory and writes nothing; returns kExitSuccess when the
 // run would finish and kExitStopped when it would stop or refuse its input.
 int RunReportCheck(FileSystem& folder);

@@ -11,6 +11,7 @@
 #include "inspect/animals.h"
 #include "inspect/draw.h"
 #include "inspect/observed_run.h"
+#include "inspect/run_facts.h"
 #include "inspect/stop_explanation.h"
 #include "inspect/svg_plot.h"
 #include "records/escape.h"
@@ -374,13 +375,12 @@ std::string InlineSvg(const std::string& document) {
 
 std::string HtmlReport(const ObservedRun& run, const HtmlRequest& request,
                        const LoopPicture& loop_picture, std::string* problem) {
-  AnimalTable table;
-  try {
-    table = BuildAnimalTable(run);
-  } catch (const std::logic_error& fault) {
-    *problem = std::string("internal fault: ") + fault.what();
+  const RunFacts facts(run);
+  if (facts.Animals() == nullptr) {
+    *problem = "internal fault: " + facts.AnimalsFault();
     return "";
   }
+  const AnimalTable& table = *facts.Animals();
   PopulationFigures figures;
   *problem = ComputePopulation(run, table, request.reference, &figures);
   if (!problem->empty()) return "";

@@ -12,6 +12,7 @@
 #include "driver/run_driver.h"
 #include "inspect/animals.h"
 #include "inspect/observed_run.h"
+#include "inspect/run_facts.h"
 #include "inspect/stop_explanation.h"
 #include "inspect/text_table.h"
 #include "records/csv.h"
@@ -54,14 +55,13 @@ void WriteCsv(const ObservedRun& run, std::ostream& out) {
 
 // Per family over the animals read (copies left out): mean and largest inbreeding, and the
 // mean breed composition when the blood step ended.
-void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
-  AnimalTable animals;
-  try {
-    animals = BuildAnimalTable(run);
-  } catch (const std::logic_error& fault) {
-    out << "\nInbreeding and breed composition: not available (" << fault.what() << ")\n";
+void WriteFamilyAncestry(const RunFacts& facts, std::ostream& out) {
+  const ObservedRun& run = facts.run();
+  if (facts.Animals() == nullptr) {
+    out << "\nInbreeding and breed composition: not available (" << facts.AnimalsFault() << ")\n";
     return;
   }
+  const AnimalTable& animals = *facts.Animals();
   struct Sums {
     int32_t family = 0;
     int32_t animals = 0;
@@ -118,7 +118,8 @@ void WriteFamilyAncestry(const ObservedRun& run, std::ostream& out) {
 }
 
 // `founders`: the founders section, after the inbreeding per family.
-void WriteText(const ObservedRun& run, const std::string& founders, std::ostream& out) {
+void WriteText(const RunFacts& facts, const std::string& founders, std::ostream& out) {
+  const ObservedRun& run = facts.run();
   const std::string reason = StopExplanation(run);
   const FamilyCounts total = TotalCounts(run.families);
   if (reason.empty()) {
@@ -142,7 +143,7 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
     table.Add({"total", Str(total.read), Str(total.loop), Str(total.parent), Str(total.rows)});
     table.Print(out);
   }
-  WriteFamilyAncestry(run, out);
+  WriteFamilyAncestry(facts, out);
   out << founders;
 
   out << "\nLoop-break copies: " << run.loop_copies.size() << "\n";
@@ -212,15 +213,14 @@ void WriteText(const ObservedRun& run, const std::string& founders, std::ostream
 
 // The founders section; false, with the problem on `err`, when the reference population
 // cannot be chosen.
-bool WriteFounders(const ObservedRun& run, const ReferenceChoice& reference, std::ostream& out,
+bool WriteFounders(const RunFacts& facts, const ReferenceChoice& reference, std::ostream& out,
                    std::ostream& err) {
-  AnimalTable animals;
-  try {
-    animals = BuildAnimalTable(run);
-  } catch (const std::logic_error& fault) {
-    out << "\nFounders: not available (" << fault.what() << ")\n";
+  const ObservedRun& run = facts.run();
+  if (facts.Animals() == nullptr) {
+    out << "\nFounders: not available (" << facts.AnimalsFault() << ")\n";
     return true;
   }
+  const AnimalTable& animals = *facts.Animals();
   PopulationFigures figures;
   const std::string problem = ComputePopulation(run, animals, reference, &figures);
   if (!problem.empty()) {
@@ -245,9 +245,10 @@ int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err
     if (run->status != kExitSuccess)
       err << "pedprep report: the run stops: " << StopExplanation(*run) << "\n";
   } else {
+    const RunFacts facts(*run);
     std::ostringstream founders;
-    if (!WriteFounders(*run, reference, founders, err)) return kExitStopped;
-    WriteText(*run, founders.str(), text);
+    if (!WriteFounders(facts, reference, founders, err)) return kExitStopped;
+    WriteText(facts, founders.str(), text);
   }
   out << text.str();
   return kExitSuccess;

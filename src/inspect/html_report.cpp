@@ -373,13 +373,9 @@ std::string InlineSvg(const std::string& document) {
   return start == std::string::npos ? "" : document.substr(start);
 }
 
-std::string HtmlReport(const ObservedRun& run, const HtmlRequest& request,
+std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
                        const LoopPicture& loop_picture, std::string* problem) {
-  const RunFacts facts(run);
-  if (facts.Animals() == nullptr) {
-    *problem = "internal fault: " + facts.AnimalsFault();
-    return "";
-  }
+  const ObservedRun& run = facts.run();
   const AnimalTable& table = *facts.Animals();
   PopulationFigures figures;
   *problem = ComputePopulation(run, table, request.reference, &figures);
@@ -405,8 +401,13 @@ int RunHtmlReport(FileSystem& folder, const HtmlRequest& request, const LoopPict
                   std::ostream& out, std::ostream& err) {
   std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
   if (!run) return kExitInputError;
+  const RunFacts facts(*run);
+  if (facts.Animals() == nullptr) {
+    err << "pedprep report: internal fault: " << facts.AnimalsFault() << "\n";
+    return kExitInternal;
+  }
   std::string problem;
-  const std::string page = HtmlReport(*run, request, loop_picture, &problem);
+  const std::string page = HtmlReport(facts, request, loop_picture, &problem);
   if (page.empty()) {
     err << "pedprep report: " << problem << "\n";
     return kExitStopped;

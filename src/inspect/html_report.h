@@ -26,6 +26,7 @@
 namespace pedprep {
 
 struct ObservedRun;
+class RunFacts;
 
 // The picture of the loop that the loop-break copy at store position `position` of `run`
 // breaks, as an <svg> element, drawn from the run already observed (the preparation is not
@@ -38,9 +39,9 @@ struct HtmlRequest {
   ReferenceChoice reference;
 };
 
-// The page for the observed run, or "" with `problem` set when the reference population
-// cannot be chosen.
-std::string HtmlReport(const ObservedRun& run, const HtmlRequest& request,
+// The page for the observed run, whose animal table `facts` holds, or "" with `problem` set
+// when the reference population cannot be chosen.
+std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
                        const LoopPicture& loop_picture, std::string* problem);
 
 // Exit status as RunReport's; the page goes to `out`.

@@ -57,10 +57,6 @@ void WriteCsv(const ObservedRun& run, std::ostream& out) {
 // mean breed composition when the blood step ended.
 void WriteFamilyAncestry(const RunFacts& facts, std::ostream& out) {
   const ObservedRun& run = facts.run();
-  if (facts.Animals() == nullptr) {
-    out << "\nInbreeding and breed composition: not available (" << facts.AnimalsFault() << ")\n";
-    return;
-  }
   const AnimalTable& animals = *facts.Animals();
   struct Sums {
     int32_t family = 0;
@@ -216,10 +212,6 @@ void WriteText(const RunFacts& facts, const std::string& founders, std::ostream&
 bool WriteFounders(const RunFacts& facts, const ReferenceChoice& reference, std::ostream& out,
                    std::ostream& err) {
   const ObservedRun& run = facts.run();
-  if (facts.Animals() == nullptr) {
-    out << "\nFounders: not available (" << facts.AnimalsFault() << ")\n";
-    return true;
-  }
   const AnimalTable& animals = *facts.Animals();
   PopulationFigures figures;
   const std::string problem = ComputePopulation(run, animals, reference, &figures);
@@ -246,6 +238,10 @@ int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err
       err << "pedprep report: the run stops: " << StopExplanation(*run) << "\n";
   } else {
     const RunFacts facts(*run);
+    if (facts.Animals() == nullptr) {
+      err << "pedprep report: internal fault: " << facts.AnimalsFault() << "\n";
+      return kExitInternal;
+    }
     std::ostringstream founders;
     if (!WriteFounders(facts, reference, founders, err)) return kExitStopped;
     WriteText(facts, founders.str(), text);

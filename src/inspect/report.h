@@ -36,7 +36,9 @@ struct ObservedRun;
 
 // Returns 0 when the report was written (also when it tells that the run stops); 1 when the
 // reference population cannot be chosen (a line on `err`, nothing on `out`); 2 when a file
-// cannot be read (the INPUT ERROR line on `err`, nothing on `out`). The text ends with the
+// cannot be read (the INPUT ERROR line on `err`, nothing on `out`); 70 when the run's copies
+// cannot be matched to the animals read (a fault inside pedprep, one line on `err`, as animals
+// and mate tell it). The text ends with the
 // founders section (inspect/founders_report.h) over the `reference` population.
 int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err,
               const ReferenceChoice& reference = {});

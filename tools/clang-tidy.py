@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """clang-tidy over the program's sources, from a build folder's compile database.
 
-    tools/clang-tidy.py BUILD_FOLDER [JOBS]
+    tools/clang-tidy.py BUILD_FOLDER [JOBS [REGEX]]
 
 Checks every src/**.cpp of BUILD_FOLDER/compile_commands.json (made with
--DCMAKE_EXPORT_COMPILE_COMMANDS=ON) with the checks of .clang-tidy, JOBS files at a time
-(default: the number of processors). Prints every finding and exits 1 when there is one.
+-DCMAKE_EXPORT_COMPILE_COMMANDS=ON), or those whose path REGEX finds, with the checks of
+.clang-tidy, JOBS files at a time (default: the number of processors). Prints every finding and exits 1 when there is one.
 
 A file that passed is remembered: its key is the file as clang sees it after preprocessing
 (so every header it includes, with the checkout's path taken out), its compile flags, the
@@ -80,11 +80,13 @@ def check(entry, build, cache, common):
 def main():
     build = os.path.abspath(sys.argv[1])
     jobs = int(sys.argv[2]) if len(sys.argv) > 2 else os.cpu_count()
+    only = re.compile(sys.argv[3] if len(sys.argv) > 3 else "")
     cache = os.environ.get("PEDPREP_TIDY_CACHE",
                            os.path.join(os.path.expanduser("~"), ".cache", "pedprep-clang-tidy"))
     os.makedirs(cache, exist_ok=True)
     with open(os.path.join(build, "compile_commands.json"), encoding="utf-8") as database:
-        entries = [e for e in json.load(database) if SOURCE.search(e["file"])]
+        entries = [e for e in json.load(database)
+                   if SOURCE.search(e["file"]) and only.search(e["file"])]
     with open(os.path.join(ROOT, ".clang-tidy"), "rb") as config:
         common = config.read() + tool_version().encode()
     found = 0

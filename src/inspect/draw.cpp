@@ -10,6 +10,7 @@
 
 #include "core/exit_status.h"
 #include "core/run_files.h"
+#include "inspect/animals.h"
 #include "inspect/dot_writer.h"
 #include "inspect/family_view.h"
 #include "inspect/inbreeding.h"
@@ -22,15 +23,16 @@
 namespace pedprep {
 namespace {
 
-// Breed names from the passport file's breed legend.
-std::map<int, std::string> BreedNames(FileSystem& folder) {
+// The run's breed names by code, under the one rule of the animal table's breed columns
+// (inspect/animals.h): the legend's name, else "breedK".
+std::map<int, std::string> BreedNamesOf(const ObservedRun& run) {
   std::string passport;
-  if (!folder.ReadFile(kPassportFile, &passport)) return {};
-  std::map<int, std::string> names;
-  for (auto& [code, name] : ReadBreedLegend(PassportTextLinesOf(passport))) {
-    if (code >= 1 && code <= kMaxBreeds) names.emplace(code, std::move(name));
-  }
-  return names;
+  run.files->ReadFile(kPassportFile, &passport);
+  const std::vector<std::string> names =
+      BreedNames(PassportTextLinesOf(passport), std::clamp(run.run->store.NRAC, 0, kMaxBreeds));
+  std::map<int, std::string> by_code;
+  for (std::size_t k = 0; k < names.size(); ++k) by_code.emplace(static_cast<int>(k) + 1, names[k]);
+  return by_code;
 }
 
 // What the title says about a stopped run for family index `s`.
@@ -423,7 +425,7 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
   const int status = DrawDot(
       *run, request,
       request.color_breed || std::count(request.labels.begin(), request.labels.end(), "breed") != 0
-          ? BreedNames(folder)
+          ? BreedNamesOf(*run)
           : std::map<int, std::string>(),
       &dot, &problem);
   if (status != kExitSuccess) {

@@ -354,8 +354,8 @@ TEST(DrawTest, DummyLabelAndBreedColours) {
                        "fillcolor=\"#8dd3c7\"]"),
             std::string::npos)
       << d.out;
-  for (const char* key : {"[label=\"breed1\", shape=box, style=filled, fillcolor=\"#8dd3c7\"]",
-                          "[label=\"breed2\", shape=box, style=filled, fillcolor=\"#ffffb3\"]"}) {
+  for (const char* key : {"[label=\"1 breed1\", shape=box, style=filled, fillcolor=\"#8dd3c7\"]",
+                          "[label=\"2 breed2\", shape=box, style=filled, fillcolor=\"#ffffb3\"]"}) {
     EXPECT_NE(d.out.find(key), std::string::npos) << key << "\n" << d.out;
   }
 }

@@ -28,6 +28,9 @@
 #include <string>
 
 #include "inspect/founders_report.h"
+// Only for includers that still take StopExplanation and WayForwardText from here; they
+// belong to inspect/stop_explanation.h.
+#include "inspect/stop_explanation.h"
 #include "records/file_system.h"
 
 namespace pedprep {

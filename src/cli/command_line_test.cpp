@@ -114,6 +114,10 @@ TEST_F(CommandLineTest, UsageErrorsRunNothing) {
       {{"import", "hb.csv", "--marker-file", "A_NAME_OF_22_BYTES.XX"},
        "--marker-file: a file name of 1 to 20 characters without blanks",
        kImportUsage},
+      {{"report", "--reference-born-from", "0"},
+       "--reference-born-from: 0 is not in 1..9999",
+       "usage: pedprep report [OPTIONS] [FOLDER]\n"
+       "Try 'pedprep report --help' for more information.\n"},
       {{"run", "/no/such/folder"},
        "FOLDER: Directory does not exist: /no/such/folder",
        "usage: pedprep run [OPTIONS] [FOLDER]\nTry 'pedprep run --help' for more information.\n"},

@@ -14,24 +14,24 @@
 namespace pedprep {
 namespace {
 
-// The loop pictures of the HTML report: `pedprep draw --copy POSITION` rendered by dot.
-LoopPicture DrawnLoops(FileSystem& folder, const std::string& folder_name, FileSystem& current) {
-  return [&folder, folder_name, &current](int32_t position,
-                                          std::string* note) -> std::optional<std::string> {
+// The loop pictures of the HTML report: what `pedprep draw --copy POSITION` draws, from the
+// run the page is made of, rendered by dot.
+LoopPicture DrawnLoops(const std::string& folder_name) {
+  return [folder_name](const ObservedRun& run, int32_t position,
+                       std::string* note) -> std::optional<std::string> {
     DrawRequest request;
     request.folder_name = folder_name;
     request.copy = std::to_string(position);
     request.max_animals = 1 << 20;
-    std::ostringstream dot, problems;
-    if (RunDraw(folder, request, current, RenderWithDot, dot, problems) != kExitSuccess) {
-      *note = problems.str();
-      while (!note->empty() && note->back() == '\n') note->pop_back();
+    std::string dot, problem;
+    if (DrawDot(run, request, {}, &dot, &problem) != kExitSuccess) {
+      *note = "pedprep draw: " + problem;
       return std::nullopt;
     }
     std::string svg;
     RenderRequest render;
     render.format = "svg";
-    const Rendered rendered = RenderWithDot(dot.str(), render, &svg);
+    const Rendered rendered = RenderWithDot(dot, render, &svg);
     if (!rendered.problem.empty()) {
       *note = rendered.problem;
       return std::nullopt;
@@ -55,8 +55,8 @@ int WriteHtmlReport(FileSystem& folder, const HtmlRequest& request, const std::s
     }
   }
   std::ostringstream page;
-  const int status = RunHtmlReport(
-      folder, request, DrawnLoops(folder, request.folder_name, current), page, context.err);
+  const int status =
+      RunHtmlReport(folder, request, DrawnLoops(request.folder_name), page, context.err);
   if (status != kExitSuccess || output.empty()) {
     context.out << page.str();
     return status;
@@ -108,7 +108,8 @@ void DefineReport(CommandLine& line, CommandContext& context) {
       .Option("--reference-born-from", &options->born_from,
               "The reference population: the animals born in YEAR or later (ids.csv column "
               "born)")
-      .TypeName("YEAR");
+      .TypeName("YEAR")
+      .Range(1, 9999);
   report
       .Option("--half-founders", &options->half_founders,
               "An animal with one parent unknown in the founder figures: phantom (that parent "

@@ -12,6 +12,7 @@
 #include "export/export_state.h"
 #include "export/marker_match.h"
 #include "records/console.h"
+#include "records/definition_file.h"
 #include "records/file_system.h"
 #include "records/input_error.h"
 #include "records/layout.h"
@@ -36,19 +37,12 @@ constexpr int kNationWithMarkerProb = 2;
 // Reads DEF.DAT into NAME1; returns ITR. `nametr` receives NAME1's characters before its
 // first "." (the rest of its 20 characters stay zero bytes).
 int32_t ReadDefinition(RunContext& ctx, ExportState& exports, std::string* nametr) {
-  TextReader reader = TextReader::Open(ctx.files, kDefinitionFile);
-  const Layout text = Layout::Parse("A20");
-  std::string unused;
-  reader.Read(text, {IntoText(unused, kNameLength)});
+  const MarkerDefinition definition = ReadMarkerDefinition(ctx.files, kDefinitionFile);
   std::string& name1 = exports.NAME1;
-  reader.Read(text, {IntoText(name1, kNameLength)});
-  name1.resize(kNameLength, ' ');
+  name1 = definition.name1;
   nametr->assign(kNameLength, '\0');
   for (int i = 0; i < kNameLength && name1[i] != '.'; ++i) (*nametr)[i] = name1[i];
-  reader.Read(text, {IntoText(unused, kNameLength)});
-  reader.Read(text, {IntoText(unused, kNameLength)});
-  int32_t itr = 0;
-  reader.Read(Layout::Parse("I2"), {Into(itr)});
+  const int32_t itr = definition.itr;
   if (itr < 1 || itr > kMaxMarkerValues) StopWrongMarkerDefinition(ctx, 1);
   const std::string name = TrimFileName(name1);
   const std::string problem = MarkerFileNameProblem(name);

@@ -5,6 +5,7 @@
 #include "core/exit_status.h"
 #include "core/output_guard.h"
 #include "core/run_files.h"
+#include "records/definition_file.h"
 #include "records/escape.h"
 #include "records/input_error.h"
 
@@ -14,19 +15,15 @@ namespace {
 constexpr const char* kInputFiles[] = {kPassportFile, kDefinitionFile, kDatabasePedigreeFile,
                                        kMarkerDataFile};
 
-// The marker file the folder's DEF.DAT names (record 2), when the run would accept the name.
+// The marker file the folder's DEF.DAT names (record 2, as the run reads it), when the run
+// would accept the name.
 std::string EarlierMarkerFile(FileSystem& folder) {
-  std::string definition;
-  if (!folder.ReadFile(kDefinitionFile, &definition)) return "";
-  const std::size_t first_end = definition.find_first_of("\r\n");
-  if (first_end == std::string::npos) return "";
-  std::size_t begin = first_end + 1;
-  if (definition[first_end] == '\r' && begin < definition.size() && definition[begin] == '\n') {
-    ++begin;
+  try {
+    const std::string marker = TrimFileName(ReadMarkerFileRecord(folder, kDefinitionFile));
+    return MarkerFileNameProblem(marker).empty() ? marker : "";
+  } catch (const InputError&) {
+    return "";
   }
-  const std::size_t end = std::min(definition.find_first_of("\r\n", begin), definition.size());
-  const std::string marker = TrimFileName(definition.substr(begin, end - begin));
-  return MarkerFileNameProblem(marker).empty() ? marker : "";
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "records/count_text.h"
 #include "records/csv.h"
 #include "records/escape.h"
+#include "records/id_list.h"
 #include "records/input_error.h"
 #include "records/text_encoding.h"
 
@@ -35,7 +36,7 @@ std::string Trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
 }
 
-// Calls on_line(line, content) for each line of a small text file (a keep file, a breed
+// Calls on_line(line, content) for each line of a small text file (a breed
 // map): lines numbered from 1 after a byte-order mark, ended by LF, CR LF or CR alone,
 // content without surrounding blanks.
 template <typename OnLine>
@@ -65,13 +66,12 @@ std::string MarkerFolder(const std::string& name) {
   return folder;
 }
 
-// Keep-file ids: one per line, surrounding blanks dropped, blank lines skipped.
+// Keep-file ids: a list of one id a line (records/id_list.h).
 void ReadKeepIds(const std::string& text, PrepareOptions* options) {
-  ForEachTrimmedLine(text, [options](long line, const std::string& id) {
-    if (id.empty()) return;
-    options->keep_ids.push_back(id);
-    options->keep_lines.push_back(line);
-  });
+  for (ListedId& listed : ParseIdList(text)) {
+    options->keep_ids.push_back(std::move(listed.id));
+    options->keep_lines.push_back(listed.line);
+  }
 }
 
 // "a=M,b=F" entries into sex codes; "" or what is wrong.

@@ -282,6 +282,8 @@ TEST(ImportCommandTest, ForceRemovesTheEarlierRun) {
       {"  TRAIT.BIN  ", "ped.dat PEDIGREE ID.PE TRAIT.BIN PEDPREP.RUN"},
       {"ids.csv", "ped.dat PEDIGREE ID.PE PEDPREP.RUN"},
       {"../TRAIT.BIN", "ped.dat PEDIGREE ID.PE PEDPREP.RUN"},
+      // Past its 20 columns the record is not read, by the run nor here.
+      {"TRAIT.BIN           ignored", "ped.dat PEDIGREE ID.PE TRAIT.BIN PEDPREP.RUN"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.marker);

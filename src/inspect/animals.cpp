@@ -16,7 +16,7 @@
 #include "core/run_files.h"
 #include "inspect/inbreeding.h"
 #include "inspect/observed_run.h"
-#include "inspect/report.h"
+#include "inspect/stop_explanation.h"
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/input_error.h"

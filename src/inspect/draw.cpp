@@ -1,7 +1,6 @@
 #include "inspect/draw.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -13,11 +12,13 @@
 #include "core/nearest_ids.h"
 #include "core/output_guard.h"
 #include "core/run_files.h"
+#include "inspect/animals.h"
 #include "inspect/dot_writer.h"
 #include "inspect/family_view.h"
 #include "inspect/inbreeding.h"
 #include "inspect/observed_run.h"
-#include "inspect/report.h"
+#include "inspect/run_lookup.h"
+#include "inspect/stop_explanation.h"
 #include "records/count_text.h"
 #include "records/escape.h"
 #include "records/input_error.h"
@@ -26,20 +27,16 @@
 namespace pedprep {
 namespace {
 
-bool ParseInt(const std::string& text, int32_t* value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
-  return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
-
-// Breed names from the passport file's breed legend.
-std::map<int, std::string> BreedNames(FileSystem& folder) {
+// The run's breed names by code, under the one rule of the animal table's breed columns
+// (inspect/animals.h): the legend's name, else "breedK".
+std::map<int, std::string> BreedNamesOf(const ObservedRun& run) {
   std::string passport;
-  if (!folder.ReadFile(kPassportFile, &passport)) return {};
-  std::map<int, std::string> names;
-  for (auto& [code, name] : ReadBreedLegend(PassportTextLinesOf(passport))) {
-    if (code >= 1 && code <= kMaxBreeds) names.emplace(code, std::move(name));
-  }
-  return names;
+  run.files->ReadFile(kPassportFile, &passport);
+  const std::vector<std::string> names =
+      BreedNames(PassportTextLinesOf(passport), std::clamp(run.run->store.NRAC, 0, kMaxBreeds));
+  std::map<int, std::string> by_code;
+  for (std::size_t k = 0; k < names.size(); ++k) by_code.emplace(static_cast<int>(k) + 1, names[k]);
+  return by_code;
 }
 
 // What the title says about a stopped run for family index `s`.
@@ -84,54 +81,10 @@ struct Target {
   int32_t parent_copy = 0;  // --copy: the number of a parent copy instead
 };
 
-// Looks up the animals of a run by what users type: herd-book ids, positions,
-// FAMILY:NUMBER.
-class Lookup {
- public:
-  explicit Lookup(const ObservedRun& run)
-      : run_(run),
-        st_(run.run->store),
-        rows_(st_.NumFamilies() == 0 ? 0 : st_.FamilyLast(st_.NumFamilies())) {}
-
-  int32_t rows() const { return rows_; }
-
-  // The first position holding `ini_id`, 0 = none.
-  int32_t Holder(int32_t ini_id) const {
-    for (int32_t p = 1; p <= rows_; ++p) {
-      if (st_.INI_ID[p] == ini_id) return p;
-    }
-    return 0;
-  }
-  // The INI_ID of herd-book id `id`, 0 = none.
-  int32_t IniOfId(const std::string& id) const {
-    for (const auto& [ini_id, row] : run_.ids) {
-      if (row.id == id && !row.id.empty()) return ini_id;
-    }
-    return 0;
-  }
-  // FAMILY:NUMBER as family index and number; false when the text is not of that form or
-  // names no family.
-  bool FamilyNumber(const std::string& text, int* s, int32_t* number) const {
-    const std::size_t colon = text.find(':');
-    int32_t family = 0;
-    if (colon == std::string::npos || !ParseInt(text.substr(0, colon), &family) ||
-        !ParseInt(text.substr(colon + 1), number)) {
-      return false;
-    }
-    *s = FamilyIndex(st_, family);
-    return *s != 0;
-  }
-
- private:
-  const ObservedRun& run_;
-  const PedigreeStore& st_;
-  int32_t rows_;
-};
-
 std::optional<Refusal> FindFamily(const ObservedRun& run, const std::string& text, Target* target) {
   int32_t family = 0;
   const PedigreeStore& st = run.run->store;
-  if (ParseInt(text, &family)) target->s = FamilyIndex(st, family);
+  if (ParseWholeNumber(text, &family)) target->s = FamilyIndex(st, family);
   if (target->s != 0) return std::nullopt;
   return Refusal{kExitStopped,
                  "no family " + text + "; families are 1.." + std::to_string(st.NumFamilies())};
@@ -214,7 +167,8 @@ std::optional<Refusal> FindCopy(const ObservedRun& run, const std::string& text,
   } else {
     int32_t position = 0;
     const bool digits = text.find_first_not_of("0123456789") == std::string::npos &&
-                        ParseInt(text, &position) && position >= 1 && position <= lookup.rows();
+                        ParseWholeNumber(text, &position) && position >= 1 &&
+                        position <= lookup.rows();
     const std::optional<CopyAt> by_position = digits ? CopyOf(run, position, false) : std::nullopt;
     const int32_t ini_id = lookup.IniOfId(text);
     const int32_t holder = ini_id == 0 ? 0 : lookup.Holder(ini_id);
@@ -513,7 +467,7 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
   const int status = DrawDot(
       *run, request,
       request.color_breed || std::count(request.labels.begin(), request.labels.end(), "breed") != 0
-          ? BreedNames(folder)
+          ? BreedNamesOf(*run)
           : std::map<int, std::string>(),
       &dot, &problem);
   if (status != kExitSuccess) {

@@ -451,8 +451,8 @@ TEST(DrawTest, LabelsSayBreedInbreedingAndBirth) {
   request.labels = {"F", "born", "id", "breed"};
   const Drawn d = Draw(folder, request);
   ASSERT_EQ(d.status, 0) << d.err;
-  for (const char* box : {"p1 [label=\"F 0\\nborn 1990\\nS1\\nbreed 1 100%\\n1 (pos 1)\"",
-                          "p3 [label=\"F 0\\nini_id 3\\nbreed 1 50%\\n3 (pos 3)\""}) {
+  for (const char* box : {"p1 [label=\"F 0\\nborn 1990\\nS1\\nbreed1 100%\\n1 (pos 1)\"",
+                          "p3 [label=\"F 0\\nini_id 3\\nbreed1 50%\\n3 (pos 3)\""}) {
     EXPECT_NE(d.out.find(box), std::string::npos) << box << "\n" << d.out;
   }
   request.around = "1:5";
@@ -491,8 +491,8 @@ TEST(DrawTest, DummyLabelAndBreedColours) {
       << d.out;
   EXPECT_NE(d.out.find("[label=\"parent copy (double border)\", shape=box, peripheries=2];"),
             std::string::npos);
-  for (const char* key : {"[label=\"breed 1\", shape=box, style=filled, fillcolor=\"#8dd3c7\"]",
-                          "[label=\"breed 2\", shape=box, style=filled, fillcolor=\"#ffffb3\"]"}) {
+  for (const char* key : {"[label=\"1 breed1\", shape=box, style=filled, fillcolor=\"#8dd3c7\"]",
+                          "[label=\"2 breed2\", shape=box, style=filled, fillcolor=\"#ffffb3\"]"}) {
     EXPECT_NE(d.out.find(key), std::string::npos) << key << "\n" << d.out;
   }
 }

@@ -3,13 +3,11 @@
 #include "core/exit_status.h"
 #include "core/run_files.h"
 #include "inspect/observed_run.h"
+#include "records/definition_file.h"
 #include "records/escape.h"
 #include "records/input_error.h"
-#include "records/layout.h"
 #include "records/run_record.h"
 #include "records/sha256.h"
-#include "records/text_reader.h"
-#include "records/values.h"
 
 namespace pedprep {
 namespace {
@@ -17,12 +15,7 @@ namespace {
 // The marker file DEF.DAT names, or "" when DEF.DAT cannot be read or the name is refused.
 std::string MarkerFileName(FileSystem& folder) {
   try {
-    TextReader reader = TextReader::Open(folder, kDefinitionFile);
-    const Layout text = Layout::Parse("A20");
-    std::string name;
-    reader.Read(text, {IntoText(name, 20)});
-    reader.Read(text, {IntoText(name, 20)});
-    name = TrimFileName(name);
+    const std::string name = TrimFileName(ReadMarkerFileRecord(folder, kDefinitionFile));
     return MarkerFileNameProblem(name).empty() ? name : "";
   } catch (const InputError&) {
     return "";

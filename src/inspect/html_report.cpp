@@ -13,7 +13,8 @@
 #include "inspect/draw.h"
 #include "inspect/kinship.h"
 #include "inspect/observed_run.h"
-#include "inspect/report.h"
+#include "inspect/run_facts.h"
+#include "inspect/stop_explanation.h"
 #include "inspect/svg_plot.h"
 #include "records/count_text.h"
 #include "records/escape.h"
@@ -228,7 +229,7 @@ std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) 
   if (sizes.size() > kLoopPictures) sizes.resize(kLoopPictures);
   for (const auto& [steps, position] : sizes) {
     std::string note;
-    const std::optional<std::string> svg = loop_picture(position, &note);
+    const std::optional<std::string> svg = loop_picture(run, position, &note);
     if (!svg) return html + Paragraph("No pictures: " + note + ".", "note");
     html += Figure(*svg, "The loop that the copy at position " + std::to_string(position) +
                              " breaks: " + std::to_string(steps / 2) + " animals and " +
@@ -545,15 +546,10 @@ std::string InlineSvg(const std::string& document) {
   return start == std::string::npos ? "" : document.substr(start);
 }
 
-std::string HtmlReport(const ObservedRun& run, const HtmlRequest& request,
+std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
                        const LoopPicture& loop_picture, std::string* problem) {
-  AnimalTable table;
-  try {
-    table = BuildAnimalTable(run);
-  } catch (const std::logic_error& fault) {
-    *problem = std::string("internal fault: ") + fault.what();
-    return "";
-  }
+  const ObservedRun& run = facts.run();
+  const AnimalTable& table = *facts.Animals();
   PopulationFigures figures;
   *problem = ComputePopulation(run, table, request.reference, &figures);
   if (!problem->empty()) return "";
@@ -583,8 +579,13 @@ int RunHtmlReport(FileSystem& folder, const HtmlRequest& request, const LoopPict
                   std::ostream& out, std::ostream& err) {
   std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
   if (!run) return kExitInputError;
+  const RunFacts facts(*run);
+  if (facts.Animals() == nullptr) {
+    err << "pedprep report: internal fault: " << facts.AnimalsFault() << "\n";
+    return kExitInternal;
+  }
   std::string problem;
-  const std::string page = HtmlReport(*run, request, loop_picture, &problem);
+  const std::string page = HtmlReport(facts, request, loop_picture, &problem);
   if (page.empty()) {
     err << "pedprep report: " << problem << "\n";
     return kExitStopped;

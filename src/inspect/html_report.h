@@ -26,19 +26,22 @@
 namespace pedprep {
 
 struct ObservedRun;
+class RunFacts;
 
-// The picture of the loop that the loop-break copy at store position `position` breaks, as
-// an <svg> element; nullopt with `note` set (say, dot is not installed) when there is none.
-using LoopPicture = std::function<std::optional<std::string>(int32_t position, std::string* note)>;
+// The picture of the loop that the loop-break copy at store position `position` of `run`
+// breaks, as an <svg> element, drawn from the run already observed (the preparation is not
+// run again); nullopt with `note` set (say, dot is not installed) when there is none.
+using LoopPicture = std::function<std::optional<std::string>(const ObservedRun& run,
+                                                             int32_t position, std::string* note)>;
 
 struct HtmlRequest {
   std::string folder_name;  // for the title ("" = the current folder)
   ReferenceChoice reference;
 };
 
-// The page for the observed run, or "" with `problem` set when the reference population
-// cannot be chosen.
-std::string HtmlReport(const ObservedRun& run, const HtmlRequest& request,
+// The page for the observed run, whose animal table `facts` holds, or "" with `problem` set
+// when the reference population cannot be chosen.
+std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
                        const LoopPicture& loop_picture, std::string* problem);
 
 // Exit status as RunReport's; the page goes to `out`.

@@ -19,7 +19,7 @@ struct Page {
 
 Page Report(MemoryFileSystem& folder, bool pictures) {
   Page page;
-  const LoopPicture picture = [&page, pictures](int32_t position,
+  const LoopPicture picture = [&page, pictures](const ObservedRun&, int32_t position,
                                                 std::string* note) -> std::optional<std::string> {
     page.drawn.push_back(position);
     if (!pictures) {

@@ -9,12 +9,10 @@
 #include "inspect/loop_count.h"
 #include "records/csv.h"
 #include "records/input_error.h"
-#include "records/text_reader.h"
+#include "records/input_folder.h"
 
 namespace pedprep {
 namespace {
-
-constexpr int kPassportNoteLines = 7;
 
 // Reads from the folder; what the run writes stays in `written`.
 class OverlayFileSystem : public FileSystem {
@@ -143,28 +141,6 @@ class Collector : public RunObserver {
   std::vector<int32_t> parent_family_index_;  // s of INS of each parent copy
 };
 
-// Non-blank records of PEDIGREE.PRN after the header, the notes and the ND data records.
-int32_t RecordsAfterCount(FileSystem& folder) {
-  int32_t extra = 0;
-  try {
-    TextReader reader = TextReader::Open(folder, kPassportFile);
-    int32_t nd = 0;
-    reader.Read(Layout::Parse("3I5"), {Into(nd)});
-    const Layout line = Layout::Parse("A80");
-    std::string text(80, ' ');
-    for (int n = 0; n < kPassportNoteLines + std::max(nd, 0); ++n) {
-      reader.Read(line, {IntoText(text, 80)});
-    }
-    for (;;) {
-      reader.Read(line, {IntoText(text, 80)});
-      if (text.find_first_not_of(" \t") != std::string::npos) ++extra;
-    }
-  } catch (const InputError&) {
-    // The end of the file (or a fault the run has reported).
-  }
-  return extra;
-}
-
 // ids.csv read strictly; its first fault throws InputError (read of ids.csv, the line).
 IdTable ReadIds(FileSystem& folder) {
   std::string text;
@@ -183,7 +159,7 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   ObservedRun& o = *observed;
   o.ids = ReadIds(folder);
   o.files = std::make_unique<OverlayFileSystem>(folder, o.outputs);
-  o.run = std::make_unique<RunContext>(o.capture, *o.files, o.shell);
+  o.run = std::make_unique<RunContext>(o.console, *o.files, o.shell);
   o.run->batch = true;
   Collector collector(o);
   o.run->observer = &collector;
@@ -192,8 +168,8 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   o.run->observer = nullptr;
 
   collector.Finish(o.run->store, o.status == kExitSuccess);
-  o.console = o.capture.output;
-  if (o.status != kExitInputError) o.records_after_count = RecordsAfterCount(folder);
+  if (o.status != kExitInputError)
+    o.records_after_count = PassportRecordsAfterData(folder, kPassportFile);
   return observed;
 }
 

@@ -2,7 +2,8 @@
 // stages did, for `pedprep report` and `pedprep draw`.
 //
 // The run reads the folder and writes nothing to it: its outputs go to an in-memory overlay
-// (kept as `outputs`), its console is captured, it never pauses (batch).
+// (kept as `outputs`), what it shows on its console is dropped (the tools take what the
+// stages did from the observer, never from that text), it never pauses (batch).
 #ifndef PEDPREP_INSPECT_OBSERVED_RUN_H_
 #define PEDPREP_INSPECT_OBSERVED_RUN_H_
 
@@ -70,17 +71,12 @@ FamilyCounts TotalCounts(const std::vector<FamilyCounts>& families);
 // The rows of ids.csv by INI_ID (empty without one).
 using IdTable = std::map<int32_t, IdsRow>;
 
-// The console of a run in memory: keeps what the run shows; no input (the run never pauses).
-class KeptConsole : public Console {
+// The console of a run in memory: drops what the run shows; no input (the run never pauses).
+class DroppingConsole : public Console {
  public:
-  void WriteLine(std::string_view line) override {
-    output += line;
-    output += '\n';
-  }
+  void WriteLine(std::string_view /*line*/) override {}
   std::optional<std::string> ReadLine() override { return std::nullopt; }
   bool InputIsTerminal() const override { return false; }
-
-  std::string output;
 };
 
 // A run in memory runs no command.
@@ -95,7 +91,6 @@ struct ObservedRun {
   ObservedRun() = default;
 
   int status = 0;                         // RunPedprep's exit status
-  std::string console;                    // everything the run showed
   std::optional<InputError> input_error;  // what the run could not read or write (status 2)
   std::optional<StopReason> stop;         // why the run stopped, when status is 1
   bool structure_done = false;            // the structure analysis ran to its end
@@ -121,7 +116,7 @@ struct ObservedRun {
   std::map<std::string, std::string> outputs;  // files the run would write
 
   // What the run worked on; `run` refers to the three before it.
-  KeptConsole capture;
+  DroppingConsole console;
   NoCommandRunner shell;
   std::unique_ptr<FileSystem> files;
   std::unique_ptr<RunContext> run;  // the store as the run left it

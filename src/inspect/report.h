@@ -28,6 +28,9 @@
 #include <string>
 
 #include "inspect/founders_report.h"
+// Only for includers that still take StopExplanation and WayForwardText from here; they
+// belong to inspect/stop_explanation.h.
+#include "inspect/stop_explanation.h"
 #include "records/file_system.h"
 
 namespace pedprep {
@@ -36,18 +39,12 @@ struct ObservedRun;
 
 // Returns 0 when the report was written (also when it tells that the run stops); 1 when the
 // reference population cannot be chosen (a line on `err`, nothing on `out`); 2 when a file
-// cannot be read (the INPUT ERROR line on `err`, nothing on `out`). The text ends with the
+// cannot be read (the INPUT ERROR line on `err`, nothing on `out`); 70 when the run's copies
+// cannot be matched to the animals read (a fault inside pedprep, one line on `err`, as animals
+// and mate tell it). The text ends with the
 // founders section (inspect/founders_report.h) over the `reference` population.
 int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err,
               const ReferenceChoice& reference = {});
-
-// What the user can do about the stop ("What to do" and its lines), "" when there is nothing
-// to say or the run finishes.
-std::string WayForwardText(const ObservedRun& run);
-
-// Why and where the observed run stops, in plain words (without a final period); "" when it
-// finishes.
-std::string StopExplanation(const ObservedRun& run);
 
 // For scripts: runs the preparation in memory and writes nothing; returns kExitSuccess when the
 // run would finish and kExitStopped when it would stop or refuse its input.

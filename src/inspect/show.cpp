@@ -12,6 +12,7 @@
 #include "core/exit_status.h"
 #include "core/run_files.h"
 #include "records/csv.h"
+#include "records/definition_file.h"
 #include "records/escape.h"
 #include "records/input_error.h"
 #include "records/input_folder.h"
@@ -95,11 +96,7 @@ std::string ReadWhole(FileSystem& folder, const std::string& name) {
 // DEF.DAT record 2 as read (20 characters, blank-padded): the marker file name, refused as
 // the run refuses it (so show never opens a file outside the folder).
 std::string ReadName1(FileSystem& folder) {
-  TextReader reader = TextReader::Open(folder, kDefinitionFile);
-  const Layout text = Layout::Parse("A20");
-  std::string name1;
-  reader.Read(text, {IntoText(name1, kNameLength)});
-  reader.Read(text, {IntoText(name1, kNameLength)});
+  const std::string name1 = ReadMarkerFileRecord(folder, kDefinitionFile);
   if (TrimFileName(name1).empty()) {
     throw InputError("read", kDefinitionFile, 2, "the marker file name is blank", "");
   }

@@ -44,10 +44,10 @@ std::vector<ListedId> ParseIdList(std::string_view text) {
   long line = 0;
   while (!text.empty()) {
     ++line;
-    const std::size_t end = std::min(text.find('\n'), text.size());
+    const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
     const std::string_view id = Trimmed(text.substr(0, end));
     if (!id.empty()) ids.push_back({line, std::string(id)});
-    text.remove_prefix(std::min(end + 1, text.size()));
+    text.remove_prefix(std::min(end + (text.substr(end, 2) == "\r\n" ? 2 : 1), text.size()));
   }
   return ids;
 }

@@ -1,7 +1,8 @@
 // Lists of animal ids that users write by hand: a reference population (one id a line) and
 // planned matings (two ids a line).
 //
-// Id list: lines end at LF (a CR before it is dropped with the blanks); a leading UTF-8
+// Id list: lines end at LF, CR LF or a lone CR (the one rule of every file of one id a line:
+// the reference population, the import's keep file); a leading UTF-8
 // byte-order mark is skipped; each line's text without surrounding blanks and tabs is one id;
 // blank lines are skipped. Lines are numbered from 1.
 // Pairs: delimited text (records/csv.h) whose delimiter is judged from the first line (TAB,

@@ -9,13 +9,17 @@ namespace pedprep {
 namespace {
 
 TEST(IdList, OneIdALineTrimmedBlankLinesSkipped) {
-  const std::vector<ListedId> ids = ParseIdList("\xEF\xBB\xBF DE1 \r\n\r\n\tdama:12\nlast");
-  ASSERT_EQ(ids.size(), 3u);
+  // CR LF is one line end; a lone CR ends a line as LF does.
+  const std::vector<ListedId> ids =
+      ParseIdList("\xEF\xBB\xBF DE1 \r\n\r\n\tdama:12\nlast\rafter \r\r\n");
+  ASSERT_EQ(ids.size(), 4u);
   EXPECT_EQ(ids[0].id, "DE1");
   EXPECT_EQ(ids[1].line, 3);
   EXPECT_EQ(ids[1].id, "dama:12");
   EXPECT_EQ(ids[2].line, 4);
   EXPECT_EQ(ids[2].id, "last");
+  EXPECT_EQ(ids[3].line, 5);
+  EXPECT_EQ(ids[3].id, "after");
 }
 
 TEST(IdList, PairsByDelimiterOrBlanksWithAnOptionalHeader) {

@@ -8,6 +8,9 @@
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/input_error.h"
+#include "records/layout.h"
+#include "records/text_reader.h"
+#include "records/values.h"
 
 namespace pedprep {
 namespace {
@@ -156,6 +159,39 @@ std::vector<std::string> PassportTextLinesOf(std::string_view passport) {
     lines.emplace_back(line.substr(0, std::min(line.size(), kPassportTextWidth)));
   }
   return lines;
+}
+
+std::string PassportDataLine(std::string_view passport, int i) {
+  std::size_t at = 0;
+  for (int line = 1; line < 1 + kPassportTextLines + i && at != std::string_view::npos; ++line) {
+    at = passport.find('\n', at);
+    if (at != std::string_view::npos) ++at;
+  }
+  if (at == std::string_view::npos || at >= passport.size()) return "";
+  std::string line(passport.substr(at, passport.find('\n', at) - at));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+int32_t PassportRecordsAfterData(FileSystem& folder, const std::string& name) {
+  int32_t extra = 0;
+  try {
+    TextReader reader = TextReader::Open(folder, name);
+    int32_t nd = 0;
+    reader.Read(Layout::Parse("3I5"), {Into(nd)});
+    const Layout line = Layout::Parse("A80");
+    std::string text(kPassportTextWidth, ' ');
+    for (int n = 0; n < kPassportTextLines + std::max(nd, 0); ++n) {
+      reader.Read(line, {IntoText(text, kPassportTextWidth)});
+    }
+    for (;;) {
+      reader.Read(line, {IntoText(text, kPassportTextWidth)});
+      if (text.find_first_not_of(" \t") != std::string::npos) ++extra;
+    }
+  } catch (const InputError&) {
+    // The end of the file, or a fault the run reports.
+  }
+  return extra;
 }
 
 std::map<int32_t, std::string> ReadBreedLegend(const std::vector<std::string>& text_lines) {

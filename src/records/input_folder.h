@@ -32,6 +32,8 @@
 #include <string_view>
 #include <vector>
 
+#include "records/file_system.h"
+
 namespace pedprep {
 
 inline constexpr int kPassportTextLines = 7;
@@ -55,6 +57,16 @@ std::string BreedLegendProblem(const std::vector<std::string>& breeds);
 // The free text lines of a passport file's contents: the records after the header, at most
 // seven, as many as the file holds (each without its line end).
 std::vector<std::string> PassportTextLinesOf(std::string_view passport);
+
+// Data record `i` (from 1) of a passport file's contents as it stands there, without its line
+// end: the line after the header and the seven free text lines, lines ending at LF (a CR
+// before it dropped); "" when the file holds no such line.
+std::string PassportDataLine(std::string_view passport, int i);
+
+// The records of passport file `name` in `folder` after the header, the seven free text lines
+// and the ND data records the header announces that hold more than blanks and tabs (read as
+// the run reads the file, records/text_reader.h); 0 when the file cannot be read.
+int32_t PassportRecordsAfterData(FileSystem& folder, const std::string& name);
 
 // The breed legend of the free text lines: code -> name. It starts after a first word
 // "breeds:" and goes on over line ends as long as the words read CODE=NAME; it ends at the

@@ -75,9 +75,6 @@ class FamilyGraph {
   int32_t ValueOf(int32_t id) const { return values_[id]; }
   // True when no slot holds `value` now.
   bool HoldsNoSlot(int32_t value) const;
-  const std::vector<ParentOccurrence>& ParentOccurrences(int32_t id) const {
-    return parent_occurrences_[id];
-  }
   std::vector<ParentOccurrence>& MutableParentOccurrences(int32_t id) {
     return parent_occurrences_[id];
   }

@@ -95,23 +95,30 @@ EntryKind KindOf(Folder folder, const std::string& name) {
   return EntryKind::kOther;
 }
 
+namespace {
+
+// Writes all of `bytes` to `fd`, again after an interrupted call; 0 or the errno of the
+// failed write (EIO when the file takes no more bytes).
+int WriteAll(int fd, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return wrote < 0 ? errno : EIO;
+    done += static_cast<std::size_t>(wrote);
+  }
+  return 0;
+}
+
+}  // namespace
+
 int WriteNewFile(Folder folder, const std::string& name, std::string_view bytes, bool* created) {
   // O_EXCL: an existing entry (a symbolic link included) is never opened.
   const int fd =
       ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   *created = fd >= 0;
   if (fd < 0) return errno != 0 ? errno : EIO;
-  int error = 0;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) {
-      error = wrote < 0 ? errno : EIO;
-      break;
-    }
-    done += static_cast<std::size_t>(wrote);
-  }
+  int error = WriteAll(fd, bytes);
   if (error == 0 && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
   return error;
@@ -262,17 +269,7 @@ OutputKind OutputKindOf(const std::string& path) {
 int WriteToStream(const std::string& path, std::string_view bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return errno;
-  int error = 0;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) {
-      error = wrote < 0 ? errno : EIO;
-      break;
-    }
-    done += static_cast<std::size_t>(wrote);
-  }
+  int error = WriteAll(fd, bytes);
   if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
   return error;
 }

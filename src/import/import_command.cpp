@@ -328,6 +328,13 @@ int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& ou
             << " get the same prefix; name each herd book once\n";
         return kExitUsage;
       }
+      // Only the first ':' of a prefixed id ends its prefix, so ids holding ':' never collide.
+      if (prefixes[i].find(':') != std::string::npos) {
+        err << "pedprep import: --prefix-ids: " << EscapeControlBytes(options.herdbooks[i])
+            << " would prefix its ids with \"" << EscapeControlBytes(prefixes[i])
+            << ":\", but ':' ends the prefix; rename the file without ':'\n";
+        return kExitUsage;
+      }
     }
   }
   std::string marker_problem = MarkerFileNameProblem(Trimmed(options.marker_file));
@@ -475,7 +482,8 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
     for (std::size_t b = 0; b < names.size(); ++b) {
       const std::string book_name = BookName(names[b]);
       if (options.prefix_ids) formats[b].id_prefix = prefixes[b] + ":";
-      if (options.breed_by_book) formats[b].book_breed = book_name;
+      if (options.breed_by_book)
+        formats[b].book_breed = options.prefix_ids ? prefixes[b] : book_name;
       Herdbook next =
           ReadHerdbook(*read->texts[b], names[b], formats[b], problems, static_cast<int>(b));
       if (b == 0) {

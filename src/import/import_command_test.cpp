@@ -28,7 +28,7 @@ Result Import(const std::string& herdbook, ImportOptions options = {},
   MemoryFileSystem input;
   input.files["hb.csv"] = herdbook;
   if (!keep.empty()) input.files["keep.txt"] = keep;
-  options.herdbooks = {"hb.csv"};
+  if (options.herdbooks.empty()) options.herdbooks = {"hb.csv"};
   Result r;
   std::ostringstream out, err;
   r.status = RunImport(options, out, err, input, r.folder);
@@ -434,6 +434,12 @@ TEST(ImportCommandTest, RefusesWhatTheRunRefuses) {
        with([](ImportOptions& o) { o.marker_file = "./nosuch/x.bin"; }),
        "pedprep import: --marker-file \"./nosuch/x.bin\": there is no folder nosuch for the run to "
        "write it in\n"},
+      {"prefix holding the separator", with([](ImportOptions& o) {
+         o.prefix_ids = true;
+         o.herdbooks = {"hb.csv", "a/b:c.csv"};
+       }),
+       "pedprep import: --prefix-ids: a/b:c.csv would prefix its ids with \"b:c:\", but ':' "
+       "ends the prefix; rename the file without ':'\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -607,6 +613,19 @@ TEST(ImportCommandTest, SeveralBooksAndAutomaticGenerations) {
             "pedprep import: 1 problem, nothing written\n");
   // A chain g0 <- g1 <- ... <- g9 of full sibs' offspring: every generation adds a loop; the
   // most generations whose copies fit are chosen.
+  // Books named alike in two folders: their ids and, by book, their breeds told apart.
+  input.files["x/herd.csv"] = "id,sire,dam\n1,,\n";
+  input.files["y/herd.csv"] = "id,sire,dam\n1,,\n";
+  ImportOptions by_book;
+  by_book.default_sex = Sex::kFemale;
+  by_book.herdbooks = {"x/herd.csv", "y/herd.csv"};
+  by_book.prefix_ids = by_book.breed_by_book = true;
+  MemoryFileSystem by_book_folder;
+  std::ostringstream out1, err1;
+  ASSERT_EQ(RunImport(by_book, out1, err1, input, by_book_folder), 0) << err1.str();
+  EXPECT_NE(out1.str().find("breeds (founders): 1 = x/herd (1); 2 = y/herd (1);\n"),
+            std::string::npos)
+      << out1.str();
   input.files["keep.txt"] = "a\n";
   o.herdbooks = {"one.csv"};
   o.keep_file = "keep.txt";

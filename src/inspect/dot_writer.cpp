@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "inspect/observed_run.h"
+#include "records/count_text.h"
 #include "records/escape.h"
 
 namespace pedprep {
@@ -193,8 +194,8 @@ void DotWriter::ChartEdge(uint64_t child_slot, uint64_t parent_slot) {
 
 void DotWriter::Siblings(int32_t father, int32_t mother, std::size_t count) {
   const std::string name = "s" + MatingName(father, mother).substr(1);
-  dot_ += "  " + name + " [label=\"+" + std::to_string(count) + (count == 1 ? " sib" : " sibs") +
-          "\", shape=plaintext, fontsize=9];\n";
+  dot_ += "  " + name + " [label=\"+" + CountText(static_cast<long long>(count)) +
+          (count == 1 ? " sib" : " sibs") + "\", shape=plaintext, fontsize=9];\n";
   dot_ += "  " + MatingName(father, mother) + " -> " + name + " [style=dotted, arrowhead=none];\n";
 }
 
@@ -203,9 +204,9 @@ void DotWriter::FoldedSibs(int32_t father, int32_t mother, const std::vector<con
   const auto males =
       std::count_if(sibs.begin(), sibs.end(), [](const Node* sib) { return sib->sex == 1; });
   const auto females = static_cast<long>(sibs.size()) - males;
-  std::string label = std::to_string(sibs.size()) + " full sibs (" + std::to_string(males) +
-                      (males == 1 ? " male, " : " males, ") + std::to_string(females) +
-                      (females == 1 ? " female):" : " females):");
+  std::string label = CountText(static_cast<long long>(sibs.size())) + " full sibs (" +
+                      CountText(males) + (males == 1 ? " male, " : " males, ") +
+                      CountText(females) + (females == 1 ? " female):" : " females):");
   for (std::size_t k = 0; k < sibs.size(); ++k) {
     label += (k % 3 == 0 ? "\n" : ", ") + Text(*sibs[k]);
   }

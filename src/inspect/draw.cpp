@@ -293,7 +293,7 @@ std::optional<Refusal> Refused(const Picture& picture, const DrawRequest& reques
   if (const std::size_t last = cuts.rfind(", "); last != std::string::npos) {
     cuts.replace(last, 2, " or ");
   }
-  const std::string limit = std::to_string(request.max_animals) + " (--max-animals)";
+  const std::string limit = CountText(request.max_animals) + " (--max-animals)";
   if (!picture.chart.empty()) {  // a chart stops counting at the first box over the limit
     return Refusal{kExitStopped, "family " + std::to_string(family) + ": more than " + limit +
                                      " boxes to draw; draw fewer generations with smaller --up"};
@@ -352,7 +352,7 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
         boxes_of.begin(), boxes_of.end(), [](const auto& entry) { return entry.second > 1; }));
     picture->what = writer.Text(*view.Find(target.center)) + " and its ancestors up to " +
                     Plural(static_cast<std::size_t>(up), "generation") + ": " +
-                    std::to_string(picture->chart.size()) +
+                    CountText(static_cast<long long>(picture->chart.size())) +
                     (picture->chart.size() == 1 ? " box, " : " boxes, ") +
                     Plural(repeated, "ancestor") + " met more than once";
     return Refused(*picture, request, view.family);

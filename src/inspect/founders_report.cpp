@@ -7,6 +7,7 @@
 #include "core/nearest_ids.h"
 #include "inspect/observed_run.h"
 #include "inspect/text_table.h"
+#include "records/count_text.h"
 #include "records/escape.h"
 #include "records/id_list.h"
 
@@ -20,7 +21,7 @@ std::string Figure(const std::optional<double>& value, int decimals, const char*
 }
 
 std::string Plural(long count, const std::string& word) {
-  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+  return CountText(count) + " " + word + (count == 1 ? "" : "s");
 }
 
 // The reference flags by animal read, or the problem.
@@ -54,7 +55,8 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
       for (std::size_t k = 0; k < unknown.size() && k < 10; ++k) {
         text += (k == 0 ? "" : ", ") + unknown[k];
       }
-      if (unknown.size() > 10) text += " and " + std::to_string(unknown.size() - 10) + " more";
+      if (unknown.size() > 10)
+        text += " and " + CountText(static_cast<long long>(unknown.size() - 10)) + " more";
       return text;
     }
     *words = "the " + Plural(count, "animal") + " of " + choice.file_name;
@@ -266,8 +268,8 @@ void WriteFoundersSection(const ObservedRun& run, const AnimalTable& table,
     for (const auto& [name, p] : breed.largest) {
       largest += (largest.empty() ? "" : ", ") + name + " " + FixedDecimals(p, 4);
     }
-    breeds.Add({breed.breed, std::to_string(breed.founders), FixedDecimals(breed.contribution, 4),
-                largest});
+    breeds.Add(
+        {breed.breed, CountText(breed.founders), FixedDecimals(breed.contribution, 4), largest});
   }
   out << "\n";
   breeds.Print(out);

@@ -173,7 +173,7 @@ std::string Families(const ObservedRun& run) {
   rows.push_back({"total", CountText(total.read), CountText(total.loop), CountText(total.parent),
                   CountText(total.rows)});
   if (run.families.size() > kFamiliesListed) {
-    html += Paragraph("The first " + std::to_string(kFamiliesListed) + " of " +
+    html += Paragraph("The first " + CountText(static_cast<long long>(kFamiliesListed)) + " of " +
                       CountText(static_cast<long long>(run.families.size())) +
                       " families, and the total.");
   }
@@ -197,8 +197,8 @@ std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) 
                     "father " + std::to_string(c.father) + ", mother " + std::to_string(c.mother)});
   }
   if (run.loop_copies.size() > kCopiesListed) {
-    html += Paragraph("The first " + std::to_string(kCopiesListed) + " copies (pedprep report " +
-                      "--csv lists them all).");
+    html += Paragraph("The first " + CountText(static_cast<long long>(kCopiesListed)) +
+                      " copies (pedprep report " + "--csv lists them all).");
   }
   html += HtmlTable(
       {"position", "family", "copy", "original", "ini_id", "id", "given to the children of"}, rows,
@@ -221,8 +221,9 @@ std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) 
     if (steps > 0) sizes.emplace_back(steps, position);
   }
   if (every > 1) {
-    html += Paragraph("The largest of the loops of one copy in " + std::to_string(every) + " (" +
-                      std::to_string(sizes.size()) + " loops measured).");
+    html += Paragraph("The largest of the loops of one copy in " +
+                      CountText(static_cast<long long>(every)) + " (" +
+                      CountText(static_cast<long long>(sizes.size())) + " loops measured).");
   }
   std::stable_sort(sizes.begin(), sizes.end(),
                    [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -232,8 +233,9 @@ std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) 
     const std::optional<std::string> svg = loop_picture(run, position, &note);
     if (!svg) return html + Paragraph("No pictures: " + note + ".", "note");
     html += Figure(*svg, "The loop that the copy at position " + std::to_string(position) +
-                             " breaks: " + std::to_string(steps / 2) + " animals and " +
-                             std::to_string(steps / 2) + " matings.");
+                             " breaks: " + CountText(static_cast<long long>(steps / 2)) +
+                             " animals and " + CountText(static_cast<long long>(steps / 2)) +
+                             " matings.");
   }
   return html;
 }
@@ -284,17 +286,19 @@ std::string Inbreeding(const ObservedRun& run, const std::vector<const AnimalRow
   for (const AnimalRow* row : animals) {
     if (row->inbreeding > 0) inbred.push_back(row);
   }
-  const std::string zero = std::to_string(animals.size() - inbred.size()) + " of the " +
-                           std::to_string(animals.size()) +
+  const std::string zero = CountText(static_cast<long long>(animals.size() - inbred.size())) +
+                           " of the " + CountText(static_cast<long long>(animals.size())) +
                            " animals read (dummies left out) have F = 0";
   if (inbred.empty()) {
-    html += Paragraph("No histogram of F: all " + std::to_string(animals.size()) +
-                      " animals read (dummies left out) have F = 0.");
+    html +=
+        Paragraph("No histogram of F: all " + CountText(static_cast<long long>(animals.size())) +
+                  " animals read (dummies left out) have F = 0.");
   } else {
     const BarChart histogram = HistogramOf(
         inbred, [](const AnimalRow& r) { return r.inbreeding; }, 0.025, 0.25, 3,
         "inbreeding coefficient F (classes of 0.025)");
-    html += Figure(BarChartSvg(histogram), "Inbreeding of the " + std::to_string(inbred.size()) +
+    html += Figure(BarChartSvg(histogram), "Inbreeding of the " +
+                                               CountText(static_cast<long long>(inbred.size())) +
                                                " animals with F > 0; " + zero + ".");
   }
   BarChart by_generation = MeansBy(
@@ -361,13 +365,15 @@ std::string BreedComposition(const ObservedRun& run, const AnimalTable& table,
   by_family.x_label = "family";
   by_family.series = table.breeds;
   html += Legend(table.breeds);
-  html += Figure(StackedBarsSvg(by_family),
-                 "Mean breed composition per family" +
-                     std::string(sizes.size() > kFamiliesPlotted
-                                     ? " (the " + std::to_string(kFamiliesPlotted) +
-                                           " largest of " + std::to_string(sizes.size()) + ")"
-                                     : "") +
-                     ".");
+  html +=
+      Figure(StackedBarsSvg(by_family),
+             "Mean breed composition per family" +
+                 std::string(sizes.size() > kFamiliesPlotted
+                                 ? " (the " + CountText(static_cast<long long>(kFamiliesPlotted)) +
+                                       " largest of " +
+                                       CountText(static_cast<long long>(sizes.size())) + ")"
+                                 : "") +
+                 ".");
   if (run.HasBirthYears()) {
     StackedBars by_year = MeanFractions(
         animals, table.breeds.size(),
@@ -388,9 +394,9 @@ std::string Completeness(const std::vector<const AnimalRow*>& animals) {
   const BarChart histogram = HistogramOf(
       animals, [](const AnimalRow& r) { return r.ecg; }, 0.5, 1.0, 1,
       "equivalent complete generations (classes of 0.5)");
-  return html +
-         Figure(BarChartSvg(histogram), "Equivalent complete generations of the " +
-                                            std::to_string(animals.size()) + " animals read.");
+  return html + Figure(BarChartSvg(histogram),
+                       "Equivalent complete generations of the " +
+                           CountText(static_cast<long long>(animals.size())) + " animals read.");
 }
 
 // The overall figures: inbreeding, completeness, then the founders' figures of the
@@ -450,7 +456,7 @@ std::string InbreedingPerFamily(const AnimalTable& table) {
   std::stable_sort(inbred.begin(), inbred.end(),
                    [](const auto& a, const auto& b) { return a.mean_value > b.mean_value; });
   if (inbred.size() > kFamiliesInbred) {
-    html += Paragraph("The " + std::to_string(kFamiliesInbred) + " of the " +
+    html += Paragraph("The " + CountText(static_cast<long long>(kFamiliesInbred)) + " of the " +
                       CountText(static_cast<long long>(inbred.size())) +
                       " families with inbred animals that have the highest mean F.");
     inbred.resize(kFamiliesInbred);
@@ -520,8 +526,9 @@ std::string Founders(const ObservedRun& run, const AnimalTable& table,
   };
   for (const auto& [family, f] : figures.families) {
     if (f.reference == 0 || rows.size() == kFamiliesListed) continue;
-    rows.push_back({std::to_string(family), std::to_string(f.reference), std::to_string(f.founders),
-                    FixedDecimals(f.MeanEcg(), 4), shown(f.Fe()), shown(f.Fa()), shown(f.Ne())});
+    rows.push_back({std::to_string(family), CountText(static_cast<long long>(f.reference)),
+                    CountText(static_cast<long long>(f.founders)), FixedDecimals(f.MeanEcg(), 4),
+                    shown(f.Fe()), shown(f.Fa()), shown(f.Ne())});
   }
   html += "<h3>Per family</h3>\n" +
           HtmlTable({"family", "reference", "founders", "mean ecg", "fe", "fa", "Ne"}, rows);
@@ -531,7 +538,7 @@ std::string Founders(const ObservedRun& run, const AnimalTable& table,
     for (const auto& [name, p] : breed.largest) {
       largest += (largest.empty() ? "" : ", ") + name + " " + FixedDecimals(p, 4);
     }
-    rows.push_back({breed.breed, std::to_string(breed.founders),
+    rows.push_back({breed.breed, CountText(static_cast<long long>(breed.founders)),
                     FixedDecimals(breed.contribution, 4), largest});
   }
   return html + "<h3>Per breed</h3>\n" +

@@ -117,6 +117,11 @@ TEST(HtmlReport, StoppedRunSaysWhatToDo) {
                            "the limit of 4,096 copies"),
             std::string::npos);
   EXPECT_TRUE(page.drawn.empty());
+  // Counts for people grouped in every sentence.
+  EXPECT_NE(page.html.find("Inbreeding of the 4,097 animals with F &gt; 0; 12,291 of the 16,388 "
+                           "animals read"),
+            std::string::npos);
+  EXPECT_NE(page.html.find("the 8,194 animals with both parents known"), std::string::npos);
 }
 
 TEST(SvgPlot, HistogramClassesAtTheirBounds) {

@@ -13,6 +13,7 @@
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "inspect/text_table.h"
+#include "records/count_text.h"
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/id_list.h"
@@ -381,7 +382,7 @@ int RunKinship(FileSystem& folder, const KinshipRequest& request, std::ostream& 
     rows.emplace_back(f[a], std::move(row));
   }
   std::ostringstream overall;
-  overall << "candidates: " << candidates.size() << "\n";
+  overall << "candidates: " << CountText(static_cast<long long>(candidates.size())) << "\n";
   overall << "mean kinship: " << FixedDecimals(mean, 6) << "\n";
   overall << "gene diversity: " << FixedDecimals(1.0 - mean, 6) << "\n";
   overall << "founder genome equivalents: "

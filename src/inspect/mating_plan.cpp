@@ -20,6 +20,7 @@
 #include "inspect/observed_run.h"
 #include "inspect/report.h"
 #include "inspect/text_table.h"
+#include "records/count_text.h"
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/id_list.h"
@@ -167,14 +168,14 @@ int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& ou
                            : (dam_count + sire_count - 1) / sire_count;
   if (problems.empty() && sire_count * most < dam_count) {
     const auto count = [](int64_t n, const char* word) {
-      return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+      return CountText(n) + " " + word + (n == 1 ? "" : "s");
     };
     problems.push_back(count(sire_count, "sire") + " with at most " + count(most, "dam") +
                        " each cannot serve " + count(dam_count, "dam") + " (--max-per-sire)");
   }
   if (problems.empty() && sire_count * dam_count > kMostPairs) {
-    problems.push_back(std::to_string(sire_count) + " sires x " + std::to_string(dam_count) +
-                       " dams are more than the " + std::to_string(kMostPairs) +
+    problems.push_back(CountText(sire_count) + " sires x " + CountText(dam_count) +
+                       " dams are more than the " + CountText(kMostPairs) +
                        " pairs a plan may weigh: plan in smaller groups");
   }
   for (const std::string& problem : problems) err << "pedprep mate: " << problem << "\n";

@@ -188,8 +188,8 @@ void WriteText(const RunFacts& facts, const std::string& founders, std::ostream&
   capacity.Print(out);
 
   out << "\nPassed over in silence\n";
-  out << "  PEDIGREE.PRN records after the header's count (not read): " << run.records_after_count
-      << "\n";
+  out << "  PEDIGREE.PRN records after the header's count (not read): "
+      << Grouped(run.records_after_count) << "\n";
   if (run.markers_checked) {
     out << "  marker records whose identifier matches no animal: "
         << Grouped(static_cast<long>(run.unmatched_marker_ids.size()));

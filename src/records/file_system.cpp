@@ -185,7 +185,8 @@ int DiskFileSystem::OpenHolder(const std::string& name, bool create, std::string
 bool DiskFileSystem::ReadFile(const std::string& given_name, std::string* contents) {
   if (!UsableName(given_name)) return false;
   std::uint64_t size = 0;
-  const int error = calls::ReadRegularFile(Path(given_name), kMaxReadSize, contents, &size);
+  const int error = calls::ReadRegularFile(Path(given_name), kMaxReadSize, contents, &size,
+                                           rule_ == NameRule::kAsGiven);
   if (error == EFBIG) {
     throw InputError("read", given_name, 0,
                      "the file holds " + std::to_string(size) + " bytes, more than the " +
@@ -227,7 +228,9 @@ std::string DiskFileSystem::ReadProblem(const std::string& name) {
   std::string bytes;
   std::uint64_t size = 0;
   error = calls::ReadRegularFile(Path(name), 0, &bytes, &size);
-  if (error == EINVAL) return "not a regular file";
+  if (error == EINVAL) {
+    return rule_ == NameRule::kAsGiven ? "neither a regular file nor a pipe" : "not a regular file";
+  }
   return error == 0 || error == EFBIG ? "cannot be read" : ErrnoText(error);
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 #else
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #endif
 
@@ -71,6 +72,34 @@ TEST_F(DiskFileSystemTest, ReadsRegularFilesOnly) {
   EXPECT_FALSE(disk_.ReadFile(Path("database"), &got));
   EXPECT_FALSE(disk_.ReadFile(std::string("x\0y", 3), &got));
 }
+
+#if !defined(_WIN32)
+// Names the user typed may be pipes ("<(...)", a named pipe whose writer comes later); a
+// folder's own files never are, and a folder is no pipe.
+TEST_F(DiskFileSystemTest, TypedNamesMayBePipes) {
+  DiskFileSystem typed("", false, NameRule::kAsGiven);
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ASSERT_EQ(::write(ends[1], "a\nb\n", 4), 4);
+  ::close(ends[1]);
+  std::string got;
+  EXPECT_TRUE(typed.ReadFile("/dev/fd/" + std::to_string(ends[0]), &got));
+  EXPECT_EQ(got, "a\nb\n");
+  ::close(ends[0]);
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(disk_.ReadFile(Path("fifo"), &got));
+  EXPECT_EQ(disk_.ReadProblem(Path("fifo")), "not a regular file");
+  std::thread writer([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::ofstream(Path("fifo")) << "late";
+  });
+  EXPECT_TRUE(typed.ReadFile(Path("fifo"), &got));
+  writer.join();
+  EXPECT_EQ(got, "late");
+  EXPECT_FALSE(typed.ReadFile(Path("database"), &got));
+  EXPECT_EQ(typed.ReadProblem(Path("database")), "Is a directory");
+}
+#endif
 
 TEST_F(DiskFileSystemTest, WritesAllFilesAndReplacesOlderOnes) {
   Put("PEDIGREE", "a much longer earlier content");

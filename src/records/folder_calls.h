@@ -21,9 +21,11 @@ inline constexpr Folder kNoFolder = -1;
 
 // Reads the regular file `path` (links followed; never waiting on a named pipe) into
 // *contents. 0 when read; EFBIG when it holds more than `limit` bytes (*size: how many,
-// nothing kept); another error number when it is no regular file or cannot be read.
+// nothing kept); EINVAL when it is no regular file, another error number when it cannot be
+// read. With `pipes` a pipe (a named one, or /dev/fd/N of a shell's "<(...)") is read too,
+// to its end, waiting for its writer as any reader of a pipe does (POSIX only).
 int ReadRegularFile(const std::string& path, std::uint64_t limit, std::string* contents,
-                    std::uint64_t* size);
+                    std::uint64_t* size, bool pipes = false);
 
 // Opens the folder `path` as the user named it (links followed); kNoFolder and *error when
 // it cannot be opened.

@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -22,15 +23,57 @@
 
 namespace pedprep::folder_calls {
 
+namespace {
+
+// Reads the pipe `fd` (opened without waiting) to its end. A read of nothing is the end once
+// a writer has been seen (data, a wait for data, or the hang-up poll reports after a writer
+// left); a pipe reached through a link (/dev/fd/N of "<(...)") had its writer from the start,
+// a named pipe's writer may not have opened it yet and is waited for.
+int ReadPipe(int fd, bool named, std::uint64_t limit, std::string* contents, std::uint64_t* size) {
+  contents->clear();
+  bool writer_seen = !named;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+      writer_seen = true;
+      contents->append(buffer, static_cast<std::size_t>(got));
+      if (contents->size() > limit) {
+        contents->clear();
+        contents->shrink_to_fit();
+        *size = limit + 1;
+        return EFBIG;
+      }
+      continue;
+    }
+    if (got == 0 && writer_seen) return 0;
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno != EAGAIN) return errno;
+    if (got < 0) writer_seen = true;
+    pollfd wait{fd, POLLIN, 0};
+    if (::poll(&wait, 1, -1) < 0 && errno != EINTR) return errno;
+    if ((wait.revents & POLLHUP) != 0) writer_seen = true;
+  }
+}
+
+}  // namespace
+
 int ReadRegularFile(const std::string& path, std::uint64_t limit, std::string* contents,
-                    std::uint64_t* size) {
+                    std::uint64_t* size, bool pipes) {
   // O_NONBLOCK: a named pipe under that name must not hang the open.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || (pipes && S_ISFIFO(info.st_mode)))) {
     ::close(fd);
     return EINVAL;
+  }
+  if (S_ISFIFO(info.st_mode)) {
+    struct stat named {};
+    const bool is_named = ::lstat(path.c_str(), &named) == 0 && S_ISFIFO(named.st_mode);
+    const int error = ReadPipe(fd, is_named, limit, contents, size);
+    ::close(fd);
+    return error;
   }
   if (static_cast<std::uint64_t>(info.st_size) > limit) {
     ::close(fd);

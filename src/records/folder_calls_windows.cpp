@@ -165,7 +165,8 @@ Folder OpenFolderHandle(const std::wstring& path, DWORD access, DWORD share, boo
 }  // namespace
 
 int ReadRegularFile(const std::string& path, std::uint64_t limit, std::string* contents,
-                    std::uint64_t* size) {
+                    std::uint64_t* size, bool pipes) {
+  (void)pipes;
   std::wstring wide;
   if (!WidenUtf8(path, &wide)) return ENOENT;
   Handle file(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,

@@ -350,7 +350,10 @@ TEST(DrawTest, SharedPicturesOnPaper) {
       std::vector<std::pair<double, double>> tiles;  // left, top of the printed tiles
       for (int r = 0; r < paper.rows; ++r) {
         for (int c = 0; c < paper.columns; ++c) {
-          if (paper.page_of[static_cast<std::size_t>(r * paper.columns + c)] == 0) continue;
+          if (paper
+                  .page_of[(static_cast<std::size_t>(r) * static_cast<std::size_t>(paper.columns)) +
+                           static_cast<std::size_t>(c)] == 0)
+            continue;
           tiles.emplace_back(paper.column_starts[static_cast<std::size_t>(c)],
                              paper.row_tops[static_cast<std::size_t>(r)]);
         }
@@ -370,7 +373,9 @@ TEST(DrawTest, SharedPicturesOnPaper) {
                                 }))
             << "a box cut at " << box.left << "," << box.bottom;
       }
-      for (const auto& [left, top] : tiles) {
+      for (const auto& tile : tiles) {
+        const double left = tile.first;
+        const double top = tile.second;
         EXPECT_TRUE(std::any_of(picture.boxes.begin(), picture.boxes.end(), [&](const auto& box) {
           return box.left <= left + paper.tile_width && box.right >= left && box.bottom <= top &&
                  box.top >= top - paper.tile_height;

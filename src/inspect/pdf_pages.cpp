@@ -159,8 +159,9 @@ std::string Continues(const PaperLayout& layout, int r, int c) {
     if (at.first < 0 || at.first >= layout.rows || at.second < 0 || at.second >= layout.columns) {
       continue;
     }
-    const int page =
-        layout.page_of[static_cast<std::size_t>(at.first * layout.columns + at.second)];
+    const int page = layout.page_of[(static_cast<std::size_t>(at.first) *
+                                     static_cast<std::size_t>(layout.columns)) +
+                                    static_cast<std::size_t>(at.second)];
     if (page == 0) continue;
     text += (text.empty() ? "; " : ", ") + std::string(side) + ": page " + std::to_string(page);
   }
@@ -256,7 +257,9 @@ std::string PlaceOnPaper(const std::string& pdf, const PictureLayout& picture, c
   const long tree = size + 1 + 2L * pages;
   for (int r = 0; r < layout.rows; ++r) {
     for (int c = 0; c < layout.columns; ++c) {
-      const int k = layout.page_of[static_cast<std::size_t>(r * layout.columns + c)];
+      const int k =
+          layout.page_of[(static_cast<std::size_t>(r) * static_cast<std::size_t>(layout.columns)) +
+                         static_cast<std::size_t>(c)];
       if (k == 0) continue;
       const double left = layout.column_starts[static_cast<std::size_t>(c)];
       const double tile_width = layout.tile_width;

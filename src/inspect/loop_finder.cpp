@@ -5,68 +5,84 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 #include "inspect/observed_run.h"
 
 namespace pedprep {
 
 std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std::string* problem) {
-  std::map<int32_t, std::size_t> order;  // loop-break copy number -> order made
-  for (std::size_t k = 0; k < view.loop_copies.size(); ++k) {
-    order[view.nodes[view.loop_copies[k]].number] = k;
-  }
-  auto before = [&](int32_t number) {
-    for (std::size_t guard = 0; guard <= view.nodes.size(); ++guard) {
-      const Node* node = view.Find(number);
-      if (node == nullptr) return 0;
-      if (node->kind == NodeKind::kAnimal) break;
-      if (node->kind == NodeKind::kLoopCopy && order[number] < which) break;
-      number = node->original;
-    }
-    return number;
-  };
-  // Vertices: the animals (by node index), then the matings.
   const std::size_t animals = view.nodes.size();
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  auto at = [&view](int32_t number) {
+    auto it = view.index_of.find(number);
+    return it == view.index_of.end() ? kNone : it->second;
+  };
+  std::vector<std::size_t> made(animals, 0);  // a loop-break copy's node -> order made
+  for (std::size_t k = 0; k < view.loop_copies.size(); ++k) made[view.loop_copies[k]] = k;
+  // The node that node `k` stands for before copy `which` was made (kNone: none): the copies
+  // made before it stand for themselves, later copies and parent copies for their originals.
+  auto stands_for = [&](std::size_t k) {
+    for (std::size_t guard = 0; guard <= animals && k != kNone; ++guard) {
+      const Node& node = view.nodes[k];
+      if (node.kind == NodeKind::kAnimal) break;
+      if (node.kind == NodeKind::kLoopCopy && made[k] < which) break;
+      k = at(node.original);
+    }
+    return k;
+  };
+  std::vector<std::size_t> stands(animals);
+  for (std::size_t k = 0; k < animals; ++k) stands[k] = stands_for(k);
+  auto before = [&](int32_t number) {
+    const std::size_t k = number == 0 ? kNone : at(number);
+    return k == kNone ? kNone : stands[k];
+  };
+  auto number_of = [&view](std::size_t k) { return k == kNone ? 0 : view.nodes[k].number; };
+  // Vertices: the animals (by node index), then the matings.
   std::vector<std::vector<std::size_t>> next(animals);
-  std::map<std::pair<int32_t, int32_t>, std::size_t> mating_of;
+  std::unordered_map<uint64_t, std::size_t> mating_of;  // (father, mother) node indexes
+  mating_of.reserve(animals);
   std::vector<std::pair<int32_t, int32_t>> matings;
+  auto key = [animals](std::size_t father, std::size_t mother) {
+    return static_cast<uint64_t>(father + 1) * (animals + 1) + (mother + 1);
+  };
   auto join = [&next](std::size_t a, std::size_t b) {
     next[a].push_back(b);
     next[b].push_back(a);
   };
   // The mating's vertex, joined to its parents when new.
-  auto mating = [&](int32_t father, int32_t mother) {
-    auto [it, fresh] = mating_of.emplace(std::make_pair(father, mother), animals + matings.size());
+  auto mating = [&](std::size_t father, std::size_t mother) {
+    auto [it, fresh] = mating_of.emplace(key(father, mother), animals + matings.size());
     if (fresh) {
-      matings.emplace_back(father, mother);
+      matings.emplace_back(number_of(father), number_of(mother));
       next.emplace_back();
-      for (int32_t parent : {father, mother}) {
-        if (parent != 0) join(view.index_of.at(parent), it->second);
+      for (std::size_t parent : {father, mother}) {
+        if (parent != kNone) join(parent, it->second);
       }
     }
     return it->second;
   };
   for (std::size_t k = 0; k < animals; ++k) {
     const Node& node = view.nodes[k];
-    if (before(node.number) != node.number || node.kind != NodeKind::kAnimal) continue;
-    const int32_t father = before(node.father);
-    const int32_t mother = before(node.mother);
-    if (father == 0 && mother == 0) continue;
+    if (stands[k] != k || node.kind != NodeKind::kAnimal) continue;
+    const std::size_t father = before(node.father);
+    const std::size_t mother = before(node.mother);
+    if (father == kNone && mother == kNone) continue;
     join(mating(father, mother), k);
   }
   const Node& copy = view.nodes[view.loop_copies[which]];
-  const int32_t copied = before(copy.original);
-  if (copied == 0) {
+  const std::size_t start = before(copy.original);
+  if (start == kNone) {
     *problem = "the copied animal of copy " + std::to_string(copy.number) + " is not in family " +
                std::to_string(view.family);
     return {};
   }
-  const std::size_t start = view.index_of.at(copied);
+  const int32_t copied = number_of(start);
   // The edges to try closing the loop with: the one to the mating that received the copy
   // when it is known, else each edge of the copied animal.
   std::vector<std::size_t> ends;
   const auto& [father, mother] = view.copy_matings[which];
-  auto known = mating_of.find({before(father), before(mother)});
+  auto known = mating_of.find(key(before(father), before(mother)));
   if (known != mating_of.end() &&
       std::count(next[start].begin(), next[start].end(), known->second) == 1) {
     ends.push_back(known->second);
@@ -180,13 +196,21 @@ LoopMatingChildren ChildrenAtMatings(const FamilyView& view, const std::vector<L
 
 std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
                                  std::string* problem) {
+  std::map<int, FamilyView> views;
+  return BrokenLoop(run, copy_position, &views, problem);
+}
+
+std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
+                                 std::map<int, FamilyView>* views, std::string* problem) {
   const PedigreeStore& st = run.run->store;
   const int s = FamilyOfPosition(st, copy_position);
   if (s == 0) {
     *problem = "no position " + std::to_string(copy_position);
     return {};
   }
-  const FamilyView view = BuildFamily(run, s);
+  auto built = views->find(s);
+  if (built == views->end()) built = views->emplace(s, BuildFamily(run, s)).first;
+  const FamilyView& view = built->second;
   for (std::size_t k = 0; k < view.loop_copies.size(); ++k) {
     if (view.nodes[view.loop_copies[k]].position == copy_position) {
       return LoopOfCopy(view, k, problem);

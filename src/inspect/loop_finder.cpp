@@ -14,7 +14,26 @@ namespace pedprep {
 std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std::string* problem) {
   const std::size_t animals = view.nodes.size();
   constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  auto at = [&view](int32_t number) {
+  // The node of each number, from a table when the numbers are dense (they are 1.. up).
+  std::vector<std::size_t> dense;
+  int32_t lowest = 0;
+  if (!view.index_of.empty()) {
+    lowest = view.index_of.begin()->first;
+    const int64_t span = int64_t{view.index_of.rbegin()->first} - lowest + 1;
+    if (span <= 4 * static_cast<int64_t>(view.index_of.size()) + 16) {
+      dense.assign(static_cast<std::size_t>(span), kNone);
+      for (const auto& [number, k] : view.index_of) {
+        dense[static_cast<std::size_t>(number - lowest)] = k;
+      }
+    }
+  }
+  auto at = [&view, &dense, lowest](int32_t number) {
+    if (!dense.empty()) {
+      const int64_t slot = int64_t{number} - lowest;
+      return slot < 0 || slot >= static_cast<int64_t>(dense.size())
+                 ? kNone
+                 : dense[static_cast<std::size_t>(slot)];
+    }
     auto it = view.index_of.find(number);
     return it == view.index_of.end() ? kNone : it->second;
   };
@@ -39,23 +58,22 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
   };
   auto number_of = [&view](std::size_t k) { return k == kNone ? 0 : view.nodes[k].number; };
   // Vertices: the animals (by node index), then the matings.
-  std::vector<std::vector<std::size_t>> next(animals);
-  std::unordered_map<uint64_t, std::size_t> mating_of;  // (father, mother) node indexes
+  std::vector<std::pair<std::size_t, std::size_t>> edges;  // both ways, in the order joined
+  std::unordered_map<uint64_t, std::size_t> mating_of;     // (father, mother) node indexes
   mating_of.reserve(animals);
   std::vector<std::pair<int32_t, int32_t>> matings;
   auto key = [animals](std::size_t father, std::size_t mother) {
     return static_cast<uint64_t>(father + 1) * (animals + 1) + (mother + 1);
   };
-  auto join = [&next](std::size_t a, std::size_t b) {
-    next[a].push_back(b);
-    next[b].push_back(a);
+  auto join = [&edges](std::size_t a, std::size_t b) {
+    edges.emplace_back(a, b);
+    edges.emplace_back(b, a);
   };
   // The mating's vertex, joined to its parents when new.
   auto mating = [&](std::size_t father, std::size_t mother) {
     auto [it, fresh] = mating_of.emplace(key(father, mother), animals + matings.size());
     if (fresh) {
       matings.emplace_back(number_of(father), number_of(mother));
-      next.emplace_back();
       for (std::size_t parent : {father, mother}) {
         if (parent != kNone) join(parent, it->second);
       }
@@ -70,6 +88,18 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
     if (father == kNone && mother == kNone) continue;
     join(mating(father, mother), k);
   }
+  // Each vertex's neighbours, in the order joined: those of v are next[first[v]..first[v + 1]).
+  const std::size_t vertices = animals + matings.size();
+  std::vector<std::size_t> first(vertices + 1, 0);
+  for (const auto& edge : edges) ++first[edge.first + 1];
+  for (std::size_t v = 0; v < vertices; ++v) first[v + 1] += first[v];
+  std::vector<std::size_t> next(edges.size());
+  std::vector<std::size_t> filled(first.begin(), first.end() - 1);
+  for (const auto& [a, b] : edges) next[filled[a]++] = b;
+  auto neighbours = [&](std::size_t v) {
+    return std::make_pair(next.begin() + static_cast<std::ptrdiff_t>(first[v]),
+                          next.begin() + static_cast<std::ptrdiff_t>(first[v + 1]));
+  };
   const Node& copy = view.nodes[view.loop_copies[which]];
   const std::size_t start = before(copy.original);
   if (start == kNone) {
@@ -84,27 +114,27 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
   const auto& [father, mother] = view.copy_matings[which];
   auto known = mating_of.find(key(before(father), before(mother)));
   if (known != mating_of.end() &&
-      std::count(next[start].begin(), next[start].end(), known->second) == 1) {
+      std::count(neighbours(start).first, neighbours(start).second, known->second) == 1) {
     ends.push_back(known->second);
   } else {
-    ends = next[start];
+    ends.assign(neighbours(start).first, neighbours(start).second);
   }
   std::vector<std::size_t> best;
   for (std::size_t end : ends) {
     // Shortest path start .. end without the edge start - end.
-    std::vector<std::size_t> from(next.size(), next.size());
+    std::vector<std::size_t> from(vertices, vertices);
     std::deque<std::size_t> queue = {start};
     from[start] = start;
-    while (!queue.empty() && from[end] == next.size()) {
+    while (!queue.empty() && from[end] == vertices) {
       const std::size_t v = queue.front();
       queue.pop_front();
-      for (std::size_t w : next[v]) {
-        if (from[w] != next.size() || (v == start && w == end)) continue;
-        from[w] = v;
-        queue.push_back(w);
+      for (auto [w, last] = neighbours(v); w != last; ++w) {
+        if (from[*w] != vertices || (v == start && *w == end)) continue;
+        from[*w] = v;
+        queue.push_back(*w);
       }
     }
-    if (from[end] == next.size()) continue;
+    if (from[end] == vertices) continue;
     std::vector<std::size_t> path;
     for (std::size_t v = end; v != start; v = from[v]) path.push_back(v);
     path.push_back(start);

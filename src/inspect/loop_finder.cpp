@@ -5,7 +5,6 @@
 #include <map>
 #include <set>
 #include <tuple>
-#include <unordered_map>
 
 #include "inspect/observed_run.h"
 
@@ -59,11 +58,22 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
   auto number_of = [&view](std::size_t k) { return k == kNone ? 0 : view.nodes[k].number; };
   // Vertices: the animals (by node index), then the matings.
   std::vector<std::pair<std::size_t, std::size_t>> edges;  // both ways, in the order joined
-  std::unordered_map<uint64_t, std::size_t> mating_of;     // (father, mother) node indexes
-  mating_of.reserve(animals);
+  // The matings found so far, as chains: those of each father (by node index), those of each
+  // mother with the father unknown, and the one of unknown parents.
   std::vector<std::pair<int32_t, int32_t>> matings;
-  auto key = [animals](std::size_t father, std::size_t mother) {
-    return static_cast<uint64_t>(father + 1) * (animals + 1) + (mother + 1);
+  std::vector<std::size_t> mothers;       // of each mating, a node index or kNone
+  std::vector<std::size_t> next_of_sire;  // the next mating of its chain, or kNone
+  std::vector<std::size_t> first_of_sire(2 * animals + 1, kNone);
+  auto sire_slot = [animals](std::size_t father, std::size_t mother) {
+    return father != kNone ? father : mother != kNone ? animals + mother : 2 * animals;
+  };
+  // The vertex of the mating, or kNone.
+  auto find_mating = [&](std::size_t father, std::size_t mother) {
+    for (std::size_t m = first_of_sire[sire_slot(father, mother)]; m != kNone;
+         m = next_of_sire[m]) {
+      if (mothers[m] == mother) return animals + m;
+    }
+    return kNone;
   };
   auto join = [&edges](std::size_t a, std::size_t b) {
     edges.emplace_back(a, b);
@@ -71,14 +81,18 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
   };
   // The mating's vertex, joined to its parents when new.
   auto mating = [&](std::size_t father, std::size_t mother) {
-    auto [it, fresh] = mating_of.emplace(key(father, mother), animals + matings.size());
-    if (fresh) {
+    std::size_t vertex = find_mating(father, mother);
+    if (vertex == kNone) {
+      vertex = animals + matings.size();
       matings.emplace_back(number_of(father), number_of(mother));
+      mothers.push_back(mother);
+      next_of_sire.push_back(first_of_sire[sire_slot(father, mother)]);
+      first_of_sire[sire_slot(father, mother)] = vertex - animals;
       for (std::size_t parent : {father, mother}) {
-        if (parent != kNone) join(parent, it->second);
+        if (parent != kNone) join(parent, vertex);
       }
     }
-    return it->second;
+    return vertex;
   };
   for (std::size_t k = 0; k < animals; ++k) {
     const Node& node = view.nodes[k];
@@ -112,10 +126,9 @@ std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std:
   // when it is known, else each edge of the copied animal.
   std::vector<std::size_t> ends;
   const auto& [father, mother] = view.copy_matings[which];
-  auto known = mating_of.find(key(before(father), before(mother)));
-  if (known != mating_of.end() &&
-      std::count(neighbours(start).first, neighbours(start).second, known->second) == 1) {
-    ends.push_back(known->second);
+  const std::size_t known = find_mating(before(father), before(mother));
+  if (known != kNone && std::count(neighbours(start).first, neighbours(start).second, known) == 1) {
+    ends.push_back(known);
   } else {
     ends.assign(neighbours(start).first, neighbours(start).second);
   }
@@ -191,8 +204,18 @@ LoopMatingChildren ChildrenAtMatings(const FamilyView& view, const std::vector<L
   for (const Node* child : received) drawn.insert(child->number);
   LoopMatingChildren result;
   std::set<std::pair<int32_t, int32_t>> done;
-  // The children of each pair of parents as read, made when first needed.
+  // The children of the loop's matings, each by its parents as read.
   std::map<std::pair<int32_t, int32_t>, std::vector<const Node*>> children;
+  for (const LoopStep& step : steps) {
+    if (step.mating) children[{view.Original(step.father), view.Original(step.mother)}];
+  }
+  if (!children.empty()) {
+    for (const Node& child : view.nodes) {
+      if (child.kind != NodeKind::kAnimal) continue;
+      auto parents = children.find({view.Original(child.father), view.Original(child.mother)});
+      if (parents != children.end()) parents->second.push_back(&child);
+    }
+  }
   for (std::size_t k = 0; k < steps.size(); ++k) {
     const LoopStep& step = steps[k];
     const auto key = std::make_pair(step.father, step.mother);
@@ -205,12 +228,6 @@ LoopMatingChildren ChildrenAtMatings(const FamilyView& view, const std::vector<L
       joined = joined || (next->number != step.father && next->number != step.mother);
     }
     std::vector<const Node*> undrawn;
-    if (children.empty()) {
-      for (const Node& child : view.nodes) {
-        if (child.kind != NodeKind::kAnimal) continue;
-        children[{view.Original(child.father), view.Original(child.mother)}].push_back(&child);
-      }
-    }
     for (const Node* child : children[{view.Original(step.father), view.Original(step.mother)}]) {
       if (drawn.count(child->number) == 0) undrawn.push_back(child);
     }

@@ -132,9 +132,6 @@ class RowReader {
     out_->markers.reserve(rows * settings_->marker_count);
   }
 
-  // Writes the rows into `out` from now on.
-  void WriteTo(HerdbookRows* out) { out_ = out; }
-
   void MoveInto(Herdbook* book, std::vector<ImportProblem>* problems) {
     book->rows_read += rows_read_;
     book->marker_zeros.resize(zeros_.size());

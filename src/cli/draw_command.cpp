@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +7,7 @@
 #include "core/exit_status.h"
 #include "inspect/draw.h"
 #include "inspect/folder_check.h"
+#include "records/text_case.h"
 
 namespace pedprep {
 namespace {
@@ -31,8 +31,7 @@ std::vector<std::string> LabelItems(const std::string& list) {
   std::vector<std::string> items;
   for (std::size_t at = 0; !list.empty() && at <= list.size();) {
     const std::size_t end = std::min(list.find(',', at), list.size());
-    std::string item = list.substr(at, end - at);
-    for (char& c : item) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string item = AsciiLower(std::string_view(list).substr(at, end - at));
     items.push_back(item == "f" ? "F" : item);
     at = end + 1;
   }

@@ -1,5 +1,7 @@
 #include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
@@ -15,28 +17,42 @@ namespace pedprep {
 namespace {
 
 // The loop pictures of the HTML report: what `pedprep draw --copy POSITION` draws, from the
-// run the page is made of, rendered by dot.
+// run the page is made of, rendered as RenderWithDot renders each: all in one run of dot, or
+// one by one when that fails, to stop at the first that cannot be drawn and say why.
 LoopPicture DrawnLoops(const std::string& folder_name) {
-  return [folder_name](const ObservedRun& run, int32_t position,
-                       std::string* note) -> std::optional<std::string> {
-    DrawRequest request;
-    request.folder_name = folder_name;
-    request.copy = std::to_string(position);
-    request.max_animals = 1 << 20;
-    std::string dot, problem;
-    if (DrawDot(run, request, {}, &dot, &problem) != kExitSuccess) {
-      *note = "pedprep draw: " + problem;
-      return std::nullopt;
+  return [folder_name](const ObservedRun& run, const std::vector<int32_t>& positions,
+                       std::string* note) {
+    std::vector<std::string> dots;
+    for (const int32_t position : positions) {
+      DrawRequest request;
+      request.folder_name = folder_name;
+      request.copy = std::to_string(position);
+      request.max_animals = 1 << 20;
+      std::string dot, problem;
+      if (DrawDot(run, request, {}, &dot, &problem) != kExitSuccess) {
+        *note = "pedprep draw: " + problem;
+        break;
+      }
+      dots.push_back(std::move(dot));
     }
-    std::string svg;
     RenderRequest render;
     render.format = "svg";
-    const Rendered rendered = RenderWithDot(dot, render, &svg);
-    if (!rendered.problem.empty()) {
-      *note = rendered.problem;
-      return std::nullopt;
+    std::vector<std::string> svgs;
+    if (dots.size() > 1 && RenderSvgs(dots, render.timeout_seconds, &svgs).empty()) {
+      for (std::string& svg : svgs) svg = InlineSvg(svg);
+      return svgs;
     }
-    return InlineSvg(svg);
+    svgs.clear();
+    for (const std::string& dot : dots) {
+      std::string svg;
+      const Rendered rendered = RenderWithDot(dot, render, &svg);
+      if (!rendered.problem.empty()) {
+        *note = rendered.problem;
+        break;
+      }
+      svgs.push_back(InlineSvg(svg));
+    }
+    return svgs;
   };
 }
 

@@ -5,17 +5,10 @@
 #include <tuple>
 
 #include "records/escape.h"
+#include "records/text_case.h"
 
 namespace pedprep {
 namespace {
-
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-std::string Lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Lower(c);
-  return out;
-}
 
 bool IsWordByte(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) != 0 || static_cast<unsigned char>(c) >= 0x80;
@@ -31,7 +24,7 @@ std::vector<std::string> Words(std::string_view text) {
     }
     std::size_t end = i;
     while (end < text.size() && IsWordByte(text[end])) ++end;
-    std::string word = Lowered(text.substr(i, end - i));
+    std::string word = AsciiLower(text.substr(i, end - i));
     if (word.size() >= 2 && std::find(words.begin(), words.end(), word) == words.end()) {
       words.push_back(std::move(word));
     }
@@ -78,7 +71,7 @@ std::vector<std::string> NearestIds(std::string_view typed, const std::vector<st
                                     std::size_t count) {
   // An id too long to show whole in a message is neither matched nor suggested.
   if (typed.size() > kMessageTextLength) return {};
-  const std::string lowered = Lowered(typed);
+  const std::string lowered = AsciiLower(typed);
   const std::vector<std::string> words = Words(typed);
   // (far: 0 a few edits away, 1 sharing words; edits or words not shared, place)
   std::vector<std::tuple<int, std::size_t, std::size_t>> near;
@@ -88,7 +81,7 @@ std::vector<std::string> NearestIds(std::string_view typed, const std::vector<st
     const std::size_t length =
         std::max(id.size(), typed.size()) - std::min(id.size(), typed.size());
     if (length <= 2) {
-      const std::size_t edits = EditDistance(lowered, Lowered(id));
+      const std::size_t edits = EditDistance(lowered, AsciiLower(id));
       if (edits <= 2 && 3 * edits < typed.size()) {
         near.emplace_back(0, edits, k);
         continue;

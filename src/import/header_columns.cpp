@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 
+#include "records/text_case.h"
+
 namespace pedprep {
 
 const char* const kColumnOptions[kNamedColumns] = {"--id",    "--sire",   "--dam", "--sex",
@@ -25,7 +27,7 @@ const std::vector<std::string>& KnownColumnNames(HerdbookColumn column) {
 std::string HeaderKey(std::string_view text) {
   std::string key;
   for (char c : text) {
-    if (c != ' ' && c != '\t') key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    if (c != ' ' && c != '\t') key += AsciiLower(c);
   }
   return key;
 }

@@ -16,6 +16,7 @@
 #include "records/count_text.h"
 #include "records/csv.h"
 #include "records/escape.h"
+#include "records/text_case.h"
 #include "records/text_encoding.h"
 
 namespace pedprep {
@@ -26,27 +27,13 @@ constexpr std::size_t kParallelBytes = std::size_t{4} << 20;
 // Bytes of one block of Herdbook::storage (a longer field gets a block of its own).
 constexpr std::size_t kStorageBlock = std::size_t{1} << 16;
 
-char LowerByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = LowerByte(c);
-  return out;
-}
-
 // `text` equals `lower` (lower case) ignoring the case of `text`.
 bool EqualsLower(std::string_view text, std::string_view lower) {
   if (text.size() != lower.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (LowerByte(text[i]) != lower[i]) return false;
+    if (AsciiLower(text[i]) != lower[i]) return false;
   }
   return true;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
 }
 
 // Quoted text of a field for messages.
@@ -132,9 +119,6 @@ class RowReader {
     out_->markers.reserve(rows * settings_->marker_count);
   }
 
-  // Writes the rows into `out` from now on.
-  void WriteTo(HerdbookRows* out) { out_ = out; }
-
   void MoveInto(Herdbook* book, std::vector<ImportProblem>* problems) {
     book->rows_read += rows_read_;
     book->marker_zeros.resize(zeros_.size());
@@ -148,7 +132,7 @@ class RowReader {
 
  private:
   bool IsMissing(std::string_view field) const {
-    const char first = field.empty() ? '\0' : LowerByte(field[0]);
+    const char first = field.empty() ? '\0' : AsciiLower(field[0]);
     if (!settings_->may_be_missing[static_cast<unsigned char>(first)]) return false;
     for (const std::string& code : settings_->missing) {
       if (EqualsLower(field, code)) return true;
@@ -161,7 +145,8 @@ class RowReader {
     std::vector<SoughtColumn>& columns = settings_->columns;
     const std::size_t count = fields.size();
     settings_->header_fields = count;
-    while (settings_->header_fields > 0 && Trim(fields[settings_->header_fields - 1]).empty()) {
+    while (settings_->header_fields > 0 &&
+           TrimBlanks(fields[settings_->header_fields - 1]).empty()) {
       --settings_->header_fields;
     }
     FindColumns(fields, &columns);
@@ -217,11 +202,11 @@ class RowReader {
     const std::size_t header = settings_->header_fields;
     if (fields.size() > header &&
         std::all_of(fields.begin() + static_cast<std::ptrdiff_t>(header), fields.end(),
-                    [](std::string_view field) { return Trim(field).empty(); })) {
+                    [](std::string_view field) { return TrimBlanks(field).empty(); })) {
       return true;
     }
     std::size_t count = fields.size();
-    while (count > header && Trim(fields[count - 1]).empty()) --count;
+    while (count > header && TrimBlanks(fields[count - 1]).empty()) --count;
     Problem(fields.size() < header ? fields.size() : count, header);
     return false;
   }
@@ -236,7 +221,7 @@ class RowReader {
   std::string_view MarkerValue(const std::vector<std::string_view>& fields, std::size_t m) {
     const int index = settings_->columns[kFirstMarker + m].index;
     if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) return {};
-    std::string_view value = Trim(fields[index]);
+    std::string_view value = TrimBlanks(fields[index]);
     for (const HerdbookFormat::Recode& recode : settings_->format->recodes) {
       if (recode.marker == m && value == recode.from) {
         value = recode.to;
@@ -263,7 +248,7 @@ class RowReader {
     auto given = [&](int c) -> std::string_view {
       const int index = settings.columns[c].index;
       if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) return {};
-      return Trim(fields[index]);
+      return TrimBlanks(fields[index]);
     };
     auto field = [&](int c) -> std::string_view {
       const std::string_view value = given(c);
@@ -273,7 +258,7 @@ class RowReader {
     out.line = line;
     out.file = settings.file;
     const std::size_t id_index = static_cast<std::size_t>(settings.columns[kId].index);
-    out.id = id_index < fields.size() ? Trim(fields[id_index]) : std::string_view();
+    out.id = id_index < fields.size() ? TrimBlanks(fields[id_index]) : std::string_view();
     if (out.id.empty()) {
       Problem(line, "", "empty id", "", ProblemKind::kEmptyId);
       return;
@@ -431,7 +416,7 @@ void ReadPlain(std::string_view text, char delimiter, RowReader* reader, ReadSet
 
 bool ReadsLikeMissingCode(std::string_view value) {
   if (value.empty()) return false;
-  const char first = LowerByte(value.front());
+  const char first = AsciiLower(value.front());
   if (first == '0' || first == '?' || first == '.' || first == '*') {
     return std::all_of(value.begin(), value.end(), [first](char c) { return c == first; });
   }
@@ -533,13 +518,14 @@ Herdbook ReadHerdbook(std::string_view text, const std::string& name, const Herd
   settings.file = static_cast<int16_t>(file_index);
   settings.format = &format;
   settings.missing = {"", "0", "na", "*", "."};
-  for (const std::string& code : format.missing) settings.missing.push_back(Lower(Trim(code)));
+  for (const std::string& code : format.missing)
+    settings.missing.push_back(AsciiLower(TrimBlanks(code)));
   for (const std::string& code : settings.missing) {
     settings.may_be_missing[static_cast<unsigned char>(code.empty() ? '\0' : code[0])] = true;
   }
   for (int c = 0; c < kNamedColumns; ++c) {
     SoughtColumn column{KnownColumnNames(static_cast<HerdbookColumn>(c)), c < kSex,
-                        std::string(Trim(format.columns[c]))};
+                        std::string(TrimBlanks(format.columns[c]))};
     if (!column.given.empty()) column.names = {HeaderKey(column.given)};
     settings.columns.push_back(std::move(column));
   }

@@ -9,6 +9,7 @@
 #include "core/run_files.h"
 #include "import/folder_replacement.h"
 #include "import/generations_choice.h"
+#include "import/header_columns.h"
 #include "import/input_folder_writer.h"
 #include "import/pedigree_builder.h"
 #include "records/byte_order_mark.h"
@@ -17,6 +18,7 @@
 #include "records/escape.h"
 #include "records/id_list.h"
 #include "records/input_error.h"
+#include "records/text_case.h"
 #include "records/text_encoding.h"
 
 namespace pedprep {
@@ -30,11 +32,7 @@ constexpr std::size_t kLinesInSum = 10;
 // Herd books read in one call (HerdbookRow::file numbers them).
 constexpr std::size_t kMaxHerdbooks = 1000;
 
-std::string Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return "";
-  return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
-}
+std::string Trimmed(std::string_view text) { return std::string(TrimBlanks(text, " \t\r")); }
 
 // Calls on_line(line, content) for each line of a small text file (a breed
 // map): lines numbered from 1 after a byte-order mark, ended by LF, CR LF or CR alone,
@@ -108,17 +106,9 @@ std::string ParseRecode(const std::string& entry, const std::vector<std::string>
   const std::size_t colon =
       equals == std::string::npos ? std::string::npos : entry.rfind(':', equals);
   if (colon == std::string::npos) return "not COLUMN:FROM=TO";
-  auto key = [](std::string_view name) {
-    std::string out;
-    for (char c : name) {
-      if (c != ' ' && c != '\t')
-        out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
-  };
-  const std::string column = key(entry.substr(0, colon));
+  const std::string column = HeaderKey(std::string_view(entry).substr(0, colon));
   for (std::size_t m = 0; m < std::min(markers.size(), kMaxMarkerColumns); ++m) {
-    if (key(markers[m]) == column) {
+    if (HeaderKey(markers[m]) == column) {
       recodes->push_back({m, Trimmed(entry.substr(colon + 1, equals - colon - 1)),
                           Trimmed(entry.substr(equals + 1))});
       return "";

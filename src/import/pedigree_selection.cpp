@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <string>
 #include <string_view>
@@ -12,6 +11,7 @@
 #include "import/pedigree_builder_state.h"
 #include "records/count_text.h"
 #include "records/escape.h"
+#include "records/text_case.h"
 
 namespace pedprep::pedigree_building {
 
@@ -56,8 +56,7 @@ void Builder::FindMissingWords(BookIndex* index) {
       if (index->rows.Find(name, role == 0 ? row.sire_hash : row.dam_hash, RowKey()) >= 0) {
         continue;
       }
-      std::string key(name);
-      for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      const std::string key = AsciiLower(name);
       Word& word = words[key];
       if (word.rows++ == 0) {
         word.row = static_cast<int>(r);

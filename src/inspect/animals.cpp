@@ -106,25 +106,29 @@ std::vector<int32_t> CopiedPositions(const ObservedRun& run) {
   return copy_of;
 }
 
+// The cells of one row of the table.
+std::vector<std::string> RowCells(const ObservedRun& run, const AnimalTable& table,
+                                  const AnimalRow& row) {
+  std::vector<std::string> line = {std::to_string(row.position),
+                                   std::to_string(row.family),
+                                   std::to_string(row.individual),
+                                   run.Id(row.ini_id),
+                                   std::to_string(row.ini_id),
+                                   row.copy_of == 0 ? "" : std::to_string(row.copy_of),
+                                   row.has_figures ? std::to_string(row.generation) : "",
+                                   row.has_figures ? FixedDecimals(row.inbreeding, 6) : ""};
+  std::vector<std::string> fractions = ShownFractions(row.fractions);
+  fractions.resize(table.breeds.size());
+  line.insert(line.end(), fractions.begin(), fractions.end());
+  line.push_back(row.has_figures ? FixedDecimals(row.ecg, 4) : "");
+  line.push_back(row.has_figures ? std::to_string(row.complete) : "");
+  return line;
+}
+
 std::vector<std::vector<std::string>> Cells(const ObservedRun& run, const AnimalTable& table) {
   std::vector<std::vector<std::string>> cells;
   cells.reserve(table.rows.size());
-  for (const AnimalRow& row : table.rows) {
-    std::vector<std::string> line = {std::to_string(row.position),
-                                     std::to_string(row.family),
-                                     std::to_string(row.individual),
-                                     run.Id(row.ini_id),
-                                     std::to_string(row.ini_id),
-                                     row.copy_of == 0 ? "" : std::to_string(row.copy_of),
-                                     row.has_figures ? std::to_string(row.generation) : "",
-                                     row.has_figures ? FixedDecimals(row.inbreeding, 6) : ""};
-    std::vector<std::string> fractions = ShownFractions(row.fractions);
-    fractions.resize(table.breeds.size());
-    line.insert(line.end(), fractions.begin(), fractions.end());
-    line.push_back(row.has_figures ? FixedDecimals(row.ecg, 4) : "");
-    line.push_back(row.has_figures ? std::to_string(row.complete) : "");
-    cells.push_back(std::move(line));
-  }
+  for (const AnimalRow& row : table.rows) cells.push_back(RowCells(run, table, row));
   return cells;
 }
 
@@ -357,15 +361,16 @@ int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& er
     return status;
   }
   const std::vector<std::string> header = Header(table);
-  std::vector<std::vector<std::string>> cells = Cells(*run, table);
-  std::ostringstream text;
-  if (csv) {
-    text << CsvLine(header);
-    for (const auto& line : cells) text << CsvLine(line);
+  if (csv) {  // row by row: the table is never held as cells
+    std::string text = CsvLine(header);
+    for (const AnimalRow& row : table.rows) text += CsvLine(RowCells(*run, table, row));
+    out << text;
   } else {
+    std::vector<std::vector<std::string>> cells = Cells(*run, table);
+    std::ostringstream text;
     WriteAligned(header, cells, text);
+    out << text.str();
   }
-  out << text.str();
   if (!table.finished) {
     err << "pedprep animals: the run stops: " << StopExplanation(*run)
         << "; the rows are the animals read\n";

@@ -119,6 +119,43 @@ std::vector<double> NumbersIn(const std::string& text) {
 
 }  // namespace
 
+std::string RenderSvgs(const std::vector<std::string>& dots, int timeout_seconds,
+                       std::vector<std::string>* images) {
+  images->clear();
+  if (dots.empty()) return "";
+  std::string all;
+  for (const std::string& dot : dots) all += dot;
+  std::string out;
+  std::vector<std::string> warnings;
+  const int timeout = timeout_seconds * static_cast<int>(std::min<std::size_t>(dots.size(), 20));
+  std::string problem = RunDot({"-Tsvg"}, all, timeout, &out, &warnings);
+  if (!problem.empty()) return problem;
+  // One document per graph, each opened by its XML declaration (text in labels is escaped).
+  // dot names the root group of every graph after the first as on a later page; a picture
+  // drawn alone names it "graph0".
+  const std::string declaration = "<?xml ";
+  const std::string later_root = "<g id=\"page0,1_graph0\" class=\"graph\"";
+  const std::string root = "<g id=\"graph0\" class=\"graph\"";
+  std::vector<std::string> documents;
+  for (std::size_t at = out.find(declaration); at != std::string::npos;) {
+    const std::size_t end = out.find(declaration, at + declaration.size());
+    documents.push_back(out.substr(at, end == std::string::npos ? end : end - at));
+    at = end;
+  }
+  if (documents.size() != dots.size() || out.rfind(declaration, 0) != 0) {
+    return "dot drew " + std::to_string(documents.size()) + " of " + std::to_string(dots.size()) +
+           " pictures";
+  }
+  for (std::size_t k = 1; k < documents.size(); ++k) {
+    const std::size_t at = documents[k].find(later_root);
+    if (at != std::string::npos && documents[k].find(root) == std::string::npos) {
+      documents[k].replace(at, later_root.size(), root);
+    }
+  }
+  *images = std::move(documents);
+  return "";
+}
+
 PictureLayout LayoutOfDot(const std::string& laid_out) {
   PictureLayout layout;
   const std::vector<std::string> tokens = DotTokens(laid_out);

@@ -39,6 +39,12 @@ using DotRenderer = std::function<Rendered(const std::string& dot, const RenderR
 // than the time limit and when pedprep ends.
 Rendered RenderWithDot(const std::string& dot, const RenderRequest& request, std::string* image);
 
+// Renders each of `dots` as SVG in one run of dot, the images into `images` in the same order,
+// each as RenderWithDot makes it. "" when all are rendered, else why not (nothing in
+// `images`); dot's warnings are left out.
+std::string RenderSvgs(const std::vector<std::string>& dots, int timeout_seconds,
+                       std::vector<std::string>* images);
+
 // The layout of a picture from what dot writes as DOT (-Tdot): the size of the root graph's
 // bounding box, a box for each node, for the graph's and each cluster's label, and a mark
 // for each point of a line and each label placed on a line or beside a node.

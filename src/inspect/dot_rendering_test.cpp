@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace pedprep {
 namespace {
@@ -86,6 +87,20 @@ TEST(DotRenderingTest, RenderWithDotStandIns) {
       EXPECT_EQ(rendered.warnings[1].rfind("the picture is ", 0), 0u);
     }
   }
+
+  // Several pictures in one run: split at each document's declaration, a later picture's root
+  // group named as when drawn alone; a count that does not match is a problem.
+  stand_in(
+      "cat >/dev/null; for g in 0 1; do echo '<?xml version=\"1.0\"?>'; echo \"<svg><g "
+      "id=\\\"$([ $g = 1 ] && echo page0,1_)graph0\\\" class=\\\"graph\\\"></g></svg>\"; done");
+  std::vector<std::string> images;
+  EXPECT_EQ(RenderSvgs({"digraph {}", "digraph {}"}, 10, &images), "");
+  const std::string alone =
+      "<?xml version=\"1.0\"?>\n<svg><g id=\"graph0\" class=\"graph\"></g></svg>\n";
+  EXPECT_EQ(images, std::vector<std::string>({alone, alone}));
+  EXPECT_EQ(RenderSvgs({"digraph {}", "digraph {}", "digraph {}"}, 10, &images),
+            "dot drew 2 of 3 pictures");
+  EXPECT_TRUE(images.empty());
 
   std::remove((dir + "/dot").c_str());
   setenv("PATH", dir.c_str(), 1);

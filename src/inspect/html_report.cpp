@@ -12,6 +12,7 @@
 #include "inspect/animals.h"
 #include "inspect/draw.h"
 #include "inspect/kinship.h"
+#include "inspect/loop_finder.h"
 #include "inspect/observed_run.h"
 #include "inspect/run_facts.h"
 #include "inspect/stop_explanation.h"
@@ -211,13 +212,14 @@ std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) 
                       "loop is drawn.",
                       "note");
   }
-  // Finding a loop rebuilds its family, so a run with many copies has every k-th measured.
+  // Finding a loop searches its family, so a run with many copies has every k-th measured.
   const std::size_t every = (run.loop_copies.size() + kLoopsMeasured - 1) / kLoopsMeasured;
   std::vector<std::pair<std::size_t, int32_t>> sizes;  // (steps of the loop, position)
+  std::map<int, FamilyView> views;                     // each family built once
   for (std::size_t k = 0; k < run.loop_copies.size(); k += every) {
     const int32_t position = run.loop_copies[k].copy_position;
     std::string problem;
-    const std::size_t steps = BrokenLoop(run, position, &problem).size();
+    const std::size_t steps = BrokenLoop(run, position, &views, &problem).size();
     if (steps > 0) sizes.emplace_back(steps, position);
   }
   if (every > 1) {
@@ -228,14 +230,17 @@ std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) 
   std::stable_sort(sizes.begin(), sizes.end(),
                    [](const auto& a, const auto& b) { return a.first > b.first; });
   if (sizes.size() > kLoopPictures) sizes.resize(kLoopPictures);
-  for (const auto& [steps, position] : sizes) {
-    std::string note;
-    const std::optional<std::string> svg = loop_picture(run, position, &note);
-    if (!svg) return html + Paragraph("No pictures: " + note + ".", "note");
-    html += Figure(*svg, "The loop that the copy at position " + std::to_string(position) +
-                             " breaks: " + CountText(static_cast<long long>(steps / 2)) +
-                             " animals and " + CountText(static_cast<long long>(steps / 2)) +
-                             " matings.");
+  std::vector<int32_t> positions;
+  for (const auto& size : sizes) positions.push_back(size.second);
+  std::string note;
+  const std::vector<std::string> svgs = loop_picture(run, positions, &note);
+  for (std::size_t k = 0; k < sizes.size(); ++k) {
+    if (k == svgs.size()) return html + Paragraph("No pictures: " + note + ".", "note");
+    const auto& [steps, position] = sizes[k];
+    html += Figure(svgs[k], "The loop that the copy at position " + std::to_string(position) +
+                                " breaks: " + CountText(static_cast<long long>(steps / 2)) +
+                                " animals and " + CountText(static_cast<long long>(steps / 2)) +
+                                " matings.");
   }
   return html;
 }

@@ -28,11 +28,12 @@ namespace pedprep {
 struct ObservedRun;
 class RunFacts;
 
-// The picture of the loop that the loop-break copy at store position `position` of `run`
-// breaks, as an <svg> element, drawn from the run already observed (the preparation is not
-// run again); nullopt with `note` set (say, dot is not installed) when there is none.
-using LoopPicture = std::function<std::optional<std::string>(const ObservedRun& run,
-                                                             int32_t position, std::string* note)>;
+// The pictures of the loops that the loop-break copies at store positions `positions` of `run`
+// break, in that order, each as an <svg> element, drawn from the run already observed (the
+// preparation is not run again). When one cannot be drawn, the pictures before it, with `note`
+// set (say, dot is not installed).
+using LoopPicture = std::function<std::vector<std::string>(
+    const ObservedRun& run, const std::vector<int32_t>& positions, std::string* note)>;
 
 struct HtmlRequest {
   std::string folder_name;  // for the title ("" = the current folder)

@@ -19,14 +19,15 @@ struct Page {
 
 Page Report(MemoryFileSystem& folder, bool pictures) {
   Page page;
-  const LoopPicture picture = [&page, pictures](const ObservedRun&, int32_t position,
-                                                std::string* note) -> std::optional<std::string> {
-    page.drawn.push_back(position);
+  const LoopPicture picture = [&page, pictures](const ObservedRun&,
+                                                const std::vector<int32_t>& positions,
+                                                std::string* note) {
+    page.drawn.insert(page.drawn.end(), positions.begin(), positions.end());
     if (!pictures) {
       *note = "dot is not installed";
-      return std::nullopt;
+      return std::vector<std::string>();
     }
-    return "<svg id=\"loop\"></svg>";
+    return std::vector<std::string>(positions.size(), "<svg id=\"loop\"></svg>");
   };
   std::ostringstream out, err;
   page.status = RunHtmlReport(folder, {"herd <1>", {}}, picture, out, err);

@@ -5,6 +5,7 @@
 #define PEDPREP_INSPECT_LOOP_FINDER_H_
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +34,10 @@ struct LoopStep {
 // the position holds no loop-break copy or no such loop is found.
 std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
                                  std::string* problem);
+// The same, reusing the families built by earlier calls: `views` holds them by family index
+// and gains the one built here.
+std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
+                                 std::map<int, FamilyView>* views, std::string* problem);
 
 // The same for loop-break copy `which` (an index of view.loop_copies), in the family as it
 // was before that copy was made: the copies made before it stand as founders, it and the

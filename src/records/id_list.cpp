@@ -7,16 +7,10 @@
 #include "records/byte_order_mark.h"
 #include "records/csv.h"
 #include "records/input_error.h"
+#include "records/text_case.h"
 
 namespace pedprep {
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 bool Named(const std::string& field, const char* name) {
   const std::string_view wanted(name);
@@ -45,7 +39,7 @@ std::vector<ListedId> ParseIdList(std::string_view text) {
   while (!text.empty()) {
     ++line;
     const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
-    const std::string_view id = Trimmed(text.substr(0, end));
+    const std::string_view id = TrimBlanks(text.substr(0, end), " \t\r");
     if (!id.empty()) ids.push_back({line, std::string(id)});
     text.remove_prefix(std::min(end + (text.substr(end, 2) == "\r\n" ? 2 : 1), text.size()));
   }

@@ -7,6 +7,7 @@
 
 #include "records/byte_order_mark.h"
 #include "records/input_error.h"
+#include "records/text_case.h"
 
 namespace pedprep {
 namespace {
@@ -14,14 +15,6 @@ namespace {
 // Digits beyond this magnitude cannot fit any destination; accumulation stops growing
 // there so that long digit strings never overflow.
 constexpr int64_t kSaturation = int64_t{1} << 40;
-
-std::string TrimBlanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-  return std::string(text.substr(begin, end - begin));
-}
 
 struct ParsedInt {
   bool valid = false;
@@ -181,10 +174,12 @@ void TextReader::Read(const Layout& layout, const InList& targets) {
     }
     ParsedInt parsed = ParseIntField(raw);
     if (!parsed.valid) {
-      throw InputError("read", file_name_, record_number_, "not an integer", TrimBlanks(raw));
+      throw InputError("read", file_name_, record_number_, "not an integer",
+                       std::string(TrimBlanks(raw)));
     }
     if (!FitsTarget(parsed.value, target.kind)) {
-      throw InputError("read", file_name_, record_number_, "integer out of range", TrimBlanks(raw));
+      throw InputError("read", file_name_, record_number_, "integer out of range",
+                       std::string(TrimBlanks(raw)));
     }
     StoreInt(target, parsed.value);
   }

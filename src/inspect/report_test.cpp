@@ -364,7 +364,7 @@ TEST(ReportTest, InbreedingAndBreedCompositionPerFamily) {
     const char* name;
     std::vector<PassportRow> rows;  // empty: the clean passport
     std::string section;
-    std::string dummies;  // ids.csv rows added
+    std::string dummies{};  // ids.csv rows added
   };
   const std::vector<Case> cases = {
       {"the clean folder: 5 is the child of full sibs",

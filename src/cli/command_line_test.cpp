@@ -478,6 +478,33 @@ TEST_F(CommandLineTest, ShowReportAndDrawTheFolder) {
   }
 }
 
+// A folder named with umlauts and blanks, typed in UTF-8, reaches every command that takes a
+// folder (on Windows through the wide-character names, not the ANSI code page).
+TEST_F(CommandLineTest, EveryCommandTakesAFolderWithUmlauts) {
+  namespace fs = std::filesystem;
+  const fs::path top = fs::temp_directory_path() / fs::path(u8"pedprep Z\u00fccht");
+  const fs::path where = top / fs::path(u8"Herde 1") / fs::path(u8"Lauf");
+  fs::create_directories(where);
+  const std::u8string name = where.u8string();
+  const std::string dir(name.begin(), name.end());
+  const char* f = dir.c_str();
+  folders_[""].files["hb.csv"] =
+      "animal,father,mother,sex,breed\nS,,,M,A\nD,,,F,B\nX,S,D,M,\nY,S,D,F,\nZ,X,Y,M,\n";
+  EXPECT_EQ(Run({"import", "hb.csv", "-o", f, "--delimiter", ","}), 0) << err_;
+  for (const std::vector<const char*>& args :
+       std::vector<std::vector<const char*>>{{"run", f, "--batch"},
+                                             {"show", f},
+                                             {"report", f},
+                                             {"animals", f},
+                                             {"draw", f, "--family", "1"},
+                                             {"mate", f, "--sire", "X", "--dam", "Y"},
+                                             {"kinship", f}}) {
+    SCOPED_TRACE(args.front());
+    EXPECT_EQ(Run(args), 0) << err_;
+  }
+  fs::remove_all(top);
+}
+
 // The run record ties the outputs to the inputs: a byte changed in any of them, an output
 // gone or one from another run stops show, report and draw, naming the file; a failed run
 // points to the report, and a folder without a passport file to the import.

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "core/exit_status.h"
 #include "inspect/kinship.h"
+#include "records/escape.h"
 
 namespace pedprep {
 
@@ -26,7 +27,8 @@ void DefineKinship(CommandLine& line, CommandContext& context) {
   kinship
       .Option("--born-from", &options->born_from,
               "The candidates: the animals born in YEAR or later (ids.csv column born)")
-      .TypeName("YEAR");
+      .TypeName("YEAR")
+      .Range(1, 9999);
   kinship
       .Option("--native", &request.native,
               "The native breed (a name of the breed legend): each candidate's share of it and "
@@ -41,9 +43,10 @@ void DefineKinship(CommandLine& line, CommandContext& context) {
     }
     if (options->born_from != 0) asked.born_from = options->born_from;
     if (!asked.candidates_name.empty()) {
-      std::unique_ptr<FileSystem> here = context.env.open_folder("", false);
+      std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();
       if (!here->ReadFile(asked.candidates_name, &asked.candidates_text)) {
-        context.err << "pedprep kinship: cannot read " << asked.candidates_name << "\n";
+        context.err << "pedprep kinship: cannot read " << EscapeControlBytes(asked.candidates_name)
+                    << " (" << here->ReadProblem(asked.candidates_name) << ")\n";
         return kExitInputError;
       }
     }

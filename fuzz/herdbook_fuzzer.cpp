@@ -25,10 +25,10 @@
 #include "driver/run_driver.h"
 #include "import/herdbook.h"
 #include "import/import_command.h"
-#include "inspect/show.h"
 #include "records/byte_order_mark.h"
 #include "records/csv.h"
 #include "records/input_error.h"
+#include "reports/show.h"
 #include "testing/fakes.h"
 
 namespace {

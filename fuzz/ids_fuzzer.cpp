@@ -17,10 +17,10 @@
 
 #include "core/run_context.h"
 #include "driver/run_driver.h"
-#include "inspect/report.h"
-#include "inspect/show.h"
 #include "records/csv.h"
 #include "records/input_error.h"
+#include "reports/report.h"
+#include "reports/show.h"
 #include "testing/fakes.h"
 
 namespace {

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "fuzz_parts.h"
-#include "inspect/show.h"
 #include "records/escape.h"
 #include "records/file_system.h"
 #include "records/segmented_reader.h"
+#include "reports/show.h"
 #include "testing/fakes.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <memory>
 
 #include "cli/commands.h"
-#include "inspect/animals.h"
+#include "figures/animals.h"
 
 namespace pedprep {
 

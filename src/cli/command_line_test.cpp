@@ -9,10 +9,10 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "inspect/animals.h"
-#include "inspect/founders_report.h"
-#include "inspect/observed_run.h"
+#include "figures/animals.h"
+#include "reading/observed_run.h"
 #include "records/csv.h"
+#include "reports/founders_report.h"
 #include "testing/build_paths.h"
 #include "testing/fakes.h"
 

@@ -13,7 +13,7 @@
 
 #include "cli/arguments.h"
 #include "cli/command_line.h"
-#include "inspect/folder_check.h"
+#include "reading/folder_check.h"
 #include "records/file_system.h"
 
 namespace pedprep {
@@ -41,7 +41,7 @@ Argument& AddRunFolder(Command& command, std::string* folder);
 std::string FolderTitle(const std::string& folder);
 
 // The one way show, report, animals and draw start on a folder: opens `folder`, holds it
-// against its run record as `look` asks (inspect/folder_check.h, messages on context.err
+// against its run record as `look` asks (reading/folder_check.h, messages on context.err
 // naming `command`) and, when the command may go on, returns `body`'s exit status for the
 // opened folder; otherwise kExitStopped.
 int LookAtFolder(CommandContext& context, const std::string& folder, const std::string& command,

@@ -5,8 +5,8 @@
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
-#include "inspect/draw.h"
-#include "inspect/folder_check.h"
+#include "pictures/draw.h"
+#include "reading/folder_check.h"
 #include "records/text_case.h"
 
 namespace pedprep {

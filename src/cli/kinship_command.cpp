@@ -2,8 +2,8 @@
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
-#include "inspect/kinship.h"
 #include "records/escape.h"
+#include "reports/kinship.h"
 
 namespace pedprep {
 

@@ -3,8 +3,8 @@
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
-#include "inspect/mate.h"
 #include "records/escape.h"
+#include "reports/mate.h"
 
 namespace pedprep {
 

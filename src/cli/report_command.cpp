@@ -6,12 +6,12 @@
 #include "cli/commands.h"
 #include "core/exit_status.h"
 #include "core/output_guard.h"
-#include "inspect/draw.h"
-#include "inspect/folder_check.h"
-#include "inspect/html_report.h"
-#include "inspect/report.h"
+#include "pictures/draw.h"
+#include "reading/folder_check.h"
 #include "records/escape.h"
 #include "records/input_error.h"
+#include "reports/html_report.h"
+#include "reports/report.h"
 
 namespace pedprep {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
-#include "inspect/folder_check.h"
-#include "inspect/show.h"
+#include "reading/folder_check.h"
+#include "reports/show.h"
 
 namespace pedprep {
 

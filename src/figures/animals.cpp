@@ -1,0 +1,382 @@
+#include "figures/animals.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <unordered_map>
+#include <utility>
+
+#include "core/exit_status.h"
+#include "core/pedigree_store.h"
+#include "core/run_files.h"
+#include "figures/inbreeding.h"
+#include "reading/observed_run.h"
+#include "reading/stop_explanation.h"
+#include "records/csv.h"
+#include "records/escape.h"
+#include "records/input_error.h"
+#include "records/input_folder.h"
+#include "records/layout.h"
+#include "records/text_reader.h"
+#include "records/values.h"
+
+namespace pedprep {
+namespace {
+
+constexpr int kFixedColumns = 8;
+constexpr const char* kColumnNames[kFixedColumns] = {
+    "position", "family", "individual", "id", "ini_id", "copy_of", "generation", "inbreeding"};
+constexpr int kIdColumn = 3;
+constexpr const char* kTrailingColumns[] = {"ecg", "complete"};
+
+// The passport records as the run read them: [0] unused, then data lines 1.. in file order.
+std::vector<StoreRow> AnimalsRead(const ObservedRun& run) {
+  if (!run.blood_rows.empty()) return run.blood_rows;
+  const PedigreeStore& store = run.run->store;
+  int32_t count = std::clamp(store.ND, 0, kMaxRows);
+  if (run.stop && (run.stop->kind == StopKind::kOneParentKnown ||
+                   run.stop->kind == StopKind::kBreedZeroWithoutParents)) {
+    count = std::clamp(static_cast<int32_t>(run.stop->line) - 1, 0, count);
+  }
+  std::vector<StoreRow> rows(1);
+  for (int p = 1; p <= count; ++p) rows.push_back(store.Row(p));
+  return rows;
+}
+
+// Parent links of the animals read: a family is a run of equal family numbers, and a parent
+// number names the last member of the family carrying it (none: unknown).
+std::vector<ParentLinks> LinksAsRead(const std::vector<StoreRow>& rows) {
+  const int32_t n = static_cast<int32_t>(rows.size()) - 1;
+  std::vector<ParentLinks> links(static_cast<std::size_t>(std::max(n, 0)));
+  std::unordered_map<int32_t, int32_t> member;  // individual number -> animal index
+  for (int32_t first = 1; first <= n;) {
+    int32_t last = first;
+    while (last < n && rows[last + 1].mas0 == rows[first].mas0) ++last;
+    member.clear();
+    for (int32_t p = first; p <= last; ++p) member[rows[p].mas[1]] = p - 1;
+    const auto parent = [&member](int16_t number) {
+      if (number == 0) return kUnknownParent;
+      const auto it = member.find(number);
+      return it == member.end() ? kUnknownParent : it->second;
+    };
+    for (int32_t p = first; p <= last; ++p) {
+      links[static_cast<std::size_t>(p - 1)] = {parent(rows[p].mas[2]), parent(rows[p].mas[3])};
+    }
+    first = last + 1;
+  }
+  return links;
+}
+
+// Per animal read ([line - 1]): whether ids.csv marks it as a dummy parent the import added.
+std::vector<bool> DummiesRead(const ObservedRun& run, const std::vector<StoreRow>& read) {
+  std::vector<bool> dummy(read.empty() ? 0 : read.size() - 1, false);
+  for (std::size_t line = 1; line < read.size(); ++line) {
+    dummy[line - 1] = run.IsDummy(read[line].ini_id);
+  }
+  return dummy;
+}
+
+// For each position of the finished run's store, the position it copies (0 = none).
+std::vector<int32_t> CopiedPositions(const ObservedRun& run) {
+  const PedigreeStore& store = run.run->store;
+  const int32_t nd = std::clamp(store.ND, 0, kMaxRows);
+  std::vector<int32_t> copy_of(static_cast<std::size_t>(nd) + 1, 0);
+  const auto in_range = [nd](int32_t p) { return p >= 1 && p <= nd; };
+  for (const LoopCopy& copy : run.loop_copies) {
+    if (in_range(copy.copy_position) && in_range(copy.original_position)) {
+      copy_of[static_cast<std::size_t>(copy.copy_position)] = copy.original_position;
+    }
+  }
+  std::map<std::pair<int32_t, int32_t>, int32_t> position;  // (family, individual) -> p
+  if (!run.parent_copies.empty()) {
+    for (int32_t p = 1; p <= nd; ++p) position[{store.MAS0[p], store.MAS[p][1]}] = p;
+  }
+  for (const ParentCopy& copy : run.parent_copies) {
+    const auto made = position.find({copy.family, copy.copy});
+    const auto original = position.find({copy.family, copy.original});
+    if (made != position.end() && original != position.end()) {
+      copy_of[static_cast<std::size_t>(made->second)] = original->second;
+    }
+  }
+  return copy_of;
+}
+
+// The cells of one row of the table.
+std::vector<std::string> RowCells(const ObservedRun& run, const AnimalTable& table,
+                                  const AnimalRow& row) {
+  std::vector<std::string> line = {std::to_string(row.position),
+                                   std::to_string(row.family),
+                                   std::to_string(row.individual),
+                                   run.Id(row.ini_id),
+                                   std::to_string(row.ini_id),
+                                   row.copy_of == 0 ? "" : std::to_string(row.copy_of),
+                                   row.has_figures ? std::to_string(row.generation) : "",
+                                   row.has_figures ? FixedDecimals(row.inbreeding, 6) : ""};
+  std::vector<std::string> fractions = ShownFractions(row.fractions);
+  fractions.resize(table.breeds.size());
+  line.insert(line.end(), fractions.begin(), fractions.end());
+  line.push_back(row.has_figures ? FixedDecimals(row.ecg, 4) : "");
+  line.push_back(row.has_figures ? std::to_string(row.complete) : "");
+  return line;
+}
+
+std::vector<std::vector<std::string>> Cells(const ObservedRun& run, const AnimalTable& table) {
+  std::vector<std::vector<std::string>> cells;
+  cells.reserve(table.rows.size());
+  for (const AnimalRow& row : table.rows) cells.push_back(RowCells(run, table, row));
+  return cells;
+}
+
+std::vector<std::string> Header(const AnimalTable& table) {
+  std::vector<std::string> header(std::begin(kColumnNames), std::end(kColumnNames));
+  header.insert(header.end(), table.breeds.begin(), table.breeds.end());
+  header.insert(header.end(), std::begin(kTrailingColumns), std::end(kTrailingColumns));
+  return header;
+}
+
+void WriteAligned(const std::vector<std::string>& header,
+                  std::vector<std::vector<std::string>>& cells, std::ostream& out) {
+  // Ids cut for the eye (the CSV keeps them whole): one long id must not widen every row.
+  for (auto& line : cells) line[kIdColumn] = EscapeControlBytes(CutForMessage(line[kIdColumn]));
+  std::vector<std::size_t> width(header.size());
+  for (std::size_t c = 0; c < header.size(); ++c) width[c] = header[c].size();
+  for (const auto& line : cells) {
+    for (std::size_t c = 0; c < line.size(); ++c) width[c] = std::max(width[c], line[c].size());
+  }
+  const auto write = [&](const std::vector<std::string>& line) {
+    std::string text;
+    for (std::size_t c = 0; c < line.size(); ++c) {
+      if (c > 0) text += "  ";
+      const std::string pad(width[c] - line[c].size(), ' ');
+      text += c == kIdColumn ? line[c] + pad : pad + line[c];
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    out << text << '\n';
+  };
+  write(header);
+  for (const auto& line : cells) write(line);
+}
+
+}  // namespace
+
+std::string FixedDecimals(double value, int decimals) {
+  if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0.0;  // never "-0.0000"
+  char text[64];
+  const auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("nan");
+}
+
+std::vector<FamilyInbreeding> InbreedingByFamily(const AnimalTable& table) {
+  std::vector<FamilyInbreeding> families;
+  int32_t with_f = 0;
+  double sum = 0.0;
+  double largest = 0.0;
+  const auto close = [&]() {
+    if (families.empty() || with_f == 0) return;
+    families.back().mean_f = FixedDecimals(sum / with_f, 6);
+    families.back().max_f = FixedDecimals(largest, 6);
+    families.back().mean_value = sum / with_f;
+    families.back().max_value = largest;
+  };
+  for (const AnimalRow& row : table.rows) {
+    if (row.copy_of != 0 || row.dummy) continue;
+    if (families.empty() || families.back().family != row.family) {
+      close();
+      families.push_back({row.family, 0, "", "", 0.0, 0.0});
+      with_f = 0;
+      sum = 0.0;
+      largest = 0.0;
+    }
+    ++families.back().animals;
+    if (row.has_figures) {
+      ++with_f;
+      sum += row.inbreeding;
+      largest = std::max(largest, row.inbreeding);
+    }
+  }
+  close();
+  return families;
+}
+
+std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
+  constexpr double kUnits = 10000.0;
+  std::vector<std::string> shown;
+  double sum = 0.0;
+  for (double f : fractions) sum += f;
+  const bool plain = std::any_of(fractions.begin(), fractions.end(),
+                                 [](double f) { return !(f >= 0.0 && f <= 1.0); });
+  if (plain) {
+    for (double f : fractions) shown.push_back(FixedDecimals(f, 4));
+    return shown;
+  }
+  std::vector<long> units(fractions.size());
+  std::vector<std::pair<double, std::size_t>> remainders;
+  long total = 0;
+  for (std::size_t k = 0; k < fractions.size(); ++k) {
+    const double scaled = fractions[k] * kUnits;
+    units[k] = static_cast<long>(std::floor(scaled));
+    total += units[k];
+    remainders.emplace_back(scaled - static_cast<double>(units[k]), k);
+  }
+  std::stable_sort(remainders.begin(), remainders.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  const long missing = std::lround(sum * kUnits) - total;
+  for (long k = 0; k < missing && k < static_cast<long>(remainders.size()); ++k) {
+    ++units[remainders[static_cast<std::size_t>(k)].second];
+  }
+  for (long u : units) {
+    std::string text = std::to_string(u / 10000) + ".0000";
+    const std::string digits = std::to_string(u % 10000);
+    text.replace(text.size() - digits.size(), digits.size(), digits);
+    shown.push_back(std::move(text));
+  }
+  return shown;
+}
+
+std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count) {
+  const std::map<int32_t, std::string> legend = ReadBreedLegend(text_lines);
+  std::set<std::string> taken(std::begin(kColumnNames), std::end(kColumnNames));
+  for (int32_t k = 1; k <= count; ++k) taken.insert("breed" + std::to_string(k));
+  std::vector<std::string> names;
+  for (int32_t k = 1; k <= count; ++k) {
+    const std::string numbered = "breed" + std::to_string(k);
+    const auto it = legend.find(k);
+    std::string name = it == legend.end() ? numbered : it->second;
+    if (name != numbered && taken.count(name) != 0) name = numbered;
+    taken.insert(name);
+    names.push_back(name);
+  }
+  return names;
+}
+
+AnimalTable BuildAnimalTable(const ObservedRun& run) {
+  AnimalTable table;
+  const std::vector<StoreRow> read = AnimalsRead(run);
+  const int32_t breeds = std::clamp(run.run->store.NRAC, 0, kMaxBreeds);
+  std::string passport;
+  run.files->ReadFile(kPassportFile, &passport);
+  table.breeds = BreedNames(PassportTextLinesOf(passport), breeds);
+  table.links = LinksAsRead(read);
+  table.dummy = DummiesRead(run, read);
+  table.figures = ComputeAncestry(table.links, table.dummy);
+  const AncestryFigures& figures = table.figures;
+  const bool have_fractions = !run.blood_rows.empty();
+
+  // Fills the figures of passport data line `line` into `row`.
+  const auto fill = [&](AnimalRow& row, int32_t line) {
+    row.source = line;
+    const auto a = static_cast<std::size_t>(line - 1);
+    const StoreRow& animal = read[static_cast<std::size_t>(line)];
+    row.breed_code = animal.mas1[1];
+    row.sex = animal.mas1[2];
+    row.dummy = table.dummy[a];
+    row.has_figures = figures.resolved[a];
+    row.generation = figures.generation[a];
+    row.inbreeding = figures.inbreeding[a];
+    row.ecg = figures.ecg[a];
+    row.complete = figures.complete[a];
+    if (have_fractions) {
+      row.fractions.assign(animal.prace.begin() + 1, animal.prace.begin() + 1 + breeds);
+    }
+  };
+
+  const int32_t animals = static_cast<int32_t>(read.size()) - 1;
+  table.finished = run.status == kExitSuccess;
+  if (!table.finished) {
+    for (int32_t p = 1; p <= animals; ++p) {
+      const StoreRow& animal = read[static_cast<std::size_t>(p)];
+      AnimalRow row;
+      row.position = p;
+      row.family = animal.mas0;
+      row.individual = animal.mas[1];
+      row.ini_id = animal.ini_id;
+      fill(row, p);
+      table.rows.push_back(std::move(row));
+    }
+    return table;
+  }
+
+  // The copies are told by the run; the other rows are the passport's animals, in file order
+  // (the loop breaking and the reconstruction insert copies but never reorder).
+  const PedigreeStore& store = run.run->store;
+  const std::vector<int32_t> copy_of = CopiedPositions(run);
+  const auto nd = static_cast<int32_t>(copy_of.size()) - 1;
+  int32_t next_line = 0;
+  for (int32_t p = 1; p <= nd; ++p) {
+    AnimalRow row;
+    row.position = p;
+    row.family = store.MAS0[p];
+    row.individual = store.MAS[p][1];
+    row.ini_id = store.INI_ID[p];
+    row.copy_of = copy_of[static_cast<std::size_t>(p)];
+    if (row.copy_of == 0) {
+      ++next_line;
+      if (next_line > animals || read[static_cast<std::size_t>(next_line)].ini_id != row.ini_id) {
+        throw std::logic_error("position " + std::to_string(p) +
+                               " of the prepared pedigree matches no animal read");
+      }
+      fill(row, next_line);
+    }
+    table.rows.push_back(std::move(row));
+  }
+  // A copy takes the figures of the animal it copies (a copy may copy a copy, made earlier).
+  for (AnimalRow& row : table.rows) {
+    int32_t original = row.copy_of;
+    for (int32_t steps = 0; original != 0 && steps <= nd; ++steps) {
+      const AnimalRow& source = table.rows[static_cast<std::size_t>(original - 1)];
+      if (source.copy_of == 0) {
+        fill(row, source.source);
+        break;
+      }
+      original = source.copy_of;
+    }
+  }
+  return table;
+}
+
+int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostream& err,
+                       std::unique_ptr<ObservedRun>* run, AnimalTable* table) {
+  *run = ObserveRunOrReport(folder, err);
+  if (!*run) return kExitInputError;
+  try {
+    *table = BuildAnimalTable(**run);
+  } catch (const std::logic_error& fault) {
+    err << "pedprep " << command << ": internal fault: " << fault.what() << "\n";
+    return kExitInternal;
+  }
+  return kExitSuccess;
+}
+
+int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
+  std::unique_ptr<ObservedRun> run;
+  AnimalTable table;
+  if (const int status = ObserveAnimalTable(folder, "animals", err, &run, &table);
+      status != kExitSuccess) {
+    return status;
+  }
+  const std::vector<std::string> header = Header(table);
+  if (csv) {  // row by row: the table is never held as cells
+    std::string text = CsvLine(header);
+    for (const AnimalRow& row : table.rows) text += CsvLine(RowCells(*run, table, row));
+    out << text;
+  } else {
+    std::vector<std::vector<std::string>> cells = Cells(*run, table);
+    std::ostringstream text;
+    WriteAligned(header, cells, text);
+    out << text.str();
+  }
+  if (!table.finished) {
+    err << "pedprep animals: the run stops: " << StopExplanation(*run)
+        << "; the rows are the animals read\n";
+    return kExitStopped;
+  }
+  return kExitSuccess;
+}
+
+}  // namespace pedprep

@@ -1,0 +1,122 @@
+// `pedprep animals`: every animal's breed composition, generation and inbreeding, from the
+// run made in memory (nothing is written to the folder).
+//
+// Rows: one per position of the prepared pedigree (the rows of ped.dat, in order) when the
+// run finishes; otherwise one per passport record read in full (a record that stops the
+// reading and the records after it are not), in file order.
+// Columns, in this order:
+//   position, family, individual  as in ped.dat (when the run stops: the data line and the
+//                                 passport's numbers);
+//   id                            the herd-book id from ids.csv ("" without one);
+//   ini_id;
+//   copy_of                       for a loop-break or parent copy, the position of the row it
+//                                 copies (itself a copy when a copy was copied); "" otherwise;
+//   generation, inbreeding        on the pedigree as read, before any copy (figures/
+//                                 inbreeding.h); a copy has its original's; F with 6
+//                                 decimals; "" for an animal that is its own ancestor or
+//                                 descends from one;
+//   one column per breed          the fraction the blood step found, 4 decimals, rounded so
+//                                 that a row's values add up to its sum of fractions rounded
+//                                 (a row of fractions adding up to 1 shows values adding up
+//                                 to 1); "" when the run stopped before the blood step ended;
+//   ecg, complete                 equivalent complete generations (4 decimals) and complete
+//                                 generations on the pedigree as read (figures/inbreeding.h),
+//                                 a dummy parent the import added (ids.csv `added` "dummy")
+//                                 counting as unknown and a dummy's own figures 0; a copy has
+//                                 its original's; "" as for generation.
+// The breed columns are named after the breed legend of PEDIGREE.PRN (see BreedNames).
+//
+// Aligned output: a header line, then one line per row; columns two blanks apart, right-
+// aligned to their widest entry except id, left-aligned (control bytes shown as \xNN).
+// CSV: RFC 4180 records ending in CR LF with a header line of the column names.
+#ifndef PEDPREP_FIGURES_ANIMALS_H_
+#define PEDPREP_FIGURES_ANIMALS_H_
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "figures/inbreeding.h"
+#include "records/file_system.h"
+
+namespace pedprep {
+
+struct ObservedRun;
+
+struct AnimalRow {
+  int32_t position = 0;
+  int32_t family = 0;
+  int32_t individual = 0;
+  int32_t ini_id = 0;
+  int32_t copy_of = 0;     // 0 = not a copy
+  int32_t source = 0;      // the passport data line of the animal (a copy: of its original)
+  int32_t breed_code = 0;  // of the passport record (1..NRAC for a founder)
+  int32_t sex = 0;         // 1 male, 2 female
+  bool dummy = false;      // a dummy parent the import added
+  bool has_figures = false;
+  int32_t generation = 0;
+  double inbreeding = 0.0;
+  double ecg = 0.0;
+  int32_t complete = 0;
+  std::vector<double> fractions;  // per breed; empty when the blood step did not end
+};
+
+struct AnimalTable {
+  std::vector<std::string> breeds;  // the breed column names, NRAC of them
+  std::vector<AnimalRow> rows;
+  bool finished = false;  // the rows are those of ped.dat
+  // The pedigree as read: [line - 1] for passport data line `line` (AnimalRow::source).
+  std::vector<ParentLinks> links;
+  std::vector<bool> dummy;
+  AncestryFigures figures;
+};
+
+// The fractions with 4 decimals, rounded so that the shown values add up to their sum rounded
+// (largest remainders): each shown value lies within 0.0001 of its fraction, and fractions
+// that add up to 1 show values that add up to 1. Fractions outside 0..1 are shown as they are.
+std::vector<std::string> ShownFractions(const std::vector<double>& fractions);
+
+// `value` with `decimals` decimals, never "-0.0...".
+std::string FixedDecimals(double value, int decimals);
+
+// The breed column names for `count` breeds from the free text lines of PEDIGREE.PRN: the
+// breed legend (records/input_folder.h) names breed K. A breed without a name in the legend,
+// or whose name is taken already (by an earlier breed, a fixed column or another breed's
+// "breedJ"), is "breedK".
+std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count);
+
+// Per family, in the order of the rows, over the animals read that are neither copies nor
+// dummy parents the import added: their number, and the mean and the largest F of those with
+// figures with 6 decimals ("" when none has). The one mean F of report's text and HTML page.
+struct FamilyInbreeding {
+  int32_t family = 0;
+  int32_t animals = 0;
+  std::string mean_f;  // FixedDecimals(6), "" when no animal of the family has figures
+  std::string max_f;
+  double mean_value = 0.0;
+  double max_value = 0.0;
+};
+std::vector<FamilyInbreeding> InbreedingByFamily(const AnimalTable& table);
+
+// The table of the observed run; breed names read from the run's PEDIGREE.PRN. Throws
+// std::logic_error when a row of the finished run is neither a copy the run told of nor the
+// next animal read.
+AnimalTable BuildAnimalTable(const ObservedRun& run);
+
+// The observed run of `folder` and its table, for a command named `command`. Returns 0; 2 when
+// a file cannot be read (the INPUT ERROR line on `err`); 70 when the run's copies cannot be
+// matched to the animals read (one line on `err`).
+int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostream& err,
+                       std::unique_ptr<ObservedRun>* run, AnimalTable* table);
+
+// Returns 0 when the table was written for a finished run; 1 when the run stops (the table
+// of the animals read is written, and one line on `err` says why); 2 when a file cannot be
+// read (the INPUT ERROR line on `err`, nothing on `out`); 70 when the run's copies cannot be
+// matched to the animals read (a fault inside pedprep; one line on `err`).
+int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_FIGURES_ANIMALS_H_

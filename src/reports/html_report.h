@@ -1,0 +1,58 @@
+// `pedprep report --html`: the report as one self-contained HTML page to look at: inline CSS
+// and SVG plots (pictures/svg_plot.h), no script, nothing fetched from elsewhere.
+//
+// Sections, in this order, each an <h2>: the run's status (and for a stopped run why, then
+// "What to do"); Families (the table of report's text); Loop-break copies (their number, a
+// table of at most 100, and the pictures of the 20 largest loops, largest first, inline
+// SVG from `loop_picture`, or a note when it gives none; of more than 300 copies every k-th
+// one's loop is measured, so that at most 300 are); Inbreeding (a histogram of F, the
+// mean F by generation and, when ids.csv gives years of birth, by birth year); Breed
+// composition (stacked bars of the mean fractions per family, the 40 largest families, and by
+// birth year); Completeness (a histogram of ecg); Founders (the overall figures, the figures
+// per family and per breed, reports/founders_report.h). Figures are over the animals read
+// (no copies, no dummies).
+#ifndef PEDPREP_REPORTS_HTML_REPORT_H_
+#define PEDPREP_REPORTS_HTML_REPORT_H_
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "records/file_system.h"
+#include "reports/founders_report.h"
+
+namespace pedprep {
+
+struct ObservedRun;
+class RunFacts;
+
+// The pictures of the loops that the loop-break copies at store positions `positions` of `run`
+// break, in that order, each as an <svg> element, drawn from the run already observed (the
+// preparation is not run again). When one cannot be drawn, the pictures before it, with `note`
+// set (say, dot is not installed).
+using LoopPicture = std::function<std::vector<std::string>(
+    const ObservedRun& run, const std::vector<int32_t>& positions, std::string* note)>;
+
+struct HtmlRequest {
+  std::string folder_name;  // for the title ("" = the current folder)
+  ReferenceChoice reference;
+};
+
+// The page for the observed run, whose animal table `facts` holds, or "" with `problem` set
+// when the reference population cannot be chosen.
+std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
+                       const LoopPicture& loop_picture, std::string* problem);
+
+// Exit status as RunReport's; the page goes to `out`.
+int RunHtmlReport(FileSystem& folder, const HtmlRequest& request, const LoopPicture& loop_picture,
+                  std::ostream& out, std::ostream& err);
+
+// The <svg> element of an SVG document (what comes before "<svg" cut), or "" when it holds
+// none.
+std::string InlineSvg(const std::string& document);
+
+}  // namespace pedprep
+
+#endif  // PEDPREP_REPORTS_HTML_REPORT_H_

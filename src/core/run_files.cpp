@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "records/text_case.h"
+
 namespace pedprep {
 namespace {
 
@@ -16,8 +18,6 @@ constexpr std::string_view kRunFiles[] = {"pedigree.prn",
                                           "id.pe",
                                           "pedprep.run",
                                           "ids.csv"};
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -37,7 +37,7 @@ std::string MarkerFileNameProblem(std::string_view name) {
     if (c == '/' || c == '\\') {
       components.emplace_back();
     } else {
-      components.back() += Lower(c);
+      components.back() += AsciiLower(c);
     }
   }
   std::string normalized;

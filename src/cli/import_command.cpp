@@ -17,19 +17,28 @@ std::string CheckMarkerFileName(const std::string& name) {
              : "";
 }
 
-std::string CheckDelimiter(const std::string& value) {
-  // A line end or a quote cannot separate fields.
-  if (value == "\r" || value == "\n" || value == "\"") return "one character, tab or space";
-  return value.size() == 1 || value == "tab" || value == "TAB" || value == "Tab" ||
-                 value == "space" || value == "SPACE" || value == "Space"
-             ? ""
-             : "one character, tab or space";
+// The separator --delimiter names into *delimiter (TAB or kBlankSeparated for the words);
+// "" or what is wrong.
+std::string ReadDelimiter(const std::string& value, char* delimiter) {
+  if (value == "tab" || value == "TAB" || value == "Tab") {
+    *delimiter = '\t';
+  } else if (value == "space" || value == "SPACE" || value == "Space") {
+    *delimiter = kBlankSeparated;
+  } else if (value.size() == 1 && value != "\r" && value != "\n" && value != "\"") {
+    *delimiter = value[0];  // a line end or a quote cannot separate fields
+  } else {
+    return "one character, tab or space";
+  }
+  return "";
 }
 
-std::string CheckGenerations(const std::string& value) {
-  if (value == "auto") return "";
+// --generations into a number or auto; "" or what is wrong.
+std::string ReadGenerations(const std::string& value, int* generations, bool* automatic) {
+  *automatic = value == "auto";
+  if (*automatic) return "";
   if (!value.empty() && value.size() <= 6 &&
       value.find_first_not_of("0123456789") == std::string::npos) {
+    *generations = std::stoi(value);
     return "";
   }
   return "a number of generations (0 or more) or auto";
@@ -74,7 +83,10 @@ void DefineColumnOptions(Command& command, ImportArguments& parsed) {
               "Field separator: one character, 'tab', or 'space' (runs of blanks, no quoting); "
               "default: detected from each header (TAB ; , | or blanks)")
       .TypeName("CHAR")
-      .Check(CheckDelimiter);
+      .Check([](const std::string& value) {
+        char delimiter = 0;
+        return ReadDelimiter(value, &delimiter);
+      });
   const char* const descriptions[kNamedColumns] = {"Column of the animal's id",
                                                    "Column of the sire's id",
                                                    "Column of the dam's id",
@@ -156,7 +168,11 @@ void DefineSelectionOptions(Command& command, ImportArguments& parsed) {
       .Option("--generations", &parsed.generations,
               "Generations of ancestors kept with --keep; auto: the most that fit the run")
       .TypeName("N|auto")
-      .Check(CheckGenerations)
+      .Check([](const std::string& value) {
+        int generations = 0;
+        bool automatic = false;
+        return ReadGenerations(value, &generations, &automatic);
+      })
       .Needs("--keep")
       .Needs("--born-from")
       .Needs("--born-to");
@@ -228,28 +244,17 @@ void DefineNotes(Command& command) {
                "founder as the other, of its child's breed unless --dummy-breed names one.");
 }
 
-// The options as RunImport takes them.
+// The options as RunImport takes them: the texts the command line checked, read.
 ImportOptions& TakeArguments(ImportArguments& parsed) {
   ImportOptions& options = parsed.options;
-  const std::string& d = parsed.delimiter;
-  if (d.empty()) {
-    options.delimiter = 0;
-  } else if (d == "tab" || d == "TAB" || d == "Tab") {
-    options.delimiter = '\t';
-  } else if (d == "space" || d == "SPACE" || d == "Space") {
-    options.delimiter = kBlankSeparated;
-  } else {
-    options.delimiter = d[0];
-  }
+  if (!parsed.delimiter.empty()) ReadDelimiter(parsed.delimiter, &options.delimiter);
   if (!parsed.default_sex.empty()) {
-    options.default_sex =
-        parsed.default_sex == "M" || parsed.default_sex == "m" ? Sex::kMale : Sex::kFemale;
+    options.default_sex = parsed.default_sex == "M" ? Sex::kMale : Sex::kFemale;
   }
   if (!parsed.encoding.empty()) ParseTextEncoding(parsed.encoding, &options.encoding);
   options.largest_families = parsed.largest_families;
-  options.generations_auto = parsed.generations == "auto";
-  if (!parsed.generations.empty() && !options.generations_auto) {
-    options.generations = std::stoi(parsed.generations);
+  if (!parsed.generations.empty()) {
+    ReadGenerations(parsed.generations, &options.generations, &options.generations_auto);
   }
   return options;
 }

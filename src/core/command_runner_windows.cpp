@@ -72,6 +72,111 @@ void WriteAll(HANDLE pipe, const std::string& bytes) {
   }
 }
 
+// The command line of `argv`, each argument quoted as the program takes it apart again; false
+// when an argument is not UTF-8.
+bool CommandLineOf(const std::vector<std::string>& argv, std::wstring* command_line) {
+  for (const std::string& argument : argv) {
+    std::wstring wide;
+    if (!WidenUtf8(argument, &wide)) return false;
+    if (!command_line->empty()) command_line->push_back(L' ');
+    *command_line += QuoteArgument(wide);
+  }
+  return true;
+}
+
+ProcessResult NotStarted(DWORD error) {
+  ProcessResult result;
+  result.end = ProcessResult::End::kNotStarted;
+  result.problem = WindowsErrorText(error);
+  return result;
+}
+
+// The pipes to a program's standard input, output and error. The program's ends are
+// inherited; ours are not.
+struct ProgramPipes {
+  Handle in_read, in_write, out_read, out_write, err_read, err_write;
+
+  bool Open() {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return CreatePipe(in_read.out(), in_write.out(), &inherit, 0) &&
+           CreatePipe(out_read.out(), out_write.out(), &inherit, 0) &&
+           CreatePipe(err_read.out(), err_write.out(), &inherit, 0) &&
+           SetHandleInformation(in_write.get(), HANDLE_FLAG_INHERIT, 0) &&
+           SetHandleInformation(out_read.get(), HANDLE_FLAG_INHERIT, 0) &&
+           SetHandleInformation(err_read.get(), HANDLE_FLAG_INHERIT, 0);
+  }
+};
+
+// A job object whose programs end when its last handle closes; false when none can be made.
+bool MakeJob(Handle& job) {
+  *job.out() = CreateJobObjectW(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  return job.get() != nullptr &&
+         SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                 sizeof limits);
+}
+
+// Starts `command_line` on the pipes inside `job`, suspended until it is in the job so that
+// nothing of it runs outside; then lets it run. On failure returns false with *result saying
+// why and nothing left running.
+bool StartInJob(std::wstring& command_line, const ProgramPipes& pipes, HANDLE job,
+                Handle& process_handle, Handle& thread_handle, ProcessResult* result) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = pipes.in_read.get();
+  startup.hStdOutput = pipes.out_write.get();
+  startup.hStdError = pipes.err_write.get();
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
+                      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      result->end = ProcessResult::End::kNotFound;
+      result->problem = std::strerror(ENOENT);  // as on Linux
+    } else {
+      *result = NotStarted(error);
+    }
+    return false;
+  }
+  *process_handle.out() = process.hProcess;
+  *thread_handle.out() = process.hThread;
+  if (!AssignProcessToJobObject(job, process.hProcess)) {
+    const DWORD error = GetLastError();
+    TerminateProcess(process.hProcess, 1);
+    *result = NotStarted(error);
+    return false;
+  }
+  ResumeThread(process.hThread);
+  return true;
+}
+
+// Writes `input` to the started program, and collects its standard output into *output and
+// its standard error into result->errors, until it ends or `timeout_seconds` (at least 1)
+// pass; then ends whatever runs in `job`. True when the program ended in time.
+bool Exchange(ProgramPipes& pipes, HANDLE process, HANDLE job, const std::string& input,
+              int timeout_seconds, std::string* output, ProcessResult* result) {
+  pipes.in_read.Close();
+  pipes.out_write.Close();
+  pipes.err_write.Close();
+  std::thread writer([&pipes, &input] {
+    WriteAll(pipes.in_write.get(), input);
+    pipes.in_write.Close();  // the end of its input
+  });
+  std::thread reader([&pipes, output] { ReadAll(pipes.out_read.get(), output); });
+  std::thread error_reader([&pipes, result] { ReadAll(pipes.err_read.get(), &result->errors); });
+  const DWORD limit = static_cast<DWORD>(std::max(timeout_seconds, 1)) * 1000;
+  const bool finished = WaitForSingleObject(process, limit) == WAIT_OBJECT_0;
+  // Ends the program when its time is up, and whatever it started and left running in any
+  // case, so that the pipes close.
+  TerminateJobObject(job, 1);
+  writer.join();
+  reader.join();
+  error_reader.join();
+  return finished;
+}
+
 }  // namespace
 
 void ShellCommandRunner::Run(const std::string& command) {
@@ -87,95 +192,30 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
                          int timeout_seconds) {
   ProcessResult result;
   std::wstring command_line;
-  for (const std::string& argument : argv) {
-    std::wstring wide;
-    if (!WidenUtf8(argument, &wide)) {
-      result.end = ProcessResult::End::kNotStarted;
-      result.problem = "an argument is not UTF-8";
-      return result;
-    }
-    if (!command_line.empty()) command_line.push_back(L' ');
-    command_line += QuoteArgument(wide);
-  }
-  auto not_started = [&result](DWORD error) {
+  if (!CommandLineOf(argv, &command_line)) {
     result.end = ProcessResult::End::kNotStarted;
-    result.problem = WindowsErrorText(error);
+    result.problem = "an argument is not UTF-8";
     return result;
-  };
+  }
   if (argv.empty()) {
     result.end = ProcessResult::End::kNotStarted;
     result.problem = "no program";
     return result;
   }
-  // The program's ends of the pipes are inherited; ours are not.
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  Handle in_read, in_write, out_read, out_write, err_read, err_write;
-  if (!CreatePipe(in_read.out(), in_write.out(), &inherit, 0) ||
-      !CreatePipe(out_read.out(), out_write.out(), &inherit, 0) ||
-      !CreatePipe(err_read.out(), err_write.out(), &inherit, 0) ||
-      !SetHandleInformation(in_write.get(), HANDLE_FLAG_INHERIT, 0) ||
-      !SetHandleInformation(out_read.get(), HANDLE_FLAG_INHERIT, 0) ||
-      !SetHandleInformation(err_read.get(), HANDLE_FLAG_INHERIT, 0)) {
-    return not_started(GetLastError());
-  }
-  Handle job(CreateJobObjectW(nullptr, nullptr));
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (job.get() == nullptr || !SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation,
-                                                       &limits, sizeof limits)) {
-    return not_started(GetLastError());
-  }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = in_read.get();
-  startup.hStdOutput = out_write.get();
-  startup.hStdError = err_write.get();
-  PROCESS_INFORMATION process{};
-  // Suspended until it is in the job, so that nothing of it runs outside.
-  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
-                      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      result.end = ProcessResult::End::kNotFound;
-      result.problem = std::strerror(ENOENT);  // as on Linux
-      return result;
-    }
-    return not_started(error);
-  }
-  Handle process_handle(process.hProcess);
-  Handle thread_handle(process.hThread);
-  if (!AssignProcessToJobObject(job.get(), process.hProcess)) {
-    const DWORD error = GetLastError();
-    TerminateProcess(process.hProcess, 1);
-    return not_started(error);
-  }
-  ResumeThread(process.hThread);
-  in_read.Close();
-  out_write.Close();
-  err_write.Close();
+  ProgramPipes pipes;
+  if (!pipes.Open()) return NotStarted(GetLastError());
+  Handle job;
+  if (!MakeJob(job)) return NotStarted(GetLastError());
+  Handle process, thread;
+  if (!StartInJob(command_line, pipes, job.get(), process, thread, &result)) return result;
   std::string output;
-  std::thread writer([&in_write, &input] {
-    WriteAll(in_write.get(), input);
-    in_write.Close();  // the end of its input
-  });
-  std::thread reader([&out_read, &output] { ReadAll(out_read.get(), &output); });
-  std::thread error_reader([&err_read, &result] { ReadAll(err_read.get(), &result.errors); });
-  const DWORD limit = static_cast<DWORD>(std::max(timeout_seconds, 1)) * 1000;
-  const bool finished = WaitForSingleObject(process.hProcess, limit) == WAIT_OBJECT_0;
-  // Ends the program when its time is up, and whatever it started and left running in any
-  // case, so that the pipes close.
-  TerminateJobObject(job.get(), 1);
-  writer.join();
-  reader.join();
-  error_reader.join();
-  if (!finished) {
-    WaitForSingleObject(process.hProcess, INFINITE);
+  if (!Exchange(pipes, process.get(), job.get(), input, timeout_seconds, &output, &result)) {
+    WaitForSingleObject(process.get(), INFINITE);
     result.end = ProcessResult::End::kTimedOut;
     return result;
   }
   DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
+  GetExitCodeProcess(process.get(), &code);
   result.end = ProcessResult::End::kExited;
   result.exit_status = static_cast<int>(code);
   if (code == 0) result.output = std::move(output);

@@ -53,6 +53,113 @@ bool IsSelectedForReconstruction(const PedigreeStore& store, const ExportState& 
   return exports.NationOf(store.INI_ID[row]) == kSelectedNation;
 }
 
+namespace {
+
+// Copied individual of the first BREAK_IND row (1..NBREAK) of each (family number, copy number).
+std::unordered_map<uint32_t, int16_t> BreakSources(const PedigreeStore& st) {
+  std::unordered_map<uint32_t, int16_t> sources;
+  const int nbreak = st.NBREAK < 0 ? 0 : (st.NBREAK > kMaxBreaks ? kMaxBreaks : st.NBREAK);
+  for (int k = 1; k <= nbreak; ++k) {
+    sources.emplace(BreakKey(st.BREAK_IND[k][1], st.BREAK_IND[k][2]), st.BREAK_IND[k][3]);
+  }
+  return sources;
+}
+
+// The family being rebuilt: family s (family number `number`) held in store rows from `first`.
+struct FamilyPlace {
+  int s = 0;
+  int16_t number = 0;
+  int first = 0;
+};
+
+// Local rows 1..m of the family being rebuilt; rows[0] unused. The two indexes give local
+// rows (0 = none) and hold entries only for the values of the rows in `rows`.
+struct FamilyBuffer {
+  std::vector<StoreRow> rows;
+  ValueTable<int> last_row_of_number{0};  // individual number -> last local row
+  ValueTable<int> first_row_of_id{0};     // INI_ID -> first local row among the rows at scan start
+
+  int LastLocal() const { return static_cast<int>(rows.size()) - 1; }
+};
+
+// Loads store rows first..last as local rows 1.., clearing the indexes of the family held
+// before.
+void LoadFamily(const PedigreeStore& st, int first, int last, FamilyBuffer* family) {
+  for (const StoreRow& row : family->rows) {
+    family->last_row_of_number[row.mas[1]] = 0;
+    family->first_row_of_id[row.ini_id] = 0;
+  }
+  family->rows.assign(1, StoreRow{});
+  for (int p = first; p <= last; ++p) {
+    const StoreRow& row = family->rows.emplace_back(st.Row(p));
+    const int local = family->LastLocal();
+    family->last_row_of_number[row.mas[1]] = local;
+    if (family->first_row_of_id[row.ini_id] == 0) family->first_row_of_id[row.ini_id] = local;
+  }
+}
+
+// The local row of the source of selected local row r (reconstruction.h); stops the run when
+// there is none.
+int SourceRow(RunContext& ctx, const FamilyBuffer& family,
+              const std::unordered_map<uint32_t, int16_t>& break_sources, const FamilyPlace& at,
+              std::size_t r) {
+  const StoreRow& row = family.rows[r];
+  int16_t source_number = 0;
+  if (row.mas1[1] == kBreedLoopCopy) {
+    auto it = break_sources.find(BreakKey(row.mas0, row.mas[1]));
+    if (it == break_sources.end()) {
+      StopAtCopy(ctx, StopKind::kNoCopySource, at.s, at.number, at.first, r);
+    }
+    source_number = it->second;
+  } else {
+    const int k = family.first_row_of_id[row.ini_id];
+    if (k == 0) StopAtCopy(ctx, StopKind::kNoCopySource, at.s, at.number, at.first, r);
+    source_number = family.rows[k].mas[1];
+  }
+  const int source_row = family.last_row_of_number[source_number];
+  if (source_row == 0) StopAtCopy(ctx, StopKind::kNoCopySource, at.s, at.number, at.first, r);
+  return source_row;
+}
+
+// Appends copies of the father and the mother of `source_row` as the parents of local row r,
+// when both are rows of the family; `total_rows` counts the rows of the store with them, and
+// a store past kMaxRows stops the run.
+void AddParentCopies(RunContext& ctx, FamilyBuffer* family, const FamilyPlace& at, std::size_t r,
+                     int source_row, int* total_rows) {
+  std::vector<StoreRow>& rows = family->rows;
+  const int father = rows[source_row].mas[2];
+  const int mother = rows[source_row].mas[3];
+  const int n = family->LastLocal();
+  if (father < 1 || father > n || mother < 1 || mother > n) return;
+
+  if (*total_rows + 2 > kMaxRows) {
+    StopAtCopy(ctx, StopKind::kParentCopyRows, at.s, at.number, at.first, r);
+  }
+  *total_rows += 2;
+  for (int parent : {father, mother}) {
+    StoreRow copy;
+    copy.mas0 = at.number;
+    copy.ini_id = rows[parent].ini_id;
+    copy.mas1[1] = static_cast<uint8_t>(kBreedParentCopy);
+    copy.mas1[2] = rows[parent].mas1[2];
+    copy.mas[1] = static_cast<int16_t>(rows.size());
+    rows.push_back(copy);
+    family->last_row_of_number[copy.mas[1]] = family->LastLocal();
+  }
+  if (ctx.observer != nullptr) {
+    for (int k = 1; k <= 2; ++k) {
+      const StoreRow& copy = rows[n + k];
+      ctx.observer->ParentCopyMade({at.s, at.number, copy.mas[1],
+                                    rows[k == 1 ? father : mother].mas[1], copy.ini_id,
+                                    rows[r].mas[1]});
+    }
+  }
+  rows[r].mas[2] = static_cast<int16_t>(n + 1);
+  rows[r].mas[3] = static_cast<int16_t>(n + 2);
+}
+
+}  // namespace
+
 // Each family is rebuilt in a buffer of its own rows, with the new rows appended, and then
 // written to its final place; lookups go through indexes instead of scans. The result is
 // that of inserting the rows in place and scanning the family and BREAK_IND.
@@ -62,13 +169,7 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports) {
   CRTINS(st);
   if (st.ND <= 0) return;
 
-  // First BREAK_IND row for each (family number, copy number): its copied individual.
-  std::unordered_map<uint32_t, int16_t> break_source;
-  const int nbreak = st.NBREAK < 0 ? 0 : (st.NBREAK > kMaxBreaks ? kMaxBreaks : st.NBREAK);
-  for (int k = 1; k <= nbreak; ++k) {
-    break_source.emplace(BreakKey(st.BREAK_IND[k][1], st.BREAK_IND[k][2]), st.BREAK_IND[k][3]);
-  }
-
+  const std::unordered_map<uint32_t, int16_t> break_sources = BreakSources(st);
   const int ns = st.INS[1];
   // Family bounds in the store as it is; INS is rewritten family by family below.
   const std::vector<int16_t> bounds(st.INS.begin(), st.INS.begin() + ns + 3);
@@ -77,80 +178,21 @@ void RECONSTRUCTION(RunContext& ctx, ExportState& exports) {
   result.emplace_back();
   int total_rows = st.INS[ns + 2];  // rows the store holds with the insertions so far
 
-  // Local rows 1..m of the family being rebuilt; family[0] unused. The two indexes give
-  // local rows (0 = none) and hold entries only for the values of the rows in `family`.
-  std::vector<StoreRow> family;
-  ValueTable<int> last_row_of_number(0);  // individual number -> last local row
-  ValueTable<int> first_row_of_id(0);     // INI_ID -> first local row among the rows at scan start
-
+  FamilyBuffer family;
   for (int s = 1; s <= ns; ++s) {
     const int first = bounds[s + 1] + 1;
-    const int last = bounds[s + 2];
-    for (const StoreRow& row : family) {
-      last_row_of_number[row.mas[1]] = 0;
-      first_row_of_id[row.ini_id] = 0;
-    }
-    family.assign(1, StoreRow{});
-    for (int p = first; p <= last; ++p) {
-      family.push_back(st.Row(p));
-      const int local = static_cast<int>(family.size()) - 1;
-      last_row_of_number[family.back().mas[1]] = local;
-      if (first_row_of_id[family.back().ini_id] == 0) first_row_of_id[family.back().ini_id] = local;
-    }
+    LoadFamily(st, first, bounds[s + 2], &family);
     // The family number of family s, the same in all its rows.
-    const int16_t family_number = family.size() > 1 ? family[1].mas0 : int16_t{0};
-
-    for (std::size_t r = 1; r < family.size(); ++r) {
-      const int breed = family[r].mas1[1];
+    const FamilyPlace at{s, family.rows.size() > 1 ? family.rows[1].mas0 : int16_t{0}, first};
+    // The rows appended are scanned in turn.
+    for (std::size_t r = 1; r < family.rows.size(); ++r) {
+      const int breed = family.rows[r].mas1[1];
       if (breed != kBreedLoopCopy && breed != kBreedParentCopy) continue;
-      if (exports.NationOf(family[r].ini_id) != kSelectedNation) continue;
-
-      int16_t source_number = 0;
-      if (breed == kBreedLoopCopy) {
-        auto it = break_source.find(BreakKey(family[r].mas0, family[r].mas[1]));
-        if (it == break_source.end()) {
-          StopAtCopy(ctx, StopKind::kNoCopySource, s, family_number, first, r);
-        }
-        source_number = it->second;
-      } else {
-        const int k = first_row_of_id[family[r].ini_id];
-        if (k == 0) StopAtCopy(ctx, StopKind::kNoCopySource, s, family_number, first, r);
-        source_number = family[k].mas[1];
-      }
-      const int source_row = last_row_of_number[source_number];
-      if (source_row == 0) StopAtCopy(ctx, StopKind::kNoCopySource, s, family_number, first, r);
-      const int father = family[source_row].mas[2];
-      const int mother = family[source_row].mas[3];
-      const int n = static_cast<int>(family.size()) - 1;
-      if (father < 1 || father > n || mother < 1 || mother > n) continue;
-
-      if (total_rows + 2 > kMaxRows) {
-        StopAtCopy(ctx, StopKind::kParentCopyRows, s, family_number, first, r);
-      }
-      total_rows += 2;
-      for (int parent : {father, mother}) {
-        StoreRow copy;
-        copy.mas0 = family_number;
-        copy.ini_id = family[parent].ini_id;
-        copy.mas1[1] = static_cast<uint8_t>(kBreedParentCopy);
-        copy.mas1[2] = family[parent].mas1[2];
-        copy.mas[1] = static_cast<int16_t>(family.size());
-        family.push_back(copy);
-        last_row_of_number[copy.mas[1]] = static_cast<int>(family.size()) - 1;
-      }
-      if (ctx.observer != nullptr) {
-        for (int k = 1; k <= 2; ++k) {
-          const StoreRow& copy = family[n + k];
-          ctx.observer->ParentCopyMade({s, family_number, copy.mas[1],
-                                        family[k == 1 ? father : mother].mas[1], copy.ini_id,
-                                        family[r].mas[1]});
-        }
-      }
-      family[r].mas[2] = static_cast<int16_t>(n + 1);
-      family[r].mas[3] = static_cast<int16_t>(n + 2);
+      if (exports.NationOf(family.rows[r].ini_id) != kSelectedNation) continue;
+      const int source_row = SourceRow(ctx, family, break_sources, at, r);
+      AddParentCopies(ctx, &family, at, r, source_row, &total_rows);
     }
-
-    result.insert(result.end(), family.begin() + 1, family.end());
+    result.insert(result.end(), family.rows.begin() + 1, family.rows.end());
     st.INS[s + 2] = static_cast<int16_t>(result.size() - 1);
   }
 

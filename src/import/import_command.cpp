@@ -6,10 +6,8 @@
 #include <utility>
 
 #include "core/output_guard.h"
-#include "core/run_files.h"
 #include "import/folder_replacement.h"
 #include "import/generations_choice.h"
-#include "import/header_columns.h"
 #include "import/input_folder_writer.h"
 #include "import/pedigree_builder.h"
 #include "records/byte_order_mark.h"
@@ -24,13 +22,9 @@
 namespace pedprep {
 namespace {
 
-constexpr const char* kProtectedFiles[] = {kPassportFile, kDefinitionFile, kDatabasePedigreeFile,
-                                           kMarkerDataFile};
 // Problems of one group shown before the rest are summed up.
 constexpr std::size_t kShownPerGroup = 5;
 constexpr std::size_t kLinesInSum = 10;
-// Herd books read in one call (HerdbookRow::file numbers them).
-constexpr std::size_t kMaxHerdbooks = 1000;
 
 std::string Trimmed(std::string_view text) { return std::string(TrimBlanks(text, " \t\r")); }
 
@@ -50,79 +44,12 @@ void ForEachTrimmedLine(const std::string& text, OnLine on_line) {
   }
 }
 
-// The folder part of a marker file name ("" when it has none), "." parts left out.
-std::string MarkerFolder(const std::string& name) {
-  std::string folder;
-  std::size_t begin = 0;
-  const std::size_t last = name.find_last_of("/\\");
-  while (last != std::string::npos && begin < last) {
-    std::size_t end = std::min(name.find_first_of("/\\", begin), last);
-    const std::string part = name.substr(begin, end - begin);
-    if (!part.empty() && part != ".") folder += (folder.empty() ? "" : "/") + part;
-    begin = end + 1;
-  }
-  return folder;
-}
-
 // Keep-file ids: a list of one id a line (records/id_list.h).
 void ReadKeepIds(const std::string& text, PrepareOptions* options) {
   for (ListedId& listed : ParseIdList(text)) {
     options->keep_ids.push_back(std::move(listed.id));
     options->keep_lines.push_back(listed.line);
   }
-}
-
-// "a=M,b=F" entries into sex codes; "" or what is wrong.
-std::string ParseSexCodes(const std::vector<std::string>& entries,
-                          std::vector<std::pair<std::string, Sex>>* codes) {
-  for (const std::string& entry : entries) {
-    std::size_t begin = 0;
-    while (begin <= entry.size()) {
-      std::size_t end = entry.find(',', begin);
-      if (end == std::string::npos) end = entry.size();
-      const std::string pair = entry.substr(begin, end - begin);
-      begin = end + 1;
-      if (Trimmed(pair).empty()) continue;
-      const std::size_t equals = pair.find('=');
-      const std::string code = equals == std::string::npos ? "" : Trimmed(pair.substr(0, equals));
-      const std::string sex = equals == std::string::npos ? "" : Trimmed(pair.substr(equals + 1));
-      if (code.empty() || (sex != "M" && sex != "F" && sex != "m" && sex != "f")) {
-        return "--sex-codes: \"" + pair + "\" is not CODE=M or CODE=F";
-      }
-      // Codes match in any letter case: kept in lower case, as the reader compares them.
-      std::string lower = code;
-      for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-      codes->push_back({lower, sex == "M" || sex == "m" ? Sex::kMale : Sex::kFemale});
-    }
-  }
-  return "";
-}
-
-// "COLUMN:FROM=TO" into a recode of the marker column COLUMN (a --marker name, compared as
-// header names are); "" or what is wrong.
-std::string ParseRecode(const std::string& entry, const std::vector<std::string>& markers,
-                        std::vector<HerdbookFormat::Recode>* recodes) {
-  const std::size_t equals = entry.find('=');
-  const std::size_t colon =
-      equals == std::string::npos ? std::string::npos : entry.rfind(':', equals);
-  if (colon == std::string::npos) return "not COLUMN:FROM=TO";
-  const std::string column = HeaderKey(std::string_view(entry).substr(0, colon));
-  for (std::size_t m = 0; m < std::min(markers.size(), kMaxMarkerColumns); ++m) {
-    if (HeaderKey(markers[m]) == column) {
-      recodes->push_back({m, Trimmed(entry.substr(colon + 1, equals - colon - 1)),
-                          Trimmed(entry.substr(equals + 1))});
-      return "";
-    }
-  }
-  return "\"" + entry.substr(0, colon) + "\" is not a --marker column";
-}
-
-// One "LABEL=LABEL" or a breed-map line into the map; "" or what is wrong.
-std::string AddBreedName(const std::string& from, const std::string& to,
-                         std::map<std::string, std::string, std::less<>>* map) {
-  if (from.empty() || to.empty()) return "a breed label may not be empty";
-  (*map)[from] = to;
-  return "";
 }
 
 // The breed map file: per line a label as in the herd book and the label to use, separated
@@ -136,7 +63,7 @@ std::vector<ImportProblem> ReadBreedMap(const std::string& name, const std::stri
     const std::size_t cut = content.find_first_of("\t;,= ");
     const std::string from = cut == std::string::npos ? content : Trimmed(content.substr(0, cut));
     const std::string to = cut == std::string::npos ? "" : Trimmed(content.substr(cut + 1));
-    if (!AddBreedName(from, to, map).empty()) {
+    if (!AddBreedLabel(from, to, map)) {
       problems.push_back({name, line, "not two breed labels: \"" + content + "\"", "", "",
                           ProblemKind::kBreedMapLine});
     }
@@ -278,180 +205,73 @@ void ShowProblems(std::ostream& err, const std::vector<ImportProblem>& problems)
       << ", nothing written\n";
 }
 
-// Settles what the options say before anything is read: an existing input folder without
-// `force`, what the run would refuse, the code maps. Returns kExitSuccess or, for an option the
-// command line could not check, kExitUsage as for one it could.
-int CheckOptions(const ImportOptions& options, std::ostream& err, FileSystem& output_folder,
-                 HerdbookFormat* format, PrepareOptions* prepare) {
-  if (!options.force) {
-    std::string existing;
-    for (const char* name : kProtectedFiles) {
-      if (output_folder.ReadFile(name, &existing)) {
-        err << "pedprep import: " << InFolder(options.output_folder, name)
-            << " exists; use --force to replace it\n";
-        return kExitUsage;
-      }
+// The herd books read as one, with the texts their views point into.
+struct ReadBooks {
+  std::vector<std::unique_ptr<std::string>> texts;
+  std::vector<HerdbookFormat> formats;  // by book read: rows view their book_breed
+  Herdbook book;
+};
+
+// The bytes of a file; a file that cannot be read (or is too large) is reported on `err`.
+bool ReadBytes(FileSystem& input_files, const std::string& name, std::ostream& err,
+               std::string* bytes) {
+  try {
+    if (input_files.ReadFile(name, bytes)) return true;
+  } catch (const InputError& e) {  // a file too large to read
+    err << e.Report() << "\n";
+    return false;
+  }
+  err << "pedprep import: cannot read " << EscapeControlBytes(name) << " ("
+      << input_files.ReadProblem(name) << ")\n";
+  return false;
+}
+
+// A keep file or a breed map, as text in the books' encoding; a fault is reported on `err`.
+bool ReadText(FileSystem& input_files, const std::string& name, TextEncoding encoding,
+              std::ostream& err, std::string* text) {
+  if (!ReadBytes(input_files, name, err, text)) return false;
+  long fallback_line = 0;
+  if (const std::string why = ConvertToUtf8(text, encoding, &fallback_line); !why.empty()) {
+    err << "pedprep import: " << EscapeControlBytes(name) << ": " << why << "\n";
+    return false;
+  }
+  return true;
+}
+
+// Reads the breed map (its labels under those of --rename-breed) and the keep file's ids into
+// `prepare`; problems of the map go to `problems`. Returns kExitSuccess or, when a file cannot
+// be read, kExitInputError.
+int ReadLists(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
+              PrepareOptions* prepare, std::vector<ImportProblem>* problems) {
+  if (!options.breed_map_file.empty()) {
+    std::string text;
+    if (!ReadText(input_files, options.breed_map_file, options.encoding, err, &text)) {
+      return kExitInputError;
     }
+    std::map<std::string, std::string, std::less<>> map;
+    *problems = ReadBreedMap(options.breed_map_file, text, &map);
+    prepare->breed_map.insert(map.begin(), map.end());  // --rename-breed wins over the map
   }
-  if (options.herdbooks.size() > kMaxHerdbooks) {
-    err << "pedprep import: " << CountText(static_cast<long>(options.herdbooks.size()))
-        << " herd books, at most " << CountText(kMaxHerdbooks) << "\n";
-    return kExitUsage;
-  }
-  const std::size_t marker_columns = std::min(options.markers.size(), kMaxMarkerColumns);
-  if (options.select < 1 ||
-      static_cast<std::size_t>(options.select) > std::max<std::size_t>(1, marker_columns)) {
-    err << "pedprep import: --select " << options.select << " but "
-        << (marker_columns == 0
-                ? "no marker column (--marker)"
-                : Counted(static_cast<long>(marker_columns), "marker column", "marker columns"))
-        << "; the run would stop\n";
-    return kExitUsage;
-  }
-  if (options.prefix_ids) {
-    const std::vector<std::string> prefixes = BookPrefixNames(options.herdbooks);
-    for (std::size_t i = 0; i < prefixes.size(); ++i) {
-      for (std::size_t j = i + 1; j < prefixes.size(); ++j) {
-        if (prefixes[i] != prefixes[j]) continue;
-        err << "pedprep import: --prefix-ids: " << EscapeControlBytes(options.herdbooks[i])
-            << " and " << EscapeControlBytes(options.herdbooks[j])
-            << " get the same prefix; name each herd book once\n";
-        return kExitUsage;
-      }
-      // Only the first ':' of a prefixed id ends its prefix, so ids holding ':' never collide.
-      if (prefixes[i].find(':') != std::string::npos) {
-        err << "pedprep import: --prefix-ids: " << EscapeControlBytes(options.herdbooks[i])
-            << " would prefix its ids with \"" << EscapeControlBytes(prefixes[i])
-            << ":\", but ':' ends the prefix; rename the file without ':'\n";
-        return kExitUsage;
-      }
+  if (!options.keep_file.empty()) {
+    std::string keep;
+    if (!ReadText(input_files, options.keep_file, options.encoding, err, &keep)) {
+      return kExitInputError;
     }
-  }
-  std::string marker_problem = MarkerFileNameProblem(Trimmed(options.marker_file));
-  const std::string marker_folder = MarkerFolder(Trimmed(options.marker_file));
-  if (marker_problem.empty() && !marker_folder.empty() && marker_folder != "database" &&
-      output_folder.KindOf(marker_folder) != EntryKind::kFolder) {
-    marker_problem = "there is no folder " + marker_folder + " for the run to write it in";
-  }
-  if (!marker_problem.empty()) {
-    err << "pedprep import: --marker-file \"" << EscapeControlBytes(options.marker_file)
-        << "\": " << marker_problem << "\n";
-    return kExitUsage;
-  }
-  format->delimiter = options.delimiter;
-  for (const std::string& codes : options.missing) {
-    for (std::size_t begin = 0; begin <= codes.size();) {
-      const std::size_t end = std::min(codes.find(',', begin), codes.size());
-      const std::string code = Trimmed(std::string_view(codes).substr(begin, end - begin));
-      if (!code.empty()) format->missing.push_back(code);
-      begin = end + 1;
-    }
-  }
-  format->parents_as_named = options.parents_as_named;
-  format->markers = options.markers;
-  format->columns = options.columns;
-  format->selected_marker = static_cast<std::size_t>(options.select - 1);
-  if (const std::string wrong = ParseSexCodes(options.sex_codes, &format->sex_codes);
-      !wrong.empty()) {
-    err << "pedprep import: " << EscapeControlBytes(wrong) << "\n";
-    return kExitUsage;
-  }
-  prepare->herdbook_name = options.herdbooks.empty() ? "" : options.herdbooks.front();
-  prepare->generations = options.generations;
-  prepare->descendants = options.descendants;
-  prepare->repair = options.repair;
-  prepare->default_sex = options.default_sex;
-  prepare->default_breed = options.default_breed;
-  prepare->marker_count = marker_columns;
-  if (options.born_from != 0 && options.born_to != 0 && options.born_from > options.born_to) {
-    err << "pedprep import: --born-from " << options.born_from << " is after --born-to "
-        << options.born_to << "\n";
-    return kExitUsage;
-  }
-  for (const std::string& recode : options.recodes) {
-    if (const std::string wrong = ParseRecode(recode, options.markers, &format->recodes);
-        !wrong.empty()) {
-      err << "pedprep import: --recode \"" << EscapeControlBytes(recode) << "\": " << wrong << "\n";
-      return kExitUsage;
-    }
-  }
-  const bool born = options.born_from != 0 || options.born_to != 0;
-  prepare->born_from = options.born_from;
-  prepare->born_to = options.born_to;
-  prepare->keep_given = born;
-  prepare->dummy_breed = options.dummy_breed;
-  prepare->used.largest_families = options.largest_families;
-  prepare->used.drop_isolated = options.drop_isolated;
-  prepare->used.keep = !options.keep_file.empty() || born;
-  prepare->used.generations_auto = options.generations_auto;
-  prepare->used.descendants = options.descendants >= 0;
-  for (const std::string& rename : options.rename_breeds) {
-    const std::size_t equals = rename.find('=');
-    const std::string from = equals == std::string::npos ? "" : Trimmed(rename.substr(0, equals));
-    const std::string to = equals == std::string::npos ? "" : Trimmed(rename.substr(equals + 1));
-    if (!AddBreedName(from, to, &prepare->breed_map).empty()) {
-      err << "pedprep import: --rename-breed \"" << EscapeControlBytes(rename)
-          << "\" is not LABEL=LABEL\n";
-      return kExitUsage;
-    }
+    ReadKeepIds(keep, prepare);
   }
   return kExitSuccess;
 }
 
-// The herd books read as one, with the texts their views point into.
-struct ReadBooks {
-  std::vector<std::unique_ptr<std::string>> texts;
-  std::vector<HerdbookFormat> formats;  // by book: rows view their book_breed
-  Herdbook book;
-};
-
-// Reads the breed map, the keep file and the herd books; problems in them go to `problems`.
-// Returns kExitSuccess or, when a file cannot be read, kExitInputError.
-int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
-               const HerdbookFormat& format, PrepareOptions* prepare, ReadBooks* read,
-               std::vector<ImportProblem>* problems) {
-  // The bytes of a file; a file that cannot be read (or is too large) is reported.
-  auto read_bytes = [&](const std::string& name, std::string* bytes) {
-    try {
-      if (input_files.ReadFile(name, bytes)) return true;
-    } catch (const InputError& e) {  // a file too large to read
-      err << e.Report() << "\n";
-      return false;
-    }
-    err << "pedprep import: cannot read " << EscapeControlBytes(name) << " ("
-        << input_files.ReadProblem(name) << ")\n";
-    return false;
-  };
-  // A keep file or a breed map, as text in the books' encoding.
-  auto read_file = [&](const std::string& name, std::string* text) {
-    if (!read_bytes(name, text)) return false;
-    long fallback_line = 0;
-    if (const std::string why = ConvertToUtf8(text, options.encoding, &fallback_line);
-        !why.empty()) {
-      err << "pedprep import: " << EscapeControlBytes(name) << ": " << why << "\n";
-      return false;
-    }
-    return true;
-  };
-  if (!options.breed_map_file.empty()) {
-    std::string text;
-    if (!read_file(options.breed_map_file, &text)) return kExitInputError;
-    std::map<std::string, std::string, std::less<>> renamed;
-    renamed.swap(prepare->breed_map);  // --rename-breed wins over the map
-    *problems = ReadBreedMap(options.breed_map_file, text, &prepare->breed_map);
-    for (auto& [from, to] : renamed) prepare->breed_map[from] = to;
-  }
-  if (!options.keep_file.empty()) {
-    std::string keep;
-    if (!read_file(options.keep_file, &keep)) return kExitInputError;
-    prepare->keep_given = true;
-    prepare->keep_name = options.keep_file;
-    ReadKeepIds(keep, prepare);
-  }
+// Reads the herd books as one into `read`, each in its format of `settings`; problems in
+// them go to `problems`. Returns kExitSuccess or, when a file cannot be read, kExitInputError.
+int ReadHerdbooks(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
+                  const ImportSettings& settings, ReadBooks* read,
+                  std::vector<ImportProblem>* problems) {
   std::vector<std::string> names;  // of the texts
-  for (const std::string& name : options.herdbooks) {
+  for (std::size_t b = 0; b < options.herdbooks.size(); ++b) {
+    const std::string& name = options.herdbooks[b];
     auto text = std::make_unique<std::string>();
-    if (!read_bytes(name, text.get())) return kExitInputError;
+    if (!ReadBytes(input_files, name, err, text.get())) return kExitInputError;
     long fallback_line = 0;
     const std::string why = MakeHerdbookText(text.get(), options.encoding, &fallback_line);
     if (fallback_line != 0) {
@@ -463,19 +283,13 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
       continue;  // read no further
     }
     read->texts.push_back(std::move(text));
+    read->formats.push_back(settings.formats[b]);  // all in place before a row views one
     names.push_back(name);
   }
-  std::vector<HerdbookFormat>& formats = read->formats;
-  formats.assign(names.size(), format);  // never resized while the rows view them
   try {
-    const std::vector<std::string> prefixes = BookPrefixNames(names);
     for (std::size_t b = 0; b < names.size(); ++b) {
-      const std::string book_name = BookName(names[b]);
-      if (options.prefix_ids) formats[b].id_prefix = prefixes[b] + ":";
-      if (options.breed_by_book)
-        formats[b].book_breed = options.prefix_ids ? prefixes[b] : book_name;
       Herdbook next =
-          ReadHerdbook(*read->texts[b], names[b], formats[b], problems, static_cast<int>(b));
+          ReadHerdbook(*read->texts[b], names[b], read->formats[b], problems, static_cast<int>(b));
       if (b == 0) {
         read->book = std::move(next);
       } else {
@@ -489,8 +303,9 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
     return kExitSuccess;
   }
   read->book.usable = read->book.usable && names.size() == options.herdbooks.size();
+  const PrepareOptions& prepare = settings.prepare;
   if (read->book.usable && !read->book.has_born &&
-      (options.born_from != 0 || options.born_to != 0)) {
+      (prepare.born_from != 0 || prepare.born_to != 0)) {
     problems->push_back({options.herdbooks.front(), 1,
                          "no birth column for --born-from and --born-to (born, birth, yob, "
                          "birth_year, birthdate; name it with --born)",
@@ -500,12 +315,31 @@ int ReadInputs(const ImportOptions& options, std::ostream& err, FileSystem& inpu
   return kExitSuccess;
 }
 
+// Refuses a book, keep file or breed map that is a file of the folder the import writes:
+// kExitInputError with the reason on `err`, else kExitSuccess.
+int RefuseFolderInputs(const ImportOptions& options, std::ostream& err, FileSystem& input_files,
+                       FileSystem& output_folder) {
+  OutputGuard folder_files(input_files, "the import");
+  folder_files.KeepFolderFiles(output_folder, options.output_folder);
+  std::vector<std::string> inputs = options.herdbooks;
+  inputs.push_back(options.keep_file);
+  inputs.push_back(options.breed_map_file);
+  for (const std::string& input : inputs) {
+    const std::string refusal = input.empty() ? "" : folder_files.Refusal(input);
+    if (!refusal.empty()) {
+      err << "pedprep import: " << EscapeControlBytes(input) << ": " << EscapeControlBytes(refusal)
+          << ", which the import writes; nothing written\n";
+      return kExitInputError;
+    }
+  }
+  return kExitSuccess;
+}
+
 // The pedigree of the selection; with --generations auto, of the most generations of
 // ancestors whose selection fits (import/generations_choice.h), said in `generations`.
-PreparedPedigree ChooseGenerations(const Herdbook& book, bool generations_auto,
-                                   PrepareOptions prepare, std::string* generations,
-                                   std::vector<ImportProblem>* problems) {
-  if (!generations_auto) return PreparePedigree(book, prepare, problems);
+PreparedPedigree ChooseGenerations(const Herdbook& book, PrepareOptions prepare,
+                                   std::string* generations, std::vector<ImportProblem>* problems) {
+  if (!prepare.used.generations_auto) return PreparePedigree(book, prepare, problems);
   PreparedPedigree pedigree;
   *generations = ChooseAutoGenerations(book, std::move(prepare), &pedigree, problems);
   return pedigree;
@@ -543,16 +377,16 @@ int ReportProblems(const ImportOptions& options, std::ostream& out, std::ostream
 }
 
 // Writes the input folder as one group (import/folder_replacement.h) and the summary.
-int WriteInputFolder(const ImportOptions& options, const PreparedPedigree& pedigree,
-                     const std::string& generations, std::ostream& out, std::ostream& err,
-                     FileSystem& output_folder) {
+int WriteInputFolder(const ImportOptions& options, const std::string& marker_file,
+                     const PreparedPedigree& pedigree, const std::string& generations,
+                     std::ostream& out, std::ostream& err, FileSystem& output_folder) {
   FolderTexts folder_texts;
   folder_texts.herdbook_name = options.herdbooks.size() == 1
                                    ? options.herdbooks.front()
                                    : options.herdbooks.front() + " and " +
                                          std::to_string(options.herdbooks.size() - 1) + " more";
   folder_texts.marker_names = options.markers;
-  folder_texts.marker_file = Trimmed(options.marker_file);
+  folder_texts.marker_file = marker_file;
   folder_texts.select = options.select;
   std::vector<std::string> removed;
   const int written =
@@ -567,43 +401,36 @@ int WriteInputFolder(const ImportOptions& options, const PreparedPedigree& pedig
 
 int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err,
               FileSystem& input_files, FileSystem& output_folder) {
-  HerdbookFormat format;
-  PrepareOptions prepare;
-  if (const int status = CheckOptions(options, err, output_folder, &format, &prepare);
+  ImportSettings settings;
+  if (const int status = SettleImport(options, err, output_folder, &settings);
       status != kExitSuccess) {
     return status;
   }
-  // A book, keep file or breed map that is a file of the folder the import writes.
-  OutputGuard folder_files(input_files, "the import");
-  folder_files.KeepFolderFiles(output_folder, options.output_folder);
-  std::vector<std::string> inputs = options.herdbooks;
-  inputs.push_back(options.keep_file);
-  inputs.push_back(options.breed_map_file);
-  for (const std::string& input : inputs) {
-    const std::string refusal = input.empty() ? "" : folder_files.Refusal(input);
-    if (!refusal.empty()) {
-      err << "pedprep import: " << EscapeControlBytes(input) << ": " << EscapeControlBytes(refusal)
-          << ", which the import writes; nothing written\n";
-      return kExitInputError;
-    }
+  if (const int status = RefuseFolderInputs(options, err, input_files, output_folder);
+      status != kExitSuccess) {
+    return status;
   }
   ReadBooks read;
   std::vector<ImportProblem> problems;
   PreparedPedigree pedigree;
   std::string generations;
-  if (const int status = ReadInputs(options, err, input_files, format, &prepare, &read, &problems);
+  if (const int status = ReadLists(options, err, input_files, &settings.prepare, &problems);
+      status != kExitSuccess) {
+    return status;
+  }
+  if (const int status = ReadHerdbooks(options, err, input_files, settings, &read, &problems);
       status != kExitSuccess) {
     return status;
   }
   if (read.book.usable) {
-    pedigree =
-        ChooseGenerations(read.book, options.generations_auto, prepare, &generations, &problems);
+    pedigree = ChooseGenerations(read.book, settings.prepare, &generations, &problems);
   }
   if (const int status = ReportProblems(options, out, err, input_files, output_folder, &problems);
       status != kExitSuccess) {
     return status;
   }
-  return WriteInputFolder(options, pedigree, generations, out, err, output_folder);
+  return WriteInputFolder(options, settings.marker_file, pedigree, generations, out, err,
+                          output_folder);
 }
 
 }  // namespace pedprep

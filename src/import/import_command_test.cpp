@@ -481,6 +481,11 @@ TEST(ImportCommandTest, OptionsForMessyBooks) {
        "6,s,4,1,,,1999\r\n7,t,4,2,parent,added parent,\r\n8,u,4,3,,,\r\n"},
       {"recoded zeros", [](ImportOptions& o) { o.recodes = {"Cancer:0=5"}; },
        "breeds (founders): 1 = Holstein (5); 2 = Jersey (1);\n", ""},
+      {"--rename-breed over the breed map, whichever comes first",
+       [](ImportOptions& o) {
+         o.rename_breeds = {"HF=Friesian", "Jersey=Holstein"};
+       },
+       "breeds (founders): 1 = Friesian (5); 2 = Holstein (1);\n", ""},
       {"dummy breed", [](ImportOptions& o) { o.dummy_breed = "Unknown"; },
        "dummy parents: 1, of breed Unknown\n", ""},
       {"born from, descendants",

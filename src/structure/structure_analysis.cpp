@@ -1,6 +1,7 @@
 #include "structure/structure_analysis.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/narrowing.h"
 #include "core/run_context.h"
@@ -30,6 +31,15 @@ class StructureAnalysis {
   // Breaks the loop at `loop.ni` in nuclear family `loop.ia`. Returns false, with the
   // store unchanged, when ni is neither parent of ia.
   bool BreakLoop(const LoopAt& loop);
+  // Father and mother of nuclear family `ia` (0 = unknown).
+  std::pair<int32_t, int32_t> ParentsOf(int32_t ia) const;
+  // The children of ia, or with `in_place` false the family's rows with the parents nfa and
+  // nma, get `copy_number` as father (`father_side`) or mother.
+  void GiveCopyToChildren(int32_t ia, int32_t nfa, int32_t nma, bool father_side,
+                          int16_t copy_number, bool in_place);
+  // Appends the copy of the row at position `nilc` under `copy_number`, records it in
+  // BREAK_IND and returns its position.
+  int32_t AppendCopy(int32_t nilc, int16_t copy_number);
   // Rebuilds the nuclear-family list and the peeled set from the family's positions.
   void BuildGraph();
   int32_t ResumePoint(int32_t start) const;
@@ -137,7 +147,6 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
   Console& console = ctx_.console;
   const int32_t ni = loop.ni;
   const int32_t ia = loop.ia;
-  const int32_t maxn = next_number_;
   const int32_t nilc = LastPositionOf(ni);
   if (nilc == 0) {
     // A parent number that names no member of the family (a negative one, say) has no
@@ -146,20 +155,7 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
   }
   WriteListDirected(console, {I32(ni)});
   WriteListDirected(console, {I32(1), I32(nilc)});
-
-  // IA is 0 only when the start entry finds itself as a child of a family it entered (an
-  // individual among its own ancestors). Nuclear family 0's parent slots are then the list
-  // slots NPR1+1 and NPR1+2, where the count INP1(1) = NPR1 points.
-  int32_t nfa = 0;
-  int32_t nma = 0;
-  if (ia >= 1) {
-    nfa = graph_.Father(ia);
-    nma = graph_.Mother(ia);
-  } else {
-    const int32_t slot = graph_.NPR1() + 1;
-    if (slot <= graph_.TotalSlots()) nfa = graph_.SlotValue(slot);
-    if (slot + 1 <= graph_.TotalSlots()) nma = graph_.SlotValue(slot + 1);
-  }
+  const auto [nfa, nma] = ParentsOf(ia);
   if (ni != nfa && ni != nma) {
     WriteListDirected(console, {Str("(NI.NE.NFA.AND.NI.NE.NMA)")});
     WriteListDirected(console, {I32(ni), I32(nfa), I32(nma), I32(ia)});
@@ -175,36 +171,16 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
   }
   if (copies_made_ + 1 > kMaxBreaks) Stop(console, {.kind = StopKind::kLoopCopyLimit});
 
-  // The children of ia get the copy's number in place of ni. With a fresh number this
-  // changes one parent slot of ia and nothing else of the nuclear-family list, so the list
-  // and the peeled set are updated in place; anything else rebuilds them from the rows.
+  // With a fresh number the copy changes one parent slot of ia and nothing else of the
+  // nuclear-family list, so the list and the peeled set are updated in place; anything else
+  // rebuilds them from the rows.
   const bool father_side = ni == nfa;
-  const int column = father_side ? 2 : 3;
-  const int16_t copy_number = Low16(maxn);
+  const int16_t copy_number = Low16(next_number_);
   const bool in_place =
       ia >= 1 && !peeling_.Peeled(ia) && copy_number != 0 && graph_.HoldsNoSlot(copy_number);
-  if (in_place) {
-    for (int32_t slot = graph_.MotherSlot(ia) + 1; slot <= graph_.LastSlot(ia); ++slot) {
-      rows_.SetParent(graph_.SlotPosition(slot), column, copy_number);
-    }
-  } else {
-    for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
-      if (rows_.Father(position) == nfa && rows_.Mother(position) == nma) {
-        rows_.SetParent(position, column, copy_number);
-      }
-    }
-  }
-
-  const int32_t copy_position = rows_.AppendCopy(nilc, copy_number);
-  ++copies_made_;
-  auto& row = ctx_.store.BREAK_IND[copies_made_];
-  row[1] = rows_.FamilyNumber(nilc);
-  row[2] = copy_number;
-  row[3] = rows_.Number(nilc);
-  row[4] = rows_.IniId(nilc);
-  NoteNumber(copy_position);
+  GiveCopyToChildren(ia, nfa, nma, father_side, copy_number, in_place);
+  const int32_t copy_position = AppendCopy(nilc, copy_number);
   if (observer_ != nullptr) ReportCopy(nilc, nfa, nma, copy_position);
-
   if (in_place) {
     const int32_t parent_slot = father_side ? graph_.FatherSlot(ia) : graph_.MotherSlot(ia);
     const int32_t old_id = graph_.SlotIndividual(parent_slot);
@@ -216,6 +192,44 @@ bool StructureAnalysis::BreakLoop(const LoopAt& loop) {
   }
   resumable_ = in_place;
   return true;
+}
+
+std::pair<int32_t, int32_t> StructureAnalysis::ParentsOf(int32_t ia) const {
+  if (ia >= 1) return {graph_.Father(ia), graph_.Mother(ia)};
+  // IA is 0 only when the start entry finds itself as a child of a family it entered (an
+  // individual among its own ancestors). Nuclear family 0's parent slots are then the list
+  // slots NPR1+1 and NPR1+2, where the count INP1(1) = NPR1 points.
+  const int32_t slot = graph_.NPR1() + 1;
+  return {slot <= graph_.TotalSlots() ? graph_.SlotValue(slot) : 0,
+          slot + 1 <= graph_.TotalSlots() ? graph_.SlotValue(slot + 1) : 0};
+}
+
+void StructureAnalysis::GiveCopyToChildren(int32_t ia, int32_t nfa, int32_t nma, bool father_side,
+                                           int16_t copy_number, bool in_place) {
+  const int column = father_side ? 2 : 3;
+  if (in_place) {
+    for (int32_t slot = graph_.MotherSlot(ia) + 1; slot <= graph_.LastSlot(ia); ++slot) {
+      rows_.SetParent(graph_.SlotPosition(slot), column, copy_number);
+    }
+    return;
+  }
+  for (int32_t position = rows_.First(); position <= rows_.Last(); ++position) {
+    if (rows_.Father(position) == nfa && rows_.Mother(position) == nma) {
+      rows_.SetParent(position, column, copy_number);
+    }
+  }
+}
+
+int32_t StructureAnalysis::AppendCopy(int32_t nilc, int16_t copy_number) {
+  const int32_t copy_position = rows_.AppendCopy(nilc, copy_number);
+  ++copies_made_;
+  auto& row = ctx_.store.BREAK_IND[copies_made_];
+  row[1] = rows_.FamilyNumber(nilc);
+  row[2] = copy_number;
+  row[3] = rows_.Number(nilc);
+  row[4] = rows_.IniId(nilc);
+  NoteNumber(copy_position);
+  return copy_position;
 }
 
 void StructureAnalysis::ReportCopy(int32_t nilc, int32_t nfa, int32_t nma, int32_t copy_position) {

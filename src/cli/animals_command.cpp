@@ -1,7 +1,7 @@
 #include <memory>
 
 #include "cli/commands.h"
-#include "figures/animals.h"
+#include "reports/animals.h"
 
 namespace pedprep {
 

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "reading/observed_run.h"
 #include "records/csv.h"
 #include "reports/founders_report.h"

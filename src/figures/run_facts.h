@@ -1,5 +1,5 @@
 // What the tools derive from one observed run, each fact derived once, on first use, and then
-// shared by every section that needs it: today the animal table (figures/animals.h), which the
+// shared by every section that needs it: today the animal table (figures/animal_table.h), which the
 // text report's per-family figures and founders section and the HTML page all read.
 #ifndef PEDPREP_FIGURES_RUN_FACTS_H_
 #define PEDPREP_FIGURES_RUN_FACTS_H_
@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 
 namespace pedprep {
 

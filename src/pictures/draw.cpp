@@ -12,7 +12,7 @@
 #include "core/nearest_ids.h"
 #include "core/output_guard.h"
 #include "core/run_files.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/inbreeding.h"
 #include "pictures/dot_writer.h"
 #include "reading/family_view.h"
@@ -28,7 +28,7 @@ namespace pedprep {
 namespace {
 
 // The run's breed names by code, under the one rule of the animal table's breed columns
-// (figures/animals.h): the legend's name, else "breedK".
+// (figures/animal_table.h): the legend's name, else "breedK".
 std::map<int, std::string> BreedNamesOf(const ObservedRun& run) {
   std::string passport;
   run.files->ReadFile(kPassportFile, &passport);

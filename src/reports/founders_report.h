@@ -22,7 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/founder_figures.h"
 
 namespace pedprep {

@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "core/exit_status.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/run_facts.h"
 #include "pictures/draw.h"
 #include "pictures/loop_finder.h"

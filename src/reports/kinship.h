@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/inbreeding.h"
 #include "records/file_system.h"
 

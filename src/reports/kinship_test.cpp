@@ -8,7 +8,7 @@
 #include <random>
 #include <sstream>
 
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "reading/observed_run.h"
 #include "testing/build_paths.h"
 #include "testing/run_folder.h"

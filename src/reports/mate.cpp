@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/exit_status.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/inbreeding.h"
 #include "reading/observed_run.h"
 #include "reading/stop_explanation.h"

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "core/exit_status.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "reading/observed_run.h"
 #include "records/count_text.h"
 #include "records/csv.h"

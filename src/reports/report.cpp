@@ -10,7 +10,7 @@
 #include "core/pedigree_store.h"
 #include "core/run_files.h"
 #include "driver/run_driver.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/run_facts.h"
 #include "reading/observed_run.h"
 #include "reading/stop_explanation.h"

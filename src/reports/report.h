@@ -7,7 +7,7 @@
 //   Families: per family and in total the animals read, loop-break copies, parent copies of
 //     the reconstruction and rows at the end;
 //   Inbreeding and breed composition per family: over the animals read, the mean and the
-//     largest inbreeding coefficient and the mean fraction of each breed (figures/animals.h);
+//     largest inbreeding coefficient and the mean fraction of each breed (figures/animal_table.h);
 //   Loop-break copies: family, copy, its store position (what `pedprep draw --copy` takes),
 //     the copied animal (number, ini_id, herd-book id from ids.csv) and the parents whose
 //     children received the copy; then the copies per copied animal; Parent copies: family,

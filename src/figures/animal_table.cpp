@@ -1,4 +1,4 @@
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,6 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 #include <unordered_map>
 #include <utility>
@@ -16,23 +15,10 @@
 #include "core/run_files.h"
 #include "figures/inbreeding.h"
 #include "reading/observed_run.h"
-#include "reading/stop_explanation.h"
-#include "records/csv.h"
-#include "records/escape.h"
-#include "records/input_error.h"
 #include "records/input_folder.h"
-#include "records/layout.h"
-#include "records/text_reader.h"
-#include "records/values.h"
 
 namespace pedprep {
 namespace {
-
-constexpr int kFixedColumns = 8;
-constexpr const char* kColumnNames[kFixedColumns] = {
-    "position", "family", "individual", "id", "ini_id", "copy_of", "generation", "inbreeding"};
-constexpr int kIdColumn = 3;
-constexpr const char* kTrailingColumns[] = {"ecg", "complete"};
 
 // The passport records as the run read them: [0] unused, then data lines 1.. in file order.
 std::vector<StoreRow> AnimalsRead(const ObservedRun& run) {
@@ -104,62 +90,6 @@ std::vector<int32_t> CopiedPositions(const ObservedRun& run) {
     }
   }
   return copy_of;
-}
-
-// The cells of one row of the table.
-std::vector<std::string> RowCells(const ObservedRun& run, const AnimalTable& table,
-                                  const AnimalRow& row) {
-  std::vector<std::string> line = {std::to_string(row.position),
-                                   std::to_string(row.family),
-                                   std::to_string(row.individual),
-                                   run.Id(row.ini_id),
-                                   std::to_string(row.ini_id),
-                                   row.copy_of == 0 ? "" : std::to_string(row.copy_of),
-                                   row.has_figures ? std::to_string(row.generation) : "",
-                                   row.has_figures ? FixedDecimals(row.inbreeding, 6) : ""};
-  std::vector<std::string> fractions = ShownFractions(row.fractions);
-  fractions.resize(table.breeds.size());
-  line.insert(line.end(), fractions.begin(), fractions.end());
-  line.push_back(row.has_figures ? FixedDecimals(row.ecg, 4) : "");
-  line.push_back(row.has_figures ? std::to_string(row.complete) : "");
-  return line;
-}
-
-std::vector<std::vector<std::string>> Cells(const ObservedRun& run, const AnimalTable& table) {
-  std::vector<std::vector<std::string>> cells;
-  cells.reserve(table.rows.size());
-  for (const AnimalRow& row : table.rows) cells.push_back(RowCells(run, table, row));
-  return cells;
-}
-
-std::vector<std::string> Header(const AnimalTable& table) {
-  std::vector<std::string> header(std::begin(kColumnNames), std::end(kColumnNames));
-  header.insert(header.end(), table.breeds.begin(), table.breeds.end());
-  header.insert(header.end(), std::begin(kTrailingColumns), std::end(kTrailingColumns));
-  return header;
-}
-
-void WriteAligned(const std::vector<std::string>& header,
-                  std::vector<std::vector<std::string>>& cells, std::ostream& out) {
-  // Ids cut for the eye (the CSV keeps them whole): one long id must not widen every row.
-  for (auto& line : cells) line[kIdColumn] = EscapeControlBytes(CutForMessage(line[kIdColumn]));
-  std::vector<std::size_t> width(header.size());
-  for (std::size_t c = 0; c < header.size(); ++c) width[c] = header[c].size();
-  for (const auto& line : cells) {
-    for (std::size_t c = 0; c < line.size(); ++c) width[c] = std::max(width[c], line[c].size());
-  }
-  const auto write = [&](const std::vector<std::string>& line) {
-    std::string text;
-    for (std::size_t c = 0; c < line.size(); ++c) {
-      if (c > 0) text += "  ";
-      const std::string pad(width[c] - line[c].size(), ' ');
-      text += c == kIdColumn ? line[c] + pad : pad + line[c];
-    }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    out << text << '\n';
-  };
-  write(header);
-  for (const auto& line : cells) write(line);
 }
 
 }  // namespace
@@ -241,7 +171,7 @@ std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
 
 std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count) {
   const std::map<int32_t, std::string> legend = ReadBreedLegend(text_lines);
-  std::set<std::string> taken(std::begin(kColumnNames), std::end(kColumnNames));
+  std::set<std::string> taken(std::begin(kAnimalColumns), std::end(kAnimalColumns));
   for (int32_t k = 1; k <= count; ++k) taken.insert("breed" + std::to_string(k));
   std::vector<std::string> names;
   for (int32_t k = 1; k <= count; ++k) {
@@ -349,32 +279,6 @@ int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostr
   } catch (const std::logic_error& fault) {
     err << "pedprep " << command << ": internal fault: " << fault.what() << "\n";
     return kExitInternal;
-  }
-  return kExitSuccess;
-}
-
-int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run;
-  AnimalTable table;
-  if (const int status = ObserveAnimalTable(folder, "animals", err, &run, &table);
-      status != kExitSuccess) {
-    return status;
-  }
-  const std::vector<std::string> header = Header(table);
-  if (csv) {  // row by row: the table is never held as cells
-    std::string text = CsvLine(header);
-    for (const AnimalRow& row : table.rows) text += CsvLine(RowCells(*run, table, row));
-    out << text;
-  } else {
-    std::vector<std::vector<std::string>> cells = Cells(*run, table);
-    std::ostringstream text;
-    WriteAligned(header, cells, text);
-    out << text.str();
-  }
-  if (!table.finished) {
-    err << "pedprep animals: the run stops: " << StopExplanation(*run)
-        << "; the rows are the animals read\n";
-    return kExitStopped;
   }
   return kExitSuccess;
 }

@@ -1,36 +1,21 @@
-// `pedprep animals`: every animal's breed composition, generation and inbreeding, from the
-// run made in memory (nothing is written to the folder).
+// Every animal of an observed run with its breed composition, generation and inbreeding: the
+// table behind `pedprep animals` (reports/animals.h) and the figures of report, mate and
+// kinship.
 //
 // Rows: one per position of the prepared pedigree (the rows of ped.dat, in order) when the
 // run finishes; otherwise one per passport record read in full (a record that stops the
 // reading and the records after it are not), in file order.
-// Columns, in this order:
-//   position, family, individual  as in ped.dat (when the run stops: the data line and the
-//                                 passport's numbers);
-//   id                            the herd-book id from ids.csv ("" without one);
-//   ini_id;
-//   copy_of                       for a loop-break or parent copy, the position of the row it
-//                                 copies (itself a copy when a copy was copied); "" otherwise;
-//   generation, inbreeding        on the pedigree as read, before any copy (figures/
-//                                 inbreeding.h); a copy has its original's; F with 6
-//                                 decimals; "" for an animal that is its own ancestor or
-//                                 descends from one;
-//   one column per breed          the fraction the blood step found, 4 decimals, rounded so
-//                                 that a row's values add up to its sum of fractions rounded
-//                                 (a row of fractions adding up to 1 shows values adding up
-//                                 to 1); "" when the run stopped before the blood step ended;
-//   ecg, complete                 equivalent complete generations (4 decimals) and complete
-//                                 generations on the pedigree as read (figures/inbreeding.h),
-//                                 a dummy parent the import added (ids.csv `added` "dummy")
-//                                 counting as unknown and a dummy's own figures 0; a copy has
-//                                 its original's; "" as for generation.
-// The breed columns are named after the breed legend of PEDIGREE.PRN (see BreedNames).
-//
-// Aligned output: a header line, then one line per row; columns two blanks apart, right-
-// aligned to their widest entry except id, left-aligned (control bytes shown as \xNN).
-// CSV: RFC 4180 records ending in CR LF with a header line of the column names.
-#ifndef PEDPREP_FIGURES_ANIMALS_H_
-#define PEDPREP_FIGURES_ANIMALS_H_
+// Per row: position, family, individual as in ped.dat (when the run stops: the data line and
+// the passport's numbers); ini_id; for a loop-break or parent copy, the position of the row
+// it copies (itself a copy when a copy was copied); generation, inbreeding, ecg and complete
+// generations on the pedigree as read, before any copy (figures/inbreeding.h), a dummy
+// parent the import added (ids.csv `added` "dummy") counting as unknown for ecg and complete
+// and a dummy's own figures 0, a copy with its original's, none for an animal that is its own
+// ancestor or descends from one; the fractions the blood step found, none when the run
+// stopped before the blood step ended.
+// The breeds are named after the breed legend of PEDIGREE.PRN (see BreedNames).
+#ifndef PEDPREP_FIGURES_ANIMAL_TABLE_H_
+#define PEDPREP_FIGURES_ANIMAL_TABLE_H_
 
 #include <cstdint>
 #include <memory>
@@ -42,6 +27,10 @@
 #include "records/file_system.h"
 
 namespace pedprep {
+
+// The columns of `pedprep animals` before the breed columns; no breed is named as one of them.
+inline constexpr const char* kAnimalColumns[] = {"position", "family",  "individual", "id",
+                                                 "ini_id",   "copy_of", "generation", "inbreeding"};
 
 struct ObservedRun;
 
@@ -111,12 +100,6 @@ AnimalTable BuildAnimalTable(const ObservedRun& run);
 int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostream& err,
                        std::unique_ptr<ObservedRun>* run, AnimalTable* table);
 
-// Returns 0 when the table was written for a finished run; 1 when the run stops (the table
-// of the animals read is written, and one line on `err` says why); 2 when a file cannot be
-// read (the INPUT ERROR line on `err`, nothing on `out`); 70 when the run's copies cannot be
-// matched to the animals read (a fault inside pedprep; one line on `err`).
-int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err);
-
 }  // namespace pedprep
 
-#endif  // PEDPREP_FIGURES_ANIMALS_H_
+#endif  // PEDPREP_FIGURES_ANIMAL_TABLE_H_

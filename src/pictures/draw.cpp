@@ -55,10 +55,6 @@ std::string StopNote(const ObservedRun& run, int s) {
   return note;
 }
 
-std::string Plural(std::size_t count, const std::string& word) {
-  return CountText(static_cast<long long>(count)) + " " + word + (count == 1 ? "" : "s");
-}
-
 // A breed share as a whole percentage: "100%" only for all of it, never "0%" for a part.
 std::string ShareText(double share) {
   if (share >= 0.99995) return "100%";
@@ -338,8 +334,8 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
                        ChildrenAtMatings(view, picture->loop, copy).first.size();
     picture->what = "the loop that loop-break copy " + std::to_string(copy.number) + " (pos " +
                     std::to_string(copy.position) + ") of " + writer.Text(copy) +
-                    " breaks: " + Plural(steps / 2, "animal") + " and " +
-                    Plural(steps / 2, "mating") +
+                    " breaks: " + Counted(steps / 2, "animal", "animals") + " and " +
+                    Counted(steps / 2, "mating", "matings") +
                     ", with the copy beside its original and the children it was given to";
   } else if (!request.ancestors.empty()) {
     const int up = request.up < 0 ? 4 : request.up;
@@ -351,27 +347,27 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
     const auto repeated = static_cast<std::size_t>(std::count_if(
         boxes_of.begin(), boxes_of.end(), [](const auto& entry) { return entry.second > 1; }));
     picture->what = writer.Text(*view.Find(target.center)) + " and its ancestors up to " +
-                    Plural(static_cast<std::size_t>(up), "generation") + ": " +
+                    Counted(up, "generation", "generations") + ": " +
                     CountText(static_cast<long long>(picture->chart.size())) +
                     (picture->chart.size() == 1 ? " box, " : " boxes, ") +
-                    Plural(repeated, "ancestor") + " met more than once";
+                    Counted(repeated, "ancestor", "ancestors") + " met more than once";
     return Refused(*picture, request, view.family);
   } else if (!request.around.empty()) {
     picture->kept = Around(view, target.center, request.up < 0 ? 3 : request.up, request.down,
                            request.with_copies);
     AddOtherParents(view, !request.with_copies, &picture->kept);
-    picture->what =
-        writer.Text(*view.Find(target.center)) + " with ancestors up to " +
-        Plural(static_cast<std::size_t>(request.up < 0 ? 3 : request.up), "generation") +
-        " and descendants down to " + Plural(static_cast<std::size_t>(request.down), "generation") +
-        (request.with_copies ? ", and their copies" : ", as read");
+    picture->what = writer.Text(*view.Find(target.center)) + " with ancestors up to " +
+                    Counted(request.up < 0 ? 3 : request.up, "generation", "generations") +
+                    " and descendants down to " +
+                    Counted(request.down, "generation", "generations") +
+                    (request.with_copies ? ", and their copies" : ", as read");
   } else if (request.core) {
     picture->kept = LoopCore(view);
-    picture->what =
-        "the animals of its loops and their copies, " + Plural(picture->kept.size(), "animal");
+    picture->what = "the animals of its loops and their copies, " +
+                    Counted(picture->kept.size(), "animal", "animals");
   } else {
     for (const Node& node : view.nodes) picture->kept.insert(node.number);
-    picture->what = Plural(picture->kept.size(), "animal");
+    picture->what = Counted(picture->kept.size(), "animal", "animals");
   }
   if (picture->loop.empty()) picture->animals = picture->kept.size();
   return Refused(*picture, request, view.family);

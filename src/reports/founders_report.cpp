@@ -20,10 +20,6 @@ std::string Figure(const std::optional<double>& value, int decimals, const char*
   return value ? FixedDecimals(*value, decimals) : std::string("not available (") + why + ")";
 }
 
-std::string Plural(long count, const std::string& word) {
-  return CountText(count) + " " + word + (count == 1 ? "" : "s");
-}
-
 // The reference flags by animal read, or the problem.
 std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
                             const ReferenceChoice& choice, std::vector<bool>* reference,
@@ -59,7 +55,7 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
         text += " and " + CountText(static_cast<long long>(unknown.size() - 10)) + " more";
       return text;
     }
-    *words = "the " + Plural(count, "animal") + " of " + choice.file_name;
+    *words = "the " + Counted(count, "animal", "animals") + " of " + choice.file_name;
     return "";
   }
   if (choice.born_from) {
@@ -73,8 +69,8 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
         take(row);
       }
     }
-    *words = "the " + Plural(count, "animal") + " born in " + std::to_string(*choice.born_from) +
-             " or later";
+    *words = "the " + Counted(count, "animal", "animals") + " born in " +
+             std::to_string(*choice.born_from) + " or later";
     return "";
   }
   for (const AnimalRow& row : table.rows) {
@@ -85,7 +81,7 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
     };
     if (known(link.father) && known(link.mother)) take(row);
   }
-  *words = "the " + Plural(count, "animal") + " with both parents known";
+  *words = "the " + Counted(count, "animal", "animals") + " with both parents known";
   return "";
 }
 
@@ -185,12 +181,13 @@ void WriteCautions(const PopulationFigures& figures, std::ostream& out) {
         << FixedDecimals(kShallow, 0) << " (a shallow pedigree): fe, fa and Ne say little\n";
   }
   if (f.reference < kFewAnimals) {
-    out << "caution: the reference population holds " << Plural(f.reference, "animal")
+    out << "caution: the reference population holds " << Counted(f.reference, "animal", "animals")
         << ", fewer than " << kFewAnimals << "\n";
   }
   if (figures.parents_cut > 0) {
     out << "caution: the import's selection (--keep, --born-from, --born-to with --generations "
-        << "or --descendants) left out the parents of " << Plural(figures.parents_cut, "animal")
+        << "or --descendants) left out the parents of "
+        << Counted(figures.parents_cut, "animal", "animals")
         << " (ids.csv column parents_cut): ecg and the founder figures count only the ancestry "
         << "kept\n";
   }
@@ -239,7 +236,8 @@ void WriteFoundersSection(const ObservedRun& run, const AnimalTable& table,
   WriteCautions(figures, out);
   if (all.reference == 0) return;
   if (all.half_founders > 0) {
-    out << "  " << Plural(all.half_founders, "animal") << " with one parent unknown (a dummy "
+    out << "  " << Counted(all.half_founders, "animal", "animals")
+        << " with one parent unknown (a dummy "
         << "parent counts as unknown) ";
     if (figures.conventions.half_founders == HalfFounders::kRescale) {
       out << "give" << (all.half_founders == 1 ? "s" : "")

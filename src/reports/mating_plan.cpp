@@ -167,11 +167,9 @@ int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& ou
                            ? request.max_per_sire
                            : (dam_count + sire_count - 1) / sire_count;
   if (problems.empty() && sire_count * most < dam_count) {
-    const auto count = [](int64_t n, const char* word) {
-      return CountText(n) + " " + word + (n == 1 ? "" : "s");
-    };
-    problems.push_back(count(sire_count, "sire") + " with at most " + count(most, "dam") +
-                       " each cannot serve " + count(dam_count, "dam") + " (--max-per-sire)");
+    problems.push_back(Counted(sire_count, "sire", "sires") + " with at most " +
+                       Counted(most, "dam", "dams") + " each cannot serve " +
+                       Counted(dam_count, "dam", "dams") + " (--max-per-sire)");
   }
   if (problems.empty() && sire_count * dam_count > kMostPairs) {
     problems.push_back(CountText(sire_count) + " sires x " + CountText(dam_count) +

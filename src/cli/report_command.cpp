@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "core/exit_status.h"
 #include "core/output_guard.h"
+#include "figures/run_facts.h"
 #include "pictures/draw.h"
 #include "reading/folder_check.h"
 #include "records/escape.h"
@@ -20,7 +21,7 @@ namespace {
 // run the page is made of, rendered as RenderWithDot renders each: all in one run of dot, or
 // one by one when that fails, to stop at the first that cannot be drawn and say why.
 LoopPicture DrawnLoops(const std::string& folder_name) {
-  return [folder_name](const ObservedRun& run, const std::vector<int32_t>& positions,
+  return [folder_name](const RunFacts& facts, const std::vector<int32_t>& positions,
                        std::string* note) {
     std::vector<std::string> dots;
     for (const int32_t position : positions) {
@@ -29,7 +30,7 @@ LoopPicture DrawnLoops(const std::string& folder_name) {
       request.copy = std::to_string(position);
       request.max_animals = 1 << 20;
       std::string dot, problem;
-      if (DrawDot(run, request, {}, &dot, &problem) != kExitSuccess) {
+      if (DrawDot(facts, request, &dot, &problem) != kExitSuccess) {
         *note = "pedprep draw: " + problem;
         break;
       }
@@ -71,8 +72,9 @@ int WriteHtmlReport(FileSystem& folder, const HtmlRequest& request, const std::s
     }
   }
   std::ostringstream page;
-  const int status =
-      RunHtmlReport(folder, request, DrawnLoops(request.folder_name), page, context.err);
+  const int status = WithRunFacts(folder, context.err, [&](const RunFacts& facts) {
+    return RunHtmlReport(facts, request, DrawnLoops(request.folder_name), page, context.err);
+  });
   if (status != kExitSuccess || output.empty()) {
     context.out << page.str();
     return status;
@@ -167,7 +169,9 @@ void DefineReport(CommandLine& line, CommandContext& context) {
     return LookAtFolder(
         context, options->folder, "report", FolderLook::kExplain, [&](FileSystem& folder) {
           if (!options->html) {
-            return RunReport(folder, options->csv, context.out, context.err, reference);
+            return WithRunFacts(folder, context.err, [&](const RunFacts& facts) {
+              return RunReport(facts, options->csv, context.out, context.err, reference);
+            });
           }
           return WriteHtmlReport(folder, {FolderTitle(options->folder), reference}, options->output,
                                  *here, context);

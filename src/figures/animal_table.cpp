@@ -102,28 +102,37 @@ std::string FixedDecimals(double value, int decimals) {
   return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("nan");
 }
 
-std::vector<FamilyInbreeding> InbreedingByFamily(const AnimalTable& table) {
-  std::vector<FamilyInbreeding> families;
+std::vector<FamilyFigures> FiguresByFamily(const AnimalTable& table) {
+  std::vector<FamilyFigures> families;
   int32_t with_f = 0;
   double sum = 0.0;
   double largest = 0.0;
   const auto close = [&]() {
-    if (families.empty() || with_f == 0) return;
-    families.back().mean_f = FixedDecimals(sum / with_f, 6);
-    families.back().max_f = FixedDecimals(largest, 6);
-    families.back().mean_value = sum / with_f;
-    families.back().max_value = largest;
+    if (families.empty()) return;
+    FamilyFigures& family = families.back();
+    for (double& fraction : family.fractions) fraction /= family.animals;
+    if (with_f == 0) return;
+    family.mean_f = FixedDecimals(sum / with_f, 6);
+    family.max_f = FixedDecimals(largest, 6);
+    family.mean_value = sum / with_f;
+    family.max_value = largest;
   };
   for (const AnimalRow& row : table.rows) {
     if (row.copy_of != 0 || row.dummy) continue;
     if (families.empty() || families.back().family != row.family) {
       close();
-      families.push_back({row.family, 0, "", "", 0.0, 0.0});
+      families.emplace_back();
+      families.back().family = row.family;
+      families.back().fractions.assign(table.breeds.size(), 0.0);
       with_f = 0;
       sum = 0.0;
       largest = 0.0;
     }
-    ++families.back().animals;
+    FamilyFigures& family = families.back();
+    ++family.animals;
+    for (std::size_t k = 0; k < row.fractions.size() && k < family.fractions.size(); ++k) {
+      family.fractions[k] += row.fractions[k];
+    }
     if (row.has_figures) {
       ++with_f;
       sum += row.inbreeding;
@@ -185,13 +194,10 @@ std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, 
   return names;
 }
 
-AnimalTable BuildAnimalTable(const ObservedRun& run) {
+AnimalTable BuildAnimalTable(const ObservedRun& run, std::vector<std::string> breeds) {
   AnimalTable table;
   const std::vector<StoreRow> read = AnimalsRead(run);
-  const int32_t breeds = std::clamp(run.run->store.NRAC, 0, kMaxBreeds);
-  std::string passport;
-  run.files->ReadFile(kPassportFile, &passport);
-  table.breeds = BreedNames(PassportTextLinesOf(passport), breeds);
+  table.breeds = std::move(breeds);
   table.links = LinksAsRead(read);
   table.dummy = DummiesRead(run, read);
   table.figures = ComputeAncestry(table.links, table.dummy);
@@ -212,7 +218,9 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
     row.ecg = figures.ecg[a];
     row.complete = figures.complete[a];
     if (have_fractions) {
-      row.fractions.assign(animal.prace.begin() + 1, animal.prace.begin() + 1 + breeds);
+      row.fractions.assign(
+          animal.prace.begin() + 1,
+          animal.prace.begin() + 1 + static_cast<std::ptrdiff_t>(table.breeds.size()));
     }
   };
 
@@ -268,19 +276,6 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
     }
   }
   return table;
-}
-
-int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostream& err,
-                       std::unique_ptr<ObservedRun>* run, AnimalTable* table) {
-  *run = ObserveRunOrReport(folder, err);
-  if (!*run) return kExitInputError;
-  try {
-    *table = BuildAnimalTable(**run);
-  } catch (const std::logic_error& fault) {
-    err << "pedprep " << command << ": internal fault: " << fault.what() << "\n";
-    return kExitInternal;
-  }
-  return kExitSuccess;
 }
 
 }  // namespace pedprep

@@ -77,28 +77,24 @@ std::string FixedDecimals(double value, int decimals);
 std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count);
 
 // Per family, in the order of the rows, over the animals read that are neither copies nor
-// dummy parents the import added: their number, and the mean and the largest F of those with
-// figures with 6 decimals ("" when none has). The one mean F of report's text and HTML page.
-struct FamilyInbreeding {
+// dummy parents the import added: their number, the mean and the largest F of those with
+// figures with 6 decimals ("" when none has), and the mean fraction of each breed over all of
+// them (0 for a breed no row has a fraction of). The one mean F of report's text and HTML page.
+struct FamilyFigures {
   int32_t family = 0;
   int32_t animals = 0;
   std::string mean_f;  // FixedDecimals(6), "" when no animal of the family has figures
   std::string max_f;
   double mean_value = 0.0;
   double max_value = 0.0;
+  std::vector<double> fractions;  // per breed of the table
 };
-std::vector<FamilyInbreeding> InbreedingByFamily(const AnimalTable& table);
+std::vector<FamilyFigures> FiguresByFamily(const AnimalTable& table);
 
-// The table of the observed run; breed names read from the run's PEDIGREE.PRN. Throws
-// std::logic_error when a row of the finished run is neither a copy the run told of nor the
-// next animal read.
-AnimalTable BuildAnimalTable(const ObservedRun& run);
-
-// The observed run of `folder` and its table, for a command named `command`. Returns 0; 2 when
-// a file cannot be read (the INPUT ERROR line on `err`); 70 when the run's copies cannot be
-// matched to the animals read (one line on `err`).
-int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostream& err,
-                       std::unique_ptr<ObservedRun>* run, AnimalTable* table);
+// The table of the observed run with `breeds` as its breed names (BreedNames of the run's
+// PEDIGREE.PRN, figures/run_facts.h). Throws std::logic_error when a row of the finished run
+// is neither a copy the run told of nor the next animal read.
+AnimalTable BuildAnimalTable(const ObservedRun& run, std::vector<std::string> breeds);
 
 }  // namespace pedprep
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "figures/run_facts.h"
 #include "reading/observed_run.h"
 #include "testing/build_paths.h"
 #include "testing/fakes.h"
@@ -28,7 +29,9 @@ TEST(AnimalsTest, CopiesOfCopiesCarryTheirOriginalsFigures) {
   DiskFileSystem folder(data.string());
   const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
   ASSERT_EQ(run->status, 0);
-  const AnimalTable table = BuildAnimalTable(*run);
+  const RunFacts facts(*run);
+  ASSERT_NE(facts.Animals(), nullptr) << facts.AnimalsFault();
+  const AnimalTable& table = *facts.Animals();
   long copies_of_copies = 0;
   for (const AnimalRow& row : table.rows) {
     if (row.copy_of == 0) continue;

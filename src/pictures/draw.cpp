@@ -9,16 +9,13 @@
 #include <vector>
 
 #include "core/exit_status.h"
-#include "core/nearest_ids.h"
 #include "core/output_guard.h"
 #include "core/run_files.h"
-#include "figures/animal_table.h"
 #include "figures/inbreeding.h"
+#include "figures/run_facts.h"
 #include "pictures/dot_writer.h"
 #include "reading/family_view.h"
 #include "reading/observed_run.h"
-#include "reading/run_lookup.h"
-#include "reading/stop_explanation.h"
 #include "records/count_text.h"
 #include "records/escape.h"
 #include "records/input_error.h"
@@ -27,22 +24,11 @@
 namespace pedprep {
 namespace {
 
-// The run's breed names by code, under the one rule of the animal table's breed columns
-// (figures/animal_table.h): the legend's name, else "breedK".
-std::map<int, std::string> BreedNamesOf(const ObservedRun& run) {
-  std::string passport;
-  run.files->ReadFile(kPassportFile, &passport);
-  const std::vector<std::string> names =
-      BreedNames(PassportTextLinesOf(passport), std::clamp(run.run->store.NRAC, 0, kMaxBreeds));
-  std::map<int, std::string> by_code;
-  for (std::size_t k = 0; k < names.size(); ++k) by_code.emplace(static_cast<int>(k) + 1, names[k]);
-  return by_code;
-}
-
 // What the title says about a stopped run for family index `s`.
-std::string StopNote(const ObservedRun& run, int s) {
+std::string StopNote(const RunFacts& facts, int s) {
+  const ObservedRun& run = facts.run();
   if (run.status == kExitSuccess) return "";
-  std::string note = "The run stops: " + StopExplanation(run) + ".";
+  std::string note = "The run stops: " + facts.StopText() + ".";
   const StopStage stage = StageOf(run);
   const int stopped_at = run.stop ? run.stop->family_index : 0;
   if (stage == StopStage::kAsRead || (stage == StopStage::kStructure && s > stopped_at)) {
@@ -86,20 +72,19 @@ std::optional<Refusal> FindFamily(const ObservedRun& run, const std::string& tex
                  "no family " + text + "; families are 1.." + std::to_string(st.NumFamilies())};
 }
 
-std::optional<Refusal> FindAnimal(const ObservedRun& run, const std::string& text, Target* target) {
-  const Lookup lookup(run);
+std::optional<Refusal> FindAnimal(const RunFacts& facts, const std::string& text, Target* target) {
+  const ObservedRun& run = facts.run();
+  const AnimalLookup& lookup = facts.Lookup();
   const int32_t ini_id = lookup.IniOfId(text);
   const int32_t p = ini_id == 0 ? 0 : lookup.Holder(ini_id);
   if (p != 0) {
     target->s = FamilyOfPosition(run.run->store, p);
     target->center = run.run->store.MAS[p][1];
   } else if (!lookup.FamilyNumber(text, &target->s, &target->center)) {
-    std::vector<std::string> ids;
-    for (const auto& [ini_id, row] : run.ids) ids.push_back(row.id);
     return Refusal{kExitStopped, "no animal " + text +
                                      " (a herd-book id of ids.csv or FAMILY:INDIVIDUAL as in "
                                      "ped.dat)" +
-                                     NearestIdsNote(text, ids)};
+                                     lookup.NearestStoredNote(text)};
   }
   const FamilyView view = BuildFamily(run, target->s);
   if (view.Find(target->center) == nullptr) {
@@ -146,8 +131,9 @@ std::string CopyName(const ObservedRun& run, int32_t position) {
   return std::to_string(st.MAS0[position]) + ":" + std::to_string(st.MAS[position][1]);
 }
 
-std::optional<Refusal> FindCopy(const ObservedRun& run, const std::string& text, Target* target) {
-  const Lookup lookup(run);
+std::optional<Refusal> FindCopy(const RunFacts& facts, const std::string& text, Target* target) {
+  const ObservedRun& run = facts.run();
+  const AnimalLookup& lookup = facts.Lookup();
   const char* kListed = " (pedprep report lists the copies)";
   std::optional<CopyAt> found;
   int s = 0;
@@ -201,15 +187,15 @@ std::optional<Refusal> FindCopy(const ObservedRun& run, const std::string& text,
   return std::nullopt;
 }
 
-std::optional<Refusal> FindTarget(const ObservedRun& run, const DrawRequest& request,
+std::optional<Refusal> FindTarget(const RunFacts& facts, const DrawRequest& request,
                                   Target* target) {
-  if (StageOf(run) == StopStage::kReading) {
-    return Refusal{kExitStopped, "the run stops: " + StopExplanation(run) + "; nothing drawn"};
+  if (StageOf(facts.run()) == StopStage::kReading) {
+    return Refusal{kExitStopped, "the run stops: " + facts.StopText() + "; nothing drawn"};
   }
-  if (!request.family.empty()) return FindFamily(run, request.family, target);
-  if (!request.around.empty()) return FindAnimal(run, request.around, target);
-  if (!request.ancestors.empty()) return FindAnimal(run, request.ancestors, target);
-  return FindCopy(run, request.copy, target);
+  if (!request.family.empty()) return FindFamily(facts.run(), request.family, target);
+  if (!request.around.empty()) return FindAnimal(facts, request.around, target);
+  if (!request.ancestors.empty()) return FindAnimal(facts, request.ancestors, target);
+  return FindCopy(facts, request.copy, target);
 }
 
 // What one picture shows: the animals kept (or the loop), their count and the title's line.
@@ -407,21 +393,26 @@ int Deliver(const std::string& dot, const DrawRequest& request, OutputGuard& gua
 
 }  // namespace
 
-int DrawDot(const ObservedRun& run, const DrawRequest& request,
-            const std::map<int, std::string>& breed_names, std::string* dot, std::string* problem) {
+int DrawDot(const RunFacts& facts, const DrawRequest& request, std::string* dot,
+            std::string* problem) {
+  const ObservedRun& run = facts.run();
+  const bool named_breeds =
+      request.color_breed || std::count(request.labels.begin(), request.labels.end(), "breed") != 0;
+  const std::map<int, std::string> breed_names =
+      named_breeds ? facts.BreedsByCode() : std::map<int, std::string>();
   Target target;
-  std::optional<Refusal> refusal = FindTarget(run, request, &target);
+  std::optional<Refusal> refusal = FindTarget(facts, request, &target);
   const FamilyView view = refusal ? FamilyView() : BuildFamily(run, target.s);
-  LabelFacts facts;
-  if (!request.labels.empty()) facts.items = request.labels;
+  LabelFacts labels;
+  if (!request.labels.empty()) labels.items = request.labels;
   // The id is always shown: fields asked for come after it unless placed before it.
-  if (std::count(facts.items.begin(), facts.items.end(), "id") == 0) {
-    facts.items.insert(facts.items.begin(), "id");
+  if (std::count(labels.items.begin(), labels.items.end(), "id") == 0) {
+    labels.items.insert(labels.items.begin(), "id");
   }
-  if (!refusal && facts.items != std::vector<std::string>{"id"}) {
-    AddLabelFacts(run, view, breed_names, &facts);
+  if (!refusal && labels.items != std::vector<std::string>{"id"}) {
+    AddLabelFacts(run, view, breed_names, &labels);
   }
-  DotWriter writer(run, view, request.color_breed, facts);
+  DotWriter writer(run, view, request.color_breed, labels);
   Picture picture;
   if (!refusal) refusal = Choose(view, writer, request, target, &picture);
   if (refusal) {
@@ -430,7 +421,7 @@ int DrawDot(const ObservedRun& run, const DrawRequest& request,
   }
   const std::string folder_text = request.folder_name.empty() ? "." : request.folder_name;
   std::string title = folder_text + ", family " + std::to_string(view.family) + "\n" + picture.what;
-  const std::string note = StopNote(run, target.s);
+  const std::string note = StopNote(facts, target.s);
   if (!note.empty()) title += "\n" + note;
   writer.Head(title, !picture.chart.empty());
   if (!picture.chart.empty()) {
@@ -456,21 +447,15 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
         << EscapeControlBytes(refusal) << "; nothing written\n";
     return kExitInputError;
   }
-  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
-  if (!run) return kExitInputError;
-  std::string dot;
-  std::string problem;
-  const int status = DrawDot(
-      *run, request,
-      request.color_breed || std::count(request.labels.begin(), request.labels.end(), "breed") != 0
-          ? BreedNamesOf(*run)
-          : std::map<int, std::string>(),
-      &dot, &problem);
-  if (status != kExitSuccess) {
-    err << "pedprep draw: " << problem << "\n";
-    return status;
-  }
-  return Deliver(dot, request, guard, render, out, err);
+  return WithRunFacts(folder, err, [&](const RunFacts& facts) {
+    std::string dot;
+    std::string problem;
+    if (const int status = DrawDot(facts, request, &dot, &problem); status != kExitSuccess) {
+      err << "pedprep draw: " << problem << "\n";
+      return status;
+    }
+    return Deliver(dot, request, guard, render, out, err);
+  });
 }
 
 }  // namespace pedprep

@@ -8,8 +8,8 @@
 
 #include "core/exit_status.h"
 #include "figures/animal_table.h"
+#include "figures/run_facts.h"
 #include "reading/observed_run.h"
-#include "reading/stop_explanation.h"
 #include "records/csv.h"
 #include "records/escape.h"
 
@@ -77,26 +77,23 @@ void WriteAligned(const std::vector<std::string>& header,
 
 }  // namespace
 
-int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run;
-  AnimalTable table;
-  if (const int status = ObserveAnimalTable(folder, "animals", err, &run, &table);
-      status != kExitSuccess) {
-    return status;
-  }
-  const std::vector<std::string> header = Header(table);
+int RunAnimals(const RunFacts& facts, bool csv, std::ostream& out, std::ostream& err) {
+  const AnimalTable* table = facts.AnimalsOrFault("animals", err);
+  if (table == nullptr) return kExitInternal;
+  const ObservedRun& run = facts.run();
+  const std::vector<std::string> header = Header(*table);
   if (csv) {  // row by row: the table is never held as cells
     std::string text = CsvLine(header);
-    for (const AnimalRow& row : table.rows) text += CsvLine(RowCells(*run, table, row));
+    for (const AnimalRow& row : table->rows) text += CsvLine(RowCells(run, *table, row));
     out << text;
   } else {
-    std::vector<std::vector<std::string>> cells = Cells(*run, table);
+    std::vector<std::vector<std::string>> cells = Cells(run, *table);
     std::ostringstream text;
     WriteAligned(header, cells, text);
     out << text.str();
   }
-  if (!table.finished) {
-    err << "pedprep animals: the run stops: " << StopExplanation(*run)
+  if (!table->finished) {
+    err << "pedprep animals: the run stops: " << facts.StopText()
         << "; the rows are the animals read\n";
     return kExitStopped;
   }

@@ -23,15 +23,14 @@
 
 #include <ostream>
 
-#include "records/file_system.h"
-
 namespace pedprep {
 
+class RunFacts;
+
 // Returns 0 when the table was written for a finished run; 1 when the run stops (the table
-// of the animals read is written, and one line on `err` says why); 2 when a file cannot be
-// read (the INPUT ERROR line on `err`, nothing on `out`); 70 when the run's copies cannot be
-// matched to the animals read (a fault inside pedprep; one line on `err`).
-int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err);
+// of the animals read is written, and one line on `err` says why); 70 when the run's copies cannot
+// be matched to the animals read (a fault inside pedprep; one line on `err`).
+int RunAnimals(const RunFacts& facts, bool csv, std::ostream& out, std::ostream& err);
 
 }  // namespace pedprep
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "core/pedigree_store.h"
+#include "figures/run_facts.h"
 #include "reading/observed_run.h"
 #include "testing/build_paths.h"
 #include "testing/fakes.h"
@@ -26,7 +27,8 @@ struct Listed {
 Listed List(MemoryFileSystem& folder, bool csv) {
   std::ostringstream out, err;
   Listed r;
-  r.status = RunAnimals(folder, csv, out, err);
+  r.status = WithRunFacts(folder, err,
+                          [&](const RunFacts& facts) { return RunAnimals(facts, csv, out, err); });
   r.out = out.str();
   r.err = err.str();
   return r;

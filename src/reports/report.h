@@ -35,15 +35,14 @@
 
 namespace pedprep {
 
-struct ObservedRun;
+class RunFacts;
 
 // Returns 0 when the report was written (also when it tells that the run stops); 1 when the
-// reference population cannot be chosen (a line on `err`, nothing on `out`); 2 when a file
-// cannot be read (the INPUT ERROR line on `err`, nothing on `out`); 70 when the run's copies
-// cannot be matched to the animals read (a fault inside pedprep, one line on `err`, as animals
-// and mate tell it). The text ends with the
-// founders section (reports/founders_report.h) over the `reference` population.
-int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err,
+// reference population cannot be chosen (a line on `err`, nothing on `out`); 70 when the run's
+// copies cannot be matched to the animals read (a fault inside pedprep, one line on `err`, as
+// animals and mate tell it). The text ends with the founders section (reports/founders_report.h)
+// over the `reference` population.
+int RunReport(const RunFacts& facts, bool csv, std::ostream& out, std::ostream& err,
               const ReferenceChoice& reference = {});
 
 // For scripts: runs the preparation in memory and writes nothing; returns kExitSuccess when the

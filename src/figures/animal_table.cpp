@@ -194,54 +194,38 @@ std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, 
   return names;
 }
 
-AnimalTable BuildAnimalTable(const ObservedRun& run, std::vector<std::string> breeds) {
-  AnimalTable table;
-  const std::vector<StoreRow> read = AnimalsRead(run);
-  table.breeds = std::move(breeds);
-  table.links = LinksAsRead(read);
-  table.dummy = DummiesRead(run, read);
-  table.figures = ComputeAncestry(table.links, table.dummy);
+namespace {
+
+// Fills the figures of passport data line `line` of `read` into `row`; its fractions when
+// `fractions`.
+void FillFromLine(const AnimalTable& table, const std::vector<StoreRow>& read, bool fractions,
+                  int32_t line, AnimalRow& row) {
+  row.source = line;
+  const auto a = static_cast<std::size_t>(line - 1);
+  const StoreRow& animal = read[static_cast<std::size_t>(line)];
   const AncestryFigures& figures = table.figures;
-  const bool have_fractions = !run.blood_rows.empty();
-
-  // Fills the figures of passport data line `line` into `row`.
-  const auto fill = [&](AnimalRow& row, int32_t line) {
-    row.source = line;
-    const auto a = static_cast<std::size_t>(line - 1);
-    const StoreRow& animal = read[static_cast<std::size_t>(line)];
-    row.breed_code = animal.mas1[1];
-    row.sex = animal.mas1[2];
-    row.dummy = table.dummy[a];
-    row.has_figures = figures.resolved[a];
-    row.generation = figures.generation[a];
-    row.inbreeding = figures.inbreeding[a];
-    row.ecg = figures.ecg[a];
-    row.complete = figures.complete[a];
-    if (have_fractions) {
-      row.fractions.assign(
-          animal.prace.begin() + 1,
-          animal.prace.begin() + 1 + static_cast<std::ptrdiff_t>(table.breeds.size()));
-    }
-  };
-
-  const int32_t animals = static_cast<int32_t>(read.size()) - 1;
-  table.finished = run.status == kExitSuccess;
-  if (!table.finished) {
-    for (int32_t p = 1; p <= animals; ++p) {
-      const StoreRow& animal = read[static_cast<std::size_t>(p)];
-      AnimalRow row;
-      row.position = p;
-      row.family = animal.mas0;
-      row.individual = animal.mas[1];
-      row.ini_id = animal.ini_id;
-      fill(row, p);
-      table.rows.push_back(std::move(row));
-    }
-    return table;
+  row.breed_code = animal.mas1[1];
+  row.sex = animal.mas1[2];
+  row.dummy = table.dummy[a];
+  row.has_figures = figures.resolved[a];
+  row.generation = figures.generation[a];
+  row.inbreeding = figures.inbreeding[a];
+  row.ecg = figures.ecg[a];
+  row.complete = figures.complete[a];
+  if (fractions) {
+    row.fractions.assign(
+        animal.prace.begin() + 1,
+        animal.prace.begin() + 1 + static_cast<std::ptrdiff_t>(table.breeds.size()));
   }
+}
 
-  // The copies are told by the run; the other rows are the passport's animals, in file order
-  // (the loop breaking and the reconstruction insert copies but never reorder).
+// The rows of the finished run: one per position of the store. The copies are told by the
+// run; the other rows are the passport's animals, in file order (the loop breaking and the
+// reconstruction insert copies but never reorder).
+void AddFinishedRows(const ObservedRun& run, const std::vector<StoreRow>& read,
+                     AnimalTable& table) {
+  const bool fractions = !run.blood_rows.empty();
+  const auto animals = static_cast<int32_t>(read.size()) - 1;
   const PedigreeStore& store = run.run->store;
   const std::vector<int32_t> copy_of = CopiedPositions(run);
   const auto nd = static_cast<int32_t>(copy_of.size()) - 1;
@@ -259,7 +243,7 @@ AnimalTable BuildAnimalTable(const ObservedRun& run, std::vector<std::string> br
         throw std::logic_error("position " + std::to_string(p) +
                                " of the prepared pedigree matches no animal read");
       }
-      fill(row, next_line);
+      FillFromLine(table, read, fractions, next_line, row);
     }
     table.rows.push_back(std::move(row));
   }
@@ -269,11 +253,38 @@ AnimalTable BuildAnimalTable(const ObservedRun& run, std::vector<std::string> br
     for (int32_t steps = 0; original != 0 && steps <= nd; ++steps) {
       const AnimalRow& source = table.rows[static_cast<std::size_t>(original - 1)];
       if (source.copy_of == 0) {
-        fill(row, source.source);
+        FillFromLine(table, read, fractions, source.source, row);
         break;
       }
       original = source.copy_of;
     }
+  }
+}
+
+}  // namespace
+
+AnimalTable BuildAnimalTable(const ObservedRun& run, std::vector<std::string> breeds) {
+  AnimalTable table;
+  const std::vector<StoreRow> read = AnimalsRead(run);
+  table.breeds = std::move(breeds);
+  table.links = LinksAsRead(read);
+  table.dummy = DummiesRead(run, read);
+  table.figures = ComputeAncestry(table.links, table.dummy);
+  table.finished = run.status == kExitSuccess;
+  if (table.finished) {
+    AddFinishedRows(run, read, table);
+    return table;
+  }
+  const bool fractions = !run.blood_rows.empty();
+  for (int32_t p = 1; p < static_cast<int32_t>(read.size()); ++p) {
+    const StoreRow& animal = read[static_cast<std::size_t>(p)];
+    AnimalRow row;
+    row.position = p;
+    row.family = animal.mas0;
+    row.individual = animal.mas[1];
+    row.ini_id = animal.ini_id;
+    FillFromLine(table, read, fractions, p, row);
+    table.rows.push_back(std::move(row));
   }
   return table;
 }

@@ -27,11 +27,8 @@
 #include <ostream>
 #include <string>
 
-#include "reports/founders_report.h"
-// Only for includers that still take StopExplanation and WayForwardText from here; they
-// belong to reading/stop_explanation.h.
-#include "reading/stop_explanation.h"
 #include "records/file_system.h"
+#include "reports/founders_report.h"
 
 namespace pedprep {
 

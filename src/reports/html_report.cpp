@@ -472,14 +472,13 @@ std::string InbreedingPerFamily(const RunFacts& facts) {
 }
 
 // The most inbred animals: id, FAMILY:INDIVIDUAL, F and the parents' ids.
-std::string MostInbred(const ObservedRun& run, const AnimalTable& table,
-                       const std::vector<const AnimalRow*>& animals) {
+std::string MostInbred(const RunFacts& facts) {
+  const ObservedRun& run = facts.run();
+  const AnimalTable& table = *facts.Animals();
   std::string html = "<h2>The most inbred animals</h2>\n";
   std::vector<const AnimalRow*> inbred;
-  std::map<int32_t, const AnimalRow*> by_line;  // passport data line -> the animal
-  for (const AnimalRow* row : animals) {
+  for (const AnimalRow* row : facts.Counted()) {
     if (row->inbreeding > 0) inbred.push_back(row);
-    by_line.emplace(row->source, row);
   }
   if (inbred.empty()) return html + Paragraph("No animal is inbred (F = 0 for all).");
   std::stable_sort(inbred.begin(), inbred.end(), [](const AnimalRow* a, const AnimalRow* b) {
@@ -490,16 +489,12 @@ std::string MostInbred(const ObservedRun& run, const AnimalTable& table,
     const std::string text = run.Id(row.ini_id);
     return text.empty() ? "ini_id " + std::to_string(row.ini_id) : text;
   };
+  // A parent is named when it is counted (the parents of an animal with figures have them).
   auto parent = [&](int32_t index) -> std::string {
     if (index == kUnknownParent) return "unknown";
-    auto it = by_line.find(index + 1);
-    if (it == by_line.end()) {
-      return table.dummy.size() > static_cast<std::size_t>(index) &&
-                     table.dummy[static_cast<std::size_t>(index)]
-                 ? "dummy"
-                 : "";
-    }
-    return id(*it->second);
+    const AnimalRow* row = facts.Lookup().AtLine(index + 1);
+    if (row != nullptr && row->dummy) return "dummy";
+    return row == nullptr || !row->has_figures ? "" : id(*row);
   };
   std::vector<std::vector<std::string>> rows;
   for (const AnimalRow* row : inbred) {
@@ -568,7 +563,7 @@ std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
   html += Status(facts, request.folder_name);
   html += Overall(animals, table, figures);
   html += InbreedingPerFamily(facts);
-  html += MostInbred(run, table, animals);
+  html += MostInbred(facts);
   html += Inbreeding(run, animals);
   html += BreedComposition(run, table, animals);
   html += Completeness(animals);

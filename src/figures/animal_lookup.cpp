@@ -15,10 +15,12 @@ bool ParseWholeNumber(const std::string& text, int32_t* value) {
   return !text.empty() && error == std::errc() && end == text.data() + text.size();
 }
 
-AnimalLookup::AnimalLookup(const RunFacts& facts)
-    : facts_(facts),
-      st_(facts.run().run->store),
-      rows_(st_.NumFamilies() == 0 ? 0 : st_.FamilyLast(st_.NumFamilies())) {}
+AnimalLookup::AnimalLookup(const RunFacts& facts) : facts_(facts), st_(facts.run().run->store) {}
+
+int32_t AnimalLookup::rows() const {
+  if (!rows_) rows_ = st_.NumFamilies() == 0 ? 0 : st_.FamilyLast(st_.NumFamilies());
+  return *rows_;
+}
 
 const AnimalLookup::ReadIndex& AnimalLookup::Read() const {
   if (read_) return *read_;
@@ -56,7 +58,8 @@ std::string AnimalLookup::NearestNote(const std::string& text) const {
 }
 
 int32_t AnimalLookup::Holder(int32_t ini_id) const {
-  for (int32_t p = 1; p <= rows_; ++p) {
+  const int32_t last = rows();
+  for (int32_t p = 1; p <= last; ++p) {
     if (st_.INI_ID[p] == ini_id) return p;
   }
   return 0;

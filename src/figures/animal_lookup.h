@@ -36,8 +36,9 @@ class AnimalLookup {
   // (core/nearest_ids.h), in the order of the rows.
   std::string NearestNote(const std::string& text) const;
 
-  // In the store: its positions as the run left it (1..rows).
-  int32_t rows() const { return rows_; }
+  // In the store: its positions as the run left it (1..rows). The store is read on first
+  // use only, so that a run that stops while reading the passport file is never searched.
+  int32_t rows() const;
   // The first position holding `ini_id`, 0 = none.
   int32_t Holder(int32_t ini_id) const;
   // The INI_ID of herd-book id `id`, 0 = none.
@@ -59,7 +60,7 @@ class AnimalLookup {
 
   const RunFacts& facts_;
   const PedigreeStore& st_;
-  int32_t rows_;
+  mutable std::optional<int32_t> rows_;
   mutable std::optional<ReadIndex> read_;
 };
 

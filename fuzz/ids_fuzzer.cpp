@@ -17,6 +17,7 @@
 
 #include "core/run_context.h"
 #include "driver/run_driver.h"
+#include "figures/run_facts.h"
 #include "records/csv.h"
 #include "records/input_error.h"
 #include "reports/report.h"
@@ -75,7 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   folder.files["ids.csv"] = std::string(reinterpret_cast<const char*>(data), size);
 
   std::ostringstream report, report_err;
-  const int report_status = RunReport(folder, true, report, report_err);
+  const int report_status = WithRunFacts(folder, report_err, [&](const RunFacts& facts) {
+    return RunReport(facts, true, report, report_err);
+  });
   if (report_status == 0) {
     if (!report_err.str().empty() || report.str().empty()) __builtin_trap();
   } else {

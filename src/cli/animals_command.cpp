@@ -1,7 +1,8 @@
 #include <memory>
 
 #include "cli/commands.h"
-#include "figures/animals.h"
+#include "figures/run_facts.h"
+#include "reports/animals.h"
 
 namespace pedprep {
 
@@ -20,7 +21,9 @@ void DefineAnimals(CommandLine& line, CommandContext& context) {
     return LookAtFolder(context, options->folder, "animals", FolderLook::kRunOnInputs,
                         [&](FileSystem& folder) {
                           return ToStandardOutput(context, options->csv, [&](std::ostream& out) {
-                            return RunAnimals(folder, options->csv, out, context.err);
+                            return WithRunFacts(folder, context.err, [&](const RunFacts& facts) {
+                              return RunAnimals(facts, options->csv, out, context.err);
+                            });
                           });
                         });
   });

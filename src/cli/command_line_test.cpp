@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "figures/animals.h"
+#include "figures/run_facts.h"
 #include "reading/observed_run.h"
 #include "records/csv.h"
 #include "reports/founders_report.h"
@@ -303,8 +303,9 @@ TEST_F(CommandLineTest, FounderConventionsReproducePublishedFigures) {
     }
     FolderView folder(folders_[table]);
     const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
+    const RunFacts facts(*run);
     PopulationFigures figures;
-    ASSERT_EQ(ComputePopulation(*run, BuildAnimalTable(*run), choice, &figures), "");
+    ASSERT_EQ(ComputePopulation(facts, choice, &figures), "");
     EXPECT_NEAR(figures.overall.Fe().value_or(0), fe, 5e-7) << table;
     EXPECT_NEAR(figures.overall.Ne().value_or(0), ne, 5e-7) << table;
   }

@@ -69,22 +69,8 @@ std::string CheckWhatToDraw(const DrawRequest& request) {
   return "";
 }
 
-}  // namespace
-
-void DefineDraw(CommandLine& line, CommandContext& context) {
-  struct Options {
-    std::string folder;
-    std::string color;
-    std::string label;
-    DrawRequest request;
-  };
-  auto options = std::make_shared<Options>();
-  DrawRequest& request = options->request;
-  Command& draw = line.Add("draw",
-                           "Draw part of the pedigree as a Graphviz graph (run in memory): one "
-                           "family, one animal's pedigree as read, an ancestor chart, or the "
-                           "loop one copy breaks.");
-  AddRunFolder(draw, &options->folder);
+// The options that name what to draw: --family, --around, --ancestors, --copy and how far.
+void AddWhatToDraw(Command& draw, DrawRequest& request) {
   draw.Option("--family", &request.family, "The whole family N").TypeName("N");
   draw.Option("--around", &request.around,
               "One animal (herd-book id or FAMILY:INDIVIDUAL) with its ancestors and "
@@ -112,6 +98,25 @@ void DefineDraw(CommandLine& line, CommandContext& context) {
       .TypeName("POSITION");
   draw.Flag("--core", &request.core,
             "With --family: only the animals of the family's loops and their copies");
+}
+
+}  // namespace
+
+void DefineDraw(CommandLine& line, CommandContext& context) {
+  struct Options {
+    std::string folder;
+    std::string color;
+    std::string label;
+    DrawRequest request;
+  };
+  auto options = std::make_shared<Options>();
+  DrawRequest& request = options->request;
+  Command& draw = line.Add("draw",
+                           "Draw part of the pedigree as a Graphviz graph (run in memory): one "
+                           "family, one animal's pedigree as read, an ancestor chart, or the "
+                           "loop one copy breaks.");
+  AddRunFolder(draw, &options->folder);
+  AddWhatToDraw(draw, request);
   draw.Flag("--compact", &request.compact,
             "Fold the full sibs of a mating that have no offspring in the picture into one "
             "box (not with --ancestors)");

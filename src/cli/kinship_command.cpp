@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
+#include "figures/run_facts.h"
 #include "records/escape.h"
 #include "reports/kinship.h"
 
@@ -50,9 +51,12 @@ void DefineKinship(CommandLine& line, CommandContext& context) {
         return kExitInputError;
       }
     }
-    return LookAtFolder(
-        context, options->folder, "kinship", FolderLook::kRunOnInputs,
-        [&](FileSystem& folder) { return RunKinship(folder, asked, context.out, context.err); });
+    return LookAtFolder(context, options->folder, "kinship", FolderLook::kRunOnInputs,
+                        [&](FileSystem& folder) {
+                          return WithRunFacts(folder, context.err, [&](const RunFacts& facts) {
+                            return RunKinship(facts, asked, context.out, context.err);
+                          });
+                        });
   });
 }
 

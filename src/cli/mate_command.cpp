@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "core/exit_status.h"
+#include "figures/run_facts.h"
 #include "records/escape.h"
 #include "reports/mate.h"
 
@@ -74,9 +75,12 @@ void DefineMate(CommandLine& line, CommandContext& context) {
         return kExitInputError;
       }
     }
-    return LookAtFolder(
-        context, options->folder, "mate", FolderLook::kRunOnInputs,
-        [&](FileSystem& folder) { return RunMate(folder, asked, context.out, context.err); });
+    return LookAtFolder(context, options->folder, "mate", FolderLook::kRunOnInputs,
+                        [&](FileSystem& folder) {
+                          return WithRunFacts(folder, context.err, [&](const RunFacts& facts) {
+                            return RunMate(facts, asked, context.out, context.err);
+                          });
+                        });
   });
 }
 

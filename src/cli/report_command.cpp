@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "core/exit_status.h"
 #include "core/output_guard.h"
+#include "figures/run_facts.h"
 #include "pictures/draw.h"
 #include "reading/folder_check.h"
 #include "records/escape.h"
@@ -20,7 +21,7 @@ namespace {
 // run the page is made of, rendered as RenderWithDot renders each: all in one run of dot, or
 // one by one when that fails, to stop at the first that cannot be drawn and say why.
 LoopPicture DrawnLoops(const std::string& folder_name) {
-  return [folder_name](const ObservedRun& run, const std::vector<int32_t>& positions,
+  return [folder_name](const RunFacts& facts, const std::vector<int32_t>& positions,
                        std::string* note) {
     std::vector<std::string> dots;
     for (const int32_t position : positions) {
@@ -29,7 +30,7 @@ LoopPicture DrawnLoops(const std::string& folder_name) {
       request.copy = std::to_string(position);
       request.max_animals = 1 << 20;
       std::string dot, problem;
-      if (DrawDot(run, request, {}, &dot, &problem) != kExitSuccess) {
+      if (DrawDot(facts, request, &dot, &problem) != kExitSuccess) {
         *note = "pedprep draw: " + problem;
         break;
       }
@@ -71,8 +72,9 @@ int WriteHtmlReport(FileSystem& folder, const HtmlRequest& request, const std::s
     }
   }
   std::ostringstream page;
-  const int status =
-      RunHtmlReport(folder, request, DrawnLoops(request.folder_name), page, context.err);
+  const int status = WithRunFacts(folder, context.err, [&](const RunFacts& facts) {
+    return RunHtmlReport(facts, request, DrawnLoops(request.folder_name), page, context.err);
+  });
   if (status != kExitSuccess || output.empty()) {
     context.out << page.str();
     return status;
@@ -86,21 +88,64 @@ int WriteHtmlReport(FileSystem& folder, const HtmlRequest& request, const std::s
   return kExitSuccess;
 }
 
+struct ReportOptions {
+  std::string folder;
+  bool csv = false;
+  bool check = false;
+  bool html = false;
+  std::string output;
+  std::string reference_file;
+  int born_from = 0;
+  std::string half_founders = "phantom";
+  bool ne_include_shallow = false;
+};
+
+// `pedprep report` with its options parsed: check them, read the reference file, then write
+// the text, the CSV or the page (or only check).
+int RunReportCommand(const ReportOptions& options, CommandContext& context) {
+  if (static_cast<int>(options.csv) + static_cast<int>(options.html) +
+              static_cast<int>(options.check) >
+          1 ||
+      (!options.reference_file.empty() && options.born_from != 0)) {
+    context.err << "pedprep report: give at most one of --csv, --html and --check, and at "
+                   "most one of --reference and --reference-born-from\n";
+    return kExitUsage;
+  }
+  if (options.check) {
+    // The check foretells the next run, whatever the earlier outputs are.
+    std::unique_ptr<FileSystem> folder = context.env.open_folder(options.folder, false);
+    return RunReportCheck(*folder);
+  }
+  std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();
+  ReferenceChoice reference;
+  if (!options.reference_file.empty()) {
+    reference.file_name = options.reference_file;
+    if (!here->ReadFile(reference.file_name, &reference.file_text)) {
+      context.err << "pedprep report: cannot read " << EscapeControlBytes(reference.file_name)
+                  << " (" << here->ReadProblem(reference.file_name) << ")\n";
+      return kExitInputError;
+    }
+  }
+  if (options.born_from != 0) reference.born_from = options.born_from;
+  reference.conventions = {
+      options.half_founders == "rescale" ? HalfFounders::kRescale : HalfFounders::kPhantom,
+      options.ne_include_shallow};
+  return LookAtFolder(
+      context, options.folder, "report", FolderLook::kExplain, [&](FileSystem& folder) {
+        if (!options.html) {
+          return WithRunFacts(folder, context.err, [&](const RunFacts& facts) {
+            return RunReport(facts, options.csv, context.out, context.err, reference);
+          });
+        }
+        return WriteHtmlReport(folder, {FolderTitle(options.folder), reference}, options.output,
+                               *here, context);
+      });
+}
+
 }  // namespace
 
 void DefineReport(CommandLine& line, CommandContext& context) {
-  struct Options {
-    std::string folder;
-    bool csv = false;
-    bool check = false;
-    bool html = false;
-    std::string output;
-    std::string reference_file;
-    int born_from = 0;
-    std::string half_founders = "phantom";
-    bool ne_include_shallow = false;
-  };
-  auto options = std::make_shared<Options>();
+  auto options = std::make_shared<ReportOptions>();
   Command& report = line.Add(
       "report", "Tell what the run does to the folder's inputs (run in memory, nothing written).");
   AddRunFolder(report, &options->folder);
@@ -136,43 +181,7 @@ void DefineReport(CommandLine& line, CommandContext& context) {
   report.Flag("--ne-include-shallow", &options->ne_include_shallow,
               "Count the reference animals with at most one equivalent complete generation in "
               "Ne, with no rise in inbreeding");
-  report.OnRun([options, &context] {
-    if (static_cast<int>(options->csv) + static_cast<int>(options->html) +
-                static_cast<int>(options->check) >
-            1 ||
-        (!options->reference_file.empty() && options->born_from != 0)) {
-      context.err << "pedprep report: give at most one of --csv, --html and --check, and at "
-                     "most one of --reference and --reference-born-from\n";
-      return kExitUsage;
-    }
-    if (options->check) {
-      // The check foretells the next run, whatever the earlier outputs are.
-      std::unique_ptr<FileSystem> folder = context.env.open_folder(options->folder, false);
-      return RunReportCheck(*folder);
-    }
-    std::unique_ptr<FileSystem> here = context.env.OpenNamedFiles();
-    ReferenceChoice reference;
-    if (!options->reference_file.empty()) {
-      reference.file_name = options->reference_file;
-      if (!here->ReadFile(reference.file_name, &reference.file_text)) {
-        context.err << "pedprep report: cannot read " << EscapeControlBytes(reference.file_name)
-                    << " (" << here->ReadProblem(reference.file_name) << ")\n";
-        return kExitInputError;
-      }
-    }
-    if (options->born_from != 0) reference.born_from = options->born_from;
-    reference.conventions = {
-        options->half_founders == "rescale" ? HalfFounders::kRescale : HalfFounders::kPhantom,
-        options->ne_include_shallow};
-    return LookAtFolder(
-        context, options->folder, "report", FolderLook::kExplain, [&](FileSystem& folder) {
-          if (!options->html) {
-            return RunReport(folder, options->csv, context.out, context.err, reference);
-          }
-          return WriteHtmlReport(folder, {FolderTitle(options->folder), reference}, options->output,
-                                 *here, context);
-        });
-  });
+  report.OnRun([options, &context] { return RunReportCommand(*options, context); });
 }
 
 }  // namespace pedprep

@@ -9,16 +9,13 @@
 #include <vector>
 
 #include "core/exit_status.h"
-#include "core/nearest_ids.h"
 #include "core/output_guard.h"
 #include "core/run_files.h"
-#include "figures/animals.h"
 #include "figures/inbreeding.h"
+#include "figures/run_facts.h"
 #include "pictures/dot_writer.h"
 #include "reading/family_view.h"
 #include "reading/observed_run.h"
-#include "reading/run_lookup.h"
-#include "reading/stop_explanation.h"
 #include "records/count_text.h"
 #include "records/escape.h"
 #include "records/input_error.h"
@@ -27,22 +24,11 @@
 namespace pedprep {
 namespace {
 
-// The run's breed names by code, under the one rule of the animal table's breed columns
-// (figures/animals.h): the legend's name, else "breedK".
-std::map<int, std::string> BreedNamesOf(const ObservedRun& run) {
-  std::string passport;
-  run.files->ReadFile(kPassportFile, &passport);
-  const std::vector<std::string> names =
-      BreedNames(PassportTextLinesOf(passport), std::clamp(run.run->store.NRAC, 0, kMaxBreeds));
-  std::map<int, std::string> by_code;
-  for (std::size_t k = 0; k < names.size(); ++k) by_code.emplace(static_cast<int>(k) + 1, names[k]);
-  return by_code;
-}
-
 // What the title says about a stopped run for family index `s`.
-std::string StopNote(const ObservedRun& run, int s) {
+std::string StopNote(const RunFacts& facts, int s) {
+  const ObservedRun& run = facts.run();
   if (run.status == kExitSuccess) return "";
-  std::string note = "The run stops: " + StopExplanation(run) + ".";
+  std::string note = "The run stops: " + facts.StopText() + ".";
   const StopStage stage = StageOf(run);
   const int stopped_at = run.stop ? run.stop->family_index : 0;
   if (stage == StopStage::kAsRead || (stage == StopStage::kStructure && s > stopped_at)) {
@@ -53,10 +39,6 @@ std::string StopNote(const ObservedRun& run, int s) {
     note += " This family is drawn as the run left it.";
   }
   return note;
-}
-
-std::string Plural(std::size_t count, const std::string& word) {
-  return CountText(static_cast<long long>(count)) + " " + word + (count == 1 ? "" : "s");
 }
 
 // A breed share as a whole percentage: "100%" only for all of it, never "0%" for a part.
@@ -90,20 +72,19 @@ std::optional<Refusal> FindFamily(const ObservedRun& run, const std::string& tex
                  "no family " + text + "; families are 1.." + std::to_string(st.NumFamilies())};
 }
 
-std::optional<Refusal> FindAnimal(const ObservedRun& run, const std::string& text, Target* target) {
-  const Lookup lookup(run);
+std::optional<Refusal> FindAnimal(const RunFacts& facts, const std::string& text, Target* target) {
+  const ObservedRun& run = facts.run();
+  const AnimalLookup& lookup = facts.Lookup();
   const int32_t ini_id = lookup.IniOfId(text);
   const int32_t p = ini_id == 0 ? 0 : lookup.Holder(ini_id);
   if (p != 0) {
     target->s = FamilyOfPosition(run.run->store, p);
     target->center = run.run->store.MAS[p][1];
   } else if (!lookup.FamilyNumber(text, &target->s, &target->center)) {
-    std::vector<std::string> ids;
-    for (const auto& [ini_id, row] : run.ids) ids.push_back(row.id);
     return Refusal{kExitStopped, "no animal " + text +
                                      " (a herd-book id of ids.csv or FAMILY:INDIVIDUAL as in "
                                      "ped.dat)" +
-                                     NearestIdsNote(text, ids)};
+                                     lookup.NearestStoredNote(text)};
   }
   const FamilyView view = BuildFamily(run, target->s);
   if (view.Find(target->center) == nullptr) {
@@ -150,8 +131,9 @@ std::string CopyName(const ObservedRun& run, int32_t position) {
   return std::to_string(st.MAS0[position]) + ":" + std::to_string(st.MAS[position][1]);
 }
 
-std::optional<Refusal> FindCopy(const ObservedRun& run, const std::string& text, Target* target) {
-  const Lookup lookup(run);
+std::optional<Refusal> FindCopy(const RunFacts& facts, const std::string& text, Target* target) {
+  const ObservedRun& run = facts.run();
+  const AnimalLookup& lookup = facts.Lookup();
   const char* kListed = " (pedprep report lists the copies)";
   std::optional<CopyAt> found;
   int s = 0;
@@ -205,15 +187,15 @@ std::optional<Refusal> FindCopy(const ObservedRun& run, const std::string& text,
   return std::nullopt;
 }
 
-std::optional<Refusal> FindTarget(const ObservedRun& run, const DrawRequest& request,
+std::optional<Refusal> FindTarget(const RunFacts& facts, const DrawRequest& request,
                                   Target* target) {
-  if (StageOf(run) == StopStage::kReading) {
-    return Refusal{kExitStopped, "the run stops: " + StopExplanation(run) + "; nothing drawn"};
+  if (StageOf(facts.run()) == StopStage::kReading) {
+    return Refusal{kExitStopped, "the run stops: " + facts.StopText() + "; nothing drawn"};
   }
-  if (!request.family.empty()) return FindFamily(run, request.family, target);
-  if (!request.around.empty()) return FindAnimal(run, request.around, target);
-  if (!request.ancestors.empty()) return FindAnimal(run, request.ancestors, target);
-  return FindCopy(run, request.copy, target);
+  if (!request.family.empty()) return FindFamily(facts.run(), request.family, target);
+  if (!request.around.empty()) return FindAnimal(facts, request.around, target);
+  if (!request.ancestors.empty()) return FindAnimal(facts, request.ancestors, target);
+  return FindCopy(facts, request.copy, target);
 }
 
 // What one picture shows: the animals kept (or the loop), their count and the title's line.
@@ -338,8 +320,8 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
                        ChildrenAtMatings(view, picture->loop, copy).first.size();
     picture->what = "the loop that loop-break copy " + std::to_string(copy.number) + " (pos " +
                     std::to_string(copy.position) + ") of " + writer.Text(copy) +
-                    " breaks: " + Plural(steps / 2, "animal") + " and " +
-                    Plural(steps / 2, "mating") +
+                    " breaks: " + Counted(steps / 2, "animal", "animals") + " and " +
+                    Counted(steps / 2, "mating", "matings") +
                     ", with the copy beside its original and the children it was given to";
   } else if (!request.ancestors.empty()) {
     const int up = request.up < 0 ? 4 : request.up;
@@ -351,27 +333,27 @@ std::optional<Refusal> Choose(const FamilyView& view, const DotWriter& writer,
     const auto repeated = static_cast<std::size_t>(std::count_if(
         boxes_of.begin(), boxes_of.end(), [](const auto& entry) { return entry.second > 1; }));
     picture->what = writer.Text(*view.Find(target.center)) + " and its ancestors up to " +
-                    Plural(static_cast<std::size_t>(up), "generation") + ": " +
+                    Counted(up, "generation", "generations") + ": " +
                     CountText(static_cast<long long>(picture->chart.size())) +
                     (picture->chart.size() == 1 ? " box, " : " boxes, ") +
-                    Plural(repeated, "ancestor") + " met more than once";
+                    Counted(repeated, "ancestor", "ancestors") + " met more than once";
     return Refused(*picture, request, view.family);
   } else if (!request.around.empty()) {
     picture->kept = Around(view, target.center, request.up < 0 ? 3 : request.up, request.down,
                            request.with_copies);
     AddOtherParents(view, !request.with_copies, &picture->kept);
-    picture->what =
-        writer.Text(*view.Find(target.center)) + " with ancestors up to " +
-        Plural(static_cast<std::size_t>(request.up < 0 ? 3 : request.up), "generation") +
-        " and descendants down to " + Plural(static_cast<std::size_t>(request.down), "generation") +
-        (request.with_copies ? ", and their copies" : ", as read");
+    picture->what = writer.Text(*view.Find(target.center)) + " with ancestors up to " +
+                    Counted(request.up < 0 ? 3 : request.up, "generation", "generations") +
+                    " and descendants down to " +
+                    Counted(request.down, "generation", "generations") +
+                    (request.with_copies ? ", and their copies" : ", as read");
   } else if (request.core) {
     picture->kept = LoopCore(view);
-    picture->what =
-        "the animals of its loops and their copies, " + Plural(picture->kept.size(), "animal");
+    picture->what = "the animals of its loops and their copies, " +
+                    Counted(picture->kept.size(), "animal", "animals");
   } else {
     for (const Node& node : view.nodes) picture->kept.insert(node.number);
-    picture->what = Plural(picture->kept.size(), "animal");
+    picture->what = Counted(picture->kept.size(), "animal", "animals");
   }
   if (picture->loop.empty()) picture->animals = picture->kept.size();
   return Refused(*picture, request, view.family);
@@ -411,21 +393,26 @@ int Deliver(const std::string& dot, const DrawRequest& request, OutputGuard& gua
 
 }  // namespace
 
-int DrawDot(const ObservedRun& run, const DrawRequest& request,
-            const std::map<int, std::string>& breed_names, std::string* dot, std::string* problem) {
+int DrawDot(const RunFacts& facts, const DrawRequest& request, std::string* dot,
+            std::string* problem) {
+  const ObservedRun& run = facts.run();
+  const bool named_breeds =
+      request.color_breed || std::count(request.labels.begin(), request.labels.end(), "breed") != 0;
+  const std::map<int, std::string> breed_names =
+      named_breeds ? facts.BreedsByCode() : std::map<int, std::string>();
   Target target;
-  std::optional<Refusal> refusal = FindTarget(run, request, &target);
+  std::optional<Refusal> refusal = FindTarget(facts, request, &target);
   const FamilyView view = refusal ? FamilyView() : BuildFamily(run, target.s);
-  LabelFacts facts;
-  if (!request.labels.empty()) facts.items = request.labels;
+  LabelFacts labels;
+  if (!request.labels.empty()) labels.items = request.labels;
   // The id is always shown: fields asked for come after it unless placed before it.
-  if (std::count(facts.items.begin(), facts.items.end(), "id") == 0) {
-    facts.items.insert(facts.items.begin(), "id");
+  if (std::count(labels.items.begin(), labels.items.end(), "id") == 0) {
+    labels.items.insert(labels.items.begin(), "id");
   }
-  if (!refusal && facts.items != std::vector<std::string>{"id"}) {
-    AddLabelFacts(run, view, breed_names, &facts);
+  if (!refusal && labels.items != std::vector<std::string>{"id"}) {
+    AddLabelFacts(run, view, breed_names, &labels);
   }
-  DotWriter writer(run, view, request.color_breed, facts);
+  DotWriter writer(run, view, request.color_breed, labels);
   Picture picture;
   if (!refusal) refusal = Choose(view, writer, request, target, &picture);
   if (refusal) {
@@ -434,7 +421,7 @@ int DrawDot(const ObservedRun& run, const DrawRequest& request,
   }
   const std::string folder_text = request.folder_name.empty() ? "." : request.folder_name;
   std::string title = folder_text + ", family " + std::to_string(view.family) + "\n" + picture.what;
-  const std::string note = StopNote(run, target.s);
+  const std::string note = StopNote(facts, target.s);
   if (!note.empty()) title += "\n" + note;
   writer.Head(title, !picture.chart.empty());
   if (!picture.chart.empty()) {
@@ -460,21 +447,15 @@ int RunDraw(FileSystem& folder, const DrawRequest& request, FileSystem& output_f
         << EscapeControlBytes(refusal) << "; nothing written\n";
     return kExitInputError;
   }
-  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
-  if (!run) return kExitInputError;
-  std::string dot;
-  std::string problem;
-  const int status = DrawDot(
-      *run, request,
-      request.color_breed || std::count(request.labels.begin(), request.labels.end(), "breed") != 0
-          ? BreedNamesOf(*run)
-          : std::map<int, std::string>(),
-      &dot, &problem);
-  if (status != kExitSuccess) {
-    err << "pedprep draw: " << problem << "\n";
-    return status;
-  }
-  return Deliver(dot, request, guard, render, out, err);
+  return WithRunFacts(folder, err, [&](const RunFacts& facts) {
+    std::string dot;
+    std::string problem;
+    if (const int status = DrawDot(facts, request, &dot, &problem); status != kExitSuccess) {
+      err << "pedprep draw: " << problem << "\n";
+      return status;
+    }
+    return Deliver(dot, request, guard, render, out, err);
+  });
 }
 
 }  // namespace pedprep

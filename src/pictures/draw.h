@@ -55,13 +55,13 @@ struct DrawRequest {
   std::string paper;   // a PDF's paper: a4 (""), a3 or letter
 };
 
-struct ObservedRun;
+class RunFacts;
 
-// The DOT text of what `request` names (its `output` aside) from `run`, with `breed_names`
-// in the legend. Returns the exit status of RunDraw; when not 0, `problem` says why in one
-// line.
-int DrawDot(const ObservedRun& run, const DrawRequest& request,
-            const std::map<int, std::string>& breed_names, std::string* dot, std::string* problem);
+// The DOT text of what `request` names (its `output` aside) from the run of `facts`, the
+// breeds named (legend, labels) only when the request colours or labels by breed. Returns the
+// exit status of RunDraw; when not 0, `problem` says why in one line.
+int DrawDot(const RunFacts& facts, const DrawRequest& request, std::string* dot,
+            std::string* problem);
 
 // Draws what `request` names; exactly one of family, around and copy is set (the command
 // line checks that). Exit status: 0 drawn; 1 nothing to draw (no such family or animal, a

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/command_runner.h"
+#include "figures/run_facts.h"
 #include "pictures/dot_writer.h"
 #include "pictures/pdf_pages.h"
 #include "reading/observed_run.h"
@@ -270,8 +271,12 @@ TEST(DrawTest, EveryCopyReportListsIsDrawnByItsPosition) {
     folder.files[name] = text.str();
   }
   std::ostringstream csv, err;
-  ASSERT_EQ(RunReport(folder, true, csv, err), 0) << err.str();
+  ASSERT_EQ(WithRunFacts(folder, err,
+                         [&](const RunFacts& facts) { return RunReport(facts, true, csv, err); }),
+            0)
+      << err.str();
   const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
+  const RunFacts facts(*run);
   const std::vector<CsvRow> rows = ParseCsv(csv.str(), ',', "report");
   ASSERT_GT(rows.size(), 2000u);
   ASSERT_EQ(rows[0].fields[3], "position");
@@ -280,7 +285,7 @@ TEST(DrawTest, EveryCopyReportListsIsDrawnByItsPosition) {
     DrawRequest request;
     request.copy = row[3];
     std::string dot, problem;
-    ASSERT_EQ(DrawDot(*run, request, {}, &dot, &problem), 0) << problem << " " << row[3];
+    ASSERT_EQ(DrawDot(facts, request, &dot, &problem), 0) << problem << " " << row[3];
     const std::string kind = row[0] == "loop" ? "loop-break copy " : "parent copy ";
     const std::string title = kind + row[2] + " (pos " + row[3] + ")";
     ASSERT_NE(dot.find("family " + row[1] + "\\n"), std::string::npos) << title;
@@ -311,6 +316,7 @@ TEST(DrawTest, SharedPicturesOnPaper) {
     DiskFileSystem folder(data.string());
     const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
     ASSERT_TRUE(run);
+    const RunFacts facts(*run);
     std::vector<DrawRequest> requests;
     const FamilyCounts& first = *std::max_element(
         run->families.begin(), run->families.end(),
@@ -331,7 +337,7 @@ TEST(DrawTest, SharedPicturesOnPaper) {
       const std::string what = request.ancestors + request.family + request.copy;
       SCOPED_TRACE(what);
       std::string dot, problem;
-      if (DrawDot(*run, request, {}, &dot, &problem) != 0) {
+      if (DrawDot(facts, request, &dot, &problem) != 0) {
         EXPECT_NE(problem.find("--max-animals"), std::string::npos) << problem;
         continue;
       }

@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "core/nearest_ids.h"
+#include "figures/run_facts.h"
 #include "reading/observed_run.h"
 #include "records/count_text.h"
 #include "records/escape.h"
@@ -20,14 +20,11 @@ std::string Figure(const std::optional<double>& value, int decimals, const char*
   return value ? FixedDecimals(*value, decimals) : std::string("not available (") + why + ")";
 }
 
-std::string Plural(long count, const std::string& word) {
-  return CountText(count) + " " + word + (count == 1 ? "" : "s");
-}
-
 // The reference flags by animal read, or the problem.
-std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
-                            const ReferenceChoice& choice, std::vector<bool>* reference,
-                            std::string* words) {
+std::string ChooseReference(const RunFacts& facts, const ReferenceChoice& choice,
+                            std::vector<bool>* reference, std::string* words) {
+  const ObservedRun& run = facts.run();
+  const AnimalTable& table = *facts.Animals();
   const std::size_t n = table.links.size();
   reference->assign(n, false);
   long count = 0;
@@ -37,7 +34,7 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
     (*reference)[a] = true;
   };
   if (!choice.file_name.empty()) {
-    const AnimalLookup lookup(run, table);
+    const AnimalLookup& lookup = facts.Lookup();
     std::vector<std::string> unknown;
     for (const ListedId& listed : ParseIdList(choice.file_text)) {
       const AnimalRow* row = lookup.Find(listed.id);
@@ -59,7 +56,7 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
         text += " and " + CountText(static_cast<long long>(unknown.size() - 10)) + " more";
       return text;
     }
-    *words = "the " + Plural(count, "animal") + " of " + choice.file_name;
+    *words = "the " + Counted(count, "animal", "animals") + " of " + choice.file_name;
     return "";
   }
   if (choice.born_from) {
@@ -73,8 +70,8 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
         take(row);
       }
     }
-    *words = "the " + Plural(count, "animal") + " born in " + std::to_string(*choice.born_from) +
-             " or later";
+    *words = "the " + Counted(count, "animal", "animals") + " born in " +
+             std::to_string(*choice.born_from) + " or later";
     return "";
   }
   for (const AnimalRow& row : table.rows) {
@@ -85,7 +82,7 @@ std::string ChooseReference(const ObservedRun& run, const AnimalTable& table,
     };
     if (known(link.father) && known(link.mother)) take(row);
   }
-  *words = "the " + Plural(count, "animal") + " with both parents known";
+  *words = "the " + Counted(count, "animal", "animals") + " with both parents known";
   return "";
 }
 
@@ -96,41 +93,16 @@ std::string AnimalName(const ObservedRun& run, const AnimalRow& row) {
 
 }  // namespace
 
-AnimalLookup::AnimalLookup(const ObservedRun& run, const AnimalTable& table)
-    : by_line_(table.links.size(), nullptr) {
-  for (const AnimalRow& row : table.rows) {
-    if (row.copy_of != 0 || row.source < 1) continue;
-    by_line_[static_cast<std::size_t>(row.source - 1)] = &row;
-    const std::string id = run.Id(row.ini_id);
-    if (!id.empty() && by_id_.emplace(id, &row).second) ids_.push_back(id);
-    by_numbers_.emplace(std::to_string(row.family) + ":" + std::to_string(row.individual), &row);
-  }
-}
-
-const AnimalRow* AnimalLookup::Find(const std::string& text) const {
-  auto it = by_id_.find(text);
-  if (it != by_id_.end()) return it->second;
-  it = by_numbers_.find(text);
-  return it == by_numbers_.end() ? nullptr : it->second;
-}
-
-std::string AnimalLookup::NearestNote(const std::string& text) const {
-  return NearestIdsNote(text, ids_);
-}
-
-const AnimalRow* AnimalLookup::AtLine(int32_t line) const {
-  if (line < 1 || static_cast<std::size_t>(line) > by_line_.size()) return nullptr;
-  return by_line_[static_cast<std::size_t>(line - 1)];
-}
-
-std::string ComputePopulation(const ObservedRun& run, const AnimalTable& table,
-                              const ReferenceChoice& choice, PopulationFigures* figures) {
+std::string ComputePopulation(const RunFacts& facts, const ReferenceChoice& choice,
+                              PopulationFigures* figures) {
+  const ObservedRun& run = facts.run();
+  const AnimalTable& table = *facts.Animals();
   std::vector<bool> reference;
-  const std::string problem = ChooseReference(run, table, choice, &reference, &figures->reference);
+  const std::string problem = ChooseReference(facts, choice, &reference, &figures->reference);
   if (!problem.empty()) return problem;
   figures->members = reference;
   // A family is a run of data lines with one family number.
-  const AnimalLookup lookup(run, table);
+  const AnimalLookup& lookup = facts.Lookup();
   const auto n = static_cast<int32_t>(table.links.size());
   std::vector<FounderFigures> groups;
   for (int32_t first = 0; first < n;) {
@@ -185,21 +157,23 @@ void WriteCautions(const PopulationFigures& figures, std::ostream& out) {
         << FixedDecimals(kShallow, 0) << " (a shallow pedigree): fe, fa and Ne say little\n";
   }
   if (f.reference < kFewAnimals) {
-    out << "caution: the reference population holds " << Plural(f.reference, "animal")
+    out << "caution: the reference population holds " << Counted(f.reference, "animal", "animals")
         << ", fewer than " << kFewAnimals << "\n";
   }
   if (figures.parents_cut > 0) {
     out << "caution: the import's selection (--keep, --born-from, --born-to with --generations "
-        << "or --descendants) left out the parents of " << Plural(figures.parents_cut, "animal")
+        << "or --descendants) left out the parents of "
+        << Counted(figures.parents_cut, "animal", "animals")
         << " (ids.csv column parents_cut): ecg and the founder figures count only the ancestry "
         << "kept\n";
   }
 }
 
-std::vector<BreedContribution> ContributionsByBreed(const ObservedRun& run,
-                                                    const AnimalTable& table,
+std::vector<BreedContribution> ContributionsByBreed(const RunFacts& facts,
                                                     const FounderFigures& figures) {
-  const AnimalLookup lookup(run, table);
+  const ObservedRun& run = facts.run();
+  const AnimalTable& table = *facts.Animals();
+  const AnimalLookup& lookup = facts.Lookup();
   std::map<int32_t, BreedContribution> by_code;  // -1: the phantom parents
   std::map<int32_t, std::vector<std::pair<double, std::string>>> named;
   for (const FounderShare& share : figures.shares) {
@@ -231,15 +205,16 @@ std::vector<BreedContribution> ContributionsByBreed(const ObservedRun& run,
   return breeds;
 }
 
-void WriteFoundersSection(const ObservedRun& run, const AnimalTable& table,
-                          const PopulationFigures& figures, std::ostream& out) {
+void WriteFoundersSection(const RunFacts& facts, const PopulationFigures& figures,
+                          std::ostream& out) {
   const FounderFigures& all = figures.overall;
   out << "\nFounders (reference population: " << figures.reference << ")\n";
   WriteOverallFigures(all, out);
   WriteCautions(figures, out);
   if (all.reference == 0) return;
   if (all.half_founders > 0) {
-    out << "  " << Plural(all.half_founders, "animal") << " with one parent unknown (a dummy "
+    out << "  " << Counted(all.half_founders, "animal", "animals")
+        << " with one parent unknown (a dummy "
         << "parent counts as unknown) ";
     if (figures.conventions.half_founders == HalfFounders::kRescale) {
       out << "give" << (all.half_founders == 1 ? "s" : "")
@@ -263,7 +238,7 @@ void WriteFoundersSection(const ObservedRun& run, const AnimalTable& table,
 
   Table breeds({"breed", "founders", "contribution", "largest contributions"},
                {true, false, false, true});
-  for (const BreedContribution& breed : ContributionsByBreed(run, table, all)) {
+  for (const BreedContribution& breed : ContributionsByBreed(facts, all)) {
     std::string largest;
     for (const auto& [name, p] : breed.largest) {
       largest += (largest.empty() ? "" : ", ") + name + " " + FixedDecimals(p, 4);

@@ -19,15 +19,14 @@
 #include <optional>
 #include <ostream>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/founder_figures.h"
 
 namespace pedprep {
 
-struct ObservedRun;
+class RunFacts;
 
 // Which animals form the reference population.
 struct ReferenceChoice {
@@ -35,25 +34,6 @@ struct ReferenceChoice {
   std::string file_text;                // its contents
   std::optional<int32_t> born_from;     // --reference-born-from YEAR
   FounderConventions conventions = {};  // how the figures count half-founders and shallow animals
-};
-
-// Finds the animals read by what users type: a herd-book id of ids.csv, else
-// FAMILY:INDIVIDUAL as `pedprep animals` prints them. `table` must outlive the lookup.
-class AnimalLookup {
- public:
-  AnimalLookup(const ObservedRun& run, const AnimalTable& table);
-  // The row of the animal (never a copy), or nullptr.
-  const AnimalRow* Find(const std::string& text) const;
-  // The row of passport data line `line`, or nullptr.
-  const AnimalRow* AtLine(int32_t line) const;
-  // " (nearest: A, B)": the herd-book ids near a text Find does not know (core/nearest_ids.h).
-  std::string NearestNote(const std::string& text) const;
-
- private:
-  std::vector<std::string> ids_;           // herd-book ids in passport order
-  std::vector<const AnimalRow*> by_line_;  // [line - 1]
-  std::unordered_map<std::string, const AnimalRow*> by_id_;
-  std::unordered_map<std::string, const AnimalRow*> by_numbers_;  // "FAMILY:INDIVIDUAL"
 };
 
 struct PopulationFigures {
@@ -67,8 +47,9 @@ struct PopulationFigures {
 
 // Returns "" with `figures` filled, or the problem (an id of the reference file that names no
 // animal, a year of birth asked for without a `born` column in ids.csv).
-std::string ComputePopulation(const ObservedRun& run, const AnimalTable& table,
-                              const ReferenceChoice& choice, PopulationFigures* figures);
+// Over the animal table of `facts`, which must be there.
+std::string ComputePopulation(const RunFacts& facts, const ReferenceChoice& choice,
+                              PopulationFigures* figures);
 
 // The overall figures as NAME: VALUE lines, without heading.
 void WriteOverallFigures(const FounderFigures& figures, std::ostream& out);
@@ -79,8 +60,8 @@ void WriteOverallFigures(const FounderFigures& figures, std::ostream& out);
 void WriteCautions(const PopulationFigures& figures, std::ostream& out);
 
 // The whole section, from its heading on (a blank line first).
-void WriteFoundersSection(const ObservedRun& run, const AnimalTable& table,
-                          const PopulationFigures& figures, std::ostream& out);
+void WriteFoundersSection(const RunFacts& facts, const PopulationFigures& figures,
+                          std::ostream& out);
 
 // Per breed: founders (and, as one more entry named "unknown parent", the phantom parents of
 // animals with one parent unknown), their summed contribution and the largest contributors
@@ -91,8 +72,7 @@ struct BreedContribution {
   double contribution = 0.0;
   std::vector<std::pair<std::string, double>> largest;  // at most 3
 };
-std::vector<BreedContribution> ContributionsByBreed(const ObservedRun& run,
-                                                    const AnimalTable& table,
+std::vector<BreedContribution> ContributionsByBreed(const RunFacts& facts,
                                                     const FounderFigures& figures);
 
 }  // namespace pedprep

@@ -9,13 +9,12 @@
 #include <tuple>
 
 #include "core/exit_status.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/run_facts.h"
 #include "pictures/draw.h"
 #include "pictures/loop_finder.h"
 #include "pictures/svg_plot.h"
 #include "reading/observed_run.h"
-#include "reading/stop_explanation.h"
 #include "records/count_text.h"
 #include "records/escape.h"
 #include "reports/kinship.h"
@@ -93,15 +92,6 @@ std::string Legend(const std::vector<std::string>& names) {
   return html + "</p>\n";
 }
 
-// The animals the figures are over: read, not dummies, with figures.
-std::vector<const AnimalRow*> AnimalsCounted(const AnimalTable& table) {
-  std::vector<const AnimalRow*> rows;
-  for (const AnimalRow& row : table.rows) {
-    if (row.copy_of == 0 && !row.dummy && row.has_figures) rows.push_back(&row);
-  }
-  return rows;
-}
-
 // The way forward as a list: one item per paragraph, its prose lines joined, its table lines
 // (a run of two blanks after the indent) kept preformatted.
 std::string WayForwardList(const std::string& way) {
@@ -139,9 +129,10 @@ std::string WayForwardList(const std::string& way) {
   return html + "</ul>\n";
 }
 
-std::string Status(const ObservedRun& run, const std::string& folder) {
+std::string Status(const RunFacts& facts, const std::string& folder) {
+  const ObservedRun& run = facts.run();
   std::string html = "<h1>pedprep report: " + Esc(folder.empty() ? "." : folder) + "</h1>\n";
-  const std::string reason = StopExplanation(run);
+  const std::string& reason = facts.StopText();
   if (reason.empty()) {
     const int32_t rows = TotalCounts(run.families).rows;
     return html + Paragraph("The run finishes: ped.dat holds " + CountText(rows) + " rows.",
@@ -149,7 +140,7 @@ std::string Status(const ObservedRun& run, const std::string& folder) {
   }
   html += Paragraph("The run stops: " + reason + ".", "status stopped");
   html += "<h2>What to do</h2>\n";
-  std::string way = WayForwardText(run);
+  std::string way = facts.WayForward();
   const std::string heading = "\nWhat to do\n";
   if (way.compare(0, heading.size(), heading) == 0) way.erase(0, heading.size());
   if (way.empty()) {
@@ -183,7 +174,8 @@ std::string Families(const ObservedRun& run) {
          HtmlTable({"family", "animals read", "loop-break copies", "parent copies", "rows"}, rows);
 }
 
-std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) {
+std::string LoopCopies(const RunFacts& facts, const LoopPicture& loop_picture) {
+  const ObservedRun& run = facts.run();
   std::string html = "<h2>Loop-break copies</h2>\n";
   html +=
       Paragraph(CountText(static_cast<long long>(run.loop_copies.size())) + " loop-break copies, " +
@@ -233,7 +225,7 @@ std::string LoopCopies(const ObservedRun& run, const LoopPicture& loop_picture) 
   std::vector<int32_t> positions;
   for (const auto& size : sizes) positions.push_back(size.second);
   std::string note;
-  const std::vector<std::string> svgs = loop_picture(run, positions, &note);
+  const std::vector<std::string> svgs = loop_picture(facts, positions, &note);
   for (std::size_t k = 0; k < sizes.size(); ++k) {
     if (k == svgs.size()) return html + Paragraph("No pictures: " + note + ".", "note");
     const auto& [steps, position] = sizes[k];
@@ -449,17 +441,17 @@ std::string Overall(const std::vector<const AnimalRow*>& animals, const AnimalTa
 
 // Mean and max F per family as the text report gives them (real animals only): the
 // kFamiliesInbred with the highest mean F.
-std::string InbreedingPerFamily(const AnimalTable& table) {
+std::string InbreedingPerFamily(const RunFacts& facts) {
   std::string html = "<h2>Inbreeding by family</h2>\n";
-  std::vector<FamilyInbreeding> families = InbreedingByFamily(table);
-  std::vector<FamilyInbreeding> inbred;
-  for (FamilyInbreeding& f : families) {
-    if (f.max_value > 0) inbred.push_back(std::move(f));
+  const std::vector<FamilyFigures>& families = facts.PerFamily();
+  std::vector<const FamilyFigures*> inbred;
+  for (const FamilyFigures& f : families) {
+    if (f.max_value > 0) inbred.push_back(&f);
   }
   const std::size_t none = families.size() - inbred.size();
   if (inbred.empty()) return html + Paragraph("No family has an inbred animal (F = 0 for all).");
   std::stable_sort(inbred.begin(), inbred.end(),
-                   [](const auto& a, const auto& b) { return a.mean_value > b.mean_value; });
+                   [](const auto* a, const auto* b) { return a->mean_value > b->mean_value; });
   if (inbred.size() > kFamiliesInbred) {
     html += Paragraph("The " + CountText(static_cast<long long>(kFamiliesInbred)) + " of the " +
                       CountText(static_cast<long long>(inbred.size())) +
@@ -472,22 +464,21 @@ std::string InbreedingPerFamily(const AnimalTable& table) {
                       " no inbred animal (F = 0 for all), not listed.");
   }
   std::vector<std::vector<std::string>> rows;
-  for (const FamilyInbreeding& f : inbred) {
-    rows.push_back({std::to_string(f.family), CountText(static_cast<long long>(f.animals)),
-                    f.mean_f, f.max_f});
+  for (const FamilyFigures* f : inbred) {
+    rows.push_back({std::to_string(f->family), CountText(static_cast<long long>(f->animals)),
+                    f->mean_f, f->max_f});
   }
   return html + HtmlTable({"family", "animals", "mean F", "max F"}, rows);
 }
 
 // The most inbred animals: id, FAMILY:INDIVIDUAL, F and the parents' ids.
-std::string MostInbred(const ObservedRun& run, const AnimalTable& table,
-                       const std::vector<const AnimalRow*>& animals) {
+std::string MostInbred(const RunFacts& facts) {
+  const ObservedRun& run = facts.run();
+  const AnimalTable& table = *facts.Animals();
   std::string html = "<h2>The most inbred animals</h2>\n";
   std::vector<const AnimalRow*> inbred;
-  std::map<int32_t, const AnimalRow*> by_line;  // passport data line -> the animal
-  for (const AnimalRow* row : animals) {
+  for (const AnimalRow* row : facts.Counted()) {
     if (row->inbreeding > 0) inbred.push_back(row);
-    by_line.emplace(row->source, row);
   }
   if (inbred.empty()) return html + Paragraph("No animal is inbred (F = 0 for all).");
   std::stable_sort(inbred.begin(), inbred.end(), [](const AnimalRow* a, const AnimalRow* b) {
@@ -498,16 +489,12 @@ std::string MostInbred(const ObservedRun& run, const AnimalTable& table,
     const std::string text = run.Id(row.ini_id);
     return text.empty() ? "ini_id " + std::to_string(row.ini_id) : text;
   };
+  // A parent is named when it is counted (the parents of an animal with figures have them).
   auto parent = [&](int32_t index) -> std::string {
     if (index == kUnknownParent) return "unknown";
-    auto it = by_line.find(index + 1);
-    if (it == by_line.end()) {
-      return table.dummy.size() > static_cast<std::size_t>(index) &&
-                     table.dummy[static_cast<std::size_t>(index)]
-                 ? "dummy"
-                 : "";
-    }
-    return id(*it->second);
+    const AnimalRow* row = facts.Lookup().AtLine(index + 1);
+    if (row != nullptr && row->dummy) return "dummy";
+    return row == nullptr || !row->has_figures ? "" : id(*row);
   };
   std::vector<std::vector<std::string>> rows;
   for (const AnimalRow* row : inbred) {
@@ -520,8 +507,7 @@ std::string MostInbred(const ObservedRun& run, const AnimalTable& table,
                           {true, false, false, true, true});
 }
 
-std::string Founders(const ObservedRun& run, const AnimalTable& table,
-                     const PopulationFigures& figures) {
+std::string Founders(const RunFacts& facts, const PopulationFigures& figures) {
   std::string html = "<h2>Founders</h2>\n";
   html += Paragraph("Reference population: " + figures.reference + ".");
   if (figures.overall.reference == 0) return html;
@@ -538,7 +524,7 @@ std::string Founders(const ObservedRun& run, const AnimalTable& table,
   html += "<h3>Per family</h3>\n" +
           HtmlTable({"family", "reference", "founders", "mean ecg", "fe", "fa", "Ne"}, rows);
   rows.clear();
-  for (const BreedContribution& breed : ContributionsByBreed(run, table, figures.overall)) {
+  for (const BreedContribution& breed : ContributionsByBreed(facts, figures.overall)) {
     std::string largest;
     for (const auto& [name, p] : breed.largest) {
       largest += (largest.empty() ? "" : ", ") + name + " " + FixedDecimals(p, 4);
@@ -563,9 +549,9 @@ std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
   const ObservedRun& run = facts.run();
   const AnimalTable& table = *facts.Animals();
   PopulationFigures figures;
-  *problem = ComputePopulation(run, table, request.reference, &figures);
+  *problem = ComputePopulation(facts, request.reference, &figures);
   if (!problem->empty()) return "";
-  const std::vector<const AnimalRow*> animals = AnimalsCounted(table);
+  const std::vector<const AnimalRow*>& animals = facts.Counted();
   const std::string title = request.folder_name.empty() ? "." : request.folder_name;
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -574,28 +560,22 @@ std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
       Esc(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
   // The answers first: the status, the overall figures, inbreeding by family and the most
   // inbred animals; then the plots; then the families, the copies and their pictures.
-  html += Status(run, request.folder_name);
+  html += Status(facts, request.folder_name);
   html += Overall(animals, table, figures);
-  html += InbreedingPerFamily(table);
-  html += MostInbred(run, table, animals);
+  html += InbreedingPerFamily(facts);
+  html += MostInbred(facts);
   html += Inbreeding(run, animals);
   html += BreedComposition(run, table, animals);
   html += Completeness(animals);
   html += Families(run);
-  html += LoopCopies(run, loop_picture);
-  html += Founders(run, table, figures);
+  html += LoopCopies(facts, loop_picture);
+  html += Founders(facts, figures);
   return html + "</body>\n</html>\n";
 }
 
-int RunHtmlReport(FileSystem& folder, const HtmlRequest& request, const LoopPicture& loop_picture,
-                  std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
-  if (!run) return kExitInputError;
-  const RunFacts facts(*run);
-  if (facts.Animals() == nullptr) {
-    err << "pedprep report: internal fault: " << facts.AnimalsFault() << "\n";
-    return kExitInternal;
-  }
+int RunHtmlReport(const RunFacts& facts, const HtmlRequest& request,
+                  const LoopPicture& loop_picture, std::ostream& out, std::ostream& err) {
+  if (facts.AnimalsOrFault("report", err) == nullptr) return kExitInternal;
   std::string problem;
   const std::string page = HtmlReport(facts, request, loop_picture, &problem);
   if (page.empty()) {

@@ -20,20 +20,18 @@
 #include <ostream>
 #include <string>
 
-#include "records/file_system.h"
 #include "reports/founders_report.h"
 
 namespace pedprep {
 
-struct ObservedRun;
 class RunFacts;
 
-// The pictures of the loops that the loop-break copies at store positions `positions` of `run`
-// break, in that order, each as an <svg> element, drawn from the run already observed (the
-// preparation is not run again). When one cannot be drawn, the pictures before it, with `note`
-// set (say, dot is not installed).
+// The pictures of the loops that the loop-break copies at store positions `positions` of the
+// run of `facts` break, in that order, each as an <svg> element, drawn from the run already
+// observed (the preparation is not run again). When one cannot be drawn, the pictures before it,
+// with `note` set (say, dot is not installed).
 using LoopPicture = std::function<std::vector<std::string>(
-    const ObservedRun& run, const std::vector<int32_t>& positions, std::string* note)>;
+    const RunFacts& facts, const std::vector<int32_t>& positions, std::string* note)>;
 
 struct HtmlRequest {
   std::string folder_name;  // for the title ("" = the current folder)
@@ -46,8 +44,8 @@ std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
                        const LoopPicture& loop_picture, std::string* problem);
 
 // Exit status as RunReport's; the page goes to `out`.
-int RunHtmlReport(FileSystem& folder, const HtmlRequest& request, const LoopPicture& loop_picture,
-                  std::ostream& out, std::ostream& err);
+int RunHtmlReport(const RunFacts& facts, const HtmlRequest& request,
+                  const LoopPicture& loop_picture, std::ostream& out, std::ostream& err);
 
 // The <svg> element of an SVG document (what comes before "<svg" cut), or "" when it holds
 // none.

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "figures/run_facts.h"
 #include "pictures/svg_plot.h"
 #include "testing/pedigree_fixture.h"
 #include "testing/run_folder.h"
@@ -19,18 +20,19 @@ struct Page {
 
 Page Report(MemoryFileSystem& folder, bool pictures) {
   Page page;
-  const LoopPicture picture = [&page, pictures](const ObservedRun&,
-                                                const std::vector<int32_t>& positions,
-                                                std::string* note) {
-    page.drawn.insert(page.drawn.end(), positions.begin(), positions.end());
-    if (!pictures) {
-      *note = "dot is not installed";
-      return std::vector<std::string>();
-    }
-    return std::vector<std::string>(positions.size(), "<svg id=\"loop\"></svg>");
-  };
+  const LoopPicture picture =
+      [&page, pictures](const RunFacts&, const std::vector<int32_t>& positions, std::string* note) {
+        page.drawn.insert(page.drawn.end(), positions.begin(), positions.end());
+        if (!pictures) {
+          *note = "dot is not installed";
+          return std::vector<std::string>();
+        }
+        return std::vector<std::string>(positions.size(), "<svg id=\"loop\"></svg>");
+      };
   std::ostringstream out, err;
-  page.status = RunHtmlReport(folder, {"herd <1>", {}}, picture, out, err);
+  page.status = WithRunFacts(folder, err, [&](const RunFacts& facts) {
+    return RunHtmlReport(facts, {"herd <1>", {}}, picture, out, err);
+  });
   page.html = out.str();
   page.err = err.str();
   return page;

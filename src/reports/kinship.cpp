@@ -8,15 +8,14 @@
 #include <utility>
 
 #include "core/exit_status.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
+#include "figures/run_facts.h"
 #include "reading/observed_run.h"
 #include "records/count_text.h"
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/id_list.h"
 #include "records/text_table.h"
-#include "reports/founders_report.h"
-#include "reports/report.h"
 
 namespace pedprep {
 namespace {
@@ -264,8 +263,10 @@ std::string NameOf(const ObservedRun& run, const AnimalRow& row) {
 }
 
 // The candidates, or the problem (one line).
-std::string ChooseCandidates(const ObservedRun& run, const AnimalTable& table,
-                             const KinshipRequest& request, std::vector<Candidate>* chosen) {
+std::string ChooseCandidates(const RunFacts& facts, const KinshipRequest& request,
+                             std::vector<Candidate>* chosen) {
+  const ObservedRun& run = facts.run();
+  const AnimalTable& table = *facts.Animals();
   std::vector<bool> taken(table.links.size(), false);
   const auto take = [&](const AnimalRow& row) {
     const auto a = static_cast<std::size_t>(row.source - 1);
@@ -274,9 +275,8 @@ std::string ChooseCandidates(const ObservedRun& run, const AnimalTable& table,
     chosen->push_back({&row, NameOf(run, row)});
   };
   if (!request.candidates_name.empty()) {
-    const AnimalLookup lookup(run, table);
     for (const ListedId& listed : ParseIdList(request.candidates_text)) {
-      const AnimalRow* row = lookup.Find(listed.id);
+      const AnimalRow* row = facts.Lookup().Find(listed.id);
       const std::string where = request.candidates_name + ":" + std::to_string(listed.line) + ": " +
                                 EscapeControlBytes(CutForMessage(listed.id));
       if (row == nullptr) {
@@ -303,84 +303,63 @@ std::string ChooseCandidates(const ObservedRun& run, const AnimalTable& table,
   return "";
 }
 
-}  // namespace
+// The index of --native's breed among the table's, or the problem (one line) with nothing
+// chosen when the breed is not one of the legend or the run stops before the fractions.
+std::string NativeBreed(const RunFacts& facts, const std::string& native, std::size_t* breed) {
+  const std::vector<std::string>& breeds = facts.Animals()->breeds;
+  const auto it = std::find(breeds.begin(), breeds.end(), native);
+  if (it == breeds.end()) {
+    std::string problem =
+        "no breed " + EscapeControlBytes(native) + " in the breed legend; the breeds:";
+    for (const std::string& name : breeds) problem += " " + EscapeControlBytes(name);
+    return problem;
+  }
+  *breed = static_cast<std::size_t>(it - breeds.begin());
+  if (facts.run().blood_rows.empty()) {
+    return "the run stops before the breed fractions are known: " + facts.StopText();
+  }
+  return "";
+}
 
-int RunKinship(FileSystem& folder, const KinshipRequest& request, std::ostream& out,
-               std::ostream& err) {
-  std::unique_ptr<ObservedRun> run;
-  AnimalTable table;
-  if (const int status = ObserveAnimalTable(folder, "kinship", err, &run, &table);
-      status != kExitSuccess) {
-    return status;
-  }
-  std::size_t breed = 0;
-  if (!request.native.empty()) {
-    const auto it = std::find(table.breeds.begin(), table.breeds.end(), request.native);
-    if (it == table.breeds.end()) {
-      err << "pedprep kinship: no breed " << EscapeControlBytes(request.native)
-          << " in the breed legend; the breeds:";
-      for (const std::string& name : table.breeds) err << " " << EscapeControlBytes(name);
-      err << "\n";
-      return kExitStopped;
-    }
-    breed = static_cast<std::size_t>(it - table.breeds.begin());
-    if (run->blood_rows.empty()) {
-      err << "pedprep kinship: the run stops before the breed fractions are known: "
-          << StopExplanation(*run) << "\n";
-      return kExitStopped;
-    }
-  }
-  std::vector<Candidate> candidates;
-  const std::string problem = ChooseCandidates(*run, table, request, &candidates);
-  if (!problem.empty()) {
-    err << "pedprep kinship: " << problem << "\n";
-    return kExitStopped;
-  }
+// Per animal of the pedigree: the candidates' kinship sums (f x), and with --native fN x, g x
+// and the native fractions.
+struct KinshipColumns {
+  std::vector<double> f, fn, g, native;
+};
 
-  const std::size_t n = table.links.size();
-  const auto count = static_cast<double>(candidates.size());
-  std::vector<double> x(n, 0.0);
+KinshipColumns Columns(const AnimalTable& table, const std::vector<Candidate>& candidates,
+                       const std::optional<std::size_t>& breed) {
+  std::vector<double> x(table.links.size(), 0.0);
   for (const Candidate& c : candidates) x[static_cast<std::size_t>(c.row->source - 1)] = 1.0;
+  KinshipColumns columns;
+  columns.f = KinshipProduct::Kinship(table.links, table.figures).Times(x);
+  if (breed) {
+    KinshipProduct identical;
+    KinshipProduct both;
+    KinshipProduct::Native(table.links, table.figures, BreedFractionOf(table, *breed), &identical,
+                           &both);
+    columns.fn = identical.Times(x);
+    columns.g = both.Times(x);
+    columns.native = both.fractions();
+  }
+  return columns;
+}
+
+std::string Ratio(double top, double bottom) {
+  return bottom > 0.0 ? FixedDecimals(top / bottom, 6) : std::string();
+}
+
+// The overall lines.
+std::string Overall(const std::vector<Candidate>& candidates, const KinshipColumns& columns,
+                    bool native) {
+  const auto count = static_cast<double>(candidates.size());
   const auto total = [&](const std::vector<double>& column) {
     double sum = 0.0;
     for (const Candidate& c : candidates)
       sum += column[static_cast<std::size_t>(c.row->source - 1)];
     return sum;
   };
-  const std::vector<double> f = KinshipProduct::Kinship(table.links, table.figures).Times(x);
-  const double mean = total(f) / (count * count);
-
-  std::vector<double> fn;
-  std::vector<double> g;
-  std::vector<double> native;
-  if (!request.native.empty()) {
-    KinshipProduct identical;
-    KinshipProduct both;
-    KinshipProduct::Native(table.links, table.figures, BreedFractionOf(table, breed), &identical,
-                           &both);
-    fn = identical.Times(x);
-    g = both.Times(x);
-    native = both.fractions();
-  }
-  const auto ratio = [](double top, double bottom) {
-    return bottom > 0.0 ? FixedDecimals(top / bottom, 6) : std::string();
-  };
-
-  std::vector<std::string> header = {"id", "mean_kinship"};
-  if (!request.native.empty()) {
-    header.emplace_back("native_contribution");
-    header.emplace_back("native_kinship");
-  }
-  std::vector<std::pair<double, std::vector<std::string>>> rows;
-  for (const Candidate& c : candidates) {
-    const auto a = static_cast<std::size_t>(c.row->source - 1);
-    std::vector<std::string> row = {c.name, FixedDecimals(f[a] / count, 6)};
-    if (!request.native.empty()) {
-      row.push_back(FixedDecimals(native[a], 6));
-      row.push_back(ratio(fn[a], g[a]));
-    }
-    rows.emplace_back(f[a], std::move(row));
-  }
+  const double mean = total(columns.f) / (count * count);
   std::ostringstream overall;
   overall << "candidates: " << CountText(static_cast<long long>(candidates.size())) << "\n";
   overall << "mean kinship: " << FixedDecimals(mean, 6) << "\n";
@@ -388,38 +367,83 @@ int RunKinship(FileSystem& folder, const KinshipRequest& request, std::ostream& 
   overall << "founder genome equivalents: "
           << (mean > 0.0 ? FixedDecimals(1.0 / (2.0 * mean), 4) : std::string("not available"))
           << "\n";
-  if (!request.native.empty()) {
-    double contribution = 0.0;
-    for (const Candidate& c : candidates) {
-      contribution += native[static_cast<std::size_t>(c.row->source - 1)];
-    }
-    const std::string kin = ratio(total(fn), total(g));
-    overall << "native contribution: " << FixedDecimals(contribution / count, 6) << "\n";
+  if (native) {
+    const std::string kin = Ratio(total(columns.fn), total(columns.g));
+    overall << "native contribution: " << FixedDecimals(total(columns.native) / count, 6) << "\n";
     overall << "native kinship: " << (kin.empty() ? "not available (no native genes)" : kin)
             << "\n";
   }
+  return overall.str();
+}
 
+// The candidates' table: in their order as CSV, else aligned, lowest mean kinship first.
+std::string CandidateTable(const std::vector<Candidate>& candidates, const KinshipColumns& columns,
+                           bool native, bool csv) {
+  const auto count = static_cast<double>(candidates.size());
+  std::vector<std::string> header = {"id", "mean_kinship"};
+  if (native) {
+    header.emplace_back("native_contribution");
+    header.emplace_back("native_kinship");
+  }
+  std::vector<std::pair<double, std::vector<std::string>>> rows;
+  for (const Candidate& c : candidates) {
+    const auto a = static_cast<std::size_t>(c.row->source - 1);
+    std::vector<std::string> row = {c.name, FixedDecimals(columns.f[a] / count, 6)};
+    if (native) {
+      row.push_back(FixedDecimals(columns.native[a], 6));
+      row.push_back(Ratio(columns.fn[a], columns.g[a]));
+    }
+    rows.emplace_back(columns.f[a], std::move(row));
+  }
   std::ostringstream text;
-  if (request.csv) {
+  if (csv) {
     text << CsvLine(header);
     for (const auto& row : rows) text << CsvLine(row.second);
-  } else {
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    text << overall.str() << "\n";
-    std::vector<bool> left(header.size(), false);
-    left[0] = true;
-    Table aligned(header, left);
-    for (auto& row : rows) {
-      row.second[0] = EscapeControlBytes(row.second[0]);
-      aligned.Add(std::move(row.second));
-    }
-    aligned.Print(text);
+    return text.str();
   }
-  out << text.str();
-  if (request.csv) err << overall.str();
-  if (run->status != kExitSuccess) {
-    err << "pedprep kinship: the run stops (" << StopExplanation(*run)
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<bool> left(header.size(), false);
+  left[0] = true;
+  Table aligned(header, left);
+  for (auto& row : rows) {
+    row.second[0] = EscapeControlBytes(row.second[0]);
+    aligned.Add(std::move(row.second));
+  }
+  aligned.Print(text);
+  return text.str();
+}
+
+}  // namespace
+
+int RunKinship(const RunFacts& facts, const KinshipRequest& request, std::ostream& out,
+               std::ostream& err) {
+  const AnimalTable* table = facts.AnimalsOrFault("kinship", err);
+  if (table == nullptr) return kExitInternal;
+  std::optional<std::size_t> breed;
+  if (!request.native.empty()) {
+    breed = 0;
+    if (const std::string problem = NativeBreed(facts, request.native, &*breed); !problem.empty()) {
+      err << "pedprep kinship: " << problem << "\n";
+      return kExitStopped;
+    }
+  }
+  std::vector<Candidate> candidates;
+  if (const std::string problem = ChooseCandidates(facts, request, &candidates); !problem.empty()) {
+    err << "pedprep kinship: " << problem << "\n";
+    return kExitStopped;
+  }
+  const KinshipColumns columns = Columns(*table, candidates, breed);
+  const std::string overall = Overall(candidates, columns, breed.has_value());
+  const std::string listed = CandidateTable(candidates, columns, breed.has_value(), request.csv);
+  if (request.csv) {
+    out << listed;
+    err << overall;
+  } else {
+    out << overall << "\n" << listed;
+  }
+  if (facts.run().status != kExitSuccess) {
+    err << "pedprep kinship: the run stops (" << facts.StopText()
         << "); the figures are of the pedigree as read\n";
   }
   return kExitSuccess;

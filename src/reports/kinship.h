@@ -34,11 +34,12 @@
 #include <string>
 #include <vector>
 
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/inbreeding.h"
-#include "records/file_system.h"
 
 namespace pedprep {
+
+class RunFacts;
 
 // M x for one of the matrices above. Animals 0..n-1 as in the links; an animal that is not
 // `resolved` (its own ancestor or a descendant of one) takes no part: its x is ignored and
@@ -91,8 +92,9 @@ struct KinshipRequest {
 // mean_kinship, with --native native_contribution and native_kinship; 6 decimals.
 // Returns 0; 1 when a candidate names no animal (or a dummy, or one without figures), no
 // animal is a candidate, the breed is not one of the legend or the run stops before the
-// breed fractions are known (--native); 2 when a file cannot be read.
-int RunKinship(FileSystem& folder, const KinshipRequest& request, std::ostream& out,
+// breed fractions are known (--native); 70 when the run's copies cannot be matched to the
+// animals read (a fault inside pedprep, one line on `err`).
+int RunKinship(const RunFacts& facts, const KinshipRequest& request, std::ostream& out,
                std::ostream& err);
 
 }  // namespace pedprep

@@ -8,7 +8,8 @@
 #include <random>
 #include <sstream>
 
-#include "figures/animals.h"
+#include "figures/animal_table.h"
+#include "figures/run_facts.h"
 #include "reading/observed_run.h"
 #include "testing/build_paths.h"
 #include "testing/run_folder.h"
@@ -165,10 +166,10 @@ TEST(Kinship, StudbooksEqualThePairsWalked) {
   const auto data = testing::SharedDataDir() / "eeza-ungulates";
   PEDPREP_NEED_SHARED_DATA(data);
   DiskFileSystem folder(data.string());
-  std::unique_ptr<ObservedRun> run;
-  AnimalTable table;
-  std::ostringstream err;
-  ASSERT_EQ(ObserveAnimalTable(folder, "kinship", err, &run, &table), 0) << err.str();
+  const std::unique_ptr<ObservedRun> run = ObserveRun(folder);
+  const RunFacts facts(*run);
+  ASSERT_NE(facts.Animals(), nullptr) << facts.AnimalsFault();
+  const AnimalTable& table = *facts.Animals();
   const KinshipProduct product = KinshipProduct::Kinship(table.links, table.figures);
   CalfInbreeding calf(table.links, table.figures);
   const std::size_t n = table.links.size();
@@ -194,7 +195,8 @@ Ranked Rank(const KinshipRequest& request) {
   folder.files["ids.csv"] = "ini_id,id,born\r\n3,S,2001\r\n4,D,2001\r\n5,\"C,1\",2002\r\n";
   std::ostringstream out, err;
   Ranked r;
-  r.status = RunKinship(folder, request, out, err);
+  r.status = WithRunFacts(
+      folder, err, [&](const RunFacts& facts) { return RunKinship(facts, request, out, err); });
   r.out = out.str();
   r.err = err.str();
   return r;

@@ -8,16 +8,15 @@
 #include <vector>
 
 #include "core/exit_status.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/inbreeding.h"
+#include "figures/run_facts.h"
 #include "reading/observed_run.h"
-#include "reading/stop_explanation.h"
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/id_list.h"
 #include "records/input_error.h"
 #include "records/text_table.h"
-#include "reports/founders_report.h"
 #include "reports/mating_plan.h"
 
 namespace pedprep {
@@ -123,24 +122,21 @@ std::vector<std::vector<std::string>> Rows(const AnimalTable& table,
 
 }  // namespace
 
-int RunMate(FileSystem& folder, const MateRequest& request, std::ostream& out, std::ostream& err) {
-  if (request.plan) return RunMatePlan(folder, request, out, err);
-  std::unique_ptr<ObservedRun> run;
-  AnimalTable table;
-  if (const int status = ObserveAnimalTable(folder, "mate", err, &run, &table);
-      status != kExitSuccess) {
-    return status;
-  }
-  if (run->blood_rows.empty()) {
-    err << "pedprep mate: the run stops before the breed fractions are known: "
-        << StopExplanation(*run) << "\n";
+int RunMate(const RunFacts& facts, const MateRequest& request, std::ostream& out,
+            std::ostream& err) {
+  if (request.plan) return RunMatePlan(facts, request, out, err);
+  const AnimalTable* found = facts.AnimalsOrFault("mate", err);
+  if (found == nullptr) return kExitInternal;
+  const AnimalTable& table = *found;
+  if (facts.run().blood_rows.empty()) {
+    err << "pedprep mate: the run stops before the breed fractions are known: " << facts.StopText()
+        << "\n";
     return kExitStopped;
   }
-  const AnimalLookup lookup(*run, table);
   std::vector<std::string> problems;
   std::vector<Mating> matings;
   try {
-    matings = Matings(request, lookup, &problems);
+    matings = Matings(request, facts.Lookup(), &problems);
   } catch (const InputError& error) {
     err << error.Report() << "\n";
     return kExitInputError;
@@ -168,8 +164,8 @@ int RunMate(FileSystem& folder, const MateRequest& request, std::ostream& out, s
     aligned.Print(text);
   }
   out << text.str();
-  if (run->status != kExitSuccess) {
-    err << "pedprep mate: the run stops (" << StopExplanation(*run)
+  if (facts.run().status != kExitSuccess) {
+    err << "pedprep mate: the run stops (" << facts.StopText()
         << "); the figures are of the pedigree as read\n";
   }
   return kExitSuccess;

@@ -2,7 +2,7 @@
 // written): its inbreeding coefficient (the kinship of its parents, on the pedigree as read,
 // figures/inbreeding.h) and its breed composition (the mean of the parents' fractions).
 //
-// The parents are named as users type them (reports/founders_report.h AnimalLookup): a
+// The parents are named as users type them (figures/animal_lookup.h): a
 // herd-book id of ids.csv or FAMILY:INDIVIDUAL. One pair (--sire, --dam) or a file of pairs
 // (records/id_list.h), each pair one row of the output, in the order given.
 // Columns: sire, dam (as given), inbreeding (6 decimals), one column per breed (4 decimals,
@@ -15,9 +15,9 @@
 #include <ostream>
 #include <string>
 
-#include "records/file_system.h"
-
 namespace pedprep {
+
+class RunFacts;
 
 struct MateRequest {
   std::string sire{};
@@ -43,8 +43,10 @@ struct MateRequest {
 // Returns 0 when every pair was worked out (a run that stops after its blood step is noted on
 // `err`); 1 when an id names no animal, a sire is female or a dam male, a parent is its own
 // ancestor, or the run stops before the breed fractions are known (lines on `err`; nothing on
-// `out`); 2 when a file cannot be read.
-int RunMate(FileSystem& folder, const MateRequest& request, std::ostream& out, std::ostream& err);
+// `out`); 2 when a file of pairs cannot be read; 70 when the run's copies cannot be matched
+// to the animals read (a fault inside pedprep, one line on `err`).
+int RunMate(const RunFacts& facts, const MateRequest& request, std::ostream& out,
+            std::ostream& err);
 
 }  // namespace pedprep
 

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "figures/run_facts.h"
 #include "testing/build_paths.h"
 #include "testing/run_folder.h"
 
@@ -18,7 +19,8 @@ struct Mated {
 Mated Mate(FileSystem& folder, const MateRequest& request) {
   std::ostringstream out, err;
   Mated m;
-  m.status = RunMate(folder, request, out, err);
+  m.status = WithRunFacts(folder, err,
+                          [&](const RunFacts& facts) { return RunMate(facts, request, out, err); });
   m.out = out.str();
   m.err = err.str();
   return m;

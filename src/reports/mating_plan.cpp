@@ -14,16 +14,15 @@
 #include <string>
 
 #include "core/exit_status.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
+#include "figures/run_facts.h"
 #include "reading/observed_run.h"
 #include "records/count_text.h"
 #include "records/csv.h"
 #include "records/escape.h"
 #include "records/id_list.h"
 #include "records/text_table.h"
-#include "reports/founders_report.h"
 #include "reports/kinship.h"
-#include "reports/report.h"
 
 namespace pedprep {
 
@@ -147,63 +146,51 @@ std::vector<Listed> ListedAnimals(const AnimalLookup& lookup, const std::string&
 
 }  // namespace
 
-int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& out,
-                std::ostream& err) {
-  std::unique_ptr<ObservedRun> run;
-  AnimalTable table;
-  if (const int status = ObserveAnimalTable(folder, "mate", err, &run, &table);
-      status != kExitSuccess) {
-    return status;
-  }
-  const AnimalLookup lookup(*run, table);
-  std::vector<std::string> problems;
-  const std::vector<Listed> sires =
-      ListedAnimals(lookup, request.sires_name, request.sires_text, 1, &problems);
-  const std::vector<Listed> dams =
-      ListedAnimals(lookup, request.dams_name, request.dams_text, 2, &problems);
-  const auto sire_count = static_cast<int64_t>(sires.size());
-  const auto dam_count = static_cast<int64_t>(dams.size());
-  const int64_t most = request.max_per_sire > 0 || sire_count == 0
-                           ? request.max_per_sire
-                           : (dam_count + sire_count - 1) / sire_count;
-  if (problems.empty() && sire_count * most < dam_count) {
-    const auto count = [](int64_t n, const char* word) {
-      return CountText(n) + " " + word + (n == 1 ? "" : "s");
-    };
-    problems.push_back(count(sire_count, "sire") + " with at most " + count(most, "dam") +
-                       " each cannot serve " + count(dam_count, "dam") + " (--max-per-sire)");
-  }
-  if (problems.empty() && sire_count * dam_count > kMostPairs) {
-    problems.push_back(CountText(sire_count) + " sires x " + CountText(dam_count) +
-                       " dams are more than the " + CountText(kMostPairs) +
-                       " pairs a plan may weigh: plan in smaller groups");
-  }
-  for (const std::string& problem : problems) err << "pedprep mate: " << problem << "\n";
-  if (!problems.empty()) return kExitUsage;
+namespace {
 
-  std::optional<std::size_t> breed;
-  if (!request.native.empty()) {
-    const auto it = std::find(table.breeds.begin(), table.breeds.end(), request.native);
-    if (it == table.breeds.end()) {
-      err << "pedprep mate: no breed " << EscapeControlBytes(request.native)
-          << " in the breed legend (--native)\n";
-      return kExitUsage;
-    }
-    if (run->blood_rows.empty()) {
-      err << "pedprep mate: the run stops before the breed fractions are known: "
-          << StopExplanation(*run) << "\n";
-      return kExitStopped;
-    }
-    breed = static_cast<std::size_t>(it - table.breeds.begin());
-  }
+// The sires and dams of the request, checked, with the most dams a sire gets; problems (one
+// line each) on `problems`.
+struct PlanAnimals {
+  std::vector<Listed> sires;
+  std::vector<Listed> dams;
+  int64_t most = 0;
+};
 
-  // Each sire's kinship (fN and g with --native) with every dam, one product per sire.
+PlanAnimals CheckedAnimals(const RunFacts& facts, const MateRequest& request,
+                           std::vector<std::string>* problems) {
+  PlanAnimals plan;
+  plan.sires = ListedAnimals(facts.Lookup(), request.sires_name, request.sires_text, 1, problems);
+  plan.dams = ListedAnimals(facts.Lookup(), request.dams_name, request.dams_text, 2, problems);
+  const auto sire_count = static_cast<int64_t>(plan.sires.size());
+  const auto dam_count = static_cast<int64_t>(plan.dams.size());
+  plan.most = request.max_per_sire > 0 || sire_count == 0
+                  ? request.max_per_sire
+                  : (dam_count + sire_count - 1) / sire_count;
+  if (problems->empty() && sire_count * plan.most < dam_count) {
+    problems->push_back(Counted(sire_count, "sire", "sires") + " with at most " +
+                        Counted(plan.most, "dam", "dams") + " each cannot serve " +
+                        Counted(dam_count, "dam", "dams") + " (--max-per-sire)");
+  }
+  if (problems->empty() && sire_count * dam_count > kMostPairs) {
+    problems->push_back(CountText(sire_count) + " sires x " + CountText(dam_count) +
+                        " dams are more than the " + CountText(kMostPairs) +
+                        " pairs a plan may weigh: plan in smaller groups");
+  }
+  return plan;
+}
+
+// Each sire's kinship (fN and g with a native `breed`) with every dam, one product per sire:
+// [product][sire][dam].
+std::vector<Costs> PairFigures(const AnimalTable& table, const PlanAnimals& plan,
+                               const std::optional<std::size_t>& breed) {
   std::vector<KinshipProduct> products = {KinshipProduct::Kinship(table.links, table.figures)};
   if (breed) {
     products.resize(3);
     KinshipProduct::Native(table.links, table.figures, BreedFractionOf(table, *breed), &products[1],
                            &products[2]);
   }
+  const std::vector<Listed>& sires = plan.sires;
+  const std::vector<Listed>& dams = plan.dams;
   std::vector<Costs> pairs(products.size(), Costs(sires.size(), std::vector<double>(dams.size())));
   std::vector<double> x(table.links.size(), 0.0);
   for (std::size_t s = 0; s < sires.size(); ++s) {
@@ -217,14 +204,16 @@ int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& ou
     }
     x[a] = 0.0;
   }
-  const Costs& cost = pairs[0];
-  const std::vector<int32_t> sire_of =
-      LeastCostPlan(cost, static_cast<int32_t>(most), breed ? pairs[1] : Costs{});
-  if (sire_of.size() != dams.size()) {
-    err << "pedprep mate: no plan found\n";
-    return kExitInternal;
-  }
+  return pairs;
+}
 
+// The plan's table on `out` and its means after it (on `err` with --csv).
+void WritePlan(const PlanAnimals& plan, const std::vector<Costs>& pairs,
+               const std::vector<int32_t>& sire_of, bool csv, std::ostream& out,
+               std::ostream& err) {
+  const std::vector<Listed>& sires = plan.sires;
+  const std::vector<Listed>& dams = plan.dams;
+  const Costs& cost = pairs[0];
   const std::vector<std::string> header = {"dam", "sire", "F"};
   std::vector<std::vector<std::string>> rows;
   // Sums over the plan's pairs and over every pair, per product.
@@ -238,12 +227,13 @@ int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& ou
     }
     rows.push_back({dams[d].text, sires[s].text, FixedDecimals(cost[s][d], 6)});
   }
+  const auto dam_count = static_cast<double>(dams.size());
+  const auto sire_count = static_cast<double>(sires.size());
   std::ostringstream means;
-  means << "mean F of the plan: " << FixedDecimals(planned[0] / static_cast<double>(dam_count), 6)
-        << "\n"
-        << "mean F of random mating: "
-        << FixedDecimals(random[0] / static_cast<double>(dam_count * sire_count), 6) << "\n";
-  if (breed) {
+  means << "mean F of the plan: " << FixedDecimals(planned[0] / dam_count, 6) << "\n"
+        << "mean F of random mating: " << FixedDecimals(random[0] / (dam_count * sire_count), 6)
+        << "\n";
+  if (pairs.size() > 1) {
     const auto ratio = [](double top, double bottom) {
       return bottom > 0.0 ? FixedDecimals(top / bottom, 6)
                           : std::string("not available (no native genes)");
@@ -252,7 +242,7 @@ int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& ou
           << "native kinship of random mating: " << ratio(random[1], random[2]) << "\n";
   }
   std::ostringstream text;
-  if (request.csv) {
+  if (csv) {
     text << CsvLine(header);
     for (const auto& row : rows) text << CsvLine(row);
   } else {
@@ -266,9 +256,45 @@ int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& ou
     text << "\n" << means.str();
   }
   out << text.str();
-  if (request.csv) err << means.str();
-  if (run->status != kExitSuccess) {
-    err << "pedprep mate: the run stops (" << StopExplanation(*run)
+  if (csv) err << means.str();
+}
+
+}  // namespace
+
+int RunMatePlan(const RunFacts& facts, const MateRequest& request, std::ostream& out,
+                std::ostream& err) {
+  const AnimalTable* table = facts.AnimalsOrFault("mate", err);
+  if (table == nullptr) return kExitInternal;
+  std::vector<std::string> problems;
+  const PlanAnimals plan = CheckedAnimals(facts, request, &problems);
+  for (const std::string& problem : problems) err << "pedprep mate: " << problem << "\n";
+  if (!problems.empty()) return kExitUsage;
+
+  std::optional<std::size_t> breed;
+  if (!request.native.empty()) {
+    const auto it = std::find(table->breeds.begin(), table->breeds.end(), request.native);
+    if (it == table->breeds.end()) {
+      err << "pedprep mate: no breed " << EscapeControlBytes(request.native)
+          << " in the breed legend (--native)\n";
+      return kExitUsage;
+    }
+    if (facts.run().blood_rows.empty()) {
+      err << "pedprep mate: the run stops before the breed fractions are known: "
+          << facts.StopText() << "\n";
+      return kExitStopped;
+    }
+    breed = static_cast<std::size_t>(it - table->breeds.begin());
+  }
+  const std::vector<Costs> pairs = PairFigures(*table, plan, breed);
+  const std::vector<int32_t> sire_of =
+      LeastCostPlan(pairs[0], static_cast<int32_t>(plan.most), breed ? pairs[1] : Costs{});
+  if (sire_of.size() != plan.dams.size()) {
+    err << "pedprep mate: no plan found\n";
+    return kExitInternal;
+  }
+  WritePlan(plan, pairs, sire_of, request.csv, out, err);
+  if (facts.run().status != kExitSuccess) {
+    err << "pedprep mate: the run stops (" << facts.StopText()
         << "); the figures are of the pedigree as read\n";
   }
   return kExitSuccess;

@@ -25,7 +25,6 @@
 #include <ostream>
 #include <vector>
 
-#include "records/file_system.h"
 #include "reports/mate.h"
 
 namespace pedprep {
@@ -42,9 +41,9 @@ std::vector<int32_t> LeastCostPlan(const std::vector<std::vector<double>>& cost,
 // dummy or one without F, a female sire or male dam, an animal listed twice, no sire or no
 // dam, sires x N < dams, more than 10,000,000 sire-dam pairs, a breed not in the legend:
 // one line each on `err`); 1 when --native
-// is asked for and the run stops before the breed fractions are known; 2 when a file cannot
-// be read.
-int RunMatePlan(FileSystem& folder, const MateRequest& request, std::ostream& out,
+// is asked for and the run stops before the breed fractions are known; 70 when the run's
+// copies cannot be matched to the animals read (a fault inside pedprep).
+int RunMatePlan(const RunFacts& facts, const MateRequest& request, std::ostream& out,
                 std::ostream& err);
 
 }  // namespace pedprep

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <utility>
 
+#include "figures/run_facts.h"
 #include "testing/run_folder.h"
 
 namespace pedprep {
@@ -96,7 +97,8 @@ Planned Plan(const std::string& sires, const std::string& dams, int most, bool c
                                .native = native};
   std::ostringstream out, err;
   Planned p;
-  p.status = RunMatePlan(folder, request, out, err);
+  p.status = WithRunFacts(
+      folder, err, [&](const RunFacts& facts) { return RunMatePlan(facts, request, out, err); });
   p.out = out.str();
   p.err = err.str();
   return p;

@@ -10,7 +10,7 @@
 #include "core/pedigree_store.h"
 #include "core/run_files.h"
 #include "driver/run_driver.h"
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 #include "figures/run_facts.h"
 #include "reading/observed_run.h"
 #include "reading/stop_explanation.h"
@@ -56,30 +56,10 @@ void WriteCsv(const ObservedRun& run, std::ostream& out) {
 // Per family over the animals read (copies left out): mean and largest inbreeding, and the
 // mean breed composition when the blood step ended.
 void WriteFamilyAncestry(const RunFacts& facts, std::ostream& out) {
-  const ObservedRun& run = facts.run();
-  const AnimalTable& animals = *facts.Animals();
-  struct Sums {
-    int32_t family = 0;
-    int32_t animals = 0;
-    std::vector<double> fractions;
-  };
-  std::vector<Sums> families;
-  const bool fractions = !run.blood_rows.empty();
-  for (const AnimalRow& row : animals.rows) {
-    if (row.copy_of != 0 || row.dummy) continue;
-    if (families.empty() || families.back().family != row.family) {
-      families.emplace_back();
-      families.back().family = row.family;
-      families.back().fractions.assign(animals.breeds.size(), 0.0);
-    }
-    Sums& sums = families.back();
-    ++sums.animals;
-    for (std::size_t k = 0; k < row.fractions.size() && k < sums.fractions.size(); ++k) {
-      sums.fractions[k] += row.fractions[k];
-    }
-  }
+  const std::vector<FamilyFigures>& families = facts.PerFamily();
   if (families.empty()) return;
-
+  const std::vector<std::string>& breeds = facts.Animals()->breeds;
+  const bool fractions = !facts.run().blood_rows.empty();
   const auto fixed = [](double value, int decimals) {
     std::ostringstream text;
     text.setf(std::ios::fixed);
@@ -87,84 +67,79 @@ void WriteFamilyAncestry(const RunFacts& facts, std::ostream& out) {
     text << (value < 0.5e-6 ? 0.0 : value);
     return text.str();
   };
-  const std::vector<FamilyInbreeding> inbreeding = InbreedingByFamily(animals);
   out << "\nInbreeding and breed composition per family (animals read, dummy parents left out";
   if (!fractions) out << "; no breed fractions: the run stops before the blood step ends";
   out << ")\n";
   std::vector<std::string> header = {"family", "animals", "mean F", "max F"};
-  if (fractions) header.insert(header.end(), animals.breeds.begin(), animals.breeds.end());
+  if (fractions) header.insert(header.end(), breeds.begin(), breeds.end());
   Table table(header, std::vector<bool>(header.size(), false));
-  for (std::size_t k = 0; k < families.size() && k < inbreeding.size(); ++k) {
-    const Sums& f = families[k];
-    std::vector<std::string> row = {Str(f.family), Grouped(f.animals), inbreeding[k].mean_f,
-                                    inbreeding[k].max_f};
+  for (const FamilyFigures& f : families) {
+    std::vector<std::string> row = {Str(f.family), Grouped(f.animals), f.mean_f, f.max_f};
     if (fractions) {
-      for (double sum : f.fractions) row.push_back(fixed(sum / f.animals, 4));
+      for (double mean : f.fractions) row.push_back(fixed(mean, 4));
     }
     table.Add(std::move(row));
   }
   table.Print(out);
 }
 
-// `founders`: the founders section, after the inbreeding per family.
-void WriteText(const RunFacts& facts, const std::string& founders, std::ostream& out) {
+// The outcome, and the counts per family.
+void WriteOutcome(const RunFacts& facts, std::ostream& out) {
   const ObservedRun& run = facts.run();
-  const std::string reason = StopExplanation(run);
   const FamilyCounts total = TotalCounts(run.families);
-  if (reason.empty()) {
+  if (facts.StopText().empty()) {
     out << "The run finishes: ped.dat holds " << Grouped(total.rows) << " rows.\n";
   } else {
-    out << "The run stops: " << reason << ".\n";
+    out << "The run stops: " << facts.StopText() << ".\n";
     if (!run.loop_copies.empty()) {
       out << "Numbers below are those of the loop breaking; ped.dat is not written.\n";
     }
-    out << WayForwardText(run);
+    out << facts.WayForward();
   }
-
-  if (!run.families.empty()) {
-    out << "\nFamilies" << (run.structure_done ? "" : " (as far as the loop breaking came)")
-        << "\n";
-    Table table({"family", "animals read", "loop-break copies", "parent copies", "rows"},
-                {false, false, false, false, false});
-    for (const FamilyCounts& f : run.families) {
-      table.Add(
-          {Str(f.family), Grouped(f.read), Grouped(f.loop), Grouped(f.parent), Grouped(f.rows)});
-    }
-    table.Add({"total", Grouped(total.read), Grouped(total.loop), Grouped(total.parent),
-               Grouped(total.rows)});
-    table.Print(out);
+  if (run.families.empty()) return;
+  out << "\nFamilies" << (run.structure_done ? "" : " (as far as the loop breaking came)") << "\n";
+  Table table({"family", "animals read", "loop-break copies", "parent copies", "rows"},
+              {false, false, false, false, false});
+  for (const FamilyCounts& f : run.families) {
+    table.Add(
+        {Str(f.family), Grouped(f.read), Grouped(f.loop), Grouped(f.parent), Grouped(f.rows)});
   }
-  WriteFamilyAncestry(facts, out);
-  out << founders;
+  table.Add({"total", Grouped(total.read), Grouped(total.loop), Grouped(total.parent),
+             Grouped(total.rows)});
+  table.Print(out);
+}
 
+// The loop-break copies, then the copies per copied animal.
+void WriteLoopCopies(const ObservedRun& run, std::ostream& out) {
   out << "\nLoop-break copies: " << Grouped(static_cast<long>(run.loop_copies.size())) << "\n";
-  if (!run.loop_copies.empty()) {
-    Table table(
-        {"family", "copy", "position", "original", "ini_id", "given to the children of", "id"},
-        {false, false, false, false, false, true, true});
-    std::map<std::pair<int32_t, int32_t>, int> per_original;
-    std::vector<std::pair<int32_t, int32_t>> order;
-    std::map<std::pair<int32_t, int32_t>, int32_t> original_ini;
-    for (const LoopCopy& c : run.loop_copies) {
-      table.Add({Str(c.family), Str(c.copy), Position(c.copy_position), Str(c.original),
-                 Str(c.ini_id), "father " + Str(c.father) + ", mother " + Str(c.mother),
-                 ShownId(run, c.ini_id)});
-      const auto key = std::make_pair(c.family, c.original);
-      if (per_original[key]++ == 0) order.push_back(key);
-      original_ini[key] = c.ini_id;
-    }
-    table.Print(out);
-    out << "\nCopies per copied animal: " << Grouped(static_cast<long>(order.size()))
-        << " animals\n";
-    Table counts({"family", "original", "ini_id", "copies", "id"},
-                 {false, false, false, false, true});
-    for (const auto& key : order) {
-      counts.Add({Str(key.first), Str(key.second), Str(original_ini[key]), Str(per_original[key]),
-                  ShownId(run, original_ini[key])});
-    }
-    counts.Print(out);
+  if (run.loop_copies.empty()) return;
+  Table table(
+      {"family", "copy", "position", "original", "ini_id", "given to the children of", "id"},
+      {false, false, false, false, false, true, true});
+  std::map<std::pair<int32_t, int32_t>, int> per_original;
+  std::vector<std::pair<int32_t, int32_t>> order;
+  std::map<std::pair<int32_t, int32_t>, int32_t> original_ini;
+  for (const LoopCopy& c : run.loop_copies) {
+    table.Add({Str(c.family), Str(c.copy), Position(c.copy_position), Str(c.original),
+               Str(c.ini_id), "father " + Str(c.father) + ", mother " + Str(c.mother),
+               ShownId(run, c.ini_id)});
+    const auto key = std::make_pair(c.family, c.original);
+    if (per_original[key]++ == 0) order.push_back(key);
+    original_ini[key] = c.ini_id;
   }
+  table.Print(out);
+  out << "\nCopies per copied animal: " << Grouped(static_cast<long>(order.size())) << " animals\n";
+  Table counts({"family", "original", "ini_id", "copies", "id"},
+               {false, false, false, false, true});
+  for (const auto& key : order) {
+    counts.Add({Str(key.first), Str(key.second), Str(original_ini[key]), Str(per_original[key]),
+                ShownId(run, original_ini[key])});
+  }
+  counts.Print(out);
+}
 
+// The parent copies, the capacities used, and what the run passes over in silence.
+void WriteParentCopiesAndLimits(const ObservedRun& run, std::ostream& out) {
   out << "\nParent copies of the reconstruction: "
       << Grouped(static_cast<long>(run.parent_copies.size())) << "\n";
   if (!run.parent_copies.empty()) {
@@ -179,7 +154,7 @@ void WriteText(const RunFacts& facts, const std::string& founders, std::ostream&
 
   out << "\nCapacities used\n";
   Table capacity({"", "used", "of"}, {true, false, false});
-  const int32_t rows = run.families.empty() ? run.animals_read : total.rows;
+  const int32_t rows = run.families.empty() ? run.animals_read : TotalCounts(run.families).rows;
   capacity.Add({"rows", Grouped(rows), Grouped(kMaxRows)});
   capacity.Add({"loop-break copies", Grouped(static_cast<long>(run.loop_copies.size())),
                 Grouped(kMaxBreaks)});
@@ -205,19 +180,26 @@ void WriteText(const RunFacts& facts, const std::string& founders, std::ostream&
   }
 }
 
+// `founders`: the founders section, after the inbreeding per family.
+void WriteText(const RunFacts& facts, const std::string& founders, std::ostream& out) {
+  WriteOutcome(facts, out);
+  WriteFamilyAncestry(facts, out);
+  out << founders;
+  WriteLoopCopies(facts.run(), out);
+  WriteParentCopiesAndLimits(facts.run(), out);
+}
+
 // The founders section; false, with the problem on `err`, when the reference population
 // cannot be chosen.
 bool WriteFounders(const RunFacts& facts, const ReferenceChoice& reference, std::ostream& out,
                    std::ostream& err) {
-  const ObservedRun& run = facts.run();
-  const AnimalTable& animals = *facts.Animals();
   PopulationFigures figures;
-  const std::string problem = ComputePopulation(run, animals, reference, &figures);
+  const std::string problem = ComputePopulation(facts, reference, &figures);
   if (!problem.empty()) {
     err << "pedprep report: " << problem << "\n";
     return false;
   }
-  WriteFoundersSection(run, animals, figures, out);
+  WriteFoundersSection(facts, figures, out);
   return true;
 }
 
@@ -225,21 +207,15 @@ bool WriteFounders(const RunFacts& facts, const ReferenceChoice& reference, std:
 
 int RunReportCheck(FileSystem& folder) { return RunFinishes(folder) ? kExitSuccess : kExitStopped; }
 
-int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err,
+int RunReport(const RunFacts& facts, bool csv, std::ostream& out, std::ostream& err,
               const ReferenceChoice& reference) {
-  std::unique_ptr<ObservedRun> run = ObserveRunOrReport(folder, err);
-  if (!run) return kExitInputError;
   std::ostringstream text;
   if (csv) {
-    WriteCsv(*run, text);
-    if (run->status != kExitSuccess)
-      err << "pedprep report: the run stops: " << StopExplanation(*run) << "\n";
+    WriteCsv(facts.run(), text);
+    if (facts.run().status != kExitSuccess)
+      err << "pedprep report: the run stops: " << facts.StopText() << "\n";
   } else {
-    const RunFacts facts(*run);
-    if (facts.Animals() == nullptr) {
-      err << "pedprep report: internal fault: " << facts.AnimalsFault() << "\n";
-      return kExitInternal;
-    }
+    if (facts.AnimalsOrFault("report", err) == nullptr) return kExitInternal;
     std::ostringstream founders;
     if (!WriteFounders(facts, reference, founders, err)) return kExitStopped;
     WriteText(facts, founders.str(), text);

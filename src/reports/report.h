@@ -7,7 +7,7 @@
 //   Families: per family and in total the animals read, loop-break copies, parent copies of
 //     the reconstruction and rows at the end;
 //   Inbreeding and breed composition per family: over the animals read, the mean and the
-//     largest inbreeding coefficient and the mean fraction of each breed (figures/animals.h);
+//     largest inbreeding coefficient and the mean fraction of each breed (figures/animal_table.h);
 //   Loop-break copies: family, copy, its store position (what `pedprep draw --copy` takes),
 //     the copied animal (number, ini_id, herd-book id from ids.csv) and the parents whose
 //     children received the copy; then the copies per copied animal; Parent copies: family,
@@ -27,23 +27,19 @@
 #include <ostream>
 #include <string>
 
-#include "reports/founders_report.h"
-// Only for includers that still take StopExplanation and WayForwardText from here; they
-// belong to reading/stop_explanation.h.
-#include "reading/stop_explanation.h"
 #include "records/file_system.h"
+#include "reports/founders_report.h"
 
 namespace pedprep {
 
-struct ObservedRun;
+class RunFacts;
 
 // Returns 0 when the report was written (also when it tells that the run stops); 1 when the
-// reference population cannot be chosen (a line on `err`, nothing on `out`); 2 when a file
-// cannot be read (the INPUT ERROR line on `err`, nothing on `out`); 70 when the run's copies
-// cannot be matched to the animals read (a fault inside pedprep, one line on `err`, as animals
-// and mate tell it). The text ends with the
-// founders section (reports/founders_report.h) over the `reference` population.
-int RunReport(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err,
+// reference population cannot be chosen (a line on `err`, nothing on `out`); 70 when the run's
+// copies cannot be matched to the animals read (a fault inside pedprep, one line on `err`, as
+// animals and mate tell it). The text ends with the founders section (reports/founders_report.h)
+// over the `reference` population.
+int RunReport(const RunFacts& facts, bool csv, std::ostream& out, std::ostream& err,
               const ReferenceChoice& reference = {});
 
 // For scripts: runs the preparation in memory and writes nothing; returns kExitSuccess when the

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "figures/run_facts.h"
 #include "testing/fakes.h"
 #include "testing/pedigree_fixture.h"
 #include "testing/run_folder.h"
@@ -24,7 +25,8 @@ struct Reported {
 Reported Report(MemoryFileSystem& folder, bool csv) {
   std::ostringstream out, err;
   Reported r;
-  r.status = RunReport(folder, csv, out, err);
+  r.status = WithRunFacts(folder, err,
+                          [&](const RunFacts& facts) { return RunReport(facts, csv, out, err); });
   r.out = out.str();
   r.err = err.str();
   return r;
@@ -85,7 +87,11 @@ TEST(ReportTest, ReferencePopulationAsTheUserSays) {
     testing::PutCleanInputs(folder);
     folder.files["ids.csv"] = c.ids;
     std::ostringstream out, err;
-    EXPECT_EQ(RunReport(folder, false, out, err, c.choice), c.status);
+    EXPECT_EQ(WithRunFacts(folder, err,
+                           [&](const RunFacts& facts) {
+                             return RunReport(facts, false, out, err, c.choice);
+                           }),
+              c.status);
     if (c.status != 0) {
       EXPECT_EQ(err.str(), c.heading);
       EXPECT_EQ(out.str(), "");

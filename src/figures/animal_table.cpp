@@ -1,4 +1,4 @@
-#include "figures/animals.h"
+#include "figures/animal_table.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,6 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 #include <unordered_map>
 #include <utility>
@@ -16,23 +15,10 @@
 #include "core/run_files.h"
 #include "figures/inbreeding.h"
 #include "reading/observed_run.h"
-#include "reading/stop_explanation.h"
-#include "records/csv.h"
-#include "records/escape.h"
-#include "records/input_error.h"
 #include "records/input_folder.h"
-#include "records/layout.h"
-#include "records/text_reader.h"
-#include "records/values.h"
 
 namespace pedprep {
 namespace {
-
-constexpr int kFixedColumns = 8;
-constexpr const char* kColumnNames[kFixedColumns] = {
-    "position", "family", "individual", "id", "ini_id", "copy_of", "generation", "inbreeding"};
-constexpr int kIdColumn = 3;
-constexpr const char* kTrailingColumns[] = {"ecg", "complete"};
 
 // The passport records as the run read them: [0] unused, then data lines 1.. in file order.
 std::vector<StoreRow> AnimalsRead(const ObservedRun& run) {
@@ -106,62 +92,6 @@ std::vector<int32_t> CopiedPositions(const ObservedRun& run) {
   return copy_of;
 }
 
-// The cells of one row of the table.
-std::vector<std::string> RowCells(const ObservedRun& run, const AnimalTable& table,
-                                  const AnimalRow& row) {
-  std::vector<std::string> line = {std::to_string(row.position),
-                                   std::to_string(row.family),
-                                   std::to_string(row.individual),
-                                   run.Id(row.ini_id),
-                                   std::to_string(row.ini_id),
-                                   row.copy_of == 0 ? "" : std::to_string(row.copy_of),
-                                   row.has_figures ? std::to_string(row.generation) : "",
-                                   row.has_figures ? FixedDecimals(row.inbreeding, 6) : ""};
-  std::vector<std::string> fractions = ShownFractions(row.fractions);
-  fractions.resize(table.breeds.size());
-  line.insert(line.end(), fractions.begin(), fractions.end());
-  line.push_back(row.has_figures ? FixedDecimals(row.ecg, 4) : "");
-  line.push_back(row.has_figures ? std::to_string(row.complete) : "");
-  return line;
-}
-
-std::vector<std::vector<std::string>> Cells(const ObservedRun& run, const AnimalTable& table) {
-  std::vector<std::vector<std::string>> cells;
-  cells.reserve(table.rows.size());
-  for (const AnimalRow& row : table.rows) cells.push_back(RowCells(run, table, row));
-  return cells;
-}
-
-std::vector<std::string> Header(const AnimalTable& table) {
-  std::vector<std::string> header(std::begin(kColumnNames), std::end(kColumnNames));
-  header.insert(header.end(), table.breeds.begin(), table.breeds.end());
-  header.insert(header.end(), std::begin(kTrailingColumns), std::end(kTrailingColumns));
-  return header;
-}
-
-void WriteAligned(const std::vector<std::string>& header,
-                  std::vector<std::vector<std::string>>& cells, std::ostream& out) {
-  // Ids cut for the eye (the CSV keeps them whole): one long id must not widen every row.
-  for (auto& line : cells) line[kIdColumn] = EscapeControlBytes(CutForMessage(line[kIdColumn]));
-  std::vector<std::size_t> width(header.size());
-  for (std::size_t c = 0; c < header.size(); ++c) width[c] = header[c].size();
-  for (const auto& line : cells) {
-    for (std::size_t c = 0; c < line.size(); ++c) width[c] = std::max(width[c], line[c].size());
-  }
-  const auto write = [&](const std::vector<std::string>& line) {
-    std::string text;
-    for (std::size_t c = 0; c < line.size(); ++c) {
-      if (c > 0) text += "  ";
-      const std::string pad(width[c] - line[c].size(), ' ');
-      text += c == kIdColumn ? line[c] + pad : pad + line[c];
-    }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    out << text << '\n';
-  };
-  write(header);
-  for (const auto& line : cells) write(line);
-}
-
 }  // namespace
 
 std::string FixedDecimals(double value, int decimals) {
@@ -172,28 +102,37 @@ std::string FixedDecimals(double value, int decimals) {
   return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("nan");
 }
 
-std::vector<FamilyInbreeding> InbreedingByFamily(const AnimalTable& table) {
-  std::vector<FamilyInbreeding> families;
+std::vector<FamilyFigures> FiguresByFamily(const AnimalTable& table) {
+  std::vector<FamilyFigures> families;
   int32_t with_f = 0;
   double sum = 0.0;
   double largest = 0.0;
   const auto close = [&]() {
-    if (families.empty() || with_f == 0) return;
-    families.back().mean_f = FixedDecimals(sum / with_f, 6);
-    families.back().max_f = FixedDecimals(largest, 6);
-    families.back().mean_value = sum / with_f;
-    families.back().max_value = largest;
+    if (families.empty()) return;
+    FamilyFigures& family = families.back();
+    for (double& fraction : family.fractions) fraction /= family.animals;
+    if (with_f == 0) return;
+    family.mean_f = FixedDecimals(sum / with_f, 6);
+    family.max_f = FixedDecimals(largest, 6);
+    family.mean_value = sum / with_f;
+    family.max_value = largest;
   };
   for (const AnimalRow& row : table.rows) {
     if (row.copy_of != 0 || row.dummy) continue;
     if (families.empty() || families.back().family != row.family) {
       close();
-      families.push_back({row.family, 0, "", "", 0.0, 0.0});
+      families.emplace_back();
+      families.back().family = row.family;
+      families.back().fractions.assign(table.breeds.size(), 0.0);
       with_f = 0;
       sum = 0.0;
       largest = 0.0;
     }
-    ++families.back().animals;
+    FamilyFigures& family = families.back();
+    ++family.animals;
+    for (std::size_t k = 0; k < row.fractions.size() && k < family.fractions.size(); ++k) {
+      family.fractions[k] += row.fractions[k];
+    }
     if (row.has_figures) {
       ++with_f;
       sum += row.inbreeding;
@@ -241,7 +180,7 @@ std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
 
 std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, int32_t count) {
   const std::map<int32_t, std::string> legend = ReadBreedLegend(text_lines);
-  std::set<std::string> taken(std::begin(kColumnNames), std::end(kColumnNames));
+  std::set<std::string> taken(std::begin(kAnimalColumns), std::end(kAnimalColumns));
   for (int32_t k = 1; k <= count; ++k) taken.insert("breed" + std::to_string(k));
   std::vector<std::string> names;
   for (int32_t k = 1; k <= count; ++k) {
@@ -255,55 +194,38 @@ std::vector<std::string> BreedNames(const std::vector<std::string>& text_lines, 
   return names;
 }
 
-AnimalTable BuildAnimalTable(const ObservedRun& run) {
-  AnimalTable table;
-  const std::vector<StoreRow> read = AnimalsRead(run);
-  const int32_t breeds = std::clamp(run.run->store.NRAC, 0, kMaxBreeds);
-  std::string passport;
-  run.files->ReadFile(kPassportFile, &passport);
-  table.breeds = BreedNames(PassportTextLinesOf(passport), breeds);
-  table.links = LinksAsRead(read);
-  table.dummy = DummiesRead(run, read);
-  table.figures = ComputeAncestry(table.links, table.dummy);
+namespace {
+
+// Fills the figures of passport data line `line` of `read` into `row`; its fractions when
+// `fractions`.
+void FillFromLine(const AnimalTable& table, const std::vector<StoreRow>& read, bool fractions,
+                  int32_t line, AnimalRow& row) {
+  row.source = line;
+  const auto a = static_cast<std::size_t>(line - 1);
+  const StoreRow& animal = read[static_cast<std::size_t>(line)];
   const AncestryFigures& figures = table.figures;
-  const bool have_fractions = !run.blood_rows.empty();
-
-  // Fills the figures of passport data line `line` into `row`.
-  const auto fill = [&](AnimalRow& row, int32_t line) {
-    row.source = line;
-    const auto a = static_cast<std::size_t>(line - 1);
-    const StoreRow& animal = read[static_cast<std::size_t>(line)];
-    row.breed_code = animal.mas1[1];
-    row.sex = animal.mas1[2];
-    row.dummy = table.dummy[a];
-    row.has_figures = figures.resolved[a];
-    row.generation = figures.generation[a];
-    row.inbreeding = figures.inbreeding[a];
-    row.ecg = figures.ecg[a];
-    row.complete = figures.complete[a];
-    if (have_fractions) {
-      row.fractions.assign(animal.prace.begin() + 1, animal.prace.begin() + 1 + breeds);
-    }
-  };
-
-  const int32_t animals = static_cast<int32_t>(read.size()) - 1;
-  table.finished = run.status == kExitSuccess;
-  if (!table.finished) {
-    for (int32_t p = 1; p <= animals; ++p) {
-      const StoreRow& animal = read[static_cast<std::size_t>(p)];
-      AnimalRow row;
-      row.position = p;
-      row.family = animal.mas0;
-      row.individual = animal.mas[1];
-      row.ini_id = animal.ini_id;
-      fill(row, p);
-      table.rows.push_back(std::move(row));
-    }
-    return table;
+  row.breed_code = animal.mas1[1];
+  row.sex = animal.mas1[2];
+  row.dummy = table.dummy[a];
+  row.has_figures = figures.resolved[a];
+  row.generation = figures.generation[a];
+  row.inbreeding = figures.inbreeding[a];
+  row.ecg = figures.ecg[a];
+  row.complete = figures.complete[a];
+  if (fractions) {
+    row.fractions.assign(
+        animal.prace.begin() + 1,
+        animal.prace.begin() + 1 + static_cast<std::ptrdiff_t>(table.breeds.size()));
   }
+}
 
-  // The copies are told by the run; the other rows are the passport's animals, in file order
-  // (the loop breaking and the reconstruction insert copies but never reorder).
+// The rows of the finished run: one per position of the store. The copies are told by the
+// run; the other rows are the passport's animals, in file order (the loop breaking and the
+// reconstruction insert copies but never reorder).
+void AddFinishedRows(const ObservedRun& run, const std::vector<StoreRow>& read,
+                     AnimalTable& table) {
+  const bool fractions = !run.blood_rows.empty();
+  const auto animals = static_cast<int32_t>(read.size()) - 1;
   const PedigreeStore& store = run.run->store;
   const std::vector<int32_t> copy_of = CopiedPositions(run);
   const auto nd = static_cast<int32_t>(copy_of.size()) - 1;
@@ -321,7 +243,7 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
         throw std::logic_error("position " + std::to_string(p) +
                                " of the prepared pedigree matches no animal read");
       }
-      fill(row, next_line);
+      FillFromLine(table, read, fractions, next_line, row);
     }
     table.rows.push_back(std::move(row));
   }
@@ -331,52 +253,40 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
     for (int32_t steps = 0; original != 0 && steps <= nd; ++steps) {
       const AnimalRow& source = table.rows[static_cast<std::size_t>(original - 1)];
       if (source.copy_of == 0) {
-        fill(row, source.source);
+        FillFromLine(table, read, fractions, source.source, row);
         break;
       }
       original = source.copy_of;
     }
   }
-  return table;
 }
 
-int ObserveAnimalTable(FileSystem& folder, const std::string& command, std::ostream& err,
-                       std::unique_ptr<ObservedRun>* run, AnimalTable* table) {
-  *run = ObserveRunOrReport(folder, err);
-  if (!*run) return kExitInputError;
-  try {
-    *table = BuildAnimalTable(**run);
-  } catch (const std::logic_error& fault) {
-    err << "pedprep " << command << ": internal fault: " << fault.what() << "\n";
-    return kExitInternal;
-  }
-  return kExitSuccess;
-}
+}  // namespace
 
-int RunAnimals(FileSystem& folder, bool csv, std::ostream& out, std::ostream& err) {
-  std::unique_ptr<ObservedRun> run;
+AnimalTable BuildAnimalTable(const ObservedRun& run, std::vector<std::string> breeds) {
   AnimalTable table;
-  if (const int status = ObserveAnimalTable(folder, "animals", err, &run, &table);
-      status != kExitSuccess) {
-    return status;
+  const std::vector<StoreRow> read = AnimalsRead(run);
+  table.breeds = std::move(breeds);
+  table.links = LinksAsRead(read);
+  table.dummy = DummiesRead(run, read);
+  table.figures = ComputeAncestry(table.links, table.dummy);
+  table.finished = run.status == kExitSuccess;
+  if (table.finished) {
+    AddFinishedRows(run, read, table);
+    return table;
   }
-  const std::vector<std::string> header = Header(table);
-  if (csv) {  // row by row: the table is never held as cells
-    std::string text = CsvLine(header);
-    for (const AnimalRow& row : table.rows) text += CsvLine(RowCells(*run, table, row));
-    out << text;
-  } else {
-    std::vector<std::vector<std::string>> cells = Cells(*run, table);
-    std::ostringstream text;
-    WriteAligned(header, cells, text);
-    out << text.str();
+  const bool fractions = !run.blood_rows.empty();
+  for (int32_t p = 1; p < static_cast<int32_t>(read.size()); ++p) {
+    const StoreRow& animal = read[static_cast<std::size_t>(p)];
+    AnimalRow row;
+    row.position = p;
+    row.family = animal.mas0;
+    row.individual = animal.mas[1];
+    row.ini_id = animal.ini_id;
+    FillFromLine(table, read, fractions, p, row);
+    table.rows.push_back(std::move(row));
   }
-  if (!table.finished) {
-    err << "pedprep animals: the run stops: " << StopExplanation(*run)
-        << "; the rows are the animals read\n";
-    return kExitStopped;
-  }
-  return kExitSuccess;
+  return table;
 }
 
 }  // namespace pedprep

@@ -14,24 +14,18 @@
 namespace pedprep {
 namespace {
 
-// Reads from the folder; what the run writes stays in `written`.
-class OverlayFileSystem : public FileSystem {
+// Reads from the folder and never writes to it (a run that writes no outputs asks for no
+// write; should one come, it is dropped).
+class ReadOnlyFileSystem : public FileSystem {
  public:
-  OverlayFileSystem(FileSystem& base, std::map<std::string, std::string>& written)
-      : base_(base), written_(written) {}
+  explicit ReadOnlyFileSystem(FileSystem& base) : base_(base) {}
   bool ReadFile(const std::string& name, std::string* contents) override {
-    auto it = written_.find(name);
-    if (it == written_.end()) return base_.ReadFile(name, contents);
-    *contents = it->second;
-    return true;
+    return base_.ReadFile(name, contents);
   }
-  void WriteFiles(const std::vector<OutputFile>& files) override {
-    for (const OutputFile& file : files) written_[file.name] = file.bytes;
-  }
+  void WriteFiles(const std::vector<OutputFile>& /*files*/) override {}
 
  private:
   FileSystem& base_;
-  std::map<std::string, std::string>& written_;
 };
 
 class Collector : public RunObserver {
@@ -158,9 +152,10 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   auto observed = std::make_unique<ObservedRun>();
   ObservedRun& o = *observed;
   o.ids = ReadIds(folder);
-  o.files = std::make_unique<OverlayFileSystem>(folder, o.outputs);
+  o.files = std::make_unique<ReadOnlyFileSystem>(folder);
   o.run = std::make_unique<RunContext>(o.console, *o.files, o.shell);
   o.run->batch = true;
+  o.run->write_outputs = false;
   Collector collector(o);
   o.run->observer = &collector;
 

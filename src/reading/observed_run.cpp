@@ -67,21 +67,26 @@ class Collector : public RunObserver {
     }
     for (FamilyCounts& counts : run_.families) counts.read = counts.rows - counts.loop;
   }
-  // Notes what the marker matching passes over: records matching no animal, animals
-  // without a record.
+  // Notes what the marker matching passes over: records matching no animal (in file order,
+  // each once), animals without a record (ascending INI_ID).
   void MarkerRecordsRead(const PedigreeStore& store,
                          const std::vector<int32_t>& identifiers) override {
-    const std::set<int32_t> kods(identifiers.begin(), identifiers.end());
-    std::set<int32_t> animals;
-    for (int i = 1; i <= std::clamp(store.ND, 0, kMaxRows); ++i) animals.insert(store.INI_ID[i]);
+    std::vector<int32_t> kods = identifiers;
+    std::sort(kods.begin(), kods.end());
+    std::vector<int32_t> animals;
+    for (int i = 1; i <= std::clamp(store.ND, 0, kMaxRows); ++i) animals.push_back(store.INI_ID[i]);
+    std::sort(animals.begin(), animals.end());
+    animals.erase(std::unique(animals.begin(), animals.end()), animals.end());
     std::set<int32_t> reported;
     for (int32_t kod : identifiers) {
-      if (animals.count(kod) == 0 && reported.insert(kod).second) {
+      if (!std::binary_search(animals.begin(), animals.end(), kod) && reported.insert(kod).second) {
         run_.unmatched_marker_ids.push_back(kod);
       }
     }
     for (int32_t ini_id : animals) {
-      if (kods.count(ini_id) == 0) run_.animals_without_marker.push_back(ini_id);
+      if (!std::binary_search(kods.begin(), kods.end(), ini_id)) {
+        run_.animals_without_marker.push_back(ini_id);
+      }
     }
     run_.markers_checked = true;
   }

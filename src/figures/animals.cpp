@@ -119,7 +119,9 @@ std::vector<std::string> RowCells(const ObservedRun& run, const AnimalTable& tab
                                    row.has_figures ? FixedDecimals(row.inbreeding, 6) : ""};
   std::vector<std::string> fractions = ShownFractions(row.fractions);
   fractions.resize(table.breeds.size());
-  line.insert(line.end(), fractions.begin(), fractions.end());
+  line.reserve(line.size() + fractions.size() + 2);
+  line.insert(line.end(), std::make_move_iterator(fractions.begin()),
+              std::make_move_iterator(fractions.end()));
   line.push_back(row.has_figures ? FixedDecimals(row.ecg, 4) : "");
   line.push_back(row.has_figures ? std::to_string(row.complete) : "");
   return line;
@@ -215,26 +217,35 @@ std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
     for (double f : fractions) shown.push_back(FixedDecimals(f, 4));
     return shown;
   }
-  std::vector<long> units(fractions.size());
-  std::vector<std::pair<double, std::size_t>> remainders;
+  const std::size_t n = fractions.size();
+  std::vector<long> units(n);
+  std::vector<double> remainders(n);  // each in 0..1; -1 once it took its unit
   long total = 0;
-  for (std::size_t k = 0; k < fractions.size(); ++k) {
+  for (std::size_t k = 0; k < n; ++k) {
     const double scaled = fractions[k] * kUnits;
     units[k] = static_cast<long>(std::floor(scaled));
     total += units[k];
-    remainders.emplace_back(scaled - static_cast<double>(units[k]), k);
+    remainders[k] = scaled - static_cast<double>(units[k]);
   }
-  std::stable_sort(remainders.begin(), remainders.end(),
-                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  // The largest remainders take one unit more, of equal ones the earlier first.
   const long missing = std::lround(sum * kUnits) - total;
-  for (long k = 0; k < missing && k < static_cast<long>(remainders.size()); ++k) {
-    ++units[remainders[static_cast<std::size_t>(k)].second];
+  for (long m = 0; m < missing && m < static_cast<long>(n); ++m) {
+    std::size_t largest = n;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (remainders[k] >= 0 && (largest == n || remainders[k] > remainders[largest])) largest = k;
+    }
+    ++units[largest];
+    remainders[largest] = -1;
   }
-  for (long u : units) {
-    std::string text = std::to_string(u / 10000) + ".0000";
-    const std::string digits = std::to_string(u % 10000);
-    text.replace(text.size() - digits.size(), digits.size(), digits);
-    shown.push_back(std::move(text));
+  shown.reserve(n);
+  for (long u : units) {  // u >= 0: "U.DDDD"
+    char text[32];
+    char* end = std::to_chars(text, text + sizeof text - 5, u / 10000).ptr;
+    const long decimals = u % 10000;
+    *end++ = '.';
+    for (long scale = 1000; scale > 0; scale /= 10)
+      *end++ = static_cast<char>('0' + decimals / scale % 10);
+    shown.emplace_back(text, end);
   }
   return shown;
 }

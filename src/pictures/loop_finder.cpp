@@ -12,40 +12,7 @@ namespace pedprep {
 
 namespace {
 
-constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
-// The node of each number of a family view, from a table when the numbers are dense (they
-// are 1.. up), else from the view's map. `view` must outlive the index.
-class NodeIndex {
- public:
-  explicit NodeIndex(const FamilyView& view) : view_(view) {
-    if (view.index_of.empty()) return;
-    lowest_ = view.index_of.begin()->first;
-    const int64_t span = int64_t{view.index_of.rbegin()->first} - lowest_ + 1;
-    if (span > 4 * static_cast<int64_t>(view.index_of.size()) + 16) return;
-    dense_.assign(static_cast<std::size_t>(span), kNone);
-    for (const auto& [number, k] : view.index_of) {
-      dense_[static_cast<std::size_t>(number - lowest_)] = k;
-    }
-  }
-
-  // The node index of `number`, or kNone.
-  std::size_t operator()(int32_t number) const {
-    if (!dense_.empty()) {
-      const int64_t slot = int64_t{number} - lowest_;
-      return slot < 0 || slot >= static_cast<int64_t>(dense_.size())
-                 ? kNone
-                 : dense_[static_cast<std::size_t>(slot)];
-    }
-    auto it = view_.index_of.find(number);
-    return it == view_.index_of.end() ? kNone : it->second;
-  }
-
- private:
-  const FamilyView& view_;
-  std::vector<std::size_t> dense_;
-  int32_t lowest_ = 0;
-};
+constexpr std::size_t kNone = FamilyView::kNoNode;
 
 // A family as it was just before loop-break copy `which` was made, as a graph of animals and
 // matings. Vertices: the view's nodes by index (only those standing for themselves are
@@ -54,11 +21,13 @@ class NodeIndex {
 class LoopGraph {
  public:
   LoopGraph(const FamilyView& view, std::size_t which)
-      : view_(view),
-        at_(view),
-        animals_(view.nodes.size()),
-        first_of_sire_(2 * animals_ + 1, kNone) {
+      : view_(view), animals_(view.nodes.size()), first_of_sire_(2 * animals_ + 1, kNone) {
     StandFor(which);
+    // At most one mating per animal, joined to two parents and the animal: 3 edges each.
+    edges_.reserve(6 * animals_);
+    matings_.reserve(animals_);
+    mothers_.reserve(animals_);
+    next_of_sire_.reserve(animals_);
     for (std::size_t k = 0; k < animals_; ++k) {
       const Node& node = view.nodes[k];
       if (stands_[k] != k || node.kind != NodeKind::kAnimal) continue;
@@ -72,7 +41,7 @@ class LoopGraph {
 
   // The node that `number` stands for before the copy was made (kNone: none, or 0).
   std::size_t Before(int32_t number) const {
-    const std::size_t k = number == 0 ? kNone : at_(number);
+    const std::size_t k = number == 0 ? kNone : view_.IndexOf(number);
     return k == kNone ? kNone : stands_[k];
   }
   int32_t NumberOf(std::size_t k) const { return k == kNone ? 0 : view_.nodes[k].number; }
@@ -147,7 +116,7 @@ class LoopGraph {
         const Node& node = view_.nodes[j];
         if (node.kind == NodeKind::kAnimal) break;
         if (node.kind == NodeKind::kLoopCopy && made[j] < which) break;
-        j = at_(node.original);
+        j = view_.IndexOf(node.original);
       }
       stands_[k] = j;
     }
@@ -191,7 +160,6 @@ class LoopGraph {
   }
 
   const FamilyView& view_;
-  const NodeIndex at_;
   const std::size_t animals_;
   std::vector<std::size_t> stands_;
   std::vector<std::pair<std::size_t, std::size_t>> edges_;  // both ways, in the order joined

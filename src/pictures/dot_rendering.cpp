@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <map>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "core/command_runner.h"
@@ -177,10 +178,16 @@ std::string RenderSvgs(const std::vector<std::string>& dots, int timeout_seconds
   const std::vector<std::string> second(dots.begin() + static_cast<long>(split), dots.end());
   std::vector<std::string> first_images;
   std::string first_problem;
+  const auto render_first = [&] {
+    first_problem = RenderSvgsInOneRun(first, timeout_seconds, &first_images);
+  };
   std::thread first_run;
   if (!first.empty()) {
-    first_run = std::thread(
-        [&] { first_problem = RenderSvgsInOneRun(first, timeout_seconds, &first_images); });
+    try {
+      first_run = std::thread(render_first);
+    } catch (const std::system_error&) {
+      render_first();  // no thread to be had: one after the other
+    }
   }
   std::vector<std::string> second_images;
   const std::string second_problem = RenderSvgsInOneRun(second, timeout_seconds, &second_images);

@@ -92,13 +92,19 @@ std::vector<int32_t> CopiedPositions(const ObservedRun& run) {
       copy_of[static_cast<std::size_t>(copy.copy_position)] = copy.original_position;
     }
   }
-  std::map<std::pair<int32_t, int32_t>, int32_t> position;  // (family, individual) -> p
+  // (family, individual) -> the last position holding it
+  const auto key = [](int32_t family, int32_t individual) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(family)) << 32 |
+           static_cast<uint32_t>(individual);
+  };
+  std::unordered_map<uint64_t, int32_t> position;
   if (!run.parent_copies.empty()) {
-    for (int32_t p = 1; p <= nd; ++p) position[{store.MAS0[p], store.MAS[p][1]}] = p;
+    position.reserve(static_cast<std::size_t>(nd));
+    for (int32_t p = 1; p <= nd; ++p) position[key(store.MAS0[p], store.MAS[p][1])] = p;
   }
   for (const ParentCopy& copy : run.parent_copies) {
-    const auto made = position.find({copy.family, copy.copy});
-    const auto original = position.find({copy.family, copy.original});
+    const auto made = position.find(key(copy.family, copy.copy));
+    const auto original = position.find(key(copy.family, copy.original));
     if (made != position.end() && original != position.end()) {
       copy_of[static_cast<std::size_t>(made->second)] = original->second;
     }
@@ -300,6 +306,7 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
   const int32_t animals = static_cast<int32_t>(read.size()) - 1;
   table.finished = run.status == kExitSuccess;
   if (!table.finished) {
+    table.rows.reserve(static_cast<std::size_t>(std::max(animals, 0)));
     for (int32_t p = 1; p <= animals; ++p) {
       const StoreRow& animal = read[static_cast<std::size_t>(p)];
       AnimalRow row;
@@ -318,6 +325,7 @@ AnimalTable BuildAnimalTable(const ObservedRun& run) {
   const PedigreeStore& store = run.run->store;
   const std::vector<int32_t> copy_of = CopiedPositions(run);
   const auto nd = static_cast<int32_t>(copy_of.size()) - 1;
+  table.rows.reserve(static_cast<std::size_t>(std::max(nd, 0)));
   int32_t next_line = 0;
   for (int32_t p = 1; p <= nd; ++p) {
     AnimalRow row;

@@ -166,37 +166,36 @@ std::string RenderSvgs(const std::vector<std::string>& dots, int timeout_seconds
                        std::vector<std::string>* images) {
   images->clear();
   if (dots.empty()) return "";
-  // Two runs of dot at once, each on about half the text, when there are pictures enough
-  // and a second processor to lay them out.
-  std::size_t split = 0;
-  if (dots.size() >= kPicturesToShare && std::thread::hardware_concurrency() >= 2) {
-    std::size_t total = 0;
-    for (const std::string& dot : dots) total += dot.size();
-    for (std::size_t half = 0; 2 * half < total; ++split) half += dots[split].size();
-  }
-  const std::vector<std::string> first(dots.begin(), dots.begin() + static_cast<long>(split));
-  const std::vector<std::string> second(dots.begin() + static_cast<long>(split), dots.end());
-  std::vector<std::string> first_images;
-  std::string first_problem;
-  const auto render_first = [&] {
-    first_problem = RenderSvgsInOneRun(first, timeout_seconds, &first_images);
+  // Two runs of dot at once when there are pictures enough and a second processor to lay
+  // them out: the even pictures in one, the odd in the other (pictures come largest first, so
+  // both get some of each size).
+  const bool share = dots.size() >= kPicturesToShare && std::thread::hardware_concurrency() >= 2;
+  std::vector<std::string> even;
+  std::vector<std::string> odd;
+  for (std::size_t k = 0; k < dots.size(); ++k)
+    (share && k % 2 == 1 ? odd : even).push_back(dots[k]);
+  std::vector<std::string> odd_images;
+  std::string odd_problem;
+  const auto render_odd = [&] {
+    odd_problem = RenderSvgsInOneRun(odd, timeout_seconds, &odd_images);
   };
-  std::thread first_run;
-  if (!first.empty()) {
+  std::thread odd_run;
+  if (!odd.empty()) {
     try {
-      first_run = std::thread(render_first);
+      odd_run = std::thread(render_odd);
     } catch (const std::system_error&) {
-      render_first();  // no thread to be had: one after the other
+      render_odd();  // no thread to be had: one after the other
     }
   }
-  std::vector<std::string> second_images;
-  const std::string second_problem = RenderSvgsInOneRun(second, timeout_seconds, &second_images);
-  if (first_run.joinable()) first_run.join();
-  if (!first_problem.empty()) return first_problem;
-  if (!second_problem.empty()) return second_problem;
-  *images = std::move(first_images);
-  images->insert(images->end(), std::make_move_iterator(second_images.begin()),
-                 std::make_move_iterator(second_images.end()));
+  std::vector<std::string> even_images;
+  const std::string even_problem = RenderSvgsInOneRun(even, timeout_seconds, &even_images);
+  if (odd_run.joinable()) odd_run.join();
+  if (!even_problem.empty()) return even_problem;
+  if (!odd_problem.empty()) return odd_problem;
+  for (std::size_t k = 0; k < dots.size(); ++k) {
+    images->push_back(
+        std::move(k % 2 == 1 && share ? odd_images[k / 2] : even_images[share ? k / 2 : k]));
+  }
   return "";
 }
 

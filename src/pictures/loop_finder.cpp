@@ -4,6 +4,8 @@
 #include <deque>
 #include <map>
 #include <set>
+#include <system_error>
+#include <thread>
 #include <tuple>
 
 #include "reading/observed_run.h"
@@ -13,6 +15,9 @@ namespace pedprep {
 namespace {
 
 constexpr std::size_t kNone = FamilyView::kNoNode;
+
+// BrokenLoopSizes shares out this many copies or more over two threads.
+constexpr std::size_t kCopiesToShare = 16;
 
 // A family as it was just before loop-break copy `which` was made, as a graph of animals and
 // matings. Vertices: the view's nodes by index (only those standing for themselves are
@@ -293,6 +298,47 @@ std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
   }
   *problem = "position " + std::to_string(copy_position) + " holds no loop-break copy";
   return {};
+}
+
+std::vector<std::size_t> BrokenLoopSizes(const ObservedRun& run,
+                                         const std::vector<int32_t>& positions) {
+  // Each family built once, before the threads share them (read only).
+  const PedigreeStore& st = run.run->store;
+  std::map<int, FamilyView> views;
+  std::vector<std::pair<const FamilyView*, std::size_t>> copies(positions.size(), {nullptr, 0});
+  for (std::size_t k = 0; k < positions.size(); ++k) {
+    const int s = FamilyOfPosition(st, positions[k]);
+    if (s == 0) continue;
+    auto built = views.find(s);
+    if (built == views.end()) built = views.emplace(s, BuildFamily(run, s)).first;
+    const FamilyView& view = built->second;
+    for (std::size_t c = 0; c < view.loop_copies.size(); ++c) {
+      if (view.nodes[view.loop_copies[c]].position == positions[k]) {
+        copies[k] = {&view, c};
+        break;
+      }
+    }
+  }
+  std::vector<std::size_t> sizes(positions.size(), 0);
+  const auto measure = [&copies, &sizes](std::size_t from, std::size_t step) {
+    for (std::size_t k = from; k < copies.size(); k += step) {
+      std::string problem;
+      if (copies[k].first != nullptr) {
+        sizes[k] = LoopOfCopy(*copies[k].first, copies[k].second, &problem).size();
+      }
+    }
+  };
+  std::thread odd;
+  if (positions.size() >= kCopiesToShare && std::thread::hardware_concurrency() >= 2) {
+    try {
+      odd = std::thread(measure, 1, 2);
+    } catch (const std::system_error&) {
+      // No thread to be had: all of them here.
+    }
+  }
+  measure(0, odd.joinable() ? 2 : 1);
+  if (odd.joinable()) odd.join();
+  return sizes;
 }
 
 }  // namespace pedprep

@@ -69,17 +69,20 @@ FamilyView BuildFamily(const ObservedRun& run, int s) {
   const PedigreeStore& st = run.run->store;
   FamilyView view;
   view.family = st.MAS0[st.FamilyFirst(s)];
-  int32_t highest = 0;
-  for (int p = st.FamilyFirst(s); p <= st.FamilyLast(s); ++p) {
-    view.lowest =
-        p == st.FamilyFirst(s) ? st.MAS[p][1] : std::min<int32_t>(view.lowest, st.MAS[p][1]);
-    highest = p == st.FamilyFirst(s) ? st.MAS[p][1] : std::max<int32_t>(highest, st.MAS[p][1]);
-  }
-  if (st.FamilyFirst(s) <= st.FamilyLast(s)) {
+  // Numbers are 16 bits, so the table over lowest..highest has at most 65,536 entries.
+  const int first_position = st.FamilyFirst(s);
+  const int last_position = st.FamilyLast(s);
+  if (first_position <= last_position) {
+    view.lowest = st.MAS[first_position][1];
+    int32_t highest = view.lowest;
+    for (int p = first_position; p <= last_position; ++p) {
+      view.lowest = std::min<int32_t>(view.lowest, st.MAS[p][1]);
+      highest = std::max<int32_t>(highest, st.MAS[p][1]);
+    }
     view.first_node.assign(static_cast<std::size_t>(highest - view.lowest + 1),
                            FamilyView::kNoNode);
   }
-  for (int p = st.FamilyFirst(s); p <= st.FamilyLast(s); ++p) {
+  for (int p = first_position; p <= last_position; ++p) {
     std::size_t& first = view.first_node[static_cast<std::size_t>(st.MAS[p][1] - view.lowest)];
     if (first == FamilyView::kNoNode) first = view.nodes.size();
     view.nodes.push_back({p, st.MAS[p][1], st.MAS[p][2], st.MAS[p][3], st.INI_ID[p], st.MAS1[p][2],

@@ -22,6 +22,11 @@ struct RunContext {
   // A batch run never pauses: no prompt, no waiting for input, no command run.
   bool batch = false;
 
+  // A run in memory whose outputs nobody reads clears this: the last stage then builds and
+  // writes no output file, while its checks, console text and stops stay those of a run
+  // that writes.
+  bool write_outputs = true;
+
   PedigreeStore store;
 
   // Told what the stages do (loop-break and parent copies, marker records); none in a normal

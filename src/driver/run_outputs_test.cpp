@@ -69,6 +69,27 @@ TEST(RunOutputsTest, AllFilesAreWrittenAtOnceJustBeforeTheSuccessLine) {
   EXPECT_EQ(console.output, kBreakLines + kSuccessEnd);
 }
 
+// A run that writes no outputs (a run in memory) asks the folder for no write and otherwise
+// ends as a writing run does: the same status, console text and store.
+TEST(RunOutputsTest, RunWritingNoOutputsEndsAsAWritingRun) {
+  CapturingConsole writing_console;
+  CapturingConsole silent_console;
+  WatchedFolder writing(writing_console);
+  WatchedFolder silent(silent_console);
+  testing::PutCleanInputs(writing);
+  testing::PutCleanInputs(silent);
+  RecordingCommandRunner shell;
+  RunContext writing_run(writing_console, writing, shell);
+  RunContext silent_run(silent_console, silent, shell);
+  silent_run.write_outputs = false;
+  EXPECT_EQ(RunPedprep(writing_run), 0);
+  EXPECT_EQ(RunPedprep(silent_run), 0);
+  EXPECT_EQ(writing.calls.size(), 1u);
+  EXPECT_TRUE(silent.calls.empty());
+  EXPECT_EQ(silent_console.output, writing_console.output);
+  EXPECT_EQ(testing::DescribeRows(silent_run.store), testing::DescribeRows(writing_run.store));
+}
+
 TEST(RunOutputsTest, AnyUnwritableOutputLeavesTheEarlierOutputs) {
   for (const std::string& bad : CleanOutputNames()) {
     SCOPED_TRACE(bad);

@@ -27,13 +27,10 @@ std::string MarkerFileName(const std::string& name1) {
   return name;
 }
 
-}  // namespace
-
-void UNFORM(RunContext& ctx, const ExportState& exports) {
-  const PedigreeStore& st = ctx.store;
+// The files in the order written; a later file of the same name replaces an earlier one.
+std::vector<OutputFile> OutputFiles(const PedigreeStore& st, const ExportState& exports,
+                                    const std::string& marker_name) {
   const int nd = std::clamp<int32_t>(st.ND, 0, kMaxRows);
-  const std::string marker_name = MarkerFileName(exports.NAME1);
-
   OutList pedigree{I32(st.ND)};
   OutList identifiers{I32(st.ND)};
   OutList markers{I32(st.ND)};
@@ -55,7 +52,6 @@ void UNFORM(RunContext& ctx, const ExportState& exports) {
   marker_file.WriteRecord(markers);
   marker_file.WriteRecord(nations);
 
-  // Written in this order; a later file of the same name replaces an earlier one.
   std::vector<OutputFile> files;
   if (exports.ped_dat) files.push_back({kPedigreeTableFile, *exports.ped_dat});
   files.push_back({kPedigreeBinaryFile, pedigree_file.Close()});
@@ -68,7 +64,14 @@ void UNFORM(RunContext& ctx, const ExportState& exports) {
                     [&](const OutputFile& f) { return f.name == files[i].name; });
     if (!replaced_later) distinct.push_back(std::move(files[i]));
   }
-  ctx.files.WriteFiles(distinct);
+  return distinct;
+}
+
+}  // namespace
+
+void UNFORM(RunContext& ctx, const ExportState& exports) {
+  const std::string marker_name = MarkerFileName(exports.NAME1);
+  if (ctx.write_outputs) ctx.files.WriteFiles(OutputFiles(ctx.store, exports, marker_name));
 
   WriteListDirected(ctx.console, {Str("ALL RIGHT: UNFORMATED FILES  FOR ANALYZE ARE CREATED")});
   Pause(ctx);

@@ -8,7 +8,9 @@
 // With ND <= 0 the records hold only ND (the NAZ record is empty).
 //
 // The files, and ped.dat when the marker merge built it, are written together: all or
-// none. A failure is an InputError; nothing is replaced and no success line appears.
+// none. A failure is an InputError; nothing is replaced and no success line appears. A run
+// that writes no outputs (RunContext::write_outputs) builds none of them, but checks the
+// marker file name and writes the success line all the same.
 #ifndef PEDPREP_EXPORT_BINARY_FILES_H_
 #define PEDPREP_EXPORT_BINARY_FILES_H_
 

@@ -151,7 +151,7 @@ void REWRDAT(RunContext& ctx, ExportState& exports, MarkerMatcher match_markers)
     st.IFON[i] = Low8(imas[i][8]);
   }
 
-  exports.ped_dat = BuildPedigreeTable(st.ND, imas, nametr);
+  if (ctx.write_outputs) exports.ped_dat = BuildPedigreeTable(st.ND, imas, nametr);
   UNFORM(ctx, exports);
 }
 

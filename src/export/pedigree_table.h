@@ -17,7 +17,8 @@
 //
 // Store update for the binary export: breed code := prob code, IFON := marker value and
 // NAZ(position) := nation code (low 8 bits, signed). The ped.dat bytes are kept in the
-// export state and written by UNFORM with the binary files.
+// export state and written by UNFORM with the binary files (neither is built when the run
+// writes no outputs, RunContext::write_outputs).
 #ifndef PEDPREP_EXPORT_PEDIGREE_TABLE_H_
 #define PEDPREP_EXPORT_PEDIGREE_TABLE_H_
 

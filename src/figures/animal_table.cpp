@@ -78,13 +78,19 @@ std::vector<int32_t> CopiedPositions(const ObservedRun& run) {
       copy_of[static_cast<std::size_t>(copy.copy_position)] = copy.original_position;
     }
   }
-  std::map<std::pair<int32_t, int32_t>, int32_t> position;  // (family, individual) -> p
+  // (family, individual) -> the last position holding it
+  const auto key = [](int32_t family, int32_t individual) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(family)) << 32 |
+           static_cast<uint32_t>(individual);
+  };
+  std::unordered_map<uint64_t, int32_t> position;
   if (!run.parent_copies.empty()) {
-    for (int32_t p = 1; p <= nd; ++p) position[{store.MAS0[p], store.MAS[p][1]}] = p;
+    position.reserve(static_cast<std::size_t>(nd));
+    for (int32_t p = 1; p <= nd; ++p) position[key(store.MAS0[p], store.MAS[p][1])] = p;
   }
   for (const ParentCopy& copy : run.parent_copies) {
-    const auto made = position.find({copy.family, copy.copy});
-    const auto original = position.find({copy.family, copy.original});
+    const auto made = position.find(key(copy.family, copy.copy));
+    const auto original = position.find(key(copy.family, copy.original));
     if (made != position.end() && original != position.end()) {
       copy_of[static_cast<std::size_t>(made->second)] = original->second;
     }
@@ -154,26 +160,35 @@ std::vector<std::string> ShownFractions(const std::vector<double>& fractions) {
     for (double f : fractions) shown.push_back(FixedDecimals(f, 4));
     return shown;
   }
-  std::vector<long> units(fractions.size());
-  std::vector<std::pair<double, std::size_t>> remainders;
+  const std::size_t n = fractions.size();
+  std::vector<long> units(n);
+  std::vector<double> remainders(n);  // each in 0..1; -1 once it took its unit
   long total = 0;
-  for (std::size_t k = 0; k < fractions.size(); ++k) {
+  for (std::size_t k = 0; k < n; ++k) {
     const double scaled = fractions[k] * kUnits;
     units[k] = static_cast<long>(std::floor(scaled));
     total += units[k];
-    remainders.emplace_back(scaled - static_cast<double>(units[k]), k);
+    remainders[k] = scaled - static_cast<double>(units[k]);
   }
-  std::stable_sort(remainders.begin(), remainders.end(),
-                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  // The largest remainders take one unit more, of equal ones the earlier first.
   const long missing = std::lround(sum * kUnits) - total;
-  for (long k = 0; k < missing && k < static_cast<long>(remainders.size()); ++k) {
-    ++units[remainders[static_cast<std::size_t>(k)].second];
+  for (long m = 0; m < missing && m < static_cast<long>(n); ++m) {
+    std::size_t largest = n;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (remainders[k] >= 0 && (largest == n || remainders[k] > remainders[largest])) largest = k;
+    }
+    ++units[largest];
+    remainders[largest] = -1;
   }
-  for (long u : units) {
-    std::string text = std::to_string(u / 10000) + ".0000";
-    const std::string digits = std::to_string(u % 10000);
-    text.replace(text.size() - digits.size(), digits.size(), digits);
-    shown.push_back(std::move(text));
+  shown.reserve(n);
+  for (long u : units) {  // u >= 0: "U.DDDD"
+    char text[32];
+    char* end = std::to_chars(text, text + sizeof text - 5, u / 10000).ptr;
+    const long decimals = u % 10000;
+    *end++ = '.';
+    for (long scale = 1000; scale > 0; scale /= 10)
+      *end++ = static_cast<char>('0' + decimals / scale % 10);
+    shown.emplace_back(text, end);
   }
   return shown;
 }
@@ -229,6 +244,7 @@ void AddFinishedRows(const ObservedRun& run, const std::vector<StoreRow>& read,
   const PedigreeStore& store = run.run->store;
   const std::vector<int32_t> copy_of = CopiedPositions(run);
   const auto nd = static_cast<int32_t>(copy_of.size()) - 1;
+  table.rows.reserve(static_cast<std::size_t>(std::max(nd, 0)));
   int32_t next_line = 0;
   for (int32_t p = 1; p <= nd; ++p) {
     AnimalRow row;
@@ -276,6 +292,7 @@ AnimalTable BuildAnimalTable(const ObservedRun& run, std::vector<std::string> br
     return table;
   }
   const bool fractions = !run.blood_rows.empty();
+  table.rows.reserve(read.empty() ? 0 : read.size() - 1);
   for (int32_t p = 1; p < static_cast<int32_t>(read.size()); ++p) {
     const StoreRow& animal = read[static_cast<std::size_t>(p)];
     AnimalRow row;

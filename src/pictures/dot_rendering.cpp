@@ -7,12 +7,17 @@
 #include <cstdlib>
 #include <map>
 #include <sstream>
+#include <system_error>
+#include <thread>
 
 #include "core/command_runner.h"
 #include "pictures/pdf_pages.h"
 
 namespace pedprep {
 namespace {
+
+// RenderSvgs shares out this many pictures or more over two runs of dot.
+constexpr std::size_t kPicturesToShare = 4;
 
 // Runs dot with `args` on `dot`; "" with its output in `out`, else the problem. Its warnings
 // are added to `warnings`.
@@ -117,10 +122,9 @@ std::vector<double> NumbersIn(const std::string& text) {
   return numbers;
 }
 
-}  // namespace
-
-std::string RenderSvgs(const std::vector<std::string>& dots, int timeout_seconds,
-                       std::vector<std::string>* images) {
+// RenderSvgs with one run of dot for all of `dots`.
+std::string RenderSvgsInOneRun(const std::vector<std::string>& dots, int timeout_seconds,
+                               std::vector<std::string>* images) {
   images->clear();
   if (dots.empty()) return "";
   std::string all;
@@ -153,6 +157,45 @@ std::string RenderSvgs(const std::vector<std::string>& dots, int timeout_seconds
     }
   }
   *images = std::move(documents);
+  return "";
+}
+
+}  // namespace
+
+std::string RenderSvgs(const std::vector<std::string>& dots, int timeout_seconds,
+                       std::vector<std::string>* images) {
+  images->clear();
+  if (dots.empty()) return "";
+  // Two runs of dot at once when there are pictures enough and a second processor to lay
+  // them out: the even pictures in one, the odd in the other (pictures come largest first, so
+  // both get some of each size).
+  const bool share = dots.size() >= kPicturesToShare && std::thread::hardware_concurrency() >= 2;
+  std::vector<std::string> even;
+  std::vector<std::string> odd;
+  for (std::size_t k = 0; k < dots.size(); ++k)
+    (share && k % 2 == 1 ? odd : even).push_back(dots[k]);
+  std::vector<std::string> odd_images;
+  std::string odd_problem;
+  const auto render_odd = [&] {
+    odd_problem = RenderSvgsInOneRun(odd, timeout_seconds, &odd_images);
+  };
+  std::thread odd_run;
+  if (!odd.empty()) {
+    try {
+      odd_run = std::thread(render_odd);
+    } catch (const std::system_error&) {
+      render_odd();  // no thread to be had: one after the other
+    }
+  }
+  std::vector<std::string> even_images;
+  const std::string even_problem = RenderSvgsInOneRun(even, timeout_seconds, &even_images);
+  if (odd_run.joinable()) odd_run.join();
+  if (!even_problem.empty()) return even_problem;
+  if (!odd_problem.empty()) return odd_problem;
+  for (std::size_t k = 0; k < dots.size(); ++k) {
+    images->push_back(
+        std::move(k % 2 == 1 && share ? odd_images[k / 2] : even_images[share ? k / 2 : k]));
+  }
   return "";
 }
 

@@ -39,8 +39,9 @@ using DotRenderer = std::function<Rendered(const std::string& dot, const RenderR
 // than the time limit and when pedprep ends.
 Rendered RenderWithDot(const std::string& dot, const RenderRequest& request, std::string* image);
 
-// Renders each of `dots` as SVG in one run of dot, the images into `images` in the same order,
-// each as RenderWithDot makes it. "" when all are rendered, else why not (nothing in
+// Renders each of `dots` as SVG, the images into `images` in the same order, each as
+// RenderWithDot makes it: in one run of dot, or with several pictures and processors in two
+// runs at once, each on a share of them. "" when all are rendered, else why not (nothing in
 // `images`); dot's warnings are left out.
 std::string RenderSvgs(const std::vector<std::string>& dots, int timeout_seconds,
                        std::vector<std::string>* images);

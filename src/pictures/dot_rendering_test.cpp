@@ -112,5 +112,28 @@ TEST(DotRenderingTest, RenderWithDotStandIns) {
 #endif
 }
 
+// Many pictures at once (shared out over runs of dot when there are processors for it) come
+// back in order, each as dot draws it alone.
+TEST(DotRenderingTest, RenderSvgsDrawsEachAsAlone) {
+  std::vector<std::string> dots;
+  for (int k = 1; k <= 7; ++k) {
+    std::string dot = "digraph loop {\n";  // anonymous graphs are numbered across a run
+    for (int j = 0; j < k * k; ++j)
+      dot += "  n" + std::to_string(j) + " -> n" + std::to_string(j / 2) + ";\n";
+    dots.push_back(dot + "}\n");
+  }
+  std::vector<std::string> images;
+  const std::string problem = RenderSvgs(dots, 20, &images);
+  if (problem.find("not installed") != std::string::npos) GTEST_SKIP() << problem;
+  ASSERT_EQ(problem, "");
+  ASSERT_EQ(images.size(), dots.size());
+  for (std::size_t k = 0; k < dots.size(); ++k) {
+    SCOPED_TRACE(k);
+    std::string alone;
+    ASSERT_EQ(RenderWithDot(dots[k], "svg", 20, &alone), "");
+    EXPECT_EQ(images[k], alone);
+  }
+}
+
 }  // namespace
 }  // namespace pedprep

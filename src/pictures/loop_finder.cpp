@@ -4,179 +4,212 @@
 #include <deque>
 #include <map>
 #include <set>
+#include <system_error>
+#include <thread>
 #include <tuple>
 
 #include "reading/observed_run.h"
 
 namespace pedprep {
 
-std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std::string* problem) {
-  const std::size_t animals = view.nodes.size();
-  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  // The node of each number, from a table when the numbers are dense (they are 1.. up).
-  std::vector<std::size_t> dense;
-  int32_t lowest = 0;
-  if (!view.index_of.empty()) {
-    lowest = view.index_of.begin()->first;
-    const int64_t span = int64_t{view.index_of.rbegin()->first} - lowest + 1;
-    if (span <= 4 * static_cast<int64_t>(view.index_of.size()) + 16) {
-      dense.assign(static_cast<std::size_t>(span), kNone);
-      for (const auto& [number, k] : view.index_of) {
-        dense[static_cast<std::size_t>(number - lowest)] = k;
-      }
-    }
-  }
-  auto at = [&view, &dense, lowest](int32_t number) {
-    if (!dense.empty()) {
-      const int64_t slot = int64_t{number} - lowest;
-      return slot < 0 || slot >= static_cast<int64_t>(dense.size())
-                 ? kNone
-                 : dense[static_cast<std::size_t>(slot)];
-    }
-    auto it = view.index_of.find(number);
-    return it == view.index_of.end() ? kNone : it->second;
-  };
-  std::vector<std::size_t> made(animals, 0);  // a loop-break copy's node -> order made
-  for (std::size_t k = 0; k < view.loop_copies.size(); ++k) made[view.loop_copies[k]] = k;
-  // The node that node `k` stands for before copy `which` was made (kNone: none): the copies
-  // made before it stand for themselves, later copies and parent copies for their originals.
-  auto stands_for = [&](std::size_t k) {
-    for (std::size_t guard = 0; guard <= animals && k != kNone; ++guard) {
+namespace {
+
+constexpr std::size_t kNone = FamilyView::kNoNode;
+
+// BrokenLoopSizes shares out this many copies or more over two threads.
+constexpr std::size_t kCopiesToShare = 16;
+
+// A family as it was just before loop-break copy `which` was made, as a graph of animals and
+// matings. Vertices: the view's nodes by index (only those standing for themselves are
+// joined), then the matings in the order found. Each edge is kept both ways; a vertex's
+// neighbours are in the order joined. `view` must outlive the graph.
+class LoopGraph {
+ public:
+  LoopGraph(const FamilyView& view, std::size_t which)
+      : view_(view), animals_(view.nodes.size()), first_of_sire_(2 * animals_ + 1, kNone) {
+    StandFor(which);
+    // At most one mating per animal, joined to two parents and the animal: 3 edges each.
+    edges_.reserve(6 * animals_);
+    matings_.reserve(animals_);
+    mothers_.reserve(animals_);
+    next_of_sire_.reserve(animals_);
+    for (std::size_t k = 0; k < animals_; ++k) {
       const Node& node = view.nodes[k];
-      if (node.kind == NodeKind::kAnimal) break;
-      if (node.kind == NodeKind::kLoopCopy && made[k] < which) break;
-      k = at(node.original);
+      if (stands_[k] != k || node.kind != NodeKind::kAnimal) continue;
+      const std::size_t father = Before(node.father);
+      const std::size_t mother = Before(node.mother);
+      if (father == kNone && mother == kNone) continue;
+      Join(Mating(father, mother), k);
     }
-    return k;
-  };
-  std::vector<std::size_t> stands(animals);
-  for (std::size_t k = 0; k < animals; ++k) stands[k] = stands_for(k);
-  auto before = [&](int32_t number) {
-    const std::size_t k = number == 0 ? kNone : at(number);
-    return k == kNone ? kNone : stands[k];
-  };
-  auto number_of = [&view](std::size_t k) { return k == kNone ? 0 : view.nodes[k].number; };
-  // Vertices: the animals (by node index), then the matings.
-  std::vector<std::pair<std::size_t, std::size_t>> edges;  // both ways, in the order joined
-  // The matings found so far, as chains: those of each father (by node index), those of each
-  // mother with the father unknown, and the one of unknown parents.
-  std::vector<std::pair<int32_t, int32_t>> matings;
-  std::vector<std::size_t> mothers;       // of each mating, a node index or kNone
-  std::vector<std::size_t> next_of_sire;  // the next mating of its chain, or kNone
-  std::vector<std::size_t> first_of_sire(2 * animals + 1, kNone);
-  auto sire_slot = [animals](std::size_t father, std::size_t mother) {
-    return father != kNone ? father : mother != kNone ? animals + mother : 2 * animals;
-  };
-  // The vertex of the mating, or kNone.
-  auto find_mating = [&](std::size_t father, std::size_t mother) {
-    for (std::size_t m = first_of_sire[sire_slot(father, mother)]; m != kNone;
-         m = next_of_sire[m]) {
-      if (mothers[m] == mother) return animals + m;
+    IndexNeighbours();
+  }
+
+  // The node that `number` stands for before the copy was made (kNone: none, or 0).
+  std::size_t Before(int32_t number) const {
+    const std::size_t k = number == 0 ? kNone : view_.IndexOf(number);
+    return k == kNone ? kNone : stands_[k];
+  }
+  int32_t NumberOf(std::size_t k) const { return k == kNone ? 0 : view_.nodes[k].number; }
+
+  // The vertex of the mating of two nodes (kNone: unknown), or kNone when there is none.
+  std::size_t FindMating(std::size_t father, std::size_t mother) const {
+    for (std::size_t m = first_of_sire_[SireSlot(father, mother)]; m != kNone;
+         m = next_of_sire_[m]) {
+      if (mothers_[m] == mother) return animals_ + m;
     }
     return kNone;
-  };
-  auto join = [&edges](std::size_t a, std::size_t b) {
-    edges.emplace_back(a, b);
-    edges.emplace_back(b, a);
-  };
-  // The mating's vertex, joined to its parents when new.
-  auto mating = [&](std::size_t father, std::size_t mother) {
-    std::size_t vertex = find_mating(father, mother);
-    if (vertex == kNone) {
-      vertex = animals + matings.size();
-      matings.emplace_back(number_of(father), number_of(mother));
-      mothers.push_back(mother);
-      next_of_sire.push_back(first_of_sire[sire_slot(father, mother)]);
-      first_of_sire[sire_slot(father, mother)] = vertex - animals;
-      for (std::size_t parent : {father, mother}) {
-        if (parent != kNone) join(parent, vertex);
-      }
-    }
-    return vertex;
-  };
-  for (std::size_t k = 0; k < animals; ++k) {
-    const Node& node = view.nodes[k];
-    if (stands[k] != k || node.kind != NodeKind::kAnimal) continue;
-    const std::size_t father = before(node.father);
-    const std::size_t mother = before(node.mother);
-    if (father == kNone && mother == kNone) continue;
-    join(mating(father, mother), k);
   }
-  // Each vertex's neighbours, in the order joined: those of v are next[first[v]..first[v + 1]).
-  const std::size_t vertices = animals + matings.size();
-  std::vector<std::size_t> first(vertices + 1, 0);
-  for (const auto& edge : edges) ++first[edge.first + 1];
-  for (std::size_t v = 0; v < vertices; ++v) first[v + 1] += first[v];
-  std::vector<std::size_t> next(edges.size());
-  std::vector<std::size_t> filled(first.begin(), first.end() - 1);
-  for (const auto& [a, b] : edges) next[filled[a]++] = b;
-  auto neighbours = [&](std::size_t v) {
-    return std::make_pair(next.begin() + static_cast<std::ptrdiff_t>(first[v]),
-                          next.begin() + static_cast<std::ptrdiff_t>(first[v + 1]));
-  };
-  const Node& copy = view.nodes[view.loop_copies[which]];
-  const std::size_t start = before(copy.original);
-  if (start == kNone) {
-    *problem = "the copied animal of copy " + std::to_string(copy.number) + " is not in family " +
-               std::to_string(view.family);
-    return {};
+
+  // The vertices next to `v`: [first, last).
+  std::pair<const std::size_t*, const std::size_t*> Neighbours(std::size_t v) const {
+    return {next_.data() + first_[v], next_.data() + first_[v + 1]};
   }
-  const int32_t copied = number_of(start);
-  // The edges to try closing the loop with: the one to the mating that received the copy
-  // when it is known, else each edge of the copied animal.
-  std::vector<std::size_t> ends;
-  const auto& [father, mother] = view.copy_matings[which];
-  const std::size_t known = find_mating(before(father), before(mother));
-  if (known != kNone && std::count(neighbours(start).first, neighbours(start).second, known) == 1) {
-    ends.push_back(known);
-  } else {
-    ends.assign(neighbours(start).first, neighbours(start).second);
-  }
-  std::vector<std::size_t> best;
-  for (std::size_t end : ends) {
-    // Shortest path start .. end without the edge start - end.
+
+  // A shortest path from `start` to `end` that does not take the edge start - end, starting
+  // at `start`; empty when there is none.
+  std::vector<std::size_t> PathAround(std::size_t start, std::size_t end) const {
+    const std::size_t vertices = first_.size() - 1;
     std::vector<std::size_t> from(vertices, vertices);
     std::deque<std::size_t> queue = {start};
     from[start] = start;
     while (!queue.empty() && from[end] == vertices) {
       const std::size_t v = queue.front();
       queue.pop_front();
-      for (auto [w, last] = neighbours(v); w != last; ++w) {
+      for (auto [w, last] = Neighbours(v); w != last; ++w) {
         if (from[*w] != vertices || (v == start && *w == end)) continue;
         from[*w] = v;
         queue.push_back(*w);
       }
     }
-    if (from[end] == vertices) continue;
+    if (from[end] == vertices) return {};
     std::vector<std::size_t> path;
     for (std::size_t v = end; v != start; v = from[v]) path.push_back(v);
     path.push_back(start);
     std::reverse(path.begin(), path.end());
-    if (best.empty() || path.size() < best.size()) best = std::move(path);
+    return path;
+  }
+
+  // Vertex `v` as a step of a loop.
+  LoopStep StepOf(std::size_t v) const {
+    LoopStep step;
+    if (v < animals_) {
+      step.number = view_.nodes[v].number;
+      step.ini_id = view_.nodes[v].ini_id;
+      return step;
+    }
+    auto ini_of = [this](int32_t number) {
+      const Node* node = view_.Find(number);
+      return node == nullptr ? 0 : node->ini_id;
+    };
+    step.mating = true;
+    std::tie(step.father, step.mother) = matings_[v - animals_];
+    step.father_ini_id = ini_of(step.father);
+    step.mother_ini_id = ini_of(step.mother);
+    return step;
+  }
+
+ private:
+  // The node each node stands for before copy `which` was made (kNone: none): the copies
+  // made before it stand for themselves, later copies and parent copies for their originals.
+  void StandFor(std::size_t which) {
+    std::vector<std::size_t> made(animals_, 0);  // a loop-break copy's node -> order made
+    for (std::size_t k = 0; k < view_.loop_copies.size(); ++k) made[view_.loop_copies[k]] = k;
+    stands_.resize(animals_);
+    for (std::size_t k = 0; k < animals_; ++k) {
+      std::size_t j = k;
+      for (std::size_t guard = 0; guard <= animals_ && j != kNone; ++guard) {
+        const Node& node = view_.nodes[j];
+        if (node.kind == NodeKind::kAnimal) break;
+        if (node.kind == NodeKind::kLoopCopy && made[j] < which) break;
+        j = view_.IndexOf(node.original);
+      }
+      stands_[k] = j;
+    }
+  }
+
+  // The matings are chained by sire: those of each father (by node index), those of each
+  // mother with the father unknown, and the one of unknown parents.
+  std::size_t SireSlot(std::size_t father, std::size_t mother) const {
+    return father != kNone ? father : mother != kNone ? animals_ + mother : 2 * animals_;
+  }
+
+  // The mating's vertex, joined to its parents when new.
+  std::size_t Mating(std::size_t father, std::size_t mother) {
+    std::size_t vertex = FindMating(father, mother);
+    if (vertex != kNone) return vertex;
+    vertex = animals_ + matings_.size();
+    matings_.emplace_back(NumberOf(father), NumberOf(mother));
+    mothers_.push_back(mother);
+    next_of_sire_.push_back(first_of_sire_[SireSlot(father, mother)]);
+    first_of_sire_[SireSlot(father, mother)] = vertex - animals_;
+    for (std::size_t parent : {father, mother}) {
+      if (parent != kNone) Join(parent, vertex);
+    }
+    return vertex;
+  }
+
+  void Join(std::size_t a, std::size_t b) {
+    edges_.emplace_back(a, b);
+    edges_.emplace_back(b, a);
+  }
+
+  // The neighbours of v become next_[first_[v]..first_[v + 1]), in the order joined.
+  void IndexNeighbours() {
+    const std::size_t vertices = animals_ + matings_.size();
+    first_.assign(vertices + 1, 0);
+    for (const auto& edge : edges_) ++first_[edge.first + 1];
+    for (std::size_t v = 0; v < vertices; ++v) first_[v + 1] += first_[v];
+    next_.resize(edges_.size());
+    std::vector<std::size_t> filled(first_.begin(), first_.end() - 1);
+    for (const auto& [a, b] : edges_) next_[filled[a]++] = b;
+  }
+
+  const FamilyView& view_;
+  const std::size_t animals_;
+  std::vector<std::size_t> stands_;
+  std::vector<std::pair<std::size_t, std::size_t>> edges_;  // both ways, in the order joined
+  std::vector<std::pair<int32_t, int32_t>> matings_;        // (father, mother) numbers
+  std::vector<std::size_t> mothers_;                        // of each mating, a node index or kNone
+  std::vector<std::size_t> next_of_sire_;  // the next mating of its chain, or kNone
+  std::vector<std::size_t> first_of_sire_;
+  std::vector<std::size_t> first_;
+  std::vector<std::size_t> next_;
+};
+
+}  // namespace
+
+std::vector<LoopStep> LoopOfCopy(const FamilyView& view, std::size_t which, std::string* problem) {
+  const LoopGraph graph(view, which);
+  const Node& copy = view.nodes[view.loop_copies[which]];
+  const std::size_t start = graph.Before(copy.original);
+  if (start == kNone) {
+    *problem = "the copied animal of copy " + std::to_string(copy.number) + " is not in family " +
+               std::to_string(view.family);
+    return {};
+  }
+  // The edges to try closing the loop with: the one to the mating that received the copy
+  // when it is known, else each edge of the copied animal.
+  const auto [first, last] = graph.Neighbours(start);
+  std::vector<std::size_t> ends;
+  const auto& [father, mother] = view.copy_matings[which];
+  const std::size_t known = graph.FindMating(graph.Before(father), graph.Before(mother));
+  if (known != kNone && std::count(first, last, known) == 1) {
+    ends.push_back(known);
+  } else {
+    ends.assign(first, last);
+  }
+  std::vector<std::size_t> best;
+  for (std::size_t end : ends) {
+    std::vector<std::size_t> path = graph.PathAround(start, end);
+    if (!path.empty() && (best.empty() || path.size() < best.size())) best = std::move(path);
   }
   if (best.empty()) {
-    *problem = "no loop through animal " + std::to_string(copied) + " of family " +
+    *problem = "no loop through animal " + std::to_string(graph.NumberOf(start)) + " of family " +
                std::to_string(view.family) + " is found";
     return {};
   }
-  auto ini_of = [&view](int32_t number) {
-    const Node* node = view.Find(number);
-    return node == nullptr ? 0 : node->ini_id;
-  };
   std::vector<LoopStep> steps;
-  for (std::size_t v : best) {
-    LoopStep step;
-    if (v < animals) {
-      step.number = view.nodes[v].number;
-      step.ini_id = view.nodes[v].ini_id;
-    } else {
-      step.mating = true;
-      std::tie(step.father, step.mother) = matings[v - animals];
-      step.father_ini_id = ini_of(step.father);
-      step.mother_ini_id = ini_of(step.mother);
-    }
-    steps.push_back(step);
-  }
+  for (std::size_t v : best) steps.push_back(graph.StepOf(v));
   return steps;
 }
 
@@ -265,6 +298,47 @@ std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
   }
   *problem = "position " + std::to_string(copy_position) + " holds no loop-break copy";
   return {};
+}
+
+std::vector<std::size_t> BrokenLoopSizes(const ObservedRun& run,
+                                         const std::vector<int32_t>& positions) {
+  // Each family built once, before the threads share them (read only).
+  const PedigreeStore& st = run.run->store;
+  std::map<int, FamilyView> views;
+  std::vector<std::pair<const FamilyView*, std::size_t>> copies(positions.size(), {nullptr, 0});
+  for (std::size_t k = 0; k < positions.size(); ++k) {
+    const int s = FamilyOfPosition(st, positions[k]);
+    if (s == 0) continue;
+    auto built = views.find(s);
+    if (built == views.end()) built = views.emplace(s, BuildFamily(run, s)).first;
+    const FamilyView& view = built->second;
+    for (std::size_t c = 0; c < view.loop_copies.size(); ++c) {
+      if (view.nodes[view.loop_copies[c]].position == positions[k]) {
+        copies[k] = {&view, c};
+        break;
+      }
+    }
+  }
+  std::vector<std::size_t> sizes(positions.size(), 0);
+  const auto measure = [&copies, &sizes](std::size_t from, std::size_t step) {
+    for (std::size_t k = from; k < copies.size(); k += step) {
+      std::string problem;
+      if (copies[k].first != nullptr) {
+        sizes[k] = LoopOfCopy(*copies[k].first, copies[k].second, &problem).size();
+      }
+    }
+  };
+  std::thread odd;
+  if (positions.size() >= kCopiesToShare && std::thread::hardware_concurrency() >= 2) {
+    try {
+      odd = std::thread(measure, 1, 2);
+    } catch (const std::system_error&) {
+      // No thread to be had: all of them here.
+    }
+  }
+  measure(0, odd.joinable() ? 2 : 1);
+  if (odd.joinable()) odd.join();
+  return sizes;
 }
 
 }  // namespace pedprep

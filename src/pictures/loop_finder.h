@@ -39,6 +39,12 @@ std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
 std::vector<LoopStep> BrokenLoop(const ObservedRun& run, int32_t copy_position,
                                  std::map<int, FamilyView>* views, std::string* problem);
 
+// The number of steps of the loop that the copy at each of `positions` breaks, as
+// BrokenLoop(run, position, ...).size() (0 when none is found), in the same order; on two
+// threads when there are many.
+std::vector<std::size_t> BrokenLoopSizes(const ObservedRun& run,
+                                         const std::vector<int32_t>& positions);
+
 // The same for loop-break copy `which` (an index of view.loop_copies), in the family as it
 // was before that copy was made: the copies made before it stand as founders, it and the
 // later ones are replaced by their originals, parent copies do not exist yet.

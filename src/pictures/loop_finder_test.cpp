@@ -65,5 +65,26 @@ TEST(LoopFinderTest, BrokenLoopIsACycleOfThePedigreeThroughTheCopiedAnimal) {
   EXPECT_EQ(problem, "position 5 holds no loop-break copy");
 }
 
+// The sizes of many loops at once (shared out over threads) are those BrokenLoop finds one by
+// one, in the order asked, 0 for a position without a copy.
+TEST(LoopFinderTest, BrokenLoopSizesAreThoseOfBrokenLoop) {
+  MemoryFileSystem folder = TwoLoopFolder();
+  std::unique_ptr<ObservedRun> run = ObserveRun(folder);
+  ASSERT_EQ(run->status, 0);
+  std::vector<int32_t> positions = {5, 0};
+  for (int k = 0; k < 10; ++k) {
+    for (const LoopCopy& copy : run->loop_copies) positions.push_back(copy.copy_position);
+  }
+  positions.push_back(-1);
+  std::vector<std::size_t> expected;
+  for (const int32_t position : positions) {
+    std::string problem;
+    expected.push_back(BrokenLoop(*run, position, &problem).size());
+  }
+  EXPECT_EQ(BrokenLoopSizes(*run, positions), expected);
+  EXPECT_EQ(expected[0], 0u);
+  EXPECT_GE(expected[2], 4u);
+}
+
 }  // namespace
 }  // namespace pedprep

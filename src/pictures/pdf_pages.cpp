@@ -187,10 +187,22 @@ PaperLayout LayOutOnPaper(double width, double height, const Paper& paper) {
   return LayOutOnPaper(picture, paper);
 }
 
-std::string PlaceOnPaper(const std::string& pdf, const PictureLayout& picture, const Paper& paper,
-                         std::string* problem) {
-  long size = 0;
-  std::map<long, std::string> objects = Objects(pdf, &size);
+namespace {
+
+constexpr const char* kUnexpectedPdf = "dot's PDF is not the one page of the expected form";
+
+// dot's one page: its object, the object of its content stream, its MediaBox and the
+// reference to its resources ("N 0 R").
+struct DotPage {
+  long page = 0;
+  long contents = 0;
+  double media[4] = {0, 0, 0, 0};
+  std::string resources_ref;
+};
+
+// Finds dot's one page among `objects`; false when there is not exactly one or it is not of
+// the expected form.
+bool FindDotPage(const std::map<long, std::string>& objects, DotPage* found) {
   long page = 0;
   for (const auto& [number, text] : objects) {
     const std::size_t type = text.find("/Type /Page");
@@ -199,112 +211,136 @@ std::string PlaceOnPaper(const std::string& pdf, const PictureLayout& picture, c
       if (page == 0) page = number;
     }
   }
-  if (page <= 0) {
-    *problem = "dot's PDF is not the one page of the expected form";
-    return "";
-  }
-  const std::string& page_text = objects[page];
+  if (page <= 0) return false;
+  const std::string& page_text = objects.at(page);
   const long contents = NumberAfter(page_text, "/Contents ");
   const std::size_t box = page_text.find("/MediaBox [");
   const std::size_t resources = page_text.find("/Resources ");
   if (contents <= 0 || objects.count(contents) == 0 || box == std::string::npos ||
       resources == std::string::npos || page_text.find(" 0 R", resources) == std::string::npos) {
-    *problem = "dot's PDF is not the one page of the expected form";
-    return "";
+    return false;
   }
-  double media[4] = {0, 0, 0, 0};
+  found->page = page;
+  found->contents = contents;
   const char* at = page_text.c_str() + box + 11;
-  for (double& value : media) {
+  for (double& value : found->media) {
     char* end = nullptr;
     value = std::strtod(at, &end);
     at = end;
   }
-  const std::string resources_ref =
+  found->resources_ref =
       page_text.substr(resources + 11, page_text.find(" 0 R", resources) + 4 - resources - 11);
-  // The page's content becomes a form the new pages draw.
-  std::string& form = objects[contents];
-  const std::size_t open = form.find("<<");
-  if (open == std::string::npos) {
-    *problem = "dot's PDF is not the one page of the expected form";
-    return "";
-  }
-  form.insert(open + 2, " /Type /XObject /Subtype /Form /BBox [ " + Number(media[0]) + " " +
-                            Number(media[1]) + " " + Number(media[2]) + " " + Number(media[3]) +
-                            " ] /Resources " + resources_ref + "\n  ");
+  return true;
+}
 
-  // The picture's boxes on dot's page: shifted by the pad dot leaves around the drawing.
+// The page's content stream `form` becomes a form the new pages draw; false when it has no
+// dictionary.
+bool MakeForm(const DotPage& page, std::string* form) {
+  const std::size_t open = form->find("<<");
+  if (open == std::string::npos) return false;
+  const double* media = page.media;
+  form->insert(open + 2, " /Type /XObject /Subtype /Form /BBox [ " + Number(media[0]) + " " +
+                             Number(media[1]) + " " + Number(media[2]) + " " + Number(media[3]) +
+                             " ] /Resources " + page.resources_ref + "\n  ");
+  return true;
+}
+
+// The picture's boxes on dot's page: shifted by the pad dot leaves around the drawing.
+PictureLayout OnDotPage(const PictureLayout& picture, const DotPage& page) {
   PictureLayout placed = picture;
-  placed.width = media[2] - media[0];
-  placed.height = media[3] - media[1];
+  placed.width = page.media[2] - page.media[0];
+  placed.height = page.media[3] - page.media[1];
   const double pad_x = picture.width > 0 ? (placed.width - picture.width) / 2 : 0;
   const double pad_y = picture.height > 0 ? (placed.height - picture.height) / 2 : 0;
   for (auto* part : {&placed.boxes, &placed.marks}) {
     for (PictureBox& b : *part)
       b = {b.left + pad_x, b.bottom + pad_y, b.right + pad_x, b.top + pad_y};
   }
-  const PaperLayout layout = LayOutOnPaper(placed, paper);
+  return placed;
+}
+
+// The content stream of page `k`, tile (r, c) of `layout`: the form clipped and scaled, and
+// on tiled pages the foot line.
+std::string TileContent(const PaperLayout& layout, const PictureLayout& placed, const DotPage& page,
+                        int r, int c, int k) {
   const double across = layout.page_width - 2 * kPaperMargin;
   const double down = layout.page_height - 2 * kPaperMargin - kPaperFooter;
   const double bottom = kPaperMargin + kPaperFooter;
   const double s = layout.scale;
+  const bool single = layout.columns * layout.rows == 1;
+  const double left = layout.column_starts[static_cast<std::size_t>(c)];
+  const double tile_width = layout.tile_width;
+  const double top = layout.row_tops[static_cast<std::size_t>(r)];
+  const double tile_height = layout.tile_height;
+  // The tile's upper left corner at the page's upper left inside the margin.
+  double x = kPaperMargin - s * left;
+  double y = bottom + down - s * top;
+  double clip_y = bottom + down - s * tile_height;
+  if (single) {  // centred across, at the top
+    x = kPaperMargin + (across - placed.width * s) / 2;
+    y = bottom + down - placed.height * s;
+    clip_y = bottom;
+  }
+  const double clip_width = single ? across : s * tile_width;
+  const double clip_height = single ? down : s * tile_height;
+  std::string content = "q " + Number(kPaperMargin) + " " + Number(clip_y) + " " +
+                        Number(clip_width) + " " + Number(clip_height) + " re W n " + Number(s) +
+                        " 0 0 " + Number(s) + " " + Number(x - s * page.media[0]) + " " +
+                        Number(y - s * page.media[1]) + " cm /Picture Do Q\n";
+  if (layout.pages > 1) {
+    content += "BT /Helvetica 8 Tf " + Number(kPaperMargin) + " " + Number(kPaperMargin + 4) +
+               " Td (page " + std::to_string(k) + " of " + std::to_string(layout.pages) +
+               " \\(row " + std::to_string(r + 1) + ", column " + std::to_string(c + 1) + "\\)" +
+               Continues(layout, r, c) + ") Tj ET\n";
+  }
+  return content;
+}
+
+// Appends to `objects`, numbered from `size` up: the font, per printed tile its content
+// stream and page, the page tree and the catalog. Returns the catalog's number; the next
+// free number is one more.
+long AddPages(const PaperLayout& layout, const PictureLayout& placed, const DotPage& page,
+              long size, std::map<long, std::string>* objects) {
   long next = size;
   const long font = next++;
-  objects[font] =
+  (*objects)[font] =
       "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>";
   std::string kids;
-  const int pages = layout.pages;
-  const bool single = layout.columns * layout.rows == 1;
-  const long tree = size + 1 + 2L * pages;
+  const long tree = size + 1 + 2L * layout.pages;
   for (int r = 0; r < layout.rows; ++r) {
     for (int c = 0; c < layout.columns; ++c) {
       const int k =
           layout.page_of[(static_cast<std::size_t>(r) * static_cast<std::size_t>(layout.columns)) +
                          static_cast<std::size_t>(c)];
       if (k == 0) continue;
-      const double left = layout.column_starts[static_cast<std::size_t>(c)];
-      const double tile_width = layout.tile_width;
-      const double top = layout.row_tops[static_cast<std::size_t>(r)];
-      const double tile_height = layout.tile_height;
-      // The tile's upper left corner at the page's upper left inside the margin.
-      double x = kPaperMargin - s * left;
-      double y = bottom + down - s * top;
-      double clip_y = bottom + down - s * tile_height;
-      if (single) {  // centred across, at the top
-        x = kPaperMargin + (across - placed.width * s) / 2;
-        y = bottom + down - placed.height * s;
-        clip_y = bottom;
-      }
-      const double clip_width = single ? across : s * tile_width;
-      const double clip_height = single ? down : s * tile_height;
-      std::string content = "q " + Number(kPaperMargin) + " " + Number(clip_y) + " " +
-                            Number(clip_width) + " " + Number(clip_height) + " re W n " +
-                            Number(s) + " 0 0 " + Number(s) + " " + Number(x - s * media[0]) + " " +
-                            Number(y - s * media[1]) + " cm /Picture Do Q\n";
-      if (pages > 1) {
-        content += "BT /Helvetica 8 Tf " + Number(kPaperMargin) + " " + Number(kPaperMargin + 4) +
-                   " Td (page " + std::to_string(k) + " of " + std::to_string(pages) + " \\(row " +
-                   std::to_string(r + 1) + ", column " + std::to_string(c + 1) + "\\)" +
-                   Continues(layout, r, c) + ") Tj ET\n";
-      }
+      const std::string content = TileContent(layout, placed, page, r, c, k);
       const long stream = next++;
       const long leaf = next++;
-      objects[stream] =
+      (*objects)[stream] =
           "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream";
-      objects[leaf] = "<< /Type /Page /Parent " + std::to_string(tree) + " 0 R /MediaBox [ 0 0 " +
-                      Number(layout.page_width) + " " + Number(layout.page_height) +
-                      " ] /Contents " + std::to_string(stream) +
-                      " 0 R /Resources << /XObject << /Picture " + std::to_string(contents) +
-                      " 0 R >> /Font << /Helvetica " + std::to_string(font) + " 0 R >> >> >>";
+      (*objects)[leaf] = "<< /Type /Page /Parent " + std::to_string(tree) +
+                         " 0 R /MediaBox [ 0 0 " + Number(layout.page_width) + " " +
+                         Number(layout.page_height) + " ] /Contents " + std::to_string(stream) +
+                         " 0 R /Resources << /XObject << /Picture " +
+                         std::to_string(page.contents) + " 0 R >> /Font << /Helvetica " +
+                         std::to_string(font) + " 0 R >> >> >>";
       kids += std::to_string(leaf) + " 0 R ";
     }
   }
-  objects[next++] = "<< /Type /Pages /Kids [ " + kids + "] /Count " + std::to_string(pages) + " >>";
-  const long catalog = next++;
-  objects[catalog] = "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R >>";
+  (*objects)[next++] =
+      "<< /Type /Pages /Kids [ " + kids + "] /Count " + std::to_string(layout.pages) + " >>";
+  const long catalog = next;
+  (*objects)[catalog] = "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R >>";
+  return catalog;
+}
 
+// The PDF of `objects`: those below `size` as read, the others wrapped as "N 0 obj", then the
+// cross-reference table of objects 0..catalog and the trailer.
+std::string WritePdf(const std::map<long, std::string>& objects, long size, long catalog) {
+  const long next = catalog + 1;
   std::string out = "%PDF-1.5\n%\xb5\xed\xae\xfb\n";
   std::map<long, std::size_t> offsets;
-  for (auto& [number, text] : objects) {
+  for (const auto& [number, text] : objects) {
     offsets[number] = out.size();
     if (number < size) {
       out += text;  // as read: "N 0 obj ... endobj\n"
@@ -324,6 +360,22 @@ std::string PlaceOnPaper(const std::string& pdf, const PictureLayout& picture, c
   out += "trailer\n<< /Size " + std::to_string(next) + " /Root " + std::to_string(catalog) +
          " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
   return out;
+}
+
+}  // namespace
+
+std::string PlaceOnPaper(const std::string& pdf, const PictureLayout& picture, const Paper& paper,
+                         std::string* problem) {
+  long size = 0;
+  std::map<long, std::string> objects = Objects(pdf, &size);
+  DotPage page;
+  if (!FindDotPage(objects, &page) || !MakeForm(page, &objects[page.contents])) {
+    *problem = kUnexpectedPdf;
+    return "";
+  }
+  const PictureLayout placed = OnDotPage(picture, page);
+  const long catalog = AddPages(LayOutOnPaper(placed, paper), placed, page, size, &objects);
+  return WritePdf(objects, size, catalog);
 }
 
 }  // namespace pedprep

@@ -69,16 +69,30 @@ FamilyView BuildFamily(const ObservedRun& run, int s) {
   const PedigreeStore& st = run.run->store;
   FamilyView view;
   view.family = st.MAS0[st.FamilyFirst(s)];
-  for (int p = st.FamilyFirst(s); p <= st.FamilyLast(s); ++p) {
-    view.index_of.emplace(st.MAS[p][1], view.nodes.size());
+  // Numbers are 16 bits, so the table over lowest..highest has at most 65,536 entries.
+  const int first_position = st.FamilyFirst(s);
+  const int last_position = st.FamilyLast(s);
+  if (first_position <= last_position) {
+    view.lowest = st.MAS[first_position][1];
+    int32_t highest = view.lowest;
+    for (int p = first_position; p <= last_position; ++p) {
+      view.lowest = std::min<int32_t>(view.lowest, st.MAS[p][1]);
+      highest = std::max<int32_t>(highest, st.MAS[p][1]);
+    }
+    view.first_node.assign(static_cast<std::size_t>(highest - view.lowest + 1),
+                           FamilyView::kNoNode);
+  }
+  for (int p = first_position; p <= last_position; ++p) {
+    std::size_t& first = view.first_node[static_cast<std::size_t>(st.MAS[p][1] - view.lowest)];
+    if (first == FamilyView::kNoNode) first = view.nodes.size();
     view.nodes.push_back({p, st.MAS[p][1], st.MAS[p][2], st.MAS[p][3], st.INI_ID[p], st.MAS1[p][2],
                           NodeKind::kAnimal, 0, LargestBreed(st, p)});
   }
   auto mark = [&view](int32_t copy, NodeKind kind, int32_t original) -> bool {
-    auto it = view.index_of.find(copy);
-    if (it == view.index_of.end() || view.nodes[it->second].kind != NodeKind::kAnimal) return false;
-    view.nodes[it->second].kind = kind;
-    view.nodes[it->second].original = original;
+    const std::size_t k = view.IndexOf(copy);
+    if (k == FamilyView::kNoNode || view.nodes[k].kind != NodeKind::kAnimal) return false;
+    view.nodes[k].kind = kind;
+    view.nodes[k].original = original;
     return true;
   };
   for (const ParentCopy& c : run.parent_copies) {
@@ -88,7 +102,7 @@ FamilyView BuildFamily(const ObservedRun& run, int s) {
     // The copies carry the store's numbers: ped.dat's, or the analysis' when it stopped.
     for (const LoopCopy& c : run.loop_copies) {
       if (c.family != view.family || !mark(c.copy, NodeKind::kLoopCopy, c.original)) continue;
-      view.loop_copies.push_back(view.index_of[c.copy]);
+      view.loop_copies.push_back(view.IndexOf(c.copy));
       view.copy_matings.emplace_back(c.father, c.mother);
     }
     return view;

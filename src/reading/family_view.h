@@ -34,16 +34,27 @@ struct Node {
 // One family of the store as the run left it.
 struct FamilyView {
   int32_t family = 0;
-  std::vector<Node> nodes;                  // in position order
-  std::map<int32_t, std::size_t> index_of;  // number -> its first node
+  std::vector<Node> nodes;  // in position order
+  // The first node of each number: first_node[number - lowest], kNoNode when none. Numbers are
+  // those of the store (16 bits), so the table has at most 65,536 entries.
+  static constexpr std::size_t kNoNode = static_cast<std::size_t>(-1);
+  int32_t lowest = 0;
+  std::vector<std::size_t> first_node;
   // The loop-break copies (node indexes) in the order made, and the mating whose children
   // received each (numbers; 0 = unknown).
   std::vector<std::size_t> loop_copies;
   std::vector<std::pair<int32_t, int32_t>> copy_matings;
 
+  // The index of the first node of `number`, or kNoNode.
+  std::size_t IndexOf(int32_t number) const {
+    const int64_t slot = int64_t{number} - lowest;
+    return slot < 0 || slot >= static_cast<int64_t>(first_node.size())
+               ? kNoNode
+               : first_node[static_cast<std::size_t>(slot)];
+  }
   const Node* Find(int32_t number) const {
-    auto it = index_of.find(number);
-    return it == index_of.end() ? nullptr : &nodes[it->second];
+    const std::size_t k = IndexOf(number);
+    return k == kNoNode ? nullptr : &nodes[k];
   }
   // The animal read that `number` stands for, following copies of copies.
   int32_t Original(int32_t number) const {

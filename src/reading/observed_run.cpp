@@ -14,24 +14,18 @@
 namespace pedprep {
 namespace {
 
-// Reads from the folder; what the run writes stays in `written`.
-class OverlayFileSystem : public FileSystem {
+// Reads from the folder and never writes to it (a run that writes no outputs asks for no
+// write; should one come, it is dropped).
+class ReadOnlyFileSystem : public FileSystem {
  public:
-  OverlayFileSystem(FileSystem& base, std::map<std::string, std::string>& written)
-      : base_(base), written_(written) {}
+  explicit ReadOnlyFileSystem(FileSystem& base) : base_(base) {}
   bool ReadFile(const std::string& name, std::string* contents) override {
-    auto it = written_.find(name);
-    if (it == written_.end()) return base_.ReadFile(name, contents);
-    *contents = it->second;
-    return true;
+    return base_.ReadFile(name, contents);
   }
-  void WriteFiles(const std::vector<OutputFile>& files) override {
-    for (const OutputFile& file : files) written_[file.name] = file.bytes;
-  }
+  void WriteFiles(const std::vector<OutputFile>& /*files*/) override {}
 
  private:
   FileSystem& base_;
-  std::map<std::string, std::string>& written_;
 };
 
 class Collector : public RunObserver {
@@ -73,21 +67,26 @@ class Collector : public RunObserver {
     }
     for (FamilyCounts& counts : run_.families) counts.read = counts.rows - counts.loop;
   }
-  // Notes what the marker matching passes over: records matching no animal, animals
-  // without a record.
+  // Notes what the marker matching passes over: records matching no animal (in file order,
+  // each once), animals without a record (ascending INI_ID).
   void MarkerRecordsRead(const PedigreeStore& store,
                          const std::vector<int32_t>& identifiers) override {
-    const std::set<int32_t> kods(identifiers.begin(), identifiers.end());
-    std::set<int32_t> animals;
-    for (int i = 1; i <= std::clamp(store.ND, 0, kMaxRows); ++i) animals.insert(store.INI_ID[i]);
+    std::vector<int32_t> kods = identifiers;
+    std::sort(kods.begin(), kods.end());
+    std::vector<int32_t> animals;
+    for (int i = 1; i <= std::clamp(store.ND, 0, kMaxRows); ++i) animals.push_back(store.INI_ID[i]);
+    std::sort(animals.begin(), animals.end());
+    animals.erase(std::unique(animals.begin(), animals.end()), animals.end());
     std::set<int32_t> reported;
     for (int32_t kod : identifiers) {
-      if (animals.count(kod) == 0 && reported.insert(kod).second) {
+      if (!std::binary_search(animals.begin(), animals.end(), kod) && reported.insert(kod).second) {
         run_.unmatched_marker_ids.push_back(kod);
       }
     }
     for (int32_t ini_id : animals) {
-      if (kods.count(ini_id) == 0) run_.animals_without_marker.push_back(ini_id);
+      if (!std::binary_search(kods.begin(), kods.end(), ini_id)) {
+        run_.animals_without_marker.push_back(ini_id);
+      }
     }
     run_.markers_checked = true;
   }
@@ -158,9 +157,10 @@ std::unique_ptr<ObservedRun> ObserveRun(FileSystem& folder) {
   auto observed = std::make_unique<ObservedRun>();
   ObservedRun& o = *observed;
   o.ids = ReadIds(folder);
-  o.files = std::make_unique<OverlayFileSystem>(folder, o.outputs);
+  o.files = std::make_unique<ReadOnlyFileSystem>(folder);
   o.run = std::make_unique<RunContext>(o.console, *o.files, o.shell);
   o.run->batch = true;
+  o.run->write_outputs = false;
   Collector collector(o);
   o.run->observer = &collector;
 

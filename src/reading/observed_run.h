@@ -1,9 +1,9 @@
 // The preparation run in memory on a folder's inputs, with an observer that records what the
 // stages did, for `pedprep report` and `pedprep draw`.
 //
-// The run reads the folder and writes nothing to it: its outputs go to an in-memory overlay
-// (kept as `outputs`), what it shows on its console is dropped (the tools take what the
-// stages did from the observer, never from that text), it never pauses (batch).
+// The run reads the folder and writes nothing to it: it builds no outputs (nobody reads
+// them; RunContext::write_outputs), what it shows on its console is dropped (the tools take
+// what the stages did from the observer, never from that text), it never pauses (batch).
 #ifndef PEDPREP_READING_OBSERVED_RUN_H_
 #define PEDPREP_READING_OBSERVED_RUN_H_
 
@@ -113,7 +113,6 @@ struct ObservedRun {
   std::vector<StoreRow> blood_rows;
 
   IdTable ids;
-  std::map<std::string, std::string> outputs;  // files the run would write
 
   // What the run worked on; `run` refers to the three before it.
   DroppingConsole console;

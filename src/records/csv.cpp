@@ -143,18 +143,33 @@ char DetectDelimiter(std::string_view text) {
   return ',';
 }
 
-std::string CsvField(std::string_view field, char delimiter) {
-  const bool plain =
-      field.find_first_of(std::string{delimiter, '"', '\r', '\n'}) == std::string_view::npos &&
-      (field.empty() || (field.front() != ' ' && field.back() != ' ' && field.front() != '\t' &&
-                         field.back() != '\t'));
-  if (plain) return std::string(field);
-  std::string out = "\"";
-  for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
+namespace {
+
+// Appends `field` as CsvField makes it.
+void AppendCsvField(std::string_view field, char delimiter, std::string* out) {
+  bool plain = field.empty() || (field.front() != ' ' && field.back() != ' ' &&
+                                 field.front() != '\t' && field.back() != '\t');
+  for (std::size_t k = 0; plain && k < field.size(); ++k) {
+    const char c = field[k];
+    plain = c != delimiter && c != '"' && c != '\r' && c != '\n';
   }
-  out += '"';
+  if (plain) {
+    out->append(field);
+    return;
+  }
+  *out += '"';
+  for (char c : field) {
+    if (c == '"') *out += '"';
+    *out += c;
+  }
+  *out += '"';
+}
+
+}  // namespace
+
+std::string CsvField(std::string_view field, char delimiter) {
+  std::string out;
+  AppendCsvField(field, delimiter, &out);
   return out;
 }
 
@@ -162,7 +177,7 @@ std::string CsvLine(const std::vector<std::string>& fields, char delimiter) {
   std::string out;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) out += delimiter;
-    out += CsvField(fields[i], delimiter);
+    AppendCsvField(fields[i], delimiter, &out);
   }
   out += "\r\n";
   return out;

@@ -1,6 +1,7 @@
 #include "reports/animals.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -32,7 +33,9 @@ std::vector<std::string> RowCells(const ObservedRun& run, const AnimalTable& tab
                                    row.has_figures ? FixedDecimals(row.inbreeding, 6) : ""};
   std::vector<std::string> fractions = ShownFractions(row.fractions);
   fractions.resize(table.breeds.size());
-  line.insert(line.end(), fractions.begin(), fractions.end());
+  line.reserve(line.size() + fractions.size() + 2);
+  line.insert(line.end(), std::make_move_iterator(fractions.begin()),
+              std::make_move_iterator(fractions.end()));
   line.push_back(row.has_figures ? FixedDecimals(row.ecg, 4) : "");
   line.push_back(row.has_figures ? std::to_string(row.complete) : "");
   return line;

@@ -206,13 +206,14 @@ std::string LoopCopies(const RunFacts& facts, const LoopPicture& loop_picture) {
   }
   // Finding a loop searches its family, so a run with many copies has every k-th measured.
   const std::size_t every = (run.loop_copies.size() + kLoopsMeasured - 1) / kLoopsMeasured;
-  std::vector<std::pair<std::size_t, int32_t>> sizes;  // (steps of the loop, position)
-  std::map<int, FamilyView> views;                     // each family built once
+  std::vector<int32_t> measured;
   for (std::size_t k = 0; k < run.loop_copies.size(); k += every) {
-    const int32_t position = run.loop_copies[k].copy_position;
-    std::string problem;
-    const std::size_t steps = BrokenLoop(run, position, &views, &problem).size();
-    if (steps > 0) sizes.emplace_back(steps, position);
+    measured.push_back(run.loop_copies[k].copy_position);
+  }
+  const std::vector<std::size_t> steps = BrokenLoopSizes(run, measured);
+  std::vector<std::pair<std::size_t, int32_t>> sizes;  // (steps of the loop, position)
+  for (std::size_t k = 0; k < measured.size(); ++k) {
+    if (steps[k] > 0) sizes.emplace_back(steps[k], measured[k]);
   }
   if (every > 1) {
     html += Paragraph("The largest of the loops of one copy in " +

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <map>
 #include <sstream>
-#include <system_error>
 #include <thread>
 
 #include "core/command_runner.h"
+#include "core/side_work.h"
 #include "pictures/pdf_pages.h"
 
 namespace pedprep {
@@ -176,20 +176,14 @@ std::string RenderSvgs(const std::vector<std::string>& dots, int timeout_seconds
     (share && k % 2 == 1 ? odd : even).push_back(dots[k]);
   std::vector<std::string> odd_images;
   std::string odd_problem;
-  const auto render_odd = [&] {
-    odd_problem = RenderSvgsInOneRun(odd, timeout_seconds, &odd_images);
-  };
-  std::thread odd_run;
-  if (!odd.empty()) {
-    try {
-      odd_run = std::thread(render_odd);
-    } catch (const std::system_error&) {
-      render_odd();  // no thread to be had: one after the other
-    }
-  }
+  SideWork odd_run(
+      [&] {
+        if (!odd.empty()) odd_problem = RenderSvgsInOneRun(odd, timeout_seconds, &odd_images);
+      },
+      !odd.empty());
   std::vector<std::string> even_images;
   const std::string even_problem = RenderSvgsInOneRun(even, timeout_seconds, &even_images);
-  if (odd_run.joinable()) odd_run.join();
+  odd_run.Wait();
   if (!even_problem.empty()) return even_problem;
   if (!odd_problem.empty()) return odd_problem;
   for (std::size_t k = 0; k < dots.size(); ++k) {

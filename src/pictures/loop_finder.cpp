@@ -4,10 +4,9 @@
 #include <deque>
 #include <map>
 #include <set>
-#include <system_error>
-#include <thread>
 #include <tuple>
 
+#include "core/side_work.h"
 #include "reading/observed_run.h"
 
 namespace pedprep {
@@ -328,16 +327,9 @@ std::vector<std::size_t> BrokenLoopSizes(const ObservedRun& run,
       }
     }
   };
-  std::thread odd;
-  if (positions.size() >= kCopiesToShare && std::thread::hardware_concurrency() >= 2) {
-    try {
-      odd = std::thread(measure, 1, 2);
-    } catch (const std::system_error&) {
-      // No thread to be had: all of them here.
-    }
-  }
-  measure(0, odd.joinable() ? 2 : 1);
-  if (odd.joinable()) odd.join();
+  SideWork odd([&] { measure(1, 2); }, positions.size() >= kCopiesToShare);
+  measure(0, 2);
+  odd.Wait();
   return sizes;
 }
 

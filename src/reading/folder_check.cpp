@@ -1,12 +1,11 @@
 #include "reading/folder_check.h"
 
 #include <cstdint>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "core/exit_status.h"
 #include "core/run_files.h"
+#include "core/side_work.h"
 #include "reading/observed_run.h"
 #include "records/definition_file.h"
 #include "records/escape.h"
@@ -83,17 +82,9 @@ std::vector<Found> CompareRecordedFiles(FileSystem& folder, const RunRecord& rec
   const auto hash = [&](std::size_t from, std::size_t to) {
     for (std::size_t j = from; j < to; ++j) digests[to_hash[j]] = Sha256Hex(bytes[to_hash[j]]);
   };
-  std::thread first_half;
-  if (total >= kBytesToShare && std::thread::hardware_concurrency() >= 2) {
-    try {
-      first_half = std::thread(hash, 0, split);
-    } catch (const std::system_error&) {
-      // No thread to be had: all of it here.
-    }
-  }
-  if (!first_half.joinable()) hash(0, split);
+  SideWork first_half([&] { hash(0, split); }, total >= kBytesToShare);
   hash(split, to_hash.size());
-  if (first_half.joinable()) first_half.join();
+  first_half.Wait();
   for (std::size_t k : to_hash) {
     found[k] = digests[k] == record.files[k].sha256 ? Found::kSame : Found::kChanged;
   }

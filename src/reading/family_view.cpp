@@ -79,7 +79,7 @@ FamilyView BuildFamily(const ObservedRun& run, int s) {
       view.lowest = std::min<int32_t>(view.lowest, st.MAS[p][1]);
       highest = std::max<int32_t>(highest, st.MAS[p][1]);
     }
-    view.first_node.assign(static_cast<std::size_t>(highest - view.lowest + 1),
+    view.first_node.assign(static_cast<std::size_t>(int64_t{highest} - view.lowest + 1),
                            FamilyView::kNoNode);
   }
   for (int p = first_position; p <= last_position; ++p) {

@@ -1,6 +1,9 @@
+#include <future>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "cli/commands.h"
@@ -17,13 +20,35 @@
 namespace pedprep {
 namespace {
 
+// The pictures of `dots` rendered as RenderWithDot renders each: all in one run of dot, or one
+// by one when that fails, to stop at the first that cannot be drawn and say why.
+LoopPictures RenderLoops(const std::vector<std::string>& dots, LoopPictures pictures) {
+  RenderRequest render;
+  render.format = "svg";
+  if (dots.size() > 1 && RenderSvgs(dots, render.timeout_seconds, &pictures.svgs).empty()) {
+    for (std::string& svg : pictures.svgs) svg = InlineSvg(svg);
+    return pictures;
+  }
+  pictures.svgs.clear();
+  for (const std::string& dot : dots) {
+    std::string svg;
+    const Rendered rendered = RenderWithDot(dot, render, &svg);
+    if (!rendered.problem.empty()) {
+      pictures.note = rendered.problem;
+      break;
+    }
+    pictures.svgs.push_back(InlineSvg(svg));
+  }
+  return pictures;
+}
+
 // The loop pictures of the HTML report: what `pedprep draw --copy POSITION` draws, from the
-// run the page is made of, rendered as RenderWithDot renders each: all in one run of dot, or
-// one by one when that fails, to stop at the first that cannot be drawn and say why.
+// run the page is made of. The DOT is written at once; dot renders it on a thread of its own
+// while the page is made, or before this returns when no thread can be started.
 LoopPicture DrawnLoops(const std::string& folder_name) {
-  return [folder_name](const RunFacts& facts, const std::vector<int32_t>& positions,
-                       std::string* note) {
-    std::vector<std::string> dots;
+  return [folder_name](const RunFacts& facts, const std::vector<int32_t>& positions) {
+    auto work = std::make_shared<std::pair<std::vector<std::string>, LoopPictures>>();
+    auto& [dots, pictures] = *work;
     for (const int32_t position : positions) {
       DrawRequest request;
       request.folder_name = folder_name;
@@ -31,29 +56,17 @@ LoopPicture DrawnLoops(const std::string& folder_name) {
       request.max_animals = 1 << 20;
       std::string dot, problem;
       if (DrawDot(facts, request, &dot, &problem) != kExitSuccess) {
-        *note = "pedprep draw: " + problem;
+        pictures.note = "pedprep draw: " + problem;
         break;
       }
       dots.push_back(std::move(dot));
     }
-    RenderRequest render;
-    render.format = "svg";
-    std::vector<std::string> svgs;
-    if (dots.size() > 1 && RenderSvgs(dots, render.timeout_seconds, &svgs).empty()) {
-      for (std::string& svg : svgs) svg = InlineSvg(svg);
-      return svgs;
+    const auto render = [work] { return RenderLoops(work->first, std::move(work->second)); };
+    try {
+      return std::async(std::launch::async, render);
+    } catch (const std::system_error&) {
+      return ReadyPictures(render());
     }
-    svgs.clear();
-    for (const std::string& dot : dots) {
-      std::string svg;
-      const Rendered rendered = RenderWithDot(dot, render, &svg);
-      if (!rendered.problem.empty()) {
-        *note = rendered.problem;
-        break;
-      }
-      svgs.push_back(InlineSvg(svg));
-    }
-    return svgs;
   };
 }
 

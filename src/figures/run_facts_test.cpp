@@ -41,9 +41,8 @@ TEST(RunFacts, EveryToolNamesTheBreedsAlike) {
   EXPECT_NE(dot.find("label=\"1 breed1\""), std::string::npos) << dot;
   EXPECT_NE(dot.find("label=\"2 Angus\""), std::string::npos) << dot;
 
-  const LoopPicture none = [](const RunFacts&, const std::vector<int32_t>&, std::string* note) {
-    *note = "no pictures";
-    return std::vector<std::string>();
+  const LoopPicture none = [](const RunFacts&, const std::vector<int32_t>&) {
+    return ReadyPictures({{}, "no pictures"});
   };
   const std::string page = HtmlReport(facts, {"herd", {}}, none, &problem);
   EXPECT_NE(page.find("</span>breed1</span>"), std::string::npos);

@@ -4,9 +4,12 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "core/exit_status.h"
 #include "figures/animal_table.h"
@@ -174,13 +177,23 @@ std::string Families(const ObservedRun& run) {
          HtmlTable({"family", "animals read", "loop-break copies", "parent copies", "rows"}, rows);
 }
 
-std::string LoopCopies(const RunFacts& facts, const LoopPicture& loop_picture) {
+// The loop-break copies section, begun: its text up to the pictures, and the pictures of the
+// largest loops asked for. FinishLoopCopies adds them when they are drawn.
+struct PendingLoops {
+  std::string html;
+  std::vector<std::pair<std::size_t, int32_t>> sizes;  // (steps of the loop, position), drawn
+  std::optional<std::future<LoopPictures>> pictures;
+};
+
+PendingLoops StartLoopCopies(const RunFacts& facts, const LoopPicture& loop_picture) {
   const ObservedRun& run = facts.run();
-  std::string html = "<h2>Loop-break copies</h2>\n";
+  PendingLoops pending;
+  std::string& html = pending.html;
+  html = "<h2>Loop-break copies</h2>\n";
   html +=
       Paragraph(CountText(static_cast<long long>(run.loop_copies.size())) + " loop-break copies, " +
                 CountText(static_cast<long long>(run.parent_copies.size())) + " parent copies.");
-  if (run.loop_copies.empty()) return html;
+  if (run.loop_copies.empty()) return pending;
   std::vector<std::vector<std::string>> rows;
   for (const LoopCopy& c : run.loop_copies) {
     if (rows.size() == kCopiesListed) break;
@@ -199,10 +212,9 @@ std::string LoopCopies(const RunFacts& facts, const LoopPicture& loop_picture) {
 
   html += "<h3>The largest loops</h3>\n";
   if (run.status != kExitSuccess) {
-    return html + Paragraph(
-                      "The run stops, so the copies have no positions in ped.dat and no "
-                      "loop is drawn.",
-                      "note");
+    html += Paragraph(
+        "The run stops, so the copies have no positions in ped.dat and no loop is drawn.", "note");
+    return pending;
   }
   // Finding a loop searches its family, so a run with many copies has every k-th measured.
   const std::size_t every = (run.loop_copies.size() + kLoopsMeasured - 1) / kLoopsMeasured;
@@ -211,7 +223,7 @@ std::string LoopCopies(const RunFacts& facts, const LoopPicture& loop_picture) {
     measured.push_back(run.loop_copies[k].copy_position);
   }
   const std::vector<std::size_t> steps = BrokenLoopSizes(run, measured);
-  std::vector<std::pair<std::size_t, int32_t>> sizes;  // (steps of the loop, position)
+  std::vector<std::pair<std::size_t, int32_t>>& sizes = pending.sizes;
   for (std::size_t k = 0; k < measured.size(); ++k) {
     if (steps[k] > 0) sizes.emplace_back(steps[k], measured[k]);
   }
@@ -225,15 +237,24 @@ std::string LoopCopies(const RunFacts& facts, const LoopPicture& loop_picture) {
   if (sizes.size() > kLoopPictures) sizes.resize(kLoopPictures);
   std::vector<int32_t> positions;
   for (const auto& size : sizes) positions.push_back(size.second);
-  std::string note;
-  const std::vector<std::string> svgs = loop_picture(facts, positions, &note);
-  for (std::size_t k = 0; k < sizes.size(); ++k) {
-    if (k == svgs.size()) return html + Paragraph("No pictures: " + note + ".", "note");
-    const auto& [steps, position] = sizes[k];
-    html += Figure(svgs[k], "The loop that the copy at position " + std::to_string(position) +
-                                " breaks: " + CountText(static_cast<long long>(steps / 2)) +
-                                " animals and " + CountText(static_cast<long long>(steps / 2)) +
-                                " matings.");
+  pending.pictures = loop_picture(facts, positions);
+  return pending;
+}
+
+std::string FinishLoopCopies(PendingLoops& pending) {
+  std::string html = std::move(pending.html);
+  if (!pending.pictures) return html;
+  const LoopPictures pictures = pending.pictures->get();
+  for (std::size_t k = 0; k < pending.sizes.size(); ++k) {
+    if (k == pictures.svgs.size()) {
+      return html + Paragraph("No pictures: " + pictures.note + ".", "note");
+    }
+    const auto& [steps, position] = pending.sizes[k];
+    html +=
+        Figure(pictures.svgs[k], "The loop that the copy at position " + std::to_string(position) +
+                                     " breaks: " + CountText(static_cast<long long>(steps / 2)) +
+                                     " animals and " +
+                                     CountText(static_cast<long long>(steps / 2)) + " matings.");
   }
   return html;
 }
@@ -552,6 +573,8 @@ std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
   PopulationFigures figures;
   *problem = ComputePopulation(facts, request.reference, &figures);
   if (!problem->empty()) return "";
+  // The loop pictures are asked for first: dot lays them out while the rest is made.
+  PendingLoops loops = StartLoopCopies(facts, loop_picture);
   const std::vector<const AnimalRow*>& animals = facts.Counted();
   const std::string title = request.folder_name.empty() ? "." : request.folder_name;
   std::string html =
@@ -569,9 +592,15 @@ std::string HtmlReport(const RunFacts& facts, const HtmlRequest& request,
   html += BreedComposition(run, table, animals);
   html += Completeness(animals);
   html += Families(run);
-  html += LoopCopies(facts, loop_picture);
+  html += FinishLoopCopies(loops);
   html += Founders(facts, figures);
   return html + "</body>\n</html>\n";
+}
+
+std::future<LoopPictures> ReadyPictures(LoopPictures pictures) {
+  std::promise<LoopPictures> ready;
+  ready.set_value(std::move(pictures));
+  return ready.get_future();
 }
 
 int RunHtmlReport(const RunFacts& facts, const HtmlRequest& request,

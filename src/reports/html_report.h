@@ -16,9 +16,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "reports/founders_report.h"
 
@@ -26,12 +28,22 @@ namespace pedprep {
 
 class RunFacts;
 
-// The pictures of the loops that the loop-break copies at store positions `positions` of the
-// run of `facts` break, in that order, each as an <svg> element, drawn from the run already
-// observed (the preparation is not run again). When one cannot be drawn, the pictures before it,
-// with `note` set (say, dot is not installed).
-using LoopPicture = std::function<std::vector<std::string>(
-    const RunFacts& facts, const std::vector<int32_t>& positions, std::string* note)>;
+// The pictures of the loops that the loop-break copies at store positions `positions` break,
+// in that order, each as an <svg> element; when one cannot be drawn, the pictures before it,
+// with `note` saying why (say, dot is not installed).
+struct LoopPictures {
+  std::vector<std::string> svgs;
+  std::string note;
+};
+
+// Draws the loop pictures of the run of `facts`, which is observed already (the preparation is
+// not run again). What needs `facts` is done before it returns; the rendering may go on beside
+// the rest of the page, and the future holds its pictures.
+using LoopPicture = std::function<std::future<LoopPictures>(const RunFacts& facts,
+                                                            const std::vector<int32_t>& positions)>;
+
+// A future that holds `pictures` already.
+std::future<LoopPictures> ReadyPictures(LoopPictures pictures);
 
 struct HtmlRequest {
   std::string folder_name;  // for the title ("" = the current folder)

@@ -20,15 +20,13 @@ struct Page {
 
 Page Report(MemoryFileSystem& folder, bool pictures) {
   Page page;
-  const LoopPicture picture =
-      [&page, pictures](const RunFacts&, const std::vector<int32_t>& positions, std::string* note) {
-        page.drawn.insert(page.drawn.end(), positions.begin(), positions.end());
-        if (!pictures) {
-          *note = "dot is not installed";
-          return std::vector<std::string>();
-        }
-        return std::vector<std::string>(positions.size(), "<svg id=\"loop\"></svg>");
-      };
+  const LoopPicture picture = [&page, pictures](const RunFacts&,
+                                                const std::vector<int32_t>& positions) {
+    page.drawn.insert(page.drawn.end(), positions.begin(), positions.end());
+    if (!pictures) return ReadyPictures({{}, "dot is not installed"});
+    return ReadyPictures(
+        {std::vector<std::string>(positions.size(), "<svg id=\"loop\"></svg>"), ""});
+  };
   std::ostringstream out, err;
   page.status = WithRunFacts(folder, err, [&](const RunFacts& facts) {
     return RunHtmlReport(facts, {"herd <1>", {}}, picture, out, err);

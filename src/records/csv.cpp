@@ -175,12 +175,16 @@ std::string CsvField(std::string_view field, char delimiter) {
 
 std::string CsvLine(const std::vector<std::string>& fields, char delimiter) {
   std::string out;
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) out += delimiter;
-    AppendCsvField(fields[i], delimiter, &out);
-  }
-  out += "\r\n";
+  AppendCsvLine(fields, &out, delimiter);
   return out;
+}
+
+void AppendCsvLine(const std::vector<std::string>& fields, std::string* out, char delimiter) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) *out += delimiter;
+    AppendCsvField(fields[i], delimiter, out);
+  }
+  *out += "\r\n";
 }
 
 }  // namespace pedprep

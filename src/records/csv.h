@@ -48,6 +48,8 @@ std::string CsvField(std::string_view field, char delimiter = ',');
 
 // A whole record: the fields joined by the delimiter, followed by CR LF.
 std::string CsvLine(const std::vector<std::string>& fields, char delimiter = ',');
+// CsvLine appended to `out`.
+void AppendCsvLine(const std::vector<std::string>& fields, std::string* out, char delimiter = ',');
 
 }  // namespace pedprep
 

@@ -87,7 +87,7 @@ int RunAnimals(const RunFacts& facts, bool csv, std::ostream& out, std::ostream&
   const std::vector<std::string> header = Header(*table);
   if (csv) {  // row by row: the table is never held as cells
     std::string text = CsvLine(header);
-    for (const AnimalRow& row : table->rows) text += CsvLine(RowCells(run, *table, row));
+    for (const AnimalRow& row : table->rows) AppendCsvLine(RowCells(run, *table, row), &text);
     out << text;
   } else {
     std::vector<std::vector<std::string>> cells = Cells(run, *table);
